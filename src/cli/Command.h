@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Arguments.h"
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace larkspan {
+
+class ProgramFolder;
+class SettingsStore;
+struct Platform;
+
+enum ExitCode { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 3 };
+
+// What a command works with: the platform services, the program folder, the
+// settings store and the output streams.
+struct CommandContext {
+    Platform& platform;
+    const ProgramFolder& folder;
+    SettingsStore& settings;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// One command-line subcommand. run() returns an ExitCode; core failures
+// (Error, Cancelled) and UsageError propagate to the application, which
+// turns them into messages and exit codes.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual std::string_view name() const = 0;
+    virtual std::string_view summary() const = 0;
+    // Lines shown by "larkspan-cli help COMMAND", after the name.
+    virtual std::string_view usage() const = 0;
+    virtual int run(CommandContext& context, const std::vector<std::string>& args) = 0;
+};
+
+}  // namespace larkspan

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace larkspan {
+
+class Messages;
+
+// Reads a file's bytes; false when it cannot be opened.
+bool readWholeFile(const std::string& path, std::string& content);
+// Replaces a file with the bytes given; false when it cannot be created or written.
+bool writeWholeFile(const std::string& path, const std::string& content);
+// Appends bytes; false on failure.
+bool appendToFile(const std::string& path, const std::string& content);
+
+// Writes a report or index file whole. On failure shows the error
+// "Unable to create file <path>" and returns false; callers go on as if the
+// file had been written.
+bool saveTextFile(Messages& messages, const std::string& path, const std::string& content);
+
+// Writes lines as 8-bit text, each followed by CR LF.
+std::string joinCrLf(const std::vector<std::string>& lines);
+
+// List files: one entry per line. Reading splits at CR, LF or CR LF and
+// accepts a missing final break; a missing file is an empty list.
+std::vector<std::string> loadList(const std::string& path);
+// Writes exactly the text given (the editor's text box contents).
+bool saveListText(const std::string& path, const std::string& text);
+
+}  // namespace larkspan

@@ -1,0 +1,81 @@
+#include "common/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+
+TEST(ReplaceAll, ReplacementContainingThePatternEnds)
+{
+    EXPECT_EQ(text::replaceAll("banana", "a", "aa"), "baanaanaa");
+    EXPECT_EQ(text::replaceAll("abc", "b", "xbx"), "axbxc");
+}
+
+TEST(ReplaceAll, RescansUntilNoOccurrenceIsLeft)
+{
+    EXPECT_EQ(text::replaceAll("aaaa", "aa", "a"), "a");
+    EXPECT_EQ(text::replaceAll("x  y   z", "  ", " "), "x y z");
+}
+
+TEST(ReplaceAll, DegenerateInputsAreUnchanged)
+{
+    EXPECT_EQ(text::replaceAll("text", "", "x"), "text");
+    EXPECT_EQ(text::replaceAll("", "a", "b"), "");
+    // The temporary token itself in the text must not be swallowed.
+    EXPECT_EQ(text::replaceAll("~TeMpOrArYDuMmYsTrInG~a", "a", "aa"), "~TeMpOrArYDuMmYsTrInG~aa");
+}
+
+TEST(CutAtLessThan, KeepsTextBeforeFirstTag)
+{
+    EXPECT_EQ(text::cutAtLessThan("Page Views<br>more"), "Page Views");
+    EXPECT_EQ(text::cutAtLessThan("no tag"), "no tag");
+    EXPECT_EQ(text::cutAtLessThan("ends with <"), "ends with <");
+    EXPECT_EQ(text::cutAtLessThan("<b>"), "");
+}
+
+TEST(HtmlToText, EntitiesTagsAndBlanks)
+{
+    EXPECT_EQ(text::htmlToText("<b>Hits</b>&nbsp;&amp;&nbsp;Views"), "Hits & Views");
+    EXPECT_EQ(text::htmlToText("one\r\ntwo"), "one two");
+    EXPECT_EQ(text::htmlToText("  lead"), "lead");
+    EXPECT_EQ(text::htmlToText("a < b"), "a < b");
+}
+
+TEST(HtmlEscape, LogTextCannotOpenTags)
+{
+    EXPECT_EQ(text::htmlEscape("<script>alert('x')</script>&"),
+              "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;");
+}
+
+TEST(CaseInsensitive, CompareFindAndHash)
+{
+    EXPECT_TRUE(text::iequals("GET", "get"));
+    EXPECT_FALSE(text::iequals("GET", "GETS"));
+    EXPECT_EQ(text::ifind("Mozilla/5.0 (Windows NT 10.0)", "windows nt"), 13u);
+    EXPECT_EQ(text::ifind("abc", "abcd"), std::string::npos);
+    EXPECT_LT(text::icompare("apple", "Banana"), 0);
+    EXPECT_EQ(text::icompare("ABC", "abc"), 0);
+    text::CaseInsensitiveHash hash;
+    EXPECT_EQ(hash("Index.HTML"), hash("index.html"));
+}
+
+TEST(Lines, SplitAtAnyLineEnd)
+{
+    EXPECT_EQ(text::splitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(text::splitLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(text::splitLines("").empty());
+    EXPECT_EQ(text::toCrLf("a\nb\rc\r\n"), "a\r\nb\r\nc\r\n");
+}
+
+TEST(Numbers, IntegerParsing)
+{
+    long long v = 0;
+    EXPECT_TRUE(text::parseInteger("-42", v));
+    EXPECT_EQ(v, -42);
+    EXPECT_FALSE(text::parseInteger("4x", v));
+    EXPECT_FALSE(text::parseInteger("", v));
+    EXPECT_FALSE(text::parseInteger("-", v));
+    EXPECT_FALSE(text::parseInteger("99999999999999999999", v));
+    EXPECT_TRUE(text::isNumber("12.5"));
+    EXPECT_FALSE(text::isNumber("12.5.1"));
+    EXPECT_FALSE(text::isNumber("."));
+}
