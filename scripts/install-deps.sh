@@ -9,7 +9,6 @@ packages=(
   qt6-base-dev qt6-charts-dev libgl1-mesa-dev
   libcurl4-openssl-dev zlib1g-dev
   xdg-utils python3
-  vsftpd
 )
 
 missing=()
