@@ -1,0 +1,26 @@
+#include "DesktopApp.h"
+
+#include "common/ProgramFolder.h"
+#include "platform/InstanceLock.h"
+#include "platform/Messages.h"
+
+namespace larkspan {
+
+QString desktopHome(const QStringList& arguments)
+{
+    std::string option;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--home" && i + 1 < arguments.size()) option = arguments[i + 1].toStdString();
+        else if (arguments[i].startsWith("--home=")) option = arguments[i].mid(7).toStdString();
+    }
+    return QString::fromStdString(ProgramFolder::resolveHome(option));
+}
+
+bool claimSingleInstance(InstanceLock& lock, Messages& messages)
+{
+    if (lock.tryAcquire()) return true;
+    messages.show(MessageKind::Information, kAnotherCopyRunning);
+    return false;
+}
+
+}  // namespace larkspan
