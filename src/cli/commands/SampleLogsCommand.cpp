@@ -22,7 +22,7 @@ long long boundedNumber(const Arguments& arguments, const std::string& option, l
     return value;
 }
 
-}  // namespace
+} // namespace
 
 std::string_view SampleLogsCommand::usage() const
 {
@@ -65,4 +65,4 @@ int SampleLogsCommand::run(CommandContext& context, const std::vector<std::strin
     return kExitDone;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

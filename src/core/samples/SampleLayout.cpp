@@ -13,7 +13,7 @@ struct LayoutInfo {
     SampleLayout layout;
     std::string_view name;
     std::string_view lineEnd;
-    bool clientNames;  // clients appear by host name where one resolved
+    bool clientNames; // clients appear by host name where one resolved
 };
 
 constexpr std::array kLayouts{
@@ -75,7 +75,8 @@ void appendTime(std::string& out, int second)
 // IIS writes spaces inside a field as "+".
 void appendPlussed(std::string& out, std::string_view text)
 {
-    for (const char c : text) out += c == ' ' ? '+' : c;
+    for (const char c : text)
+        out += c == ' ' ? '+' : c;
 }
 
 void appendReferrer(std::string& out, const Visitor& visitor, std::int32_t referrer)
@@ -104,9 +105,12 @@ int win32Status(int status)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-std::string_view layoutName(SampleLayout layout) { return info(layout).name; }
+std::string_view layoutName(SampleLayout layout)
+{
+    return info(layout).name;
+}
 
 std::optional<SampleLayout> parseLayoutName(std::string_view name)
 {
@@ -166,9 +170,15 @@ void SampleFormatter::appendHeader(std::string& out, const SampleDay& day) const
 void SampleFormatter::appendRecord(std::string& out, const SampleDay& day, const Request& request) const
 {
     switch (layout_) {
-    case SampleLayout::W3c: appendW3c(out, day, request); break;
-    case SampleLayout::Csv: appendCsv(out, day, request); break;
-    default: appendNcsa(out, day, request); break;
+    case SampleLayout::W3c:
+        appendW3c(out, day, request);
+        break;
+    case SampleLayout::Csv:
+        appendCsv(out, day, request);
+        break;
+    default:
+        appendNcsa(out, day, request);
+        break;
     }
     out += info(layout_).lineEnd;
 }
@@ -296,4 +306,4 @@ void SampleFormatter::appendCsv(std::string& out, const SampleDay& day, const Re
     out += ',';
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

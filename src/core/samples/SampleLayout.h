@@ -37,9 +37,9 @@ private:
     void appendCsv(std::string& out, const SampleDay& day, const Request& request) const;
 
     SampleLayout layout_;
-    std::string clfDate_;  // "10/Oct/2000:"
-    std::string isoDate_;  // "2000-10-10"
-    std::string usDate_;   // "10/10/2000", month and day without leading zeros
+    std::string clfDate_; // "10/Oct/2000:"
+    std::string isoDate_; // "2000-10-10"
+    std::string usDate_;  // "10/10/2000", month and day without leading zeros
 };
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

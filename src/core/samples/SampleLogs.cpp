@@ -56,4 +56,4 @@ SampleLogResult writeSampleLogs(const std::string& folder, const SampleLogOption
     return result;
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples
