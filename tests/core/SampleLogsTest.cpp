@@ -356,3 +356,32 @@ TEST(SampleDay, EveryRequestFallsInsideTheDay)
         EXPECT_GT(day.requests.back().second, 86000);
     }
 }
+
+TEST(SampleLogs, AW3cServerRestartRepeatsTheDirectivesMidFile)
+{
+    TempFolder temp;
+    const auto result = generate(temp.path(), optionsFor(SampleLayout::W3c, 5, 3000));
+    std::vector<int> blocks;
+    for (const auto& file : result.files) {
+        const auto all = lines(read(file), true);
+        int count = 0;
+        std::string before;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].rfind("#Software: ", 0) != 0) continue;
+            ++count;
+            if (i > 0) {
+                ASSERT_LT(i + 4, all.size());
+                EXPECT_LT(all[i - 1].substr(11, 8), "12:00:00");
+                EXPECT_EQ(all[i + 2], "#Date: 2024-03-02 " + all[i + 4].substr(11, 8));
+                EXPECT_GE(all[i + 4].substr(11, 8), "12:00:00");
+            }
+        }
+        EXPECT_EQ(records(all).size(), 3000u);
+        blocks.push_back(count);
+    }
+    EXPECT_EQ(blocks, (std::vector<int>{1, 1, 1, 2, 1}));
+
+    TempFolder apache;
+    const auto combined = generate(apache.path(), optionsFor(SampleLayout::NcsaCombined, 4, 500));
+    EXPECT_EQ(lines(read(combined.files[3]), false).size(), 500u);
+}

@@ -148,23 +148,33 @@ SampleFormatter::SampleFormatter(SampleLayout layout, const CivilDate& date) : l
 
 void SampleFormatter::appendHeader(std::string& out, const SampleDay& day) const
 {
-    const std::string_view end = info(layout_).lineEnd;
     if (layout_ == SampleLayout::W3c) {
-        for (const auto line : {kW3cSoftware, kW3cVersion}) {
-            out += line;
-            out += end;
-        }
-        out += "#Date: ";
-        out += isoDate_;
-        out += ' ';
-        appendTime(out, day.requests.empty() ? 0 : day.requests.front().second);
-        out += end;
-        out += kW3cFields;
-        out += end;
+        appendW3cDirectives(out, day.requests.empty() ? 0 : day.requests.front().second);
     } else if (layout_ == SampleLayout::Netscape) {
         out += kNetscapeFormat;
+        out += info(layout_).lineEnd;
+    }
+}
+
+void SampleFormatter::appendRestart(std::string& out, int second) const
+{
+    if (layout_ == SampleLayout::W3c) appendW3cDirectives(out, second);
+}
+
+void SampleFormatter::appendW3cDirectives(std::string& out, int second) const
+{
+    const std::string_view end = info(layout_).lineEnd;
+    for (const auto line : {kW3cSoftware, kW3cVersion}) {
+        out += line;
         out += end;
     }
+    out += "#Date: ";
+    out += isoDate_;
+    out += ' ';
+    appendTime(out, second);
+    out += end;
+    out += kW3cFields;
+    out += end;
 }
 
 void SampleFormatter::appendRecord(std::string& out, const SampleDay& day, const Request& request) const

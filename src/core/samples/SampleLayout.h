@@ -29,9 +29,13 @@ public:
 
     // Directives or format line opening a day's file (may be empty).
     void appendHeader(std::string& out, const SampleDay& day) const;
+    // What the server writes when it restarts at `second` in the middle of a
+    // day's file: IIS repeats its directive block; the other layouts write nothing.
+    void appendRestart(std::string& out, int second) const;
     void appendRecord(std::string& out, const SampleDay& day, const Request& request) const;
 
 private:
+    void appendW3cDirectives(std::string& out, int second) const;
     void appendNcsa(std::string& out, const SampleDay& day, const Request& request) const;
     void appendW3c(std::string& out, const SampleDay& day, const Request& request) const;
     void appendCsv(std::string& out, const SampleDay& day, const Request& request) const;
