@@ -21,7 +21,7 @@ constexpr std::array<int, 24> kHourWeights{12, 8,  6,  5,  5,  6,  10, 18, 30, 4
 
 // Cumulative weights for drawing from a catalog table in O(log n).
 class WeightTable {
-public:
+  public:
     template <typename Items, typename WeightOf> WeightTable(const Items& items, WeightOf weightOf)
     {
         std::uint32_t total = 0;
@@ -38,7 +38,7 @@ public:
                                         cumulative_.begin());
     }
 
-private:
+  private:
     std::vector<std::uint32_t> cumulative_;
 };
 
@@ -57,7 +57,7 @@ void appendHex(std::string& out, unsigned value)
 }
 
 class DayGenerator {
-public:
+  public:
     DayGenerator(std::uint64_t seed, long lines)
         : random_(seed), lines_(lines), hours_(kHourWeights, [](int w) { return w; }),
           browsers_(browsers(), [](const Browser& b) { return b.weight; }),
@@ -109,7 +109,7 @@ public:
         return day;
     }
 
-private:
+  private:
     std::vector<std::uint16_t>& kindIndexes(ResourceKind kind)
     {
         switch (kind) {
@@ -178,7 +178,7 @@ private:
     {
         Request r;
         r.visitor = visitor;
-        r.second = std::min(second, kSecondsPerDay - 1);  // files picked up late in the day stay in it
+        r.second = std::min(second, kSecondsPerDay - 1); // files picked up late in the day stay in it
         r.resource = resource;
         r.referrer = referrer;
         const Resource& res = resources()[resource];
@@ -250,7 +250,6 @@ private:
         std::int32_t referrer = kEntryReferrer;
         for (int page = 0; page < 12 && second < kSecondsPerDay && !full(day); ++page) {
             const auto action = random_.below(1000);
-            std::uint16_t resource;
             if (action < 60) { // a download from the page being read
                 Request r = make(id, second, downloadIdx_[downloads_->pick(random_)], referrer);
                 add(day, r);
@@ -268,7 +267,8 @@ private:
                 add(day, make(id, second, account_, login_));
                 referrer = account_;
             } else {
-                resource = page == 0 && random_.perMille(400) ? home_ : pageIdx_[pages_->pick(random_)];
+                const std::uint16_t resource =
+                    page == 0 && random_.perMille(400) ? home_ : pageIdx_[pages_->pick(random_)];
                 Request r = make(id, second, resource, referrer);
                 if (random_.perMille(150))
                     r.query =
