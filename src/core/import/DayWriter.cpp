@@ -94,6 +94,9 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
 
 void DayWriter::addHeaderBlock(const std::string& header)
 {
+    // Without a current day there is no segment to update; the next record
+    // opens one with the latest block anyway.
+    if (currentKey_ == 0) return;
     buffer_ += header;
     buffer_ += "\r\n";
 }
