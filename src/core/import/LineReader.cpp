@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,13 +12,7 @@
 
 namespace larkspan {
 
-namespace {
-
-constexpr std::size_t kBlockSize = 1 << 20;
-
-}  // namespace
-
-LineReader::LineReader() : buffer_(kBlockSize) {}
+LineReader::LineReader(std::size_t blockSize) : buffer_(std::max<std::size_t>(blockSize, 16)) {}
 
 LineReader::~LineReader()
 {
@@ -50,7 +45,7 @@ bool LineReader::open(const std::string& path)
             errno = ENOMEM;
             return false;
         }
-        gzbuffer(gz, kBlockSize);
+        gzbuffer(gz, static_cast<unsigned>(std::max<std::size_t>(buffer_.size(), 8192)));
         ::close(fd_);
         fd_ = -1;
         gz_ = gz;

@@ -14,7 +14,9 @@ namespace larkspan {
 // the fly. Memory stays at one block plus the longest line.
 class LineReader {
 public:
-    LineReader();
+    // blockSize: bytes read at a time (small blocks only for tests and fuzzing).
+    explicit LineReader(std::size_t blockSize = kDefaultBlockSize);
+    static constexpr std::size_t kDefaultBlockSize = 1 << 20;
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
