@@ -46,6 +46,10 @@ private:
     std::size_t start_ = 0;  // first byte of the unread text
     std::size_t end_ = 0;    // one past the last byte read
     std::size_t scanned_ = 0;  // bytes after start_ known to hold no line break
+    // Position of the next CR at or after start_, or end_ when there is none
+    // in the bytes read: LF-only logs are then searched once per block.
+    std::size_t nextCr_ = 0;
+    bool crKnown_ = false;
     bool eof_ = false;
     bool skipLf_ = false;  // the last line ended with a CR at the end of a block
 };
