@@ -136,3 +136,17 @@ TEST(LineReader, TinyBlocksGiveTheSameLines)
         EXPECT_EQ(lines, expected) << block;
     }
 }
+
+TEST(LineReader, OverlongLinesAreCut)
+{
+    TempFolder temp;
+    const std::string path = temp.write("long", "short\n" + std::string(1000, 'x') + "\r\nnext\r" + std::string(50, 'y'));
+    for (std::size_t block : {16u, 64u, 4096u}) {
+        LineReader reader(block, 100);
+        ASSERT_TRUE(reader.open(path));
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) lines.emplace_back(line);
+        EXPECT_EQ(lines, (std::vector<std::string>{"short", std::string(100, 'x'), "next", std::string(50, 'y')})) << block;
+    }
+}

@@ -12,7 +12,10 @@
 
 namespace larkspan {
 
-LineReader::LineReader(std::size_t blockSize) : buffer_(std::max<std::size_t>(blockSize, 16)) {}
+LineReader::LineReader(std::size_t blockSize, std::size_t maxLine)
+    : buffer_(std::max<std::size_t>(blockSize, 16)), maxLine_(std::max<std::size_t>(maxLine, 1))
+{
+}
 
 LineReader::~LineReader()
 {
@@ -129,8 +132,8 @@ bool LineReader::next(std::string_view& line)
         const void* lfFound = std::memchr(data + from, '\n', end_ - from);
         std::size_t brk = lfFound ? static_cast<std::size_t>(static_cast<const char*>(lfFound) - data) : end_;
         if (nextCr_ < brk) brk = nextCr_;
-        if (brk < end_) {
-            line = std::string_view(data + start_, brk - start_);
+        if (brk < end_ && !discarding_) {
+            line = std::string_view(data + start_, std::min(brk - start_, maxLine_));
             std::size_t next = brk + 1;
             if (data[brk] == '\r') {
                 if (next < end_) {
@@ -141,6 +144,36 @@ bool LineReader::next(std::string_view& line)
             }
             start_ = next;
             scanned_ = 0;
+            return true;
+        }
+        if (discarding_) {
+            // The rest of an overlong line: dropped up to its break.
+            if (brk < end_) {
+                std::size_t next = brk + 1;
+                if (data[brk] == '\r') {
+                    if (next < end_) {
+                        if (data[next] == '\n') ++next;
+                    } else {
+                        skipLf_ = true;
+                    }
+                }
+                start_ = next;
+                scanned_ = 0;
+                discarding_ = false;
+                continue;
+            }
+            start_ = end_;
+            scanned_ = 0;
+            if (!fill()) return false;
+            continue;
+        }
+        if (end_ - start_ >= maxLine_) {
+            // A line this long is no log record: its first part stands for
+            // it and the rest is skipped, so memory stays bounded.
+            line = std::string_view(data + start_, maxLine_);
+            start_ = end_;
+            scanned_ = 0;
+            discarding_ = true;
             return true;
         }
         scanned_ = end_ - start_;

@@ -245,15 +245,19 @@ void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch
 
 std::string_view field(std::string_view line, std::size_t position, char separator)
 {
+    // The fields wanted lie near the start of the line: a plain scan beats
+    // a library search per separator there.
     if (position == 0) return {};
-    std::size_t start = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     for (std::size_t k = 1; k < position; ++k) {
-        const std::size_t next = line.find(separator, start);
-        if (next == std::string_view::npos) return {};
-        start = next + 1;
+        while (p != end && *p != separator) ++p;
+        if (p == end) return {};
+        ++p;
     }
-    const std::size_t end = line.find(separator, start);
-    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    const char* q = p;
+    while (q != end && *q != separator) ++q;
+    return std::string_view(p, static_cast<std::size_t>(q - p));
 }
 
 std::size_t fieldCount(std::string_view line)
