@@ -76,6 +76,10 @@ step generate yes sample-logs "$work/logs" --layout ncsa-combined --days "$days"
   --seed 1 --start "$start"
 step "web add" no web add bench --files "$work/logs/*.log"
 step import yes import bench --no-tracker
+# The same lines as one file: peak memory must not grow with a source file's size.
+cat "$work"/logs/*.log >"$work/single.log"
+step "web add 1" no web add single --files "$work/single.log"
+step "import 1 file" yes import single --no-tracker
 step "profile new" no profile new bench --web bench --url http://www.example.com \
   --from "$first_day" --to "$last_day" --set maxrows=ALL
 step analyse yes analyse bench
