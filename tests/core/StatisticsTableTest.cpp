@@ -128,7 +128,10 @@ TEST(StatisticsTable, FieldNamesGoToTheRowOfTheirPositionWhenNew)
 
     // A header of very many names is taken in one pass.
     std::vector<std::string> many;
-    for (int i = 0; i < 200000; ++i) many.push_back("f" + std::to_string(i));
+    for (int i = 0; i < 200000; ++i) {
+        many.emplace_back("f");
+        many.back() += std::to_string(i);
+    }
     t.noteFieldNames(std::vector<std::string_view>(many.begin(), many.end()));
     EXPECT_EQ(t.fieldNames().size(), 200000u);
     EXPECT_EQ(t.fieldNames()[2], "f2");
