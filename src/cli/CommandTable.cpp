@@ -1,7 +1,9 @@
 #include "CommandTable.h"
 
+#include "commands/AnalyseCommand.h"
 #include "commands/ImportCommand.h"
 #include "commands/SampleLogsCommand.h"
+#include "commands/ProfileCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.
@@ -14,6 +16,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<SampleLogsCommand>());
     commands.push_back(std::make_unique<WebCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
+    commands.push_back(std::make_unique<ProfileCommand>());
+    commands.push_back(std::make_unique<AnalyseCommand>());
     return commands;
 }
 
