@@ -25,9 +25,13 @@ public:
     std::string GenCSV() const;
 
 private:
+    struct RowValues;
+    struct Piece;
     std::string render(int templateRow, int linkColumn) const;
-    std::string detailRow(const std::string& section, int row, int linkColumn, bool csv, long long limit,
-                          long long minimum) const;
+    RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
+    // The detail section filled in for one row by replacing each placeholder
+    // in turn, so that placeholder words inside values are replaced as well.
+    std::string detailRow(const std::string& section, int row, const RowValues& values) const;
     std::string fillHeader(std::string document, bool csv) const;
 
     const ReportGrid& grid_;
