@@ -1,5 +1,11 @@
 #include "CommandTable.h"
 
+#include "commands/AnalyseCommand.h"
+#include "commands/ImportCommand.h"
+#include "commands/ProfileCommand.h"
+#include "commands/ReportCommand.h"
+#include "commands/WebCommand.h"
+
 // Each command registers here, one line per command.
 
 namespace larkspan {
@@ -7,6 +13,11 @@ namespace larkspan {
 std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<WebCommand>());
+    commands.push_back(std::make_unique<ImportCommand>());
+    commands.push_back(std::make_unique<ProfileCommand>());
+    commands.push_back(std::make_unique<AnalyseCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     return commands;
 }
 

@@ -117,6 +117,9 @@ bool writeProfile(Platform& platform, const ProgramFolder& folder, const std::st
         if (!webExists(context.dataDirectory, table.getText("path"))) {
             return fail(platform, "You must assign a Web to your profile to save it.");
         }
+        // The web list shows each web as its folder is named.
+        const fs::path webFolder(analysis::webFolder(context.dataDirectory, table.getText("path")));
+        table.setText("path", webFolder.parent_path().filename().string());
         if (!table.getBoolean("hitpage") && !table.getBoolean("hitdf") && !table.getBoolean("hitimg") &&
             !table.getBoolean("hitoth")) {
             return fail(platform, "You must select at least one hit filter option.");
