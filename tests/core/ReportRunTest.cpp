@@ -5,8 +5,11 @@
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
+#include "reports/EDataNotLogged.h"
 #include "reports/IndexPages.h"
+#include "reports/InitReport.h"
 #include "reports/ReportGenerator.h"
+#include "reports/ReportSections.h"
 
 #include <gtest/gtest.h>
 
@@ -397,4 +400,95 @@ TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
     EXPECT_TRUE(f.shown("Error occurred while Generating Graph\nno canvas"));
     EXPECT_FALSE(f.exists("LKRPages.jpg"));
     EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
+}
+
+namespace {
+
+std::vector<std::string> built;
+
+void okBuilder(ReportGenerator& g)
+{
+    built.push_back("ok");
+    InitReport(g.grid(), g.context(), "T", std::nullopt, "u", "a");
+    g.grid().setCell(0, 10, "line");
+}
+void noEngines(ReportGenerator&)
+{
+    built.push_back("engines");
+    throw EDataNotLogged("Data not logged in selected log file format.");
+}
+void keywords(ReportGenerator&) { built.push_back("keywords"); }
+void noData(ReportGenerator&)
+{
+    built.push_back("none");
+    throw EDataNotLogged("No Data for Report");
+}
+void broken(ReportGenerator&)
+{
+    built.push_back("broken");
+    throw 42;  // escapes the report's own handling
+}
+void failing(ReportGenerator&)
+{
+    built.push_back("failing");
+    throw std::runtime_error("bad cell");
+}
+void noDemographics(ReportGenerator&) { throw EDataNotLogged("Required File Not Found"); }
+
+}  // namespace
+
+TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
+{
+    using profiles::RunProfile;
+    const std::vector<ReportSection> sections{
+        {"Browser Analysis", &RunProfile::browser,
+         {{"Top Browser Types", "LKRBrowsers", "Generating Reports...", &noData, ReportGuard::None, true},
+          {"User Agent Operating Systems", "LKRAgentsOS", "x", &failing}}},
+        {"Referral Analysis", &RunProfile::referrers,
+         {{"Top Referring Domains", "LKRRefDomains", "x", &broken, ReportGuard::Referral},
+          {"Referring Advertising Domains", "LKRReferringAdds", "x", &okBuilder, ReportGuard::Referral},
+          {"Top Referring Search Engines", "LKRReferringSE", "x", &noEngines, ReportGuard::SearchEngines},
+          {"Top Referring Search Engine Keywords", "LKRReferringSEKW", "x", &keywords, ReportGuard::SearchEngines},
+          {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP", "x", &keywords,
+           ReportGuard::SearchEngines},
+          {"Top Referring URLs", "LKRReferringURL", "x", &okBuilder}}},
+        {"Demographic Analysis", &RunProfile::demogs,
+         {{"Sessions by Country", "LKRSesByCntry", nullptr, &okBuilder, ReportGuard::None, true}},
+         &noDemographics},
+    };
+    RunFixture f;
+    for (const char* key : {"browser", "referrers", "demogs", "oadmin"}) f.set(key, true);
+    f.set("page", false);
+    f.profile.setText("admin-email", "a@example.com");
+    f.profile.save(f.folder.myProfiles() + "/p.rpf");
+    ReportGenerator generator(f.fake.platform(), f.folder, f.temp.path() + "/",
+                              [&](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                  f.fill(t);
+                                  return f.result;
+                              });
+    generator.useSections(sections);
+    built.clear();
+    generator.GenerateReports("p");
+
+    EXPECT_EQ(built, (std::vector<std::string>{"none", "failing", "broken", "engines", "ok"}));
+    EXPECT_TRUE(f.shown("An error was encountered while attempting to perform Referral analysis."));
+    const std::string index = f.read("index.html");
+    const std::string eindex = f.read("eindex.html");
+    const std::string noBrowsers = notGeneratedRow("Top Browser Types - Not Generated (No Data for Report)");
+    EXPECT_NE(index.find(noBrowsers), std::string::npos);
+    EXPECT_NE(eindex.find(noBrowsers), std::string::npos);
+    EXPECT_NE(index.find(notGeneratedRow("User Agent Operating Systems - Not Generated (Error occurred while building)")),
+              std::string::npos);
+    for (const char* title : {"Top Referring Search Engines", "Top Referring Search Engine Keywords",
+                              "Top Referring Search Engine Keyword Phrases"})
+        EXPECT_NE(index.find(notGeneratedRow(std::string(title) +
+                                             " - Not Generated (Data not logged in selected log file format.)")),
+                  std::string::npos)
+            << title;
+    EXPECT_EQ(index.find("Referring Advertising Domains"), std::string::npos) << "skipped after the guard failed";
+    EXPECT_NE(index.find(linkRow("LKRReferringURL.html", "Top Referring URLs")), std::string::npos);
+    const std::string demographics =
+        notGeneratedRow("Demographic Analysis Reports - Not Generated (Required File Not Found)");
+    EXPECT_NE(index.find(sectionRow("Demographic Analysis") + demographics), std::string::npos);
+    EXPECT_NE(eindex.find(demographics), std::string::npos);
 }

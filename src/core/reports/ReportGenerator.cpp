@@ -38,7 +38,8 @@ void ensureFolder(const std::string& path)
 
 ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory,
                                  AnalysisPass pass)
-    : platform_(platform), folder_(folder), dataDirectory_(std::move(dataDirectory)), pass_(std::move(pass))
+    : platform_(platform), folder_(folder), dataDirectory_(std::move(dataDirectory)), pass_(std::move(pass)),
+      sections_(&reportSections())
 {
     // Tables that cannot be loaded stay empty; the builders that use them
     // then find nothing to match.
@@ -136,7 +137,7 @@ RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
     bool cancelled = platform_.cancel.requested() || result.cancelled;
 
     if (!cancelled) {
-        for (const auto& section : reportSections())
+        for (const auto& section : *sections_)
             if (profile_.*section.enabled) run.total += static_cast<long long>(availableReports(section).size());
         platform_.progress.setBar(0, 0, run.total);
         if (result.code == -100 || result.code == -150) {
@@ -168,7 +169,7 @@ RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
 
 void ReportGenerator::runSections(RunState& run)
 {
-    for (const auto& section : reportSections()) {
+    for (const auto& section : *sections_) {
         if (!(profile_.*section.enabled)) continue;
         if (availableReports(section).empty()) continue;  // its builders are not part of this build
         if (!runSection(run, section)) return;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace larkspan {
 
@@ -77,6 +78,9 @@ public:
     // The profile's report folder (Reports/<profile>).
     std::string reportFolder(const std::string& profileName) const;
 
+    // Runs these sections instead of the program's own table (tests).
+    void useSections(const std::vector<ReportSection>& sections) { sections_ = &sections; }
+
 private:
     struct RunState;
     void loadSettings(const analysis::AnalysisResult& result);
@@ -102,6 +106,7 @@ private:
     std::string csvFolder_;
     MailMessage mail_;
     bool mailing_ = false;
+    const std::vector<ReportSection>* sections_ = nullptr;
 };
 
 }  // namespace larkspan
