@@ -492,3 +492,101 @@ TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
     EXPECT_NE(index.find(sectionRow("Demographic Analysis") + demographics), std::string::npos);
     EXPECT_NE(eindex.find(demographics), std::string::npos);
 }
+
+namespace {
+
+// The browser engine's view of a page: the document as it parsed it.
+std::string renderedDom(const std::string& browser, const std::string& page)
+{
+    const std::string command = browser + " --headless --no-sandbox --disable-gpu --dump-dom 'file://" + page +
+                                "' 2>/dev/null";
+    std::string dom;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) dom.append(buffer, n);
+        pclose(pipe);
+    }
+    return dom;
+}
+
+// The tags and attributes of a serialised DOM. Text nodes carry "<" as
+// "&lt;" and attribute values carry '"' as "&quot;", so every "<" opens a
+// real element and every quote ends a real value.
+struct ParsedTag {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+};
+
+std::vector<ParsedTag> parseTags(const std::string& dom)
+{
+    std::vector<ParsedTag> tags;
+    std::size_t i = 0;
+    auto nameAt = [&](std::size_t& at) {
+        const std::size_t begin = at;
+        while (at < dom.size() && dom[at] != ' ' && dom[at] != '>' && dom[at] != '=' && dom[at] != '/') ++at;
+        return text::toLower(dom.substr(begin, at - begin));
+    };
+    while ((i = dom.find('<', i)) != std::string::npos) {
+        ++i;
+        ParsedTag tag;
+        tag.name = nameAt(i);
+        while (i < dom.size() && dom[i] != '>') {
+            if (dom[i] == ' ' || dom[i] == '/') {
+                ++i;
+                continue;
+            }
+            std::string attribute = nameAt(i);
+            std::string value;
+            if (i < dom.size() && dom[i] == '=' && i + 1 < dom.size() && dom[i + 1] == '"') {
+                const std::size_t close = dom.find('"', i + 2);
+                value = dom.substr(i + 2, close - i - 2);
+                i = close + 1;
+            }
+            tag.attributes.emplace_back(std::move(attribute), std::move(value));
+        }
+        tags.push_back(std::move(tag));
+    }
+    return tags;
+}
+
+std::string findBrowser()
+{
+    for (const char* candidate : {"/usr/bin/chromium", "/usr/bin/chromium-browser"})
+        if (fs::exists(candidate)) return candidate;
+    return "";
+}
+
+}  // namespace
+
+TEST(ReportRunInBrowser, HostileLogTextParsesAsTextOnly)
+{
+    const std::string browser = findBrowser();
+    if (browser.empty()) GTEST_SKIP() << "no chromium to render pages with";
+    RunFixture f;
+    f.fill = [](analysis::StatisticsTable& t) {
+        t.setUp();
+        t.countPage("10.0.0.1", "/<script>document.title='owned'</script>");
+        t.countPage("10.0.0.1", "/\"><img src=x onerror=\"document.title='owned'\">");
+        t.countErrorStatus("404");
+        t.countPageError("404");
+        t.addErrorAddress('P', "404", "x\" onclick=\"alert(1)\"><script>alert(1)</script>");
+    };
+    f.run();
+    for (const char* page : {"LKRPages.html", "LKRPageErrors.html"}) {
+        const std::string dom = renderedDom(browser, f.reportFile(page));
+        ASSERT_NE(dom.find("<table"), std::string::npos) << page << " did not render";
+        for (const ParsedTag& tag : parseTags(dom)) {
+            EXPECT_NE(tag.name, "script") << page;
+            for (const auto& [name, value] : tag.attributes) {
+                EXPECT_FALSE(text::istartsWith(name, "on")) << page << ": <" << tag.name << " " << name;
+                if (name == "href" || name == "src") {
+                    EXPECT_FALSE(text::istartsWith(value, "javascript:")) << page;
+                }
+            }
+        }
+        EXPECT_EQ(dom.find("owned</title>"), std::string::npos) << page;
+    }
+    EXPECT_NE(renderedDom(browser, f.reportFile("LKRPages.html")).find("/&lt;script&gt;document.title"),
+              std::string::npos);
+}
