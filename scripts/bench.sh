@@ -80,8 +80,11 @@ step import yes import bench --no-tracker
 cat "$work"/logs/*.log >"$work/single.log"
 step "web add 1" no web add single --files "$work/single.log"
 step "import 1 file" yes import single --no-tracker
+# Every section, HTML and CSV files for every report; "E-mail administrator"
+# without an address writes the HTML files without mailing or opening a browser.
 step "profile new" no profile new bench --web bench --url http://www.example.com \
-  --from "$first_day" --to "$last_day" --set maxrows=ALL
+  --from "$first_day" --to "$last_day" --set maxrows=ALL --set browser=TRUE --set page=TRUE --set usage=TRUE \
+  --set referrers=TRUE --set demogs=TRUE --set oadmin=TRUE --set admin-email= --set ocsv=TRUE --set ovrwrite=TRUE
 step analyse yes analyse bench
 step report yes report bench
 echo "Logs, outputs and /usr/bin/time reports: $work"

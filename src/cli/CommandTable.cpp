@@ -4,6 +4,8 @@
 #include "commands/ImportCommand.h"
 #include "commands/SampleLogsCommand.h"
 #include "commands/ProfileCommand.h"
+#include "commands/ReportCommand.h"
+#include "commands/SampleLogsCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.
@@ -18,6 +20,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<ProfileCommand>());
     commands.push_back(std::make_unique<AnalyseCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
+    commands.push_back(std::make_unique<SampleLogsCommand>());
     return commands;
 }
 
