@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/AnalysisResult.h"
 #include "common/Dates.h"
 
 #include <string>
@@ -27,6 +28,7 @@ struct ReportSettings {
     int daysReported = 0;
     // The dates of the range without data, joined by ", ".
     std::string missingDates;
+    analysis::BucketMode bucketMode = analysis::BucketMode::None;
 };
 
 struct ReportContext {
