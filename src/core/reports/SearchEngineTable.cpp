@@ -29,7 +29,23 @@ void SearchEngineTable::load(const std::string& path)
 void SearchEngineTable::assign(const CellTable& table)
 {
     rows_.clear();
-    for (int r = 0; r < table.rowCount(); ++r) addRow(table.cell(0, r), table.cell(1, r), table.cell(2, r));
+    for (int r = 0; r < table.rowCount(); ++r) {
+        addRow(table.cell(0, r), table.cell(1, r), table.cell(2, r));
+        rows_.back().referrals = table.cell(3, r);
+        rows_.back().keywords = table.cell(4, r);
+        rows_.back().phrases = table.cell(5, r);
+    }
+}
+
+void SearchEngineTable::writeCollected(CellTable& table) const
+{
+    if (table.columnCount() < 6) table.resize(6, table.rowCount());
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        const int row = static_cast<int>(r);
+        table.setCell(3, row, rows_[r].referrals);
+        table.setCell(4, row, rows_[r].keywords);
+        table.setCell(5, row, rows_[r].phrases);
+    }
 }
 
 void SearchEngineTable::addRow(std::string marker, std::string parameters, std::string name)

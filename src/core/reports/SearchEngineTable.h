@@ -27,7 +27,10 @@ public:
 
     // A file that is missing or unreadable leaves the table empty, silently.
     void load(const std::string& path);
+    // Reads every column of the run's table, collected columns included.
     void assign(const CellTable& table);
+    // Writes the collected columns (3 to 5) back into the run's table.
+    void writeCollected(CellTable& table) const;
     void addRow(std::string marker, std::string parameters, std::string name);
 
     const std::vector<Row>& rows() const { return rows_; }
