@@ -93,31 +93,31 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     const demographics::CodeList types = demographics::CodeList::load(typeListPath);
 
     ThrottledPump pump(platform.pump);
-    platform.progress.setCaption(kCaption);
+    platform.progress.setText(0, kCaption);
     AddressIndex index;
     long long lines = 0;
     std::string line;
     while (std::getline(in, line)) {
         ++lines;
-        if (lines % 10 == 0) platform.progress.setText(0, "Reading Data..." + std::to_string(lines));
+        if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
         addLine(index, line);
     }
     in.close();
-    platform.progress.setText(0, "Done Reading Data..." + std::to_string(lines));
+    platform.progress.setText(1, "Done Reading Data..." + std::to_string(lines));
 
-    platform.progress.setCaption(kCaption);
-    platform.progress.setText(0, "Processing Data...");
+    platform.progress.setText(0, kCaption);
+    platform.progress.setText(1, "Processing Data...");
     DemographicTable table;
     table.reserve(index.size());
     for (const auto& entry : index) {
         table.push_back(makeRow(entry.second, countries, types));
-        if (table.size() % 10 == 0) platform.progress.setText(0, "Processing Data..." + std::to_string(table.size()));
+        if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
     }
-    platform.progress.setText(0, "Done Reading Data..." + std::to_string(table.size()));
+    platform.progress.setText(1, "Done Reading Data..." + std::to_string(table.size()));
     return table;
 }
 
