@@ -43,8 +43,9 @@ std::string browserName(std::string_view agent)
 BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots)
 {
     BrowserIdentity identity;
-    if (text::ifind(agent, "SPIDER") != std::string_view::npos || text::ifind(agent, "CRAWLER") != std::string_view::npos ||
-        text::ifind(agent, "ROBOT") != std::string_view::npos || robots.matches(agent)) {
+    const std::string lowered = text::toLower(agent);
+    if (lowered.find("spider") != std::string::npos || lowered.find("crawler") != std::string::npos ||
+        lowered.find("robot") != std::string::npos || robots.matches(agent)) {
         identity.robot = true;
         return identity;
     }
