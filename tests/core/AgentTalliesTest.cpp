@@ -92,6 +92,8 @@ TEST(ShippedAgentTables, CommonUserAgentsCountForExactlyOneSystem)
          "iOS"},
         {"Mozilla/5.0+(iPad;+CPU+OS+17_1+like+Mac+OS+X)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/17.1+Mobile/15E148+Safari/604.1",
          "iPadOS"},
+        {"Mozilla/5.0+(iPod+touch;+CPU+iPhone+OS+12_5+like+Mac+OS+X)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/12.1.2+Mobile/15E148+Safari/604.1",
+         "iOS"},
         {"Mozilla/5.0+(Linux;+Android+10;+K)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/120.0.0.0+Mobile+Safari/537.36",
          "Android"},
         {"Mozilla/5.0+(Android+14;+Mobile;+rv:121.0)+Gecko/121.0+Firefox/121.0", "Android"},
