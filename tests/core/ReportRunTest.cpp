@@ -1,3 +1,4 @@
+#include "common/Error.h"
 #include "common/KeyValueTable.h"
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
@@ -343,4 +344,57 @@ TEST(IndexStatistics, PageCarriesMissingDatesAndLinesEndAsTheSkeletonSays)
     const std::size_t link = page.find("LKRPages.html");
     EXPECT_LT(stats, link);
     EXPECT_EQ(page.find("XXX"), std::string::npos);
+}
+
+namespace {
+
+class WritingCharts : public ChartRenderer {
+public:
+    bool render(const ChartRequest& chart, const std::string& jpegPath) override
+    {
+        if (fail) throw Error("no canvas");
+        requests.push_back(chart);
+        return writeWholeFile(jpegPath, "\xFF\xD8\xFF");
+    }
+    std::vector<ChartRequest> requests;
+    bool fail = false;
+};
+
+}  // namespace
+
+TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
+{
+    RunFixture f;
+    WritingCharts charts;
+    Platform& fake = f.fake.platform();
+    Platform withCharts{fake.messages, fake.pump, fake.progress, fake.cancel, fake.clock, fake.shell,
+                        fake.mail,     charts,    fake.ftp,      fake.dns,    fake.help};
+    auto runWith = [&] {
+        f.profile.save(f.folder.myProfiles() + "/p.rpf");
+        ReportGenerator generator(withCharts, f.folder, f.temp.path() + "/",
+                                  [&](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                      f.fill(t);
+                                      return f.result;
+                                  });
+        generator.GenerateReports("p");
+    };
+
+    runWith();
+    EXPECT_TRUE(charts.requests.empty());
+    EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
+
+    f.set("gengraph", true);
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "a@example.com");
+    runWith();
+    EXPECT_TRUE(f.exists("LKRPages.jpg"));
+    EXPECT_NE(f.read("LKRPages.html").find(R"(<img src="LKRPages.jpg" Alt="Graph">)"), std::string::npos);
+    EXPECT_EQ(f.read("eLKRPages.html").find("LKRPages.jpg"), std::string::npos);
+    EXPECT_EQ(charts.requests.front().points.size(), 2u);
+
+    charts.fail = true;
+    runWith();
+    EXPECT_TRUE(f.shown("Error occurred while Generating Graph\nno canvas"));
+    EXPECT_FALSE(f.exists("LKRPages.jpg"));
+    EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
 }

@@ -222,3 +222,18 @@ TEST(ReportTemplates, CellAdaptationsReplaceExactCells)
     EXPECT_EQ(html.find("XXXDetTailCol4"), std::string::npos);
     EXPECT_NE(html.find("    \r\n"), std::string::npos);  // a removed cell leaves its indentation
 }
+
+TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesAreReplacedLikeTheRest)
+{
+    ReportGrid grid = tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2]<!-- enddetail -->");
+    grid.setCell(1, 0, "T");
+    grid.setCell(0, 10, "plain");
+    grid.setCell(1, 10, "1");
+    grid.setCell(0, 11, "aXXXRecCol1b");
+    grid.setCell(1, 11, "7");
+    grid.setCell(2, 11, "XXXReportTitle");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][a7b|7|T]");
+    grid.setCell(0, 11, "x");
+    grid.setCell(2, 11, "");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][x|7|]");
+}

@@ -5,6 +5,9 @@
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
 
+#include <cstring>
+#include <vector>
+
 namespace larkspan {
 
 namespace {
@@ -68,34 +71,90 @@ TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
 {
 }
 
-std::string TemplateEngine::detailRow(const std::string& section, int row, int linkColumn, bool csv,
-                                      long long limit, long long minimum) const
+// Every value a detail row puts into the section, ready to insert.
+struct TemplateEngine::RowValues {
+    std::string color;
+    std::string number;
+    std::string httpTarget;  // between the quotes after "http://"
+    std::string ownTarget;   // the whole href
+    std::string display;
+    std::string columns[5];
+    bool plain = true;  // no value holds a placeholder word
+};
+
+// A literal run of the detail section or one of its placeholders.
+struct TemplateEngine::Piece {
+    enum Kind { Literal, Color, Number, HttpTarget, OwnTarget, Display, Column0, Column1, Column2, Column3, Column4 };
+    Kind kind;
+    std::string literal;
+};
+
+namespace {
+
+// The placeholder texts of a detail section; a link target between quotes
+// is its own kind so that it is escaped for an attribute.
+const std::pair<const char*, int> kDetailTokens[] = {
+    {"XXXRowColor", 1},       {"XXXRowNumber", 2},  {"\"http://XXXDispRecCol0\"", 3}, {"\"XXXDispRecCol0\"", 4},
+    {"XXXDispRecCol0", 5},    {"XXXRecCol0", 6},    {"XXXRecCol1", 7},                {"XXXRecCol2", 8},
+    {"XXXRecCol3", 9},        {"XXXRecCol4", 10},
+};
+
+bool holdsPlaceholderWord(const std::string& s) { return s.find("XXX") != std::string::npos; }
+
+// A report page's last touches: its help page, and the placeholder values
+// of the first column shown without a link.
+void finishPage(std::string& html, const std::string& helpFile)
 {
-    const int displayColumn = linkColumn >= 0 ? linkColumn : 0;
-    std::string copy = text::replaceAll(section, "XXXRowColor", (row - ReportGrid::kFirstDetailRow) % 2 == 0
-                                                                     ? "#E8E8E8"
-                                                                     : "#CCCCCC");
-    copy = text::replaceAll(copy, "XXXRowNumber", std::to_string(row - ReportGrid::kFirstDetailRow + 1) + ".");
-    if (csv) {
-        copy = text::replaceAll(copy, "XXXDispRecCol0", grid_.cell(displayColumn, row));
-        copy = text::replaceAll(copy, "XXXRecCol0",
-                                prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum));
-        for (int c = 1; c <= 4; ++c)
-            copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), text::cutAtLessThan(grid_.cell(c, row)));
-        return copy;
+    if (html.find("XXXHelpFile") != std::string::npos) html = text::replaceAll(html, "XXXHelpFile", helpFile);
+    if (html.find("Unknown</a>") != std::string::npos) {
+        html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
+        html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
     }
-    // Link targets: log text must stay inside the quotes and may not bring
-    // its own scheme where the template gives none.
+    if (html.find("-</a>") != std::string::npos) html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
+    if (html.find("Other</a>") != std::string::npos)
+        html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
+}
+
+}  // namespace
+
+TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, bool csv, long long limit,
+                                                    long long minimum) const
+{
+    RowValues v;
+    const int displayColumn = linkColumn >= 0 ? linkColumn : 0;
+    v.color = (row - ReportGrid::kFirstDetailRow) % 2 == 0 ? "#E8E8E8" : "#CCCCCC";
+    v.number = std::to_string(row - ReportGrid::kFirstDetailRow + 1) + ".";
     const std::string& target = grid_.cell(displayColumn, row);
-    copy = text::replaceAll(copy, "\"http://XXXDispRecCol0\"", "\"http://" + text::htmlEscape(target) + "\"");
-    copy = text::replaceAll(copy, "\"XXXDispRecCol0\"", "\"" + safeLinkTarget(target) + "\"");
-    copy = text::replaceAll(copy, "XXXDispRecCol0", grid_.htmlCell(displayColumn, row));
-    std::string first;
-    if (const std::string* markup = grid_.markup(0, row)) first = prepareFirstColumn(*markup, limit, minimum);
-    else first = text::htmlEscape(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
-    copy = text::replaceAll(copy, "XXXRecCol0", first);
-    for (int c = 1; c <= 4; ++c)
-        copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), grid_.htmlCell(c, row));
+    if (csv) {
+        v.display = target;
+        v.httpTarget = target;
+        v.ownTarget = target;
+        v.columns[0] = prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum);
+        for (int c = 1; c <= 4; ++c) v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
+    } else {
+        // Link targets: log text must stay inside the quotes and may not
+        // bring its own scheme where the template gives none.
+        v.httpTarget = text::htmlEscape(target);
+        v.ownTarget = safeLinkTarget(target);
+        v.display = grid_.htmlCell(displayColumn, row);
+        if (const std::string* markup = grid_.markup(0, row)) v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
+        else v.columns[0] = text::htmlEscape(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
+        for (int c = 1; c <= 4; ++c) v.columns[c] = grid_.htmlCell(c, row);
+    }
+    v.plain = !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) &&
+              !holdsPlaceholderWord(v.ownTarget);
+    for (const auto& c : v.columns) v.plain = v.plain && !holdsPlaceholderWord(c);
+    return v;
+}
+
+std::string TemplateEngine::detailRow(const std::string& section, int, const RowValues& v) const
+{
+    std::string copy = text::replaceAll(section, "XXXRowColor", v.color);
+    copy = text::replaceAll(copy, "XXXRowNumber", v.number);
+    copy = text::replaceAll(copy, "\"http://XXXDispRecCol0\"", "\"http://" + v.httpTarget + "\"");
+    copy = text::replaceAll(copy, "\"XXXDispRecCol0\"", "\"" + v.ownTarget + "\"");
+    copy = text::replaceAll(copy, "XXXDispRecCol0", v.display);
+    for (int c = 0; c <= 4; ++c) copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), v.columns[c]);
     return copy;
 }
 
@@ -117,7 +176,7 @@ std::string TemplateEngine::fillHeader(std::string document, bool csv) const
     return document;
 }
 
-std::string TemplateEngine::render(int templateRow, int linkColumn) const
+std::string TemplateEngine::render(int templateRow, int linkColumn, const std::string* helpFile) const
 {
     const std::string& templ = grid_.cell(0, templateRow);
     const bool csv = templateRow == 6;
@@ -132,16 +191,80 @@ std::string TemplateEngine::render(int templateRow, int linkColumn) const
     const long long limit = readWidth(grid_.cell(3, templateRow));
     const long long minimum = readWidth(grid_.cell(4, templateRow));
 
-    std::string document = templ.substr(0, s);
-    for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row)
-        document += detailRow(section, row, linkColumn, csv, limit, minimum);
-    document.append(templ, e + end.size(), std::string::npos);
+    // The section split once at its placeholders; a row whose values hold
+    // no placeholder word is then filled by joining the pieces, which gives
+    // the same text as replacing placeholder after placeholder.
+    std::vector<Piece> pieces;
+    for (std::size_t at = 0; at < section.size();) {
+        std::size_t best = std::string::npos;
+        const std::pair<const char*, int>* found = nullptr;
+        for (const auto& token : kDetailTokens) {
+            const std::size_t p = section.find(token.first, at);
+            if (p < best) {
+                best = p;
+                found = &token;
+            }
+        }
+        if (!found) {
+            pieces.push_back({Piece::Literal, section.substr(at)});
+            break;
+        }
+        if (best > at) pieces.push_back({Piece::Literal, section.substr(at, best - at)});
+        pieces.push_back({static_cast<Piece::Kind>(found->second), {}});
+        at = best + std::strlen(found->first);
+    }
 
-    document = fillHeader(std::move(document), csv);
+    std::string rows;
+    rows.reserve(static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64));
+    std::string line;
+    for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
+        const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
+        if (!v.plain) {
+            rows += detailRow(section, row, v);
+            continue;
+        }
+        std::string& out = helpFile ? line : rows;
+        line.clear();
+        for (const Piece& piece : pieces) {
+            switch (piece.kind) {
+            case Piece::Literal: out += piece.literal; break;
+            case Piece::Color: out += v.color; break;
+            case Piece::Number: out += v.number; break;
+            case Piece::HttpTarget: out += "\"http://"; out += v.httpTarget; out += '"'; break;
+            case Piece::OwnTarget: out += '"'; out += v.ownTarget; out += '"'; break;
+            case Piece::Display: out += v.display; break;
+            default: out += v.columns[piece.kind - Piece::Column0]; break;
+            }
+        }
+        if (helpFile) {
+            finishPage(line, *helpFile);
+            rows += line;
+        }
+    }
+
     std::string sentence;
     if (!missingDates_.empty())
         sentence = csv ? reports::missingDatesCsv(missingDates_) : reports::missingDatesHtml(missingDates_);
-    return text::replaceAll(document, reports::kMissingDatesMarker, sentence);
+    if (holdsPlaceholderWord(rows) || rows.find(reports::kMissingDatesMarker) != std::string::npos) {
+        // Header placeholders inside the rows are replaced with the rest.
+        std::string document = templ.substr(0, s) + rows;
+        document.append(templ, e + end.size(), std::string::npos);
+        document = fillHeader(std::move(document), csv);
+        document = text::replaceAll(document, reports::kMissingDatesMarker, sentence);
+        if (helpFile) finishPage(document, *helpFile);
+        return document;
+    }
+    std::string before = text::replaceAll(fillHeader(templ.substr(0, s), csv), reports::kMissingDatesMarker, sentence);
+    std::string after =
+        text::replaceAll(fillHeader(templ.substr(e + end.size()), csv), reports::kMissingDatesMarker, sentence);
+    if (helpFile) {
+        finishPage(before, *helpFile);
+        finishPage(after, *helpFile);
+    }
+    before.reserve(before.size() + rows.size() + after.size());
+    before += rows;
+    before += after;
+    return before;
 }
 
 std::string TemplateEngine::GenDocStr(int templateRow) const { return render(templateRow, -1); }
@@ -152,13 +275,8 @@ std::string TemplateEngine::GenHTML(const std::string& reportPath) const
 {
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
-    std::string html = n < 0 ? GenDocStr(5) : GenDocStrALHTML(static_cast<int>(n));
-    html = text::replaceAll(html, "XXXHelpFile", fileNamePart(reportPath) + "help.html");
-    html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
-    html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
-    html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
-    html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
-    return html;
+    const std::string helpFile = fileNamePart(reportPath) + "help.html";
+    return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
 }
 
 std::string TemplateEngine::GenCSV() const { return GenDocStr(6); }

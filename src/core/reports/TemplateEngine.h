@@ -25,9 +25,15 @@ public:
     std::string GenCSV() const;
 
 private:
-    std::string render(int templateRow, int linkColumn) const;
-    std::string detailRow(const std::string& section, int row, int linkColumn, bool csv, long long limit,
-                          long long minimum) const;
+    struct RowValues;
+    struct Piece;
+    // helpFile: for a report page, the help page's name; the page is then
+    // post-processed (help link, placeholder values without links).
+    std::string render(int templateRow, int linkColumn, const std::string* helpFile = nullptr) const;
+    RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
+    // The detail section filled in for one row by replacing each placeholder
+    // in turn, so that placeholder words inside values are replaced as well.
+    std::string detailRow(const std::string& section, int row, const RowValues& values) const;
     std::string fillHeader(std::string document, bool csv) const;
 
     const ReportGrid& grid_;
