@@ -37,7 +37,7 @@ TEST(BrowserReports, RanksBrowsersWithoutRobotsAndUnknownClients)
     EXPECT_EQ(f.grid.cell(3, 5), "-1");
 
     f.settings.maxrows = "2";
-    Browsers(f.stats, f.grid, f.context(), temp.file("missing.lklf"));  // no robot list: Googlebot counts
+    Browsers(f.stats, f.grid, f.context(), temp.file("missing.lklf")); // no robot list: Googlebot counts
     EXPECT_EQ(f.grid.cell(1, 1).rfind("The Browser Agent Analysis report lists the top 2 browsers", 0), 0u);
     EXPECT_EQ(f.column(0), (Strings{"Googlebot/2.1", "Microsoft Internet Explorer"}));
     EXPECT_EQ(f.grid.cell(0, 4), "56 Browser Agents<br>2 of 4 Unique shown<br>93.333 % of all 60 User Agents");
@@ -99,7 +99,7 @@ void bucket(analysis::StatisticsTable& stats, const std::string& key, const std:
     row.kilobytes = kilobytes;
     row.sessions = sessions;
 }
-}  // namespace
+} // namespace
 
 TEST(UsageReports, HourlyHitsInTimeOrderWithSelectedTypes)
 {
@@ -113,7 +113,7 @@ TEST(UsageReports, HourlyHitsInTimeOrderWithSelectedTypes)
     EXPECT_EQ(f.grid.cell(0, 3), "Hour(s)");
     EXPECT_EQ(f.grid.cell(2, 3), "# of Hits");
     EXPECT_EQ(f.column(0), (Strings{"09:00 to 09:59", "11:00 to 11:59", "14:00 to 14:59"}));
-    EXPECT_EQ(f.column(2), (Strings{"1", "0", "3"}));  // a bucket with 0 selected hits stays
+    EXPECT_EQ(f.column(2), (Strings{"1", "0", "3"})); // a bucket with 0 selected hits stays
     EXPECT_EQ(f.column(3), (Strings{"25.0%", "0.0%", "75.0%"}));
     EXPECT_EQ(f.column(6), (Strings{"09", "11", "14"}));
     EXPECT_EQ(f.grid.cell(0, 4), "3 Hour(s) Shown");

@@ -1,5 +1,5 @@
-#include "ReportBuilderFixture.h"
 #include "reports/DemographicReports.h"
+#include "ReportBuilderFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,11 @@ namespace {
 const CodeList kCountries({"uk=United Kingdom", "gb=United Kingdom", "de=Germany", "fr=France"});
 const CodeList kTypes({"com=Commercial", "co=Commercial", "ac=Academic"});
 
-DemographicTable tableOf(const std::string& data) { return demographicsFromText(data, kCountries, kTypes); }
-}  // namespace
+DemographicTable tableOf(const std::string& data)
+{
+    return demographicsFromText(data, kCountries, kTypes);
+}
+} // namespace
 
 TEST(DemographicReports, CountriesMergeSharedNamesAndNumericAddressesAreUnknown)
 {
@@ -27,8 +30,7 @@ TEST(DemographicReports, CountriesMergeSharedNamesAndNumericAddressesAreUnknown)
     EXPECT_EQ(f.column(0), (Strings{"Unknown", "United Kingdom", "France"}));
     EXPECT_EQ(f.column(1), (Strings{"7", "6", "1"}));
     EXPECT_EQ(f.column(2), (Strings{"50.0%", "42.857%", "7.143%"}));
-    EXPECT_EQ(f.grid.cell(0, 4),
-              "14 Page/File Requests<br>3 of 3 Unique Shown<br>100 % of all 14 Page/File Requests");
+    EXPECT_EQ(f.grid.cell(0, 4), "14 Page/File Requests<br>3 of 3 Unique Shown<br>100 % of all 14 Page/File Requests");
     EXPECT_EQ((Strings{f.grid.cell(1, 9), f.grid.cell(2, 9), f.grid.cell(3, 9), f.grid.cell(4, 9)}),
               (Strings{"1", "0", "-1", "1"}));
 

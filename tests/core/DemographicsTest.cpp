@@ -1,7 +1,7 @@
-#include "fakes/FakePlatform.h"
 #include "ShippedTables.h"
-#include "fakes/TempFolder.h"
 #include "common/Error.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TempFolder.h"
 #include "reports/DemographicTable.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +15,14 @@ using namespace larkspan::demographics;
 namespace {
 const CodeList kCountries({"uk=United Kingdom", "gb=United Kingdom", "de=Germany", "co=Colombia", "nocode"});
 const CodeList kTypes({"com=Commercial", "co=Commercial", "ac=Academic", "net=Network"});
-}  // namespace
+} // namespace
 
 TEST(DemographicDomains, NumericAddressesHaveNoNames)
 {
     EXPECT_TRUE(isNumericAddress("192.168.1.7"));
     EXPECT_TRUE(isNumericAddress(""));
     EXPECT_TRUE(isNumericAddress("123456789012345"));
-    EXPECT_FALSE(isNumericAddress("1234567890123456"));  // 16 digits
+    EXPECT_FALSE(isNumericAddress("1234567890123456")); // 16 digits
     EXPECT_TRUE(isNumericAddress("2001:db8::1"));
     EXPECT_FALSE(isNumericAddress("host.example.com"));
 
@@ -73,10 +73,10 @@ TEST(DemographicTable, MergesAddressesIgnoringCaseAndSortsThem)
         kTypes);
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[0].address, "10.0.0.1");
-    EXPECT_EQ(table[0].requests, 0);  // a count that is not a number reads 0
+    EXPECT_EQ(table[0].requests, 0); // a count that is not a number reads 0
     EXPECT_EQ(table[0].sessions, 1);
     EXPECT_EQ(table[1].address, "beta.example.de");
-    EXPECT_EQ(table[2].address, "host.example.com");  // first spelling
+    EXPECT_EQ(table[2].address, "host.example.com"); // first spelling
     EXPECT_EQ(table[2].requests, 5);
     EXPECT_EQ(table[2].sessions, 2);
     EXPECT_EQ(table[2].domain, "example.com");
@@ -99,7 +99,8 @@ TEST(DemographicTable, ReadingTheDataFileReportsMissingFilesAndCancel)
     }
 
     std::string content;
-    for (int i = 0; i < 25; ++i) content += "host" + std::to_string(i) + ".example.co.uk,2\r\n";
+    for (int i = 0; i < 25; ++i)
+        content += "host" + std::to_string(i) + ".example.co.uk,2\r\n";
     const std::string data = folder.write("web.dmgrpt", content);
     std::filesystem::permissions(data, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     const DemographicTable table = parseDemographics(fake.platform(), data, countries, types);

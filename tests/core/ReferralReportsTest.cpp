@@ -1,6 +1,6 @@
+#include "reports/ReferralReports.h"
 #include "ReportBuilderFixture.h"
 #include "reports/DomainReports.h"
-#include "reports/ReferralReports.h"
 #include "reports/ReferrerRules.h"
 #include "reports/SearchEngineTable.h"
 #include "reports/TemplateEngine.h"
@@ -14,7 +14,8 @@ TEST(ReferralReport, LeavesOutUnknownAndExcludedDomainsAndBreaksLongUrls)
 {
     ReportBuilderFixture f;
     std::string longUrl = "http://long.example/";
-    while (longUrl.size() < 200) longUrl += "x";
+    while (longUrl.size() < 200)
+        longUrl += "x";
     f.referrer("http://www.a.com/page?x=1&y=<b>", 5);
     f.referrer("-", 9);
     f.referrer("bookmark", 4);
@@ -24,12 +25,13 @@ TEST(ReferralReport, LeavesOutUnknownAndExcludedDomainsAndBreaksLongUrls)
     ReferringURL(f.stats, f.grid, f.context(), excluded);
 
     EXPECT_EQ(f.grid.cell(1, 0), "Referral Report for www.example.com");
-    EXPECT_EQ(f.grid.cell(1, 1),
-              "The Referring URL report tabulates the URLs pointing to your site \r\nordered by number of referrals they made.");
+    EXPECT_EQ(f.grid.cell(1, 1), "The Referring URL report tabulates the URLs pointing to your site \r\nordered by "
+                                 "number of referrals they made.");
     EXPECT_EQ(f.column(5), (Strings{"http://www.a.com/page?x=1&y=<b>", longUrl}));
     EXPECT_EQ(f.column(1), (Strings{"5", "1"}));
     EXPECT_EQ(f.column(2), (Strings{"83.333%", "16.667%"}));
-    EXPECT_EQ(f.grid.cell(0, 11), longUrl.substr(0, 75) + "<br>" + longUrl.substr(75, 76) + "<br>" + longUrl.substr(151));
+    EXPECT_EQ(f.grid.cell(0, 11),
+              longUrl.substr(0, 75) + "<br>" + longUrl.substr(75, 76) + "<br>" + longUrl.substr(151));
     EXPECT_EQ(f.grid.cell(0, 4), "6 Referrals<br>2 of 2 Unique Shown<br>100 % of all 6 Referrals");
     EXPECT_EQ(f.grid.cell(0, 9), "5");
 
@@ -41,8 +43,9 @@ TEST(ReferralReport, LeavesOutUnknownAndExcludedDomainsAndBreaksLongUrls)
 
     f.settings.maxrows = "1";
     ReferringURL(f.stats, f.grid, f.context(), excluded);
-    EXPECT_EQ(f.grid.cell(1, 1), "The Referring URL report tabulates the top 1 URLs pointing to your site \r\nordered by"
-                                 " number of referrals they made.");
+    EXPECT_EQ(f.grid.cell(1, 1),
+              "The Referring URL report tabulates the top 1 URLs pointing to your site \r\nordered by"
+              " number of referrals they made.");
     EXPECT_EQ(f.grid.cell(0, 4), "5 Referrals<br>1 of 2 Unique Shown<br>83.333 % of all 6 Referrals");
 }
 
@@ -66,7 +69,7 @@ SearchEngineTable sampleEngines()
     engines.addRow("dash.example", "q=", "-");
     return engines;
 }
-}  // namespace
+} // namespace
 
 TEST(SearchEngineReport, MergesNamesAndCountsExcludedDomainsInItsTotal)
 {
@@ -144,15 +147,16 @@ TEST(DomainReport, AdvertisersListEveryEntryAndMatchLongerHostNames)
 
     f.referrer("http://ads.net/banner", 4);
     f.referrer("http://ads.net.cdn.io/x/y/z", 2);
-    f.referrer("http://mine.com/", 3);  // excluded elsewhere, counts here
+    f.referrer("http://mine.com/", 3); // excluded elsewhere, counts here
     f.referrer("-", 10);
     std::vector<std::string> advertisers{"ads.net", "mine.com", "none.org", "ADS.net"};
-    for (int i = 0; i < 9; ++i) advertisers.push_back("quiet" + std::to_string(i) + ".org");
+    for (int i = 0; i < 9; ++i)
+        advertisers.push_back("quiet" + std::to_string(i) + ".org");
     f.settings.maxrows = "10";
     ReferringAdds(f.stats, f.grid, f.context(), advertisers);
     EXPECT_EQ(f.grid.detailCount(), 10);
     EXPECT_EQ(f.column(0)[0], "ads.net");
-    EXPECT_EQ(f.column(1)[0], "12");  // listed twice: counted twice
+    EXPECT_EQ(f.column(1)[0], "12"); // listed twice: counted twice
     EXPECT_EQ(f.column(0)[1], "mine.com");
     EXPECT_EQ(f.column(1)[2], "0");
     EXPECT_EQ(f.column(2)[2], "0.0%");
@@ -167,7 +171,7 @@ TEST(DomainReport, AffiliatesMatchOneFurtherPathSegmentAtMost)
     f.referrer("http://partner.com/a/b.html", 5);
     f.referrer("http://other.com/", 1);
     ReferringAffiliates(f.stats, f.grid, f.context(), {"partner.com", " "});
-    EXPECT_EQ(f.column(0), (Strings{"partner.com"}));  // a blank entry is dropped
+    EXPECT_EQ(f.column(0), (Strings{"partner.com"})); // a blank entry is dropped
     EXPECT_EQ(f.column(1), (Strings{"5"}));
     EXPECT_EQ(f.column(2), (Strings{"45.455%"}));
     EXPECT_EQ(f.grid.cell(0, 4),

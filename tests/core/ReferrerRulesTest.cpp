@@ -10,7 +10,7 @@ TEST(ReferrerRules, DomainIsTheHostAfterTheSchemeOrUnknown)
     EXPECT_EQ(domainOf("http://www.example.com/page.html?x=1"), "www.example.com");
     EXPECT_EQ(domainOf("https://Example.org"), "Example.org");
     EXPECT_EQ(domainOf("-"), "Unknown");
-    EXPECT_EQ(domainOf("www.example.com/page"), "Unknown");  // no "://"
+    EXPECT_EQ(domainOf("www.example.com/page"), "Unknown"); // no "://"
     EXPECT_EQ(domainOf("http:///path"), "Unknown");
     EXPECT_EQ(domainOf("http://-"), "Unknown");
 }
@@ -25,7 +25,8 @@ TEST(ReferrerRules, PathAndQueryFollowTheHostsSlash)
 TEST(ReferrerRules, LongUrlsBreakBeforeCharacters76And152)
 {
     std::string url = "http://";
-    while (url.size() < 200) url += static_cast<char>('a' + url.size() % 26);
+    while (url.size() < 200)
+        url += static_cast<char>('a' + url.size() % 26);
     const std::vector<std::string> pieces = displayPieces(url);
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0], url.substr(0, 75));
@@ -43,7 +44,7 @@ TEST(ReferrerRules, AdvertiserEntriesMatchEveryUrlBeginningWithThem)
     EXPECT_TRUE(advertiserMatches("http://ads.example.com/a/b/c", "ads.example.com"));
     EXPECT_TRUE(advertiserMatches("http://ADS.example.com.evil.net/", "ads.example.com"));
     EXPECT_TRUE(advertiserMatches("https://ads.example.com", "ads.example.com"));
-    EXPECT_FALSE(advertiserMatches("ads.example.com/x", "ads.example.com"));  // no scheme
+    EXPECT_FALSE(advertiserMatches("ads.example.com/x", "ads.example.com")); // no scheme
     EXPECT_FALSE(advertiserMatches("http://-", "-"));
     EXPECT_FALSE(advertiserMatches("http://www.ads.example.com/", "ads.example.com"));
 }

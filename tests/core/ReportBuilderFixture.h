@@ -24,12 +24,14 @@ struct ReportBuilderFixture {
     void agent(const std::string& text, int times)
     {
         stats.setUp();
-        for (int i = 0; i < times; ++i) stats.countUserAgent(text);
+        for (int i = 0; i < times; ++i)
+            stats.countUserAgent(text);
     }
     void referrer(const std::string& url, int times)
     {
         stats.setUp();
-        for (int i = 0; i < times; ++i) stats.countReferrer(url);
+        for (int i = 0; i < times; ++i)
+            stats.countReferrer(url);
     }
 
     // The message of the EDataNotLogged the call raises, or "(built)".
@@ -46,7 +48,8 @@ struct ReportBuilderFixture {
     std::vector<std::string> column(int c) const
     {
         std::vector<std::string> out;
-        for (int r = 10; r < grid.rowCount(); ++r) out.push_back(grid.cell(c, r));
+        for (int r = 10; r < grid.rowCount(); ++r)
+            out.push_back(grid.cell(c, r));
         return out;
     }
 

@@ -77,14 +77,15 @@ struct SectionsFixture {
     analysis::AnalysisResult result;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ReportRunSections, ReferralSectionWithSearchEnginesAndKeywords)
 {
     SectionsFixture f;
     f.profile.setBoolean("referrers", true);
     f.run([](analysis::StatisticsTable& t) {
-        for (int i = 0; i < 3; ++i) t.countReferrer("https://www.google.com/search?q=larkspan+logs");
+        for (int i = 0; i < 3; ++i)
+            t.countReferrer("https://www.google.com/search?q=larkspan+logs");
         t.countReferrer("https://www.bing.com/search?q=weblog");
         t.countReferrer("http://friend.org/links.html");
     });
@@ -146,5 +147,6 @@ TEST(ReportRunSections, DemographicSectionReadsTheDataFileOrListsWhyNot)
 
     fs::remove(f.folder.syss() + "/dtcdsf.lklf");
     f.run([](analysis::StatisticsTable&) {});
-    EXPECT_TRUE(f.has(notGeneratedRow("Demographic Analysis Reports - Not Generated (Error occurred while Analyzing)")));
+    EXPECT_TRUE(
+        f.has(notGeneratedRow("Demographic Analysis Reports - Not Generated (Error occurred while Analyzing)")));
 }

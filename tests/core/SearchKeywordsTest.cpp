@@ -17,7 +17,7 @@ std::vector<std::vector<std::string>> plain(const std::vector<TextRow>& rows)
 {
     return {rows.begin(), rows.end()};
 }
-}  // namespace
+} // namespace
 
 TEST(KeywordExtraction, WorkedExamples)
 {
@@ -35,12 +35,12 @@ TEST(KeywordExtraction, WorkedExamples)
 TEST(KeywordExtraction, CleaningDecodesEscapesToBlanksAndCollapses)
 {
     EXPECT_EQ(keywords::clean("%22web+log%22"), "web+log");
-    EXPECT_EQ(keywords::clean("log%"), "log");           // a final "%" is dropped
-    EXPECT_EQ(keywords::clean("log%4"), "log");          // as is an escape cut short
+    EXPECT_EQ(keywords::clean("log%"), "log");  // a final "%" is dropped
+    EXPECT_EQ(keywords::clean("log%4"), "log"); // as is an escape cut short
     EXPECT_EQ(keywords::clean("a++%20%20b"), "a+b");
     EXPECT_EQ(keywords::clean("%20%20"), "");
-    EXPECT_EQ(keywords::clean("MiXeD"), "MiXeD");       // case is kept
-    EXPECT_EQ(keywords::clean("+lead"), "+lead");       // only blanks are trimmed
+    EXPECT_EQ(keywords::clean("MiXeD"), "MiXeD"); // case is kept
+    EXPECT_EQ(keywords::clean("+lead"), "+lead"); // only blanks are trimmed
 }
 
 TEST(KeywordExtraction, ParametersAreFoundAnywhereAndTheFirstListedWins)
@@ -52,7 +52,7 @@ TEST(KeywordExtraction, ParametersAreFoundAnywhereAndTheFirstListedWins)
     // The list order decides, not the position in the URL.
     EXPECT_EQ(keywords::rawValue("http://x.example/s?p=first&query=second", {"query=", "p="}), "second");
     EXPECT_EQ(keywords::rawValue("http://x.example/s?q=x", {"", "zz="}), "");
-    EXPECT_EQ(keywords::rawValue("http://x.example?q=x", kQ), "");  // no path after the host
+    EXPECT_EQ(keywords::rawValue("http://x.example?q=x", kQ), ""); // no path after the host
 }
 
 TEST(KeywordExtraction, CommaTextHonoursQuotesAndBlanks)
@@ -79,7 +79,7 @@ TEST(SearchEngineTable, CountsReferralsAndCollectsWordsOncePerUrl)
     EXPECT_EQ(rows[0].phrases, "web+log");
     EXPECT_EQ(rows[1].referrals, "1");
     EXPECT_EQ(rows[1].keywords, "shoes");
-    EXPECT_EQ(rows[2].referrals, "");  // matched nothing
+    EXPECT_EQ(rows[2].referrals, ""); // matched nothing
 
     // A second run starts from scratch.
     engines.tally({{"http://www.google.com/search?q=again", 1}});
@@ -102,7 +102,7 @@ TEST(SearchKeywordRows, GroupsByEngineInReferralOrderAndCountsWordsIgnoringCase)
     SearchEngineTable engines;
     engines.addRow("small.example", "q=", "Small");
     engines.addRow("google.com", "q=", "Google");
-    engines.addRow("google.de", "q=", "google");  // same engine, other spelling
+    engines.addRow("google.de", "q=", "google"); // same engine, other spelling
     engines.tally({{"http://small.example/?q=zeta", 1},
                    {"http://google.com/s?q=Log", 4},
                    {"http://google.com/s?q=apple", 1},
@@ -110,8 +110,9 @@ TEST(SearchKeywordRows, GroupsByEngineInReferralOrderAndCountsWordsIgnoringCase)
                    {"http://google.de/s?q=web+log", 1},
                    {"http://google.com/s?q=%22web%20log%22", 1}});
 
-    EXPECT_EQ(plain(searchKeywordRows(engines, false)),
-              (std::vector<std::vector<std::string>>{{"Google", "Log", "2"}, {"", "apple", "1"}, {"Small", "zeta", "1"}}));
+    EXPECT_EQ(
+        plain(searchKeywordRows(engines, false)),
+        (std::vector<std::vector<std::string>>{{"Google", "Log", "2"}, {"", "apple", "1"}, {"Small", "zeta", "1"}}));
     EXPECT_EQ(plain(searchKeywordRows(engines, true)),
               (std::vector<std::vector<std::string>>{{"Google", "web log", "2"}}));
 }
@@ -120,7 +121,8 @@ TEST(SearchKeywordRows, EqualCountsFollowReverseAlphabeticalOrder)
 {
     SearchEngineTable engines;
     engines.addRow("se.example", "q=", "SE");
-    engines.tally({{"http://se.example/?q=alpha", 1}, {"http://se.example/?q=gamma", 1}, {"http://se.example/?q=beta", 1}});
+    engines.tally(
+        {{"http://se.example/?q=alpha", 1}, {"http://se.example/?q=gamma", 1}, {"http://se.example/?q=beta", 1}});
     const std::vector<TextRow> rows = searchKeywordRows(engines, false);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][1], "gamma");
@@ -136,7 +138,7 @@ TEST(ShippedSearchEngineTable, RecognisesTodaysEnginesOnceEach)
     const CountedTextList urls = {
         {"https://www.google.com/search?q=larkspan+logs&oq=larkspan", 1},
         {"https://www.google.co.uk/", 1},
-        {"https://www.google.com/url?q=https://example.com/page&sa=U", 1},  // a redirect carries no words
+        {"https://www.google.com/url?q=https://example.com/page&sa=U", 1}, // a redirect carries no words
         {"https://www.bing.com/search?q=log+analyser&form=QBLH", 1},
         {"https://search.yahoo.com/search?p=weblog", 1},
         {"https://duckduckgo.com/?q=access%20log", 1},
@@ -157,9 +159,9 @@ TEST(ShippedSearchEngineTable, RecognisesTodaysEnginesOnceEach)
         byName[row.name] += std::stoll(row.referrals);
         referrals += std::stoll(row.referrals);
     }
-    EXPECT_EQ(referrals, static_cast<long long>(urls.size()));  // no URL counted twice
-    for (const char* name : {"Google", "Bing", "Yahoo", "DuckDuckGo", "Yandex", "Baidu", "Ecosia", "Qwant", "Ask", "AOL",
-                             "Naver", "Seznam"})
+    EXPECT_EQ(referrals, static_cast<long long>(urls.size())); // no URL counted twice
+    for (const char* name : {"Google", "Bing", "Yahoo", "DuckDuckGo", "Yandex", "Baidu", "Ecosia", "Qwant", "Ask",
+                             "AOL", "Naver", "Seznam"})
         EXPECT_GE(byName[name], 1) << name;
     EXPECT_EQ(byName["Google"], 3);
     for (const auto& row : engines.rows()) {

@@ -37,8 +37,9 @@ std::vector<ReportLine> linesOf(const std::vector<NamedCount>& named, long long 
     std::vector<ReportLine> lines;
     lines.reserve(named.size());
     for (const NamedCount& entry : named)
-        lines.emplace_back(TextRow{entry.name, std::to_string(entry.count),
-                                   percentText(static_cast<double>(entry.count), static_cast<double>(base), kShareOfAll)});
+        lines.emplace_back(
+            TextRow{entry.name, std::to_string(entry.count),
+                    percentText(static_cast<double>(entry.count), static_cast<double>(base), kShareOfAll)});
     return lines;
 }
 
@@ -49,7 +50,7 @@ std::string agentTemplate()
     return html.html();
 }
 
-}  // namespace
+} // namespace
 
 void Browsers(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
               const std::string& robotListPath)
@@ -102,4 +103,4 @@ void AgentsOS(const analysis::StatisticsTable& stats, ReportGrid& grid, const Re
     setTemplateAndChart(grid, agentTemplate(), "1", "0", "-1", "1");
 }
 
-}  // namespace larkspan
+} // namespace larkspan

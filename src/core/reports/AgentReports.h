@@ -20,4 +20,4 @@ void Browsers(const analysis::StatisticsTable& stats, ReportGrid& grid, const Re
 void AgentsOS(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
               const OperatingSystemTable& systems);
 
-}  // namespace larkspan
+} // namespace larkspan

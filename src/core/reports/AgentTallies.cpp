@@ -38,7 +38,7 @@ std::string browserName(std::string_view agent)
     return text::trim(name);
 }
 
-}  // namespace
+} // namespace
 
 BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots)
 {
@@ -92,4 +92,4 @@ OperatingSystemTally tallyOperatingSystems(const CountedTextList& agents, const 
     return tally;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -35,9 +35,9 @@ struct NamedCount {
 };
 
 struct BrowserTally {
-    long long total = 0;  // every request of the list
-    long long base = 0;   // total less robots and unknown clients
-    std::vector<NamedCount> browsers;  // in order of first appearance
+    long long total = 0;              // every request of the list
+    long long base = 0;               // total less robots and unknown clients
+    std::vector<NamedCount> browsers; // in order of first appearance
 };
 
 // Adds up the user-agent list by browser name (names merged ignoring case,
@@ -45,14 +45,14 @@ struct BrowserTally {
 BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots);
 
 struct OperatingSystemTally {
-    long long total = 0;  // every request of the list
-    long long base = 0;   // sum of the per-row counts (a text matching two rows counts twice)
-    std::vector<long long> rowCounts;  // per table row, in table order
-    std::vector<NamedCount> systems;   // non-zero rows merged by name, in table order
+    long long total = 0;              // every request of the list
+    long long base = 0;               // sum of the per-row counts (a text matching two rows counts twice)
+    std::vector<long long> rowCounts; // per table row, in table order
+    std::vector<NamedCount> systems;  // non-zero rows merged by name, in table order
 };
 
 // Counts, per row of the operating-system table, the requests whose
 // user-agent text contains the row's text (ignoring case).
 OperatingSystemTally tallyOperatingSystems(const CountedTextList& agents, const OperatingSystemTable& table);
 
-}  // namespace larkspan
+} // namespace larkspan

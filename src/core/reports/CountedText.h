@@ -14,4 +14,4 @@ struct CountedText {
 
 using CountedTextList = std::vector<CountedText>;
 
-}  // namespace larkspan
+} // namespace larkspan

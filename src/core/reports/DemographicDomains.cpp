@@ -26,7 +26,10 @@ CodeList CodeList::load(const std::string& path)
     return CodeList(text::splitLines(content));
 }
 
-bool CodeList::contains(std::string_view code) const { return names_.find(code) != names_.end(); }
+bool CodeList::contains(std::string_view code) const
+{
+    return names_.find(code) != names_.end();
+}
 
 std::string CodeList::nameOf(std::string_view code) const
 {
@@ -71,7 +74,7 @@ std::string joinLabels(const std::string& left, const std::string& right)
     if (right.empty()) return left;
     return left + "." + right;
 }
-}  // namespace
+} // namespace
 
 DomainParts deriveDomainParts(std::string_view hostIn, const CodeList& countries, const CodeList& types)
 {
@@ -104,4 +107,4 @@ DomainParts deriveDomainParts(std::string_view hostIn, const CodeList& countries
     return parts;
 }
 
-}  // namespace larkspan::demographics
+} // namespace larkspan::demographics

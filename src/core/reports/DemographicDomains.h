@@ -13,7 +13,7 @@ namespace larkspan::demographics {
 // are the text before the first "=" (a line without "=" gives an empty
 // code) and compare without regard to case.
 class CodeList {
-public:
+  public:
     CodeList() = default;
     explicit CodeList(const std::vector<std::string>& lines);
 
@@ -24,7 +24,7 @@ public:
     // The name given for the code; empty when the code is not listed.
     std::string nameOf(std::string_view code) const;
 
-private:
+  private:
     std::unordered_map<std::string, std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> names_;
 };
 
@@ -33,9 +33,9 @@ private:
 bool isNumericAddress(std::string_view address);
 
 struct DomainParts {
-    std::string domain;   // "n/a" for a numeric address
-    std::string country;  // the last label when it is a country code, else "Unk"
-    std::string type;     // a domain-type code, else "oth"
+    std::string domain;  // "n/a" for a numeric address
+    std::string country; // the last label when it is a country code, else "Unk"
+    std::string type;    // a domain-type code, else "oth"
 };
 
 // Derives domain, country code and domain type from a client's host name.
@@ -45,4 +45,4 @@ struct DomainParts {
 // the suffix joined with it: a.b.com gives b.com; a.b.co.uk gives b.co.uk.
 DomainParts deriveDomainParts(std::string_view host, const CodeList& countries, const CodeList& types);
 
-}  // namespace larkspan::demographics
+} // namespace larkspan::demographics

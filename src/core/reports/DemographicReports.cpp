@@ -32,7 +32,7 @@ long long measureOf(const DemographicRow& row, Measure measure)
 }
 
 class GroupedCounts {
-public:
+  public:
     void add(const std::string& key, long long count)
     {
         auto [it, added] = index_.try_emplace(key, keys_.size());
@@ -47,13 +47,13 @@ public:
         std::vector<ReportLine> out;
         out.reserve(keys_.size());
         for (std::size_t i = 0; i < keys_.size(); ++i)
-            out.emplace_back(TextRow{keys_[i], std::to_string(counts_[i]),
-                                     percentText(static_cast<double>(counts_[i]), static_cast<double>(total),
-                                                 kPercentPattern)});
+            out.emplace_back(
+                TextRow{keys_[i], std::to_string(counts_[i]),
+                        percentText(static_cast<double>(counts_[i]), static_cast<double>(total), kPercentPattern)});
         return out;
     }
 
-private:
+  private:
     std::vector<std::string> keys_;
     std::vector<long long> counts_;
     std::unordered_map<std::string, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
@@ -63,7 +63,10 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
                       const ReportContext& context, Grouping grouping, Measure measure, const DemogTexts& t)
 {
     InitReport(grid, context, t.heading, std::nullopt, t.units, t.about);
-    grid.setCell(0, 3, grouping == Grouping::Country ? "Country" : grouping == Grouping::Domain ? "Domain" : "Machine Name");
+    grid.setCell(0, 3,
+                 grouping == Grouping::Country  ? "Country"
+                 : grouping == Grouping::Domain ? "Domain"
+                                                : "Machine Name");
     grid.setCell(1, 3, measure == Measure::Sessions ? "# of Sessions" : "# of Page/File Requests");
     grid.setCell(2, 3, measure == Measure::Sessions ? "% of Total Sessions" : "% of Total Page/File Requests");
     const std::string measureWord = measure == Measure::Sessions ? " Sessions" : " Page/File Requests";
@@ -71,7 +74,8 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
     if (table.empty() || (table.size() == 1 && table.front().address.empty()))
         throw EDataNotLogged("No data for report.");
     long long total = 0;
-    for (const DemographicRow& row : table) total += measureOf(row, measure);
+    for (const DemographicRow& row : table)
+        total += measureOf(row, measure);
     if (total == 0) throw EDataNotLogged(kNoDataForReport);
 
     std::vector<ReportLine> lines;
@@ -108,15 +112,17 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
     grid.appendLines(std::move(lines));
     applyTopN(grid, context.settings.maxrows);
     long long shown = 0;
-    for (const ReportLine& line : grid.details()) shown += countValue(line.cell(1));
-    grid.setCell(0, 4, std::to_string(shown) + measureWord + "<br>" + std::to_string(grid.detailCount()) + " of " +
-                           formatNumber(static_cast<double>(unique), "#,###") + " Unique Shown<br>" +
-                           percentText(static_cast<double>(shown), static_cast<double>(total), "##0.##") +
-                           " % of all " + std::to_string(total) + measureWord);
+    for (const ReportLine& line : grid.details())
+        shown += countValue(line.cell(1));
+    grid.setCell(0, 4,
+                 std::to_string(shown) + measureWord + "<br>" + std::to_string(grid.detailCount()) + " of " +
+                     formatNumber(static_cast<double>(unique), "#,###") + " Unique Shown<br>" +
+                     percentText(static_cast<double>(shown), static_cast<double>(total), "##0.##") + " % of all " +
+                     std::to_string(total) + measureWord);
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
 }
 
-}  // namespace
+} // namespace
 
 void DemogCountrySes(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
                      const ReportContext& context)
@@ -168,4 +174,4 @@ void DemogMachineHits(const DemographicTable& table, ReportGrid& grid, const Rep
                       " in the given time frame grouped by the machine name where they started."});
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -19,4 +19,4 @@ void DemogCountryHits(const DemographicTable& table, const demographics::CodeLis
 void DemogDomainHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context);
 void DemogMachineHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context);
 
-}  // namespace larkspan
+} // namespace larkspan

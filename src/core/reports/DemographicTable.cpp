@@ -68,19 +68,22 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
     }
     errno = 0;
     in.open(dataFile, std::ios::binary);
-    if (!in) throw NoDemographicData("Error Opening Required File - Error Code: " + std::to_string(errno == 0 ? 5 : errno));
+    if (!in)
+        throw NoDemographicData("Error Opening Required File - Error Code: " + std::to_string(errno == 0 ? 5 : errno));
 }
 
-}  // namespace
+} // namespace
 
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types)
 {
     AddressIndex index;
-    for (const std::string& line : text::splitLines(content)) addLine(index, line);
+    for (const std::string& line : text::splitLines(content))
+        addLine(index, line);
     DemographicTable table;
     table.reserve(index.size());
-    for (const auto& entry : index) table.push_back(makeRow(entry.second, countries, types));
+    for (const auto& entry : index)
+        table.push_back(makeRow(entry.second, countries, types));
     return table;
 }
 
@@ -121,4 +124,4 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     return table;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

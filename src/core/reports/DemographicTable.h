@@ -13,9 +13,9 @@ struct Platform;
 // One client address of the demographic data with its totals and what its
 // host name says about it.
 struct DemographicRow {
-    std::string address;  // as it first appears in the data file
-    long long requests = 0;  // page and file requests: sum of its counts
-    long long sessions = 0;  // number of its lines (one per day)
+    std::string address;    // as it first appears in the data file
+    long long requests = 0; // page and file requests: sum of its counts
+    long long sessions = 0; // number of its lines (one per day)
     std::string domain;
     std::string country;
     std::string type;
@@ -28,7 +28,7 @@ using DemographicTable = std::vector<DemographicRow>;
 // The data file is missing or cannot be opened; the message is the one the
 // report index shows.
 class NoDemographicData : public std::runtime_error {
-public:
+  public:
     explicit NoDemographicData(const std::string& message) : std::runtime_error(message) {}
 };
 
@@ -48,4 +48,4 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -33,7 +33,7 @@ struct DomainTexts {
 // The domain working table: one row per domain or list entry, found again
 // without regard to case.
 class DomainRows {
-public:
+  public:
     explicit DomainRows(long long total, const char* pattern) : total_(total), pattern_(pattern) {}
 
     // The row of name, made with the count 0 when it is new.
@@ -54,14 +54,15 @@ public:
         std::vector<ReportLine> out;
         out.reserve(names_.size());
         for (std::size_t i = 0; i < names_.size(); ++i)
-            out.emplace_back(TextRow{names_[i], std::to_string(counts_[i]),
-                                     percentText(static_cast<double>(counts_[i]), static_cast<double>(total_), pattern_),
-                                     "", "", countKey(counts_[i])});
+            out.emplace_back(
+                TextRow{names_[i], std::to_string(counts_[i]),
+                        percentText(static_cast<double>(counts_[i]), static_cast<double>(total_), pattern_), "", "",
+                        countKey(counts_[i])});
         sortLines(out, 5, true);
         return out;
     }
 
-private:
+  private:
     long long total_;
     const char* pattern_;
     std::vector<std::string> names_;
@@ -73,7 +74,8 @@ const std::vector<CountRow>& startReport(const analysis::StatisticsTable& stats,
                                          const ReportContext& context, const DomainTexts& t)
 {
     InitReport(grid, context, t.title, std::nullopt, t.units, t.about);
-    for (int c = 0; c < 3; ++c) grid.setCell(c, 3, t.heads[c]);
+    for (int c = 0; c < 3; ++c)
+        grid.setCell(c, 3, t.heads[c]);
     if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
     return stats.referrers();
 }
@@ -85,8 +87,10 @@ void finishDomainReport(ReportGrid& grid, const ReportContext& context, std::vec
 {
     TemplateCells html(reports::standardHtmlTemplate());
     html.wideSummary().firstCell(TemplateCells::FirstCell::PlainLeft).rightHead(1).rightSummary(1);
-    if (t.recordNoWrap) html.recordRightNoWrap(1);
-    else html.rightRecord(1);
+    if (t.recordNoWrap)
+        html.recordRightNoWrap(1);
+    else
+        html.rightRecord(1);
     html.right(2).remove(3).remove(4);
 
     std::erase_if(lines, [dropBlankNames](const ReportLine& line) {
@@ -97,12 +101,14 @@ void finishDomainReport(ReportGrid& grid, const ReportContext& context, std::vec
     grid.appendLines(std::move(lines));
     applyTopN(grid, context.settings.maxrows);
     long long shown = 0;
-    for (const ReportLine& line : grid.details()) shown += countValue(line.cell(1));
+    for (const ReportLine& line : grid.details())
+        shown += countValue(line.cell(1));
 
-    grid.setCell(0, 4, std::to_string(shown) + t.firstNoun + std::to_string(grid.detailCount()) +
-                           formatNumber(static_cast<double>(unique), " of #,### Unique Shown<br>") +
-                           percentText(static_cast<double>(shown), static_cast<double>(total), t.summaryPattern) +
-                           std::to_string(total) + " Referrals");
+    grid.setCell(0, 4,
+                 std::to_string(shown) + t.firstNoun + std::to_string(grid.detailCount()) +
+                     formatNumber(static_cast<double>(unique), " of #,### Unique Shown<br>") +
+                     percentText(static_cast<double>(shown), static_cast<double>(total), t.summaryPattern) +
+                     std::to_string(total) + " Referrals");
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
 }
 
@@ -129,19 +135,20 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
     finishDomainReport(grid, context, rows.lines(), total, t, dropBlankNames);
 }
 
-}  // namespace
+} // namespace
 
 void ReferringDomains(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
                       const referrers::ExcludedDomains& excluded)
 {
-    static const DomainTexts texts{"Referring Domain Report",
-                                   "Referrals",
-                                   {"Referring Domain", "# of Referrals", "% of Total Referrals"},
-                                   "The Referring Domain Report tabulates referrals made by domains pointing to your site.",
-                                   "##0.0##%",
-                                   " Referring Domains<br>",
-                                   "##0.### % of all ",
-                                   false};
+    static const DomainTexts texts{
+        "Referring Domain Report",
+        "Referrals",
+        {"Referring Domain", "# of Referrals", "% of Total Referrals"},
+        "The Referring Domain Report tabulates referrals made by domains pointing to your site.",
+        "##0.0##%",
+        " Referring Domains<br>",
+        "##0.### % of all ",
+        false};
     const std::vector<CountRow>& referrers = startReport(stats, grid, context, texts);
 
     std::vector<std::string> domains;
@@ -155,7 +162,8 @@ void ReferringDomains(const analysis::StatisticsTable& stats, ReportGrid& grid, 
 
     DomainRows rows(total, texts.percentPattern);
     for (std::size_t i = 0; i < referrers.size(); ++i)
-        if (domains[i] != "Unknown" && !excluded.contains(domains[i])) rows.add(rows.rowOf(domains[i]), referrers[i].count);
+        if (domains[i] != "Unknown" && !excluded.contains(domains[i]))
+            rows.add(rows.rowOf(domains[i]), referrers[i].count);
     finishDomainReport(grid, context, rows.lines(), total, texts, false);
 }
 
@@ -193,4 +201,4 @@ void ReferringAffiliates(const analysis::StatisticsTable& stats, ReportGrid& gri
     buildListReport(stats, grid, context, affiliates, texts, &referrers::affiliateMatches, true);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

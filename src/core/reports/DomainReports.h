@@ -25,4 +25,4 @@ void ReferringAdds(const analysis::StatisticsTable& stats, ReportGrid& grid, con
 void ReferringAffiliates(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
                          const std::vector<std::string>& affiliates);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -60,8 +60,10 @@ SearchWords extract(std::string_view url, const std::vector<std::string>& parame
     const std::string value = rawValue(url, parameters);
     if (value.empty()) return words;
     std::string cleaned = clean(value);
-    if (cleaned.find('+') == std::string::npos) words.keyword = std::move(cleaned);
-    else words.phrase = std::move(cleaned);
+    if (cleaned.find('+') == std::string::npos)
+        words.keyword = std::move(cleaned);
+    else
+        words.phrase = std::move(cleaned);
     return words;
 }
 
@@ -71,7 +73,8 @@ std::vector<std::string> splitCommaText(std::string_view textIn)
     std::size_t i = 0;
     const std::size_t n = textIn.size();
     auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (i < n && isSpace(textIn[i])) ++i;
+    while (i < n && isSpace(textIn[i]))
+        ++i;
     while (i < n) {
         std::string entry;
         if (textIn[i] == '"') {
@@ -89,16 +92,19 @@ std::vector<std::string> splitCommaText(std::string_view textIn)
                 entry += textIn[i++];
             }
         } else {
-            while (i < n && !isSpace(textIn[i]) && textIn[i] != ',') entry += textIn[i++];
+            while (i < n && !isSpace(textIn[i]) && textIn[i] != ',')
+                entry += textIn[i++];
         }
         if (!entry.empty()) entries.push_back(std::move(entry));
-        while (i < n && isSpace(textIn[i])) ++i;
+        while (i < n && isSpace(textIn[i]))
+            ++i;
         if (i < n && textIn[i] == ',') {
             ++i;
-            while (i < n && isSpace(textIn[i])) ++i;
+            while (i < n && isSpace(textIn[i]))
+                ++i;
         }
     }
     return entries;
 }
 
-}  // namespace larkspan::keywords
+} // namespace larkspan::keywords

@@ -20,8 +20,8 @@ std::string clean(std::string_view value);
 
 // What one referring URL yields for one search engine.
 struct SearchWords {
-    std::string keyword;  // a single keyword (no "+")
-    std::string phrase;   // words joined with "+"
+    std::string keyword; // a single keyword (no "+")
+    std::string phrase;  // words joined with "+"
     bool empty() const { return keyword.empty() && phrase.empty(); }
 };
 
@@ -32,4 +32,4 @@ SearchWords extract(std::string_view url, const std::vector<std::string>& parame
 // stands for one). Empty entries are left out.
 std::vector<std::string> splitCommaText(std::string_view textIn);
 
-}  // namespace larkspan::keywords
+} // namespace larkspan::keywords

@@ -21,7 +21,8 @@ void OperatingSystemTable::load(const std::string& path)
 void OperatingSystemTable::assign(const CellTable& table)
 {
     rows_.clear();
-    for (int r = 0; r < table.rowCount(); ++r) addRow(table.cell(0, r), table.cell(1, r));
+    for (int r = 0; r < table.rowCount(); ++r)
+        addRow(table.cell(0, r), table.cell(1, r));
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -11,7 +11,7 @@ class CellTable;
 // a text to look for in a user-agent text and the system's name; several
 // rows may share a name.
 class OperatingSystemTable {
-public:
+  public:
     struct Row {
         std::string marker;
         std::string name;
@@ -24,8 +24,8 @@ public:
 
     const std::vector<Row>& rows() const { return rows_; }
 
-private:
+  private:
     std::vector<Row> rows_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

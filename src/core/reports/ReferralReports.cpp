@@ -42,8 +42,8 @@ struct KeywordTexts {
     const char* about;
 };
 
-void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines,
-                        bool phrases, const KeywordTexts& t)
+void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines, bool phrases,
+                        const KeywordTexts& t)
 {
     InitReport(grid, context, t.title, std::nullopt, "Keywords from Search Engine Referrals", t.about);
     grid.setCell(0, 3, "Search Engine");
@@ -51,7 +51,8 @@ void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const Se
     grid.setCell(2, 3, "Count");
 
     std::vector<ReportLine> lines;
-    for (TextRow& row : searchKeywordRows(engines, phrases)) lines.emplace_back(std::move(row));
+    for (TextRow& row : searchKeywordRows(engines, phrases))
+        lines.emplace_back(std::move(row));
     grid.appendLines(std::move(lines));
     if (grid.detailCount() == 0) throw EDataNotLogged(kNoDataForReport);
 
@@ -68,7 +69,7 @@ void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const Se
     grid.setCell(3, 5, "-1");
 }
 
-}  // namespace
+} // namespace
 
 void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
                   const referrers::ExcludedDomains& excluded)
@@ -111,7 +112,8 @@ void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, cons
 
     TemplateCells html(reports::standardHtmlTemplate());
     html.firstCell(TemplateCells::FirstCell::OwnLink).right(1).right(2).remove(3).remove(4);
-    finishRanked(grid, std::move(lines), maxrows, total, {" Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 1});
+    finishRanked(grid, std::move(lines), maxrows, total,
+                 {" Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 1});
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
     grid.setCell(0, 9, "5");
 }
@@ -186,4 +188,4 @@ void ReferringSEKWP(ReportGrid& grid, const ReportContext& context, const Search
     buildKeywordReport(grid, context, engines, true, texts);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -23,4 +23,4 @@ void ReferringSE(const analysis::StatisticsTable& stats, ReportGrid& grid, const
 void ReferringSEKW(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines);
 void ReferringSEKWP(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -71,6 +71,9 @@ ExcludedDomains::ExcludedDomains(const std::vector<std::string>& hosts)
         if (!host.empty()) hosts_.insert(host);
 }
 
-bool ExcludedDomains::contains(std::string_view host) const { return hosts_.find(host) != hosts_.end(); }
+bool ExcludedDomains::contains(std::string_view host) const
+{
+    return hosts_.find(host) != hosts_.end();
+}
 
-}  // namespace larkspan::referrers
+} // namespace larkspan::referrers

@@ -38,14 +38,14 @@ bool affiliateMatches(std::string_view url, std::string_view entry);
 
 // The profile's excluded referring hosts, compared without regard to case.
 class ExcludedDomains {
-public:
+  public:
     ExcludedDomains() = default;
     explicit ExcludedDomains(const std::vector<std::string>& hosts);
     bool contains(std::string_view host) const;
     bool empty() const { return hosts_.empty(); }
 
-private:
+  private:
     std::unordered_set<std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> hosts_;
 };
 
-}  // namespace larkspan::referrers
+} // namespace larkspan::referrers

@@ -16,7 +16,10 @@ RobotList::RobotList(const std::vector<std::string>& entries)
     }
 }
 
-RobotList RobotList::load(const std::string& path) { return RobotList(loadList(path)); }
+RobotList RobotList::load(const std::string& path)
+{
+    return RobotList(loadList(path));
+}
 
 bool RobotList::matches(std::string_view agent) const
 {
@@ -25,4 +28,4 @@ bool RobotList::matches(std::string_view agent) const
     return false;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

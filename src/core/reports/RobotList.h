@@ -12,7 +12,7 @@ namespace larkspan {
 // The robot list ("syss/rasags.lklf"): beginnings of robots' user-agent
 // texts, one a line, compared ignoring case. Empty lines match nothing.
 class RobotList {
-public:
+  public:
     RobotList() = default;
     explicit RobotList(const std::vector<std::string>& entries);
 
@@ -22,11 +22,11 @@ public:
     // True when the agent begins with an entry, ignoring case.
     bool matches(std::string_view agent) const;
 
-private:
+  private:
     // Entries indexed by length, so a test costs one look-up per distinct
     // entry length rather than one comparison per entry.
     std::vector<std::size_t> lengths_;
     std::unordered_set<std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> prefixes_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

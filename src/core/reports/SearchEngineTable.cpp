@@ -12,7 +12,7 @@ void appendListed(std::string& list, const std::string& entry)
     if (!list.empty()) list += ',';
     list += entry;
 }
-}  // namespace
+} // namespace
 
 void SearchEngineTable::load(const std::string& path)
 {
@@ -62,7 +62,8 @@ void SearchEngineTable::tally(const CountedTextList& referrers)
     // Lower-case every URL once; each row then searches with a plain find.
     std::vector<std::string> lowered;
     lowered.reserve(referrers.size());
-    for (const CountedText& referrer : referrers) lowered.push_back(text::toLower(referrer.text));
+    for (const CountedText& referrer : referrers)
+        lowered.push_back(text::toLower(referrer.text));
 
     for (Row& row : rows_) {
         row.referrals.clear();
@@ -85,4 +86,4 @@ void SearchEngineTable::tally(const CountedTextList& referrers)
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

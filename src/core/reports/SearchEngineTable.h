@@ -14,15 +14,15 @@ class CellTable;
 // introduce the search words (";"-separated), the engine's name, and what
 // the search-engine report collected this run.
 class SearchEngineTable {
-public:
+  public:
     struct Row {
         std::string marker;
         std::string parameters;
         std::string name;
         // Collected by tally(): empty referrals means the row matched nothing.
         std::string referrals;
-        std::string keywords;  // single keywords joined with ","
-        std::string phrases;   // phrases (words joined with "+") joined with ","
+        std::string keywords; // single keywords joined with ","
+        std::string phrases;  // phrases (words joined with "+") joined with ","
     };
 
     // A file that is missing or unreadable leaves the table empty, silently.
@@ -42,8 +42,8 @@ public:
     // phrases. A URL matching several rows counts for each of them.
     void tally(const CountedTextList& referrers);
 
-private:
+  private:
     std::vector<Row> rows_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -13,7 +13,7 @@ struct Group {
     std::string name;
     std::string words;
 };
-}  // namespace
+} // namespace
 
 std::vector<TextRow> searchKeywordRows(const SearchEngineTable& engines, bool phrases)
 {
@@ -54,10 +54,12 @@ std::vector<TextRow> searchKeywordRows(const SearchEngineTable& engines, bool ph
         for (std::size_t i = 0; i < entries.size(); ++i)
             counted.push_back({group.name, entries[i], std::to_string(counts[i])});
         sortRows(counted, 2, true);
-        for (std::size_t i = 1; i < counted.size(); ++i) counted[i][0].clear();
-        for (TextRow& line : counted) lines.push_back(std::move(line));
+        for (std::size_t i = 1; i < counted.size(); ++i)
+            counted[i][0].clear();
+        for (TextRow& line : counted)
+            lines.push_back(std::move(line));
     }
     return lines;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

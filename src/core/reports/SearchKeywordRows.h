@@ -17,4 +17,4 @@ namespace larkspan {
 // word is shown as a blank.
 std::vector<TextRow> searchKeywordRows(const SearchEngineTable& engines, bool phrases);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -23,7 +23,7 @@ SearchEngineTable searchEnginesOf(ReportGenerator& generator)
     return engines;
 }
 
-}  // namespace
+} // namespace
 
 void buildBrowsers(ReportGenerator& g)
 {
@@ -37,8 +37,14 @@ void buildAgentsOS(ReportGenerator& g)
     AgentsOS(g.stats(), g.grid(), g.context(), systems);
 }
 
-void buildUsageByHit(ReportGenerator& g) { UsageByHit(g.stats(), g.grid(), g.context(), g.settings().bucketMode); }
-void buildUsageByKB(ReportGenerator& g) { UsageByKB(g.stats(), g.grid(), g.context(), g.settings().bucketMode); }
+void buildUsageByHit(ReportGenerator& g)
+{
+    UsageByHit(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
+}
+void buildUsageByKB(ReportGenerator& g)
+{
+    UsageByKB(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
+}
 void buildUsageBySession(ReportGenerator& g)
 {
     UsageBySession(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
@@ -76,8 +82,14 @@ void buildReferringSE(ReportGenerator& g)
     engines.writeCollected(g.searchEngines());
 }
 
-void buildReferringSEKW(ReportGenerator& g) { ReferringSEKW(g.grid(), g.context(), searchEnginesOf(g)); }
-void buildReferringSEKWP(ReportGenerator& g) { ReferringSEKWP(g.grid(), g.context(), searchEnginesOf(g)); }
+void buildReferringSEKW(ReportGenerator& g)
+{
+    ReferringSEKW(g.grid(), g.context(), searchEnginesOf(g));
+}
+void buildReferringSEKWP(ReportGenerator& g)
+{
+    ReferringSEKWP(g.grid(), g.context(), searchEnginesOf(g));
+}
 
 void ParseDemog(ReportGenerator& g)
 {
@@ -92,14 +104,29 @@ void ParseDemog(ReportGenerator& g)
     g.countries() = demographics::CodeList::load(g.folder().syss() + "/ccdsf.lklf");
 }
 
-void buildDemogCountrySes(ReportGenerator& g) { DemogCountrySes(g.demographics(), g.countries(), g.grid(), g.context()); }
-void buildDemogDomainSes(ReportGenerator& g) { DemogDomainSes(g.demographics(), g.grid(), g.context()); }
-void buildDemogMachineSes(ReportGenerator& g) { DemogMachineSes(g.demographics(), g.grid(), g.context()); }
+void buildDemogCountrySes(ReportGenerator& g)
+{
+    DemogCountrySes(g.demographics(), g.countries(), g.grid(), g.context());
+}
+void buildDemogDomainSes(ReportGenerator& g)
+{
+    DemogDomainSes(g.demographics(), g.grid(), g.context());
+}
+void buildDemogMachineSes(ReportGenerator& g)
+{
+    DemogMachineSes(g.demographics(), g.grid(), g.context());
+}
 void buildDemogCountryHits(ReportGenerator& g)
 {
     DemogCountryHits(g.demographics(), g.countries(), g.grid(), g.context());
 }
-void buildDemogDomainHits(ReportGenerator& g) { DemogDomainHits(g.demographics(), g.grid(), g.context()); }
-void buildDemogMachineHits(ReportGenerator& g) { DemogMachineHits(g.demographics(), g.grid(), g.context()); }
+void buildDemogDomainHits(ReportGenerator& g)
+{
+    DemogDomainHits(g.demographics(), g.grid(), g.context());
+}
+void buildDemogMachineHits(ReportGenerator& g)
+{
+    DemogMachineHits(g.demographics(), g.grid(), g.context());
+}
 
-}  // namespace larkspan
+} // namespace larkspan

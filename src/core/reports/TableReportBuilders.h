@@ -32,4 +32,4 @@ void buildDemogCountryHits(ReportGenerator& generator);
 void buildDemogDomainHits(ReportGenerator& generator);
 void buildDemogMachineHits(ReportGenerator& generator);
 
-}  // namespace larkspan
+} // namespace larkspan

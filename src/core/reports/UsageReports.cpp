@@ -32,10 +32,14 @@ struct UsageTexts {
 const char* columnHead(BucketMode mode, const char* withoutGrouping)
 {
     switch (mode) {
-    case BucketMode::Hourly: return "Hour(s)";
-    case BucketMode::Daily: return "Day(s)";
-    case BucketMode::Monthly: return "Month(s)";
-    case BucketMode::None: break;
+    case BucketMode::Hourly:
+        return "Hour(s)";
+    case BucketMode::Daily:
+        return "Day(s)";
+    case BucketMode::Monthly:
+        return "Month(s)";
+    case BucketMode::None:
+        break;
     }
     return withoutGrouping;
 }
@@ -47,15 +51,22 @@ std::string shortLabel(BucketMode mode, const std::string& key)
         return from < key.size() ? key.substr(from, length) : std::string();
     };
     switch (mode) {
-    case BucketMode::Hourly: return part(0, 2);
-    case BucketMode::Daily: return part(5, 2) + "/" + part(8, 2);
-    case BucketMode::Monthly: return part(5, 2) + "/" + part(2, 2);
-    case BucketMode::None: break;
+    case BucketMode::Hourly:
+        return part(0, 2);
+    case BucketMode::Daily:
+        return part(5, 2) + "/" + part(8, 2);
+    case BucketMode::Monthly:
+        return part(5, 2) + "/" + part(2, 2);
+    case BucketMode::None:
+        break;
     }
     return {};
 }
 
-double roundToCents(double value) { return std::round(value * 100.0) / 100.0; }
+double roundToCents(double value)
+{
+    return std::round(value * 100.0) / 100.0;
+}
 
 long long selectedHits(const BucketRow& bucket, const ReportSettings& settings)
 {
@@ -67,8 +78,8 @@ long long selectedHits(const BucketRow& bucket, const ReportSettings& settings)
     return hits;
 }
 
-void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                BucketMode mode, Measure measure, const UsageTexts& t, const std::string& about)
+void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode,
+                Measure measure, const UsageTexts& t, const std::string& about)
 {
     InitReport(grid, context, t.title, std::nullopt, t.units, about);
     const std::string head0 = columnHead(mode, t.headWithoutGrouping);
@@ -82,9 +93,12 @@ void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
 
     double total = 0;
     for (const BucketRow& bucket : buckets) {
-        if (measure == Measure::Hits) total += static_cast<double>(selectedHits(bucket, context.settings));
-        else if (measure == Measure::Kilobytes) total += bucket.kilobytes;
-        else total += static_cast<double>(bucket.sessions);
+        if (measure == Measure::Hits)
+            total += static_cast<double>(selectedHits(bucket, context.settings));
+        else if (measure == Measure::Kilobytes)
+            total += bucket.kilobytes;
+        else
+            total += static_cast<double>(bucket.sessions);
     }
     if (measure == Measure::Kilobytes) total = roundToCents(total);
     if (total == 0) throw EDataNotLogged(kNoDataForReport);
@@ -122,31 +136,35 @@ void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
 
     grid.setCell(0, 4, std::to_string(grid.detailCount()) + " " + head0 + " Shown");
     std::string totalText;
-    if (measure == Measure::Hits) totalText = formatNumber(total, "0") + " Hits";
-    else if (measure == Measure::Kilobytes) totalText = formatNumber(total, "##0.## Kilobytes");
-    else totalText = formatNumber(total, "0") + " Sessions";
+    if (measure == Measure::Hits)
+        totalText = formatNumber(total, "0") + " Hits";
+    else if (measure == Measure::Kilobytes)
+        totalText = formatNumber(total, "##0.## Kilobytes");
+    else
+        totalText = formatNumber(total, "0") + " Sessions";
     grid.setCell(2, 4, totalText);
     setTemplateAndChart(grid, html.html(), t.chartRow[0], t.chartRow[1], t.chartRow[2], t.chartRow[3]);
 }
 
-}  // namespace
+} // namespace
 
-void UsageByHit(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                BucketMode mode)
+void UsageByHit(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode)
 {
-    static const UsageTexts texts{"Usage by Hits Report", "Hits", {"# of Hits", "% of Total Hits"}, "Date",
-                                  {"2", "6", "-1", "5"}};
+    static const UsageTexts texts{
+        "Usage by Hits Report", "Hits", {"# of Hits", "% of Total Hits"}, "Date", {"2", "6", "-1", "5"}};
     buildUsage(stats, grid, context, mode, Measure::Hits, texts,
                "Usage by Hits reports the number of requests made in the given time frame. Depending on your hit"
                " filter selections, a hit is considered to be any request for data such as a web page, download"
                " file, image, or other file.");
 }
 
-void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-               BucketMode mode)
+void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode)
 {
-    static const UsageTexts texts{"Usage by Kilobytes Report", "Kilobytes sent", {"# of Kilobytes", "% of Total"},
-                                  "Kilobytes", {"7", "6", "-1", "5"}};
+    static const UsageTexts texts{"Usage by Kilobytes Report",
+                                  "Kilobytes sent",
+                                  {"# of Kilobytes", "% of Total"},
+                                  "Kilobytes",
+                                  {"7", "6", "-1", "5"}};
     buildUsage(stats, grid, context, mode, Measure::Kilobytes, texts,
                "Usage by Kilobytes reports the number of kilobytes sent in the given time frame. The total movement"
                " of pages, images, files and CGI requests are counted. ");
@@ -155,8 +173,10 @@ void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const R
 void UsageBySession(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
                     BucketMode mode)
 {
-    static const UsageTexts texts{"Usage by Sessions Report", "Sessions",
-                                  {"# of Sessions Started", "% of All Sessions Started"}, "Sessions",
+    static const UsageTexts texts{"Usage by Sessions Report",
+                                  "Sessions",
+                                  {"# of Sessions Started", "% of All Sessions Started"},
+                                  "Sessions",
                                   {"2", "6", "-1", "5"}};
     std::string about;
     switch (mode) {
@@ -169,10 +189,12 @@ void UsageBySession(const analysis::StatisticsTable& stats, ReportGrid& grid, co
     case BucketMode::Monthly:
         about = "Usage by Sessions reports the number of sessions by month in the given time frame.";
         break;
-    case BucketMode::None: about = "Usage by Sessions reports the number of sessions in the given time frame."; break;
+    case BucketMode::None:
+        about = "Usage by Sessions reports the number of sessions in the given time frame.";
+        break;
     }
     about += " Sessions are tracked per unique IP address.";
     buildUsage(stats, grid, context, mode, Measure::Sessions, texts, about);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

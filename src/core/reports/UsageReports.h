@@ -20,4 +20,4 @@ void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const R
 void UsageBySession(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
                     analysis::BucketMode mode);
 
-}  // namespace larkspan
+} // namespace larkspan
