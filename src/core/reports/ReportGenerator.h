@@ -5,6 +5,7 @@
 #include "common/CellTable.h"
 #include "platform/Mail.h"
 #include "profiles/RunProfile.h"
+#include "reports/DemographicTable.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
 
@@ -74,6 +75,10 @@ public:
     // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
     CellTable& searchEngines() { return searchEngines_; }
     CellTable& operatingSystems() { return operatingSystems_; }
+    // The demographic table and the country list, read before the
+    // demographic reports.
+    DemographicTable& demographics() { return demographics_; }
+    demographics::CodeList& countries() { return countries_; }
 
     // The profile's report folder (Reports/<profile>).
     std::string reportFolder(const std::string& profileName) const;
@@ -103,6 +108,8 @@ private:
     ReportSettings settings_;
     CellTable searchEngines_;
     CellTable operatingSystems_;
+    DemographicTable demographics_;
+    demographics::CodeList countries_;
     std::string csvFolder_;
     MailMessage mail_;
     bool mailing_ = false;
