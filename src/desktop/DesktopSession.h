@@ -2,6 +2,7 @@
 
 #include "QtEventPump.h"
 #include "QtMessages.h"
+#include "QtChartRenderer.h"
 #include "QtShell.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
@@ -34,7 +35,7 @@ private:
     SystemClock clock_;
     QtShell shell_;
     NoMailClient mail_;
-    NoChartRenderer charts_;
+    QtChartRenderer charts_;
     NoFtpClient ftp_;
     NoDnsResolver dns_;
     NoHelp help_;
