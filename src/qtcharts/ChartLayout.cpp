@@ -1,5 +1,7 @@
 #include "ChartLayout.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,6 +28,14 @@ bool isBreakAfter(QChar c)
 QString formatTick(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
 }  // namespace
+
+QString chartText(const std::string& text)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError()) return decoded;
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 ValueScale niceScale(double low, double high, int wantedSteps, bool wholeNumbers)
 {
@@ -120,7 +130,7 @@ ChartFrame layOutChart(const ChartRequest& request, const QFontMetricsF& labelMe
         for (std::size_t point : legendPoints) {
             const std::string& legend = request.points[point].legend;
             const qreal entryWidth =
-                13 + labelMetrics.horizontalAdvance(QString::fromUtf8(legend.data(), static_cast<qsizetype>(legend.size()))) +
+                13 + labelMetrics.horizontalAdvance(chartText(legend)) +
                 14;
             if (x > left && x + entryWidth > width - kOuter) {
                 x = left;
@@ -142,7 +152,7 @@ ChartFrame layOutChart(const ChartRequest& request, const QFontMetricsF& labelMe
         const int maxLines = std::max(1, static_cast<int>(labelRoom / lineHeight));
         int lines = 1;
         for (const ChartPoint& point : request.points) {
-            QStringList wrapped = wrapLabel(QString::fromUtf8(point.label.data(), static_cast<qsizetype>(point.label.size())),
+            QStringList wrapped = wrapLabel(chartText(point.label),
                                             std::max<qreal>(slot - 6, 24), labelMetrics);
             if (wrapped.size() > maxLines) {
                 // Too long even for the room under the bars: the last line shown ends in an ellipsis.
@@ -157,7 +167,7 @@ ChartFrame layOutChart(const ChartRequest& request, const QFontMetricsF& labelMe
     } else {
         qreal widest = 0;
         for (const ChartPoint& point : request.points) {
-            const QString label = QString::fromUtf8(point.label.data(), static_cast<qsizetype>(point.label.size()));
+            const QString label = chartText(point.label);
             widest = std::max(widest, labelMetrics.horizontalAdvance(label));
             frame.labelLines.push_back(QStringList{label});
         }

@@ -46,6 +46,10 @@ ChartFrame layOutChart(const ChartRequest& request, const QFontMetricsF& labelMe
 // value in round steps; whole-number steps when every value is whole.
 ValueScale niceScale(double low, double high, int wantedSteps, bool wholeNumbers);
 
+// A text of the report as Qt shows it: UTF-8 when it is valid UTF-8, else
+// 8-bit text from the logs, read as Latin-1.
+QString chartText(const std::string& text);
+
 // Breaks a label into lines no wider than `width`, preferring to break after
 // a blank or a path or query separator.
 QStringList wrapLabel(const QString& text, qreal width, const QFontMetricsF& metrics);

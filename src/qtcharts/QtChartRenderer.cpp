@@ -93,8 +93,6 @@ private:
     QGraphicsScene& scene_;
 };
 
-QString qtext(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 double finiteValue(double value) { return std::isfinite(value) ? value : 0.0; }
 
 // Qt Charts lays out axes and series through posted layout requests; they
@@ -111,7 +109,7 @@ void addLegend(Overlay& overlay, const ChartRequest& request, const ChartFrame& 
     for (const LegendEntry& entry : frame.legend) {
         const QColor color = request.kind == ChartKind::Ranking ? paletteColor(entry.point) : kSeries;
         overlay.polygon(QPolygonF(QRectF(entry.at.x(), entry.at.y() + 2, 9, 9)), color, 20);
-        overlay.text(qtext(request.points[entry.point].legend), font, QPointF(entry.at.x() + 13, entry.at.y()),
+        overlay.text(chartText(request.points[entry.point].legend), font, QPointF(entry.at.x() + 13, entry.at.y()),
                      Qt::AlignLeft | Qt::AlignTop);
     }
 }
@@ -324,7 +322,7 @@ QImage QtChartRenderer::draw(const ChartRequest& request)
                         kGrid.lighter(108), 1);
     }
     if (!request.title.empty())
-        overlay.text(qtext(request.title), chartFont(13, true), QPointF(request.width / 2.0, 4),
+        overlay.text(chartText(request.title), chartFont(13, true), QPointF(request.width / 2.0, 4),
                      Qt::AlignHCenter | Qt::AlignTop);
     addLegend(overlay, request, frame, labelFont);
     if (request.kind == ChartKind::Ranking)
