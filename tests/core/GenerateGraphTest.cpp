@@ -167,7 +167,8 @@ TEST_F(GraphFixture, NoChartLeavesTheMarkerAndWritesNothing)
     Grid junkKind = rankedGrid(4);
     junkKind.rows[9] = {"5", "1", "0", "-1", "bar"};
     const Grid noLines = rankedGrid(0);
-    for (const Grid* grid : {&noValueColumn, &emptyRow, &otherKind, &junkKind, &noLines}) EXPECT_EQ(run(*grid), page);
+    for (const Grid* grid : std::initializer_list<const Grid*>{&noValueColumn, &emptyRow, &otherKind, &junkKind, &noLines})
+        EXPECT_EQ(run(*grid), page);
     EXPECT_TRUE(charts.requests.empty());
     EXPECT_TRUE(fake.messages.recorded.empty());
 }
