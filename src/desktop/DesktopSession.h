@@ -2,6 +2,7 @@
 
 #include "QtEventPump.h"
 #include "QtMessages.h"
+#include "DesktopMailClient.h"
 #include "QtChartRenderer.h"
 #include "QtShell.h"
 #include "common/ProgramFolder.h"
@@ -34,7 +35,7 @@ private:
     CancelRequest cancel_;
     SystemClock clock_;
     QtShell shell_;
-    NoMailClient mail_;
+    DesktopMailClient mail_;
     QtChartRenderer charts_;
     NoFtpClient ftp_;
     NoDnsResolver dns_;

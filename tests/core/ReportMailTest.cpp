@@ -1,6 +1,7 @@
 #include "common/Error.h"
 #include "mail/EmlWriter.h"
 #include "mail/MailDraft.h"
+#include "mail/XdgEmail.h"
 #include "reports/EmailCopy.h"
 #include "reports/ReportMail.h"
 
@@ -208,4 +209,18 @@ TEST(MimeMessage, DraftFileGoesToTheReportFolder)
     EXPECT_EQ(path, temp.file("LKRMail.eml"));
     EXPECT_NE(temp.read("LKRMail.eml").find("Date: Fri, 01 Mar 2024 12:00:00 "), std::string::npos);
     EXPECT_EQ(mailDraftPath(MailMessage{}), "");
+}
+
+TEST(MailClientHandOff, XdgEmailCommandLine)
+{
+    MailMessage message;
+    message.recipients = {"c@example.com", "a@example.com; -x@evil.example"};
+    message.subject = "Reports\r\nof March";
+    message.lines = {"Here are your reports", "Report Listing:", " - caf\xE9 (eLKRPages.html)"};
+    message.attachments = {"/r/w/eLKRPages.html", "/r/w/eindex.html"};
+    EXPECT_EQ(xdgEmailArguments(message),
+              (std::vector<std::string>{"xdg-email", "--utf8", "--subject", "Reports  of March", "--body",
+                                        "Here are your reports\nReport Listing:\n - caf\xC3\xA9 (eLKRPages.html)",
+                                        "--attach", "/r/w/eLKRPages.html", "--attach", "/r/w/eindex.html",
+                                        "c@example.com", "a@example.com"}));
 }
