@@ -220,7 +220,7 @@ void drawRanking(QChart& chart, Overlay& overlay, const ChartRequest& request, c
                             color.darker(135));
         }
         if (request.valueLabels) {
-            const QString text = QString::number(static_cast<long long>(std::llround(value)));
+            const QString text = QString::number(std::round(value), 'f', 0);
             overlay.text(text, valueFont, QPointF((left.x() + right.x()) / 2 + depth / 2, top - depth - 2),
                          Qt::AlignHCenter | Qt::AlignBottom);
         }

@@ -80,6 +80,7 @@ TEST(ChartFiles, RankingAndTimeSeriesAreJpegsOfTheAskedSize)
         {timeSeries(24, true), "hours3d.jpg", QSize(500, 250)},
     };
     cases[0].request.points[0].legend = "first";
+    cases[3].request.points[5].legend = "weekend";
     ChartRequest single = ranking({7});
     single.height = 100;
     for (auto& c : cases) {
@@ -89,6 +90,10 @@ TEST(ChartFiles, RankingAndTimeSeriesAreJpegsOfTheAskedSize)
     }
     ASSERT_TRUE(headless->render(single, temp.file("single.jpg")));
     EXPECT_EQ(decodedJpegSize(temp.file("single.jpg")), QSize(500, 100));
+    for (bool threeD : {false, true}) {
+        ASSERT_TRUE(headless->render(timeSeries(1, threeD), temp.file("one-day.jpg")));
+        EXPECT_EQ(decodedJpegSize(temp.file("one-day.jpg")), QSize(500, 250));
+    }
 }
 
 TEST(ChartFiles, FailuresAreErrorsNotCrashes)
