@@ -86,6 +86,8 @@ class UnusualMail(unittest.TestCase):
     def test_recipients_split_in_order(self):
         addresses = [a.addr_spec for a in self.message["To"].addresses]
         self.assertEqual(addresses[:3], ["zoe@example.com", "second@example.com", "third@example.net"])
+        self.assertEqual(self.message["To"].addresses[0].display_name, "Zo\u00eb")
+        self.assertNotIn(b"Zo\xc3\xab", self.raw)
 
     def test_encoded_subject(self):
         self.assertEqual(self.message["Subject"], "Rapports du caf\u00e9 \u2014 " + "z" * 80)

@@ -92,6 +92,20 @@ std::string headerText(std::string_view name, std::string_view value)
     return out;
 }
 
+// "Name <address>" with a name that is not plain ASCII: the name as an
+// encoded word. Other addresses stay as they are.
+std::string encodedAddress(const std::string& address)
+{
+    const std::size_t open = address.rfind('<');
+    if (isAscii(address) || open == std::string::npos || open == 0) return address;
+    std::string name = text::trim(address.substr(0, open));
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.size() > 45) return address;  // one encoded word must stay within the line
+    std::string word = base64Lines(name);
+    word.erase(word.size() - 2);
+    return "=?" + charsetOf(name) + "?B?" + word + "?= " + address.substr(open);
+}
+
 // To: the addresses separated by commas, folded before an address that
 // would pass the line length.
 std::string addressHeader(const std::vector<std::string>& addresses)
@@ -99,7 +113,7 @@ std::string addressHeader(const std::vector<std::string>& addresses)
     std::string out = "To:";
     std::size_t lineLength = out.size();
     for (std::size_t i = 0; i < addresses.size(); ++i) {
-        const std::string item = addresses[i] + (i + 1 < addresses.size() ? "," : "");
+        const std::string item = encodedAddress(addresses[i]) + (i + 1 < addresses.size() ? "," : "");
         if (lineLength + 1 + item.size() > 78 && lineLength > 3) {
             out += kCrLf;
             lineLength = 0;
