@@ -3,19 +3,19 @@
 #include "ChartLayout.h"
 #include "common/Error.h"
 
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QCoreApplication>
-#include <QGraphicsLayout>
 #include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGraphicsPolygonItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QImageWriter>
 #include <QLineSeries>
-#include <QAreaSeries>
 #include <QPainter>
 #include <QStackedBarSeries>
 #include <QValueAxis>
@@ -50,7 +50,7 @@ QFont chartFont(int pixels, bool bold = false)
 // Everything drawn on top of the chart item: labels, 3-D faces, the legend.
 class Overlay {
 public:
-    Overlay(QGraphicsScene& scene) : scene_(scene) {}
+    explicit Overlay(QGraphicsScene& scene) : scene_(scene) {}
 
     void text(const QString& text, const QFont& font, QPointF at, Qt::Alignment align, qreal rotation = 0)
     {
@@ -58,15 +58,14 @@ public:
         item->setBrush(kInk);
         item->setZValue(20);
         const QRectF box = item->boundingRect();
-        qreal dx = align & Qt::AlignHCenter ? -box.width() / 2 : align & Qt::AlignRight ? -box.width() : 0;
-        qreal dy = align & Qt::AlignVCenter ? -box.height() / 2 : align & Qt::AlignBottom ? -box.height() : 0;
-        item->setTransformOriginPoint(0, 0);
         if (rotation != 0) {
             // Rotated labels hang from their end at the anchor point.
             item->setRotation(rotation);
             item->setPos(at.x() - box.height() / 2, at.y() + box.width());
             return;
         }
+        const qreal dx = align & Qt::AlignHCenter ? -box.width() / 2 : align & Qt::AlignRight ? -box.width() : 0;
+        const qreal dy = align & Qt::AlignVCenter ? -box.height() / 2 : align & Qt::AlignBottom ? -box.height() : 0;
         item->setPos(at.x() + dx, at.y() + dy);
     }
 
