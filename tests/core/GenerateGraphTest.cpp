@@ -1,5 +1,6 @@
 #include "reports/GenerateGraph.h"
 
+#include "common/CellTable.h"
 #include "common/Error.h"
 #include "fakes/FakePlatform.h"
 
@@ -187,4 +188,19 @@ TEST_F(GraphFixture, FailureIsShownAndThePageKeepsItsMarker)
     charts.available = false;
     EXPECT_EQ(run(rankedGrid(3)), page);
     EXPECT_EQ(fake.messages.recorded.size(), 1u);
+}
+
+TEST_F(GraphFixture, ReadsAGridKeptAsACellTable)
+{
+    CellTable table(5, 12);
+    for (int column = 1; column <= 4; ++column) table.setCell(column, 9, column == 2 ? "0" : column == 3 ? "-1" : "1");
+    table.setCell(0, 10, "/index.html");
+    table.setCell(1, 10, "40");
+    table.setCell(0, 11, "/news.html");
+    table.setCell(1, 11, "25");
+    generateGraph(platform, graphGridOf(table), false, "/reports/weekly/LKRPages", page);
+    ASSERT_EQ(charts.requests.size(), 1u);
+    ASSERT_EQ(charts.requests[0].points.size(), 2u);
+    EXPECT_EQ(charts.requests[0].points[1].label, "/news.html");
+    EXPECT_EQ(charts.requests[0].points[1].value, 25);
 }

@@ -1,5 +1,6 @@
 #include "reports/GenerateGraph.h"
 
+#include "common/CellTable.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 
@@ -60,6 +61,11 @@ std::vector<std::size_t> characterStarts(const std::string& s)
 }
 
 }  // namespace
+
+GraphGrid graphGridOf(const CellTable& table)
+{
+    return {table.rowCount(), [&table](int column, int row) { return table.cell(column, row); }};
+}
 
 ChartRowSettings ChartRowSettings::read(const GraphGrid& grid)
 {

@@ -8,6 +8,7 @@
 
 namespace larkspan {
 
+class CellTable;
 struct Platform;
 
 // The report grid as the chart reads it: its row count (the ten header rows
@@ -17,6 +18,9 @@ struct GraphGrid {
     int rowCount = 0;
     std::function<std::string(int column, int row)> cell;
 };
+
+// A grid kept as a CellTable; the table must outlive the view.
+GraphGrid graphGridOf(const CellTable& table);
 
 // The chart row (row 9): columns 1 to 4. An empty or non-numeric cell reads as -1.
 struct ChartRowSettings {
@@ -46,11 +50,12 @@ std::string chartLabel(const std::string& text);
 // <img src="NAME.jpg" Alt="Graph"> for the image file, named without folder.
 std::string graphImageTag(const std::string& imagePath);
 
-// Draws the grid's chart into basePath + ".jpg" and returns the HTML
-// template with its "<!-- graph -->" marker replaced by the image tag. When
-// no chart is asked for, no renderer is there, or drawing fails, the
-// template comes back unchanged; a failure is shown as "Error occurred while
-// Generating Graph\n" and its message, and the report goes on.
+// Called by the report run when the profile's gengraph is on. Draws the
+// grid's chart into basePath + ".jpg" and returns the HTML template with its
+// "<!-- graph -->" marker replaced by the image tag. When no chart is asked
+// for, no renderer is there, or drawing fails, the template comes back
+// unchanged; a failure is shown as "Error occurred while Generating Graph\n"
+// and its message, and the report goes on.
 std::string generateGraph(Platform& platform, const GraphGrid& grid, bool threeD, const std::string& basePath,
                           const std::string& htmlTemplate);
 
