@@ -23,4 +23,9 @@ bool claimSingleInstance(InstanceLock& lock, Messages& messages)
     return false;
 }
 
+Tmainfrm::Hooks desktopHooks(DesktopSession&)
+{
+    return {};
+}
+
 }  // namespace larkspan

@@ -35,8 +35,11 @@ void QtMessages::show(MessageKind kind, const std::string& text) { ask(kind, tex
 Answer QtMessages::ask(MessageKind kind, const std::string& text, Buttons buttons)
 {
     QWidget* parent = parent_ ? parent_ : QApplication::activeWindow();
-    QMessageBox box(iconFor(kind), QApplication::applicationDisplayName(), QString::fromLocal8Bit(text.c_str()),
-                    buttonsFor(buttons), parent);
+    // Some texts break lines with CR alone; the box breaks at LF.
+    QString shown = QString::fromLocal8Bit(text.c_str());
+    shown.replace("\r\n", "\n").replace('\r', '\n');
+    QMessageBox box(iconFor(kind), QApplication::applicationDisplayName(), shown, buttonsFor(buttons), parent);
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
