@@ -1,5 +1,7 @@
 #include "CommandTable.h"
 
+#include "commands/ProfileCommand.h"
+
 // Each command registers here, one line per command.
 
 namespace larkspan {
@@ -7,6 +9,7 @@ namespace larkspan {
 std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<ProfileCommand>());
     return commands;
 }
 

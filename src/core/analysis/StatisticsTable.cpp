@@ -1,0 +1,247 @@
+#include "analysis/StatisticsTable.h"
+
+#include "common/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace larkspan::analysis {
+
+namespace {
+
+constexpr int kSetUpSize = 38;
+constexpr int kFirstErrorListColumn = 38;
+
+std::string numberText(long long n) { return std::to_string(n); }
+
+// General floating-point text: whole values without a decimal point.
+std::string kilobyteText(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+template <class Rows>
+std::optional<long long> listCounter(const Rows& rows)
+{
+    if (rows.empty()) return std::nullopt;
+    return static_cast<long long>(rows.size()) - 1;
+}
+
+}  // namespace
+
+std::optional<long long> StatisticsTable::counter(StatList list) const
+{
+    switch (list) {
+    case StatList::Buckets: return listCounter(buckets_);
+    case StatList::Referrers: return listCounter(referrers_);
+    case StatList::Pages: return listCounter(pages_);
+    case StatList::Downloads: return listCounter(downloads_);
+    case StatList::UserAgents: return listCounter(userAgents_);
+    case StatList::PageErrors:
+        return setUp_ ? static_cast<long long>(pageErrors_.size()) - 1 : listCounter(pageErrors_);
+    case StatList::DownloadErrors:
+        return setUp_ ? static_cast<long long>(downloadErrors_.size()) - 1 : listCounter(downloadErrors_);
+    case StatList::ErrorStatuses:
+        return setUp_ ? static_cast<long long>(errorStatuses_.size()) - 1 : listCounter(errorStatuses_);
+    }
+    return std::nullopt;
+}
+
+std::size_t StatisticsTable::rowCount(StatList list) const
+{
+    const auto c = counter(list);
+    return c && *c >= 0 ? static_cast<std::size_t>(*c + 1) : 0;
+}
+
+const ErrorAddressList* StatisticsTable::errorAddressList(std::string_view name) const
+{
+    const auto it = errorListByName_.find(name);
+    return it == errorListByName_.end() ? nullptr : &errorLists_[it->second];
+}
+
+BucketTotals StatisticsTable::bucketTotals() const
+{
+    BucketTotals t;
+    for (const BucketRow& b : buckets_.rows()) {
+        t.hits += b.hits;
+        t.pages += b.pages;
+        t.downloads += b.downloads;
+        t.images += b.images;
+        t.others += b.others;
+        t.sessions += b.sessions;
+        t.kilobytes += b.kilobytes;
+    }
+    return t;
+}
+
+void StatisticsTable::reset() { *this = StatisticsTable(); }
+
+void StatisticsTable::setUp()
+{
+    setUp_ = true;
+    gridColumns_ = std::max(gridColumns_, kSetUpSize);
+    gridRows_ = std::max(gridRows_, kSetUpSize);
+}
+
+void StatisticsTable::raiseRows(std::size_t rowsNeeded)
+{
+    if (rowsNeeded > static_cast<std::size_t>(gridRows_)) gridRows_ = static_cast<int>(rowsNeeded);
+}
+
+void StatisticsTable::noteFieldNames(const std::vector<std::string_view>& names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool known = std::any_of(fieldNames_.begin(), fieldNames_.end(),
+                                       [&](const std::string& f) { return text::iequals(f, names[i]); });
+        if (known) continue;
+        if (fieldNames_.size() <= i) fieldNames_.resize(i + 1);
+        fieldNames_[i].assign(names[i]);
+        raiseRows(i + 1);
+    }
+}
+
+BucketRow& StatisticsTable::bucket(std::string_view key, bool& isNew)
+{
+    BucketRow& row = buckets_.findOrAdd(key, isNew);
+    if (isNew) raiseRows(buckets_.size());
+    return row;
+}
+
+void StatisticsTable::countIn(KeyedRows<CountRow>& rows, std::string_view key)
+{
+    bool isNew = false;
+    CountRow& row = rows.findOrAdd(key, isNew);
+    ++row.count;
+    if (isNew) raiseRows(rows.size());
+}
+
+void StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path)
+{
+    scratch_.assign(serverAddress);
+    scratch_.append(path);
+    bool isNew = false;
+    PathRow& row = rows.findOrAdd(scratch_, isNew);
+    ++row.count;
+    if (isNew) {
+        row.path.assign(path);
+        raiseRows(rows.size());
+    }
+}
+
+void StatisticsTable::countReferrer(std::string_view referrer) { countIn(referrers_, referrer); }
+void StatisticsTable::countUserAgent(std::string_view agent) { countIn(userAgents_, agent); }
+void StatisticsTable::countErrorStatus(std::string_view status) { countIn(errorStatuses_, status); }
+void StatisticsTable::countPageError(std::string_view status) { countIn(pageErrors_, status); }
+void StatisticsTable::countDownloadError(std::string_view status) { countIn(downloadErrors_, status); }
+
+void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path)
+{
+    countPath(pages_, serverAddress, path);
+}
+
+void StatisticsTable::countDownload(std::string_view serverAddress, std::string_view path)
+{
+    countPath(downloads_, serverAddress, path);
+}
+
+void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::string_view key)
+{
+    scratch_.clear();
+    scratch_.push_back(kind);
+    scratch_.push_back(';');
+    scratch_.append(status);
+    const auto found = errorListByName_.find(scratch_);
+    if (found == errorListByName_.end()) {
+        // A new column at the right end; its first key goes to row 1.
+        errorListByName_.emplace(scratch_, errorLists_.size());
+        ErrorAddressList list;
+        list.name = scratch_;
+        list.keys.emplace_back(key);
+        list.rows.push_back(1);
+        errorLists_.push_back(std::move(list));
+        ErrorListIndex index;
+        index.keys.emplace(key);
+        errorListIndexes_.push_back(std::move(index));
+        gridColumns_ = std::max(gridColumns_, kFirstErrorListColumn) + 1;
+        raiseRows(2);
+        return;
+    }
+    ErrorAddressList& list = errorLists_[found->second];
+    ErrorListIndex& index = errorListIndexes_[found->second];
+    if (index.keys.find(key) != index.keys.end()) return;
+    // Later keys go to the grid's last row, which grows by one when this
+    // list already fills it.
+    if (list.rows.back() == gridRows_ - 1) ++gridRows_;
+    index.keys.emplace(key);
+    list.keys.emplace_back(key);
+    list.rows.push_back(gridRows_ - 1);
+}
+
+CellTable StatisticsTable::toCellTable() const
+{
+    CellTable grid(gridColumns_, gridRows_);
+    for (std::size_t r = 0; r < fieldNames_.size(); ++r) grid.setCell(0, static_cast<int>(r), fieldNames_[r]);
+    if (!setUp_) return grid;
+
+    grid.setCell(1, 0, numberText(recordsProcessed_));
+    const std::pair<int, StatList> counters[] = {
+        {1, StatList::Buckets},   {4, StatList::Referrers},      {5, StatList::Pages},
+        {6, StatList::PageErrors}, {7, StatList::Downloads},     {8, StatList::DownloadErrors},
+        {9, StatList::ErrorStatuses}, {10, StatList::UserAgents},
+    };
+    for (const auto& [row, list] : counters) {
+        if (const auto c = counter(list)) grid.setCell(1, row, numberText(*c));
+    }
+    if (imageHits_ > 0) grid.setCell(7, 0, numberText(imageHits_));
+    if (otherHits_ > 0) grid.setCell(8, 0, numberText(otherHits_));
+
+    int r = 0;
+    for (const BucketRow& b : buckets_.rows()) {
+        grid.setCell(2, r, b.key);
+        grid.setCell(3, r, numberText(b.hits));
+        grid.setCell(4, r, kilobyteText(b.kilobytes));
+        grid.setCell(5, r, numberText(b.sessions));
+        grid.setCell(6, r, b.label);
+        grid.setCell(26, r, numberText(b.downloads));
+        grid.setCell(27, r, numberText(b.pages));
+        grid.setCell(28, r, numberText(b.images));
+        grid.setCell(29, r, numberText(b.others));
+        ++r;
+    }
+    auto putCounts = [&grid](const std::vector<CountRow>& rows, int keyColumn) {
+        int row = 0;
+        for (const CountRow& c : rows) {
+            grid.setCell(keyColumn, row, c.key);
+            grid.setCell(keyColumn + 1, row, numberText(c.count));
+            ++row;
+        }
+    };
+    putCounts(errorStatuses_.rows(), 9);
+    putCounts(pageErrors_.rows(), 11);
+    putCounts(downloadErrors_.rows(), 13);
+    putCounts(referrers_.rows(), 21);
+    putCounts(userAgents_.rows(), 23);
+    auto putPaths = [&grid](const std::vector<PathRow>& rows, int pathColumn) {
+        int row = 0;
+        for (const PathRow& p : rows) {
+            grid.setCell(pathColumn, row, p.path);
+            grid.setCell(pathColumn + 1, row, numberText(p.count));
+            grid.setCell(pathColumn + 2, row, p.key);
+            ++row;
+        }
+    };
+    putPaths(pages_.rows(), 15);
+    putPaths(downloads_.rows(), 18);
+
+    int column = kFirstErrorListColumn;
+    for (const ErrorAddressList& list : errorLists_) {
+        grid.setCell(column, 0, list.name);
+        for (std::size_t i = 0; i < list.keys.size(); ++i) grid.setCell(column, list.rows[i], list.keys[i]);
+        ++column;
+    }
+    return grid;
+}
+
+}  // namespace larkspan::analysis

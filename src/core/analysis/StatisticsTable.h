@@ -1,0 +1,189 @@
+#pragma once
+
+#include "analysis/FoldedKey.h"
+#include "analysis/KeyedRows.h"
+#include "common/CellTable.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace larkspan::analysis {
+
+// The lists the analysis pass fills and the report builders read. Each
+// list's rows are in order of first appearance; keys are matched without
+// regard to case, the first spelling seen being the one kept.
+enum class StatList {
+    Buckets,         // counter (1,1)
+    Referrers,       // counter (1,4)
+    Pages,           // counter (1,5)
+    PageErrors,      // counter (1,6)
+    Downloads,       // counter (1,7)
+    DownloadErrors,  // counter (1,8)
+    ErrorStatuses,   // counter (1,9)
+    UserAgents,      // counter (1,10)
+};
+
+// One time bucket: an hour of the day, a day or a month.
+struct BucketRow {
+    std::string key;    // "09:00 to 09:59", "2000-02-01" or "2000-02"
+    std::string label;  // hourly: the key; daily "Tue, Feb 1, 2000"; monthly "February, 2000"
+    long long hits = 0;       // counted requests of every hit type
+    double kilobytes = 0;     // sum of each request's bytes / 1024, rounded half to even
+    long long sessions = 0;   // new visitors whose first counted request of the day fell here
+    long long pages = 0;
+    long long downloads = 0;
+    long long images = 0;
+    long long others = 0;
+};
+
+// A referrer, user agent or status code with its count.
+struct CountRow {
+    std::string key;
+    long long count = 0;
+};
+
+// A page or download file: key is the server address followed directly by
+// the path (query removed); path is the path alone.
+struct PathRow {
+    std::string key;
+    std::string path;
+    long long count = 0;
+};
+
+// The distinct keys (server address + path) that got one error status,
+// named "P;" or "D;" followed by the status. rows[i] is the statistics grid
+// row keys[i] sits in; readers of the typed lists need only keys.
+struct ErrorAddressList {
+    std::string name;
+    std::vector<std::string> keys;
+    std::vector<int> rows;
+};
+
+// Whole-run sums of the time-bucket columns, as the index page adds them.
+struct BucketTotals {
+    long long hits = 0;
+    long long pages = 0;
+    long long downloads = 0;
+    long long images = 0;
+    long long others = 0;
+    long long sessions = 0;
+    double kilobytes = 0;
+};
+
+// The statistics table of one report run. It replaces the classic grid of
+// text cells with typed lists behind hashed indexes; toCellTable() renders
+// the grid layout (cell by cell) for inspection and tests.
+//
+// Read side (report builders) first; the write side is used only by the
+// analysis pass.
+class StatisticsTable {
+public:
+    // --- read ---------------------------------------------------------
+
+    // True once the pass has read its first block of lines (the grid became
+    // 38 x 38 and the three error counters were set to -1).
+    bool isSetUp() const { return setUp_; }
+
+    // The counter cell of a list: the index of its last row, or
+    // std::nullopt when the cell is empty (the list was never started). The
+    // three error lists read -1 rather than empty once the table is set up.
+    std::optional<long long> counter(StatList list) const;
+
+    // Number of rows of a list (counter + 1, or 0).
+    std::size_t rowCount(StatList list) const;
+
+    const std::vector<BucketRow>& buckets() const { return buckets_.rows(); }
+    const std::vector<CountRow>& referrers() const { return referrers_.rows(); }
+    const std::vector<CountRow>& userAgents() const { return userAgents_.rows(); }
+    const std::vector<PathRow>& pages() const { return pages_.rows(); }
+    const std::vector<PathRow>& downloads() const { return downloads_.rows(); }
+    const std::vector<CountRow>& errorStatuses() const { return errorStatuses_.rows(); }
+    const std::vector<CountRow>& pageErrors() const { return pageErrors_.rows(); }
+    const std::vector<CountRow>& downloadErrors() const { return downloadErrors_.rows(); }
+
+    // Error address lists in grid column order (the first is column 38).
+    const std::vector<ErrorAddressList>& errorAddressLists() const { return errorLists_; }
+    // The list named name ("P;404", any case), or nullptr.
+    const ErrorAddressList* errorAddressList(std::string_view name) const;
+
+    // Records kept by the filters so far, as written after each day file (1,0).
+    long long recordsProcessed() const { return recordsProcessed_; }
+    long long imageHits() const { return imageHits_; }  // (7,0)
+    long long otherHits() const { return otherHits_; }  // (8,0)
+
+    // Column 0: the field names met in "#Fields:" lines, by row; a row
+    // without a name is empty text.
+    const std::vector<std::string>& fieldNames() const { return fieldNames_; }
+
+    BucketTotals bucketTotals() const;
+
+    // Row and column counts of the equivalent grid.
+    int gridRows() const { return gridRows_; }
+    int gridColumns() const { return gridColumns_; }
+
+    // The classic grid: every list in its columns, counters in column 1,
+    // numbers as decimal text.
+    CellTable toCellTable() const;
+
+    // --- write (analysis pass) ----------------------------------------
+
+    // Empties everything; the grid is 1 x 1 again.
+    void reset();
+    // The first block of the pass: 38 x 38, error counters -1.
+    void setUp();
+    // A "#Fields:" line's names: each name not yet in column 0 goes to the
+    // row of its position in the line.
+    void noteFieldNames(const std::vector<std::string_view>& names);
+    void setRecordsProcessed(long long n) { recordsProcessed_ = n; }
+    void addImageHit() { ++imageHits_; }
+    void addOtherHit() { ++otherHits_; }
+
+    // The bucket row of key; isNew is true when the row was just made (the
+    // caller then writes its label).
+    BucketRow& bucket(std::string_view key, bool& isNew);
+    void countReferrer(std::string_view referrer);
+    void countUserAgent(std::string_view agent);
+    void countPage(std::string_view serverAddress, std::string_view path);
+    void countDownload(std::string_view serverAddress, std::string_view path);
+    void countErrorStatus(std::string_view status);
+    void countPageError(std::string_view status);
+    void countDownloadError(std::string_view status);
+    // Adds key to the list kind ('P' or 'D') + ";" + status unless the list
+    // already holds it (any case).
+    void addErrorAddress(char kind, std::string_view status, std::string_view key);
+
+private:
+    void raiseRows(std::size_t rowsNeeded);
+    void countIn(KeyedRows<CountRow>& rows, std::string_view key);
+    void countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
+
+    struct ErrorListIndex {
+        std::unordered_set<std::string, FoldedHash, FoldedEqual> keys;
+    };
+
+    bool setUp_ = false;
+    int gridRows_ = 1;
+    int gridColumns_ = 1;
+    long long recordsProcessed_ = 0;
+    long long imageHits_ = 0;
+    long long otherHits_ = 0;
+    std::vector<std::string> fieldNames_;
+    KeyedRows<BucketRow> buckets_;
+    KeyedRows<CountRow> referrers_;
+    KeyedRows<CountRow> userAgents_;
+    KeyedRows<PathRow> pages_;
+    KeyedRows<PathRow> downloads_;
+    KeyedRows<CountRow> errorStatuses_;
+    KeyedRows<CountRow> pageErrors_;
+    KeyedRows<CountRow> downloadErrors_;
+    std::vector<ErrorAddressList> errorLists_;
+    std::vector<ErrorListIndex> errorListIndexes_;
+    std::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> errorListByName_;
+    std::string scratch_;  // reused for composed keys
+};
+
+}  // namespace larkspan::analysis

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace larkspan {
+class ProgramFolder;
+class SettingsStore;
+}
+
+namespace larkspan::analysis {
+
+// Where a web's imported data lies, as far as profiles and the analysis
+// pass need it. Kept in this one place so the web settings module can take
+// it over.
+
+// The data directory: the `statsdatadir` setting, else the program folder;
+// always ends with a separator.
+std::string dataDirectory(const SettingsStore& settings, const ProgramFolder& folder);
+
+// <data directory>wwwstats/<web>/, matching an existing folder whose name
+// differs only in letter case. Throws Error for a web name holding a path
+// separator, ".." or a control character.
+std::string webFolder(const std::string& dataDirectory, const std::string& web);
+
+// The settings file <web folder><web>.dat.
+std::string webSettingsFile(const std::string& dataDirectory, const std::string& web);
+
+}  // namespace larkspan::analysis

@@ -1,0 +1,145 @@
+#include "analysis/StatisticsTable.h"
+#include "common/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace larkspan;
+using namespace larkspan::analysis;
+
+TEST(FoldedKey, AgreesWithCaseInsensitiveCompareOnEveryLengthAndByte)
+{
+    std::mt19937 rng(7);
+    const std::string alphabet = "aAzZ@[`{09-/.\x80\xc1\xe1\xff";
+    for (int n = 0; n < 4000; ++n) {
+        const std::size_t len = rng() % 24;
+        std::string a, b;
+        for (std::size_t i = 0; i < len; ++i) {
+            const char c = alphabet[rng() % alphabet.size()];
+            a.push_back(c);
+            // b is a case-flipped copy, sometimes with one byte changed.
+            b.push_back(rng() % 2 ? text::upper(c) : text::lower(c));
+        }
+        if (len > 0 && rng() % 3 == 0) b[rng() % len] = alphabet[rng() % alphabet.size()];
+        EXPECT_EQ(folded::equal(a, b), text::iequals(a, b)) << a << " / " << b;
+        if (text::iequals(a, b)) {
+            EXPECT_EQ(folded::hash(a), folded::hash(b));
+        }
+    }
+}
+
+TEST(StatisticsTable, ListsKeepFirstSpellingAndFirstAppearanceOrder)
+{
+    StatisticsTable t;
+    t.setUp();
+    t.countReferrer("http://B.example/");
+    t.countReferrer("http://a.example/");
+    t.countReferrer("HTTP://b.EXAMPLE/");
+    ASSERT_EQ(t.referrers().size(), 2u);
+    EXPECT_EQ(t.referrers()[0].key, "http://B.example/");
+    EXPECT_EQ(t.referrers()[0].count, 2);
+    EXPECT_EQ(t.referrers()[1].key, "http://a.example/");
+
+    t.countPage("10.0.0.1", "/Index.htm");
+    t.countPage("10.0.0.1", "/index.HTM");
+    t.countPage("10.0.0.2", "/index.htm");
+    ASSERT_EQ(t.pages().size(), 2u);
+    EXPECT_EQ(t.pages()[0].key, "10.0.0.1/Index.htm");
+    EXPECT_EQ(t.pages()[0].path, "/Index.htm");
+    EXPECT_EQ(t.pages()[0].count, 2);
+    EXPECT_EQ(t.pages()[1].key, "10.0.0.2/index.htm");
+}
+
+TEST(StatisticsTable, CountersReadEmptyOrMinusOneAsTheGridDoes)
+{
+    StatisticsTable t;
+    // Before the first block every counter is empty.
+    EXPECT_FALSE(t.counter(StatList::ErrorStatuses));
+    EXPECT_FALSE(t.counter(StatList::Referrers));
+    t.setUp();
+    EXPECT_EQ(t.counter(StatList::ErrorStatuses), -1);
+    EXPECT_EQ(t.counter(StatList::PageErrors), -1);
+    EXPECT_EQ(t.counter(StatList::DownloadErrors), -1);
+    EXPECT_FALSE(t.counter(StatList::Referrers));
+    EXPECT_FALSE(t.counter(StatList::Buckets));
+    EXPECT_EQ(t.rowCount(StatList::ErrorStatuses), 0u);
+    t.countErrorStatus("404");
+    t.countErrorStatus("500");
+    t.countUserAgent("Mozilla");
+    EXPECT_EQ(t.counter(StatList::ErrorStatuses), 1);
+    EXPECT_EQ(t.counter(StatList::UserAgents), 0);
+    EXPECT_EQ(t.rowCount(StatList::ErrorStatuses), 2u);
+
+    const CellTable g = t.toCellTable();
+    EXPECT_EQ(g.cell(1, 6), "-1");
+    EXPECT_EQ(g.cell(1, 8), "-1");
+    EXPECT_EQ(g.cell(1, 9), "1");
+    EXPECT_EQ(g.cell(1, 10), "0");
+    EXPECT_EQ(g.cell(1, 4), "");
+    EXPECT_EQ(g.cell(9, 1), "500");
+    EXPECT_EQ(g.cell(10, 0), "1");
+    t.reset();
+    EXPECT_FALSE(t.isSetUp());
+    EXPECT_EQ(t.gridRows(), 1);
+    EXPECT_TRUE(t.errorStatuses().empty());
+}
+
+TEST(StatisticsTable, ErrorAddressListsTakeNewColumnsAndTheGridsLastRow)
+{
+    StatisticsTable t;
+    t.setUp();
+    t.addErrorAddress('P', "404", "1.1.1.1/a.htm");
+    t.addErrorAddress('P', "404", "1.1.1.1/A.HTM");  // already there, any case
+    t.addErrorAddress('D', "500", "1.1.1.1/x.zip");
+    t.addErrorAddress('P', "404", "1.1.1.1/b.htm");
+    t.addErrorAddress('P', "404", "1.1.1.1/c.htm");
+    ASSERT_EQ(t.errorAddressLists().size(), 2u);
+    const ErrorAddressList* p404 = t.errorAddressList("p;404");
+    ASSERT_NE(p404, nullptr);
+    EXPECT_EQ(p404->keys, (std::vector<std::string>{"1.1.1.1/a.htm", "1.1.1.1/b.htm", "1.1.1.1/c.htm"}));
+    // First key in row 1, the next in the last row (37), then a new row 38.
+    EXPECT_EQ(p404->rows, (std::vector<int>{1, 37, 38}));
+    EXPECT_EQ(t.gridRows(), 39);
+    EXPECT_EQ(t.gridColumns(), 40);
+    EXPECT_EQ(t.errorAddressList("Q;404"), nullptr);
+
+    const CellTable g = t.toCellTable();
+    EXPECT_EQ(g.cell(37, 0), "");
+    EXPECT_EQ(g.cell(38, 0), "P;404");
+    EXPECT_EQ(g.cell(39, 0), "D;500");
+    EXPECT_EQ(g.cell(39, 1), "1.1.1.1/x.zip");
+    EXPECT_EQ(g.cell(38, 38), "1.1.1.1/c.htm");
+}
+
+TEST(StatisticsTable, FieldNamesGoToTheRowOfTheirPositionWhenNew)
+{
+    StatisticsTable t;
+    t.setUp();
+    t.noteFieldNames({"date", "time", "c-ip"});
+    t.noteFieldNames({"DATE", "time", "c-ip"});
+    EXPECT_EQ(t.fieldNames(), (std::vector<std::string>{"date", "time", "c-ip"}));
+    // A new name takes the row of its position, even over an older one.
+    t.noteFieldNames({"date", "cs-method", "c-ip"});
+    EXPECT_EQ(t.fieldNames(), (std::vector<std::string>{"date", "cs-method", "c-ip"}));
+}
+
+TEST(StatisticsTable, BucketsRenderWithKilobytesAsGeneralNumbers)
+{
+    StatisticsTable t;
+    t.setUp();
+    bool isNew = false;
+    BucketRow& b = t.bucket("2000-02-01", isNew);
+    EXPECT_TRUE(isNew);
+    b.label = "Tue, Feb 1, 2000";
+    b.hits = 3;
+    b.kilobytes = 12;
+    t.bucket("2000-02-01", isNew);
+    EXPECT_FALSE(isNew);
+    const CellTable g = t.toCellTable();
+    EXPECT_EQ(g.cell(2, 0), "2000-02-01");
+    EXPECT_EQ(g.cell(4, 0), "12");
+    EXPECT_EQ(g.cell(6, 0), "Tue, Feb 1, 2000");
+    EXPECT_EQ(g.cell(1, 1), "0");
+    EXPECT_EQ(t.bucketTotals().hits, 3);
+}
