@@ -2,7 +2,7 @@
 
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
-#include "ProfileFiles.h"
+#include "profiles/ProfileStore.h"
 #include "TAboutBox.h"
 #include "common/Error.h"
 
@@ -312,7 +312,7 @@ void Tmainfrm::refreshProfiles()
         session_.messages().show(MessageKind::Error, "Invalid Directory - " + folder);
         return;
     }
-    for (const std::string& name : profilefiles::names(folder)) {
+    for (const std::string& name : profiles::listProfiles(session_.folder())) {
         auto* item = new QListWidgetItem(icons::profile(), QString::fromLocal8Bit(name.c_str()));
         pviewer_->addItem(item);
     }

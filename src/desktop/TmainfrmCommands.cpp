@@ -1,12 +1,12 @@
 // The main window's commands: what New, Open, Run, Delete and the other
 // entries of the menus, toolbars and pop-up menu do.
 #include "DesktopSession.h"
-#include "ProfileFiles.h"
 #include "TAboutBox.h"
 #include "QtProgress.h"
 #include "Tloadf.h"
 #include "Tmainfrm.h"
 #include "common/FolderListing.h"
+#include "profiles/ProfileStore.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -111,7 +111,7 @@ void Tmainfrm::deleteSelected()
         "Do you really want to delete the Profile: " + name + " " + "\r\rThis cannot be undone." + " " + "Continue" + "?";
     if (session_.messages().ask(MessageKind::Confirmation, question, Buttons::YesNo) != Answer::Yes) return;
     try {
-        profilefiles::remove(session_.folder(), name, session_.messages());
+        profiles::deleteProfile(session_.platform(), session_.folder(), name);
     } catch (...) {
         // A failed deletion leaves what it could not remove; the list shows it.
     }
