@@ -1,6 +1,9 @@
 #include "DesktopIcons.h"
 
 #include <QApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 
 namespace larkspan::icons {
@@ -21,7 +24,44 @@ void useFallbackTheme()
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") QIcon::setThemeName("Adwaita");
 }
 
-QIcon application() { return themed("applications-internet", QStyle::SP_ComputerIcon); }
+namespace {
+// The program's own picture: a blue tile with three rising bars of a report
+// chart and a kite-shaped spark above them, drawn at each size.
+QPixmap drawApplication(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    QLinearGradient tile(0, 0, 0, size);
+    tile.setColorAt(0, QColor(0x3b, 0x6e, 0xc8));
+    tile.setColorAt(1, QColor(0x23, 0x45, 0x8a));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(tile);
+    painter.drawRoundedRect(QRectF(0.5 * unit, 0.5 * unit, 15 * unit, 15 * unit), 3 * unit, 3 * unit);
+    painter.setBrush(QColor(0xf4, 0xf6, 0xfb));
+    const qreal heights[3] = {4, 7, 10};
+    for (int i = 0; i < 3; ++i) {
+        painter.drawRect(QRectF((3 + i * 3.6) * unit, (13.5 - heights[i]) * unit, 2.6 * unit, heights[i] * unit));
+    }
+    painter.setBrush(QColor(0xf5, 0xb8, 0x2e));
+    const QPointF kite[4] = {{12.5 * unit, 1.8 * unit}, {14.2 * unit, 3.6 * unit}, {12.5 * unit, 6 * unit},
+                             {10.8 * unit, 3.6 * unit}};
+    painter.drawPolygon(kite, 4);
+    return pixmap;
+}
+}  // namespace
+
+QIcon application()
+{
+    static const QIcon icon = [] {
+        QIcon drawn;
+        for (int size : {16, 22, 24, 32, 48, 64, 128}) drawn.addPixmap(drawApplication(size));
+        return drawn;
+    }();
+    return icon;
+}
 QIcon newProfile() { return themed("document-new", QStyle::SP_FileIcon); }
 QIcon openProfile() { return themed("document-open", QStyle::SP_DialogOpenButton); }
 QIcon deleteItem() { return themed("edit-delete", QStyle::SP_TrashIcon); }

@@ -27,9 +27,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     product->setFont(big);
     auto* release = new QLabel(kRelease);
     release->setObjectName("Version");
-    auto* what = new QLabel("Larkspan (tm) Log Analysis Solution\n"
-                            "Imports web server access logs and writes HTML reports\n"
-                            "of pages, downloads, visitors, referrals and more.");
+    auto* what = new QLabel("Larkspan (tm) Log Analysis Solution. Imports web server access logs and writes HTML "
+                            "reports of pages, downloads, visitors, referrals and more.");
     what->setWordWrap(true);
 
     auto* texts = new QVBoxLayout;
