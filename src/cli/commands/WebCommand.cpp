@@ -1,0 +1,183 @@
+#include "commands/WebCommand.h"
+
+#include "common/FolderListing.h"
+#include "common/KeyValueTable.h"
+#include "common/ProgramFolder.h"
+#include "common/Text.h"
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "webs/FtpSettings.h"
+#include "webs/WebFileList.h"
+#include "webs/WebName.h"
+#include "webs/WebRemoval.h"
+#include "webs/WebSaver.h"
+#include "webs/WebStore.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace larkspan {
+
+std::string_view WebCommand::usage() const
+{
+    return "add NAME --files \"PATHS_OR_MASK\" [--server-url URL] [--new-only]\n"
+           "       larkspan-cli web add NAME --ftp --server HOST[:PORT] --user U --password P --dir D --mask M\n"
+           "                    [--proxy X] [--new-only] [--delete-from-server] [--server-url URL]\n"
+           "       larkspan-cli web list\n"
+           "       larkspan-cli web show NAME\n"
+           "       larkspan-cli web delete NAME\n"
+           "PATHS is a comma list of log files (a path with blanks in double quotes) or one file mask\n"
+           "such as /var/log/apache2/access*.log.";
+}
+
+namespace {
+
+// Relative folders are made absolute so the web imports from anywhere; a
+// bare file name is left for the save to refuse.
+std::string absolutePathField(const std::string& field)
+{
+    std::vector<std::string> entries = splitPathField(field);
+    std::string out;
+    for (auto& entry : entries) {
+        if (!folderPart(entry).empty() && entry.front() != '/')
+            entry = (fs::current_path() / entry).lexically_normal().string();
+        if (!out.empty()) out += ',';
+        out += entry.find(' ') != std::string::npos ? "\"" + entry + "\"" : entry;
+    }
+    return out;
+}
+
+int add(CommandContext& context, WebStore& webs, const std::vector<std::string>& args)
+{
+    const Arguments a(args,
+                      {"files", "server-url", "server", "user", "password", "dir", "mask", "proxy"},
+                      {"ftp", "new-only", "delete-from-server"});
+    a.requirePositionalCount(2, 2);
+    WebDraft draft;
+    draft.name = a.positionalAt(1, "web name");
+    draft.serverUrl = a.value("server-url");
+    if (a.flag("ftp")) {
+        if (a.has("files")) throw UsageError("--files is for local webs; an FTP web takes --dir and --mask.");
+        draft.importType = ImportType::Ftp;
+        draft.ftp.server = a.value("server");
+        draft.ftp.user = a.value("user");
+        draft.ftp.password = a.value("password");
+        draft.ftp.proxy = a.value("proxy");
+        draft.ftp.startDirectory = a.value("dir");
+        draft.ftp.fileMask = a.value("mask");
+        draft.ftp.newFilesOnly = a.flag("new-only");
+        draft.ftp.deleteAfterDownload = a.flag("delete-from-server");
+    } else {
+        for (const char* option : {"server", "user", "password", "dir", "mask", "proxy", "delete-from-server"})
+            if (a.has(option)) throw UsageError(std::string("--") + option + " is for FTP webs; add --ftp.");
+        draft.pathField = absolutePathField(a.value("files"));
+        draft.newFilesOnly = a.flag("new-only");
+    }
+
+    std::error_code ec;
+    const std::string wwwstats = webs.wwwstats();
+    if (!fs::is_directory(wwwstats, ec) && !fs::create_directories(wwwstats, ec)) {
+        context.platform.messages.show(MessageKind::Error, "Unable to create wwwstats directory under " +
+                                                               webs.dataDirectory());
+        return kExitFailed;
+    }
+    if (!saveWeb(webs, context.platform.messages, draft, true)) return kExitFailed;
+    context.out << "Web " << text::trim(draft.name) << " saved in " << webs.webFolder(text::trim(draft.name)) << '\n';
+    return kExitDone;
+}
+
+int list(CommandContext& context, WebStore& webs)
+{
+    std::error_code ec;
+    if (!fs::is_directory(webs.wwwstats(), ec)) {
+        context.platform.messages.show(MessageKind::Error, "Could not access " + webs.wwwstats() +
+                                                               ". Update of listview terminated.");
+        return kExitFailed;
+    }
+    for (const auto& name : webs.folderNames()) {
+        const auto settings = webs.readSettings(name);
+        if (!settings) {
+            context.out << name << "\t(no settings)\n";
+            continue;
+        }
+        const bool ftp = settings->importType == ImportType::Ftp;
+        context.out << name << '\t' << (ftp ? "FTP" : "Local");
+        if (!ftp) context.out << '\t' << importSourceText(webs.readFileList(name));
+        context.out << '\n';
+    }
+    return kExitDone;
+}
+
+int show(CommandContext& context, WebStore& webs, const std::string& name)
+{
+    const auto settings = webs.readSettings(name);
+    if (!settings) {
+        context.platform.messages.show(MessageKind::Error, "The web " + name + " does not exist.");
+        return kExitFailed;
+    }
+    std::ostream& out = context.out;
+    const bool ftp = settings->importType == ImportType::Ftp;
+    out << "Name: " << settings->name << '\n'
+        << "Folder: " << webs.webFolder(name) << '\n'
+        << "Import type: " << (ftp ? "FTP" : "Local") << '\n'
+        << "Server URL: " << settings->serverUrl << '\n';
+    if (!ftp) {
+        out << "Files: " << importSourceText(webs.readFileList(name)) << '\n'
+            << "Get new files only: " << booleanText(settings->newFilesOnly) << '\n';
+        return kExitDone;
+    }
+    FtpSettings values;
+    if (!readFtpSettings(webs.settings(), context.platform.messages, webs.folderName(name), values)) return kExitFailed;
+    out << "FTP server: " << values.server << '\n'
+        << "Proxy server: " << values.proxy << '\n'
+        << "Username: " << values.user << '\n'
+        << "Directory on server: " << values.startDirectory << '\n'
+        << "File pattern mask: " << values.fileMask << '\n'
+        << "Get new files only: " << booleanText(values.newFilesOnly) << '\n'
+        << "Delete files from FTP server: " << booleanText(values.deleteAfterDownload) << '\n';
+    return kExitDone;
+}
+
+int remove(CommandContext& context, WebStore& webs, const std::string& name)
+{
+    std::error_code ec;
+    const std::string folder = webs.webFolder(name);
+    if (!fs::exists(folder, ec) && !context.settings.keyExists(std::string(WebStore::kWebsKey) + "\\" + name)) {
+        context.platform.messages.show(MessageKind::Error, "The web " + name + " does not exist.");
+        return kExitFailed;
+    }
+    const std::string spelled = webs.folderName(name);
+    if (context.platform.messages.ask(MessageKind::Confirmation, deleteWebQuestion(spelled), Buttons::YesNo) !=
+        Answer::Yes)
+        return kExitCancelled;
+    return deleteWeb(webs, context.platform.messages, spelled, context.folder.ftpTemporary()) ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
+int WebCommand::run(CommandContext& context, const std::vector<std::string>& args)
+{
+    if (args.empty()) throw UsageError("Missing the action: add, list, show or delete.");
+    WebStore webs(context.settings, context.folder.homeWithSeparator());
+    const std::string& action = args.front();
+    if (action == "add") return add(context, webs, args);
+    const Arguments a(args, {}, {});
+    if (action == "list") {
+        a.requirePositionalCount(1, 1);
+        return list(context, webs);
+    }
+    if (action == "show" || action == "delete") {
+        a.requirePositionalCount(2, 2);
+        const std::string& name = a.positionalAt(1, "web name");
+        if (name.empty() || webNameProblem(name)) {
+            context.platform.messages.show(MessageKind::Error, "The web " + name + " does not exist.");
+            return kExitFailed;
+        }
+        return action == "show" ? show(context, webs, name) : remove(context, webs, name);
+    }
+    throw UsageError("Unknown action \"" + action + "\": use add, list, show or delete.");
+}
+
+}  // namespace larkspan

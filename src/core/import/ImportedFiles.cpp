@@ -1,0 +1,81 @@
+#include "import/ImportedFiles.h"
+
+#include "common/TextFile.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace larkspan {
+
+namespace {
+
+std::string entryText(const std::string& name, std::uint64_t size) { return name + "|" + std::to_string(size); }
+
+}  // namespace
+
+void ImportedFiles::load()
+{
+    entries_ = loadList(path_);
+    whole_.clear();
+    byName_.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+}
+
+void ImportedFiles::index(std::size_t position)
+{
+    const std::string& entry = entries_[position];
+    whole_.emplace(entry, position);
+    // Every "name|" prefix of the entry could be the one a later record
+    // looks for (names may hold "|"); the first entry for each wins.
+    for (std::size_t bar = entry.find('|'); bar != std::string::npos; bar = entry.find('|', bar + 1))
+        byName_.emplace(entry.substr(0, bar), position);
+}
+
+bool ImportedFiles::isImported(const std::string& name, std::uint64_t size) const
+{
+    return whole_.count(entryText(name, size)) > 0;
+}
+
+void ImportedFiles::record(const std::string& name, std::uint64_t size)
+{
+    if (size == 0) return;
+    const std::string entry = entryText(name, size);
+    const auto found = byName_.find(name);
+    if (found == byName_.end()) {
+        entries_.push_back(entry);
+        index(entries_.size() - 1);
+        return;
+    }
+    const std::size_t position = found->second;
+    // Rebuild the index: the replaced entry's prefixes may have been first.
+    entries_[position] = entry;
+    whole_.clear();
+    byName_.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+}
+
+bool ImportedFiles::save() const
+{
+    const std::string temporary = path_ + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        const std::string content = joinCrLf(entries_);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, path_, ec);
+    if (ec) fs::remove(temporary, ec);
+    return !ec;
+}
+
+}  // namespace larkspan

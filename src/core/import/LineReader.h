@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace larkspan {
+
+// Reads a log file line by line in large blocks, without a working copy:
+// each CR, LF or CR LF ends a line, and a last line without a break is a
+// line too. Bytes are passed through as they are (NUL and 8-bit included).
+// gzip-compressed files (recognised by their magic bytes) are unpacked on
+// the fly. Memory stays at one block plus the longest line.
+class LineReader {
+public:
+    LineReader();
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Opens the file for reading; false (errno kept) when it cannot be opened.
+    bool open(const std::string& path);
+    // Reads the first bytes of an already open file without losing them:
+    // up to size bytes of the decoded content.
+    std::string_view peek(std::size_t size);
+
+    // The next line, valid until the following call; false at the end.
+    // Throws Error when the file cannot be read (or its compressed data is damaged).
+    bool next(std::string_view& line);
+    // True when no further line follows.
+    bool atEnd();
+
+    bool compressed() const { return gz_ != nullptr; }
+
+private:
+    bool fill();  // reads more bytes behind end_; false at the end of the file
+    std::size_t readSome(char* into, std::size_t size);
+
+    std::string path_;
+    int fd_ = -1;
+    void* gz_ = nullptr;  // gzFile while reading compressed data
+    std::vector<char> buffer_;
+    std::size_t start_ = 0;  // first byte of the unread text
+    std::size_t end_ = 0;    // one past the last byte read
+    std::size_t scanned_ = 0;  // bytes after start_ known to hold no line break
+    bool eof_ = false;
+    bool skipLf_ = false;  // the last line ended with a CR at the end of a block
+};
+
+}  // namespace larkspan

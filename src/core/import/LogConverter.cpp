@@ -1,0 +1,418 @@
+#include "import/LogConverter.h"
+
+#include "common/Error.h"
+#include "import/DayWriter.h"
+#include "import/LineReader.h"
+#include "import/LogLine.h"
+#include "platform/Messages.h"
+
+namespace larkspan {
+
+namespace {
+
+using logline::field;
+
+constexpr std::string_view kErrorTag = "[error]";
+
+// A 1-based character range, cut short at the end of the text.
+std::string_view chars(std::string_view s, std::size_t first, std::size_t count)
+{
+    if (first - 1 >= s.size()) return {};
+    return s.substr(first - 1, count);
+}
+
+// month or day padded to two digits with a leading "0".
+std::string_view padded(std::string_view s, char (&buffer)[2])
+{
+    if (s.size() != 1) return s;
+    buffer[0] = '0';
+    buffer[1] = s[0];
+    return std::string_view(buffer, 2);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// Appends text with every run of k >= 2 blanks written as the repeated
+// replacement of a double blank by " - " gives: " " and k - 1 times "- ".
+void appendDashedBlanks(std::string& out, std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != ' ') {
+            out += text[i++];
+            continue;
+        }
+        std::size_t run = 0;
+        while (i < text.size() && text[i] == ' ') {
+            ++run;
+            ++i;
+        }
+        out += ' ';
+        for (std::size_t k = 1; k < run; ++k) out += "- ";
+    }
+}
+
+void replaceEvery(std::string_view text, std::string_view pattern, std::string_view replacement, std::string& out)
+{
+    out.clear();
+    std::size_t from = 0;
+    for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, from)) {
+        out.append(text.substr(from, at - from));
+        out.append(replacement);
+        from = at + pattern.size();
+    }
+    out.append(text.substr(from));
+}
+
+}  // namespace
+
+LogConverter::LogConverter(Messages& messages, DayWriter& writer, ConversionRun& run, Hooks hooks)
+    : messages_(messages), writer_(writer), run_(run), hooks_(std::move(hooks))
+{
+}
+
+void LogConverter::convert(LineReader& reader, const std::string& path)
+{
+    try {
+        convertFile(reader, path);
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::exception& e) {
+        messages_.show(MessageKind::Error,
+                       std::string("Error\nAn error occurred while importing.\n") + e.what() + "\nCancelling Import");
+        throw Cancelled();
+    }
+}
+
+void LogConverter::convertFile(LineReader& reader, const std::string& path)
+{
+    path_ = path;
+    writer_.startSourceFile();
+    directives_.clear();
+    directiveIndex_.clear();
+    header_.clear();
+    fileDate_.clear();
+    datePosition_ = 0;
+    lacksServer_ = false;
+    recordWritten_ = false;
+
+    // The first batch: find the first accepted line, dropping blank lines,
+    // lines of no layout and error lines before it.
+    long long lineNo = 0;
+    bool anyText = false;
+    bool found = false;
+    std::string first;
+    std::string_view line;
+    while (lineNo < kBatchLines && reader.next(line)) {
+        ++lineNo;
+        if (logline::isBlank(line)) continue;
+        anyText = true;
+        if (logline::isAcceptedLine(line) && line.find(kErrorTag) == std::string_view::npos) {
+            first.assign(line);
+            found = true;
+            break;
+        }
+    }
+    if (lineNo == 0) return;
+    if (!found) {
+        if (!anyText) {
+            messages_.show(MessageKind::Warning, "Empty Log File: " + path + "\nCannot Process Empty Log.");
+        } else {
+            messages_.show(MessageKind::Warning, "Unsupported Log File Type: \n" + path + "\nCannot Process.");
+        }
+        return;
+    }
+    if (!classify(first, path)) return;
+
+    auto unrecognised = [&] {
+        messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path +
+                                                     "\nis not currently supported." +
+                                                     "\nContact Quennet for any updates to the program.");
+    };
+    // A site-layout batch whose second line is an error line ends the file.
+    auto errorBatch = [&](std::string_view second) {
+        if (second.find(kErrorTag) == std::string_view::npos) return false;
+        while (lineNo % kBatchLines != 0 && reader.next(line)) ++lineNo;
+        if (!reader.atEnd()) unrecognised();
+        return true;
+    };
+
+    run_.linesInBatch = kBatchLines;
+    std::string held;  // the first line of a site-layout batch while its second is read
+    if (layout_ == LogLayout::NcsaSite) {
+        if (lineNo < kBatchLines && reader.next(line)) {
+            ++lineNo;
+            if (errorBatch(line)) {
+                writer_.flush();
+                return;
+            }
+            held.assign(line);
+            handle(first);
+            handle(held);
+        } else {
+            handle(first);
+        }
+    } else {
+        handle(first);
+    }
+
+    for (;;) {
+        if (lineNo % kBatchLines == 0) {
+            writer_.flush();
+            if (layout_ == LogLayout::NcsaSite) {
+                if (!reader.next(line)) break;
+                ++lineNo;
+                held.assign(line);
+                if (reader.next(line)) {
+                    ++lineNo;
+                    if (errorBatch(line)) break;
+                    handle(held);
+                    handle(line);
+                } else {
+                    handle(held);
+                }
+                continue;
+            }
+        }
+        if (!reader.next(line)) break;
+        ++lineNo;
+        handle(line);
+    }
+    writer_.flush();
+}
+
+bool LogConverter::classify(std::string_view first, const std::string& path)
+{
+    if (first.front() == '#') {
+        layout_ = LogLayout::W3cExtended;
+        return true;
+    }
+    if (logline::trimmed(first).back() == ',') {
+        layout_ = LogLayout::CommaSeparated;
+        const LayoutFields fields = commaSeparatedFields();
+        datePosition_ = fields.datePosition;
+        setDirectives({fields.fields});
+        return true;
+    }
+    if (startsWith(first, "format=")) {
+        layout_ = LogLayout::NetscapeFlexible;
+        const NetscapeFormat format = parseNetscapeFormat(first);
+        datePosition_ = format.datePosition;
+        if (run_.serverUrl.empty()) askMissingServer();
+        std::string fields = "#Fields:";
+        for (const auto& name : format.names) fields += " " + name;
+        fields += " s-ip";
+        setDirectives({fields});
+        return true;
+    }
+    if (logline::hasBracketDate(first)) {
+        const std::string_view before = logline::trimmed(first.substr(0, first.find('[')));
+        const std::size_t count = before.empty() ? 0 : logline::fieldCount(before);
+        if (count == 3) {
+            logline::normaliseNcsa(first, record_, scratch_);
+            const std::size_t n = logline::fieldCount(record_);
+            const LayoutFields fields = n <= 10 ? ncsaCommonFields() : ncsaCombinedFields(n);
+            layout_ = n <= 10 ? LogLayout::NcsaCommon : LogLayout::NcsaCombined;
+            datePosition_ = fields.datePosition;
+            setDirectives(fields.fields ? std::vector<std::string>{fields.fields} : std::vector<std::string>{});
+            return true;
+        }
+        if (count == 4) {
+            layout_ = LogLayout::NcsaSite;
+            const LayoutFields fields = ncsaSiteFields();
+            datePosition_ = fields.datePosition;
+            setDirectives({fields.fields});
+            return true;
+        }
+    }
+    messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path +
+                                                 "\nis not currently supported." +
+                                                 "\nContact Quennet for any updates to the program.");
+    return false;
+}
+
+void LogConverter::setDirectives(std::vector<std::string> directives)
+{
+    directives_ = std::move(directives);
+    header_ = headerBlock(directives_);
+}
+
+void LogConverter::handle(std::string_view line)
+{
+    hooks_.checkCancel();
+    if (++run_.linesHandled % kProgressEvery == 0 && hooks_.progress) hooks_.progress(path_);
+    switch (layout_) {
+    case LogLayout::W3cExtended:
+        if (logline::isBlank(line)) return;
+        if (line.front() == '#') directive(line);
+        else w3cRecord(line);
+        return;
+    case LogLayout::CommaSeparated:
+        if (!logline::isBlank(line)) commaRecord(line);
+        return;
+    case LogLayout::NcsaCommon:
+    case LogLayout::NcsaCombined:
+    case LogLayout::NcsaSite:
+        if (logline::isBracketRecord(line)) ncsaRecord(line);
+        return;
+    case LogLayout::NetscapeFlexible:
+        if (line.find("format=") == std::string_view::npos && logline::isBracketRecord(line)) netscapeRecord(line);
+        return;
+    }
+}
+
+void LogConverter::askMissingServer()
+{
+    if (!run_.serverUrl.empty() || run_.missingServerAccepted) return;
+    const Answer answer = messages_.ask(
+        MessageKind::Warning,
+        "The log file format being imported does not track Server IP Address and you have not specified a Server URL "
+        "for this web.\nThe Server IP address is required to build valid links in reports.\nContinuing with the "
+        "import without a Server URL will produce invalid links in the reports.\nDo you wish to Continue with the "
+        "import? (not recommended)",
+        Buttons::YesNo);
+    if (answer != Answer::Yes) throw Cancelled();
+    run_.missingServerAccepted = true;
+}
+
+void LogConverter::directive(std::string_view line)
+{
+    std::string text(line);
+    const std::string upper = text::toUpper(text);
+    if (upper.compare(1, 6, "FIELDS") == 0) {
+        // A TAB-delimited field list names s-ip after a TAB; it is not missing there.
+        lacksServer_ = upper.find(" S-IP") == std::string::npos && upper.find("\tS-IP") == std::string::npos;
+        if (lacksServer_) {
+            askMissingServer();
+            text += " s-ip";
+        }
+        datePosition_ = 0;
+        const std::size_t date = upper.find("DATE");
+        if (date != std::string::npos)
+            for (std::size_t i = 0; i < date; ++i)
+                if (upper[i] == ' ' || upper[i] == '\t') ++datePosition_;
+    }
+    const std::string head = upper.substr(0, 12);
+    if (head.find("DATE:") != std::string::npos && head.find("END-DATE:") == std::string::npos) {
+        const std::size_t colon = text.find(": ");
+        if (colon != std::string::npos) {
+            const std::size_t from = colon + 2;
+            const std::size_t blank = text.find(' ', from);
+            fileDate_ = text.substr(from, blank == std::string::npos ? std::string::npos : blank - from);
+        }
+    }
+    const std::size_t colon = text.find(':');
+    const std::string name = text.substr(1, colon == std::string::npos ? std::string::npos : colon - 1);
+    if (text::iequals(name, "Quennet") || text::iequals(name, "FileFormat") || text::iequals(name, "Delim")) return;
+    const auto known = directiveIndex_.find(name);
+    if (known != directiveIndex_.end()) {
+        directives_[known->second] = text;
+    } else {
+        directiveIndex_.emplace(name, directives_.size());
+        directives_.push_back(text);
+    }
+    header_ = headerBlock(directives_);
+    if (recordWritten_) writer_.addHeaderBlock(header_);
+}
+
+void LogConverter::w3cRecord(std::string_view line)
+{
+    std::string_view record = line;
+    if (lacksServer_) {
+        record_.assign(line);
+        record_ += ' ';
+        record_ += run_.serverUrl.empty() ? "-" : run_.serverUrl;
+        record = record_;
+    }
+    std::string_view date;
+    if (datePosition_ == 0) date = fileDate_;
+    else if (datePosition_ == 1) date = chars(line, 1, 10);
+    else date = field(line, datePosition_, line.find('\t') != std::string_view::npos ? '\t' : ' ');
+    recordWritten_ = true;
+    writer_.writeRecord(record, chars(date, 1, 4), chars(date, 6, 2), chars(date, 9, 2), header_);
+}
+
+void LogConverter::writeIsoDated(std::string_view record, std::size_t datePosition)
+{
+    const std::string_view date = field(record, datePosition);
+    const std::size_t dash = date.find('-');
+    std::string_view month;
+    if (dash != std::string_view::npos) {
+        const std::size_t second = date.find('-', dash + 1);
+        month = date.substr(dash + 1, second == std::string_view::npos ? std::string_view::npos : second - dash - 1);
+    }
+    const std::string_view day = date.size() >= 2 ? date.substr(date.size() - 2) : date;
+    char monthBuffer[2], dayBuffer[2];
+    recordWritten_ = true;
+    writer_.writeRecord(record, chars(date, 1, 4), padded(month, monthBuffer), padded(day, dayBuffer), header_);
+}
+
+void LogConverter::commaRecord(std::string_view line)
+{
+    work_.clear();
+    scratch_.clear();
+    for (char c : line)
+        if (c != ',') scratch_ += c;
+    appendDashedBlanks(work_, scratch_);
+
+    const std::string_view date = field(work_, 3);
+    if (!date.empty()) {
+        const std::size_t slash = date.find('/');
+        const std::size_t slash2 = slash == std::string_view::npos ? slash : date.find('/', slash + 1);
+        const std::string_view month = date.substr(0, slash);
+        const std::string_view day =
+            slash == std::string_view::npos
+                ? std::string_view()
+                : date.substr(slash + 1, slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash - 1);
+        const std::string_view year = date.size() >= 4 ? date.substr(date.size() - 4) : date;
+        char monthBuffer[2], dayBuffer[2];
+        std::string iso(year);
+        iso += '-';
+        iso.append(padded(month, monthBuffer));
+        iso += '-';
+        iso.append(padded(day, dayBuffer));
+        const std::string pattern(date);
+        replaceEvery(work_, pattern, iso, record_);
+    } else {
+        record_ = work_;
+    }
+
+    if (field(record_, 7) == "-") {
+        if (!run_.serverUrl.empty()) {
+            std::size_t start = 0;
+            for (int k = 1; k < 7; ++k) start = record_.find(' ', start) + 1;
+            record_.replace(start, 1, run_.serverUrl);
+        } else {
+            askMissingServer();
+        }
+    }
+    writeIsoDated(record_, datePosition_);
+}
+
+void LogConverter::ncsaRecord(std::string_view line)
+{
+    logline::normaliseNcsa(line, record_, scratch_);
+    if (layout_ == LogLayout::NcsaSite) {
+        if (field(record_, 3) == "-") {
+            const std::string_view site = field(record_, 2);
+            const std::size_t start = static_cast<std::size_t>(site.data() - record_.data()) + site.size() + 1;
+            if (site != "-") record_.replace(start, 1, std::string(site));
+            else if (!run_.serverUrl.empty()) record_.replace(start, 1, run_.serverUrl);
+            else askMissingServer();
+        }
+    } else if (field(record_, 2) == "-") {
+        if (!run_.serverUrl.empty()) record_.replace(record_.find(' ') + 1, 1, run_.serverUrl);
+        else askMissingServer();
+    }
+    writeIsoDated(record_, datePosition_);
+}
+
+void LogConverter::netscapeRecord(std::string_view line)
+{
+    logline::normaliseNcsa(line, record_, scratch_);
+    record_ += ' ';
+    record_ += run_.serverUrl.empty() ? "-" : run_.serverUrl;
+    writeIsoDated(record_, datePosition_);
+}
+
+}  // namespace larkspan

@@ -1,0 +1,249 @@
+#include "import/LogLine.h"
+
+#include <cstring>
+
+namespace larkspan::logline {
+
+namespace {
+
+// The 1-based character range of a bracket text, cut short like a copy
+// that runs past the end.
+std::string_view chars(std::string_view s, std::size_t first, std::size_t count)
+{
+    if (first - 1 >= s.size()) return {};
+    return s.substr(first - 1, count);
+}
+
+std::string_view monthNumber(std::string_view name)
+{
+    static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    static constexpr const char* kNumbers[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12"};
+    if (name.size() != 3) return {};
+    char upper[3];
+    for (int i = 0; i < 3; ++i) upper[i] = (name[i] >= 'a' && name[i] <= 'z') ? static_cast<char>(name[i] - 32) : name[i];
+    for (int m = 0; m < 12; ++m)
+        if (std::memcmp(upper, kMonths[m], 3) == 0) return kNumbers[m];
+    return {};
+}
+
+// Replaces every "[" + B + "] " by the date text. B holds no "]", so an
+// occurrence starts at a "[" whose next "]" lies exactly |B| + 1 further on
+// and occurrences never overlap: one pass over the line finds them all.
+void replaceBracket(std::string_view line, std::string_view bracket, std::string_view date, std::string& out)
+{
+    out.clear();
+    const std::size_t span = bracket.size() + 3;  // "[" B "] "
+    std::size_t copied = 0;
+    std::size_t open = line.find('[');
+    std::size_t close = std::string_view::npos;
+    while (open != std::string_view::npos) {
+        if (close == std::string_view::npos || close < open) close = line.find(']', open + 1);
+        if (close == std::string_view::npos) break;
+        if (close == open + bracket.size() + 1 && close + 1 < line.size() && line[close + 1] == ' ' &&
+            line.compare(open + 1, bracket.size(), bracket) == 0) {
+            out.append(line.substr(copied, open - copied));
+            out.append(date);
+            copied = open + span;
+            open = line.find('[', copied);
+        } else {
+            open = line.find('[', open + 1);
+        }
+    }
+    out.append(line.substr(copied));
+}
+
+void appendCollapsed(std::string& out, std::string_view text)
+{
+    bool afterBlank = false;
+    for (char c : text) {
+        if (c == ' ' && afterBlank) continue;
+        afterBlank = c == ' ';
+        out += c;
+    }
+}
+
+void appendPlus(std::string& out, std::string_view text)
+{
+    const std::size_t from = out.size();
+    out.append(text);
+    for (std::size_t i = from; i < out.size(); ++i)
+        if (out[i] == ' ') out[i] = '+';
+}
+
+// The quoted fields after the request: each loses its quotes and has its
+// blanks turned into "+", searching again from the start after each one,
+// until a field is empty or unclosed. The search restarts where the last
+// field began, which finds what a search from the start would find: no
+// ' "' lies before it and the rewritten text holds no blank.
+void unquoteFields(std::string_view s, std::string& out)
+{
+    out.clear();
+    std::size_t i = 0;
+    std::string pending;  // rewritten text whose own quotes may open another field
+    for (;;) {
+        const std::size_t p = s.find(" \"", i);
+        if (p == std::string_view::npos) {
+            out.append(s.substr(i));
+            return;
+        }
+        out.append(s.substr(i, p + 1 - i));
+        const std::size_t q = s.find("\" ", p + 2);
+        if (q == std::string_view::npos || q == p + 2) {
+            out.append(s.substr(p + 1));
+            return;
+        }
+        i = q + 1;
+        pending.clear();
+        appendPlus(pending, s.substr(p + 2, q - (p + 2)));
+        std::size_t off = 0;
+        // While the rewritten text starts with a quote, it opens a field again.
+        while (off < pending.size() && pending[off] == '"') {
+            if (pending.size() - off >= 2 && pending.back() == '"') {
+                if (pending.size() - off == 2) {  // an empty field: it keeps its quotes
+                    out.append(pending, off);
+                    out.append(s.substr(i));
+                    return;
+                }
+                pending.pop_back();
+                ++off;
+                continue;
+            }
+            const std::size_t close = s.find("\" ", i + 1);
+            if (close == std::string_view::npos) {
+                out.append(pending, off);
+                out.append(s.substr(i));
+                return;
+            }
+            ++off;
+            appendPlus(pending, s.substr(i, close - i));
+            i = close + 1;
+        }
+        out.append(pending, off);
+    }
+}
+
+}  // namespace
+
+std::string_view trimmed(std::string_view line)
+{
+    std::size_t b = 0, e = line.size();
+    while (b < e && static_cast<unsigned char>(line[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ') --e;
+    return line.substr(b, e - b);
+}
+
+bool isBlank(std::string_view line) { return trimmed(line).empty(); }
+
+namespace {
+
+// "/" between the first "[" and the next '] "'.
+bool slashInBracketBeforeQuote(std::string_view t)
+{
+    const std::size_t open = t.find('[');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = t.find("] \"", open + 1);
+    if (close == std::string_view::npos) return false;
+    return t.substr(open + 1, close - open - 1).find('/') != std::string_view::npos;
+}
+
+}  // namespace
+
+bool isAcceptedLine(std::string_view line)
+{
+    const std::string_view t = trimmed(line);
+    if (t.empty()) return false;
+    return t.front() == '#' || t.back() == ',' || t.find('[', 1) != std::string_view::npos ||
+           slashInBracketBeforeQuote(t) || t.substr(0, 7) == "format=";
+}
+
+bool isBracketRecord(std::string_view line)
+{
+    const std::string_view t = trimmed(line);
+    return t.size() > 1 && t.find('[', 1) != std::string_view::npos && slashInBracketBeforeQuote(t);
+}
+
+bool hasBracketDate(std::string_view line)
+{
+    const std::size_t open = line.find('[');
+    if (open == std::string_view::npos) return false;
+    const std::size_t quote = line.find('"');
+    if (quote != std::string_view::npos && quote < open) return false;
+    const std::size_t close = line.find(']', open + 1);
+    if (close == std::string_view::npos) return false;
+    return line.substr(open + 1, close - open - 1).find('/') != std::string_view::npos;
+}
+
+void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch)
+{
+    // 1-3: the bracket text becomes the date and time.
+    const std::size_t open = line.find('[');
+    const std::size_t close = open == std::string_view::npos ? open : line.find(']', open + 1);
+    if (close != std::string_view::npos) {
+        const std::string_view bracket = line.substr(open + 1, close - open - 1);
+        char date[64];
+        std::size_t n = 0;
+        auto put = [&](std::string_view part) {
+            for (char c : part)
+                if (n < sizeof date) date[n++] = c;
+        };
+        put(chars(bracket, 8, 4));
+        put("-");
+        put(monthNumber(chars(bracket, 4, 3)));
+        put("-");
+        put(chars(bracket, 1, 2));
+        put(" ");
+        put(chars(bracket, 13, 9));
+        replaceBracket(line, bracket, std::string_view(date, n), scratch);
+    } else {
+        scratch.assign(line);
+    }
+    scratch += ' ';
+
+    // 4: the request loses its quotes, its blanks collapsed.
+    const std::string_view s = scratch;
+    const std::size_t p = s.find(" \"");
+    const std::size_t q = p == std::string_view::npos ? p : s.find("\" ", p + 2);
+    std::string& joined = out;
+    if (q != std::string_view::npos) {
+        joined.assign(s.substr(0, p + 1));
+        appendCollapsed(joined, s.substr(p + 2, q - (p + 2)));
+        joined.append(s.substr(q + 1));
+    } else {
+        joined.assign(s);
+    }
+    scratch.swap(joined);
+    unquoteFields(scratch, out);
+
+    // 5: trimmed.
+    const std::string_view t = trimmed(out);
+    if (t.size() != out.size()) {
+        const std::size_t offset = static_cast<std::size_t>(t.data() - out.data());
+        const std::size_t length = t.size();
+        out.erase(0, offset);
+        out.resize(length);
+    }
+}
+
+std::string_view field(std::string_view line, std::size_t position, char separator)
+{
+    if (position == 0) return {};
+    std::size_t start = 0;
+    for (std::size_t k = 1; k < position; ++k) {
+        const std::size_t next = line.find(separator, start);
+        if (next == std::string_view::npos) return {};
+        start = next + 1;
+    }
+    const std::size_t end = line.find(separator, start);
+    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::size_t fieldCount(std::string_view line)
+{
+    std::size_t count = 1;
+    for (char c : line)
+        if (c == ' ') ++count;
+    return count;
+}
+
+}  // namespace larkspan::logline
