@@ -1,8 +1,13 @@
 #include "DesktopApp.h"
 
+#include "DesktopSession.h"
+#include "TImportForm.h"
+
 #include "common/ProgramFolder.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
+
+#include <QApplication>
 
 namespace larkspan {
 
@@ -23,9 +28,14 @@ bool claimSingleInstance(InstanceLock& lock, Messages& messages)
     return false;
 }
 
-Tmainfrm::Hooks desktopHooks(DesktopSession&)
+Tmainfrm::Hooks desktopHooks(DesktopSession& session)
 {
-    return {};
+    Tmainfrm::Hooks hooks;
+    hooks.webManager = [&session] {
+        TImportForm manager(session, QApplication::activeWindow());
+        manager.exec();
+    };
+    return hooks;
 }
 
 }  // namespace larkspan
