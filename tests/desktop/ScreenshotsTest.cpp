@@ -5,13 +5,19 @@
 #include "DesktopIcons.h"
 #include "QtProgress.h"
 #include "TAboutBox.h"
+#include "TImportForm.h"
+#include "TWebLogPropEd.h"
+#include "Tselddir.h"
 #include "Tloadf.h"
 #include "Tstatdlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QPixmap>
 #include <gtest/gtest.h>
 
@@ -70,4 +76,28 @@ TEST_F(Screenshots, AboutLoadingAndProgress)
     progress.setTotalParts(12);
     progress.update("Generating Reports", "Top Requested Pages", 5);
     shoot(progress, "progress");
+}
+
+TEST_F(Screenshots, WebManagerEditorAndDataDirectory)
+{
+    writeSettings(false, "1", "0");
+    for (const char* web : {"shop", "blog", "intranet"}) {
+        temp.write(std::string("wwwstats/") + web + "/" + web + ".dat", std::string(web) + "\r\n0\r\n0\r\n\r\nTRUE\r\n");
+    }
+    temp.write("wwwstats/mirror/mirror.dat", "mirror\r\n1\r\n0\r\n\r\n");
+    TImportForm manager(session());
+    manager.webList()->setCurrentRow(0);
+    shoot(manager, "web-manager");
+
+    TWebLogPropEd editor(session(), manager.webs());
+    editor.nameField()->setText("shop");
+    editor.pathField()->setText("/var/log/apache2/access*.log");
+    editor.urlField()->setText("www.shop.example");
+    shoot(editor, "web-property-editor");
+    editor.ftpChoice()->setChecked(true);
+    editor.pages()->setCurrentIndex(1);
+    shoot(editor, "web-property-editor-ftp");
+
+    Tselddir directory(QString::fromStdString(session().app.dataDirectory), session().platform().help);
+    shoot(directory, "select-data-directory");
 }
