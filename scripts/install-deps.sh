@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
   xdg-utils python3
+  clang libclang-rt-14-dev time
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #include "CommandTable.h"
 
+#include "commands/ImportCommand.h"
 #include "commands/ProfileCommand.h"
+#include "commands/SampleLogsCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.
@@ -11,7 +13,9 @@ std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<ProfileCommand>());
+    commands.push_back(std::make_unique<SampleLogsCommand>());
     commands.push_back(std::make_unique<WebCommand>());
+    commands.push_back(std::make_unique<ImportCommand>());
     return commands;
 }
 

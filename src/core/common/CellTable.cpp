@@ -11,6 +11,10 @@ namespace larkspan {
 namespace {
 const std::string kEmpty;
 constexpr int kDefaultWidth = 64;
+// The grid is allocated whole from the size line, so a few corrupt bytes
+// ("6,5555555") must not claim gigabytes. The program's own tables (profiles,
+// search engines, operating systems) hold a few thousand cells.
+constexpr long long kMaxCells = 1000000;
 
 std::string encodeLineBreaks(const std::string& s)
 {
@@ -89,7 +93,7 @@ void CellTable::parse(const std::string& content, const std::string& pathForMess
         long long rows = 0;
         if (comma == std::string::npos || !parseIndex(lines[0].substr(0, comma), columns) ||
             !parseIndex(lines[0].substr(comma + 1), rows) || columns <= 0 || rows <= 0 ||
-            columns > 100000 || rows > 100000000 / columns)
+            columns > 100000 || rows > kMaxCells / columns)
             throw Error(corrupt);
         columns_ = rows_ = 0;
         cells_.clear();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -29,6 +30,13 @@ bool LineReader::open(const std::string& path)
     path_ = path;
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return false;
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        errno = EISDIR;
+        return false;
+    }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     unsigned char magic[2] = {0, 0};
     const ssize_t n = ::pread(fd_, magic, 2, 0);

@@ -1,0 +1,71 @@
+#include "commands/ImportCommand.h"
+
+#include "common/ProgramFolder.h"
+#include "import/ImportRun.h"
+#include "import/SessionTracker.h"
+#include "platform/Platform.h"
+#include "webs/FtpSettings.h"
+#include "webs/WebStore.h"
+
+namespace larkspan {
+
+std::string_view ImportCommand::usage() const
+{
+    return "NAME [--no-tracker]\n"
+           "Imports the web's log files into its day files. --no-tracker skips the session tracker build.";
+}
+
+namespace {
+
+// One terminal line: a bar of files done, the records imported and the
+// current file.
+class TerminalImportView : public ImportView {
+public:
+    explicit TerminalImportView(Progress& progress) : progress_(progress) {}
+
+    void refresh(const ImportStatus& status) override
+    {
+        if (status.filesTotal <= 0) return;
+        constexpr int kWidth = 20;
+        const long long filled = status.filesDone * kWidth / status.filesTotal;
+        std::string line = "[";
+        line.append(static_cast<std::size_t>(filled), '#');
+        line.append(static_cast<std::size_t>(kWidth - filled), '.');
+        line += "] " + std::to_string(status.filesDone) + "/" + std::to_string(status.filesTotal) + " files, " +
+                status.recordStatus;
+        std::string file = status.currentFile;
+        if (const auto cut = file.rfind('/'); cut != std::string::npos) file = file.substr(cut + 1);
+        if (const auto cut = file.find('\n'); cut != std::string::npos) file = file.substr(0, cut);
+        if (!file.empty()) line += " " + file;
+        progress_.setText(0, line);
+    }
+    void showPanel(const std::string&, int) override {}
+    void hidePanel() override {}
+
+private:
+    Progress& progress_;
+};
+
+}  // namespace
+
+int ImportCommand::run(CommandContext& context, const std::vector<std::string>& args)
+{
+    const Arguments a(args, {}, {"no-tracker"});
+    a.requirePositionalCount(1, 1);
+    const std::string& web = a.positionalAt(0, "web name");
+    WebStore webs(context.settings, context.folder.homeWithSeparator());
+    TerminalImportView view(context.platform.progress);
+    NoSessionTracker tracker;
+    ImportOptions options;
+    options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
+    options.temporaryFolder = context.folder.temporary();
+    ImportRun run(context.platform, webs, view, tracker, options);
+    switch (importWeb(run, context.platform, web)) {
+    case ImportOutcome::Completed: return kExitDone;
+    case ImportOutcome::Cancelled: return kExitCancelled;
+    case ImportOutcome::Failed: return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+}  // namespace larkspan
