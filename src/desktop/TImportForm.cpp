@@ -3,6 +3,7 @@
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
 #include "TWebLogPropEd.h"
+#include "TfrmImportStatus.h"
 #include "Tselddir.h"
 #include "common/FolderListing.h"
 #include "import/FolderTree.h"
@@ -67,6 +68,10 @@ TImportForm::TImportForm(DesktopSession& session, QWidget* parent)
     fs::create_directory(session_.app.dataDirectory + "wwwstats", error);
     refreshWebs();
     resize(560, 400);
+    importWeb = [this](const std::string& web) {
+        TfrmImportStatus window(session_, web, this);
+        window.execute();
+    };
 }
 
 void TImportForm::buildActions()
@@ -254,12 +259,7 @@ void TImportForm::importSelected()
 {
     const std::vector<std::string> selected = selectedWebs();
     if (selected.empty()) return;
-    if (!importWeb) {
-        session_.messages().show(MessageKind::Information,
-                                 "Importing is not available in this version of Larkspan yet.");
-        return;
-    }
-    importWeb(selected.front());
+    if (importWeb) importWeb(selected.front());
 }
 
 void TImportForm::setDataDirectory()

@@ -28,7 +28,7 @@ public:
 
     explicit TImportForm(DesktopSession& session, QWidget* parent = nullptr);
 
-    // Imports one web (the import window); unset says it is not available.
+    // Imports one web: the import window, or what a test puts here.
     std::function<void(const std::string& web)> importWeb;
     // How the editor and the directory dialog are run (modal by default);
     // tests fill and close them here.

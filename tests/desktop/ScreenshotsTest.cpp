@@ -7,6 +7,7 @@
 #include "TAboutBox.h"
 #include "TImportForm.h"
 #include "TWebLogPropEd.h"
+#include "TfrmImportStatus.h"
 #include "Tselddir.h"
 #include "Tloadf.h"
 #include "Tstatdlg.h"
@@ -100,4 +101,20 @@ TEST_F(Screenshots, WebManagerEditorAndDataDirectory)
 
     Tselddir directory(QString::fromStdString(session().app.dataDirectory), session().platform().help);
     shoot(directory, "select-data-directory");
+}
+
+TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
+{
+    TfrmImportStatus window(session(), "shop");
+    ImportStatus status;
+    status.caption = "Importing shop";
+    status.currentFile = "/var/log/apache2/access.log.1";
+    status.fileStatus = "Importing access.log.1";
+    status.recordStatus = "12400 records imported...";
+    status.filesDone = 1;
+    status.filesTotal = 3;
+    window.refresh(status);
+    shoot(window, "import-window");
+    window.showPanel("Converting files to Windows format...\nPlease Wait", 40);
+    shoot(window, "import-window-panel");
 }
