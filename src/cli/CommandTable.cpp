@@ -1,5 +1,6 @@
 #include "CommandTable.h"
 
+#include "commands/AnalyseCommand.h"
 #include "commands/ImportCommand.h"
 #include "commands/ProfileCommand.h"
 #include "commands/SampleLogsCommand.h"
@@ -12,10 +13,11 @@ namespace larkspan {
 std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
-    commands.push_back(std::make_unique<ProfileCommand>());
-    commands.push_back(std::make_unique<SampleLogsCommand>());
     commands.push_back(std::make_unique<WebCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
+    commands.push_back(std::make_unique<ProfileCommand>());
+    commands.push_back(std::make_unique<AnalyseCommand>());
+    commands.push_back(std::make_unique<SampleLogsCommand>());
     return commands;
 }
 

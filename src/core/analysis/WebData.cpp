@@ -6,15 +6,13 @@
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
+#include "webs/WebStore.h"
 
 namespace larkspan::analysis {
 
-std::string dataDirectory(const SettingsStore& settings, const ProgramFolder& folder)
+std::string dataDirectory(SettingsStore& settings, const ProgramFolder& folder)
 {
-    const auto value = settings.readString("\\Software\\Quennet\\Larkspan\\webs", "statsdatadir");
-    std::string dir = value ? text::trim(*value) : std::string();
-    if (dir.empty()) dir = folder.home();
-    return withTrailingSeparator(dir);
+    return WebStore(settings, folder.homeWithSeparator()).dataDirectory();
 }
 
 std::string webFolder(const std::string& dataDirectory, const std::string& web)

@@ -10,12 +10,11 @@ class SettingsStore;
 namespace larkspan::analysis {
 
 // Where a web's imported data lies, as far as profiles and the analysis
-// pass need it. Kept in this one place so the web settings module can take
-// it over.
+// pass need it, for callers that hold the data directory as text.
 
-// The data directory: the `statsdatadir` setting, else the program folder;
-// always ends with a separator.
-std::string dataDirectory(const SettingsStore& settings, const ProgramFolder& folder);
+// The data directory as the web store reads it (the `statsdatadir`
+// setting, else the program folder); always ends with a separator.
+std::string dataDirectory(SettingsStore& settings, const ProgramFolder& folder);
 
 // <data directory>wwwstats/<web>/, matching an existing folder whose name
 // differs only in letter case. Throws Error for a web name holding a path

@@ -1,0 +1,152 @@
+#include "commands/AnalyseCommand.h"
+
+#include "analysis/AnalysisPass.h"
+#include "analysis/StatisticsTable.h"
+#include "analysis/WebData.h"
+#include "profiles/RunProfile.h"
+#include "common/Dates.h"
+#include "common/Error.h"
+#include "common/ProgramFolder.h"
+#include "import/ImportRun.h"
+#include "import/SessionTracker.h"
+#include "platform/Platform.h"
+#include "webs/FtpSettings.h"
+#include "webs/WebStore.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace larkspan {
+
+using namespace analysis;
+
+namespace {
+
+const char* modeName(BucketMode mode)
+{
+    switch (mode) {
+    case BucketMode::Hourly: return "hourly";
+    case BucketMode::Daily: return "daily";
+    case BucketMode::Monthly: return "monthly";
+    case BucketMode::None: break;
+    }
+    return "none";
+}
+
+std::string number(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+class SilentImportView : public ImportView {
+public:
+    void refresh(const ImportStatus&) override {}
+    void showPanel(const std::string&, int) override {}
+    void hidePanel() override {}
+};
+
+void printCounts(std::ostream& out, const char* title, const std::vector<CountRow>& rows)
+{
+    out << title << ": " << rows.size() << '\n';
+    for (const CountRow& r : rows) out << "  " << r.count << '\t' << r.key << '\n';
+}
+
+void printPaths(std::ostream& out, const char* title, const std::vector<PathRow>& rows)
+{
+    out << title << ": " << rows.size() << '\n';
+    for (const PathRow& r : rows) out << "  " << r.count << '\t' << r.key << '\n';
+}
+
+void printLists(std::ostream& out, const StatisticsTable& t)
+{
+    printCounts(out, "Referrers", t.referrers());
+    printCounts(out, "User agents", t.userAgents());
+    printPaths(out, "Pages", t.pages());
+    printPaths(out, "Download files", t.downloads());
+    printCounts(out, "Error statuses", t.errorStatuses());
+    printCounts(out, "Page errors", t.pageErrors());
+    printCounts(out, "Download errors", t.downloadErrors());
+    for (const ErrorAddressList& list : t.errorAddressLists()) {
+        out << "Error list " << list.name << ": " << list.keys.size() << '\n';
+        for (const std::string& key : list.keys) out << "  " << key << '\n';
+    }
+}
+
+void printSummary(std::ostream& out, const profiles::RunProfile& p, const AnalysisResult& r, const StatisticsTable& t)
+{
+    const BucketTotals totals = t.bucketTotals();
+    out << "Profile: " << p.name << '\n'
+        << "Web: " << p.web << '\n'
+        << "First date: " << dates::shortDate(civilDate(p.range.first)) << '\n'
+        << "Last date: " << dates::shortDate(civilDate(p.range.last)) << '\n'
+        << "Result: " << r.code << '\n'
+        << "Days reported: " << r.daysReported << '\n'
+        << "Missing dates: " << r.missingDates << '\n'
+        << "Lines read: " << r.linesRead << '\n'
+        << "Records processed: " << r.recordsProcessed << '\n'
+        << "Bucket mode: " << modeName(r.bucketMode) << '\n'
+        << "Hits: " << totals.hits << '\n'
+        << "Page hits: " << totals.pages << '\n'
+        << "Download file hits: " << totals.downloads << '\n'
+        << "Image hits: " << totals.images << '\n'
+        << "Other hits: " << totals.others << '\n'
+        << "Sessions: " << totals.sessions << '\n'
+        << "Kilobytes: " << number(totals.kilobytes) << '\n'
+        << "Buckets: " << t.buckets().size() << '\n';
+    for (const BucketRow& b : t.buckets()) {
+        out << "  " << b.key << '\t' << b.label << '\t' << b.hits << '\t' << b.pages << '\t' << b.downloads << '\t'
+            << b.images << '\t' << b.others << '\t' << b.sessions << '\t' << number(b.kilobytes) << '\n';
+    }
+}
+
+}  // namespace
+
+std::string_view AnalyseCommand::usage() const
+{
+    return "PROFILE [--lists] [--grid FILE]\n"
+           "  Prints the general statistics and one line per time bucket:\n"
+           "  key, label, hits, pages, downloads, images, other, sessions, kilobytes.\n"
+           "  --lists      also print the referrer, user-agent, page, download and error lists\n"
+           "  --grid FILE  also save the statistics table as a cell-table file";
+}
+
+int AnalyseCommand::run(CommandContext& c, const std::vector<std::string>& args)
+{
+    Arguments a(args, {"grid"}, {"lists"});
+    a.requirePositionalCount(1, 1);
+    const std::string& name = a.positional()[0];
+    const std::string dataDir = dataDirectory(c.settings, c.folder);
+    profiles::RunProfile profile;
+    try {
+        profile = profiles::loadRunProfile(c.folder, dataDir, name, c.platform.clock.todayNumber());
+    } catch (const Error& e) {
+        throw Error("Reports cannot be processed.\nError Loading Profile :" + name + "\n" + e.what());
+    }
+    c.platform.cancel.reset();
+    StatisticsTable table;
+    // Yes at an FTP web's missing-days question imports the web first.
+    const ImportRunner importRun = [&c](const std::string& web) {
+        WebStore webs(c.settings, c.folder.homeWithSeparator());
+        SilentImportView view;
+        NoSessionTracker tracker;
+        ImportOptions options;
+        options.buildSessionTracker = readBuildSessionTracker(c.settings);
+        options.temporaryFolder = c.folder.temporary();
+        ImportRun run(c.platform, webs, view, tracker, options);
+        importWeb(run, c.platform, web);
+    };
+    const AnalysisResult result =
+        runAnalysisPass(c.platform, c.folder, PassInput::from(profile, dataDir), table, importRun);
+    if (result.cancelled) return kExitCancelled;
+    printSummary(c.out, profile, result, table);
+    if (a.flag("lists")) printLists(c.out, table);
+    if (a.has("grid")) table.toCellTable().save(a.value("grid"));
+    if (result.code == -100) c.err << "No imported data exists for the date range.\n";
+    if (result.code == -150) c.err << "No record of the date range passed the profile's filters.\n";
+    if (result.code == -1) c.err << "The date range is empty.\n";
+    return result.code == 0 ? kExitDone : kExitFailed;
+}
+
+}  // namespace larkspan

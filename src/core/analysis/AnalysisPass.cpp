@@ -1,0 +1,182 @@
+#include "analysis/AnalysisPass.h"
+
+#include "analysis/DayFileReader.h"
+#include "analysis/DayFiles.h"
+#include "analysis/RecordFilter.h"
+#include "analysis/RecordTally.h"
+#include "analysis/StatisticsTable.h"
+#include "analysis/WebData.h"
+#include "profiles/DateRange.h"
+#include "profiles/ProfileFiles.h"
+#include "profiles/RunProfile.h"
+#include "common/ProgramFolder.h"
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace larkspan::analysis {
+
+namespace {
+
+constexpr std::size_t kMaxListedMissingText = 178;  // more than 15 dates
+
+// The missing-days dialogue of an FTP web: lists the files, asks whether to
+// import, and runs the import once on Yes. Returns false on Cancel.
+bool listWithImportOffer(Platform& platform, const PassInput& input, const std::string& webFolder,
+                         const ImportRunner& importRun, DayFileList& list)
+{
+    bool imported = false;
+    for (;;) {
+        list = listDayFiles(webFolder, input.firstDay, input.lastDay);
+        if (list.missingCount == 0 || imported) return true;
+        std::string question;
+        if (list.files.empty()) {
+            question = "The date range you have selected has no data imported for it.";
+        } else if (list.missingDates.size() > kMaxListedMissingText) {
+            question = "The date range you have selected is missing more than 15 days of reporting.";
+        } else {
+            question = "The date range you have selected is missing the following dates to report on:\n" +
+                       list.missingDates;
+        }
+        question += "\nWould you like to run the import before continuing with the reports?";
+        const Answer answer = platform.messages.ask(MessageKind::Warning, question, Buttons::YesNoCancel);
+        if (answer == Answer::Cancel) {
+            platform.cancel.request();
+            return false;
+        }
+        if (answer != Answer::Yes) return true;
+        if (importRun) importRun(input.web);
+        imported = true;
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Appends one day's visitors to the demographic data file; failures are
+// reported in the progress message and the pass goes on.
+void writeDemographics(Platform& platform, const std::string& path, const std::vector<Visitor>& visitors)
+{
+    platform.progress.setCaption("Analyzing Log Data...");
+    platform.progress.setText(0, "Saving demographic data...");
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "ab"));
+    if (!file) {
+        platform.progress.setText(0, "Error saving demographic data...");
+        return;
+    }
+    std::string text;
+    for (const Visitor& v : visitors) {
+        text += v.address;
+        text += ',';
+        text += std::to_string(v.requests);
+        text += "\r\n";
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
+                         std::fflush(file.get()) == 0;
+    platform.progress.setText(0, written ? "Writing demographic data..." : "Error writing demographic data...");
+    if (std::fclose(file.release()) != 0) platform.progress.setText(0, "Error saving demographic data...");
+}
+
+}  // namespace
+
+PassInput PassInput::from(const profiles::RunProfile& profile, const std::string& dataDirectory)
+{
+    PassInput in;
+    in.dataDirectory = dataDirectory;
+    in.web = profile.web;
+    in.profile = profile.name;
+    in.firstDay = profile.range.first;
+    in.lastDay = profile.range.last;
+    in.ftpWeb = profile.ftpWeb;
+    in.preDate = profile.storedPreDate;
+    in.demographics = profile.demogs;
+    in.trackBySessions = profile.trackbyses;
+    return in;
+}
+
+BucketMode chooseBucketMode(long long preDate, int fileCount, int monthCount)
+{
+    switch (profiles::runPreDate(preDate)) {
+    case 0:
+    case 1: return BucketMode::Hourly;
+    case 2:
+    case 3:
+    case 4:
+    case 5: return BucketMode::Daily;
+    case 6: return BucketMode::Monthly;
+    case 7:
+        if (fileCount == 1) return BucketMode::Hourly;
+        return monthCount <= 2 ? BucketMode::Daily : BucketMode::Monthly;
+    default: return BucketMode::None;
+    }
+}
+
+AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, const PassInput& input,
+                               StatisticsTable& table, const ImportRunner& importRun)
+{
+    AnalysisResult result;
+    const profiles::ProfileFiles files = profiles::ProfileFiles::of(folder, input.profile);
+    std::error_code ec;
+    std::filesystem::remove(files.demographics, ec);
+
+    if (static_cast<long long>(input.lastDay) - input.firstDay + 1 <= 0) return result;
+
+    DayFileList list;
+    try {
+        const std::string webFolder = analysis::webFolder(input.dataDirectory, input.web);
+        if (input.ftpWeb) {
+            if (!listWithImportOffer(platform, input, webFolder, importRun, list)) {
+                result.cancelled = true;
+                return result;
+            }
+        } else {
+            list = listDayFiles(webFolder, input.firstDay, input.lastDay);
+        }
+    } catch (const std::exception&) {
+        return result;  // the file list could not be made
+    }
+    result.missingDates = list.missingDates;
+    result.monthCount = list.monthCount;
+    if (list.files.empty()) {
+        result.code = -100;
+        return result;
+    }
+
+    const int fileCount = static_cast<int>(list.files.size());
+    result.daysReported = fileCount;
+    result.bucketMode = chooseBucketMode(input.preDate, fileCount, list.monthCount);
+    platform.progress.setBar(0, 0, fileCount);
+
+    const RecordFilter filter = RecordFilter::load(folder, input.profile);
+    RecordTally tally(table, filter, result.bucketMode, input.trackBySessions);
+    ThrottledPump pump(platform.pump);
+    DayFileReader reader(platform, pump, table, tally);
+    int position = 0;
+    for (const DayFile& file : list.files) {
+        // One pump per file at least, so Cancel is seen between files.
+        pump.force();
+        tally.startDay(file.day);
+        const bool completed = !platform.cancel.requested() && reader.read(file.path);
+        result.linesRead = reader.linesRead();
+        result.recordsProcessed = tally.recordsProcessed();
+        if (!completed) {
+            result.cancelled = true;
+            return result;
+        }
+        if (input.demographics && tally.hasVisitors()) {
+            writeDemographics(platform, files.demographics, tally.sortedVisitors());
+        }
+        tally.clearVisitors();
+        platform.progress.setBar(0, ++position, fileCount);
+    }
+    platform.progress.setCaption("Analyzing Log Data...");
+    platform.progress.setText(0, "");
+    platform.progress.setBar(0, fileCount, fileCount);
+    result.code = result.recordsProcessed == 0 ? -150 : 0;
+    return result;
+}
+
+}  // namespace larkspan::analysis

@@ -1,0 +1,163 @@
+#include "analysis/DayFileReader.h"
+
+#include "analysis/StatisticsTable.h"
+#include "common/Error.h"
+#include "common/Text.h"
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace larkspan::analysis {
+
+namespace {
+
+constexpr std::size_t kChunk = 1u << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+DayFileReader::DayFileReader(Platform& platform, ThrottledPump& pump, StatisticsTable& table, RecordTally& tally)
+    : platform_(platform), pump_(pump), table_(table), tally_(tally)
+{
+    values_.reserve(64);
+}
+
+bool DayFileReader::read(const std::string& path)
+{
+    platform_.progress.setCaption("Analyzing Log Files...");
+    platform_.progress.setText(0, "Opening file: " + path);
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        const int code = errno != 0 ? errno : EIO;
+        platform_.messages.show(MessageKind::Error, "File Access Error : " + std::to_string(code));
+        throw Error("Cannot read file " + path + ": " + std::strerror(code));
+    }
+    // Every file starts space-delimited until its "#Delim:" says otherwise.
+    delimiter_ = ' ';
+    blockLines_ = 0;
+
+    std::string buffer(kChunk, '\0');
+    std::size_t held = 0;      // bytes of buffer in use
+    bool skipping = false;     // inside an over-long line
+    bool atEnd = false;
+    while (!atEnd) {
+        const std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file.get());
+        if (got == 0) atEnd = true;
+        held += got;
+        std::size_t start = 0;
+        for (;;) {
+            const void* nl = std::memchr(buffer.data() + start, '\n', held - start);
+            std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) : held;
+            if (!nl && !atEnd) break;  // incomplete line: read more
+            if (!nl && start == held) break;
+            std::string_view text(buffer.data() + start, end - start);
+            if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+            if (skipping) {
+                skipping = false;  // the rest of an over-long line
+            } else if (!line(text)) {
+                return false;
+            }
+            start = nl ? end + 1 : held;
+            if (!nl) break;
+        }
+        // Keep the incomplete line; grow the buffer for long lines up to the limit.
+        std::memmove(buffer.data(), buffer.data() + start, held - start);
+        held -= start;
+        if (held == buffer.size()) {
+            if (buffer.size() >= kMaxLineLength) {
+                // Count it once as a line read that fits no field list.
+                if (!skipping && !line(std::string_view(buffer.data(), held), false)) return false;
+                skipping = true;
+                held = 0;
+            } else {
+                buffer.resize(buffer.size() * 2);
+            }
+        }
+    }
+    table_.setRecordsProcessed(tally_.recordsProcessed());
+    platform_.progress.setText(0, "Done processing " + path);
+    return true;
+}
+
+void DayFileReader::progressMessage()
+{
+    platform_.progress.setText(0, std::to_string(linesRead_) + " Records read.  " +
+                                      std::to_string(tally_.recordsProcessed()) + " Records processed...");
+}
+
+bool DayFileReader::line(std::string_view text, bool whole)
+{
+    if (blockLines_ == 0) {
+        // A new block of lines: the first of the pass sets the table up.
+        if (!table_.isSetUp()) table_.setUp();
+        if (pump_.poll() && platform_.cancel.requested()) return false;
+    }
+    if (++blockLines_ == kBlockLines) blockLines_ = 0;
+    if (text.empty()) return true;
+    if (text.front() != '#') {
+        ++linesRead_;
+        if (linesRead_ % 10 == 0 && pump_.poll()) {
+            progressMessage();
+            if (platform_.cancel.requested()) return false;
+        }
+        if (whole) dataLine(text);
+        return true;
+    }
+    if (!whole) return true;
+    if (text::istartsWith(text, "#Fields:")) {
+        header(text);
+    } else if (text::istartsWith(text, "#Delim:")) {
+        delimiter_ = text::ifind(text, "TABDELIMITED") != std::string_view::npos ? '\t' : ' ';
+    }
+    return true;
+}
+
+void DayFileReader::header(std::string_view text)
+{
+    platform_.progress.setText(0, "Reading header...");
+    fields_.clear();
+    std::vector<std::string_view> names;
+    std::size_t pos = text.find(delimiter_);
+    while (pos != std::string_view::npos) {
+        const std::size_t next = text.find(delimiter_, pos + 1);
+        const std::string_view word = text.substr(pos + 1, next == std::string_view::npos ? next : next - pos - 1);
+        if (word.empty()) break;
+        names.push_back(word);
+        fields_.emplace_back(word);
+        pos = next;
+    }
+    table_.noteFieldNames(names);
+    positions_ = FieldPositions::of(fields_);
+}
+
+void DayFileReader::dataLine(std::string_view text)
+{
+    if (fields_.empty()) return;
+    values_.clear();
+    const char d = delimiter_;
+    std::size_t start = 0;
+    for (;;) {
+        const void* hit = std::memchr(text.data() + start, d, text.size() - start);
+        if (!hit) {
+            values_.push_back(text.substr(start));
+            break;
+        }
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        // Two delimiters in a row drop the line.
+        if (at + 1 < text.size() && text[at + 1] == d) return;
+        values_.push_back(text.substr(start, at - start));
+        if (values_.size() > fields_.size()) return;
+        start = at + 1;
+    }
+    if (values_.size() != fields_.size()) return;
+    tally_.add(values_, positions_);
+}
+
+}  // namespace larkspan::analysis

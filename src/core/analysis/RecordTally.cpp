@@ -1,0 +1,196 @@
+#include "analysis/RecordTally.h"
+
+#include "analysis/RequestClass.h"
+#include "analysis/StatisticsTable.h"
+#include "common/Dates.h"
+#include "common/Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace larkspan::analysis {
+
+namespace {
+
+constexpr int kPage = static_cast<int>(HitType::Page);
+constexpr int kDownload = static_cast<int>(HitType::Download);
+
+std::string_view field(const std::vector<std::string_view>& values, int at)
+{
+    return at >= 0 ? values[static_cast<std::size_t>(at)] : std::string_view();
+}
+
+std::string threeLetters(const char* name) { return std::string(name).substr(0, 3); }
+
+}  // namespace
+
+double kilobytesOf(std::string_view bytes)
+{
+    if (bytes.empty() || bytes.size() > 60) return 0;
+    double value = 0;
+    bool digitsOnly = true;
+    for (char c : bytes) {
+        if (c < '0' || c > '9') {
+            digitsOnly = false;
+            break;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (!digitsOnly) {
+        if (!text::isNumber(bytes)) return 0;
+        char buffer[64];
+        std::copy(bytes.begin(), bytes.end(), buffer);
+        buffer[bytes.size()] = '\0';
+        value = std::strtod(buffer, nullptr);
+    }
+    return std::nearbyint(value / 1024.0);  // the default rounding mode rounds halves to even
+}
+
+FieldPositions FieldPositions::of(const std::vector<std::string>& names)
+{
+    auto position = [&names](std::string_view name) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (text::iequals(names[i], name)) return static_cast<int>(i);
+        }
+        return -1;
+    };
+    FieldPositions p;
+    p.clientAddress = position("c-ip");
+    p.method = position("cs-method");
+    p.uriStem = position("cs-uri-stem");
+    p.status = position("sc-status");
+    p.time = position("time");
+    p.serverAddress = position("s-ip");
+    p.bytes = position("sc-bytes");
+    p.userAgent = position("cs(User-Agent)");
+    p.referrer = position("cs(Referer)");
+    return p;
+}
+
+RecordTally::RecordTally(StatisticsTable& table, const RecordFilter& filter, BucketMode mode, bool trackBySessions)
+    : table_(table), filter_(filter), mode_(mode), trackBySessions_(trackBySessions)
+{
+}
+
+void RecordTally::startDay(int dayNumber)
+{
+    const CivilDate d = civilDate(dayNumber);
+    char buffer[64];
+    if (mode_ == BucketMode::Daily) {
+        dayKey_ = dates::isoDate(d);
+        std::snprintf(buffer, sizeof buffer, "%s, %s %d, %04d", threeLetters(dates::dayName(weekday(dayNumber))).c_str(),
+                      threeLetters(dates::monthName(d.month)).c_str(), d.day, d.year);
+        dayLabel_ = buffer;
+    } else if (mode_ == BucketMode::Monthly) {
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d", d.year, d.month);
+        dayKey_ = buffer;
+        std::snprintf(buffer, sizeof buffer, "%s, %04d", dates::monthName(d.month), d.year);
+        dayLabel_ = buffer;
+    }
+}
+
+bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at)
+{
+    if (mode_ == BucketMode::None) return false;
+    if (mode_ != BucketMode::Hourly) return true;  // the day's key
+    if (at.time < 0) return false;
+    const std::string_view time = field(values, at.time);
+    const std::size_t colon = time.find(':');
+    if (time != "-" && colon == std::string_view::npos) return false;
+    // A time of "-" (none logged) has the hour text "-": such records are
+    // counted in their own bucket "-:00 to -:59" rather than lost.
+    const std::string_view hour = time.substr(0, colon);
+    key_.assign(hour);
+    key_.append(":00 to ");
+    key_.append(hour);
+    key_.append(":59");
+    return true;
+}
+
+void RecordTally::tallyBucket(int hitType, bool newVisitor, const std::vector<std::string_view>& values,
+                              const FieldPositions& at)
+{
+    const std::string& key = mode_ == BucketMode::Hourly ? key_ : dayKey_;
+    bool isNew = false;
+    BucketRow& row = table_.bucket(key, isNew);
+    if (row.hits == 0) {
+        row.key = key;
+        row.label = mode_ == BucketMode::Hourly ? key : dayLabel_;
+    }
+    ++row.hits;
+    switch (static_cast<HitType>(hitType)) {
+    case HitType::Page: ++row.pages; break;
+    case HitType::Download: ++row.downloads; break;
+    case HitType::Image:
+        ++row.images;
+        table_.addImageHit();
+        break;
+    case HitType::Other:
+        ++row.others;
+        table_.addOtherHit();
+        break;
+    }
+    if (newVisitor) ++row.sessions;
+    if (at.bytes >= 0) row.kilobytes += kilobytesOf(field(values, at.bytes));
+}
+
+void RecordTally::add(const std::vector<std::string_view>& values, const FieldPositions& at)
+{
+    const std::string_view path = requestPath(field(values, at.uriStem));
+    const std::string_view client = field(values, at.clientAddress);
+    if (!filter_.accept(path, client)) return;
+
+    const bool hasBucket = bucketKey(values, at);
+    ++recordsProcessed_;
+    const HitType type = classify(path);
+    const int hitType = static_cast<int>(type);
+    const std::string_view status = field(values, at.status);
+    const bool error = at.status >= 0 && isErrorStatus(status);
+    const std::string_view server = field(values, at.serverAddress);
+    const bool counted = at.method >= 0 && isCountedMethod(field(values, at.method));
+
+    if (counted) {
+        auto it = visitors_.find(client);
+        const bool newVisitor = it == visitors_.end();
+        if (newVisitor) it = visitors_.emplace(std::string(client), Visitor{std::string(client), 0}).first;
+        const bool pageOrFile = hitType == kPage || hitType == kDownload;
+        if (pageOrFile) ++it->second.requests;
+
+        if (hasBucket) tallyBucket(hitType, newVisitor, values, at);
+        const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
+        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer));
+        if (at.uriStem >= 0 && !error) {
+            if (hitType == kPage) table_.countPage(server, path);
+            if (hitType == kDownload) table_.countDownload(server, path);
+        }
+        if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
+    }
+    if (error) {
+        table_.countErrorStatus(status);
+        if (counted && (hitType == kPage || hitType == kDownload)) {
+            std::string key(server);
+            key.append(path);
+            if (hitType == kPage) {
+                table_.countPageError(status);
+                table_.addErrorAddress('P', status, key);
+            } else {
+                table_.countDownloadError(status);
+                table_.addErrorAddress('D', status, key);
+            }
+        }
+    }
+}
+
+std::vector<Visitor> RecordTally::sortedVisitors() const
+{
+    std::vector<Visitor> out;
+    out.reserve(visitors_.size());
+    for (const auto& [key, visitor] : visitors_) out.push_back(visitor);
+    std::sort(out.begin(), out.end(),
+              [](const Visitor& a, const Visitor& b) { return text::icompare(a.address, b.address) < 0; });
+    return out;
+}
+
+}  // namespace larkspan::analysis

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "analysis/AnalysisResult.h"
+#include "analysis/FoldedKey.h"
+#include "analysis/RecordFilter.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace larkspan::analysis {
+
+class StatisticsTable;
+
+// The positions of the fields a record is read by, -1 when absent.
+struct FieldPositions {
+    int clientAddress = -1;  // c-ip
+    int method = -1;         // cs-method
+    int uriStem = -1;        // cs-uri-stem
+    int status = -1;         // sc-status
+    int time = -1;           // time
+    int serverAddress = -1;  // s-ip
+    int bytes = -1;          // sc-bytes
+    int userAgent = -1;      // cs(User-Agent)
+    int referrer = -1;       // cs(Referer)
+
+    // Each name's position is that of its first case-insensitive match.
+    static FieldPositions of(const std::vector<std::string>& fieldNames);
+};
+
+// One client address of the current day with its page and download count.
+struct Visitor {
+    std::string address;  // as first logged that day
+    long long requests = 0;
+};
+
+// Filters, classifies and tallies the records of a pass into the
+// statistics table, keeping the visitor set of the current day.
+class RecordTally {
+public:
+    RecordTally(StatisticsTable& table, const RecordFilter& filter, BucketMode mode, bool trackBySessions);
+
+    // A day file begins: daily and monthly buckets are keyed by its day.
+    void startDay(int dayNumber);
+    // One data line split into its values (as many as there are fields).
+    void add(const std::vector<std::string_view>& values, const FieldPositions& at);
+
+    long long recordsProcessed() const { return recordsProcessed_; }
+    // The day's visitors in ascending order of address (any case).
+    std::vector<Visitor> sortedVisitors() const;
+    bool hasVisitors() const { return !visitors_.empty(); }
+    void clearVisitors() { visitors_.clear(); }
+
+private:
+    // The bucket key of a record, or false when it has none.
+    bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
+    void tallyBucket(int hitType, bool newVisitor, const std::vector<std::string_view>& values,
+                     const FieldPositions& at);
+
+    StatisticsTable& table_;
+    const RecordFilter& filter_;
+    BucketMode mode_;
+    bool trackBySessions_;
+    long long recordsProcessed_ = 0;
+    std::string dayKey_;
+    std::string dayLabel_;
+    std::string key_;  // the current record's bucket key
+    std::unordered_map<std::string, Visitor, FoldedHash, FoldedEqual> visitors_;
+};
+
+// The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,
+// halves to the even neighbour; 0 for a value that is not a number.
+double kilobytesOf(std::string_view bytes);
+
+}  // namespace larkspan::analysis

@@ -1,0 +1,344 @@
+#include "analysis/AnalysisPass.h"
+#include "analysis/RecordTally.h"
+#include "analysis/StatisticsTable.h"
+#include "common/Dates.h"
+#include "common/Error.h"
+#include "common/ProgramFolder.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace larkspan;
+using namespace larkspan::analysis;
+using larkspan::testing::FakePlatform;
+using larkspan::testing::TempFolder;
+
+namespace {
+
+int day(int y, int m, int d) { return dayNumber({y, m, d}); }
+
+const char* kHeader =
+    "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n"
+    "#Fields: date time c-ip cs-method cs-uri-stem sc-status sc-bytes s-ip cs(User-Agent) cs(Referer)\r\n";
+
+// A line of the standard header's fields.
+std::string rec(const std::string& time, const std::string& ip, const std::string& method, const std::string& uri,
+                const std::string& status, const std::string& bytes = "1024", const std::string& server = "10.0.0.1",
+                const std::string& agent = "Mozilla/4.0", const std::string& referrer = "-")
+{
+    return "2000-02-01 " + time + " " + ip + " " + method + " " + uri + " " + status + " " + bytes + " " + server +
+           " " + agent + " " + referrer + "\r\n";
+}
+
+struct PassFixture {
+    TempFolder temp;
+    ProgramFolder folder{temp.path(), ""};
+    FakePlatform fake;
+    StatisticsTable table;
+    PassInput input;
+
+    PassFixture()
+    {
+        temp.write("wwwstats/site/site.dat", "site\r\n0\r\n");
+        input.dataDirectory = temp.path() + "/";
+        input.web = "site";
+        input.profile = "p";
+        input.preDate = 7;
+        std::filesystem::create_directories(folder.myProfiles());
+    }
+
+    void dayFile(int y, int m, int d, const std::string& body, bool header = true)
+    {
+        char name[64];
+        std::snprintf(name, sizeof name, "wwwstats/site/%04d/LKLT%02d%02d.log", y, m, d);
+        temp.write(name, (header ? std::string(kHeader) : std::string()) + body);
+    }
+
+    AnalysisResult run(int first, int last, const ImportRunner& import = {})
+    {
+        input.firstDay = first;
+        input.lastDay = last;
+        return runAnalysisPass(fake.platform(), folder, input, table, import);
+    }
+
+    std::string demographics() { return temp.read("My Profiles/p.dmgrpt"); }
+};
+
+}  // namespace
+
+TEST(AnalysisPass, FileListMissingDatesAndResultCodes)
+{
+    PassFixture f;
+    f.dayFile(2000, 2, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(2000, 2, 3, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 3));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.daysReported, 2);
+    EXPECT_EQ(r.missingDates, "02/02/2000");
+    EXPECT_EQ(r.bucketMode, BucketMode::Daily);
+    EXPECT_EQ(f.table.recordsProcessed(), 2);
+
+    EXPECT_EQ(f.run(day(2000, 2, 3), day(2000, 2, 2)).code, -1);
+    f.table.reset();
+    r = f.run(day(2000, 3, 1), day(2000, 3, 2));
+    EXPECT_EQ(r.code, -100);
+    EXPECT_EQ(r.missingDates, "03/01/2000, 03/02/2000");
+
+    // Every record filtered out: -150.
+    f.temp.write("My Profiles/p.ip", "1.1.1.1\r\n");
+    f.table.reset();
+    EXPECT_EQ(f.run(day(2000, 2, 1), day(2000, 2, 1)).code, -150);
+    EXPECT_TRUE(f.table.isSetUp());
+    EXPECT_EQ(f.table.counter(StatList::ErrorStatuses), -1);
+}
+
+TEST(AnalysisPass, BucketModesFromThePredefinedRange)
+{
+    EXPECT_EQ(chooseBucketMode(0, 5, 2), BucketMode::Hourly);
+    EXPECT_EQ(chooseBucketMode(4, 5, 2), BucketMode::Daily);
+    EXPECT_EQ(chooseBucketMode(6, 5, 2), BucketMode::Monthly);
+    EXPECT_EQ(chooseBucketMode(7, 1, 5), BucketMode::Hourly);
+    EXPECT_EQ(chooseBucketMode(-1, 3, 2), BucketMode::None);
+    EXPECT_EQ(chooseBucketMode(263, 3, 2), BucketMode::Daily);  // low eight bits: 7
+
+    PassFixture f;
+    f.dayFile(1999, 12, 20, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(2000, 1, 10, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(1999, 11, 20, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    AnalysisResult r = f.run(day(1999, 12, 20), day(2000, 1, 10));
+    EXPECT_EQ(r.monthCount, 2);
+    EXPECT_EQ(r.bucketMode, BucketMode::Daily);
+    f.table.reset();
+    r = f.run(day(1999, 11, 20), day(2000, 1, 10));
+    EXPECT_EQ(r.monthCount, 3);
+    EXPECT_EQ(r.bucketMode, BucketMode::Monthly);
+    ASSERT_EQ(f.table.buckets().size(), 3u);
+    EXPECT_EQ(f.table.buckets()[0].key, "1999-11");
+    EXPECT_EQ(f.table.buckets()[0].label, "November, 1999");
+    f.table.reset();
+    EXPECT_EQ(f.run(day(1999, 12, 19), day(1999, 12, 21)).bucketMode, BucketMode::Hourly);
+}
+
+TEST(AnalysisPass, OneVisitorsHitsSessionsAndDemographics)
+{
+    PassFixture f;
+    f.input.demographics = true;
+    f.dayFile(2000, 2, 1,
+              rec("09:10:00", "Host.Example", "GET", "/index.htm?x=1", "200", "1536") +
+                  rec("09:11:00", "host.example", "GET", "/a.gif", "200", "512") +
+                  rec("09:12:00", "host.example", "GET", "/b.GIF", "304", "2560") +
+                  rec("10:00:00", "host.example", "HEAD", "/setup.exe", "200", "abc") +
+                  rec("10:00:00", "2.2.2.2", "GET", "/x.css", "200", "-"));
+    f.dayFile(2000, 2, 2, rec("23:59:59", "host.example", "get", "/", "200"));
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 2));
+    ASSERT_EQ(r.code, 0);
+    ASSERT_EQ(f.table.buckets().size(), 2u);
+    const BucketRow& b = f.table.buckets()[0];
+    EXPECT_EQ(b.key, "2000-02-01");
+    EXPECT_EQ(b.label, "Tue, Feb 1, 2000");
+    EXPECT_EQ(b.hits, 5);
+    EXPECT_EQ(b.sessions, 2);
+    EXPECT_EQ(b.pages, 1);
+    EXPECT_EQ(b.downloads, 1);
+    EXPECT_EQ(b.images, 2);
+    EXPECT_EQ(b.others, 1);
+    EXPECT_EQ(b.kilobytes, 2 + 0 + 2 + 0);  // 1.5 -> 2, 0.5 -> 0, 2.5 -> 2, "abc" -> 0
+    EXPECT_EQ(f.table.buckets()[1].label, "Wed, Feb 2, 2000");
+    EXPECT_EQ(f.table.buckets()[1].sessions, 1);  // a new visitor again the next day
+    EXPECT_EQ(f.table.imageHits(), 2);
+    EXPECT_EQ(f.table.otherHits(), 1);
+    EXPECT_EQ(f.demographics(), "2.2.2.2,0\r\nHost.Example,2\r\nhost.example,1\r\n");
+    ASSERT_EQ(f.table.pages().size(), 2u);
+    EXPECT_EQ(f.table.pages()[0].key, "10.0.0.1/index.htm");
+    EXPECT_EQ(f.table.downloads()[0].path, "/setup.exe");
+
+    // Without demographics the file is removed and not written.
+    f.input.demographics = false;
+    f.table.reset();
+    f.run(day(2000, 2, 1), day(2000, 2, 2));
+    EXPECT_FALSE(std::filesystem::exists(f.temp.file("My Profiles/p.dmgrpt")));
+}
+
+TEST(AnalysisPass, ReferrerAndAgentRulesDependOnTrackingBySessions)
+{
+    const std::string body = rec("09:00:00", "1.1.1.1", "GET", "/a.gif", "200", "1", "s", "AgentA", "http://r1/") +
+                             rec("09:01:00", "1.1.1.1", "GET", "/p.htm", "200", "1", "s", "AgentA", "http://r2/") +
+                             rec("09:02:00", "1.1.1.1", "GET", "/f.zip", "200", "1", "s", "AgentB", "http://R2/") +
+                             rec("09:03:00", "3.3.3.3", "POST", "/p.htm", "200", "1", "s", "AgentC", "http://r3/");
+    PassFixture off;
+    off.dayFile(2000, 2, 1, body);
+    off.run(day(2000, 2, 1), day(2000, 2, 1));
+    ASSERT_EQ(off.table.referrers().size(), 1u);
+    EXPECT_EQ(off.table.referrers()[0].key, "http://r2/");
+    EXPECT_EQ(off.table.referrers()[0].count, 2);
+    ASSERT_EQ(off.table.userAgents().size(), 2u);
+    EXPECT_EQ(off.table.userAgents()[0].key, "AgentA");
+    EXPECT_EQ(off.table.userAgents()[0].count, 1);
+
+    PassFixture on;
+    on.input.trackBySessions = true;
+    on.dayFile(2000, 2, 1, body);
+    on.run(day(2000, 2, 1), day(2000, 2, 1));
+    ASSERT_EQ(on.table.referrers().size(), 1u);
+    EXPECT_EQ(on.table.referrers()[0].key, "http://r1/");
+    EXPECT_EQ(on.table.userAgents().size(), 1u);
+    EXPECT_EQ(on.table.bucketTotals().hits, 3);  // POST adds no hit
+}
+
+TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
+{
+    PassFixture f;
+    f.dayFile(2000, 2, 1,
+              rec("09:00:00", "1.1.1.1", "GET", "/gone.htm", "404", "0", "10.0.0.1") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/GONE.htm", "404", "0", "10.0.0.1") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/gone.htm", "404", "0", "10.0.0.2") +
+                  rec("09:00:00", "1.1.1.1", "POST", "/form.asp", "500") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/f.zip", "503") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/img.gif", "404") + rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
+    f.run(day(2000, 2, 1), day(2000, 2, 1));
+    ASSERT_EQ(f.table.errorStatuses().size(), 3u);
+    EXPECT_EQ(f.table.errorStatuses()[0].key, "404");
+    EXPECT_EQ(f.table.errorStatuses()[0].count, 4);
+    EXPECT_EQ(f.table.errorStatuses()[1].key, "500");
+    ASSERT_EQ(f.table.pageErrors().size(), 1u);
+    EXPECT_EQ(f.table.pageErrors()[0].count, 3);
+    EXPECT_EQ(f.table.downloadErrors()[0].key, "503");
+    const ErrorAddressList* p404 = f.table.errorAddressList("P;404");
+    ASSERT_NE(p404, nullptr);
+    EXPECT_EQ(p404->keys, (std::vector<std::string>{"10.0.0.1/gone.htm", "10.0.0.2/gone.htm"}));
+    EXPECT_NE(f.table.errorAddressList("D;503"), nullptr);
+    EXPECT_EQ(f.table.errorAddressList("P;500"), nullptr);
+    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x");  // 4040 is no error
+}
+
+TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
+{
+    PassFixture f;
+    f.input.preDate = 1;
+    f.fake.clock.set({{2000, 2, 1}, 12, 0, 0});
+    f.dayFile(2000, 2, 1,
+              rec("09:10:00", "1.1.1.1", "GET", "/", "200") + rec("9:20:00", "1.1.1.1", "GET", "/", "200") +
+                  rec("-", "2.2.2.2", "GET", "/", "200") + rec("0930", "1.1.1.1", "GET", "/", "200"));
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 1));
+    EXPECT_EQ(r.bucketMode, BucketMode::Hourly);
+    EXPECT_EQ(f.table.recordsProcessed(), 4);
+    ASSERT_EQ(f.table.buckets().size(), 3u);
+    EXPECT_EQ(f.table.buckets()[0].key, "09:00 to 09:59");
+    EXPECT_EQ(f.table.buckets()[0].label, "09:00 to 09:59");
+    EXPECT_EQ(f.table.buckets()[1].key, "9:00 to 9:59");
+    EXPECT_EQ(f.table.buckets()[2].key, "-:00 to -:59");
+    EXPECT_EQ(f.table.buckets()[2].sessions, 1);
+    EXPECT_EQ(f.table.bucketTotals().hits, 3);  // "0930" has no bucket
+}
+
+TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
+{
+    PassFixture f;
+    f.dayFile(2000, 2, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(2000, 2, 2, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(2000, 2, 3,
+              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-"
+              "status\tcs(User-Agent)\r\n2000-02-03\t10:00:00\t5.5.5.5\tGET\t/t.htm\t200\tMozilla/5.0 (X11; Linux)\r\n",
+              false);
+    f.run(day(2000, 2, 1), day(2000, 2, 3));
+    EXPECT_EQ(f.table.fieldNames(),
+              (std::vector<std::string>{"date", "time", "c-ip", "cs-method", "cs-uri-stem", "sc-status", "sc-bytes",
+                                        "s-ip", "cs(User-Agent)", "cs(Referer)"}));
+    EXPECT_EQ(f.table.recordsProcessed(), 3);
+    ASSERT_EQ(f.table.userAgents().size(), 2u);
+    EXPECT_EQ(f.table.userAgents()[1].key, "Mozilla/5.0 (X11; Linux)");
+    EXPECT_EQ(f.table.pages()[1].key, "/t.htm");  // no s-ip: empty text before the path
+}
+
+TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
+{
+    PassFixture f;
+    std::string huge(20u << 20, 'x');
+    f.dayFile(2000, 2, 1,
+              "2000-02-01 09:00:00 1.1.1.1 GET / 200\r\n"            // before any header
+                  + std::string(kHeader) + rec("09:00:00", "1.1.1.1", "GET", "/a b", "200") +  // one word too many
+                  "2000-02-01  09:00:00 1.1.1.1 GET / 200 1 s a r\r\n" +                        // two spaces
+                  huge + "\r\n" + rec("09:00:00", "\xe9\xff", "GET", "/\x80.htm", "200") + "\r\n\r\n" +
+                  "2000-02-01 09:00:00 1.1.1.1 GET /last.htm 200 1 s a r",  // no final line break
+              false);
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 1));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.linesRead, 6);
+    EXPECT_EQ(f.table.recordsProcessed(), 2);
+    EXPECT_EQ(f.table.pages().back().path, "/last.htm");
+}
+
+TEST(AnalysisPass, FtpWebOffersTheImportOnceAndCancelStops)
+{
+    PassFixture f;
+    f.temp.write("wwwstats/site/site.dat", "site\r\n1\r\n");
+    f.input.ftpWeb = true;
+    f.dayFile(2000, 1, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    // 16 missing days: the short question.
+    f.fake.messages.scriptAnswer(Answer::No);
+    AnalysisResult r = f.run(day(2000, 1, 1), day(2000, 1, 17));
+    EXPECT_EQ(r.code, 0);
+    ASSERT_EQ(f.fake.messages.recorded.size(), 1u);
+    EXPECT_EQ(f.fake.messages.recorded[0].text,
+              "The date range you have selected is missing more than 15 days of reporting.\nWould you like to run "
+              "the import before continuing with the reports?");
+    EXPECT_EQ(f.fake.messages.recorded[0].buttons, Buttons::YesNoCancel);
+
+    // 15 missing: listed. Yes imports (here: writes one day), then no second question.
+    f.fake.messages.recorded.clear();
+    f.fake.messages.scriptAnswer(Answer::Yes);
+    int imports = 0;
+    f.table.reset();
+    r = f.run(day(2000, 1, 1), day(2000, 1, 16), [&](const std::string& web) {
+        EXPECT_EQ(web, "site");
+        ++imports;
+        f.dayFile(2000, 1, 2, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    });
+    EXPECT_EQ(imports, 1);
+    EXPECT_EQ(r.daysReported, 2);
+    ASSERT_EQ(f.fake.messages.recorded.size(), 1u);
+    EXPECT_EQ(f.fake.messages.recorded[0].text.substr(0, 88),
+              "The date range you have selected is missing the following dates to report on:\n01/02/2000");
+
+    f.fake.messages.recorded.clear();
+    f.fake.messages.scriptAnswer(Answer::Cancel);
+    f.table.reset();
+    r = f.run(day(2000, 1, 5), day(2000, 1, 6));
+    EXPECT_EQ(r.code, -1);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_TRUE(f.fake.cancel.requested());
+    EXPECT_EQ(f.fake.messages.recorded[0].text.substr(0, 61),
+              "The date range you have selected has no data imported for it.");
+}
+
+TEST(AnalysisPass, CancelBetweenFilesAndUnreadableFiles)
+{
+    PassFixture f;
+    f.dayFile(2000, 2, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.dayFile(2000, 2, 2, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
+    f.fake.pump.cancel = &f.fake.cancel;
+    f.fake.pump.cancelOnCall = 2;
+    AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 2));
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.recordsProcessed, 1);
+
+    PassFixture g;
+    std::filesystem::create_directories(g.temp.file("wwwstats/site/2000"));
+    std::filesystem::create_symlink(g.temp.file("nowhere"), g.temp.file("wwwstats/site/2000/LKLT0201.log"));
+    EXPECT_THROW(g.run(day(2000, 2, 1), day(2000, 2, 1)), Error);
+    EXPECT_EQ(g.fake.messages.texts(), (std::vector<std::string>{"File Access Error : 2"}));
+}
+
+TEST(RecordTally, KilobytesRoundHalvesToEven)
+{
+    EXPECT_EQ(kilobytesOf("512"), 0);
+    EXPECT_EQ(kilobytesOf("1536"), 2);
+    EXPECT_EQ(kilobytesOf("2560"), 2);
+    EXPECT_EQ(kilobytesOf("1537"), 2);
+    EXPECT_EQ(kilobytesOf("-"), 0);
+    EXPECT_EQ(kilobytesOf("1e5"), 0);
+    EXPECT_EQ(kilobytesOf("3072.0"), 3);
+}

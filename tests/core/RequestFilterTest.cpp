@@ -1,0 +1,86 @@
+#include "analysis/RecordFilter.h"
+#include "analysis/RequestClass.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkspan::analysis;
+
+TEST(RequestClass, HitTypesByExtension)
+{
+    EXPECT_EQ(requestPath("/Shop/Cart.ASP?id=3"), "/Shop/Cart.ASP");
+    EXPECT_EQ(classify(requestPath("/Shop/Cart.ASP?id=3")), HitType::Page);
+    for (const char* page : {"/", "/news/", "/news", "/a.b/", "/readme.txt", "/x.SHTML", "/dir\\a.htm", "/a.b\\c",
+                             "/c:x.y:z"}) {
+        EXPECT_EQ(classify(page), HitType::Page) << page;
+    }
+    EXPECT_EQ(classify(requestPath("/files/setup.exe?x=1")), HitType::Download);
+    EXPECT_EQ(classify("/archive.z"), HitType::Download);
+    EXPECT_EQ(classify("/song.MP3"), HitType::Download);
+    EXPECT_EQ(classify("/logo.GIF"), HitType::Image);
+    EXPECT_EQ(classify("/pic.jpeg"), HitType::Image);
+    for (const char* other : {"/style.css", "/data.xml", "/a.b/c", "/archive.zz", "/x.", "/x.htmlx", "/x.verylongext",
+                              "/x.h\xe9m"}) {
+        EXPECT_EQ(classify(other), HitType::Other) << other;
+    }
+}
+
+TEST(RequestClass, MethodsAndErrorStatuses)
+{
+    EXPECT_TRUE(isCountedMethod("GET"));
+    EXPECT_TRUE(isCountedMethod("head"));
+    EXPECT_FALSE(isCountedMethod("POST"));
+    EXPECT_FALSE(isCountedMethod(""));
+    EXPECT_TRUE(isErrorStatus("404"));
+    EXPECT_TRUE(isErrorStatus("500"));
+    EXPECT_TRUE(isErrorStatus("4ab"));
+    for (const char* s : {"304", "4", "4040", "-", "", " 404"}) EXPECT_FALSE(isErrorStatus(s)) << s;
+}
+
+TEST(RecordFilter, SubWebAndExcludedDirectories)
+{
+    RecordFilter f = RecordFilter::build({}, {"/Sales,SubDomain", "/tmp,Exclude", "images,EXCLUDE", "/x,Excluded",
+                                              "/x,", "/y,SubDomain", "noComma"});
+    ASSERT_TRUE(f.subWeb());
+    EXPECT_EQ(*f.subWeb(), "/Sales/");
+    EXPECT_EQ(f.excludedDirectories(), (std::vector<std::string>{"/tmp/", "/images/"}));
+    EXPECT_TRUE(f.accept("/sales/index.htm", ""));
+    EXPECT_TRUE(f.accept("/SALES/x/", ""));
+    EXPECT_FALSE(f.accept("/sales", ""));
+    EXPECT_FALSE(f.accept("/y/a.htm", ""));
+    EXPECT_FALSE(f.accept("/other/a.htm", ""));
+
+    RecordFilter g = RecordFilter::build({}, {"/tmp,Exclude", "images, exclude", "/Images,Exclude"});
+    EXPECT_FALSE(g.subWeb());
+    EXPECT_FALSE(g.accept("/TMP/a", ""));
+    EXPECT_FALSE(g.accept("/images/a.gif", ""));
+    EXPECT_TRUE(g.accept("/tmp", ""));
+    EXPECT_TRUE(g.accept("/x/images/a.gif", ""));
+
+    // A blank keyword on the first line removes it; an empty path is "/".
+    RecordFilter h = RecordFilter::build({}, {"/a, ", ",SubDomain"});
+    EXPECT_FALSE(h.subWeb());
+    RecordFilter root = RecordFilter::build({}, {",SUBDOMAIN"});
+    EXPECT_EQ(*root.subWeb(), "/");
+}
+
+TEST(RecordFilter, ExcludedAddressesAndRanges)
+{
+    RecordFilter f = RecordFilter::build(
+        {"192.168.1.10,12", "192.168.1.*", " Proxy.Example.COM ", "10.0.0.9,3", "10.1.1.x,5", "10.2.2.2,y",
+         "172.16.0.1,4000000000"},
+        {});
+    for (const char* ip : {"192.168.1.10", "192.168.1.11", "192.168.1.12", "proxy.example.com", "10.0.0.9",
+                           "172.16.0.1", "172.16.0.2", "172.16.0.3999999999"}) {
+        EXPECT_TRUE(f.isExcludedAddress(ip)) << ip;
+        EXPECT_FALSE(f.accept("/", ip)) << ip;
+    }
+    for (const char* ip : {"192.168.1.9", "192.168.1.13", "192.168.1.012", "192.168.1.5", "10.0.0.8", "10.1.1.x",
+                           "10.1.1.5", "10.2.2.2", "", "172.16.0.4000000001"}) {
+        EXPECT_FALSE(f.isExcludedAddress(ip)) << ip;
+    }
+    // A blank line matches only records without an address.
+    RecordFilter blank = RecordFilter::build({"1.2.3.4", ""}, {});
+    EXPECT_FALSE(blank.accept("/", ""));
+    EXPECT_TRUE(blank.accept("/", "-"));
+    EXPECT_TRUE(RecordFilter::build({}, {}).accept("/", ""));
+}
