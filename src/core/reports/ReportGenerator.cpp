@@ -1,0 +1,335 @@
+#include "reports/ReportGenerator.h"
+
+#include "common/Error.h"
+#include "common/ProgramFolder.h"
+#include "common/Text.h"
+#include "common/TextFile.h"
+#include "platform/Platform.h"
+#include "reports/EDataNotLogged.h"
+#include "reports/IndexPages.h"
+#include "reports/ReportSections.h"
+
+#include <filesystem>
+
+namespace larkspan {
+
+namespace fs = std::filesystem;
+
+struct ReportGenerator::RunState {
+    std::string profileName;
+    std::string folder;  // Reports/<profile>
+    std::string indexRows;
+    std::string emailRows;
+    long long position = 0;
+    long long total = 1;
+};
+
+namespace {
+
+void ensureFolder(const std::string& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return;
+    fs::create_directories(path, ec);
+    if (!fs::is_directory(path, ec)) throw Error("Cannot create " + path);
+}
+
+}  // namespace
+
+ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory,
+                                 AnalysisPass pass)
+    : platform_(platform), folder_(folder), dataDirectory_(std::move(dataDirectory)), pass_(std::move(pass))
+{
+    // Tables that cannot be loaded stay empty; the builders that use them
+    // then find nothing to match.
+    try {
+        searchEngines_.load(folder_.syss() + "/seng.lklf");
+    } catch (const std::exception&) {
+        searchEngines_ = CellTable();
+    }
+    try {
+        operatingSystems_.load(folder_.syss() + "/agntos.lklf");
+    } catch (const std::exception&) {
+        operatingSystems_ = CellTable();
+    }
+}
+
+ReportContext ReportGenerator::context() const { return {settings_, platform_.clock}; }
+
+std::string ReportGenerator::reportFolder(const std::string& profileName) const
+{
+    return folder_.reports() + "/" + profileName;
+}
+
+void ReportGenerator::caption(const std::string& text, const std::string& detail)
+{
+    platform_.progress.setText(0, text);
+    platform_.progress.setText(1, detail);
+}
+
+void ReportGenerator::message(const std::string& text) { platform_.progress.setText(1, text); }
+
+void ReportGenerator::inform(const std::string& text)
+{
+    if (!platform_.unattended) platform_.messages.show(MessageKind::Information, text);
+}
+
+void ReportGenerator::loadSettings(const analysis::AnalysisResult& result)
+{
+    ReportSettings s;
+    s.url = profile_.url;
+    s.maxrows = profile_.maxrows;
+    s.preDate = profile_.preDate;
+    s.hitPage = profile_.hitpage;
+    s.hitDf = profile_.hitdf;
+    s.hitImg = profile_.hitimg;
+    s.hitOth = profile_.hitoth;
+    s.trackBySessions = profile_.trackbyses;
+    s.genGraph = profile_.gengraph;
+    s.graph3d = profile_.g3d;
+    s.firstDay = civilDate(profile_.range.first);
+    s.lastDay = civilDate(profile_.range.last);
+    s.daysReported = result.daysReported;
+    s.missingDates = result.missingDates;
+    s.bucketMode = result.bucketMode;
+    settings_ = s;
+}
+
+RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
+{
+    RunOutcome outcome;
+    platform_.cancel.reset();
+    try {
+        profile_ = profiles::loadRunProfile(folder_, dataDirectory_, profileName, platform_.clock.todayNumber());
+    } catch (const std::exception&) {
+        platform_.messages.show(MessageKind::Error,
+                                "Reports cannot be processed.\nError Loading Profile :" + profileName);
+        outcome.status = RunOutcome::ProfileFailed;
+        return outcome;
+    }
+
+    RunState run;
+    run.profileName = profileName;
+    run.folder = reportFolder(profileName);
+    ClearreportDir(profileName);
+
+    mail_ = MailMessage();
+    const std::string customer = text::trim(profile_.table.getText("cons-email"));
+    const std::string admin = text::trim(profile_.table.getText("admin-email"));
+    const bool wantCustomer = profile_.oconsumer && !customer.empty();
+    const bool wantAdmin = profile_.oadmin && !admin.empty();
+    mailing_ = wantCustomer || wantAdmin;
+    if (mailing_) {
+        if (wantCustomer) mail_.recipients.push_back(customer);
+        if (wantAdmin) mail_.recipients.push_back(admin);
+        mail_.subject = "Here are your Web Site reports generated on " + dates::longDate(platform_.clock.today());
+        mail_.lines = {mail_.subject, "Report Listing:"};
+    }
+
+    ensureFolder(folder_.reports());
+    ensureFolder(run.folder);
+    csvFolder_ = profile_.csvpath;
+
+    stats_.reset();
+    const analysis::AnalysisResult result = pass_(profile_, stats_);
+    loadSettings(result);
+    bool cancelled = platform_.cancel.requested() || result.cancelled;
+
+    if (!cancelled) {
+        for (const auto& section : reportSections())
+            if (profile_.*section.enabled) run.total += static_cast<long long>(availableReports(section).size());
+        platform_.progress.setBar(0, 0, run.total);
+        if (result.code == -100 || result.code == -150) {
+            inform("There was no data found to report on.\nEither the log files needed for analysis reporting are "
+                   "not present, need to be imported or contain no valid data to process. \nThe report(s) were not "
+                   "generated.");
+            outcome.status = RunOutcome::NoData;
+        } else if (result.code == -1) {
+            inform("An error was encountered while attempting to parse log files for analysis reporting. The "
+                   "report(s) were not generated.");
+            outcome.status = RunOutcome::ParseFailed;
+        } else {
+            runSections(run);
+        }
+        cancelled = platform_.cancel.requested();
+    }
+
+    if (cancelled) {
+        inform("Reporting Process Cancelled by User.");
+        outcome.status = RunOutcome::Cancelled;
+        return outcome;
+    }
+    caption("Done");
+    platform_.progress.setBar(0, run.total, run.total);
+    if (outcome.status != RunOutcome::Done) return outcome;
+    finishRun(run, outcome);
+    return outcome;
+}
+
+void ReportGenerator::runSections(RunState& run)
+{
+    for (const auto& section : reportSections()) {
+        if (!(profile_.*section.enabled)) continue;
+        if (availableReports(section).empty()) continue;  // its builders are not part of this build
+        if (!runSection(run, section)) return;
+    }
+}
+
+bool ReportGenerator::runSection(RunState& run, const ReportSection& section)
+{
+    run.indexRows += sectionRow(section.name);
+    run.emailRows += sectionRow(section.name);
+    if (mailing_) mail_.lines.push_back(std::string(" ") + section.name);
+
+    if (section.prepare) {
+        caption("Generating Reports...");
+        caption("Analyzing Demographics Data...", "Reading Data...");
+        try {
+            section.prepare(*this);
+        } catch (const EDataNotLogged& e) {
+            const std::string row =
+                notGeneratedRow(std::string("Demographic Analysis Reports - Not Generated (") + e.what() + ")");
+            run.indexRows += row;
+            run.emailRows += row;
+            return !platform_.cancel.requested();
+        } catch (const std::exception&) {
+            run.indexRows +=
+                notGeneratedRow("Demographic Analysis Reports - Not Generated (Error occurred while Analyzing)");
+            return !platform_.cancel.requested();
+        }
+        if (platform_.cancel.requested()) return false;
+    }
+
+    bool referralBroken = false;
+    bool enginesBroken = false;
+    bool enginesStarted = false;
+    std::optional<std::string> enginesNoData;
+    for (const ReportEntry* entry : availableReports(section)) {
+        if (entry->guard == ReportGuard::Referral && referralBroken) continue;
+        if (entry->guard == ReportGuard::SearchEngines) {
+            if (enginesBroken) continue;
+            if (enginesNoData) {
+                // The keyword reports need the search-engine report's results.
+                run.indexRows += notGeneratedRow(std::string(entry->title) + " - Not Generated (" + *enginesNoData + ")");
+                continue;
+            }
+        }
+        std::optional<std::string> noData;
+        bool goOn = true;
+        try {
+            goOn = produceReport(run, *entry, noData);
+        } catch (...) {
+            if (entry->guard == ReportGuard::None) throw;
+            inform("An error was encountered while attempting to perform Referral analysis.");
+            (entry->guard == ReportGuard::Referral ? referralBroken : enginesBroken) = true;
+        }
+        if (entry->guard == ReportGuard::SearchEngines && !enginesStarted) {
+            enginesStarted = true;
+            enginesNoData = noData;
+        }
+        if (!goOn || platform_.cancel.requested()) return false;
+    }
+    return true;
+}
+
+bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData)
+{
+    const std::string title = entry.title;
+    const std::string base = entry.baseName;
+    const std::string path = run.folder + "/" + base;
+    caption(entry.caption ? entry.caption : "Analyzing " + title + "...");
+    platform_.pump.processEvents();
+    try {
+        entry.build(*this);
+        platform_.progress.setBar(0, ++run.position, run.total);
+        run.indexRows += linkRow(base + ".html", title);
+        const std::string document = OutPutReports(path);
+        if (entry.listedEarly && platform_.cancel.requested()) return false;
+        if (mailing_) {
+            const EmailCopy copy = GenEmailHTML(path, document);
+            if (!copy.text.empty()) {
+                const std::string name = fs::path(copy.path).filename().string();
+                run.emailRows += linkRow(name, title);
+                mail_.lines.push_back(" - " + title + " (" + name + ")");
+                mail_.attachments.push_back(copy.path);
+            } else {
+                run.emailRows += linkRow(base + ".html", title);
+                mail_.lines.push_back(" - " + title + " (" + base + ".html)");
+                mail_.attachments.push_back(path + ".html");
+            }
+        }
+    } catch (const EDataNotLogged& e) {
+        noData = e.what();
+        const std::string row = notGeneratedRow(title + " - Not Generated (" + e.what() + ")");
+        run.indexRows += row;
+        if (entry.listedEarly) run.emailRows += row;
+    } catch (const std::exception&) {
+        run.indexRows += notGeneratedRow(title + " - Not Generated (Error occurred while building)");
+    }
+    return !platform_.cancel.requested();
+}
+
+void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
+{
+    if (profile_.ocsv) {
+        const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
+        inform("Your CSV Files have been placed in :\n" + where);
+    }
+
+    IndexInputs inputs;
+    inputs.totals = stats_.bucketTotals();
+    inputs.webName = profile_.web;
+    inputs.daysReported = settings_.daysReported;
+    inputs.firstDay = settings_.firstDay;
+    inputs.lastDay = settings_.lastDay;
+    inputs.missingDates = settings_.missingDates;
+
+    const std::string indexPath = run.folder + "/index.html";
+    bool written = false;
+    try {
+        written = saveTextFile(platform_.messages, indexPath, indexPage(inputs, platform_.clock, run.indexRows));
+    } catch (const std::exception&) {
+        written = false;
+    }
+    if (!written) {
+        // A run whose index could not be written does not open or mail it.
+        platform_.messages.show(MessageKind::Error,
+                                "An error was encountered while attempting to generate report index " + indexPath);
+        outcome.status = RunOutcome::IndexFailed;
+        return;
+    }
+    outcome.indexPath = indexPath;
+
+    if (mailing_) {
+        EmailCopy copy;
+        try {
+            copy = GenEmailHTML(indexPath, indexPage(inputs, platform_.clock, run.emailRows));
+        } catch (const std::exception&) {
+            copy = EmailCopy();
+        }
+        if (!copy.text.empty()) {
+            mail_.lines.insert(mail_.lines.begin() + 2, " General Web Statistics and Report Index (eindex.html)");
+            if (copy.written) mail_.attachments.push_back(copy.path);
+        }
+    }
+
+    if (profile_.obrowser && platform_.shell.hasDesktop()) platform_.shell.openDocument(indexPath);
+    if (mailing_ && !mail_.attachments.empty()) mailReports(run);
+}
+
+void ReportGenerator::mailReports(RunState&)
+{
+    const MailResult result = platform_.mail.send(mail_);
+    if (result.outcome == MailOutcome::Sent) return;
+    if (result.outcome == MailOutcome::Cancelled) {
+        inform("Operation cancelled, the mail was not sent.");
+        return;
+    }
+    std::string recipients;
+    for (const auto& r : mail_.recipients) recipients += r + "\n";
+    platform_.messages.show(MessageKind::Error,
+                            "An error was encountered while attempting to mail reports to the following recipients: \n" +
+                                recipients + " The mail was not sent.\n" + result.detail);
+}
+
+}  // namespace larkspan

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "analysis/AnalysisResult.h"
+#include "analysis/StatisticsTable.h"
+#include "common/CellTable.h"
+#include "platform/Mail.h"
+#include "profiles/RunProfile.h"
+#include "reports/ReportContext.h"
+#include "reports/ReportGrid.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace larkspan {
+
+class ProgramFolder;
+struct Platform;
+struct ReportEntry;
+struct ReportSection;
+
+// The analysis pass as the run calls it: fills the table for the profile's
+// web and range and reports its outcome.
+using AnalysisPass = std::function<analysis::AnalysisResult(const profiles::RunProfile&, analysis::StatisticsTable&)>;
+
+// How a report run ended, for the callers that need more than the messages.
+struct RunOutcome {
+    enum Status { Done, ProfileFailed, NoData, ParseFailed, Cancelled, IndexFailed };
+    Status status = Done;
+    std::string indexPath;  // set once index.html is written
+};
+
+// An e-mail-ready copy of a page.
+struct EmailCopy {
+    std::string text;  // empty when the copy could not be produced
+    std::string path;
+    bool written = false;
+};
+
+// The report generator of one run: it owns the statistics table, the report
+// grid and the tables the builders share, runs the analysis pass and the
+// builders, and writes the report set.
+class ReportGenerator {
+public:
+    ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory, AnalysisPass pass);
+
+    // The whole run of a profile; every message goes through the platform.
+    // Throws Error for what ends the run outside its own handling (a report
+    // folder that cannot be created, a day file that cannot be read).
+    RunOutcome GenerateReports(const std::string& profileName);
+
+    // Draws the chart and writes the CSV and HTML files of the report grid as
+    // the profile asks; returns the last document text produced.
+    std::string OutPutReports(const std::string& basePath);
+    enum class DocumentKind { Html, Csv };
+    std::string AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind);
+    // The copy without help link, logo and first image, saved as "e" + name.
+    EmailCopy GenEmailHTML(const std::string& path, const std::string& html);
+    // Deletes the HTML and JPEG files of the profile's report folder.
+    void ClearreportDir(const std::string& profileName);
+    // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
+    void GenerateGraph(const std::string& basePath);
+
+    // What the builders read.
+    const analysis::StatisticsTable& stats() const { return stats_; }
+    analysis::StatisticsTable& stats() { return stats_; }
+    ReportGrid& grid() { return grid_; }
+    ReportContext context() const;
+    const ReportSettings& settings() const { return settings_; }
+    const profiles::RunProfile& profile() const { return profile_; }
+    Platform& platform() { return platform_; }
+    const ProgramFolder& folder() const { return folder_; }
+    // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
+    CellTable& searchEngines() { return searchEngines_; }
+    CellTable& operatingSystems() { return operatingSystems_; }
+
+    // The profile's report folder (Reports/<profile>).
+    std::string reportFolder(const std::string& profileName) const;
+
+private:
+    struct RunState;
+    void loadSettings(const analysis::AnalysisResult& result);
+    void runSections(RunState& run);
+    bool runSection(RunState& run, const ReportSection& section);
+    bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
+    void finishRun(RunState& run, RunOutcome& outcome);
+    void mailReports(RunState& run);
+    void caption(const std::string& text, const std::string& message = "");
+    void message(const std::string& text);
+    void inform(const std::string& text);
+
+    Platform& platform_;
+    const ProgramFolder& folder_;
+    std::string dataDirectory_;
+    AnalysisPass pass_;
+    analysis::StatisticsTable stats_;
+    ReportGrid grid_;
+    profiles::RunProfile profile_;
+    ReportSettings settings_;
+    CellTable searchEngines_;
+    CellTable operatingSystems_;
+    std::string csvFolder_;
+    MailMessage mail_;
+    bool mailing_ = false;
+};
+
+}  // namespace larkspan

@@ -1,0 +1,105 @@
+#include "common/Error.h"
+#include "common/ProgramFolder.h"
+#include "common/Text.h"
+#include "common/TextFile.h"
+#include "platform/Platform.h"
+#include "reports/ReportGenerator.h"
+#include "reports/ReportTemplates.h"
+#include "reports/TemplateEngine.h"
+
+#include <filesystem>
+
+namespace larkspan {
+
+namespace fs = std::filesystem;
+
+std::string ReportGenerator::OutPutReports(const std::string& basePath)
+{
+    message("Assembling report...");
+    long long valueColumn = -1;
+    if (!text::parseInteger(text::trim(grid_.cell(1, 9)), valueColumn)) valueColumn = -1;
+    if (profile_.gengraph && valueColumn >= 0) GenerateGraph(basePath);
+    std::string last;
+    if (profile_.ocsv) last = AssembleReportsFromOutGrid(basePath, DocumentKind::Csv);
+    if (profile_.obrowser || profile_.oadmin || profile_.oconsumer)
+        last = AssembleReportsFromOutGrid(basePath, DocumentKind::Html);
+    return last;
+}
+
+std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind)
+{
+    const TemplateEngine engine(grid_, settings_.missingDates);
+    if (kind == DocumentKind::Html) {
+        message("Generating HTML file...");
+        std::string html;
+        try {
+            html = engine.GenHTML(basePath);
+        } catch (const std::exception&) {
+            platform_.messages.show(MessageKind::Error, "An error was encountered while trying to assemble " +
+                                                            basePath + ".html.  File creation unsuccessful.");
+            return "";
+        }
+        if (!html.empty()) saveTextFile(platform_.messages, basePath + ".html", html);
+        return html;
+    }
+
+    message("Generating CSV file...");
+    const std::string name = fs::path(basePath).filename().string() + ".csv";
+    std::string target = basePath + ".csv";
+    if (!csvFolder_.empty()) {
+        std::string folder = csvFolder_;
+        if (folder.back() != '/') folder += '/';
+        std::error_code ec;
+        if (fs::is_directory(folder, ec)) target = folder + name;
+    }
+    std::string csv;
+    try {
+        csv = engine.GenCSV();
+    } catch (const std::exception&) {
+        platform_.messages.show(MessageKind::Error, "An error was encountered while trying to assemble " + target +
+                                                        ".  File creation unsuccessful.");
+        return "";
+    }
+    std::error_code ec;
+    if (profile_.ovrwrite || !fs::exists(target, ec)) saveTextFile(platform_.messages, target, csv);
+    csvFolder_ = fs::path(target).parent_path().string() + "/";
+    return csv;
+}
+
+EmailCopy ReportGenerator::GenEmailHTML(const std::string& path, const std::string& html)
+{
+    EmailCopy copy;
+    if (html.empty()) return copy;
+    const fs::path p(path);
+    std::string name = p.filename().string();
+    if (!p.has_extension()) name += ".html";
+    copy.path = (p.parent_path() / ("e" + name)).string();
+
+    const std::string stem = p.stem().string();
+    std::string text = text::replaceAll(html, text::replaceAll(reports::kHelpAnchor, "XXXHelpFile", stem + "help.html"),
+                                        "");
+    text = text::replaceAll(text, reports::logoAnchor(), "");
+    const std::size_t img = text.find("<img");
+    if (img != std::string::npos) {
+        const std::size_t close = text.find('>', img);
+        text.erase(img, close == std::string::npos ? std::string::npos : close - img + 1);
+    }
+    copy.written = saveTextFile(platform_.messages, copy.path, text);
+    copy.text = std::move(text);
+    return copy;
+}
+
+void ReportGenerator::ClearreportDir(const std::string& profileName)
+{
+    std::error_code ec;
+    const std::string folder = reportFolder(profileName);
+    std::vector<fs::path> doomed;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string ext = it->path().extension().string();
+        if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg")) doomed.push_back(it->path());
+    }
+    for (const auto& file : doomed) fs::remove(file, ec);
+}
+
+}  // namespace larkspan

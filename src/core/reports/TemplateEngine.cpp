@@ -1,0 +1,261 @@
+#include "reports/TemplateEngine.h"
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "reports/ReportGrid.h"
+#include "reports/ReportTemplates.h"
+
+#include <cstring>
+#include <vector>
+
+namespace larkspan {
+
+namespace {
+
+long long readWidth(const std::string& cell)
+{
+    long long value = 0;
+    if (!text::parseInteger(text::trim(cell), value)) throw Error("'" + cell + "' is not a valid integer value");
+    return value;
+}
+
+std::string prepareFirstColumn(std::string value, long long limit, long long minimum)
+{
+    if (limit >= 0 && static_cast<long long>(value.size()) > limit) {
+        const long long keep = limit - 3 > 0 ? limit - 3 : 0;
+        value = value.substr(0, static_cast<std::size_t>(keep)) + "...";
+    }
+    if (minimum > 0 && static_cast<long long>(value.size()) < minimum)
+        value.append(static_cast<std::size_t>(minimum) - value.size(), ' ');
+    return value;
+}
+
+const char* const kHeaderPlaceholders[] = {
+    "XXXGenerator",  "XXXReportTitle",        "XXXFileCreationTime", "XXXDaily",        "XXXStartDate",
+    "XXXEndDate",    "XXXAboutThisReport",    "XXXNumOfDays",        "XXXUnitsOfMeasurement",
+    "XXXQuennetGraphic", "XXXCopyrightNotice", "XXXVersion",          "XXXGraph",
+};
+// Cells (column, row) of the placeholders above, in the same order.
+const int kHeaderCells[][2] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1},
+                               {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}};
+
+std::string fileNamePart(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string safeLinkTarget(const std::string& target)
+{
+    // Browsers ignore leading blanks and controls and drop tabs and line
+    // breaks anywhere in a URL before they look for its scheme.
+    std::string probe;
+    for (char c : target)
+        if (c != '\t' && c != '\r' && c != '\n') probe += c;
+    std::size_t start = 0;
+    while (start < probe.size() && static_cast<unsigned char>(probe[start]) <= ' ') ++start;
+    probe.erase(0, start);
+    const std::size_t colon = probe.find(':');
+    const std::size_t stop = probe.find_first_of("/?#");
+    if (colon != std::string::npos && (stop == std::string::npos || colon < stop)) {
+        const std::string scheme = text::toLower(probe.substr(0, colon));
+        if (scheme != "http" && scheme != "https" && scheme != "ftp") return "#";
+    }
+    return text::htmlEscape(target);
+}
+
+TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
+    : grid_(grid), missingDates_(std::move(missingDates))
+{
+}
+
+// Every value a detail row puts into the section, ready to insert.
+struct TemplateEngine::RowValues {
+    std::string color;
+    std::string number;
+    std::string httpTarget;  // between the quotes after "http://"
+    std::string ownTarget;   // the whole href
+    std::string display;
+    std::string columns[5];
+    bool plain = true;  // no value holds a placeholder word
+};
+
+// A literal run of the detail section or one of its placeholders.
+struct TemplateEngine::Piece {
+    enum Kind { Literal, Color, Number, HttpTarget, OwnTarget, Display, Column0, Column1, Column2, Column3, Column4 };
+    Kind kind;
+    std::string literal;
+};
+
+namespace {
+
+// The placeholder texts of a detail section; a link target between quotes
+// is its own kind so that it is escaped for an attribute.
+const std::pair<const char*, int> kDetailTokens[] = {
+    {"XXXRowColor", 1},       {"XXXRowNumber", 2},  {"\"http://XXXDispRecCol0\"", 3}, {"\"XXXDispRecCol0\"", 4},
+    {"XXXDispRecCol0", 5},    {"XXXRecCol0", 6},    {"XXXRecCol1", 7},                {"XXXRecCol2", 8},
+    {"XXXRecCol3", 9},        {"XXXRecCol4", 10},
+};
+
+bool holdsPlaceholderWord(const std::string& s) { return s.find("XXX") != std::string::npos; }
+
+}  // namespace
+
+TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, bool csv, long long limit,
+                                                    long long minimum) const
+{
+    RowValues v;
+    const int displayColumn = linkColumn >= 0 ? linkColumn : 0;
+    v.color = (row - ReportGrid::kFirstDetailRow) % 2 == 0 ? "#E8E8E8" : "#CCCCCC";
+    v.number = std::to_string(row - ReportGrid::kFirstDetailRow + 1) + ".";
+    const std::string& target = grid_.cell(displayColumn, row);
+    if (csv) {
+        v.display = target;
+        v.httpTarget = target;
+        v.ownTarget = target;
+        v.columns[0] = prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum);
+        for (int c = 1; c <= 4; ++c) v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
+    } else {
+        // Link targets: log text must stay inside the quotes and may not
+        // bring its own scheme where the template gives none.
+        v.httpTarget = text::htmlEscape(target);
+        v.ownTarget = safeLinkTarget(target);
+        v.display = grid_.htmlCell(displayColumn, row);
+        if (const std::string* markup = grid_.markup(0, row)) v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
+        else v.columns[0] = text::htmlEscape(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
+        for (int c = 1; c <= 4; ++c) v.columns[c] = grid_.htmlCell(c, row);
+    }
+    v.plain = !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) &&
+              !holdsPlaceholderWord(v.ownTarget);
+    for (const auto& c : v.columns) v.plain = v.plain && !holdsPlaceholderWord(c);
+    return v;
+}
+
+std::string TemplateEngine::detailRow(const std::string& section, int, const RowValues& v) const
+{
+    std::string copy = text::replaceAll(section, "XXXRowColor", v.color);
+    copy = text::replaceAll(copy, "XXXRowNumber", v.number);
+    copy = text::replaceAll(copy, "\"http://XXXDispRecCol0\"", "\"http://" + v.httpTarget + "\"");
+    copy = text::replaceAll(copy, "\"XXXDispRecCol0\"", "\"" + v.ownTarget + "\"");
+    copy = text::replaceAll(copy, "XXXDispRecCol0", v.display);
+    for (int c = 0; c <= 4; ++c) copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), v.columns[c]);
+    return copy;
+}
+
+std::string TemplateEngine::fillHeader(std::string document, bool csv) const
+{
+    for (std::size_t i = 0; i < std::size(kHeaderPlaceholders); ++i) {
+        std::string value = grid_.cell(kHeaderCells[i][0], kHeaderCells[i][1]);
+        if (csv && kHeaderCells[i][0] == 1 && kHeaderCells[i][1] == 1) value = text::replaceAll(value, ",", " ");
+        document = text::replaceAll(document, kHeaderPlaceholders[i], value);
+    }
+    for (int row = 3; row <= 4; ++row) {
+        const std::string stem = row == 3 ? "XXXDetHdCol" : "XXXDetTailCol";
+        for (int c = 0; c <= 4; ++c) {
+            std::string value = grid_.cell(c, row);
+            if (csv) value = text::htmlToText(value);
+            document = text::replaceAll(document, stem + std::to_string(c), value);
+        }
+    }
+    return document;
+}
+
+std::string TemplateEngine::render(int templateRow, int linkColumn) const
+{
+    const std::string& templ = grid_.cell(0, templateRow);
+    const bool csv = templateRow == 6;
+    const std::string start = reports::kStartDetail;
+    const std::string end = reports::kEndDetail;
+    const std::size_t s = templ.find(start);
+    const std::size_t e = s == std::string::npos ? std::string::npos : templ.find(end, s + start.size());
+    if (s == std::string::npos || e == std::string::npos)
+        throw Error("The report template has no detail section");
+    const std::string section = templ.substr(s + start.size(), e - s - start.size());
+
+    const long long limit = readWidth(grid_.cell(3, templateRow));
+    const long long minimum = readWidth(grid_.cell(4, templateRow));
+
+    // The section split once at its placeholders; a row whose values hold
+    // no placeholder word is then filled by joining the pieces, which gives
+    // the same text as replacing placeholder after placeholder.
+    std::vector<Piece> pieces;
+    for (std::size_t at = 0; at < section.size();) {
+        std::size_t best = std::string::npos;
+        const std::pair<const char*, int>* found = nullptr;
+        for (const auto& token : kDetailTokens) {
+            const std::size_t p = section.find(token.first, at);
+            if (p < best) {
+                best = p;
+                found = &token;
+            }
+        }
+        if (!found) {
+            pieces.push_back({Piece::Literal, section.substr(at)});
+            break;
+        }
+        if (best > at) pieces.push_back({Piece::Literal, section.substr(at, best - at)});
+        pieces.push_back({static_cast<Piece::Kind>(found->second), {}});
+        at = best + std::strlen(found->first);
+    }
+
+    std::string rows;
+    for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
+        const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
+        if (!v.plain) {
+            rows += detailRow(section, row, v);
+            continue;
+        }
+        for (const Piece& piece : pieces) {
+            switch (piece.kind) {
+            case Piece::Literal: rows += piece.literal; break;
+            case Piece::Color: rows += v.color; break;
+            case Piece::Number: rows += v.number; break;
+            case Piece::HttpTarget: rows += "\"http://" + v.httpTarget + "\""; break;
+            case Piece::OwnTarget: rows += "\"" + v.ownTarget + "\""; break;
+            case Piece::Display: rows += v.display; break;
+            default: rows += v.columns[piece.kind - Piece::Column0]; break;
+            }
+        }
+    }
+
+    std::string sentence;
+    if (!missingDates_.empty())
+        sentence = csv ? reports::missingDatesCsv(missingDates_) : reports::missingDatesHtml(missingDates_);
+    if (holdsPlaceholderWord(rows) || rows.find(reports::kMissingDatesMarker) != std::string::npos) {
+        // Header placeholders inside the rows are replaced with the rest.
+        std::string document = templ.substr(0, s) + rows;
+        document.append(templ, e + end.size(), std::string::npos);
+        document = fillHeader(std::move(document), csv);
+        return text::replaceAll(document, reports::kMissingDatesMarker, sentence);
+    }
+    std::string before = text::replaceAll(fillHeader(templ.substr(0, s), csv), reports::kMissingDatesMarker, sentence);
+    const std::string after =
+        text::replaceAll(fillHeader(templ.substr(e + end.size()), csv), reports::kMissingDatesMarker, sentence);
+    before.reserve(before.size() + rows.size() + after.size());
+    before += rows;
+    before += after;
+    return before;
+}
+
+std::string TemplateEngine::GenDocStr(int templateRow) const { return render(templateRow, -1); }
+
+std::string TemplateEngine::GenDocStrALHTML(int linkColumn) const { return render(5, linkColumn); }
+
+std::string TemplateEngine::GenHTML(const std::string& reportPath) const
+{
+    long long n = -1;
+    if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
+    std::string html = n < 0 ? GenDocStr(5) : GenDocStrALHTML(static_cast<int>(n));
+    html = text::replaceAll(html, "XXXHelpFile", fileNamePart(reportPath) + "help.html");
+    html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
+    html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
+    html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
+    html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
+    return html;
+}
+
+std::string TemplateEngine::GenCSV() const { return GenDocStr(6); }
+
+}  // namespace larkspan

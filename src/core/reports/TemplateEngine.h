@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+namespace larkspan {
+
+class ReportGrid;
+
+// Turns a filled report grid into an HTML page or a CSV text through the
+// grid's templates (row 5 HTML, row 6 CSV). Writes no files.
+class TemplateEngine {
+public:
+    // missingDates: the dates of the range without data, joined by ", ".
+    TemplateEngine(const ReportGrid& grid, std::string missingDates);
+
+    // Renders template row 5 or 6 in the plain variant. Throws Error when a
+    // width cell is not a whole number.
+    std::string GenDocStr(int templateRow) const;
+    // Renders row 5 with "XXXDispRecCol0" taken from the given column.
+    std::string GenDocStrALHTML(int linkColumn) const;
+    // The report page: the variant chosen by the link column (0,9), the help
+    // file of the report at reportPath (no extension) and the placeholder
+    // values of the first column shown without links.
+    std::string GenHTML(const std::string& reportPath) const;
+    std::string GenCSV() const;
+
+private:
+    struct RowValues;
+    struct Piece;
+    std::string render(int templateRow, int linkColumn) const;
+    RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
+    // The detail section filled in for one row by replacing each placeholder
+    // in turn, so that placeholder words inside values are replaced as well.
+    std::string detailRow(const std::string& section, int row, const RowValues& values) const;
+    std::string fillHeader(std::string document, bool csv) const;
+
+    const ReportGrid& grid_;
+    std::string missingDates_;
+};
+
+// A link target taken from log text, safe between the double quotes of an
+// href: escaped for HTML, and "#" when it names a scheme other than http,
+// https or ftp (javascript:, data: and the like).
+std::string safeLinkTarget(const std::string& target);
+
+}  // namespace larkspan

@@ -1,0 +1,400 @@
+#include "common/Error.h"
+#include "common/KeyValueTable.h"
+#include "common/ProgramFolder.h"
+#include "common/Text.h"
+#include "common/TextFile.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TempFolder.h"
+#include "reports/IndexPages.h"
+#include "reports/ReportGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace larkspan;
+using namespace larkspan::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A program folder with one web and one profile "p" over it, and a pass
+// that fills the statistics table by a script instead of reading logs.
+struct RunFixture {
+    RunFixture()
+    {
+        temp.write("wwwstats/site/site.dat", "site\r\n0\r\n");
+        fs::create_directories(folder.myProfiles());
+        fs::create_directories(folder.syss());
+        profile.setText("url", "www.example.com");
+        profile.setText("path", "site");
+        profile.setInteger("pre-date", 7);
+        profile.setInteger("start", dayNumber({2024, 2, 1}));
+        profile.setInteger("end", dayNumber({2024, 2, 2}));
+        profile.setText("maxrows", "ALL");
+        for (const char* key : {"browser", "usage", "page", "referrers", "demogs", "oadmin", "oconsumer", "obrowser",
+                                "ocsv", "ovrwrite", "gengraph", "g3d"})
+            profile.setBoolean(key, false);
+        set("page", true);
+        set("obrowser", true);
+        result.code = 0;
+        result.daysReported = 2;
+        fill = [](analysis::StatisticsTable& t) {
+            t.setUp();
+            for (int i = 0; i < 3; ++i) t.countPage("10.0.0.1", "/index.html");
+            t.countPage("10.0.0.1", "/about.html");
+            t.countErrorStatus("404");
+            t.countPageError("404");
+            t.addErrorAddress('P', "404", "10.0.0.1/gone.html");
+            bool isNew = false;
+            analysis::BucketRow& b = t.bucket("2024-02-01", isNew);
+            b.hits = 5;
+            b.pages = 4;
+            b.sessions = 1;
+            b.kilobytes = 12;
+        };
+    }
+
+    void set(const char* key, bool value) { profile.setBoolean(key, value); }
+
+    RunOutcome run()
+    {
+        profile.save(folder.myProfiles() + "/p.rpf");
+        ReportGenerator generator(fake.platform(), folder, temp.path() + "/", [this](const profiles::RunProfile&,
+                                                                                     analysis::StatisticsTable& t) {
+            fill(t);
+            return result;
+        });
+        return generator.GenerateReports("p");
+    }
+
+    std::string reportFile(const std::string& name) const { return folder.reports() + "/p/" + name; }
+    bool exists(const std::string& name) const { return fs::exists(reportFile(name)); }
+    std::string read(const std::string& name) const
+    {
+        std::string content;
+        readWholeFile(reportFile(name), content);
+        return content;
+    }
+    bool shown(const std::string& text) const
+    {
+        for (const auto& t : fake.messages.texts())
+            if (t == text) return true;
+        return false;
+    }
+
+    TempFolder temp;
+    ProgramFolder folder{temp.path(), ""};
+    FakePlatform fake;
+    KeyValueTable profile;
+    analysis::AnalysisResult result;
+    std::function<void(analysis::StatisticsTable&)> fill;
+};
+
+}  // namespace
+
+TEST(ReportRun, PageSectionWritesReportsIndexAndOpensTheBrowser)
+{
+    RunFixture f;
+    const RunOutcome outcome = f.run();
+    EXPECT_EQ(outcome.status, RunOutcome::Done);
+    EXPECT_EQ(outcome.indexPath, f.reportFile("index.html"));
+    for (const char* name : {"LKRPages.html", "LKRTotalErrors.html", "LKRPageErrors.html"}) EXPECT_TRUE(f.exists(name)) << name;
+    EXPECT_FALSE(f.exists("LKRDownloads.html"));
+    EXPECT_FALSE(f.exists("LKRPages.csv"));
+
+    const std::string index = f.read("index.html");
+    EXPECT_NE(index.find(sectionRow("Page Analysis") + linkRow("LKRPages.html", "Most Popular Pages")),
+              std::string::npos);
+    EXPECT_NE(index.find(notGeneratedRow("Most Popular Downloads - Not Generated (No Data for Report)")),
+              std::string::npos);
+    EXPECT_NE(index.find(notGeneratedRow("Download Errors - Not Generated (No Data for Report)")), std::string::npos);
+    EXPECT_NE(index.find("Index Report for 02/01/2024 to 02/02/2024"), std::string::npos);
+    EXPECT_EQ(f.fake.shell.opened, std::vector<std::string>{f.reportFile("index.html")});
+    EXPECT_TRUE(f.fake.messages.recorded.empty());
+    EXPECT_TRUE(f.fake.mail.sent.empty());
+    EXPECT_EQ(f.fake.progress.lines[0].back(), "Done");
+}
+
+TEST(ReportRun, WithoutOutputsOnlyTheIndexIsWritten)
+{
+    RunFixture f;
+    f.set("obrowser", false);
+    EXPECT_EQ(f.run().status, RunOutcome::Done);
+    EXPECT_TRUE(f.exists("index.html"));
+    EXPECT_FALSE(f.exists("LKRPages.html"));
+    EXPECT_NE(f.read("index.html").find(linkRow("LKRPages.html", "Most Popular Pages")), std::string::npos);
+    EXPECT_TRUE(f.fake.shell.opened.empty());
+}
+
+TEST(ReportRun, AllSectionsOffListsOnlyTheGeneralStatistics)
+{
+    RunFixture f;
+    f.set("page", false);
+    f.run();
+    const std::string index = f.read("index.html");
+    EXPECT_NE(index.find("General Web Statistics"), std::string::npos);
+    EXPECT_EQ(index.find("Page Analysis"), std::string::npos);
+}
+
+TEST(ReportRun, CsvFilesGoToTheReportFolderWhenTheirFolderIsMissingAndAreNotOverwritten)
+{
+    RunFixture f;
+    f.set("ocsv", true);
+    f.profile.setText("csvpath", f.temp.path() + "/no-such-folder");
+    f.run();
+    EXPECT_TRUE(f.exists("LKRPages.csv"));
+    EXPECT_TRUE(f.shown("Your CSV Files have been placed in :\n" + f.folder.reports() + "/p/"));
+
+    // A CSV folder that exists, with a file the run must leave alone.
+    const std::string csvFolder = f.temp.path() + "/csv";
+    f.temp.write("csv/LKRPages.csv", "mine");
+    f.profile.setText("csvpath", csvFolder);
+    f.fake.messages.recorded.clear();
+    f.run();
+    EXPECT_EQ(f.temp.read("csv/LKRPages.csv"), "mine");
+    EXPECT_TRUE(fs::exists(csvFolder + "/LKRTotalErrors.csv"));
+    EXPECT_TRUE(f.shown("Your CSV Files have been placed in :\n" + csvFolder + "/"));
+    EXPECT_EQ(f.fake.messages.recorded.size(), 1u);
+
+    f.set("ovrwrite", true);
+    f.run();
+    EXPECT_NE(f.temp.read("csv/LKRPages.csv").find("/index.html,3,75.0%,,"), std::string::npos);
+}
+
+TEST(ReportRun, MailCarriesEmailCopiesAndTheEmailIndex)
+{
+    RunFixture f;
+    f.set("oadmin", true);
+    f.set("oconsumer", true);
+    f.profile.setText("admin-email", " admin@example.com ");
+    f.profile.setText("cons-email", "customer@example.com");
+    f.run();
+    ASSERT_EQ(f.fake.mail.sent.size(), 1u);
+    const MailMessage& m = f.fake.mail.sent[0];
+    EXPECT_EQ(m.recipients, (std::vector<std::string>{"customer@example.com", "admin@example.com"}));
+    EXPECT_EQ(m.subject, "Here are your Web Site reports generated on Friday, March 01, 2024");
+    ASSERT_GE(m.lines.size(), 6u);
+    EXPECT_EQ(m.lines[0], m.subject);
+    EXPECT_EQ(m.lines[1], "Report Listing:");
+    EXPECT_EQ(m.lines[2], " General Web Statistics and Report Index (eindex.html)");
+    EXPECT_EQ(m.lines[3], " Page Analysis");
+    EXPECT_EQ(m.lines[4], " - Most Popular Pages (eLKRPages.html)");
+    EXPECT_EQ(m.lines[5], " - Total Errors Analysis (eLKRTotalErrors.html)");
+    EXPECT_EQ(m.attachments.back(), f.reportFile("eindex.html"));
+    EXPECT_EQ(m.attachments.front(), f.reportFile("eLKRPages.html"));
+
+    const std::string copy = f.read("eLKRPages.html");
+    EXPECT_EQ(copy.find("help.gif"), std::string::npos);
+    EXPECT_EQ(copy.find("QuennetLogo.gif"), std::string::npos);
+    EXPECT_EQ(copy.find("<img"), std::string::npos);
+    EXPECT_NE(f.read("LKRPages.html").find("help.gif"), std::string::npos);
+    const std::string eindex = f.read("eindex.html");
+    EXPECT_NE(eindex.find(linkRow("eLKRPages.html", "Most Popular Pages")), std::string::npos);
+    EXPECT_EQ(eindex.find("indexhelp.html"), std::string::npos);
+    // Reports without data are listed in the e-mail index only for the
+    // browser and demographic sections.
+    EXPECT_EQ(eindex.find("Not Generated"), std::string::npos);
+}
+
+TEST(ReportRun, MailOnlyWithAnAddressAndFailuresAreReported)
+{
+    RunFixture f;
+    f.set("oadmin", true);
+    f.run();
+    EXPECT_TRUE(f.fake.mail.sent.empty());
+    EXPECT_FALSE(f.exists("eindex.html"));
+    EXPECT_FALSE(f.exists("eLKRPages.html"));
+
+    f.profile.setText("admin-email", "admin@example.com");
+    f.fake.mail.result = {MailOutcome::Unavailable, "Mail is not available."};
+    f.run();
+    EXPECT_TRUE(f.shown("An error was encountered while attempting to mail reports to the following recipients: \n"
+                        "admin@example.com\n The mail was not sent.\nMail is not available."));
+    f.fake.mail.result = {MailOutcome::Cancelled, ""};
+    f.run();
+    EXPECT_TRUE(f.shown("Operation cancelled, the mail was not sent."));
+}
+
+TEST(ReportRun, NoDataParseFailureAndBadProfileEndTheRunWithTheirMessages)
+{
+    RunFixture f;
+    f.result.code = -100;
+    EXPECT_EQ(f.run().status, RunOutcome::NoData);
+    EXPECT_TRUE(f.shown("There was no data found to report on.\nEither the log files needed for analysis reporting "
+                        "are not present, need to be imported or contain no valid data to process. \nThe report(s) "
+                        "were not generated."));
+    EXPECT_EQ(f.fake.progress.lines[0].back(), "Done");
+    EXPECT_FALSE(f.exists("index.html"));
+
+    f.result.code = -1;
+    EXPECT_EQ(f.run().status, RunOutcome::ParseFailed);
+    EXPECT_TRUE(f.shown("An error was encountered while attempting to parse log files for analysis reporting. The "
+                        "report(s) were not generated."));
+
+    f.profile.setText("path", "");
+    EXPECT_EQ(f.run().status, RunOutcome::ProfileFailed);
+    EXPECT_TRUE(f.shown("Reports cannot be processed.\nError Loading Profile :p"));
+}
+
+TEST(ReportRun, CancelStopsAfterTheCurrentReportWithoutIndexOrMail)
+{
+    RunFixture f;
+    f.fill = [inner = f.fill](analysis::StatisticsTable& t) {
+        inner(t);
+        t.countDownload("10.0.0.1", "/a.zip");
+    };
+    f.fake.pump.cancelOnCall = 2;  // while "Most Popular Downloads" is built
+    EXPECT_EQ(f.run().status, RunOutcome::Cancelled);
+    EXPECT_TRUE(f.shown("Reporting Process Cancelled by User."));
+    EXPECT_TRUE(f.exists("LKRPages.html"));
+    EXPECT_TRUE(f.exists("LKRDownloads.html"));
+    EXPECT_FALSE(f.exists("LKRTotalErrors.html"));
+    EXPECT_FALSE(f.exists("index.html"));
+    EXPECT_TRUE(f.fake.shell.opened.empty());
+}
+
+TEST(ReportRun, ClearingTheReportFolderKeepsCsvFiles)
+{
+    RunFixture f;
+    f.temp.write("Reports/p/old.html", "x");
+    f.temp.write("Reports/p/old.JPG", "x");
+    f.temp.write("Reports/p/keep.csv", "x");
+    f.set("page", false);
+    f.run();
+    EXPECT_FALSE(f.exists("old.html"));
+    EXPECT_FALSE(f.exists("old.JPG"));
+    EXPECT_TRUE(f.exists("keep.csv"));
+}
+
+TEST(ReportRun, HostileLogTextReachesNoPageAsMarkup)
+{
+    RunFixture f;
+    f.fill = [](analysis::StatisticsTable& t) {
+        t.setUp();
+        t.countPage("10.0.0.1", "/<script>alert('p')</script>");
+        t.countPage("10.0.0.1\"><script>alert(1)</script>", "/x");
+        t.countErrorStatus("404");
+        t.countPageError("404");
+        t.addErrorAddress('P', "404", "javascript:alert(1)//<img src=x onerror=alert(2)>");
+    };
+    f.set("ocsv", true);
+    f.run();
+    for (const char* page : {"LKRPages.html", "LKRPageErrors.html", "index.html"}) {
+        const std::string html = f.read(page);
+        EXPECT_EQ(text::ifind(html, "<script"), std::string::npos) << page;
+        EXPECT_EQ(text::ifind(html, "<img src=x"), std::string::npos) << page;
+        EXPECT_EQ(text::ifind(html, "href=\"javascript"), std::string::npos) << page;
+    }
+    EXPECT_NE(f.read("LKRPages.csv").find("\r\n/x,1,50.0%,,"), std::string::npos);
+}
+
+TEST(IndexStatistics, AveragesTotalsAndGuards)
+{
+    FixedClock clock(LocalDateTime{CivilDate{2024, 3, 1}, 9, 0, 0});
+    IndexInputs in;
+    in.webName = "site";
+    in.daysReported = 2;
+    in.totals.hits = 30;
+    in.totals.sessions = 6;
+    in.totals.kilobytes = 2048;
+    in.totals.pages = 20;
+    const std::string block = statisticsBlock(in, clock);
+    auto row = [&](const std::string& label, const std::string& value) {
+        return block.find(label + "</font></td><td><font face=\"Arial\" size=\"2\">" + value + "</font>") !=
+               std::string::npos;
+    };
+    EXPECT_TRUE(row("Web Reported On ", "site"));
+    EXPECT_TRUE(row("Report Generated On ", "Friday, March 01, 2024"));
+    EXPECT_TRUE(row("Average Requests per Day", "15"));
+    EXPECT_TRUE(row("Average Requests per User", "5"));
+    EXPECT_TRUE(row("Average Data Transfer per Day", "1024 KB (1 MB)"));
+    EXPECT_TRUE(row("Average Data Transfer per Request", "68.27 KB (0.06667 MB)"));
+    EXPECT_TRUE(row("Total Data Transferred", "2048 KB (2 MB)"));
+    EXPECT_TRUE(row("Hits on Pages", "20"));
+
+    in.totals = {};
+    in.totals.hits = 1;
+    in.daysReported = 3;
+    const std::string small = statisticsBlock(in, clock);
+    EXPECT_NE(small.find(">.33<"), std::string::npos);
+    EXPECT_NE(small.find("Total Data Transferred</font></td><td><font face=\"Arial\" size=\"2\">Not Available"),
+              std::string::npos);
+
+    in.totals = {};
+    const std::string none = statisticsBlock(in, clock);
+    EXPECT_NE(none.find("Hits Total</font></td><td><font face=\"Arial\" size=\"2\">0<"), std::string::npos);
+    EXPECT_NE(none.find("Average Requests per User</font></td><td><font face=\"Arial\" size=\"2\">Not Available"),
+              std::string::npos);
+}
+
+TEST(IndexStatistics, PageCarriesMissingDatesAndLinesEndAsTheSkeletonSays)
+{
+    FixedClock clock(LocalDateTime{CivilDate{2024, 3, 1}, 9, 0, 0});
+    IndexInputs in;
+    in.firstDay = {2000, 2, 1};
+    in.lastDay = {2000, 2, 5};
+    in.missingDates = "02/02/2000, 02/05/2000";
+    const std::string page = indexPage(in, clock, linkRow("LKRPages.html", "Most Popular Pages"));
+    EXPECT_NE(page.find("not found to report on: 02/02/2000, 02/05/2000"), std::string::npos);
+    EXPECT_NE(page.find("<title>Larkspan Log Analysis Report Index</title>\n\r"), std::string::npos);
+    EXPECT_NE(page.find("Index Report for 02/01/2000 to 02/05/2000"), std::string::npos);
+    EXPECT_NE(page.find("</html>\r\n"), std::string::npos);
+    const std::size_t stats = page.find("General Web Statistics");
+    const std::size_t link = page.find("LKRPages.html");
+    EXPECT_LT(stats, link);
+    EXPECT_EQ(page.find("XXX"), std::string::npos);
+}
+
+namespace {
+
+class WritingCharts : public ChartRenderer {
+public:
+    bool render(const ChartRequest& chart, const std::string& jpegPath) override
+    {
+        if (fail) throw Error("no canvas");
+        requests.push_back(chart);
+        return writeWholeFile(jpegPath, "\xFF\xD8\xFF");
+    }
+    std::vector<ChartRequest> requests;
+    bool fail = false;
+};
+
+}  // namespace
+
+TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
+{
+    RunFixture f;
+    WritingCharts charts;
+    Platform& fake = f.fake.platform();
+    Platform withCharts{fake.messages, fake.pump, fake.progress, fake.cancel, fake.clock, fake.shell,
+                        fake.mail,     charts,    fake.ftp,      fake.dns,    fake.help};
+    auto runWith = [&] {
+        f.profile.save(f.folder.myProfiles() + "/p.rpf");
+        ReportGenerator generator(withCharts, f.folder, f.temp.path() + "/",
+                                  [&](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                      f.fill(t);
+                                      return f.result;
+                                  });
+        generator.GenerateReports("p");
+    };
+
+    runWith();
+    EXPECT_TRUE(charts.requests.empty());
+    EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
+
+    f.set("gengraph", true);
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "a@example.com");
+    runWith();
+    EXPECT_TRUE(f.exists("LKRPages.jpg"));
+    EXPECT_NE(f.read("LKRPages.html").find(R"(<img src="LKRPages.jpg" Alt="Graph">)"), std::string::npos);
+    EXPECT_EQ(f.read("eLKRPages.html").find("LKRPages.jpg"), std::string::npos);
+    EXPECT_EQ(charts.requests.front().points.size(), 2u);
+
+    charts.fail = true;
+    runWith();
+    EXPECT_TRUE(f.shown("Error occurred while Generating Graph\nno canvas"));
+    EXPECT_FALSE(f.exists("LKRPages.jpg"));
+    EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
+}

@@ -1,0 +1,239 @@
+#include "common/Error.h"
+#include "common/Text.h"
+#include "reports/InitReport.h"
+#include "reports/ReportGrid.h"
+#include "reports/ReportTemplates.h"
+#include "reports/TemplateCells.h"
+#include "reports/TemplateEngine.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+
+namespace {
+
+// A grid with a tiny template so that rendered rows can be compared whole.
+ReportGrid tinyGrid(const std::string& html, const std::string& csv = "")
+{
+    ReportGrid grid;
+    grid.setCell(0, 5, html);
+    grid.setCell(3, 5, "-1");
+    grid.setCell(4, 5, "0");
+    grid.setCell(0, 6, csv.empty() ? html : csv);
+    grid.setCell(3, 6, "-1");
+    grid.setCell(4, 6, "0");
+    return grid;
+}
+
+ReportGrid standardGrid()
+{
+    ReportGrid grid;
+    InitTemplates(grid);
+    return grid;
+}
+
+std::size_t count(const std::string& haystack, const std::string& needle)
+{
+    std::size_t n = 0;
+    for (std::size_t p = haystack.find(needle); p != std::string::npos; p = haystack.find(needle, p + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(ReportTemplateEngine, RowsAreNumberedAndStripedLightFirst)
+{
+    ReportGrid grid = tinyGrid("[<!-- startdetail -->XXXRowNumber XXXRowColor|<!-- enddetail -->]");
+    for (int r = 10; r < 13; ++r) grid.setCell(0, r, "x");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "[1. #E8E8E8|2. #CCCCCC|3. #E8E8E8|]");
+}
+
+TEST(ReportTemplateEngine, FirstColumnIsCutAtTheLimitAndPaddedToTheMinimum)
+{
+    ReportGrid grid = tinyGrid("<!-- startdetail -->[XXXRecCol0|XXXDispRecCol0]<!-- enddetail -->");
+    const std::string sixtyOne(61, 'a');
+    const std::string sixty(60, 'b');
+    grid.setCell(0, 10, sixtyOne);
+    grid.setCell(0, 11, sixty);
+    grid.setCell(3, 5, "60");
+    const std::string doc = TemplateEngine(grid, "").GenDocStr(5);
+    EXPECT_EQ(doc, "[" + std::string(57, 'a') + "...|" + sixtyOne + "][" + sixty + "|" + sixty + "]");
+
+    grid.setCell(3, 5, "-1");
+    grid.setCell(4, 5, "5");
+    grid.setCell(0, 10, "ab");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5).substr(0, 14), "[ab   |ab]" + std::string("[") + sixty.substr(0, 3));
+}
+
+TEST(ReportTemplateEngine, WidthCellThatIsNotANumberFails)
+{
+    ReportGrid grid = tinyGrid("<!-- startdetail -->XXXRecCol0<!-- enddetail -->");
+    grid.setCell(3, 5, "wide");
+    EXPECT_THROW(TemplateEngine(grid, "").GenDocStr(5), Error);
+}
+
+TEST(ReportTemplateEngine, CsvCutsCellsAtMarkupAndFlattensHeadsAndAbout)
+{
+    ReportGrid grid = standardGrid();
+    grid.setCell(1, 1, "pages, images, and files");
+    grid.setCell(1, 3, "Hits&nbsp;<b>Total</b>");
+    grid.setCell(0, 10, "/index.html");
+    grid.setCell(1, 10, "12 <font size=\"1\">more</font>");
+    const std::string csv = TemplateEngine(grid, "").GenCSV();
+    EXPECT_NE(csv.find("pages  images  and files,,,,\r\n"), std::string::npos);
+    EXPECT_NE(csv.find(",Hits Total ,"), std::string::npos);
+    EXPECT_NE(csv.find("\r\n/index.html,12 ,,,\r\n"), std::string::npos);
+    // The detail section starts and ends with a line end: empty lines
+    // separate the heads, each record and the summary line.
+    EXPECT_NE(csv.find(",,,\r\n\r\n/index.html,12 ,,,\r\n\r\n,,,,\r\n"), std::string::npos);
+    EXPECT_EQ(csv.substr(csv.size() - 3), ",,,");
+    EXPECT_EQ(count(csv, "\r\n"), 21u + 2u - 3u + 1u);
+}
+
+TEST(ReportTemplateEngine, GridWithoutDetailRowsDropsTheSection)
+{
+    ReportGrid grid = tinyGrid("a<!-- startdetail -->XXXRecCol0<!-- enddetail -->b");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "ab");
+}
+
+TEST(ReportTemplateEngine, MissingDatesSentenceInBothKinds)
+{
+    ReportGrid grid = standardGrid();
+    const TemplateEngine engine(grid, "02/02/2000, 02/05/2000");
+    EXPECT_NE(engine.GenHTML("/r/LKRPages").find(
+                  "<hr><font face=\"Arial\" size=\"1\"><b>The following dates were not found to report on: "
+                  "02/02/2000, 02/05/2000</b></font>"),
+              std::string::npos);
+    EXPECT_NE(engine.GenCSV().find(
+                  "\r\nThe following dates were not found to report on:, 02/02/2000; 02/05/2000\r\n"),
+              std::string::npos);
+    const std::string none = TemplateEngine(grid, "").GenHTML("/r/LKRPages");
+    EXPECT_EQ(none.find("missingdatesetext"), std::string::npos);
+    EXPECT_EQ(none.find("not found to report on"), std::string::npos);
+}
+
+TEST(ReportTemplateEngine, HtmlLinksHelpPageAndShowsPlaceholderValuesWithoutLinks)
+{
+    ReportGrid grid = standardGrid();
+    grid.setCell(0, 10, "-");
+    grid.setCell(0, 11, "Unknown");
+    grid.setCell(0, 12, "Other");
+    grid.setCell(0, 13, "/a.html");
+    const std::string html = TemplateEngine(grid, "").GenHTML("/tmp/Reports/p/LKRPages");
+    EXPECT_NE(html.find(R"(<a href="..\LKRPageshelp.html"><img border="0" src="..\help.gif" ALT="Help" ></a>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(<font face="Arial" size="2">-</font>)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<font face="Arial" size="2">Unknown</font>)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<font face="Arial" size="2">Other</font>)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<a href="http:///a.html">/a.html</a>)"), std::string::npos);
+    EXPECT_NE(html.find("<!-- graph -->"), std::string::npos);
+    EXPECT_EQ(html.find("XXX"), std::string::npos);
+}
+
+TEST(ReportTemplateEngine, LinkColumnVariantLinksToItsColumn)
+{
+    ReportGrid grid = standardGrid();
+    grid.setCell(0, 9, "5");
+    grid.setCell(0, 10, "/");
+    grid.setCell(5, 10, "10.0.0.1/");
+    EXPECT_NE(TemplateEngine(grid, "").GenHTML("LKRPages").find(R"(<a href="http://10.0.0.1/">/</a>)"),
+              std::string::npos);
+    grid.setCell(0, 9, "not a number");
+    EXPECT_NE(TemplateEngine(grid, "").GenHTML("LKRPages").find(R"(<a href="http:///">/</a>)"), std::string::npos);
+}
+
+TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
+{
+    ReportGrid grid = standardGrid();
+    grid.setCell(0, 9, "5");
+    grid.setCell(0, 10, "/x\"><script>alert(1)</script>");
+    grid.setCell(5, 10, "h/x\" onmouseover=\"alert(1)");
+    grid.setCell(1, 10, "<img src=x onerror=alert(1)>");
+    const std::string html = TemplateEngine(grid, "").GenHTML("LKRPages");
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("<img src=x"), std::string::npos);
+    EXPECT_EQ(html.find("\" onmouseover"), std::string::npos);
+    EXPECT_NE(html.find("/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+
+    // An own-link cell takes the target as it stands, unless it names a script scheme.
+    ReportGrid own = standardGrid();
+    own.setCell(0, 5, TemplateCells(own.cell(0, 5)).firstCell(TemplateCells::FirstCell::OwnLink).html());
+    own.setCell(0, 9, "5");
+    own.setCell(0, 10, "javascript:alert(1)");
+    own.setCell(5, 10, " JavaScript:alert(1)");
+    own.setCell(0, 11, "http://ok.example/?q=<b>");
+    own.setCell(5, 11, "http://ok.example/?q=<b>");
+    const std::string page = TemplateEngine(own, "").GenHTML("LKRReferringURL");
+    EXPECT_NE(page.find(R"(<a href="#">javascript:alert(1)</a>)"), std::string::npos);
+    EXPECT_NE(page.find(R"(<a href="http://ok.example/?q=&lt;b&gt;">http://ok.example/?q=&lt;b&gt;</a>)"),
+              std::string::npos);
+
+    // CSV is not escaped: cells are the logged text up to its first "<".
+    EXPECT_NE(TemplateEngine(grid, "").GenCSV().find("\r\n/x\">,,,,\r\n"), std::string::npos);
+}
+
+TEST(ReportTemplateEngine, BuilderMarkupIsKeptWhileItsLogTextStaysEscaped)
+{
+    ReportGrid grid = standardGrid();
+    ReportLine line;
+    line.setWithMarkup(0, "404<br><a href=\"http://a<b\">a<b</a>", "404<br><a href=\"http://a&lt;b\">a&lt;b</a>");
+    line.set(1, "3");
+    grid.appendLines({line});
+    grid.setCell(0, 5, TemplateCells(grid.cell(0, 5)).firstCell(TemplateCells::FirstCell::Plain).html());
+    const std::string html = TemplateEngine(grid, "").GenHTML("LKRPageErrors");
+    EXPECT_NE(html.find("<font face=\"Arial\" size=\"2\">404<br><a href=\"http://a&lt;b\">a&lt;b</a></font>"),
+              std::string::npos);
+    EXPECT_NE(TemplateEngine(grid, "").GenCSV().find("\r\n404,3,"), std::string::npos);
+}
+
+TEST(SafeLinkTarget, RefusesSchemesOtherThanWebAndFtp)
+{
+    EXPECT_EQ(safeLinkTarget("java\tscript:x"), "#");
+    EXPECT_EQ(safeLinkTarget("data:text/html,x"), "#");
+    EXPECT_EQ(safeLinkTarget("vbscript:x"), "#");
+    EXPECT_EQ(safeLinkTarget("HTTPS://a.example/"), "HTTPS://a.example/");
+    EXPECT_EQ(safeLinkTarget("/path:with/colon"), "/path:with/colon");
+    EXPECT_EQ(safeLinkTarget("Unknown"), "Unknown");
+}
+
+TEST(ReportTemplates, CsvTemplateHasItsTwentyTwoLines)
+{
+    const auto lines = text::split(reports::standardCsvTemplate(), '\n');
+    ASSERT_EQ(lines.size(), 22u);
+    EXPECT_EQ(lines[0], "Report created at   XXXFileCreationTime   (machine time),,,,\r");
+    EXPECT_EQ(lines[20], " ,,,,\r");
+    EXPECT_EQ(lines[21], "Report automatically generated by XXXGenerator.  XXXCopyrightNotice,,,");
+}
+
+TEST(ReportTemplates, CellAdaptationsReplaceExactCells)
+{
+    TemplateCells cells(reports::standardHtmlTemplate());
+    cells.firstCell(TemplateCells::FirstCell::PlainLeft).right(1).right(2).remove(3).remove(4).wideSummary();
+    const std::string& html = cells.html();
+    EXPECT_NE(html.find(R"(<td align="left" nowrap><font face="Arial" size="2">XXXRecCol0</font></td>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(<td align="right"><font face="Arial" size="2">XXXRecCol2</font></td>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(<td align="right"><font face="Arial" size="2" color="white"><b>XXXDetHdCol1</b>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(<td colspan="3"><font face="Arial" size="2" color="#808080"><b>XXXDetTailCol0)"),
+              std::string::npos);
+    EXPECT_EQ(html.find("XXXRecCol3"), std::string::npos);
+    EXPECT_EQ(html.find("XXXDetTailCol4"), std::string::npos);
+    EXPECT_NE(html.find("    \r\n"), std::string::npos);  // a removed cell leaves its indentation
+}
+
+TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesAreReplacedLikeTheRest)
+{
+    ReportGrid grid = tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2]<!-- enddetail -->");
+    grid.setCell(1, 0, "T");
+    grid.setCell(0, 10, "plain");
+    grid.setCell(1, 10, "1");
+    grid.setCell(0, 11, "aXXXRecCol1b");
+    grid.setCell(1, 11, "7");
+    grid.setCell(2, 11, "XXXReportTitle");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][a7b|7|T]");
+    grid.setCell(0, 11, "x");
+    grid.setCell(2, 11, "");
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][x|7|]");
+}
