@@ -1,6 +1,7 @@
 #include "DesktopApp.h"
 
 #include "DesktopSession.h"
+#include "ReportRunner.h"
 #include "TImportForm.h"
 
 #include "common/ProgramFolder.h"
@@ -35,6 +36,7 @@ Tmainfrm::Hooks desktopHooks(DesktopSession& session)
         TImportForm manager(session, QApplication::activeWindow());
         manager.exec();
     };
+    hooks.runReport = [&session] { runReport(session, nullptr); };
     return hooks;
 }
 

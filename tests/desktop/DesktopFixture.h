@@ -50,8 +50,9 @@ protected:
     DesktopSession& session()
     {
         if (!session_) {
-            session_ = std::make_unique<DesktopSession>(
-                ProgramFolder(temp.path(), ""), SessionServices{&messages, &shell, &help, nullptr});
+            ProgramFolder folder(temp.path(), shippedData);
+            if (!shippedData.empty()) folder.install();
+            session_ = std::make_unique<DesktopSession>(folder, SessionServices{&messages, &shell, &help, nullptr});
         }
         return *session_;
     }
@@ -79,6 +80,8 @@ protected:
 
     TempFolder temp;
     std::string settingsFile;
+    // Set before the session is made to install the shipped files.
+    std::string shippedData;
     FakeMessages messages;
     RecordingShell shell;
     RecordingHelp help;

@@ -1,6 +1,9 @@
 // The progress dialog, the loading window, a report run cancelled from the
 // dialog, and the general error handler.
+#include "DesktopApp.h"
 #include "DesktopFixture.h"
+#include "TfrmImportStatus.h"
+#include "profiles/ProfileStore.h"
 #include "LarkspanApplication.h"
 #include "QtProgress.h"
 #include "Tloadf.h"
@@ -14,7 +17,10 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <thread>
+
+namespace fs = std::filesystem;
 
 using namespace larkspan;
 using namespace larkspan::testing;
@@ -153,4 +159,46 @@ TEST(GeneralErrorHandler, AFailureNoHandlerCaughtIsShownAndTheProgramGoesOn)
     EXPECT_TRUE(later);
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{"Cannot open file /x/y.rpf", "stoi"}));
     EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
+}
+
+TEST_F(ReportRunFromConsole, ARealRunWritesTheReportSetAndOpensIt)
+{
+    shippedData = LARKSPAN_TEST_DATA_DIR "/../../data";
+    fs::remove(temp.file("My Profiles/base.rpf.def"));  // the shipped one instead
+    writeSettings(false, "0", "0");
+    // A web with two imported days and a profile over them.
+    std::string log;
+    for (int i = 0; i < 40; ++i) {
+        log += "10.0.0." + std::to_string(i % 9) + " - - [1" + std::to_string(i % 2) +
+               "/Oct/2000:13:55:36 -0700] \"GET /page" + std::to_string(i % 5) + ".html HTTP/1.0\" 200 2326\r\n";
+    }
+    temp.write("logs/access.log", log);
+    temp.write("wwwstats/site/site.dat", "site\r\n0\r\n0\r\nwww.example.com\r\nFALSE\r\n");
+    temp.write("wwwstats/site/site.wfl", temp.file("logs/access.log") + "\r\n");
+    {
+        TfrmImportStatus window(session(), "site");
+        window.importNowClick();
+        ASSERT_EQ(texts(), std::vector<std::string>{"Import Complete"});
+    }
+    KeyValueTable profile = profiles::loadBaseTable(session().folder());
+    profile.setText("path", "site");
+    profile.setText("url", "www.example.com");
+    profile.setText("pre-date", "7");
+    profile.setInteger("start", dayNumber({2000, 10, 10}));
+    profile.setInteger("end", dayNumber({2000, 10, 11}));
+    profile.save(temp.file("My Profiles/weekly.rpf"));
+
+    messages.recorded.clear();
+    window(desktopHooks(session())).show();
+    select(0);
+    window().runSelected();
+    EXPECT_TRUE(fs::exists(temp.file("Reports/weekly/index.html"))) << ::testing::PrintToString(texts());
+    EXPECT_EQ(shell.opened, std::vector<std::string>{temp.file("Reports/weekly/index.html")})
+        << ::testing::PrintToString(texts());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().statusBar()->currentMessage(), "Larkspan ");
+
+    // The console's Last Report Run opens the same index again.
+    action("LastReportRun1")->trigger();
+    EXPECT_EQ(shell.opened.size(), 2u);
 }
