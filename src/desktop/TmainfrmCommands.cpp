@@ -224,16 +224,22 @@ void Tmainfrm::runCurrentProfile()
     session_.platform().cancel.reset();
     QtProgress dialog(session_.platform().cancel, session_.platform().pump);
     ProgressSwitch::Use use(session_.progress(), dialog);
+    // While the console is hidden, the run's own windows coming and going
+    // must not end the program.
     const bool wasVisible = isVisible();
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
     struct Restore {
         Tmainfrm& window;
         bool visible;
+        bool quitOnClose;
         ~Restore()
         {
             if (visible) window.show();
             window.statusBar()->showMessage(kRestingText);
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
         }
-    } restore{*this, wasVisible};
+    } restore{*this, wasVisible, quitOnClose};
     hide();
     hooks_.runReport();
 }
