@@ -2,7 +2,6 @@
 
 #include "commands/AnalyseCommand.h"
 #include "commands/ImportCommand.h"
-#include "commands/SampleLogsCommand.h"
 #include "commands/ProfileCommand.h"
 #include "commands/ReportCommand.h"
 #include "commands/SampleLogsCommand.h"
@@ -15,7 +14,6 @@ namespace larkspan {
 std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
-    commands.push_back(std::make_unique<SampleLogsCommand>());
     commands.push_back(std::make_unique<WebCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<ProfileCommand>());

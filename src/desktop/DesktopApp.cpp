@@ -1,8 +1,14 @@
 #include "DesktopApp.h"
 
+#include "DesktopSession.h"
+#include "ReportRunner.h"
+#include "TImportForm.h"
+
 #include "common/ProgramFolder.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
+
+#include <QApplication>
 
 namespace larkspan {
 
@@ -21,6 +27,17 @@ bool claimSingleInstance(InstanceLock& lock, Messages& messages)
     if (lock.tryAcquire()) return true;
     messages.show(MessageKind::Information, kAnotherCopyRunning);
     return false;
+}
+
+Tmainfrm::Hooks desktopHooks(DesktopSession& session)
+{
+    Tmainfrm::Hooks hooks;
+    hooks.webManager = [&session] {
+        TImportForm manager(session, QApplication::activeWindow());
+        manager.exec();
+    };
+    hooks.runReport = [&session] { runReport(session, nullptr); };
+    return hooks;
 }
 
 }  // namespace larkspan

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Tmainfrm.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +16,12 @@ QString desktopHome(const QStringList& arguments);
 // The single-instance check: shows the refusal and returns false when
 // another copy already holds the lock in the program folder.
 bool claimSingleInstance(class InstanceLock& lock, Messages& messages);
+
+class DesktopSession;
+
+// Connects the main window to the windows and runs of the rest of the
+// program (the editor, the web manager, the report run ...).
+Tmainfrm::Hooks desktopHooks(DesktopSession& session);
 
 inline constexpr const char* kAnotherCopyRunning = "Another copy of Larkspan(tm) Kite is currently running.";
 

@@ -2,13 +2,28 @@
 
 namespace larkspan {
 
-DesktopSession::DesktopSession(ProgramFolder folder) : DesktopSession(std::move(folder), qtMessages_) {}
-
-DesktopSession::DesktopSession(ProgramFolder folder, Messages& messages)
+DesktopSession::DesktopSession(ProgramFolder folder, SessionServices services)
     : folder_(std::move(folder)),
       settings_(folder_.settingsFile()),
-      mail_(messages, clock_),
-      platform_{messages, pump_, progress_, cancel_, clock_, shell_, mail_, charts_, ftp_, dns_, help_}
+      pageHelp_(folder_.help(), services.shell ? *services.shell : qtShell_),
+      mail_(services.messages ? *services.messages : qtMessages_, clock_),
+      platform_{services.messages ? *services.messages : qtMessages_,
+                services.pump ? *services.pump : qtPump_,
+                progress_,
+                cancel_,
+                clock_,
+                services.shell ? *services.shell : qtShell_,
+                mail_,
+                charts_,
+                ftp_,
+                dns_,
+                services.help ? *services.help : pageHelp_}
+{
+    app.dataDirectory = folder_.homeWithSeparator();
+}
+
+DesktopSession::DesktopSession(ProgramFolder folder, Messages& messages)
+    : DesktopSession(std::move(folder), SessionServices{&messages, nullptr, nullptr, nullptr})
 {
 }
 

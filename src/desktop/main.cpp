@@ -1,20 +1,25 @@
 #include "DesktopApp.h"
+#include "DesktopIcons.h"
 #include "DesktopSession.h"
+#include "LarkspanApplication.h"
 #include "QtInstanceLock.h"
 #include "QtMessages.h"
 #include "Tmainfrm.h"
 #include "common/Error.h"
 
-#include <QApplication>
 #include <QDir>
 
 using namespace larkspan;
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    LarkspanApplication app(argc, argv);
     QApplication::setApplicationName("larkspan");
-    QApplication::setApplicationDisplayName(Tmainfrm::kApplicationTitle);
+    // The title goes on message boxes; as a display name Qt would append it
+    // to every window's caption.
+    QtMessages::setCaption(Tmainfrm::kApplicationTitle);
+    icons::useFallbackTheme();
+    QApplication::setWindowIcon(icons::application());
     QtMessages messages;
 
     ProgramFolder folder(desktopHome(QApplication::arguments()).toStdString(),
@@ -29,7 +34,7 @@ int main(int argc, char** argv)
     if (!claimSingleInstance(lock, messages)) return 0;
 
     DesktopSession session(folder);
-    Tmainfrm window(session);
+    Tmainfrm window(session, desktopHooks(session));
     window.show();
     return QApplication::exec();
 }

@@ -7,6 +7,12 @@ namespace larkspan {
 
 namespace {
 
+QString& caption()
+{
+    static QString text;
+    return text;
+}
+
 QMessageBox::Icon iconFor(MessageKind kind)
 {
     switch (kind) {
@@ -30,13 +36,19 @@ QMessageBox::StandardButtons buttonsFor(Buttons buttons)
 
 }  // namespace
 
+void QtMessages::setCaption(const QString& text) { caption() = text; }
+
 void QtMessages::show(MessageKind kind, const std::string& text) { ask(kind, text, Buttons::Ok); }
 
 Answer QtMessages::ask(MessageKind kind, const std::string& text, Buttons buttons)
 {
     QWidget* parent = parent_ ? parent_ : QApplication::activeWindow();
-    QMessageBox box(iconFor(kind), QApplication::applicationDisplayName(), QString::fromLocal8Bit(text.c_str()),
-                    buttonsFor(buttons), parent);
+    // Some texts break lines with CR alone; the box breaks at LF.
+    QString shown = QString::fromLocal8Bit(text.c_str());
+    shown.replace("\r\n", "\n").replace('\r', '\n');
+    const QString title = caption().isEmpty() ? QApplication::applicationDisplayName() : caption();
+    QMessageBox box(iconFor(kind), title, shown, buttonsFor(buttons), parent);
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

@@ -1,0 +1,59 @@
+#include "QtProgress.h"
+
+#include "Tstatdlg.h"
+
+namespace larkspan {
+
+QtProgress::QtProgress(CancelRequest& cancel, EventPump& pump, QWidget* parent)
+    : cancel_(cancel), pump_(pump), parent_(parent)
+{
+}
+
+QtProgress::~QtProgress() = default;
+
+Tstatdlg& QtProgress::ensure()
+{
+    if (!dialog_) {
+        dialog_ = std::make_unique<Tstatdlg>(cancel_, parent_);
+        dialog_->show();
+        pump_.force();
+    }
+    return *dialog_;
+}
+
+void QtProgress::setCaption(const std::string&)
+{
+    // The dialog keeps its own caption.
+    ensure();
+}
+
+void QtProgress::setText(int line, const std::string& text)
+{
+    Tstatdlg& dialog = ensure();
+    const QString value = QString::fromLocal8Bit(text.c_str());
+    if (line == 0) dialog.setPhase(value);
+    else if (line == 1) dialog.setDetail(value);
+    pump_.poll();
+}
+
+void QtProgress::setBar(int bar, long long position, long long maximum)
+{
+    if (bar != 0) return;
+    Tstatdlg& dialog = ensure();
+    dialog.setTotalParts(maximum);
+    dialog.setCompleted(position);
+    pump_.poll();
+}
+
+void QtProgress::show() { ensure().show(); }
+
+void QtProgress::hide()
+{
+    if (dialog_) dialog_->hide();
+}
+
+void QtProgress::release() { dialog_.reset(); }
+
+Tstatdlg* QtProgress::dialog() const { return dialog_.get(); }
+
+}  // namespace larkspan

@@ -1,0 +1,113 @@
+// The import window around the core's import run: a finished run, a run
+// with nothing to import, "Cancel Import" during a run, and its stored
+// check box.
+#include "DesktopFixture.h"
+#include "TfrmImportStatus.h"
+#include "webs/FtpSettings.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+using namespace larkspan::testing;
+
+namespace fs = std::filesystem;
+
+class ImportWindow : public DesktopFixture {
+protected:
+    // A local web "site" reading every "*.log" of the logs folder.
+    void makeWeb(const std::string& mask = "*.log")
+    {
+        fs::create_directories(temp.file("logs"));
+        temp.write("wwwstats/site/site.dat", "site\r\n0\r\n0\r\nwww.example.com\r\nFALSE\r\n");
+        temp.write("wwwstats/site/site.wfl", temp.file("logs") + "/" + mask + "\r\n");
+    }
+
+    // NCSA common lines on 10 and 11 October 2000.
+    void writeLog(const std::string& name, int lines)
+    {
+        std::string text;
+        for (int i = 0; i < lines; ++i) {
+            text += "10.0.0." + std::to_string(i % 200) + " - - [" + (i % 2 ? "10" : "11") +
+                    "/Oct/2000:13:55:36 -0700] \"GET /page" + std::to_string(i % 7) + ".html HTTP/1.0\" 200 2326\r\n";
+        }
+        temp.write("logs/" + name, text);
+    }
+};
+
+TEST_F(ImportWindow, AFinishedRunSaysSoAndClosesWithOk)
+{
+    makeWeb();
+    writeLog("a.log", 20);
+    writeLog("b.log", 10);
+    TfrmImportStatus window(session(), "site");
+    EXPECT_EQ(window.windowTitle(), "Importing site");
+    EXPECT_EQ(window.importButton()->text(), "Import Now");
+    EXPECT_FALSE(window.cancelButton()->isEnabled());
+    EXPECT_TRUE(window.trackerBox()->isChecked());
+    window.importNowClick();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Import Complete"});
+    EXPECT_EQ(window.importButton()->text(), "Close");
+    EXPECT_TRUE(window.importButton()->isEnabled());
+    EXPECT_FALSE(window.cancelButton()->isEnabled());
+    EXPECT_FALSE(window.panelShown());
+    EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1010.log")));
+    EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1011.log")));
+    window.importNowClick();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+TEST_F(ImportWindow, NothingToImportClosesWithoutImportComplete)
+{
+    makeWeb("*.nothing");
+    TfrmImportStatus window(session(), "site");
+    window.importNowClick();
+    EXPECT_EQ(texts(), std::vector<std::string>{"There are no files to import."});
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(ImportWindow, CancelImportStopsTheRunAndClosesWithCancel)
+{
+    makeWeb();
+    writeLog("big.log", 20000);
+    writeLog("later.log", 10);
+    TfrmImportStatus window(session(), "site");
+    window.pumpInterval = std::chrono::milliseconds(0);
+    bool cancelWasEnabled = false;
+    // Pressed while the run lets window events through.
+    QTimer::singleShot(0, &window, [&] {
+        cancelWasEnabled = window.cancelButton()->isEnabled();
+        window.cancelButton()->click();
+    });
+    window.importNowClick();
+    EXPECT_TRUE(cancelWasEnabled);
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+    for (const auto& text : texts()) EXPECT_NE(text, "Import Complete");
+    EXPECT_TRUE(session().platform().cancel.requested());
+}
+
+TEST_F(ImportWindow, SessionTrackerBoxIsRememberedForTheNextImport)
+{
+    makeWeb("*.nothing");
+    {
+        TfrmImportStatus window(session(), "site");
+        window.trackerBox()->setChecked(false);
+        window.reject();
+    }
+    EXPECT_FALSE(readBuildSessionTracker(session().settings()));
+    TfrmImportStatus next(session(), "site");
+    EXPECT_FALSE(next.trackerBox()->isChecked());
+}
+
+TEST_F(ImportWindow, AnUnknownWebEndsWithTheErrorAndCloses)
+{
+    TfrmImportStatus window(session(), "ghost");
+    window.importNowClick();
+    ASSERT_EQ(messages.recorded.size(), 1u);
+    EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
+    EXPECT_EQ(messages.recorded[0].text.rfind("Error Importing Files\n", 0), 0u) << messages.recorded[0].text;
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+}

@@ -1,0 +1,120 @@
+// Pictures of every window for a reviewer: written into $LARKSPAN_SHOTS_DIR
+// (scripts/screenshots.sh sets build/shots), else into a temporary folder
+// and only checked to be there.
+#include "DesktopFixture.h"
+#include "DesktopIcons.h"
+#include "QtProgress.h"
+#include "TAboutBox.h"
+#include "TImportForm.h"
+#include "TWebLogPropEd.h"
+#include "TfrmImportStatus.h"
+#include "Tselddir.h"
+#include "Tloadf.h"
+#include "Tstatdlg.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+using namespace larkspan::testing;
+
+class Screenshots : public DesktopFixture {
+protected:
+    Screenshots()
+    {
+        icons::useFallbackTheme();
+        const QByteArray wanted = qgetenv("LARKSPAN_SHOTS_DIR");
+        folder = wanted.isEmpty() ? QString::fromStdString(temp.file("shots")) : QString::fromLocal8Bit(wanted);
+        QDir().mkpath(folder);
+    }
+
+    // Shows the widget, lets it lay out and paint, and saves it as name.png.
+    void shoot(QWidget& widget, const QString& name)
+    {
+        widget.show();
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        const QString path = QDir(folder).filePath(name + ".png");
+        ASSERT_TRUE(widget.grab().save(path)) << path.toStdString();
+        EXPECT_GT(QFileInfo(path).size(), 1000) << path.toStdString();
+    }
+
+    QString folder;
+};
+
+TEST_F(Screenshots, ConsoleInEveryViewAndToolbarLayout)
+{
+    writeSettings(false, "1", "0");
+    for (const char* name : {"Weekly summary", "Monthly", "shop-2024", "Referrers", "Errors only"}) addProfile(name);
+    Tmainfrm& console = window();
+    select(1);
+    shoot(console, "main-large-icons-text-below");
+    console.setView("2");
+    console.setToolbarLayout("1");
+    shoot(console, "main-small-icons-text-right");
+    console.setView("0");
+    console.setToolbarLayout("2");
+    shoot(console, "main-list-no-toolbar");
+    console.resize(1000, 640);
+    console.setToolbarLayout("0");
+    shoot(console, "main-list-enlarged");
+}
+
+TEST_F(Screenshots, AboutLoadingAndProgress)
+{
+    TAboutBox about;
+    shoot(about, "about");
+    Tloadf loading;
+    shoot(loading, "loading");
+    CancelRequest cancel;
+    Tstatdlg progress(cancel);
+    progress.setTotalParts(12);
+    progress.update("Generating Reports", "Top Requested Pages", 5);
+    shoot(progress, "progress");
+}
+
+TEST_F(Screenshots, WebManagerEditorAndDataDirectory)
+{
+    writeSettings(false, "1", "0");
+    for (const char* web : {"shop", "blog", "intranet"}) {
+        temp.write(std::string("wwwstats/") + web + "/" + web + ".dat", std::string(web) + "\r\n0\r\n0\r\n\r\nTRUE\r\n");
+    }
+    temp.write("wwwstats/mirror/mirror.dat", "mirror\r\n1\r\n0\r\n\r\n");
+    TImportForm manager(session());
+    manager.webList()->setCurrentRow(0);
+    shoot(manager, "web-manager");
+
+    TWebLogPropEd editor(session(), manager.webs());
+    editor.nameField()->setText("shop");
+    editor.pathField()->setText("/var/log/apache2/access*.log");
+    editor.urlField()->setText("www.shop.example");
+    shoot(editor, "web-property-editor");
+    editor.ftpChoice()->setChecked(true);
+    editor.pages()->setCurrentIndex(1);
+    shoot(editor, "web-property-editor-ftp");
+
+    Tselddir directory(QString::fromStdString(session().app.dataDirectory), session().platform().help);
+    shoot(directory, "select-data-directory");
+}
+
+TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
+{
+    TfrmImportStatus window(session(), "shop");
+    ImportStatus status;
+    status.caption = "Importing shop";
+    status.currentFile = "/var/log/apache2/access.log.1";
+    status.fileStatus = "Importing access.log.1";
+    status.recordStatus = "12400 records imported...";
+    status.filesDone = 1;
+    status.filesTotal = 3;
+    window.refresh(status);
+    shoot(window, "import-window");
+    window.showPanel("Converting files to Windows format...\nPlease Wait", 40);
+    shoot(window, "import-window-panel");
+}
