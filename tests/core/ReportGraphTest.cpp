@@ -8,6 +8,11 @@ using namespace larkspan;
 
 namespace {
 
+ChartRequest chartRequest(const ReportGrid& grid, bool threeD)
+{
+    return chartRequestFromGrid(graphGridOf(grid), threeD).value_or(ChartRequest{});
+}
+
 ReportGrid rankedGrid(int lines, const char* kind = "1")
 {
     ReportGrid grid;
@@ -62,7 +67,8 @@ TEST(ReportGraph, LabelsAreCutAndUnreadableDecimalsSkipped)
     grid.setCell(0, 11, std::string(42, 'y'));
     grid.setCell(1, 12, "1.2.3");
     const ChartRequest chart = chartRequest(grid, false);
-    ASSERT_EQ(chart.points.size(), 2u);
+    ASSERT_EQ(chart.points.size(), 3u);
+    EXPECT_EQ(chart.points[2].label, "");
     EXPECT_EQ(chart.points[0].label, std::string(40, 'x') + "...");
     EXPECT_EQ(chart.points[1].label, std::string(42, 'y'));
 
