@@ -18,5 +18,5 @@ home=(--home "$demo/home")
 "$cli" "${home[@]}" web add demo --files "$demo/logs/*.log" --server-url http://www.example.com
 "$cli" "${home[@]}" --yes import demo
 "$cli" "${home[@]}" profile new demo-week --web demo --url http://www.example.com \
-  --from 11/01/2026 --to 11/07/2026 --set maxrows=25 --set obrowser=FALSE
+  --from 11/01/2026 --to 11/07/2026 --set maxrows=25 --set obrowser=TRUE --set gengraph=TRUE --set demogs=TRUE --set ocsv=TRUE
 "$cli" "${home[@]}" report demo-week
