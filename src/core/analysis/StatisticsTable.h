@@ -7,8 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -161,8 +159,8 @@ private:
     void countIn(KeyedRows<CountRow>& rows, std::string_view key);
     void countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
 
-    struct ErrorListIndex {
-        std::unordered_set<std::string, FoldedHash, FoldedEqual> keys;
+    struct KeyOnly {
+        std::string key;
     };
 
     bool setUp_ = false;
@@ -181,9 +179,11 @@ private:
     KeyedRows<CountRow> pageErrors_;
     KeyedRows<CountRow> downloadErrors_;
     std::vector<ErrorAddressList> errorLists_;
-    std::vector<ErrorListIndex> errorListIndexes_;
-    std::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> errorListByName_;
+    // Per error list, its keys; and the lists by name (same order).
+    std::vector<KeyedRows<KeyOnly>> errorListKeys_;
+    KeyedRows<KeyOnly> errorListNames_;
     std::string scratch_;  // reused for composed keys
+    std::string listName_;
 };
 
 }  // namespace larkspan::analysis
