@@ -18,6 +18,16 @@ QIcon themed(const char* name, QStyle::StandardPixmap fallback)
 
 void useFallbackTheme()
 {
+    // Some platforms search only the built-in resources; add the system's
+    // icon folders from the XDG data folders.
+    QStringList paths = QIcon::themeSearchPaths();
+    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dataDirs.isEmpty()) dataDirs = "/usr/local/share:/usr/share";
+    for (const QString& folder : dataDirs.split(':', Qt::SkipEmptyParts)) {
+        const QString icons = folder + "/icons";
+        if (!paths.contains(icons)) paths << icons;
+    }
+    QIcon::setThemeSearchPaths(paths);
     if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == "hicolor") {
         QIcon::setFallbackThemeName("Adwaita");
     }

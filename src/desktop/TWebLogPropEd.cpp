@@ -77,6 +77,7 @@ TWebLogPropEd::TWebLogPropEd(DesktopSession& session, WebStore& webs, QWidget* p
                                              "Log files (*.log);;All files (*)");
     };
     importTypeChanged();
+    name_->setFocus();
     resize(520, sizeHint().height());
     setMinimumWidth(460);
 }
@@ -237,6 +238,7 @@ bool TWebLogPropEd::loadWeb(const std::string& name)
     }
     importTypeChanged();
     pages_->setCurrentIndex(0);
+    (type == ImportType::Ftp ? url_ : path_)->setFocus();
     return true;
 }
 

@@ -64,6 +64,7 @@ Tmainfrm::Tmainfrm(DesktopSession& session, Hooks hooks, QWidget* parent)
             [this](const QPoint& at) { popup_->popup(pviewer_->viewport()->mapToGlobal(at)); });
     pviewer_->installEventFilter(this);
 
+    resize(680, 460);
     try {
         refreshProfiles();
     } catch (const std::exception&) {
@@ -72,7 +73,6 @@ Tmainfrm::Tmainfrm(DesktopSession& session, Hooks hooks, QWidget* parent)
     setStatus(kReadyText);
     loadSettings();
     applySettings();
-    resize(680, 460);
 }
 
 Tmainfrm::~Tmainfrm() = default;

@@ -5,6 +5,7 @@
 #include "QtProgress.h"
 #include "Tloadf.h"
 #include "Tmainfrm.h"
+#include "common/Error.h"
 #include "common/FolderListing.h"
 #include "profiles/ProfileStore.h"
 
@@ -224,18 +225,30 @@ void Tmainfrm::runCurrentProfile()
     session_.platform().cancel.reset();
     QtProgress dialog(session_.platform().cancel, session_.platform().pump);
     ProgressSwitch::Use use(session_.progress(), dialog);
+    // While the console is hidden, the run's own windows coming and going
+    // must not end the program.
     const bool wasVisible = isVisible();
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
     struct Restore {
         Tmainfrm& window;
         bool visible;
+        bool quitOnClose;
         ~Restore()
         {
             if (visible) window.show();
             window.statusBar()->showMessage(kRestingText);
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
         }
-    } restore{*this, wasVisible};
+    } restore{*this, wasVisible, quitOnClose};
     hide();
-    hooks_.runReport();
+    try {
+        hooks_.runReport();
+    } catch (const Cancelled&) {
+        // The run has stopped; nothing more to say.
+    } catch (const std::exception& e) {
+        session_.messages().show(MessageKind::Error, e.what());
+    }
 }
 
 }  // namespace larkspan

@@ -15,7 +15,9 @@ int main(int argc, char** argv)
 {
     LarkspanApplication app(argc, argv);
     QApplication::setApplicationName("larkspan");
-    QApplication::setApplicationDisplayName(Tmainfrm::kApplicationTitle);
+    // The title goes on message boxes; as a display name Qt would append it
+    // to every window's caption.
+    QtMessages::setCaption(Tmainfrm::kApplicationTitle);
     icons::useFallbackTheme();
     QApplication::setWindowIcon(icons::application());
     QtMessages messages;

@@ -7,6 +7,12 @@ namespace larkspan {
 
 namespace {
 
+QString& caption()
+{
+    static QString text;
+    return text;
+}
+
 QMessageBox::Icon iconFor(MessageKind kind)
 {
     switch (kind) {
@@ -30,6 +36,8 @@ QMessageBox::StandardButtons buttonsFor(Buttons buttons)
 
 }  // namespace
 
+void QtMessages::setCaption(const QString& text) { caption() = text; }
+
 void QtMessages::show(MessageKind kind, const std::string& text) { ask(kind, text, Buttons::Ok); }
 
 Answer QtMessages::ask(MessageKind kind, const std::string& text, Buttons buttons)
@@ -38,7 +46,8 @@ Answer QtMessages::ask(MessageKind kind, const std::string& text, Buttons button
     // Some texts break lines with CR alone; the box breaks at LF.
     QString shown = QString::fromLocal8Bit(text.c_str());
     shown.replace("\r\n", "\n").replace('\r', '\n');
-    QMessageBox box(iconFor(kind), QApplication::applicationDisplayName(), shown, buttonsFor(buttons), parent);
+    const QString title = caption().isEmpty() ? QApplication::applicationDisplayName() : caption();
+    QMessageBox box(iconFor(kind), title, shown, buttonsFor(buttons), parent);
     box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;

@@ -283,3 +283,35 @@ TEST_F(MainWindowCommands, AboutBoxOpensAgainAndIgnoresASecondRequest)
     EXPECT_EQ(captions, (QStringList{"About Larkspan Kite 1.1 ...", "Show Console ...", "Open Autorun Scheduler ...",
                                      "-", "Close Larkspan Kite 1.1"}));
 }
+
+TEST_F(MainWindowCommands, TrayCloseSavesTheSettingsAndEnds)
+{
+    window().show();
+    action("MenuView1")->trigger();
+    window().trayIcon()->contextMenu()->findChild<QAction*>("TrayClose")->trigger();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(SettingsStore(settingsFile).readString(AppSettings::kKey, "vs"), "1");
+    EXPECT_TRUE(texts().empty());
+}
+
+TEST_F(MainWindowCommands, TrayCloseIgnoresSettingsThatCannotBeWritten)
+{
+    window().show();
+    std::filesystem::remove(settingsFile);
+    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    window().trayIcon()->contextMenu()->findChild<QAction*>("TrayClose")->trigger();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(texts().empty());
+    std::filesystem::remove(settingsFile);
+}
+
+TEST_F(MainWindowCommands, SettingsThatCannotBeWrittenOnExitAreReported)
+{
+    window().show();
+    std::filesystem::remove(settingsFile);
+    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    window().close();
+    ASSERT_EQ(messages.recorded.size(), 1u);
+    EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
+    std::filesystem::remove(settingsFile);
+}
