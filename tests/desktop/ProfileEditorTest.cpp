@@ -314,6 +314,30 @@ TEST_F(ProfileEditor, UnknownRowsAndExactListTextsSurviveASave)
     EXPECT_TRUE(exists(profileFile("kept", ".rpf")));
 }
 
+TEST_F(ProfileEditor, AFailedWriteNamesEachFileAndKeepsTheEditorOpen)
+{
+    fillValid();
+    temp.write("My Profiles/shop.ip/blocker", "");  // a folder where the list file belongs
+    temp.write("My Profiles/shop.affs/blocker", "");
+    listBox("IpList")->setListText("10.0.0.1");
+    click("SaveBtn");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Error Saving IP Filter", "Error Saving Affiliate Domain Entries",
+                                                 "Error saving profile."}));
+    EXPECT_NE(editor().result(), QDialog::Accepted);
+    EXPECT_EQ(listBox("IpList")->listText(), "10.0.0.1");
+    EXPECT_TRUE(exists(profileFile("shop", ".subd")));  // the lists after a failed one are still written
+
+    messages.recorded.clear();
+    fillValid("locked");
+    temp.write("My Profiles/locked.rpf/blocker", "");
+    session().runAfterEdit = false;
+    click("RunBtn");
+    EXPECT_EQ(texts(), std::vector<std::string>{"Error saving profile."});
+    EXPECT_FALSE(exists(profileFile("locked", ".ip")));  // no lists without the settings file
+    EXPECT_FALSE(session().runAfterEdit);
+    EXPECT_NE(editor().result(), QDialog::Accepted);
+}
+
 TEST_F(ProfileEditor, ToolbarResultsSetAndClearTheRunAfterEditFlag)
 {
     TfrmProfEditor& e = editor();
