@@ -50,9 +50,12 @@ TEST_F(EditorScreenshots, EveryEditorPageAndFilterDialog)
     temp.write("My Profiles/Weekly summary.adds", "ads.example\r\nbanners.example\r\n");
     temp.write("My Profiles/Weekly summary.affs", "partner.example\r\n");
     TfrmProfEditor& e = open("Weekly summary",
-                             "2,8\r\n0,0,url\r\n1,0,www.shop.example\r\n0,1,admin-email\r\n1,1,admin@shop.example\r\n"
+                             "2,14\r\n0,0,url\r\n1,0,www.shop.example\r\n0,1,admin-email\r\n1,1,admin@shop.example\r\n"
                              "0,2,path\r\n1,2,shop\r\n0,3,pre-date\r\n1,3,2\r\n0,4,hitpage\r\n1,4,TRUE\r\n"
-                             "0,5,ocsv\r\n1,5,TRUE\r\n0,6,csvpath\r\n1,6,/srv/csv/\r\n0,7,maxrows\r\n1,7,50\r\n");
+                             "0,5,ocsv\r\n1,5,TRUE\r\n0,6,csvpath\r\n1,6,/srv/csv/\r\n0,7,maxrows\r\n1,7,50\r\n"
+                             "0,8,page\r\n1,8,TRUE\r\n0,9,browser\r\n1,9,TRUE\r\n0,10,usage\r\n1,10,TRUE\r\n"
+                             "0,11,referrers\r\n1,11,TRUE\r\n0,12,obrowser\r\n1,12,TRUE\r\n"
+                             "0,13,gengraph\r\n1,13,TRUE\r\n");
     e.resize(700, 560);
     const char* names[] = {"identification", "select-web", "time-period", "report-information",
                            "options",        "filters",    "special"};
