@@ -1,4 +1,5 @@
 // The main window's New, Open and Run through the real profile editor.
+#include "DesktopApp.h"
 #include "ProfileEditorFixture.h"
 #include "profiles/ProfileEditing.h"
 
@@ -138,4 +139,9 @@ TEST_F(ProfileEditing, AnUnreadableProfileDoesNotOpenTheEditor)
     window().newProfile();
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(lastText(), "Cannot open file " + temp.file("My Profiles/base.rpf.def"));
+}
+
+TEST_F(ProfileEditing, TheProgramsMainWindowOpensTheEditor)
+{
+    EXPECT_TRUE(static_cast<bool>(desktopHooks(session()).editProfile));
 }
