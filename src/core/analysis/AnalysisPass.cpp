@@ -58,7 +58,7 @@ struct FileCloser {
 
 // Appends one day's visitors to the demographic data file; failures are
 // reported in the progress message and the pass goes on.
-void writeDemographics(Platform& platform, const std::string& path, const std::vector<Visitor>& visitors)
+void writeDemographics(Platform& platform, const std::string& path, const std::vector<const Visitor*>& visitors)
 {
     platform.progress.setCaption("Analyzing Log Data...");
     platform.progress.setText(0, "Saving demographic data...");
@@ -68,10 +68,10 @@ void writeDemographics(Platform& platform, const std::string& path, const std::v
         return;
     }
     std::string text;
-    for (const Visitor& v : visitors) {
-        text += v.address;
+    for (const Visitor* v : visitors) {
+        text += v->key;
         text += ',';
-        text += std::to_string(v.requests);
+        text += std::to_string(v->requests);
         text += "\r\n";
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&

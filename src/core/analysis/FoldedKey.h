@@ -27,45 +27,74 @@ inline std::uint64_t lowerWord(std::uint64_t w) noexcept
     return w | (capital >> 2);  // 0x80 >> 2 == 0x20
 }
 
-inline std::uint64_t load(const char* p, std::size_t n) noexcept
+inline std::uint64_t load8(const char* p) noexcept
 {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, n);
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
     return w;
 }
 
+// The bytes of a key shorter than 8 packed into one word (a function of
+// the bytes and n only; pieces may overlap).
+inline std::uint64_t loadShort(const char* p, std::size_t n) noexcept
+{
+    if (n >= 4) {
+        std::uint32_t a;
+        std::uint32_t b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        return (std::uint64_t{a} << 32) | b;
+    }
+    if (n == 0) return 0;
+    const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+    return (byte(0) << 16) | (byte(n / 2) << 8) | byte(n - 1);
+}
+
+inline std::uint64_t mix(std::uint64_t x) noexcept
+{
+    x *= 0xBF58476D1CE4E5B9ull;
+    return x ^ (x >> 31);
+}
+
+// Two independent lanes of eight bytes each; the last word of a key of 8
+// bytes or more is read overlapping the one before it.
 inline std::size_t hash(std::string_view s) noexcept
 {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
     const char* p = s.data();
     std::size_t n = s.size();
-    while (n >= 8) {
-        h = (h ^ lowerWord(load(p, 8))) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 29;
-        p += 8;
-        n -= 8;
+    std::uint64_t a = 0x9E3779B97F4A7C15ull ^ n;
+    std::uint64_t b = 0x94D049BB133111EBull;
+    if (n < 8) {
+        a = mix(a ^ lowerWord(loadShort(p, n)));
+    } else {
+        const char* last = p + n - 8;
+        while (n >= 16) {
+            a = mix(a ^ lowerWord(load8(p)));
+            b = mix(b ^ lowerWord(load8(p + 8)));
+            p += 16;
+            n -= 16;
+        }
+        if (n >= 8) {
+            a = mix(a ^ lowerWord(load8(p)));
+            n -= 8;
+        }
+        if (n > 0) b = mix(b ^ lowerWord(load8(last)));
     }
-    if (n > 0) {
-        h = (h ^ lowerWord(load(p, n))) * 0x94D049BB133111EBull;
-        h ^= h >> 31;
-    }
-    h *= 0xBF58476D1CE4E5B9ull;
-    return static_cast<std::size_t>(h ^ (h >> 32));
+    const std::uint64_t h = mix(a ^ (b * 0x9E3779B97F4A7C15ull));
+    return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
 inline bool equal(std::string_view a, std::string_view b) noexcept
 {
-    if (a.size() != b.size()) return false;
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
     const char* p = a.data();
     const char* q = b.data();
-    std::size_t n = a.size();
-    while (n >= 8) {
-        if (lowerWord(load(p, 8)) != lowerWord(load(q, 8))) return false;
-        p += 8;
-        q += 8;
-        n -= 8;
+    if (n < 8) return lowerWord(loadShort(p, n)) == lowerWord(loadShort(q, n));
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
+        if (lowerWord(load8(p + i)) != lowerWord(load8(q + i))) return false;
     }
-    return n == 0 || lowerWord(load(p, n)) == lowerWord(load(q, n));
+    return lowerWord(load8(p + n - 8)) == lowerWord(load8(q + n - 8));
 }
 
 }  // namespace folded

@@ -152,11 +152,10 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     const bool counted = at.method >= 0 && isCountedMethod(field(values, at.method));
 
     if (counted) {
-        auto it = visitors_.find(client);
-        const bool newVisitor = it == visitors_.end();
-        if (newVisitor) it = visitors_.emplace(std::string(client), Visitor{std::string(client), 0}).first;
+        bool newVisitor = false;
+        Visitor& visitor = visitors_.findOrAdd(client, newVisitor);
         const bool pageOrFile = hitType == kPage || hitType == kDownload;
-        if (pageOrFile) ++it->second.requests;
+        if (pageOrFile) ++visitor.requests;
 
         if (hasBucket) tallyBucket(hitType, newVisitor, values, at);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
@@ -183,13 +182,17 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     }
 }
 
-std::vector<Visitor> RecordTally::sortedVisitors() const
+std::vector<const Visitor*> RecordTally::sortedVisitors() const
 {
-    std::vector<Visitor> out;
-    out.reserve(visitors_.size());
-    for (const auto& [key, visitor] : visitors_) out.push_back(visitor);
-    std::sort(out.begin(), out.end(),
-              [](const Visitor& a, const Visitor& b) { return text::icompare(a.address, b.address) < 0; });
+    // Sorting lower-cased copies bytewise gives the case-insensitive order
+    // of text::icompare without folding on every comparison.
+    std::vector<std::pair<std::string, const Visitor*>> keyed;
+    keyed.reserve(visitors_.size());
+    for (const Visitor& visitor : visitors_.rows()) keyed.emplace_back(text::toLower(visitor.key), &visitor);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Visitor*> out;
+    out.reserve(keyed.size());
+    for (const auto& entry : keyed) out.push_back(entry.second);
     return out;
 }
 

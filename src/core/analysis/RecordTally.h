@@ -1,12 +1,11 @@
 #pragma once
 
 #include "analysis/AnalysisResult.h"
-#include "analysis/FoldedKey.h"
+#include "analysis/KeyedRows.h"
 #include "analysis/RecordFilter.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -31,7 +30,7 @@ struct FieldPositions {
 
 // One client address of the current day with its page and download count.
 struct Visitor {
-    std::string address;  // as first logged that day
+    std::string key;  // the address as first logged that day
     long long requests = 0;
 };
 
@@ -48,7 +47,7 @@ public:
 
     long long recordsProcessed() const { return recordsProcessed_; }
     // The day's visitors in ascending order of address (any case).
-    std::vector<Visitor> sortedVisitors() const;
+    std::vector<const Visitor*> sortedVisitors() const;
     bool hasVisitors() const { return !visitors_.empty(); }
     void clearVisitors() { visitors_.clear(); }
 
@@ -66,7 +65,7 @@ private:
     std::string dayKey_;
     std::string dayLabel_;
     std::string key_;  // the current record's bucket key
-    std::unordered_map<std::string, Visitor, FoldedHash, FoldedEqual> visitors_;
+    KeyedRows<Visitor> visitors_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,

@@ -57,8 +57,8 @@ std::size_t StatisticsTable::rowCount(StatList list) const
 
 const ErrorAddressList* StatisticsTable::errorAddressList(std::string_view name) const
 {
-    const auto it = errorListByName_.find(name);
-    return it == errorListByName_.end() ? nullptr : &errorLists_[it->second];
+    const long at = errorListNames_.find(name);
+    return at < 0 ? nullptr : &errorLists_[static_cast<std::size_t>(at)];
 }
 
 BucketTotals StatisticsTable::bucketTotals() const
@@ -93,11 +93,16 @@ void StatisticsTable::raiseRows(std::size_t rowsNeeded)
 void StatisticsTable::noteFieldNames(const std::vector<std::string_view>& names)
 {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const bool known = std::any_of(fieldNames_.begin(), fieldNames_.end(),
-                                       [&](const std::string& f) { return text::iequals(f, names[i]); });
-        if (known) continue;
+        if (fieldNameCount_.find(names[i]) != fieldNameCount_.end()) continue;
         if (fieldNames_.size() <= i) fieldNames_.resize(i + 1);
-        fieldNames_[i].assign(names[i]);
+        std::string& cell = fieldNames_[i];
+        if (!cell.empty()) {
+            // The new name takes the place of an older one.
+            const auto old = fieldNameCount_.find(cell);
+            if (old != fieldNameCount_.end() && --old->second == 0) fieldNameCount_.erase(old);
+        }
+        cell.assign(names[i]);
+        ++fieldNameCount_[cell];
         raiseRows(i + 1);
     }
 }
@@ -111,21 +116,15 @@ BucketRow& StatisticsTable::bucket(std::string_view key, bool& isNew)
 
 void StatisticsTable::countIn(KeyedRows<CountRow>& rows, std::string_view key)
 {
-    bool isNew = false;
-    CountRow& row = rows.findOrAdd(key, isNew);
-    ++row.count;
-    if (isNew) raiseRows(rows.size());
+    if (rows.count(key)) raiseRows(rows.size());
 }
 
 void StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path)
 {
     scratch_.assign(serverAddress);
     scratch_.append(path);
-    bool isNew = false;
-    PathRow& row = rows.findOrAdd(scratch_, isNew);
-    ++row.count;
-    if (isNew) {
-        row.path.assign(path);
+    if (rows.count(scratch_)) {
+        rows.newest().path.assign(path);
         raiseRows(rows.size());
     }
 }
@@ -148,35 +147,33 @@ void StatisticsTable::countDownload(std::string_view serverAddress, std::string_
 
 void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::string_view key)
 {
-    scratch_.clear();
-    scratch_.push_back(kind);
-    scratch_.push_back(';');
-    scratch_.append(status);
-    const auto found = errorListByName_.find(scratch_);
-    if (found == errorListByName_.end()) {
+    listName_.clear();
+    listName_.push_back(kind);
+    listName_.push_back(';');
+    listName_.append(status);
+    bool newList = false;
+    errorListNames_.findOrAdd(listName_, newList);
+    const std::size_t at = static_cast<std::size_t>(errorListNames_.find(listName_));
+    if (newList) {
         // A new column at the right end; its first key goes to row 1.
-        errorListByName_.emplace(scratch_, errorLists_.size());
-        ErrorAddressList list;
-        list.name = scratch_;
-        list.keys.emplace_back(key);
-        list.rows.push_back(1);
-        errorLists_.push_back(std::move(list));
-        ErrorListIndex index;
-        index.keys.emplace(key);
-        errorListIndexes_.push_back(std::move(index));
+        errorLists_.push_back(ErrorAddressList{listName_, {}, {}});
+        errorListKeys_.emplace_back();
         gridColumns_ = std::max(gridColumns_, kFirstErrorListColumn) + 1;
         raiseRows(2);
-        return;
     }
-    ErrorAddressList& list = errorLists_[found->second];
-    ErrorListIndex& index = errorListIndexes_[found->second];
-    if (index.keys.find(key) != index.keys.end()) return;
+    ErrorAddressList& list = errorLists_[at];
+    bool newKey = false;
+    errorListKeys_[at].findOrAdd(key, newKey);
+    if (!newKey) return;
     // Later keys go to the grid's last row, which grows by one when this
     // list already fills it.
-    if (list.rows.back() == gridRows_ - 1) ++gridRows_;
-    index.keys.emplace(key);
+    int row = 1;
+    if (!newList) {
+        if (list.rows.back() == gridRows_ - 1) ++gridRows_;
+        row = gridRows_ - 1;
+    }
     list.keys.emplace_back(key);
-    list.rows.push_back(gridRows_ - 1);
+    list.rows.push_back(row);
 }
 
 CellTable StatisticsTable::toCellTable() const

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -161,8 +160,8 @@ private:
     void countIn(KeyedRows<CountRow>& rows, std::string_view key);
     void countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
 
-    struct ErrorListIndex {
-        std::unordered_set<std::string, FoldedHash, FoldedEqual> keys;
+    struct KeyOnly {
+        std::string key;
     };
 
     bool setUp_ = false;
@@ -172,6 +171,9 @@ private:
     long long imageHits_ = 0;
     long long otherHits_ = 0;
     std::vector<std::string> fieldNames_;
+    // How often each name stands in column 0, so a header is checked in
+    // one pass however many names it has.
+    std::unordered_map<std::string, int, FoldedHash, FoldedEqual> fieldNameCount_;
     KeyedRows<BucketRow> buckets_;
     KeyedRows<CountRow> referrers_;
     KeyedRows<CountRow> userAgents_;
@@ -181,9 +183,11 @@ private:
     KeyedRows<CountRow> pageErrors_;
     KeyedRows<CountRow> downloadErrors_;
     std::vector<ErrorAddressList> errorLists_;
-    std::vector<ErrorListIndex> errorListIndexes_;
-    std::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> errorListByName_;
+    // Per error list, its keys; and the lists by name (same order).
+    std::vector<KeyedRows<KeyOnly>> errorListKeys_;
+    KeyedRows<KeyOnly> errorListNames_;
     std::string scratch_;  // reused for composed keys
+    std::string listName_;
 };
 
 }  // namespace larkspan::analysis
