@@ -97,6 +97,14 @@ TEST_F(DayWriting, WriteFailuresAreReportedAndTheRunGoesOn)
     ASSERT_EQ(platform.messages.recorded.size(), 1u);
     EXPECT_EQ(platform.messages.recorded[0].text.rfind("Error Writing Data to File: ", 0), 0u);
     EXPECT_EQ(temp.read("2001/LKLT0101.log"), kHeader + "\r\n2001-01-01 kept\r\n");
+
+    // Once the obstacle is gone, the day whose first write failed is written
+    // anew, never appended to.
+    std::filesystem::remove(temp.file("2000"));
+    temp.write("2000/LKLT1010.log", "from an earlier run\r\n");
+    record("2000-10-10", "again");
+    writer.flush();
+    EXPECT_EQ(temp.read("2000/LKLT1010.log"), kHeader + "\r\n2000-10-10 again\r\n");
 }
 
 TEST(ImportedFilesList, MatchingAndSaving)

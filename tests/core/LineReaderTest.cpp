@@ -118,3 +118,35 @@ TEST(NcsaNormalisation, HostileLinesStayLinear)
     logline::normaliseNcsa(quotes, out, scratch);
     EXPECT_FALSE(out.empty());
 }
+
+TEST(LineReader, TinyBlocksGiveTheSameLines)
+{
+    TempFolder temp;
+    std::string content;
+    for (int i = 0; i < 300; ++i) content += std::string(static_cast<std::size_t>(i % 37), 'a' + i % 26) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+    const std::string path = temp.write("t", content);
+    const auto expected = readAll(path);
+    ASSERT_EQ(expected.size(), 300u);
+    for (std::size_t block : {16u, 17u, 31u, 64u}) {
+        LineReader reader(block);
+        ASSERT_TRUE(reader.open(path));
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) lines.emplace_back(line);
+        EXPECT_EQ(lines, expected) << block;
+    }
+}
+
+TEST(LineReader, OverlongLinesAreCut)
+{
+    TempFolder temp;
+    const std::string path = temp.write("long", "short\n" + std::string(1000, 'x') + "\r\nnext\r" + std::string(50, 'y'));
+    for (std::size_t block : {16u, 64u, 4096u}) {
+        LineReader reader(block, 100);
+        ASSERT_TRUE(reader.open(path));
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) lines.emplace_back(line);
+        EXPECT_EQ(lines, (std::vector<std::string>{"short", std::string(100, 'x'), "next", std::string(50, 'y')})) << block;
+    }
+}

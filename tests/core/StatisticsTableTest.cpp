@@ -122,6 +122,20 @@ TEST(StatisticsTable, FieldNamesGoToTheRowOfTheirPositionWhenNew)
     // A new name takes the row of its position, even over an older one.
     t.noteFieldNames({"date", "cs-method", "c-ip"});
     EXPECT_EQ(t.fieldNames(), (std::vector<std::string>{"date", "cs-method", "c-ip"}));
+    // "time" left column 0, so it is new again.
+    t.noteFieldNames({"date", "Time"});
+    EXPECT_EQ(t.fieldNames(), (std::vector<std::string>{"date", "Time", "c-ip"}));
+
+    // A header of very many names is taken in one pass.
+    std::vector<std::string> many;
+    for (int i = 0; i < 200000; ++i) {
+        many.emplace_back("f");
+        many.back() += std::to_string(i);
+    }
+    t.noteFieldNames(std::vector<std::string_view>(many.begin(), many.end()));
+    EXPECT_EQ(t.fieldNames().size(), 200000u);
+    EXPECT_EQ(t.fieldNames()[2], "f2");
+    EXPECT_EQ(t.gridRows(), 200000);
 }
 
 TEST(StatisticsTable, BucketsRenderWithKilobytesAsGeneralNumbers)

@@ -52,6 +52,9 @@ TEST(WebFileList, ImportSourceTextQuoting)
     EXPECT_EQ(importSourceText({"/a.log", "/b c.log", "/d,e.log", "/q\"x.log"}),
               "/a.log,\"/b c.log\",\"/d,e.log\",\"/q\"\"x.log\"");
     EXPECT_EQ(importSourceText({}), "");
+    // One path with a comma still reads back as one path.
+    EXPECT_EQ(parseCommaList(importSourceText({"/logs/a,b.log"})), std::vector<std::string>{"/logs/a,b.log"});
+    EXPECT_EQ(importSourceText({"/logs/a.log"}), "/logs/a.log");
     // The import reads the text back to the same paths.
     EXPECT_EQ(parseCommaList("/a.log,\"/b c.log\",\"/d,e.log\",\"/q\"\"x.log\""),
               (std::vector<std::string>{"/a.log", "/b c.log", "/d,e.log", "/q\"x.log"}));

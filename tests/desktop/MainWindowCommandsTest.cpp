@@ -102,6 +102,16 @@ TEST_F(MainWindowCommands, RunAndDoubleClickRunTheSelectedProfile)
     EXPECT_TRUE(edited.empty());
     EXPECT_EQ(window().statusBar()->currentMessage(), "Larkspan ");
     EXPECT_TRUE(texts().empty());
+
+    // A double-click beside the entries selects nothing and runs nothing.
+    window().show();
+    QCoreApplication::processEvents();
+    const QPoint beside = list().viewport()->rect().bottomRight() - QPoint(5, 5);
+    ASSERT_FALSE(list().indexAt(beside).isValid());
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, beside);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran.size(), 2u);
+    EXPECT_EQ(lastText(), "You must select a profile to run a report.");
 }
 
 TEST_F(MainWindowCommands, ConfirmBeforeRunOpensTheEditorAndRunsOnlyOnRunReport)

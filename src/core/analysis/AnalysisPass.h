@@ -41,7 +41,8 @@ using ImportRunner = std::function<void(const std::string& web)>;
 // The one scan of a web's imported days that a report run makes: lists the
 // day files of the range, reads every record, filters and classifies it,
 // tallies it into the statistics table and writes the demographic data
-// file. See AnalysisResult for the result codes.
+// file. See AnalysisResult for the result codes. The caller empties the
+// table first (StatisticsTable::reset), as the report run does.
 //
 // Throws Error when a day file cannot be opened (after showing
 // "File Access Error : " and the system's error number).

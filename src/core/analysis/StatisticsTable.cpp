@@ -93,11 +93,16 @@ void StatisticsTable::raiseRows(std::size_t rowsNeeded)
 void StatisticsTable::noteFieldNames(const std::vector<std::string_view>& names)
 {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const bool known = std::any_of(fieldNames_.begin(), fieldNames_.end(),
-                                       [&](const std::string& f) { return text::iequals(f, names[i]); });
-        if (known) continue;
+        if (fieldNameCount_.find(names[i]) != fieldNameCount_.end()) continue;
         if (fieldNames_.size() <= i) fieldNames_.resize(i + 1);
-        fieldNames_[i].assign(names[i]);
+        std::string& cell = fieldNames_[i];
+        if (!cell.empty()) {
+            // The new name takes the place of an older one.
+            const auto old = fieldNameCount_.find(cell);
+            if (old != fieldNameCount_.end() && --old->second == 0) fieldNameCount_.erase(old);
+        }
+        cell.assign(names[i]);
+        ++fieldNameCount_[cell];
         raiseRows(i + 1);
     }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -170,6 +171,9 @@ private:
     long long imageHits_ = 0;
     long long otherHits_ = 0;
     std::vector<std::string> fieldNames_;
+    // How often each name stands in column 0, so a header is checked in
+    // one pass however many names it has.
+    std::unordered_map<std::string, int, FoldedHash, FoldedEqual> fieldNameCount_;
     KeyedRows<BucketRow> buckets_;
     KeyedRows<CountRow> referrers_;
     KeyedRows<CountRow> userAgents_;

@@ -15,6 +15,8 @@ namespace larkspan {
 
 namespace {
 
+constexpr std::size_t kFlushBytes = 8 << 20;
+
 // The digits of a fixed-width field; -1 when any character is not a digit.
 int digits(std::string_view s)
 {
@@ -50,6 +52,7 @@ void DayWriter::startRun(const std::string& webFolder)
 {
     webFolder_ = webFolder;
     daysMet_.clear();
+    writtenDays_.clear();
     runDays_.clear();
     currentKey_ = 0;
     currentPath_.clear();
@@ -70,6 +73,9 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
     if (key == currentKey_) {
         buffer_.append(record);
         buffer_ += "\r\n";
+        // Very long lines: write early rather than hold a whole batch of
+        // them. The file receives the same bytes either way.
+        if (buffer_.size() >= kFlushBytes) flush();
         return;
     }
     if (currentKey_ != 0) flush();
@@ -81,10 +87,10 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
     currentPath_.append(month);
     currentPath_.append(day);
     currentPath_ += ".log";
-    if (daysMet_.insert(key).second) {
-        runDays_.push_back(currentPath_);
-        fresh_ = true;
-    }
+    if (daysMet_.insert(key).second) runDays_.push_back(currentPath_);
+    // A day is written anew until its first write in this run succeeds, so a
+    // failed first write never leaves later lines appended to an old file.
+    fresh_ = writtenDays_.count(key) == 0;
     buffer_.clear();
     buffer_ += header;
     buffer_ += "\r\n";
@@ -121,12 +127,11 @@ void DayWriter::writeFresh()
         return;
     }
     if (!ok) {
-        // The flag stays set so that the day's next write replaces the file
-        // rather than appending to what an earlier run left there.
         messages_.show(MessageKind::Error, std::string("Error Writing Data to File: ") + std::strerror(error));
         return;
     }
     fresh_ = false;
+    writtenDays_.insert(currentKey_);
 }
 
 void DayWriter::append()

@@ -45,6 +45,7 @@ private:
     Messages& messages_;
     std::string webFolder_;
     std::unordered_set<int> daysMet_;
+    std::unordered_set<int> writtenDays_;  // days whose file this run has created
     std::vector<std::string> runDays_;
     int currentKey_ = 0;  // yyyymmdd, 0 for none
     std::string currentYearFolder_;

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebImportSource.h"
+#include "webs/WebName.h"
 #include "webs/WebStore.h"
 
 #include <filesystem>
@@ -67,6 +68,8 @@ ImportOutcome ImportRun::cancelled()
 ImportOutcome ImportRun::run(const std::string& web)
 {
     if (web.empty()) throw Error("There is no web specified to import.");
+    // A name that could point outside the wwwstats folder names no web.
+    if (webNameProblem(web)) throw Error("The web " + web + " is invalid and cannot be imported.");
     platform_.cancel.reset();
     webName_ = web;
     status_ = ImportStatus{};
@@ -217,9 +220,12 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
     if (unixBox_) view_.showPanel(kConverting, 0);
 
     ThrottledPump pump(platform_.pump, options_.pumpInterval);
+    unsigned lines = 0;
     LogConverter converter(platform_.messages, writer_, conversion_,
                            {[&] {
-                                pump.poll();
+                                // The flag only changes while the pump runs; a
+                                // clock read every 32 lines is plenty.
+                                if (++lines % 32 == 0) pump.poll();
                                 checkCancel();
                             },
                             [&](const std::string&) { refresh(); }});

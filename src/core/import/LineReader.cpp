@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,13 +12,10 @@
 
 namespace larkspan {
 
-namespace {
-
-constexpr std::size_t kBlockSize = 1 << 20;
-
-}  // namespace
-
-LineReader::LineReader() : buffer_(kBlockSize) {}
+LineReader::LineReader(std::size_t blockSize, std::size_t maxLine)
+    : buffer_(std::max<std::size_t>(blockSize, 16)), maxLine_(std::max<std::size_t>(maxLine, 1))
+{
+}
 
 LineReader::~LineReader()
 {
@@ -50,7 +48,7 @@ bool LineReader::open(const std::string& path)
             errno = ENOMEM;
             return false;
         }
-        gzbuffer(gz, kBlockSize);
+        gzbuffer(gz, static_cast<unsigned>(std::max<std::size_t>(buffer_.size(), 8192)));
         ::close(fd_);
         fd_ = -1;
         gz_ = gz;
@@ -91,6 +89,7 @@ bool LineReader::fill()
         // Keep the unread text at the front of the block.
         std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
         end_ -= start_;
+        if (crKnown_) nextCr_ -= std::min(nextCr_, start_);
         start_ = 0;
     }
     if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the block
@@ -99,7 +98,13 @@ bool LineReader::fill()
         eof_ = true;
         return false;
     }
+    const std::size_t oldEnd = end_;
     end_ += n;
+    if (crKnown_ && nextCr_ >= oldEnd) {
+        // No CR before the new bytes: only they need searching.
+        const void* cr = std::memchr(buffer_.data() + oldEnd, '\r', n);
+        nextCr_ = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - buffer_.data()) : end_;
+    }
     return true;
 }
 
@@ -117,34 +122,68 @@ bool LineReader::next(std::string_view& line)
             skipLf_ = false;
             if (buffer_[start_] == '\n') ++start_;
         }
-        const char* base = buffer_.data() + start_;
-        const std::size_t available = end_ - start_;
-        const char* from = base + scanned_;
-        const std::size_t left = available - scanned_;
-        const char* lf = static_cast<const char*>(std::memchr(from, '\n', left));
-        const char* cr = static_cast<const char*>(std::memchr(from, '\r', lf ? static_cast<std::size_t>(lf - from) : left));
-        const char* brk = cr ? cr : lf;
-        if (brk) {
-            line = std::string_view(base, static_cast<std::size_t>(brk - base));
-            std::size_t consumed = static_cast<std::size_t>(brk - base) + 1;
-            if (*brk == '\r') {
-                if (brk + 1 < base + available) {
-                    if (brk[1] == '\n') ++consumed;
+        const char* data = buffer_.data();
+        if (!crKnown_ || nextCr_ < start_) {
+            const void* cr = std::memchr(data + start_, '\r', end_ - start_);
+            nextCr_ = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : end_;
+            crKnown_ = true;
+        }
+        const std::size_t from = start_ + scanned_;
+        const void* lfFound = std::memchr(data + from, '\n', end_ - from);
+        std::size_t brk = lfFound ? static_cast<std::size_t>(static_cast<const char*>(lfFound) - data) : end_;
+        if (nextCr_ < brk) brk = nextCr_;
+        if (brk < end_ && !discarding_) {
+            line = std::string_view(data + start_, std::min(brk - start_, maxLine_));
+            std::size_t next = brk + 1;
+            if (data[brk] == '\r') {
+                if (next < end_) {
+                    if (data[next] == '\n') ++next;
                 } else {
                     skipLf_ = true;  // the LF, if any, is in the next block
                 }
             }
-            start_ += consumed;
+            start_ = next;
             scanned_ = 0;
             return true;
         }
-        scanned_ = available;
+        if (discarding_) {
+            // The rest of an overlong line: dropped up to its break.
+            if (brk < end_) {
+                std::size_t next = brk + 1;
+                if (data[brk] == '\r') {
+                    if (next < end_) {
+                        if (data[next] == '\n') ++next;
+                    } else {
+                        skipLf_ = true;
+                    }
+                }
+                start_ = next;
+                scanned_ = 0;
+                discarding_ = false;
+                continue;
+            }
+            start_ = end_;
+            scanned_ = 0;
+            if (!fill()) return false;
+            continue;
+        }
+        if (end_ - start_ >= maxLine_) {
+            // A line this long is no log record: its first part stands for
+            // it and the rest is skipped, so memory stays bounded.
+            line = std::string_view(data + start_, maxLine_);
+            start_ = end_;
+            scanned_ = 0;
+            discarding_ = true;
+            return true;
+        }
+        scanned_ = end_ - start_;
         if (!fill()) {
             skipLf_ = false;
             if (start_ == end_) return false;
             line = std::string_view(buffer_.data() + start_, end_ - start_);
             start_ = end_;
             scanned_ = 0;
+            crKnown_ = false;
             return true;
         }
     }

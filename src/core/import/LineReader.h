@@ -11,10 +11,15 @@ namespace larkspan {
 // each CR, LF or CR LF ends a line, and a last line without a break is a
 // line too. Bytes are passed through as they are (NUL and 8-bit included).
 // gzip-compressed files (recognised by their magic bytes) are unpacked on
-// the fly. Memory stays at one block plus the longest line.
+// the fly. Memory stays at one block plus the longest line, and lines are
+// cut at 16 MB.
 class LineReader {
 public:
-    LineReader();
+    // blockSize: bytes read at a time (small blocks only for tests and
+    // fuzzing). A line longer than maxLine is cut to its first maxLine bytes.
+    explicit LineReader(std::size_t blockSize = kDefaultBlockSize, std::size_t maxLine = kDefaultMaxLine);
+    static constexpr std::size_t kDefaultBlockSize = 1 << 20;
+    static constexpr std::size_t kDefaultMaxLine = 16 << 20;
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -44,6 +49,12 @@ private:
     std::size_t start_ = 0;  // first byte of the unread text
     std::size_t end_ = 0;    // one past the last byte read
     std::size_t scanned_ = 0;  // bytes after start_ known to hold no line break
+    // Position of the next CR at or after start_, or end_ when there is none
+    // in the bytes read: LF-only logs are then searched once per block.
+    std::size_t nextCr_ = 0;
+    bool crKnown_ = false;
+    std::size_t maxLine_;
+    bool discarding_ = false;  // skipping the rest of an overlong line
     bool eof_ = false;
     bool skipLf_ = false;  // the last line ended with a CR at the end of a block
 };

@@ -79,7 +79,7 @@ NetscapeFormat parseNetscapeFormat(std::string_view formatLine)
         if (piece.empty()) break;
         for (const auto& [name, fields] : kPieces) {
             if (piece != name) continue;
-            if (name == "SYSDATE") format.datePosition = number - 1;
+            if (name == "SYSDATE" && number > 0) format.datePosition = number - 1;
             format.names.insert(format.names.end(), fields.begin(), fields.end());
         }
         if (percent == std::string::npos) break;

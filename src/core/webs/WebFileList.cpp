@@ -53,7 +53,11 @@ std::string importSourceText(const std::vector<std::string>& lines)
     if (lines.empty()) return {};
     if (lines.size() == 1) {
         const std::string& line = lines.front();
-        return line.find(' ') != std::string::npos && !hasWildcard(line) ? "\"" + line + "\"" : line;
+        if (hasWildcard(line)) return line;
+        // A comma or quote would otherwise split the one path in two when
+        // the import reads the text back as a comma list.
+        if (line.find_first_of(",\"") != std::string::npos) return quoted(line);
+        return line.find(' ') != std::string::npos ? "\"" + line + "\"" : line;
     }
     return joinQuoted(lines);
 }

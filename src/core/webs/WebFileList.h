@@ -8,7 +8,8 @@ namespace larkspan {
 // The texts a web's file list (<web>.wfl) travels in.
 
 // The import source text: a single line as it is, in double quotes when it
-// holds a space and no wildcard; several lines joined by commas, each line
+// holds a space and no wildcard (also when it holds a comma or a double
+// quote, which is then doubled, so that it reads back as one path); several lines joined by commas, each line
 // with a space, control character, comma or double quote in double quotes
 // (inner quotes doubled).
 std::string importSourceText(const std::vector<std::string>& lines);
