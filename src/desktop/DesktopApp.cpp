@@ -3,6 +3,7 @@
 #include "DesktopSession.h"
 #include "ReportRunner.h"
 #include "TImportForm.h"
+#include "profiles/ProfileEditing.h"
 
 #include "common/ProgramFolder.h"
 #include "platform/InstanceLock.h"
@@ -35,6 +36,9 @@ Tmainfrm::Hooks desktopHooks(DesktopSession& session)
     hooks.webManager = [&session] {
         TImportForm manager(session, QApplication::activeWindow());
         manager.exec();
+    };
+    hooks.editProfile = [&session](const std::string& name) {
+        return editProfile(session, name, QApplication::activeWindow());
     };
     hooks.runReport = [&session] { runReport(session, nullptr); };
     return hooks;

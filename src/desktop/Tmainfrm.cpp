@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -351,6 +352,12 @@ bool Tmainfrm::event(QEvent* event)
 
 bool Tmainfrm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == pviewer_->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        // A click beside the entries leaves nothing selected.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (!pviewer_->indexAt(at).isValid()) pviewer_->clearSelection();
+    }
     if (watched == pviewer_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         QTimer::singleShot(0, this, &Tmainfrm::pviewerDblClick);
         return false;

@@ -5,6 +5,7 @@
 #include "QtProgress.h"
 #include "Tloadf.h"
 #include "Tmainfrm.h"
+#include "common/Error.h"
 #include "common/FolderListing.h"
 #include "profiles/ProfileStore.h"
 
@@ -241,7 +242,13 @@ void Tmainfrm::runCurrentProfile()
         }
     } restore{*this, wasVisible, quitOnClose};
     hide();
-    hooks_.runReport();
+    try {
+        hooks_.runReport();
+    } catch (const Cancelled&) {
+        // The run has stopped; nothing more to say.
+    } catch (const std::exception& e) {
+        session_.messages().show(MessageKind::Error, e.what());
+    }
 }
 
 }  // namespace larkspan

@@ -342,3 +342,26 @@ TEST(RecordTally, KilobytesRoundHalvesToEven)
     EXPECT_EQ(kilobytesOf("1e5"), 0);
     EXPECT_EQ(kilobytesOf("3072.0"), 3);
 }
+
+TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
+{
+    PassFixture f;
+    // A long first file whose header differs from nothing before it, then a
+    // TAB file with a doubled TAB, then a file without a header of its own.
+    std::string body;
+    for (int i = 0; i < 9000; ++i) body += "2000-02-01 09:00:00 1.1.1.1 GET /a.htm 200\r\n";
+    f.dayFile(2000, 2, 1, "#Fields: date time c-ip cs-method cs-uri-stem sc-status\r\n" + body, false);
+    f.dayFile(2000, 2, 2,
+              "#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-status\r\n"
+              "2000-02-02\t10:00:00\t2.2.2.2\tGET\t/b b.htm\t200\r\n"
+              "2000-02-02\t10:00:00\t\t2.2.2.2\tGET\t/c.htm\r\n",
+              false);
+    f.dayFile(2000, 2, 3, "2000-02-03 11:00:00 3.3.3.3 GET /d.htm 200\r\n", false);
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 3));
+    EXPECT_EQ(r.linesRead, 9003);
+    EXPECT_EQ(f.table.recordsProcessed(), 9002);
+    ASSERT_EQ(f.table.pages().size(), 3u);
+    EXPECT_EQ(f.table.pages()[0].count, 9000);
+    EXPECT_EQ(f.table.pages()[1].path, "/b b.htm");
+    EXPECT_EQ(f.table.pages()[2].path, "/d.htm");
+}

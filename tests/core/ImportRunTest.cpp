@@ -198,8 +198,13 @@ TEST_F(Importing, BrokenWebsFailWithTheirReason)
     EXPECT_EQ(import(""), ImportOutcome::Failed);
     temp.write("wwwstats/w/w.dat", "w\r\n0\r\n");
     EXPECT_EQ(import(), ImportOutcome::Failed);
+    // A settings file outside wwwstats is never reached through the name.
+    temp.write("outside/outside.dat", "outside\r\n0\r\n0\r\n");
+    EXPECT_EQ(import("../../outside"), ImportOutcome::Failed);
+    EXPECT_FALSE(fs::exists(temp.file("outside/outside.lkfl")));
     const auto texts = messages();
-    ASSERT_EQ(texts.size(), 3u);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3], "Error Importing Files\nThe web ../../outside is invalid and cannot be imported.");
     EXPECT_EQ(texts[0], "Error Importing Files\nThe web nosuch is invalid and cannot be imported.");
     EXPECT_EQ(texts[1], "Error Importing Files\nThere is no web specified to import.");
     EXPECT_EQ(texts[2].rfind("Error Importing Files\n", 0), 0u);

@@ -253,3 +253,18 @@ TEST_F(Conversion, CancelStopsBeforeTheNextRecord)
     EXPECT_THROW(convert("a.log", "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n"), Cancelled);
     EXPECT_TRUE(writer.runDays().empty());
 }
+
+TEST_F(Conversion, HostileDirectivesCannotBlowUpTheOutput)
+{
+    run.serverUrl = "s";
+    std::string content = "#Fields: date time s-ip\n2000-10-10 00:00:01 1.1.1.1\n";
+    for (int i = 0; i < 20000; ++i) content += "#X" + std::to_string(i) + ": " + std::string(40, 'v') + "\n";
+    content += "2000-10-10 00:00:02 1.1.1.1\n";
+    convert("hostile.log", content);
+    const std::string file = day("2000/LKLT1010.log");
+    // Without a bound every new directive would copy the growing block: gigabytes.
+    EXPECT_LT(file.size(), 4u << 20);
+    EXPECT_NE(file.find("#X0: "), std::string::npos);
+    EXPECT_EQ(file.find("#X100: "), std::string::npos);
+    EXPECT_NE(file.rfind("2000-10-10 00:00:02 1.1.1.1\r\n"), std::string::npos);
+}

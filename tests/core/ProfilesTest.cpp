@@ -266,3 +266,15 @@ TEST(ProfileStore, DeleteRemovesFilesReadOnlyReportsAndTheFolder)
     EXPECT_TRUE(f.fake.messages.recorded.empty());
     EXPECT_TRUE(std::filesystem::exists(f.folder.myProfiles() + "/base.rpf.def"));
 }
+
+TEST(ProfileFiles, NamesAndWebsAreFoundWithoutRegardToCase)
+{
+    ProfileFixture f;
+    f.temp.write("My Profiles/Shop.RPF", "2,2\r\ncw 0,106\r\ncw 1,357\r\n0,0,path\r\n1,0,SITE\r\n0,1,pre-date\r\n1,1,7\r\n");
+    f.temp.write("My Profiles/SHOP.adds", "http://ads.example/\r\n");
+    const ProfileFiles files = ProfileFiles::of(f.folder, "shop");
+    EXPECT_EQ(files.settings, f.folder.myProfiles() + "/Shop.RPF");
+    RunProfile p = loadRunProfile(f.folder, f.dataDir, "shop", day(2024, 3, 1));
+    EXPECT_EQ(p.advertisingDomains, (std::vector<std::string>{"ads.example"}));
+    EXPECT_EQ(p.range.days(), 1);  // missing start and end read as 0: 30 December 1899
+}

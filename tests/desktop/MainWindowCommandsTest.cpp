@@ -102,6 +102,16 @@ TEST_F(MainWindowCommands, RunAndDoubleClickRunTheSelectedProfile)
     EXPECT_TRUE(edited.empty());
     EXPECT_EQ(window().statusBar()->currentMessage(), "Larkspan ");
     EXPECT_TRUE(texts().empty());
+
+    // A double-click beside the entries selects nothing and runs nothing.
+    window().show();
+    QCoreApplication::processEvents();
+    const QPoint beside = list().viewport()->rect().bottomRight() - QPoint(5, 5);
+    ASSERT_FALSE(list().indexAt(beside).isValid());
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, beside);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran.size(), 2u);
+    EXPECT_EQ(lastText(), "You must select a profile to run a report.");
 }
 
 TEST_F(MainWindowCommands, ConfirmBeforeRunOpensTheEditorAndRunsOnlyOnRunReport)
@@ -282,4 +292,36 @@ TEST_F(MainWindowCommands, AboutBoxOpensAgainAndIgnoresASecondRequest)
     for (QAction* entry : tray->actions()) captions << (entry->isSeparator() ? "-" : entry->text());
     EXPECT_EQ(captions, (QStringList{"About Larkspan Kite 1.1 ...", "Show Console ...", "Open Autorun Scheduler ...",
                                      "-", "Close Larkspan Kite 1.1"}));
+}
+
+TEST_F(MainWindowCommands, TrayCloseSavesTheSettingsAndEnds)
+{
+    window().show();
+    action("MenuView1")->trigger();
+    window().trayIcon()->contextMenu()->findChild<QAction*>("TrayClose")->trigger();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(SettingsStore(settingsFile).readString(AppSettings::kKey, "vs"), "1");
+    EXPECT_TRUE(texts().empty());
+}
+
+TEST_F(MainWindowCommands, TrayCloseIgnoresSettingsThatCannotBeWritten)
+{
+    window().show();
+    std::filesystem::remove(settingsFile);
+    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    window().trayIcon()->contextMenu()->findChild<QAction*>("TrayClose")->trigger();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(texts().empty());
+    std::filesystem::remove(settingsFile);
+}
+
+TEST_F(MainWindowCommands, SettingsThatCannotBeWrittenOnExitAreReported)
+{
+    window().show();
+    std::filesystem::remove(settingsFile);
+    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    window().close();
+    ASSERT_EQ(messages.recorded.size(), 1u);
+    EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
+    std::filesystem::remove(settingsFile);
 }

@@ -202,3 +202,18 @@ TEST_F(ReportRunFromConsole, ARealRunWritesTheReportSetAndOpensIt)
     action("LastReportRun1")->trigger();
     EXPECT_EQ(shell.opened.size(), 2u);
 }
+
+TEST_F(ReportRunFromConsole, ARunThatFailsSaysWhyAndTheConsoleComesBack)
+{
+    writeSettings(false, "0", "0");
+    addProfile("weekly");
+    Tmainfrm::Hooks hooks;
+    hooks.runReport = [] { throw Error("Cannot create folder /nowhere/Reports/weekly"); };
+    window(std::move(hooks)).show();
+    select(0);
+    window().runSelected();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Cannot create folder /nowhere/Reports/weekly"});
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().statusBar()->currentMessage(), "Larkspan ");
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+}

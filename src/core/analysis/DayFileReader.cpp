@@ -43,7 +43,8 @@ bool DayFileReader::read(const std::string& path)
     delimiter_ = ' ';
     blockLines_ = 0;
 
-    std::string buffer(kChunk, '\0');
+    std::string& buffer = buffer_;
+    if (buffer.size() != kChunk) buffer.assign(kChunk, '\0');
     std::size_t held = 0;      // bytes of buffer in use
     bool skipping = false;     // inside an over-long line
     bool atEnd = false;

@@ -53,6 +53,7 @@ private:
     std::vector<std::string> fields_;
     FieldPositions positions_;
     std::vector<std::string_view> values_;
+    std::string buffer_;  // reused from file to file
 };
 
 }  // namespace larkspan::analysis

@@ -15,6 +15,8 @@ namespace larkspan {
 
 namespace {
 
+constexpr std::size_t kFlushBytes = 8 << 20;
+
 // The digits of a fixed-width field; -1 when any character is not a digit.
 int digits(std::string_view s)
 {
@@ -71,6 +73,9 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
     if (key == currentKey_) {
         buffer_.append(record);
         buffer_ += "\r\n";
+        // Very long lines: write early rather than hold a whole batch of
+        // them. The file receives the same bytes either way.
+        if (buffer_.size() >= kFlushBytes) flush();
         return;
     }
     if (currentKey_ != 0) flush();

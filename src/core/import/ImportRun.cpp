@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebImportSource.h"
+#include "webs/WebName.h"
 #include "webs/WebStore.h"
 
 #include <filesystem>
@@ -67,6 +68,8 @@ ImportOutcome ImportRun::cancelled()
 ImportOutcome ImportRun::run(const std::string& web)
 {
     if (web.empty()) throw Error("There is no web specified to import.");
+    // A name that could point outside the wwwstats folder names no web.
+    if (webNameProblem(web)) throw Error("The web " + web + " is invalid and cannot be imported.");
     platform_.cancel.reset();
     webName_ = web;
     status_ = ImportStatus{};

@@ -12,14 +12,14 @@ namespace larkspan {
 // line too. Bytes are passed through as they are (NUL and 8-bit included).
 // gzip-compressed files (recognised by their magic bytes) are unpacked on
 // the fly. Memory stays at one block plus the longest line, and lines are
-// cut at 64 MB.
+// cut at 16 MB.
 class LineReader {
 public:
     // blockSize: bytes read at a time (small blocks only for tests and
     // fuzzing). A line longer than maxLine is cut to its first maxLine bytes.
     explicit LineReader(std::size_t blockSize = kDefaultBlockSize, std::size_t maxLine = kDefaultMaxLine);
     static constexpr std::size_t kDefaultBlockSize = 1 << 20;
-    static constexpr std::size_t kDefaultMaxLine = 64 << 20;
+    static constexpr std::size_t kDefaultMaxLine = 16 << 20;
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;

@@ -13,6 +13,8 @@ namespace {
 using logline::field;
 
 constexpr std::string_view kErrorTag = "[error]";
+constexpr std::size_t kMaxDirectives = 64;
+constexpr std::size_t kMaxHeaderBytes = 64 << 10;
 
 // A 1-based character range, cut short at the end of the text.
 std::string_view chars(std::string_view s, std::size_t first, std::size_t count)
@@ -305,9 +307,14 @@ void LogConverter::directive(std::string_view line)
     const std::string name = text.substr(1, colon == std::string::npos ? std::string::npos : colon - 1);
     if (text::iequals(name, "Quennet") || text::iequals(name, "FileFormat") || text::iequals(name, "Delim")) return;
     const auto known = directiveIndex_.find(name);
+    // Real headers hold a handful of short directives; a block past these
+    // bounds would be copied into the output at every directive line.
+    const std::size_t replaced = known != directiveIndex_.end() ? directives_[known->second].size() : 0;
+    if (header_.size() - replaced + text.size() > kMaxHeaderBytes) return;
     if (known != directiveIndex_.end()) {
         directives_[known->second] = text;
     } else {
+        if (directives_.size() >= kMaxDirectives) return;
         directiveIndex_.emplace(name, directives_.size());
         directives_.push_back(text);
     }
