@@ -244,6 +244,18 @@ TEST_F(Conversion, SiteLayoutErrorBatchEndsTheFile)
     EXPECT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].rfind("Unrecognized file format.", 0), 0u);
     (void)path;
+
+    // The check holds for every batch: a second batch opening with an error
+    // line ends the file after the first batch's records.
+    std::string twoBatches;
+    for (int i = 0; i < 8001; ++i) twoBatches += record;
+    twoBatches += record + "[Wed Oct 11 14:32:52 2000] [error] x\n" + record;
+    convert("site3.log", twoBatches);
+    EXPECT_EQ(messages().size(), 1u);
+    const std::string file = day("2000/LKLT1010.log");
+    std::size_t records = 0;
+    for (std::size_t at = file.find("GET /"); at != std::string::npos; at = file.find("GET /", at + 1)) ++records;
+    EXPECT_EQ(records, 8001u);
 }
 
 TEST_F(Conversion, CancelStopsBeforeTheNextRecord)

@@ -98,12 +98,19 @@ void LogConverter::convertFile(LineReader& reader, const std::string& path)
     lacksServer_ = false;
     recordWritten_ = false;
 
-    // The first batch: find the first accepted line, dropping blank lines,
-    // lines of no layout and error lines before it.
     long long lineNo = 0;
-    bool anyText = false;
-    bool found = false;
     std::string first;
+    if (!findFirstLine(reader, lineNo, first) || !classify(first)) return;
+    run_.linesInBatch = kBatchLines;
+    convertBatches(reader, lineNo, first);
+    writer_.flush();
+}
+
+bool LogConverter::findFirstLine(LineReader& reader, long long& lineNo, std::string& first)
+{
+    // Within the first batch: blank lines, lines of no layout and error
+    // lines before the first accepted line are dropped.
+    bool anyText = false;
     std::string_view line;
     while (lineNo < kBatchLines && reader.next(line)) {
         ++lineNo;
@@ -111,79 +118,64 @@ void LogConverter::convertFile(LineReader& reader, const std::string& path)
         anyText = true;
         if (logline::isAcceptedLine(line) && line.find(kErrorTag) == std::string_view::npos) {
             first.assign(line);
-            found = true;
-            break;
+            return true;
         }
     }
-    if (lineNo == 0) return;
-    if (!found) {
-        if (!anyText) {
-            messages_.show(MessageKind::Warning, "Empty Log File: " + path + "\nCannot Process Empty Log.");
-        } else {
-            messages_.show(MessageKind::Warning, "Unsupported Log File Type: \n" + path + "\nCannot Process.");
-        }
-        return;
-    }
-    if (!classify(first, path)) return;
+    if (lineNo == 0) return false;  // a file of no lines ends silently
+    if (!anyText) messages_.show(MessageKind::Warning, "Empty Log File: " + path_ + "\nCannot Process Empty Log.");
+    else messages_.show(MessageKind::Warning, "Unsupported Log File Type: \n" + path_ + "\nCannot Process.");
+    return false;
+}
 
-    auto unrecognised = [&] {
-        messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path +
-                                                     "\nis not currently supported." +
-                                                     "\nContact Quennet for any updates to the program.");
-    };
-    // A site-layout batch whose second line is an error line ends the file.
-    auto errorBatch = [&](std::string_view second) {
-        if (second.find(kErrorTag) == std::string_view::npos) return false;
-        while (lineNo % kBatchLines != 0 && reader.next(line)) ++lineNo;
-        if (!reader.atEnd()) unrecognised();
+void LogConverter::unrecognised()
+{
+    messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path_ +
+                                                 "\nis not currently supported." +
+                                                 "\nContact Quennet for any updates to the program.");
+}
+
+void LogConverter::convertBatches(LineReader& reader, long long lineNo, const std::string& first)
+{
+    std::string_view line;
+    std::string held;  // a site-layout batch's first line while its second is read
+    // The site layout checks each batch's second line first: an error line
+    // there ends the file (with a message when more lines follow the batch).
+    auto siteBatch = [&](std::string_view opening) {
+        held.assign(opening);
+        if (lineNo % kBatchLines == 0 || !reader.next(line)) {
+            handle(held);
+            return true;
+        }
+        ++lineNo;
+        if (line.find(kErrorTag) != std::string_view::npos) {
+            while (lineNo % kBatchLines != 0 && reader.next(line)) ++lineNo;
+            if (!reader.atEnd()) unrecognised();
+            return false;
+        }
+        handle(held);
+        handle(line);
         return true;
     };
 
-    run_.linesInBatch = kBatchLines;
-    std::string held;  // the first line of a site-layout batch while its second is read
     if (layout_ == LogLayout::NcsaSite) {
-        if (lineNo < kBatchLines && reader.next(line)) {
-            ++lineNo;
-            if (errorBatch(line)) {
-                writer_.flush();
-                return;
-            }
-            held.assign(line);
-            handle(first);
-            handle(held);
-        } else {
-            handle(first);
-        }
+        if (!siteBatch(first)) return;
     } else {
         handle(first);
     }
-
     for (;;) {
-        if (lineNo % kBatchLines == 0) {
-            writer_.flush();
-            if (layout_ == LogLayout::NcsaSite) {
-                if (!reader.next(line)) break;
-                ++lineNo;
-                held.assign(line);
-                if (reader.next(line)) {
-                    ++lineNo;
-                    if (errorBatch(line)) break;
-                    handle(held);
-                    handle(line);
-                } else {
-                    handle(held);
-                }
-                continue;
-            }
-        }
-        if (!reader.next(line)) break;
+        const bool batchStart = lineNo % kBatchLines == 0;
+        if (batchStart) writer_.flush();
+        if (!reader.next(line)) return;
         ++lineNo;
+        if (batchStart && layout_ == LogLayout::NcsaSite) {
+            if (!siteBatch(line)) return;
+            continue;
+        }
         handle(line);
     }
-    writer_.flush();
 }
 
-bool LogConverter::classify(std::string_view first, const std::string& path)
+bool LogConverter::classify(std::string_view first)
 {
     if (first.front() == '#') {
         layout_ = LogLayout::W3cExtended;
@@ -227,9 +219,7 @@ bool LogConverter::classify(std::string_view first, const std::string& path)
             return true;
         }
     }
-    messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path +
-                                                 "\nis not currently supported." +
-                                                 "\nContact Quennet for any updates to the program.");
+    unrecognised();
     return false;
 }
 

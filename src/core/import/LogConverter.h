@@ -52,7 +52,10 @@ public:
 
 private:
     void convertFile(LineReader& reader, const std::string& path);
-    bool classify(std::string_view first, const std::string& path);
+    bool findFirstLine(LineReader& reader, long long& lineNo, std::string& first);
+    bool classify(std::string_view first);
+    void convertBatches(LineReader& reader, long long lineNo, const std::string& first);
+    void unrecognised();
     void handle(std::string_view line);
     void directive(std::string_view line);
     void w3cRecord(std::string_view line);

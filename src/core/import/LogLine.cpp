@@ -69,22 +69,28 @@ void replaceBracket(std::string_view line, std::string_view bracket, std::string
     out.append(line.substr(copied));
 }
 
+// Both append through a raw pointer: a loop over the string's own
+// operators re-reads its size and data at every character.
 void appendCollapsed(std::string& out, std::string_view text)
 {
+    const std::size_t from = out.size();
+    out.resize(from + text.size());
+    char* dst = out.data() + from;
     bool afterBlank = false;
     for (char c : text) {
         if (c == ' ' && afterBlank) continue;
         afterBlank = c == ' ';
-        out += c;
+        *dst++ = c;
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
 }
 
 void appendPlus(std::string& out, std::string_view text)
 {
     const std::size_t from = out.size();
-    out.append(text);
-    for (std::size_t i = from; i < out.size(); ++i)
-        if (out[i] == ' ') out[i] = '+';
+    out.resize(from + text.size());
+    char* dst = out.data() + from;
+    for (char c : text) *dst++ = c == ' ' ? '+' : c;
 }
 
 // The quoted fields after the request: each loses its quotes and has its
