@@ -240,7 +240,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     f.dayFile(2000, 2, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
     f.dayFile(2000, 2, 2, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
     f.dayFile(2000, 2, 3,
-              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-"
+              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: date\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-"
               "status\tcs(User-Agent)\r\n2000-02-03\t10:00:00\t5.5.5.5\tGET\t/t.htm\t200\tMozilla/5.0 (X11; Linux)\r\n",
               false);
     f.run(day(2000, 2, 1), day(2000, 2, 3));
