@@ -172,6 +172,17 @@ void DayFileReader::dataLine(std::string_view text)
         if (values_.size() > fields_.size()) return;
         start = at + 1;
     }
+    if (d == '\t' && values_.size() + 1 == fields_.size()) {
+        // The import appends a missing server address to a TAB-delimited
+        // W3C record after a blank (and " s-ip" to its field list): the
+        // last field then follows the last blank.
+        const std::string_view last = values_.back();
+        const std::size_t blank = last.rfind(' ');
+        if (blank != std::string_view::npos) {
+            values_.back() = last.substr(0, blank);
+            values_.push_back(last.substr(blank + 1));
+        }
+    }
     if (values_.size() != fields_.size()) return;
     tally_.add(values_, positions_);
 }
