@@ -240,9 +240,20 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     f.dayFile(2000, 2, 1, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
     f.dayFile(2000, 2, 2, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
     f.dayFile(2000, 2, 3,
-              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-"
+              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: date\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-"
               "status\tcs(User-Agent)\r\n2000-02-03\t10:00:00\t5.5.5.5\tGET\t/t.htm\t200\tMozilla/5.0 (X11; Linux)\r\n",
               false);
+    // A TAB-delimited W3C day whose server address the import appended
+    // after a blank.
+    f.dayFile(2000, 2, 4,
+              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n"
+              "6.6.6.6\tGET\t/w.htm\tMozilla/4.0 (compatible; MSIE 6.0) -\r\n",
+              false);
+    f.run(day(2000, 2, 1), day(2000, 2, 4));
+    ASSERT_EQ(f.table.pages().size(), 3u);
+    EXPECT_EQ(f.table.pages()[2].key, "-/w.htm");
+    EXPECT_EQ(f.table.userAgents()[2].key, "Mozilla/4.0 (compatible; MSIE 6.0)");
+    f.table.reset();
     f.run(day(2000, 2, 1), day(2000, 2, 3));
     EXPECT_EQ(f.table.fieldNames(),
               (std::vector<std::string>{"date", "time", "c-ip", "cs-method", "cs-uri-stem", "sc-status", "sc-bytes",

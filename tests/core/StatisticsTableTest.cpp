@@ -157,3 +157,24 @@ TEST(StatisticsTable, BucketsRenderWithKilobytesAsGeneralNumbers)
     EXPECT_EQ(g.cell(1, 1), "0");
     EXPECT_EQ(t.bucketTotals().hits, 3);
 }
+
+TEST(KeyedRows, RepeatedKeysCountedCasesAndClearing)
+{
+    struct Row {
+        std::string key;
+        long long count = 0;
+    };
+    KeyedRows<Row> rows;
+    for (const char* k : {"Agent", "Agent", "AGENT", "other", "agent", "other", "Agent"}) rows.count(k);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.rows()[0].key, "Agent");
+    EXPECT_EQ(rows.rows()[0].count, 5);
+    EXPECT_EQ(rows.rows()[1].count, 2);
+    EXPECT_EQ(rows.find("AGENT"), 0);
+    EXPECT_EQ(rows.find("none"), -1);
+    rows.clear();
+    EXPECT_TRUE(rows.count("Agent"));  // new again after clearing
+    for (int i = 0; i < 5000; ++i) rows.count(std::to_string(i % 1000));
+    EXPECT_EQ(rows.size(), 1001u);
+    EXPECT_EQ(rows.rows()[1000].count, 5);
+}

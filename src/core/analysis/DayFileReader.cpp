@@ -125,15 +125,30 @@ void DayFileReader::header(std::string_view text)
     platform_.progress.setText(0, "Reading header...");
     fields_.clear();
     std::vector<std::string_view> names;
-    std::size_t pos = text.find(delimiter_);
-    while (pos != std::string_view::npos) {
-        const std::size_t next = text.find(delimiter_, pos + 1);
-        const std::string_view word = text.substr(pos + 1, next == std::string_view::npos ? next : next - pos - 1);
-        if (word.empty()) break;
-        names.push_back(word);
-        fields_.emplace_back(word);
-        pos = next;
+    if (delimiter_ == ' ') {
+        // The words after the first, up to the first empty one.
+        std::size_t pos = text.find(' ');
+        while (pos != std::string_view::npos) {
+            const std::size_t next = text.find(' ', pos + 1);
+            const std::string_view word = text.substr(pos + 1, next == std::string_view::npos ? next : next - pos - 1);
+            if (word.empty()) break;
+            names.push_back(word);
+            pos = next;
+        }
+    } else {
+        // A TAB-delimited file: field names hold no blanks, and a header
+        // carried over from a W3C source may have a space after "#Fields:",
+        // so the names are the pieces between TABs and spaces.
+        std::size_t pos = std::string_view("#Fields:").size();
+        while (pos < text.size()) {
+            const std::size_t end = text.find_first_of(" \t", pos);
+            const std::string_view word = text.substr(pos, end == std::string_view::npos ? end : end - pos);
+            if (!word.empty()) names.push_back(word);
+            if (end == std::string_view::npos) break;
+            pos = end + 1;
+        }
     }
+    for (std::string_view name : names) fields_.emplace_back(name);
     table_.noteFieldNames(names);
     positions_ = FieldPositions::of(fields_);
 }
@@ -156,6 +171,17 @@ void DayFileReader::dataLine(std::string_view text)
         values_.push_back(text.substr(start, at - start));
         if (values_.size() > fields_.size()) return;
         start = at + 1;
+    }
+    if (d == '\t' && values_.size() + 1 == fields_.size()) {
+        // The import appends a missing server address to a TAB-delimited
+        // W3C record after a blank (and " s-ip" to its field list): the
+        // last field then follows the last blank.
+        const std::string_view last = values_.back();
+        const std::size_t blank = last.rfind(' ');
+        if (blank != std::string_view::npos) {
+            values_.back() = last.substr(0, blank);
+            values_.push_back(last.substr(blank + 1));
+        }
     }
     if (values_.size() != fields_.size()) return;
     tally_.add(values_, positions_);

@@ -84,6 +84,7 @@ public:
         offsets_.clear();
         arena_.clear();
         dirty_ = false;
+        last_ = kEmpty;
         std::fill(slots_.begin(), slots_.end(), Slot{});
     }
 
@@ -102,6 +103,20 @@ private:
 
     // The arena offset of key's entry, made (with its row) when new.
     std::uint64_t locate(std::string_view key, bool& isNew)
+    {
+        // Log records come in runs from one visitor: the key of the last
+        // look-up, spelled the same, needs no hashing.
+        if (last_ != kEmpty && lastLength_ == key.size() &&
+            std::memcmp(arena_.data() + last_ + kKeyAt, key.data(), key.size()) == 0) {
+            isNew = false;
+            return last_;
+        }
+        last_ = lookup(key, isNew);
+        lastLength_ = key.size();
+        return last_;
+    }
+
+    std::uint64_t lookup(std::string_view key, bool& isNew)
     {
         if ((rows_.size() + 1) * 2 > slots_.size()) grow();
         const std::uint64_t h = folded::hash(key);
@@ -177,6 +192,8 @@ private:
     std::string arena_;
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
+    std::uint64_t last_ = kEmpty;  // arena offset of the last key looked up
+    std::size_t lastLength_ = 0;
 };
 
 }  // namespace larkspan::analysis
