@@ -2,6 +2,8 @@
 
 #include "QtEventPump.h"
 #include "QtMessages.h"
+#include "DesktopMailClient.h"
+#include "QtChartRenderer.h"
 #include "QtShell.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
@@ -33,8 +35,8 @@ private:
     CancelRequest cancel_;
     SystemClock clock_;
     QtShell shell_;
-    NoMailClient mail_;
-    NoChartRenderer charts_;
+    DesktopMailClient mail_;
+    QtChartRenderer charts_;
     NoFtpClient ftp_;
     NoDnsResolver dns_;
     NoHelp help_;
