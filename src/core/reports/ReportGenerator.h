@@ -4,6 +4,7 @@
 #include "analysis/StatisticsTable.h"
 #include "common/CellTable.h"
 #include "profiles/RunProfile.h"
+#include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
@@ -68,6 +69,10 @@ public:
     // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
     CellTable& searchEngines() { return searchEngines_; }
     CellTable& operatingSystems() { return operatingSystems_; }
+    // The demographic table and the country list, read before the
+    // demographic reports.
+    DemographicTable& demographics() { return demographics_; }
+    demographics::CodeList& countries() { return countries_; }
 
     // The profile's report folder (Reports/<profile>).
     std::string reportFolder(const std::string& profileName) const;
@@ -96,6 +101,8 @@ private:
     ReportSettings settings_;
     CellTable searchEngines_;
     CellTable operatingSystems_;
+    DemographicTable demographics_;
+    demographics::CodeList countries_;
     std::string csvFolder_;
     ReportMail mail_;
     const std::vector<ReportSection>* sections_ = nullptr;
