@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Import benchmark: generates a 1,000,000-line NCSA combined log over 100
-# days with the sample generator (one file per day), then times
-# "larkspan-cli import" of it without the session tracker step and prints
-# lines per second and peak memory. A second run imports the same lines as
-# one single file to show that memory does not grow with the file's size.
-# Wall-clock figures depend on what else the machine runs; the CPU figures
-# (user + system time) show the import's own cost.
-# Usage: scripts/bench.sh [LINES_PER_DAY] (default 10000, 100 days)
+# Measures speed and peak memory on generated logs: builds a Release
+# larkspan-cli in build-bench/, writes DAYS days of LINES NCSA combined
+# records each (default 100 x 10,000 = 1,000,000 lines), then times each step
+# of the import and report road with /usr/bin/time -v. Steps whose command
+# larkspan-cli does not offer yet are skipped with a note.
+#
+#   scripts/bench.sh [DAYS [LINES_PER_DAY]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-per_day=${1:-10000}
-days=100
-lines=$((per_day * days))
+days=${1:-100}
+per_day=${2:-10000}
+lines=$((days * per_day))
+scripts/install-deps.sh
 
 generator=()
 if command -v ninja >/dev/null 2>&1; then
@@ -19,33 +19,68 @@ if command -v ninja >/dev/null 2>&1; then
 fi
 cmake -S . -B build-bench "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DLARKSPAN_GUI=OFF -DLARKSPAN_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(nproc 2>/dev/null || echo 2)" --target larkspan-cli >/dev/null
-cli=build-bench/bin/larkspan-cli
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/larkspan-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-home=$work/home
-"$cli" --home "$home" sample-logs "$work/logs" --layout ncsa-combined --days "$days" \
-  --lines-per-day "$per_day" --seed 7 --start 2024-01-01 >/dev/null
-cat "$work"/logs/*.log >"$work/single.log"
-bytes=$(stat -c %s "$work/single.log")
-"$cli" --home "$home" web add bench --files "$work/logs/*.log" --server-url www.example.com >/dev/null
-"$cli" --home "$home" web add single --files "$work/single.log" --server-url www.example.com >/dev/null
+cli=$(pwd)/build-bench/bin/larkspan-cli
+work=$(pwd)/build-bench/bench
+rm -rf "$work"
+mkdir -p "$work/logs"
+home=(--home "$work/home")
+start=2026-01-01
+first_day=01/01/2026
+last_day=$(date -u -d "$start + $((days - 1)) days" +%m/%d/%Y)
+commands=$("$cli" --help | awk '/^Commands:/ {on = 1; next} on && NF {print $1}')
 
-measure() {
-  local web=$1 label=$2
-  local report=$work/$web.time
-  local start end
-  start=$(date +%s.%N)
-  /usr/bin/time -v "$cli" --home "$home" import "$web" --no-tracker 2>"$report" >/dev/null
-  end=$(date +%s.%N)
-  local seconds rss cpu
-  seconds=$(echo "$end - $start" | bc -l)
-  rss=$(grep 'Maximum resident set size' "$report" | awk '{print $NF}')
-  cpu=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$report")
-  printf '%-22s %6.2f s wall %10.0f lines/s | %6.2f s CPU %10.0f lines/s | peak RSS %5.1f MB\n' "$label" \
-    "$seconds" "$(echo "$lines / $seconds" | bc -l)" "$cpu" "$(echo "$lines / $cpu" | bc -l)" "$(echo "$rss / 1024" | bc -l)"
+has_command() {
+  grep -qx -- "$1" <<<"$commands"
 }
 
-echo "NCSA combined, $lines lines over $days days, $((bytes / 1048576)) MB; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-measure bench "import, $days files"
-measure single "import, one file"
+# Wall seconds from /usr/bin/time's "h:mm:ss" or "m:ss.ss".
+wall_seconds() {
+  awk -F': ' '/Elapsed \(wall clock\)/ {
+    n = split($2, p, ":"); s = 0
+    for (i = 1; i <= n; ++i) s = s * 60 + p[i]
+    printf "%.2f", s }' "$1"
+}
+
+peak_mb() {
+  awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$1"
+}
+
+printf '%s, %s cores; %d lines over %d days\n' "$(uname -m)" "$(nproc)" "$lines" "$days"
+printf '%-14s %10s %14s %10s  %s\n' step "wall s" "lines/s" "peak MB" note
+
+# step NAME COUNTS_LINES COMMAND [ARGS...]: runs larkspan-cli [--home H] [--yes] COMMAND ARGS
+# under /usr/bin/time -v; COUNTS_LINES "yes" prints lines per second.
+step() {
+  local name=$1 counts=$2 command_name=$3
+  shift 3
+  if [ "$command_name" != sample-logs ] && ! has_command "$command_name"; then
+    printf '%-14s %10s %14s %10s  %s\n' "$name" - - - "skipped: larkspan-cli has no \"$command_name\" command yet"
+    return 0
+  fi
+  local report="$work/${name// /-}.time" output="$work/${name// /-}.out"
+  local status=0
+  /usr/bin/time -v -o "$report" "$cli" "${home[@]}" --yes "$command_name" "$@" >"$output" 2>&1 || status=$?
+  local wall rate="-" note=""
+  wall=$(wall_seconds "$report")
+  if [ "$counts" = yes ] && awk -v w="$wall" 'BEGIN { exit !(w > 0) }'; then
+    rate=$(awk -v n="$lines" -v w="$wall" 'BEGIN { printf "%.0f", n / w }')
+  fi
+  if [ $status -ne 0 ]; then
+    note="FAILED (status $status): $(tail -n 1 "$output")"
+  fi
+  printf '%-14s %10s %14s %10s  %s\n' "$name" "$wall" "$rate" "$(peak_mb "$report")" "$note"
+}
+
+step generate yes sample-logs "$work/logs" --layout ncsa-combined --days "$days" --lines-per-day "$per_day" \
+  --seed 1 --start "$start"
+step "web add" no web add bench --files "$work/logs/*.log"
+step import yes import bench --no-tracker
+# Every section, HTML and CSV files for every report; "E-mail administrator"
+# without an address writes the HTML files without mailing or opening a browser.
+step "profile new" no profile new bench --web bench --url http://www.example.com \
+  --from "$first_day" --to "$last_day" --set maxrows=ALL --set browser=TRUE --set page=TRUE --set usage=TRUE \
+  --set referrers=TRUE --set demogs=TRUE --set oadmin=TRUE --set admin-email= --set ocsv=TRUE --set ovrwrite=TRUE
+step analyse yes analyse bench
+step report yes report bench
+echo "Logs, outputs and /usr/bin/time reports: $work"

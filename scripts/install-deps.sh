@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-charts-dev libgl1-mesa-dev adwaita-icon-theme
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
   xdg-utils python3
   clang libclang-rt-14-dev time

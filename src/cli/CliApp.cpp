@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "CommandTable.h"
+#include "ConsoleMailClient.h"
 #include "ConsoleMessages.h"
 #include "ConsoleProgress.h"
 #include "ConsoleShell.h"
@@ -143,7 +144,8 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
         CancelRequest cancel;
         SystemClock systemClock;
         ConsoleShell consoleShell;
-        NoMailClient noMail;
+        const Clock& clock = services.clock ? *services.clock : static_cast<const Clock&>(systemClock);
+        ConsoleMailClient consoleMail(streams.out, clock);
         NoChartRenderer noCharts;
         NoFtpClient noFtp;
         NoDnsResolver noDns;
@@ -154,7 +156,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
                           cancel,
                           services.clock ? *services.clock : systemClock,
                           services.shell ? *services.shell : consoleShell,
-                          services.mail ? *services.mail : noMail,
+                          services.mail ? *services.mail : consoleMail,
                           services.charts ? *services.charts : noCharts,
                           services.ftp ? *services.ftp : noFtp,
                           services.dns ? *services.dns : noDns,

@@ -3,6 +3,7 @@
 #include "commands/AnalyseCommand.h"
 #include "commands/ImportCommand.h"
 #include "commands/ProfileCommand.h"
+#include "commands/ReportCommand.h"
 #include "commands/SampleLogsCommand.h"
 #include "commands/WebCommand.h"
 
@@ -17,6 +18,7 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<ProfileCommand>());
     commands.push_back(std::make_unique<AnalyseCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<SampleLogsCommand>());
     return commands;
 }

@@ -1,5 +1,9 @@
 #include "CliApp.h"
 
+#ifdef LARKSPAN_QT_CHARTS
+#include "HeadlessChartRenderer.h"
+#endif
+
 #include <iostream>
 #include <unistd.h>
 
@@ -8,5 +12,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string executable = "/proc/self/exe";
     larkspan::CliStreams streams{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0};
-    return larkspan::runCli(executable, args, streams);
+    larkspan::CliServices services;
+#ifdef LARKSPAN_QT_CHARTS
+    larkspan::HeadlessChartRenderer charts;
+    services.charts = &charts;
+#endif
+    return larkspan::runCli(executable, args, streams, services);
 }

@@ -6,6 +6,7 @@ DesktopSession::DesktopSession(ProgramFolder folder, SessionServices services)
     : folder_(std::move(folder)),
       settings_(folder_.settingsFile()),
       pageHelp_(folder_.help(), services.shell ? *services.shell : qtShell_),
+      mail_(services.messages ? *services.messages : qtMessages_, clock_),
       platform_{services.messages ? *services.messages : qtMessages_,
                 services.pump ? *services.pump : qtPump_,
                 progress_,

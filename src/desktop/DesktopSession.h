@@ -1,8 +1,10 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "DesktopMailClient.h"
 #include "PageHelp.h"
 #include "QtEventPump.h"
+#include "QtChartRenderer.h"
 #include "QtMessages.h"
 #include "ProgressSwitch.h"
 #include "QtShell.h"
@@ -61,8 +63,8 @@ private:
     SystemClock clock_;
     QtShell qtShell_;
     PageHelp pageHelp_;
-    NoMailClient mail_;
-    NoChartRenderer charts_;
+    DesktopMailClient mail_;
+    QtChartRenderer charts_;
     NoFtpClient ftp_;
     NoDnsResolver dns_;
     Platform platform_;

@@ -31,9 +31,9 @@ TEST(SampleLogsCommand, WithoutAStartTheDaysEndYesterday)
     larkspan::FixedClock clock({{2024, 3, 1}, 12, 0, 0});
     larkspan::CliServices services;
     services.clock = &clock;
-    const auto result = runCommandLine(
-        {"--home", temp.file("home"), "sample-logs", temp.file("logs"), "--days", "2", "--lines-per-day", "5", "--gzip"},
-        services);
+    const auto result = runCommandLine({"--home", temp.file("home"), "sample-logs", temp.file("logs"), "--days", "2",
+                                        "--lines-per-day", "5", "--gzip"},
+                                       services);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(std::filesystem::exists(temp.file("logs/access-20240228.log.gz")));
     EXPECT_TRUE(std::filesystem::exists(temp.file("logs/access-20240229.log.gz")));
@@ -63,8 +63,9 @@ TEST(SampleLogsCommand, BadArgumentsAreUsageErrors)
     }
     EXPECT_FALSE(std::filesystem::exists(logs));
     const auto layout = runCommandLine({"--home", home, "sample-logs", logs, "--layout", "apache"});
-    EXPECT_NE(layout.err.find("Unknown layout \"apache\"; use one of ncsa-combined|ncsa-common|ncsa-site|w3c|csv|netscape."),
-              std::string::npos)
+    EXPECT_NE(
+        layout.err.find("Unknown layout \"apache\"; use one of ncsa-combined|ncsa-common|ncsa-site|w3c|csv|netscape."),
+        std::string::npos)
         << layout.err;
 }
 

@@ -5,8 +5,11 @@
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
+#include "reports/EDataNotLogged.h"
 #include "reports/IndexPages.h"
+#include "reports/InitReport.h"
 #include "reports/ReportGenerator.h"
+#include "reports/ReportSections.h"
 
 #include <gtest/gtest.h>
 
@@ -397,4 +400,193 @@ TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
     EXPECT_TRUE(f.shown("Error occurred while Generating Graph\nno canvas"));
     EXPECT_FALSE(f.exists("LKRPages.jpg"));
     EXPECT_NE(f.read("LKRPages.html").find("<!-- graph -->"), std::string::npos);
+}
+
+namespace {
+
+std::vector<std::string> built;
+
+void okBuilder(ReportGenerator& g)
+{
+    built.push_back("ok");
+    InitReport(g.grid(), g.context(), "T", std::nullopt, "u", "a");
+    g.grid().setCell(0, 10, "line");
+}
+void noEngines(ReportGenerator&)
+{
+    built.push_back("engines");
+    throw EDataNotLogged("Data not logged in selected log file format.");
+}
+void keywords(ReportGenerator&) { built.push_back("keywords"); }
+void noData(ReportGenerator&)
+{
+    built.push_back("none");
+    throw EDataNotLogged("No Data for Report");
+}
+void broken(ReportGenerator&)
+{
+    built.push_back("broken");
+    throw 42;  // escapes the report's own handling
+}
+void failing(ReportGenerator&)
+{
+    built.push_back("failing");
+    throw std::runtime_error("bad cell");
+}
+void noDemographics(ReportGenerator&) { throw EDataNotLogged("Required File Not Found"); }
+
+}  // namespace
+
+TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
+{
+    using profiles::RunProfile;
+    const std::vector<ReportSection> sections{
+        {"Browser Analysis", &RunProfile::browser,
+         {{"Top Browser Types", "LKRBrowsers", "Generating Reports...", &noData, ReportGuard::None, true},
+          {"User Agent Operating Systems", "LKRAgentsOS", "x", &failing}}},
+        {"Referral Analysis", &RunProfile::referrers,
+         {{"Top Referring Domains", "LKRRefDomains", "x", &broken, ReportGuard::Referral},
+          {"Referring Advertising Domains", "LKRReferringAdds", "x", &okBuilder, ReportGuard::Referral},
+          {"Top Referring Search Engines", "LKRReferringSE", "x", &noEngines, ReportGuard::SearchEngines},
+          {"Top Referring Search Engine Keywords", "LKRReferringSEKW", "x", &keywords, ReportGuard::SearchEngines},
+          {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP", "x", &keywords,
+           ReportGuard::SearchEngines},
+          {"Top Referring URLs", "LKRReferringURL", "x", &okBuilder}}},
+        {"Demographic Analysis", &RunProfile::demogs,
+         {{"Sessions by Country", "LKRSesByCntry", nullptr, &okBuilder, ReportGuard::None, true}},
+         &noDemographics},
+    };
+    RunFixture f;
+    for (const char* key : {"browser", "referrers", "demogs", "oadmin"}) f.set(key, true);
+    f.set("page", false);
+    f.profile.setText("admin-email", "a@example.com");
+    f.profile.save(f.folder.myProfiles() + "/p.rpf");
+    ReportGenerator generator(f.fake.platform(), f.folder, f.temp.path() + "/",
+                              [&](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                  f.fill(t);
+                                  return f.result;
+                              });
+    generator.useSections(sections);
+    built.clear();
+    generator.GenerateReports("p");
+
+    EXPECT_EQ(built, (std::vector<std::string>{"none", "failing", "broken", "engines", "ok"}));
+    EXPECT_TRUE(f.shown("An error was encountered while attempting to perform Referral analysis."));
+    const std::string index = f.read("index.html");
+    const std::string eindex = f.read("eindex.html");
+    const std::string noBrowsers = notGeneratedRow("Top Browser Types - Not Generated (No Data for Report)");
+    EXPECT_NE(index.find(noBrowsers), std::string::npos);
+    EXPECT_NE(eindex.find(noBrowsers), std::string::npos);
+    EXPECT_NE(index.find(notGeneratedRow("User Agent Operating Systems - Not Generated (Error occurred while building)")),
+              std::string::npos);
+    for (const char* title : {"Top Referring Search Engines", "Top Referring Search Engine Keywords",
+                              "Top Referring Search Engine Keyword Phrases"})
+        EXPECT_NE(index.find(notGeneratedRow(std::string(title) +
+                                             " - Not Generated (Data not logged in selected log file format.)")),
+                  std::string::npos)
+            << title;
+    EXPECT_EQ(index.find("Referring Advertising Domains"), std::string::npos) << "skipped after the guard failed";
+    EXPECT_NE(index.find(linkRow("LKRReferringURL.html", "Top Referring URLs")), std::string::npos);
+    const std::string demographics =
+        notGeneratedRow("Demographic Analysis Reports - Not Generated (Required File Not Found)");
+    EXPECT_NE(index.find(sectionRow("Demographic Analysis") + demographics), std::string::npos);
+    EXPECT_NE(eindex.find(demographics), std::string::npos);
+}
+
+namespace {
+
+// The browser engine's view of a page: the document as it parsed it.
+std::string renderedDom(const std::string& browser, const std::string& page)
+{
+    const std::string command = browser + " --headless --no-sandbox --disable-gpu --dump-dom 'file://" + page +
+                                "' 2>/dev/null";
+    std::string dom;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) dom.append(buffer, n);
+        pclose(pipe);
+    }
+    return dom;
+}
+
+// The tags and attributes of a serialised DOM. Text nodes carry "<" as
+// "&lt;" and attribute values carry '"' as "&quot;", so every "<" opens a
+// real element and every quote ends a real value.
+struct ParsedTag {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+};
+
+std::vector<ParsedTag> parseTags(const std::string& dom)
+{
+    std::vector<ParsedTag> tags;
+    std::size_t i = 0;
+    auto nameAt = [&](std::size_t& at) {
+        const std::size_t begin = at;
+        while (at < dom.size() && dom[at] != ' ' && dom[at] != '>' && dom[at] != '=' && dom[at] != '/') ++at;
+        return text::toLower(dom.substr(begin, at - begin));
+    };
+    while ((i = dom.find('<', i)) != std::string::npos) {
+        ++i;
+        ParsedTag tag;
+        tag.name = nameAt(i);
+        while (i < dom.size() && dom[i] != '>') {
+            if (dom[i] == ' ' || dom[i] == '/') {
+                ++i;
+                continue;
+            }
+            std::string attribute = nameAt(i);
+            std::string value;
+            if (i < dom.size() && dom[i] == '=' && i + 1 < dom.size() && dom[i + 1] == '"') {
+                const std::size_t close = dom.find('"', i + 2);
+                value = dom.substr(i + 2, close - i - 2);
+                i = close + 1;
+            }
+            tag.attributes.emplace_back(std::move(attribute), std::move(value));
+        }
+        tags.push_back(std::move(tag));
+    }
+    return tags;
+}
+
+std::string findBrowser()
+{
+    for (const char* candidate : {"/usr/bin/chromium", "/usr/bin/chromium-browser"})
+        if (fs::exists(candidate)) return candidate;
+    return "";
+}
+
+}  // namespace
+
+TEST(ReportRunInBrowser, HostileLogTextParsesAsTextOnly)
+{
+    const std::string browser = findBrowser();
+    if (browser.empty()) GTEST_SKIP() << "no chromium to render pages with";
+    RunFixture f;
+    f.fill = [](analysis::StatisticsTable& t) {
+        t.setUp();
+        t.countPage("10.0.0.1", "/<script>document.title='owned'</script>");
+        t.countPage("10.0.0.1", "/\"><img src=x onerror=\"document.title='owned'\">");
+        t.countErrorStatus("404");
+        t.countPageError("404");
+        t.addErrorAddress('P', "404", "x\" onclick=\"alert(1)\"><script>alert(1)</script>");
+    };
+    f.run();
+    for (const char* page : {"LKRPages.html", "LKRPageErrors.html"}) {
+        const std::string dom = renderedDom(browser, f.reportFile(page));
+        ASSERT_NE(dom.find("<table"), std::string::npos) << page << " did not render";
+        for (const ParsedTag& tag : parseTags(dom)) {
+            EXPECT_NE(tag.name, "script") << page;
+            for (const auto& [name, value] : tag.attributes) {
+                EXPECT_FALSE(text::istartsWith(name, "on")) << page << ": <" << tag.name << " " << name;
+                if (name == "href" || name == "src") {
+                    EXPECT_FALSE(text::istartsWith(value, "javascript:")) << page;
+                }
+            }
+        }
+        EXPECT_EQ(dom.find("owned</title>"), std::string::npos) << page;
+    }
+    EXPECT_NE(renderedDom(browser, f.reportFile("LKRPages.html")).find("/&lt;script&gt;document.title"),
+              std::string::npos);
 }

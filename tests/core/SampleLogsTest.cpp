@@ -1,9 +1,9 @@
+#include "samples/SampleLogs.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
-#include "samples/SampleLogs.h"
 #include "samples/SampleRandom.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +63,10 @@ std::vector<std::string> lines(const std::string& content, bool crlf)
     return result;
 }
 
-bool isHeaderLine(const std::string& line) { return line.rfind("#", 0) == 0 || line.rfind("format=", 0) == 0; }
+bool isHeaderLine(const std::string& line)
+{
+    return line.rfind("#", 0) == 0 || line.rfind("format=", 0) == 0;
+}
 
 std::vector<std::string> records(const std::vector<std::string>& all)
 {
@@ -123,7 +126,7 @@ void expectApacheRecord(const std::string& line, int fieldsBeforeDate, int quote
     EXPECT_EQ(rest, "");
 }
 
-}  // namespace
+} // namespace
 
 TEST(SampleLogs, SameSeedGivesTheSameBytesAndDaysDoNotDependOnTheRunLength)
 {
@@ -150,7 +153,8 @@ TEST(SampleLogs, OneFilePerDayWithExactlyTheRecordsAsked)
     EXPECT_EQ(std::filesystem::path(result.files[0]).filename(), "access-20240228.log");
     EXPECT_EQ(std::filesystem::path(result.files[1]).filename(), "access-20240229.log");
     EXPECT_EQ(std::filesystem::path(result.files[2]).filename(), "access-20240301.log");
-    for (const auto& file : result.files) EXPECT_EQ(records(lines(read(file), true)).size(), 777u);
+    for (const auto& file : result.files)
+        EXPECT_EQ(records(lines(read(file), true)).size(), 777u);
 
     TempFolder empty;
     const auto none = generate(empty.path(), optionsFor(SampleLayout::NcsaCommon, 2, 0));
@@ -178,7 +182,8 @@ TEST(SampleLogs, ApacheLayoutsHaveTheirFieldsAndLfLineEnds)
         }
         const auto recs = records(all);
         ASSERT_EQ(recs.size(), 3000u);
-        for (const auto& record : recs) expectApacheRecord(record, c.fieldsBeforeDate, c.quoted, "28/Feb/2024:");
+        for (const auto& record : recs)
+            expectApacheRecord(record, c.fieldsBeforeDate, c.quoted, "28/Feb/2024:");
     }
 }
 
@@ -216,7 +221,8 @@ TEST(SampleLogs, CommaSeparatedRecordsEndWithACommaAndCarryAFourDigitYear)
         ASSERT_EQ(fields.size(), 15u);
         EXPECT_EQ(fields[2], " 2/28/2024");
         EXPECT_EQ(fields[6], " 192.0.2.10");
-        for (std::size_t i = 1; i < fields.size(); ++i) EXPECT_EQ(fields[i].rfind(' ', 0), 0u);
+        for (std::size_t i = 1; i < fields.size(); ++i)
+            EXPECT_EQ(fields[i].rfind(' ', 0), 0u);
         EXPECT_EQ(record.find("  "), std::string::npos);
     }
 }
@@ -242,7 +248,8 @@ TEST(SampleLogs, TrafficHasTheVarietyReportsNeed)
         const auto status = record.find("\" ", request) + 2;
         statuses.insert(record.substr(status, 3));
         ++requestsPerClient[client];
-        const bool numeric = client.find_first_not_of("0123456789.") == std::string::npos || client.find(':') != std::string::npos;
+        const bool numeric =
+            client.find_first_not_of("0123456789.") == std::string::npos || client.find(':') != std::string::npos;
         (numeric ? addresses : hostNames) = true;
         robots = robots || record.find("Googlebot") != std::string::npos;
         downloads = downloads || record.find("/downloads/") != std::string::npos;
@@ -250,8 +257,10 @@ TEST(SampleLogs, TrafficHasTheVarietyReportsNeed)
     }
     for (const char* status : {"200", "301", "302", "304", "401", "403", "404", "500"})
         EXPECT_TRUE(statuses.count(status)) << status;
-    for (const char* method : {"GET", "HEAD", "POST"}) EXPECT_TRUE(methods.count(method)) << method;
+    for (const char* method : {"GET", "HEAD", "POST"})
+        EXPECT_TRUE(methods.count(method)) << method;
     EXPECT_GE(hours.size(), 20u);
+    EXPECT_LE(previousTime, "23:59:59");
     EXPECT_TRUE(hostNames && addresses && robots && downloads && images);
 
     const std::string all = read(result.files[0]);
@@ -331,4 +340,48 @@ TEST(SampleRandom, IsTheStandardSplitMix64Sequence)
         EXPECT_TRUE(value >= -2 && value <= 2);
     }
     EXPECT_EQ(bounded.below(0), 0u);
+}
+
+TEST(SampleDay, EveryRequestFallsInsideTheDay)
+{
+    // Seeds whose late sessions pull embedded files past midnight.
+    for (const std::uint64_t seed : {3u, 4u, 7u, 10u}) {
+        const SampleDay day = generateSampleDay(seed, 100000);
+        ASSERT_EQ(day.requests.size(), 100000u);
+        for (const Request& request : day.requests) {
+            ASSERT_GE(request.second, 0);
+            ASSERT_LT(request.second, 86400) << seed;
+            ASSERT_LT(request.visitor, day.visitors.size());
+        }
+        EXPECT_GT(day.requests.back().second, 86000);
+    }
+}
+
+TEST(SampleLogs, AW3cServerRestartRepeatsTheDirectivesMidFile)
+{
+    TempFolder temp;
+    const auto result = generate(temp.path(), optionsFor(SampleLayout::W3c, 5, 3000));
+    std::vector<int> blocks;
+    for (const auto& file : result.files) {
+        const auto all = lines(read(file), true);
+        int count = 0;
+        std::string before;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].rfind("#Software: ", 0) != 0) continue;
+            ++count;
+            if (i > 0) {
+                ASSERT_LT(i + 4, all.size());
+                EXPECT_LT(all[i - 1].substr(11, 8), "12:00:00");
+                EXPECT_EQ(all[i + 2], "#Date: 2024-03-02 " + all[i + 4].substr(11, 8));
+                EXPECT_GE(all[i + 4].substr(11, 8), "12:00:00");
+            }
+        }
+        EXPECT_EQ(records(all).size(), 3000u);
+        blocks.push_back(count);
+    }
+    EXPECT_EQ(blocks, (std::vector<int>{1, 1, 1, 2, 1}));
+
+    TempFolder apache;
+    const auto combined = generate(apache.path(), optionsFor(SampleLayout::NcsaCombined, 4, 500));
+    EXPECT_EQ(lines(read(combined.files[3]), false).size(), 500u);
 }

@@ -22,7 +22,7 @@ long long boundedNumber(const Arguments& arguments, const std::string& option, l
     return value;
 }
 
-}  // namespace
+} // namespace
 
 std::string_view SampleLogsCommand::usage() const
 {
@@ -48,7 +48,7 @@ int SampleLogsCommand::run(CommandContext& context, const std::vector<std::strin
     if (!parsed) throw UsageError("Unknown layout \"" + layout + "\"; use one of " + samples::layoutNames() + ".");
     options.layout = *parsed;
     options.days = static_cast<int>(boundedNumber(arguments, "days", 7, 1, 36600));
-    options.linesPerDay = static_cast<long>(boundedNumber(arguments, "lines-per-day", 1000, 0, 100000000));
+    options.linesPerDay = static_cast<long>(boundedNumber(arguments, "lines-per-day", 1000, 0, 10000000));
     options.seed = static_cast<std::uint64_t>(boundedNumber(arguments, "seed", 1, 0, 9223372036854775807LL));
     options.gzip = arguments.flag("gzip");
     if (arguments.has("start")) {
@@ -65,4 +65,4 @@ int SampleLogsCommand::run(CommandContext& context, const std::vector<std::strin
     return kExitDone;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

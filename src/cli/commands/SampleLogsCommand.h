@@ -13,4 +13,4 @@ public:
     int run(CommandContext& context, const std::vector<std::string>& args) override;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -6,16 +6,19 @@
 namespace larkspan {
 
 struct ChartPoint {
-    std::string label;
+    std::string label;   // shown under the point; the caller cuts long texts
     double value = 0;
+    std::string legend;  // empty: the point has no legend entry
 };
 
 enum class ChartKind { Ranking = 1, TimeSeries = 5 };
 
+// One chart as a report asks for it. A ranking draws one bar per point with
+// its whole-number value on top; a time series draws every point in order as
+// a line, without value labels.
 struct ChartRequest {
     ChartKind kind = ChartKind::Ranking;
     std::string title;
-    std::string legend;
     std::vector<ChartPoint> points;
     bool threeD = false;
     bool valueLabels = true;

@@ -10,6 +10,9 @@ struct MailMessage {
     std::string subject;
     std::vector<std::string> lines;
     std::vector<std::string> attachments;  // full paths
+    // Where a copy of the message is kept as a .eml file (the report
+    // folder); empty: the folder of the first attachment.
+    std::string folder;
 };
 
 enum class MailOutcome { Sent, Cancelled, Failed, Unavailable };

@@ -3,14 +3,17 @@
 #include "analysis/AnalysisResult.h"
 #include "analysis/StatisticsTable.h"
 #include "common/CellTable.h"
-#include "platform/Mail.h"
 #include "profiles/RunProfile.h"
+#include "reports/DemographicTable.h"
+#include "reports/EmailCopy.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportMail.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace larkspan {
 
@@ -28,13 +31,6 @@ struct RunOutcome {
     enum Status { Done, ProfileFailed, NoData, ParseFailed, Cancelled, IndexFailed };
     Status status = Done;
     std::string indexPath;  // set once index.html is written
-};
-
-// An e-mail-ready copy of a page.
-struct EmailCopy {
-    std::string text;  // empty when the copy could not be produced
-    std::string path;
-    bool written = false;
 };
 
 // The report generator of one run: it owns the statistics table, the report
@@ -73,9 +69,16 @@ public:
     // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
     CellTable& searchEngines() { return searchEngines_; }
     CellTable& operatingSystems() { return operatingSystems_; }
+    // The demographic table and the country list, read before the
+    // demographic reports.
+    DemographicTable& demographics() { return demographics_; }
+    demographics::CodeList& countries() { return countries_; }
 
     // The profile's report folder (Reports/<profile>).
     std::string reportFolder(const std::string& profileName) const;
+
+    // Runs these sections instead of the program's own table (tests).
+    void useSections(const std::vector<ReportSection>& sections) { sections_ = &sections; }
 
 private:
     struct RunState;
@@ -84,7 +87,6 @@ private:
     bool runSection(RunState& run, const ReportSection& section);
     bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
     void finishRun(RunState& run, RunOutcome& outcome);
-    void mailReports(RunState& run);
     void caption(const std::string& text, const std::string& message = "");
     void message(const std::string& text);
     void inform(const std::string& text);
@@ -99,9 +101,11 @@ private:
     ReportSettings settings_;
     CellTable searchEngines_;
     CellTable operatingSystems_;
+    DemographicTable demographics_;
+    demographics::CodeList countries_;
     std::string csvFolder_;
-    MailMessage mail_;
-    bool mailing_ = false;
+    ReportMail mail_;
+    const std::vector<ReportSection>* sections_ = nullptr;
 };
 
 }  // namespace larkspan

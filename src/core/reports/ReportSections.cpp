@@ -2,6 +2,7 @@
 
 #include "reports/PageReports.h"
 #include "reports/ReportGenerator.h"
+#include "reports/TableReportBuilders.h"
 
 namespace larkspan {
 
@@ -27,8 +28,8 @@ const std::vector<ReportSection>& reportSections()
     static const std::vector<ReportSection> sections{
         {"Browser Analysis", &RunProfile::browser,
          {
-             {"Top Browser Types", "LKRBrowsers", "Generating Reports...", nullptr, kNone, true},
-             {"User Agent Operating Systems", "LKRAgentsOS", "Analyzing User Agent operating systems...", nullptr},
+             {"Top Browser Types", "LKRBrowsers", "Generating Reports...", &buildBrowsers, kNone, true},
+             {"User Agent Operating Systems", "LKRAgentsOS", "Analyzing User Agent operating systems...", &buildAgentsOS},
          }},
         {"Page Analysis", &RunProfile::page,
          {
@@ -41,35 +42,35 @@ const std::vector<ReportSection>& reportSections()
          }},
         {"Usage Analysis", &RunProfile::usage,
          {
-             {"Usage by Hits", "LKRUsageByHit", "Analyzing usage data...Hits", nullptr},
-             {"Usage by Kilobytes", "LKRUsageByKB", "Analyzing usage data...KiloBytes", nullptr},
-             {"Usage by Session", "LKRUsageBySession", "Analyzing usage data...Sessions", nullptr},
+             {"Usage by Hits", "LKRUsageByHit", "Analyzing usage data...Hits", &buildUsageByHit},
+             {"Usage by Kilobytes", "LKRUsageByKB", "Analyzing usage data...KiloBytes", &buildUsageByKB},
+             {"Usage by Session", "LKRUsageBySession", "Analyzing usage data...Sessions", &buildUsageBySession},
          }},
         {"Referral Analysis", &RunProfile::referrers,
          {
-             {"Top Referring URLs", "LKRReferringURL", "Analyzing referral data...", nullptr},
-             {"Top Referring Domains", "LKRRefDomains", "Analyzing Referring Domains...", nullptr, kReferral},
+             {"Top Referring URLs", "LKRReferringURL", "Analyzing referral data...", &buildReferringURL},
+             {"Top Referring Domains", "LKRRefDomains", "Analyzing Referring Domains...", &buildReferringDomains, kReferral},
              {"Referring Advertising Domains", "LKRReferringAdds", "Analyzing Referring Advertising Domains...",
-              nullptr, kReferral},
-             {"Referring Affiliate Domains", "LKRRefAffiliates", "Analyzing Referring Affiliate Domains...", nullptr,
-              kReferral},
-             {"Top Referring Search Engines", "LKRReferringSE", "Analyzing Referring Search Engines...", nullptr,
-              kEngines},
+              &buildReferringAdds, kReferral},
+             {"Referring Affiliate Domains", "LKRRefAffiliates", "Analyzing Referring Affiliate Domains...",
+              &buildReferringAffiliates, kReferral},
+             {"Top Referring Search Engines", "LKRReferringSE", "Analyzing Referring Search Engines...",
+              &buildReferringSE, kEngines},
              {"Top Referring Search Engine Keywords", "LKRReferringSEKW",
-              "Analyzing Referring Search Engine Keywords...", nullptr, kEngines},
+              "Analyzing Referring Search Engine Keywords...", &buildReferringSEKW, kEngines},
              {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP",
-              "Analyzing Referring Search Engine Keyword Phrases...", nullptr, kEngines},
+              "Analyzing Referring Search Engine Keyword Phrases...", &buildReferringSEKWP, kEngines},
          }},
         {"Demographic Analysis", &RunProfile::demogs,
          {
-             {"Sessions by Country", "LKRSesByCntry", nullptr, nullptr, kNone, true},
-             {"Sessions by Domain", "LKRSesByDomain", nullptr, nullptr, kNone, true},
-             {"Sessions by Machine Name", "LKRSesByMachine", nullptr, nullptr, kNone, true},
-             {"Page/File Requests by Country", "LKRHitsByCntry", nullptr, nullptr, kNone, true},
-             {"Page/File Requests by Domain", "LKRHitsByDomain", nullptr, nullptr, kNone, true},
-             {"Page/File Requests by Machine Name", "LKRHitsByMachine", nullptr, nullptr, kNone, true},
+             {"Sessions by Country", "LKRSesByCntry", nullptr, &buildDemogCountrySes, kNone, true},
+             {"Sessions by Domain", "LKRSesByDomain", nullptr, &buildDemogDomainSes, kNone, true},
+             {"Sessions by Machine Name", "LKRSesByMachine", nullptr, &buildDemogMachineSes, kNone, true},
+             {"Page/File Requests by Country", "LKRHitsByCntry", nullptr, &buildDemogCountryHits, kNone, true},
+             {"Page/File Requests by Domain", "LKRHitsByDomain", nullptr, &buildDemogDomainHits, kNone, true},
+             {"Page/File Requests by Machine Name", "LKRHitsByMachine", nullptr, &buildDemogMachineHits, kNone, true},
          },
-         nullptr},
+         &ParseDemog},
     };
     return sections;
 }

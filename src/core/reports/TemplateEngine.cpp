@@ -63,7 +63,7 @@ std::string safeLinkTarget(const std::string& target)
         const std::string scheme = text::toLower(probe.substr(0, colon));
         if (scheme != "http" && scheme != "https" && scheme != "ftp") return "#";
     }
-    return text::htmlEscape(target);
+    return escapeLogText(target);
 }
 
 TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
@@ -101,6 +101,20 @@ const std::pair<const char*, int> kDetailTokens[] = {
 
 bool holdsPlaceholderWord(const std::string& s) { return s.find("XXX") != std::string::npos; }
 
+// A report page's last touches: its help page, and the placeholder values
+// of the first column shown without a link.
+void finishPage(std::string& html, const std::string& helpFile)
+{
+    if (html.find("XXXHelpFile") != std::string::npos) html = text::replaceAll(html, "XXXHelpFile", helpFile);
+    if (html.find("Unknown</a>") != std::string::npos) {
+        html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
+        html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
+    }
+    if (html.find("-</a>") != std::string::npos) html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
+    if (html.find("Other</a>") != std::string::npos)
+        html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
+}
+
 }  // namespace
 
 TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, bool csv, long long limit,
@@ -120,11 +134,11 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
     } else {
         // Link targets: log text must stay inside the quotes and may not
         // bring its own scheme where the template gives none.
-        v.httpTarget = text::htmlEscape(target);
+        v.httpTarget = escapeLogText(target);
         v.ownTarget = safeLinkTarget(target);
         v.display = grid_.htmlCell(displayColumn, row);
         if (const std::string* markup = grid_.markup(0, row)) v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
-        else v.columns[0] = text::htmlEscape(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
+        else v.columns[0] = escapeLogText(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
         for (int c = 1; c <= 4; ++c) v.columns[c] = grid_.htmlCell(c, row);
     }
     v.plain = !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) &&
@@ -162,7 +176,7 @@ std::string TemplateEngine::fillHeader(std::string document, bool csv) const
     return document;
 }
 
-std::string TemplateEngine::render(int templateRow, int linkColumn) const
+std::string TemplateEngine::render(int templateRow, int linkColumn, const std::string* helpFile) const
 {
     const std::string& templ = grid_.cell(0, templateRow);
     const bool csv = templateRow == 6;
@@ -201,22 +215,30 @@ std::string TemplateEngine::render(int templateRow, int linkColumn) const
     }
 
     std::string rows;
+    rows.reserve(static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64));
+    std::string line;
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
         const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
         if (!v.plain) {
             rows += detailRow(section, row, v);
             continue;
         }
+        std::string& out = helpFile ? line : rows;
+        line.clear();
         for (const Piece& piece : pieces) {
             switch (piece.kind) {
-            case Piece::Literal: rows += piece.literal; break;
-            case Piece::Color: rows += v.color; break;
-            case Piece::Number: rows += v.number; break;
-            case Piece::HttpTarget: rows += "\"http://" + v.httpTarget + "\""; break;
-            case Piece::OwnTarget: rows += "\"" + v.ownTarget + "\""; break;
-            case Piece::Display: rows += v.display; break;
-            default: rows += v.columns[piece.kind - Piece::Column0]; break;
+            case Piece::Literal: out += piece.literal; break;
+            case Piece::Color: out += v.color; break;
+            case Piece::Number: out += v.number; break;
+            case Piece::HttpTarget: out += "\"http://"; out += v.httpTarget; out += '"'; break;
+            case Piece::OwnTarget: out += '"'; out += v.ownTarget; out += '"'; break;
+            case Piece::Display: out += v.display; break;
+            default: out += v.columns[piece.kind - Piece::Column0]; break;
             }
+        }
+        if (helpFile) {
+            finishPage(line, *helpFile);
+            rows += line;
         }
     }
 
@@ -228,11 +250,17 @@ std::string TemplateEngine::render(int templateRow, int linkColumn) const
         std::string document = templ.substr(0, s) + rows;
         document.append(templ, e + end.size(), std::string::npos);
         document = fillHeader(std::move(document), csv);
-        return text::replaceAll(document, reports::kMissingDatesMarker, sentence);
+        document = text::replaceAll(document, reports::kMissingDatesMarker, sentence);
+        if (helpFile) finishPage(document, *helpFile);
+        return document;
     }
     std::string before = text::replaceAll(fillHeader(templ.substr(0, s), csv), reports::kMissingDatesMarker, sentence);
-    const std::string after =
+    std::string after =
         text::replaceAll(fillHeader(templ.substr(e + end.size()), csv), reports::kMissingDatesMarker, sentence);
+    if (helpFile) {
+        finishPage(before, *helpFile);
+        finishPage(after, *helpFile);
+    }
     before.reserve(before.size() + rows.size() + after.size());
     before += rows;
     before += after;
@@ -247,13 +275,8 @@ std::string TemplateEngine::GenHTML(const std::string& reportPath) const
 {
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
-    std::string html = n < 0 ? GenDocStr(5) : GenDocStrALHTML(static_cast<int>(n));
-    html = text::replaceAll(html, "XXXHelpFile", fileNamePart(reportPath) + "help.html");
-    html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
-    html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
-    html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
-    html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
-    return html;
+    const std::string helpFile = fileNamePart(reportPath) + "help.html";
+    return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
 }
 
 std::string TemplateEngine::GenCSV() const { return GenDocStr(6); }

@@ -27,7 +27,9 @@ public:
 private:
     struct RowValues;
     struct Piece;
-    std::string render(int templateRow, int linkColumn) const;
+    // helpFile: for a report page, the help page's name; the page is then
+    // post-processed (help link, placeholder values without links).
+    std::string render(int templateRow, int linkColumn, const std::string* helpFile = nullptr) const;
     RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
     // The detail section filled in for one row by replacing each placeholder
     // in turn, so that placeholder words inside values are replaced as well.

@@ -69,8 +69,7 @@ constexpr std::array kResources{
     Resource{"/shop/checkout.php", K::Flaky, 7680, 10},
 };
 
-constexpr std::array<std::string_view, 4> kFurniture{"/css/site.css", "/js/app.js", "/images/logo.png",
-                                                     "/favicon.ico"};
+constexpr std::array<std::string_view, 4> kFurniture{"/css/site.css", "/js/app.js", "/images/logo.png", "/favicon.ico"};
 
 constexpr std::array kBrowsers{
     Browser{"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
@@ -196,43 +195,93 @@ constexpr std::array kReferringPages{
 };
 
 constexpr std::array kProviders{
-    Weighted{"dsl.example-telecom.de", 14}, Weighted{"cable.example-net.co.uk", 12},
-    Weighted{"adsl.exemple-fai.fr", 9},     Weighted{"fiber.example-isp.com", 25},
-    Weighted{"dyn.example-broadband.net", 15}, Weighted{"mobile.example-carrier.jp", 6},
-    Weighted{"static.example-hosting.nl", 5}, Weighted{"res.example-cable.ca", 7},
+    Weighted{"dsl.example-telecom.de", 14},      Weighted{"cable.example-net.co.uk", 12},
+    Weighted{"adsl.exemple-fai.fr", 9},          Weighted{"fiber.example-isp.com", 25},
+    Weighted{"dyn.example-broadband.net", 15},   Weighted{"mobile.example-carrier.jp", 6},
+    Weighted{"static.example-hosting.nl", 5},    Weighted{"res.example-cable.ca", 7},
     Weighted{"user.example-provider.com.au", 5}, Weighted{"dhcp.example-univ.edu", 6},
-    Weighted{"client.example-telecom.it", 5}, Weighted{"ip.example-net.com.br", 5},
-    Weighted{"pool.example-isp.ru", 4},     Weighted{"proxy.example-corp.com", 6},
-    Weighted{"gw.example-agency.gov", 2},   Weighted{"wlan.example-campus.ac.uk", 3},
-    Weighted{"dial.example-isp.in", 4},     Weighted{"home.example-fibra.es", 4},
+    Weighted{"client.example-telecom.it", 5},    Weighted{"ip.example-net.com.br", 5},
+    Weighted{"pool.example-isp.ru", 4},          Weighted{"proxy.example-corp.com", 6},
+    Weighted{"gw.example-agency.gov", 2},        Weighted{"wlan.example-campus.ac.uk", 3},
+    Weighted{"dial.example-isp.in", 4},          Weighted{"home.example-fibra.es", 4},
 };
 
-constexpr std::array kClientOctets{24, 31, 37, 46, 62, 67, 71, 77, 81, 84, 86, 90, 92, 98, 101, 109,
-                                   115, 151, 173, 176, 185, 188, 193, 201, 203, 212, 213, 217};
+constexpr std::array kClientOctets{24,  31,  37,  46,  62,  67,  71,  77,  81,  84,  86,  90,  92,  98,
+                                   101, 109, 115, 151, 173, 176, 185, 188, 193, 201, 203, 212, 213, 217};
 
 constexpr std::array<std::string_view, 6> kUserNames{"alice", "bob", "carol", "dave", "erin", "frank"};
 
-constexpr std::array<std::string_view, 8> kQueries{
-    "utm_source=newsletter&utm_medium=email", "id=1042", "page=2", "lang=de",
-    "sort=price&dir=asc", "q=widgets", "id=2210&colour=blue", "ref=homepage"};
+constexpr std::array<std::string_view, 8> kQueries{"utm_source=newsletter&utm_medium=email",
+                                                   "id=1042",
+                                                   "page=2",
+                                                   "lang=de",
+                                                   "sort=price&dir=asc",
+                                                   "q=widgets",
+                                                   "id=2210&colour=blue",
+                                                   "ref=homepage"};
 
-}  // namespace
+} // namespace
 
-std::string_view siteHost() { return "www.example.com"; }
-std::string_view serverAddress() { return "192.0.2.10"; }
-std::string_view siteName() { return "W3SVC1"; }
-std::string_view computerName() { return "WEB01"; }
+std::string_view siteHost()
+{
+    return "www.example.com";
+}
+std::string_view serverAddress()
+{
+    return "192.0.2.10";
+}
+std::string_view siteName()
+{
+    return "W3SVC1";
+}
+std::string_view computerName()
+{
+    return "WEB01";
+}
 
-std::span<const Resource> resources() { return kResources; }
-std::span<const std::string_view> pageFurniture() { return kFurniture; }
-std::span<const Browser> browsers() { return kBrowsers; }
-std::span<const Robot> robots() { return kRobots; }
-std::span<const SearchEngine> searchEngines() { return kEngines; }
-std::span<const Weighted> searchPhrases() { return kPhrases; }
-std::span<const Weighted> referringPages() { return kReferringPages; }
-std::span<const Weighted> accessProviders() { return kProviders; }
-std::span<const int> clientOctets() { return kClientOctets; }
-std::span<const std::string_view> userNames() { return kUserNames; }
-std::span<const std::string_view> queryStrings() { return kQueries; }
+std::span<const Resource> resources()
+{
+    return kResources;
+}
+std::span<const std::string_view> pageFurniture()
+{
+    return kFurniture;
+}
+std::span<const Browser> browsers()
+{
+    return kBrowsers;
+}
+std::span<const Robot> robots()
+{
+    return kRobots;
+}
+std::span<const SearchEngine> searchEngines()
+{
+    return kEngines;
+}
+std::span<const Weighted> searchPhrases()
+{
+    return kPhrases;
+}
+std::span<const Weighted> referringPages()
+{
+    return kReferringPages;
+}
+std::span<const Weighted> accessProviders()
+{
+    return kProviders;
+}
+std::span<const int> clientOctets()
+{
+    return kClientOctets;
+}
+std::span<const std::string_view> userNames()
+{
+    return kUserNames;
+}
+std::span<const std::string_view> queryStrings()
+{
+    return kQueries;
+}
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

@@ -10,21 +10,21 @@
 namespace larkspan::samples {
 
 enum class ResourceKind {
-    Page,       // HTML and scripts that produce pages
-    Embedded,   // style sheets, scripts and images a page pulls in
-    Download,   // archives, installers, documents
-    Redirect,   // answers 301 (moved) to every request
-    Missing,    // answers 404
-    Forbidden,  // answers 403
-    Members,    // needs a user name; 401 without one
-    Flaky,      // a page that sometimes fails with 500
+    Page,      // HTML and scripts that produce pages
+    Embedded,  // style sheets, scripts and images a page pulls in
+    Download,  // archives, installers, documents
+    Redirect,  // answers 301 (moved) to every request
+    Missing,   // answers 404
+    Forbidden, // answers 403
+    Members,   // needs a user name; 401 without one
+    Flaky,     // a page that sometimes fails with 500
 };
 
 struct Resource {
     std::string_view path;
     ResourceKind kind;
-    int bytes;      // typical body size
-    int weight;     // how often it is chosen among its kind
+    int bytes;  // typical body size
+    int weight; // how often it is chosen among its kind
 };
 
 struct Browser {
@@ -55,10 +55,10 @@ struct Weighted {
     int weight;
 };
 
-std::string_view siteHost();       // "www.example.com"
-std::string_view serverAddress();  // the server's own address
-std::string_view siteName();       // the server instance name IIS logs
-std::string_view computerName();   // the server's machine name
+std::string_view siteHost();      // "www.example.com"
+std::string_view serverAddress(); // the server's own address
+std::string_view siteName();      // the server instance name IIS logs
+std::string_view computerName();  // the server's machine name
 
 std::span<const Resource> resources();
 // Style sheets, scripts and images every page pulls in.
@@ -76,4 +76,4 @@ std::span<const int> clientOctets();
 std::span<const std::string_view> userNames();
 std::span<const std::string_view> queryStrings();
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

@@ -16,14 +16,13 @@ constexpr int kSecondsPerDay = 86400;
 
 // Relative traffic per hour of the day: quiet nights, busy office hours and
 // a smaller evening peak.
-constexpr std::array<int, 24> kHourWeights{12, 8, 6, 5, 5, 6, 10, 18, 30, 40, 46, 48,
+constexpr std::array<int, 24> kHourWeights{12, 8,  6,  5,  5,  6,  10, 18, 30, 40, 46, 48,
                                            44, 42, 46, 47, 44, 40, 36, 38, 40, 36, 28, 18};
 
 // Cumulative weights for drawing from a catalog table in O(log n).
 class WeightTable {
-public:
-    template <typename Items, typename WeightOf>
-    WeightTable(const Items& items, WeightOf weightOf)
+  public:
+    template <typename Items, typename WeightOf> WeightTable(const Items& items, WeightOf weightOf)
     {
         std::uint32_t total = 0;
         for (const auto& item : items) {
@@ -39,7 +38,7 @@ public:
                                         cumulative_.begin());
     }
 
-private:
+  private:
     std::vector<std::uint32_t> cumulative_;
 };
 
@@ -58,11 +57,9 @@ void appendHex(std::string& out, unsigned value)
 }
 
 class DayGenerator {
-public:
+  public:
     DayGenerator(std::uint64_t seed, long lines)
-        : random_(seed),
-          lines_(lines),
-          hours_(kHourWeights, [](int w) { return w; }),
+        : random_(seed), lines_(lines), hours_(kHourWeights, [](int w) { return w; }),
           browsers_(browsers(), [](const Browser& b) { return b.weight; }),
           robots_(robots(), [](const Robot& r) { return r.weight; }),
           engines_(searchEngines(), [](const SearchEngine& e) { return e.weight; }),
@@ -112,23 +109,31 @@ public:
         return day;
     }
 
-private:
+  private:
     std::vector<std::uint16_t>& kindIndexes(ResourceKind kind)
     {
         switch (kind) {
-        case ResourceKind::Page: return pageIdx_;
-        case ResourceKind::Download: return downloadIdx_;
-        case ResourceKind::Embedded: return imageIdx_;
-        default: return troubleIdx_;
+        case ResourceKind::Page:
+            return pageIdx_;
+        case ResourceKind::Download:
+            return downloadIdx_;
+        case ResourceKind::Embedded:
+            return imageIdx_;
+        default:
+            return troubleIdx_;
         }
     }
     std::vector<int>& kindWeights(ResourceKind kind)
     {
         switch (kind) {
-        case ResourceKind::Page: return pageW_;
-        case ResourceKind::Download: return downloadW_;
-        case ResourceKind::Embedded: return imageW_;
-        default: return troubleW_;
+        case ResourceKind::Page:
+            return pageW_;
+        case ResourceKind::Download:
+            return downloadW_;
+        case ResourceKind::Embedded:
+            return imageW_;
+        default:
+            return troubleW_;
         }
     }
 
@@ -173,7 +178,7 @@ private:
     {
         Request r;
         r.visitor = visitor;
-        r.second = second;
+        r.second = std::min(second, kSecondsPerDay - 1); // files picked up late in the day stay in it
         r.resource = resource;
         r.referrer = referrer;
         const Resource& res = resources()[resource];
@@ -187,12 +192,23 @@ private:
     void answerTrouble(Request& r, const Visitor& visitor)
     {
         switch (resources()[r.resource].kind) {
-        case ResourceKind::Redirect: r.status = 301; break;
-        case ResourceKind::Missing: r.status = 404; break;
-        case ResourceKind::Forbidden: r.status = 403; break;
-        case ResourceKind::Members: r.status = visitor.user == "-" ? 401 : 200; break;
-        case ResourceKind::Flaky: r.status = random_.perMille(250) ? 500 : 200; break;
-        default: break;
+        case ResourceKind::Redirect:
+            r.status = 301;
+            break;
+        case ResourceKind::Missing:
+            r.status = 404;
+            break;
+        case ResourceKind::Forbidden:
+            r.status = 403;
+            break;
+        case ResourceKind::Members:
+            r.status = visitor.user == "-" ? 401 : 200;
+            break;
+        case ResourceKind::Flaky:
+            r.status = random_.perMille(250) ? 500 : 200;
+            break;
+        default:
+            break;
         }
         if (r.status == 401) r.bytes = 381;
         if (r.status == 500) r.bytes = 531;
@@ -202,7 +218,8 @@ private:
     {
         const SearchEngine& engine = searchEngines()[engines_.pick(random_)];
         std::string url(engine.prefix);
-        for (const char c : searchPhrases()[phrases_.pick(random_)].text) url += c == ' ' ? '+' : c;
+        for (const char c : searchPhrases()[phrases_.pick(random_)].text)
+            url += c == ' ' ? '+' : c;
         url += engine.suffix;
         return url;
     }
@@ -213,7 +230,8 @@ private:
         v.address = humanAddress();
         if (v.address.find(':') == std::string::npos && random_.perMille(350)) {
             v.host = "host-";
-            for (const char c : v.address) v.host += c == '.' ? '-' : c;
+            for (const char c : v.address)
+                v.host += c == '.' ? '-' : c;
             v.host += '.';
             v.host += accessProviders()[providers_.pick(random_)].text;
         }
@@ -221,7 +239,7 @@ private:
         v.user = random_.perMille(30) ? userNames()[random_.below(static_cast<std::uint32_t>(userNames().size()))]
                                       : std::string_view("-");
         const auto source = random_.below(100);
-        v.entryReferrer = source < 35 ? searchReferrer()
+        v.entryReferrer = source < 35   ? searchReferrer()
                           : source < 60 ? std::string(referringPages()[referrers_.pick(random_)].text)
                                         : std::string("-");
         v.protocol = random_.perMille(600) ? Protocol::Http2 : Protocol::Http11;
@@ -232,15 +250,14 @@ private:
         std::int32_t referrer = kEntryReferrer;
         for (int page = 0; page < 12 && second < kSecondsPerDay && !full(day); ++page) {
             const auto action = random_.below(1000);
-            std::uint16_t resource;
-            if (action < 60) {  // a download from the page being read
+            if (action < 60) { // a download from the page being read
                 Request r = make(id, second, downloadIdx_[downloads_->pick(random_)], referrer);
                 add(day, r);
-            } else if (action < 110) {  // a broken link, a forbidden folder, a moved or failing page
+            } else if (action < 110) { // a broken link, a forbidden folder, a moved or failing page
                 Request r = make(id, second, troubleIdx_[troubles_->pick(random_)], referrer);
                 answerTrouble(r, visitor);
                 add(day, r);
-            } else if (action < 130 && page > 0) {  // logging in: the form posts and redirects
+            } else if (action < 130 && page > 0) { // logging in: the form posts and redirects
                 Request post = make(id, second, login_, referrer);
                 post.method = Method::Post;
                 post.status = 302;
@@ -250,10 +267,12 @@ private:
                 add(day, make(id, second, account_, login_));
                 referrer = account_;
             } else {
-                resource = page == 0 && random_.perMille(400) ? home_ : pageIdx_[pages_->pick(random_)];
+                const std::uint16_t resource =
+                    page == 0 && random_.perMille(400) ? home_ : pageIdx_[pages_->pick(random_)];
                 Request r = make(id, second, resource, referrer);
                 if (random_.perMille(150))
-                    r.query = static_cast<std::int16_t>(random_.below(static_cast<std::uint32_t>(queryStrings().size())));
+                    r.query =
+                        static_cast<std::int16_t>(random_.below(static_cast<std::uint32_t>(queryStrings().size())));
                 add(day, r);
                 pullEmbedded(day, id, second, resource, page == 0);
                 referrer = resource;
@@ -304,7 +323,8 @@ private:
     void crawl(SampleDay& day)
     {
         std::size_t pick;
-        do pick = robots_.pick(random_);
+        do
+            pick = robots_.pick(random_);
         while (robots()[pick].agent.find("UptimeRobot") != std::string_view::npos ||
                robots()[pick].addressBlock == "45.148.10");
         const std::uint32_t id = addVisitor(day, robotVisitor(robots()[pick]));
@@ -348,7 +368,8 @@ private:
     void scan(SampleDay& day)
     {
         std::size_t pick = 0;
-        while (robots()[pick].addressBlock != "45.148.10") ++pick;
+        while (robots()[pick].addressBlock != "45.148.10")
+            ++pick;
         const std::uint32_t id = addVisitor(day, robotVisitor(robots()[pick]));
         int second = startSecond();
         const int probes = random_.between(3, 10);
@@ -370,7 +391,7 @@ private:
     std::uint16_t robotsTxt_ = 0, login_ = 0, account_ = 0, home_ = 0, xmlrpc_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 SampleDay generateSampleDay(std::uint64_t seed, long lines)
 {
@@ -378,4 +399,4 @@ SampleDay generateSampleDay(std::uint64_t seed, long lines)
     return DayGenerator(seed, lines).run();
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

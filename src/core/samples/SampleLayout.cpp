@@ -13,7 +13,7 @@ struct LayoutInfo {
     SampleLayout layout;
     std::string_view name;
     std::string_view lineEnd;
-    bool clientNames;  // clients appear by host name where one resolved
+    bool clientNames; // clients appear by host name where one resolved
 };
 
 constexpr std::array kLayouts{
@@ -75,7 +75,8 @@ void appendTime(std::string& out, int second)
 // IIS writes spaces inside a field as "+".
 void appendPlussed(std::string& out, std::string_view text)
 {
-    for (const char c : text) out += c == ' ' ? '+' : c;
+    for (const char c : text)
+        out += c == ' ' ? '+' : c;
 }
 
 void appendReferrer(std::string& out, const Visitor& visitor, std::int32_t referrer)
@@ -104,9 +105,12 @@ int win32Status(int status)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-std::string_view layoutName(SampleLayout layout) { return info(layout).name; }
+std::string_view layoutName(SampleLayout layout)
+{
+    return info(layout).name;
+}
 
 std::optional<SampleLayout> parseLayoutName(std::string_view name)
 {
@@ -144,31 +148,47 @@ SampleFormatter::SampleFormatter(SampleLayout layout, const CivilDate& date) : l
 
 void SampleFormatter::appendHeader(std::string& out, const SampleDay& day) const
 {
-    const std::string_view end = info(layout_).lineEnd;
     if (layout_ == SampleLayout::W3c) {
-        for (const auto line : {kW3cSoftware, kW3cVersion}) {
-            out += line;
-            out += end;
-        }
-        out += "#Date: ";
-        out += isoDate_;
-        out += ' ';
-        appendTime(out, day.requests.empty() ? 0 : day.requests.front().second);
-        out += end;
-        out += kW3cFields;
-        out += end;
+        appendW3cDirectives(out, day.requests.empty() ? 0 : day.requests.front().second);
     } else if (layout_ == SampleLayout::Netscape) {
         out += kNetscapeFormat;
+        out += info(layout_).lineEnd;
+    }
+}
+
+void SampleFormatter::appendRestart(std::string& out, int second) const
+{
+    if (layout_ == SampleLayout::W3c) appendW3cDirectives(out, second);
+}
+
+void SampleFormatter::appendW3cDirectives(std::string& out, int second) const
+{
+    const std::string_view end = info(layout_).lineEnd;
+    for (const auto line : {kW3cSoftware, kW3cVersion}) {
+        out += line;
         out += end;
     }
+    out += "#Date: ";
+    out += isoDate_;
+    out += ' ';
+    appendTime(out, second);
+    out += end;
+    out += kW3cFields;
+    out += end;
 }
 
 void SampleFormatter::appendRecord(std::string& out, const SampleDay& day, const Request& request) const
 {
     switch (layout_) {
-    case SampleLayout::W3c: appendW3c(out, day, request); break;
-    case SampleLayout::Csv: appendCsv(out, day, request); break;
-    default: appendNcsa(out, day, request); break;
+    case SampleLayout::W3c:
+        appendW3c(out, day, request);
+        break;
+    case SampleLayout::Csv:
+        appendCsv(out, day, request);
+        break;
+    default:
+        appendNcsa(out, day, request);
+        break;
     }
     out += info(layout_).lineEnd;
 }
@@ -296,4 +316,4 @@ void SampleFormatter::appendCsv(std::string& out, const SampleDay& day, const Re
     out += ',';
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

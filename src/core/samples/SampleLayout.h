@@ -29,17 +29,21 @@ public:
 
     // Directives or format line opening a day's file (may be empty).
     void appendHeader(std::string& out, const SampleDay& day) const;
+    // What the server writes when it restarts at `second` in the middle of a
+    // day's file: IIS repeats its directive block; the other layouts write nothing.
+    void appendRestart(std::string& out, int second) const;
     void appendRecord(std::string& out, const SampleDay& day, const Request& request) const;
 
 private:
+    void appendW3cDirectives(std::string& out, int second) const;
     void appendNcsa(std::string& out, const SampleDay& day, const Request& request) const;
     void appendW3c(std::string& out, const SampleDay& day, const Request& request) const;
     void appendCsv(std::string& out, const SampleDay& day, const Request& request) const;
 
     SampleLayout layout_;
-    std::string clfDate_;  // "10/Oct/2000:"
-    std::string isoDate_;  // "2000-10-10"
-    std::string usDate_;   // "10/10/2000", month and day without leading zeros
+    std::string clfDate_; // "10/Oct/2000:"
+    std::string isoDate_; // "2000-10-10"
+    std::string usDate_;  // "10/10/2000", month and day without leading zeros
 };
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

@@ -11,6 +11,10 @@
 
 namespace larkspan::samples {
 
+namespace {
+constexpr int kRestartSecond = 12 * 3600;
+} // namespace
+
 std::string sampleFileName(const CivilDate& date, bool gzip)
 {
     std::string name = "access-";
@@ -40,8 +44,14 @@ SampleLogResult writeSampleLogs(const std::string& folder, const SampleLogOption
         result.files.push_back(path);
         const SampleFormatter formatter(options.layout, date);
         formatter.appendHeader(output.buffer(), day);
+        // One day in seven the server restarts at noon.
+        bool restart = index % 7 == 3;
         long written = 0;
         for (const Request& request : day.requests) {
+            if (restart && request.second >= kRestartSecond) {
+                formatter.appendRestart(output.buffer(), request.second);
+                restart = false;
+            }
             formatter.appendRecord(output.buffer(), day, request);
             if (++written % 1024 == 0) {
                 output.maybeFlush();
@@ -56,4 +66,4 @@ SampleLogResult writeSampleLogs(const std::string& folder, const SampleLogOption
     return result;
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

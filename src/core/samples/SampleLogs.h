@@ -40,5 +40,5 @@ std::string sampleFileName(const CivilDate& date, bool gzip);
 SampleLogResult writeSampleLogs(const std::string& folder, const SampleLogOptions& options, EventPump& pump,
                                 CancelRequest& cancel);
 
-}  // namespace samples
-}  // namespace larkspan
+} // namespace samples
+} // namespace larkspan

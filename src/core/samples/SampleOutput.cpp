@@ -50,4 +50,4 @@ void SampleOutput::close()
     if (!closed) throw Error("Unable to write file " + path_);
 }
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

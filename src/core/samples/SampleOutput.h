@@ -34,7 +34,7 @@ private:
     std::string path_;
     std::string buffer_;
     std::FILE* file_ = nullptr;
-    void* gz_ = nullptr;  // gzFile, kept opaque so zlib stays out of the header
+    void* gz_ = nullptr; // gzFile, kept opaque so zlib stays out of the header
 };
 
-}  // namespace larkspan::samples
+} // namespace larkspan::samples

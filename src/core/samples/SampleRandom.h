@@ -22,10 +22,7 @@ public:
 
     // Uniform in [0, bound); bound 0 gives 0. The multiply-shift keeps the
     // bias below 2^-32 for the small bounds used here.
-    std::uint32_t below(std::uint32_t bound)
-    {
-        return static_cast<std::uint32_t>(((next() >> 32) * bound) >> 32);
-    }
+    std::uint32_t below(std::uint32_t bound) { return static_cast<std::uint32_t>(((next() >> 32) * bound) >> 32); }
 
     // Uniform in [low, high].
     int between(int low, int high) { return low + static_cast<int>(below(static_cast<std::uint32_t>(high - low + 1))); }
@@ -34,11 +31,11 @@ public:
     bool perMille(int chance) { return static_cast<int>(below(1000)) < chance; }
 
     // An index drawn by integer weights (weights must not all be zero).
-    template <typename Weights>
-    std::size_t weighted(const Weights& weights)
+    template <typename Weights> std::size_t weighted(const Weights& weights)
     {
         std::uint32_t total = 0;
-        for (const auto w : weights) total += static_cast<std::uint32_t>(w);
+        for (const auto w : weights)
+            total += static_cast<std::uint32_t>(w);
         std::uint32_t draw = below(total);
         std::size_t index = 0;
         for (const auto w : weights) {
@@ -61,4 +58,4 @@ private:
     std::uint64_t state_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

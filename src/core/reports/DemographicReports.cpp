@@ -1,0 +1,177 @@
+#include "reports/DemographicReports.h"
+
+#include "common/NumberPattern.h"
+#include "common/Text.h"
+#include "reports/EDataNotLogged.h"
+#include "reports/InitReport.h"
+#include "reports/RankedBuild.h"
+#include "reports/ReportGrid.h"
+#include "reports/ReportTemplates.h"
+#include "reports/TemplateCells.h"
+
+#include <unordered_map>
+
+namespace larkspan {
+
+namespace {
+
+enum class Grouping { Country, Domain, Machine };
+enum class Measure { Sessions, Requests };
+
+const char* const kPercentPattern = "#,##0.0##%";
+
+struct DemogTexts {
+    const char* heading;
+    const char* units;
+    const char* about;
+};
+
+long long measureOf(const DemographicRow& row, Measure measure)
+{
+    return measure == Measure::Sessions ? row.sessions : row.requests;
+}
+
+class GroupedCounts {
+  public:
+    void add(const std::string& key, long long count)
+    {
+        auto [it, added] = index_.try_emplace(key, keys_.size());
+        if (added) {
+            keys_.push_back(key);
+            counts_.push_back(0);
+        }
+        counts_[it->second] += count;
+    }
+    std::vector<ReportLine> lines(long long total) const
+    {
+        std::vector<ReportLine> out;
+        out.reserve(keys_.size());
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            out.emplace_back(
+                TextRow{keys_[i], std::to_string(counts_[i]),
+                        percentText(static_cast<double>(counts_[i]), static_cast<double>(total), kPercentPattern)});
+        return out;
+    }
+
+  private:
+    std::vector<std::string> keys_;
+    std::vector<long long> counts_;
+    std::unordered_map<std::string, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
+};
+
+void buildDemographic(const DemographicTable& table, const demographics::CodeList* countries, ReportGrid& grid,
+                      const ReportContext& context, Grouping grouping, Measure measure, const DemogTexts& t)
+{
+    InitReport(grid, context, t.heading, std::nullopt, t.units, t.about);
+    grid.setCell(0, 3,
+                 grouping == Grouping::Country  ? "Country"
+                 : grouping == Grouping::Domain ? "Domain"
+                                                : "Machine Name");
+    grid.setCell(1, 3, measure == Measure::Sessions ? "# of Sessions" : "# of Page/File Requests");
+    grid.setCell(2, 3, measure == Measure::Sessions ? "% of Total Sessions" : "% of Total Page/File Requests");
+    const std::string measureWord = measure == Measure::Sessions ? " Sessions" : " Page/File Requests";
+
+    if (table.empty() || (table.size() == 1 && table.front().address.empty()))
+        throw EDataNotLogged("No data for report.");
+    long long total = 0;
+    for (const DemographicRow& row : table)
+        total += measureOf(row, measure);
+    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+
+    std::vector<ReportLine> lines;
+    if (grouping == Grouping::Machine) {
+        // The table holds one row per address already.
+        for (const DemographicRow& row : table)
+            lines.emplace_back(TextRow{row.address, std::to_string(measureOf(row, measure)),
+                                       percentText(static_cast<double>(measureOf(row, measure)),
+                                                   static_cast<double>(total), kPercentPattern)});
+    } else {
+        GroupedCounts groups;
+        for (const DemographicRow& row : table) {
+            std::string key;
+            if (grouping == Grouping::Domain) {
+                key = row.domain == "n/a" ? "Not Available" : row.domain;
+            } else {
+                // Codes that share a name ("uk" and "gb") are merged by name here,
+                // before sorting, which would write identical lines only once.
+                key = countries->nameOf(row.country);
+                if (key.empty()) key = "Unknown";
+            }
+            groups.add(key, measureOf(row, measure));
+        }
+        lines = groups.lines(total);
+    }
+    std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
+    if (lines.empty()) throw EDataNotLogged(kNoDataForReport);
+    sortLines(lines, 1, true);
+
+    TemplateCells html(reports::standardHtmlTemplate());
+    html.wideSummary().firstCell(TemplateCells::FirstCell::PlainLeft).right(1).right(2).remove(3).remove(4);
+
+    const long long unique = static_cast<long long>(lines.size());
+    grid.appendLines(std::move(lines));
+    applyTopN(grid, context.settings.maxrows);
+    long long shown = 0;
+    for (const ReportLine& line : grid.details())
+        shown += countValue(line.cell(1));
+    grid.setCell(0, 4,
+                 std::to_string(shown) + measureWord + "<br>" + std::to_string(grid.detailCount()) + " of " +
+                     formatNumber(static_cast<double>(unique), "#,###") + " Unique Shown<br>" +
+                     percentText(static_cast<double>(shown), static_cast<double>(total), "##0.##") + " % of all " +
+                     std::to_string(total) + measureWord);
+    setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
+}
+
+} // namespace
+
+void DemogCountrySes(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
+                     const ReportContext& context)
+{
+    buildDemographic(table, &countries, grid, context, Grouping::Country, Measure::Sessions,
+                     {"Sessions by Country Report", "Unique Sessions",
+                      "The Sessions by Country Report tabulates the number of unique sessions in the given time frame"
+                      " grouped by the country where they started."});
+}
+
+void DemogDomainSes(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+{
+    buildDemographic(table, nullptr, grid, context, Grouping::Domain, Measure::Sessions,
+                     {"Sessions by Domain Report", "Unique Sessions",
+                      "The Sessions by Domain Report tabulates the number of unique sessions in the given time frame"
+                      " grouped by the domain where they started."});
+}
+
+void DemogMachineSes(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+{
+    buildDemographic(table, nullptr, grid, context, Grouping::Machine, Measure::Sessions,
+                     {"Sessions by Machine Name Report", "Unique Sessions",
+                      "The Sessions by Machine Name Report tabulates the number of unique sessions in the given time"
+                      " frame grouped by the machine name where they started."});
+}
+
+void DemogCountryHits(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
+                      const ReportContext& context)
+{
+    buildDemographic(table, &countries, grid, context, Grouping::Country, Measure::Requests,
+                     {"Page/File Requests by Country Report", "Page and File Requests ",
+                      "The Page/File Requests by Country Report tabulates the number of page and file requests in the"
+                      " given time frame grouped by the country where they started."});
+}
+
+void DemogDomainHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+{
+    buildDemographic(table, nullptr, grid, context, Grouping::Domain, Measure::Requests,
+                     {"Page/File Requests by Domain Report", "Page and File Requests",
+                      "The Page/File Requests by Domain Report tabulates the number of page and file requests in the"
+                      " given time frame grouped by the domain where they started."});
+}
+
+void DemogMachineHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+{
+    buildDemographic(table, nullptr, grid, context, Grouping::Machine, Measure::Requests,
+                     {"Page/File Requests by Machine Name Report", "Page and File Requests",
+                      "The Page/File Requests by Machine Name Report tabulates the number of page and file requests"
+                      " in the given time frame grouped by the machine name where they started."});
+}
+
+} // namespace larkspan

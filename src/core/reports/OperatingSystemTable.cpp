@@ -1,0 +1,28 @@
+#include "reports/OperatingSystemTable.h"
+
+#include "common/CellTable.h"
+
+#include <exception>
+
+namespace larkspan {
+
+void OperatingSystemTable::load(const std::string& path)
+{
+    rows_.clear();
+    CellTable table;
+    try {
+        table.load(path);
+    } catch (const std::exception&) {
+        return;
+    }
+    assign(table);
+}
+
+void OperatingSystemTable::assign(const CellTable& table)
+{
+    rows_.clear();
+    for (int r = 0; r < table.rowCount(); ++r)
+        addRow(table.cell(0, r), table.cell(1, r));
+}
+
+} // namespace larkspan

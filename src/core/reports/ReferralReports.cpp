@@ -1,0 +1,191 @@
+#include "reports/ReferralReports.h"
+
+#include "analysis/StatisticsTable.h"
+#include "common/Text.h"
+#include "reports/EDataNotLogged.h"
+#include "reports/InitReport.h"
+#include "reports/RankedBuild.h"
+#include "reports/ReferrerRules.h"
+#include "reports/ReportGrid.h"
+#include "reports/ReportTemplates.h"
+#include "reports/SearchEngineTable.h"
+#include "reports/SearchKeywordRows.h"
+#include "reports/TemplateCells.h"
+
+#include <unordered_map>
+
+namespace larkspan {
+
+namespace {
+
+const std::vector<analysis::CountRow>& startedReferrers(const analysis::StatisticsTable& stats)
+{
+    if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
+    return stats.referrers();
+}
+
+// The URL as the page shows it: escaped, with "<br>" between the pieces of
+// a long one.
+std::string displayMarkup(const std::string& url)
+{
+    std::string markup;
+    for (const std::string& piece : referrers::displayPieces(url)) {
+        if (!markup.empty()) markup += "<br>";
+        markup += text::htmlEscape(piece);
+    }
+    return markup;
+}
+
+struct KeywordTexts {
+    const char* title;
+    const char* wordHead;
+    const char* about;
+};
+
+void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines, bool phrases,
+                        const KeywordTexts& t)
+{
+    InitReport(grid, context, t.title, std::nullopt, "Keywords from Search Engine Referrals", t.about);
+    grid.setCell(0, 3, "Search Engine");
+    grid.setCell(1, 3, t.wordHead);
+    grid.setCell(2, 3, "Count");
+
+    std::vector<ReportLine> lines;
+    for (TextRow& row : searchKeywordRows(engines, phrases))
+        lines.emplace_back(std::move(row));
+    grid.appendLines(std::move(lines));
+    if (grid.detailCount() == 0) throw EDataNotLogged(kNoDataForReport);
+
+    TemplateCells html(reports::standardHtmlTemplate());
+    html.noRowNumbers()
+        .firstCell(TemplateCells::FirstCell::PlainLeft)
+        .recordLeftNoWrap(1)
+        .leftHead(1)
+        .leftSummary(1)
+        .right(2)
+        .remove(3)
+        .remove(4);
+    grid.setCell(0, 5, html.html());
+    grid.setCell(3, 5, "-1");
+}
+
+} // namespace
+
+void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                  const referrers::ExcludedDomains& excluded)
+{
+    const std::string& maxrows = context.settings.maxrows;
+    const std::string about = maxrows != "ALL"
+                                  ? "The Referring URL report tabulates the top " + maxrows +
+                                        " URLs pointing to your site \r\nordered by number of referrals they made."
+                                  : std::string("The Referring URL report tabulates the URLs pointing to your site "
+                                                "\r\nordered by number of referrals they made.");
+    InitReport(grid, context, "Referral Report", std::nullopt, "Referrals Made", about);
+    grid.setCell(0, 3, "Referring URL");
+    grid.setCell(1, 3, "# of Referrals");
+    grid.setCell(2, 3, "% of Total Referrals");
+
+    const std::vector<analysis::CountRow>& referrers = startedReferrers(stats);
+    auto counted = [&excluded](const analysis::CountRow& row) {
+        const std::string domain = referrers::domainOf(row.key);
+        return domain != "Unknown" && !excluded.contains(domain);
+    };
+    long long total = 0;
+    for (const analysis::CountRow& row : referrers)
+        if (counted(row)) total += row.count;
+    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+
+    std::vector<ReportLine> lines;
+    for (const analysis::CountRow& row : referrers) {
+        const std::string trimmed = text::trim(row.key);
+        if (trimmed.empty() || trimmed == "-" || !counted(row)) continue;
+        ReportLine line;
+        line.cells.resize(6);
+        line.cells[1] = std::to_string(row.count);
+        line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
+        line.cells[5] = row.key;
+        line.setWithMarkup(0, text::join(referrers::displayPieces(row.key), "<br>"), displayMarkup(row.key));
+        lines.push_back(std::move(line));
+    }
+    if (lines.empty()) throw EDataNotLogged(kNoDataForReport);
+    sortLines(lines, 1, true);
+
+    TemplateCells html(reports::standardHtmlTemplate());
+    html.firstCell(TemplateCells::FirstCell::OwnLink).right(1).right(2).remove(3).remove(4);
+    finishRanked(grid, std::move(lines), maxrows, total,
+                 {" Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 1});
+    setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
+    grid.setCell(0, 9, "5");
+}
+
+void ReferringSE(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                 SearchEngineTable& engines)
+{
+    InitReport(grid, context, "Referring Search Engine Report", std::nullopt, "Referrals Made form Search Engines",
+               "The Referring Search Engine report tabulates the search engines pointing to your site ordered by the"
+               " number of referrals they made");
+    grid.setCell(0, 3, "Referring URL");
+    grid.setCell(2, 3, "# of Referrals");
+    grid.setCell(3, 3, "% of Total Referrals");
+
+    engines.tally({});
+    const std::vector<analysis::CountRow>& referrers = startedReferrers(stats);
+    long long total = 0;
+    CountedTextList urls;
+    urls.reserve(referrers.size());
+    for (const analysis::CountRow& row : referrers) {
+        if (referrers::domainOf(row.key) != "Unknown") total += row.count;
+        urls.push_back({row.key, row.count});
+    }
+    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    engines.tally(urls);
+
+    std::vector<ReportLine> lines;
+    std::vector<long long> counts;
+    std::unordered_map<std::string, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> byName;
+    for (const SearchEngineTable::Row& row : engines.rows()) {
+        if (row.referrals.empty()) continue;
+        auto [it, added] = byName.try_emplace(row.name, lines.size());
+        if (added) {
+            lines.emplace_back(TextRow{row.name, "", "", ""});
+            counts.push_back(0);
+        }
+        counts[it->second] += countValue(row.referrals);
+        lines[it->second].set(2, std::to_string(counts[it->second]));
+        lines[it->second].set(3, percentText(static_cast<double>(counts[it->second]), static_cast<double>(total)));
+    }
+    dashToUnknown(lines);
+    sortLines(lines, 2, true);
+
+    TemplateCells html(reports::standardHtmlTemplate());
+    html.firstCell(TemplateCells::FirstCell::DisplayValue)
+        .remove(1)
+        .rightRecord(2)
+        .rightSummary(2)
+        .rightRecord(3)
+        .rightSummary(3)
+        .remove(4);
+    finishRanked(grid, std::move(lines), context.settings.maxrows, total,
+                 {" Search Engine Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 2});
+    setTemplateAndChart(grid, html.html(), "2", "0", "-1", "1");
+}
+
+void ReferringSEKW(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
+{
+    static const KeywordTexts texts{
+        "Referring Search Engine Keyword Report", "Keyword",
+        "The Referring Search Engine Keyword Report tabulates what keywords have been used on the popular search"
+        " engines to locate the Web site, for the selected time period."};
+    buildKeywordReport(grid, context, engines, false, texts);
+}
+
+void ReferringSEKWP(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
+{
+    static const KeywordTexts texts{
+        "Referring Search Engine Keyword Phrases Report", "Keyword Phrase",
+        "The Referring Search Engine Keyword Phrases Report tabulates what keyword phrases have been used on the"
+        " popular search engines to locate the Web site, for the selected time period."};
+    buildKeywordReport(grid, context, engines, true, texts);
+}
+
+} // namespace larkspan

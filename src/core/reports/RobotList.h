@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "common/Text.h"
+
+namespace larkspan {
+
+// The robot list ("syss/rasags.lklf"): beginnings of robots' user-agent
+// texts, one a line, compared ignoring case. Empty lines match nothing.
+class RobotList {
+  public:
+    RobotList() = default;
+    explicit RobotList(const std::vector<std::string>& entries);
+
+    // A file that cannot be read gives an empty list.
+    static RobotList load(const std::string& path);
+
+    // True when the agent begins with an entry, ignoring case.
+    bool matches(std::string_view agent) const;
+
+  private:
+    // Entries indexed by length, so a test costs one look-up per distinct
+    // entry length rather than one comparison per entry.
+    std::vector<std::size_t> lengths_;
+    std::unordered_set<std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> prefixes_;
+};
+
+} // namespace larkspan

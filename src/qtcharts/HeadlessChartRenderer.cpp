@@ -1,0 +1,39 @@
+#include "HeadlessChartRenderer.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+namespace larkspan {
+
+namespace {
+// QApplication keeps references to these for its whole life.
+int applicationArgc = 1;
+char applicationName[] = "larkspan-cli";
+char* applicationArgv[] = {applicationName, nullptr};
+}  // namespace
+
+void preferOffscreenPlatform()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+HeadlessChartRenderer::HeadlessChartRenderer() = default;
+HeadlessChartRenderer::~HeadlessChartRenderer() = default;
+
+void HeadlessChartRenderer::ensureApplication()
+{
+    if (QApplication::instance()) return;
+    // The command line never shows a window, so it never needs the display:
+    // a stale DISPLAY would otherwise end the program.
+    preferOffscreenPlatform();
+    application_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
+}
+
+bool HeadlessChartRenderer::render(const ChartRequest& chart, const std::string& jpegPath)
+{
+    ensureApplication();
+    return renderer_.render(chart, jpegPath);
+}
+
+}  // namespace larkspan

@@ -1,0 +1,142 @@
+#include "reports/AgentTallies.h"
+#include "ShippedTables.h"
+#include "reports/OperatingSystemTable.h"
+#include "reports/RobotList.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+
+TEST(BrowserIdentity, WorkedExamples)
+{
+    const RobotList none;
+    EXPECT_EQ(identifyBrowser("Mozilla/4.0+(compatible;+MSIE+5.5;+Windows+98)", none).name,
+              "Microsoft Internet Explorer");
+    EXPECT_EQ(identifyBrowser("Mozilla/4.75+[en]+(X11;+U;+Linux)", none).name, "Netscape");
+    EXPECT_EQ(identifyBrowser("Opera/5.02+(Windows+98;+U)+[en]", none).name, "Opera/5.02");
+    EXPECT_EQ(identifyBrowser("Mozilla/5.0+(compatible;+Konqueror/3.5)", none).name, "Other Netscape Compatible");
+    EXPECT_EQ(identifyBrowser("Lynx/2.8.9rel.1+libwww-FM/2.14+SSL-MM/1.4.1", none).name,
+              "Lynx/2.8.9rel.1 libwww-FM/2.14 SSL-MM/1.4.1");
+}
+
+TEST(BrowserIdentity, RobotsAndUnknownClientsAreRecognised)
+{
+    const RobotList robots({"Googlebot", "", "curl/"});
+    // The word robot in any case wins over a mozilla beginning.
+    EXPECT_TRUE(identifyBrowser("Mozilla/5.0+(compatible;+UptimeRoBoT/2.0)", robots).robot);
+    EXPECT_TRUE(identifyBrowser("Mozilla/5.0+(compatible;+Spider)", robots).robot);
+    EXPECT_TRUE(identifyBrowser("GOOGLEBOT-Image/1.0", robots).robot);
+    EXPECT_TRUE(identifyBrowser("curl/8.5.0", robots).robot);
+    EXPECT_FALSE(identifyBrowser("Wget/1.21", robots).robot); // an empty entry matches nothing
+
+    EXPECT_TRUE(identifyBrowser("-", robots).unknown);
+    EXPECT_TRUE(identifyBrowser("", robots).unknown);
+    EXPECT_TRUE(identifyBrowser("NULL;", robots).unknown);
+    EXPECT_TRUE(identifyBrowser("Unknown", robots).unknown);
+    // Real blanks are one token: nothing follows a first "+".
+    EXPECT_EQ(identifyBrowser("Mozilla/5.0 (compatible; MSIE 9.0)", robots).name, "Netscape");
+}
+
+TEST(BrowserTally, MergesNamesAndLeavesRobotsOutOfTheBase)
+{
+    const RobotList robots({"Googlebot"});
+    const BrowserTally tally = tallyBrowsers({{"Mozilla/4.0+(compatible;+MSIE+6.0)", 5},
+                                              {"Googlebot/2.1", 7},
+                                              {"-", 2},
+                                              {"Mozilla/4.0+(compatible;+MSIE+5.5)", 3},
+                                              {"opera/9.0+(X11)", 1},
+                                              {"Opera/9.0+(Windows)", 1}},
+                                             robots);
+    EXPECT_EQ(tally.total, 19);
+    EXPECT_EQ(tally.base, 10);
+    ASSERT_EQ(tally.browsers.size(), 2u);
+    EXPECT_EQ(tally.browsers[0].name, "Microsoft Internet Explorer");
+    EXPECT_EQ(tally.browsers[0].count, 8);
+    EXPECT_EQ(tally.browsers[1].name, "opera/9.0"); // first spelling kept
+    EXPECT_EQ(tally.browsers[1].count, 2);
+}
+
+TEST(OperatingSystemTally, CountsEveryMatchingRowAndMergesNames)
+{
+    OperatingSystemTable table;
+    table.addRow("Win", "Windows");
+    table.addRow("Windows+98", "Windows 98");
+    table.addRow("", "Empty marker");
+    table.addRow("Linux", "Linux");
+    table.addRow("X11", "Linux");
+    table.addRow("BeOS", "BeOS");
+    const OperatingSystemTally tally = tallyOperatingSystems(
+        {{"Mozilla/4.0+(compatible;+MSIE+5.5;+Windows+98)", 4}, {"Mozilla/4.75+[en]+(X11;+U;+Linux)", 3}}, table);
+    EXPECT_EQ(tally.total, 7);
+    EXPECT_EQ(tally.rowCounts, (std::vector<long long>{4, 4, 0, 3, 3, 0}));
+    EXPECT_EQ(tally.base, 14); // the Windows 98 text counts twice, so does the Linux one
+    ASSERT_EQ(tally.systems.size(), 3u);
+    EXPECT_EQ(tally.systems[2].name, "Linux");
+    EXPECT_EQ(tally.systems[2].count, 6);
+}
+
+TEST(ShippedAgentTables, CommonUserAgentsCountForExactlyOneSystem)
+{
+    OperatingSystemTable table;
+    table.load(shippedTable("agntos.lklf"));
+    ASSERT_FALSE(table.rows().empty());
+    const std::vector<std::pair<std::string, std::string>> agents = {
+        {"Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/120.0.0.0+Safari/"
+         "537.36",
+         "Windows 10/11"},
+        {"Mozilla/5.0+(Windows+NT+6.1;+WOW64;+Trident/7.0;+rv:11.0)+like+Gecko", "Windows 7"},
+        {"Mozilla/4.0+(compatible;+MSIE+6.0;+Windows+NT+5.1;+SV1)", "Windows XP"},
+        {"Mozilla/4.0+(compatible;+MSIE+5.5;+Windows+98;+Win+9x+4.90)", "Windows 98/ME"},
+        {"Mozilla/4.7+[en]+(Win98;+I)", "Windows 98/ME"},
+        {"Mozilla/5.0+(Macintosh;+Intel+Mac+OS+X+10_15_7)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/17.1+Safari/"
+         "605.1.15",
+         "macOS"},
+        {"Mozilla/5.0+(iPhone;+CPU+iPhone+OS+17_1+like+Mac+OS+X)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/"
+         "17.1+Mobile/15E148+Safari/604.1",
+         "iOS"},
+        {"Mozilla/5.0+(iPad;+CPU+OS+17_1+like+Mac+OS+X)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/17.1+Mobile/"
+         "15E148+Safari/604.1",
+         "iPadOS"},
+        {"Mozilla/5.0+(iPod+touch;+CPU+iPhone+OS+12_5+like+Mac+OS+X)+AppleWebKit/605.1.15+(KHTML,+like+Gecko)+Version/"
+         "12.1.2+Mobile/15E148+Safari/604.1",
+         "iOS"},
+        {"Mozilla/5.0+(Linux;+Android+10;+K)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/120.0.0.0+Mobile+Safari/"
+         "537.36",
+         "Android"},
+        {"Mozilla/5.0+(Android+14;+Mobile;+rv:121.0)+Gecko/121.0+Firefox/121.0", "Android"},
+        {"Mozilla/5.0+(X11;+Linux+x86_64)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/120.0.0.0+Safari/537.36",
+         "Linux"},
+        {"Mozilla/5.0+(X11;+Ubuntu;+Linux+x86_64;+rv:121.0)+Gecko/20100101+Firefox/121.0", "Ubuntu Linux"},
+        {"Mozilla/5.0+(X11;+Fedora;+Linux+x86_64;+rv:121.0)+Gecko/20100101+Firefox/121.0", "Fedora Linux"},
+        {"Mozilla/5.0+(X11;+CrOS+x86_64+14541.0.0)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/120.0.0.0+Safari/"
+         "537.36",
+         "ChromeOS"},
+        {"Mozilla/5.0+(X11;+FreeBSD+amd64;+rv:121.0)+Gecko/20100101+Firefox/121.0", "FreeBSD"},
+        {"Mozilla/5.0+(X11;+OpenBSD+amd64;+rv:121.0)+Gecko/20100101+Firefox/121.0", "OpenBSD"},
+        {"Mozilla/5.0+(Linux;+Android+6.0.1;+Nexus+5X+Build/MMB29P)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/"
+         "120.0.0.0+Mobile+Safari/537.36+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)",
+         "Android"},
+        {"Microsoft+Office/16.0+(Windows+NT+10.0;+Microsoft+Outlook+16.0.17029;+Pro)", "Windows 10/11"},
+    };
+    for (const auto& [agent, expected] : agents) {
+        const OperatingSystemTally tally = tallyOperatingSystems({{agent, 1}}, table);
+        EXPECT_EQ(tally.base, 1) << agent;
+        ASSERT_EQ(tally.systems.size(), 1u) << agent;
+        EXPECT_EQ(tally.systems[0].name, expected) << agent;
+    }
+}
+
+TEST(ShippedAgentTables, RobotListKnowsTodaysCrawlersButNotBrowsers)
+{
+    const RobotList robots = RobotList::load(shippedTable("rasags.lklf"));
+    for (const char* agent :
+         {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)",
+          "Mozilla/5.0+(compatible;+bingbot/2.0;++http://www.bing.com/bingbot.htm)",
+          "Mozilla/5.0+(compatible;+YandexBot/3.0;++http://yandex.com/bots)",
+          "Mozilla/5.0+(compatible;+AhrefsBot/7.0;++http://ahrefs.com/robot/)",
+          "Mozilla/5.0+AppleWebKit/537.36+(KHTML,+like+Gecko;+compatible;+GPTBot/1.0;++https://openai.com/gptbot)",
+          "facebookexternalhit/1.1", "curl/8.5.0", "python-requests/2.31.0", "DuckDuckBot/1.1"})
+        EXPECT_TRUE(robots.matches(agent)) << agent;
+    EXPECT_FALSE(robots.matches("Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36"));
+    EXPECT_FALSE(robots.matches("Opera/9.80+(Windows+NT+6.1)"));
+}
