@@ -2,7 +2,7 @@
 
 #include "AppSettings.h"
 #include "DesktopMailClient.h"
-#include "PageHelp.h"
+#include "HelpViewer.h"
 #include "QtEventPump.h"
 #include "QtChartRenderer.h"
 #include "QtMessages.h"
@@ -62,7 +62,7 @@ private:
     CancelRequest cancel_;
     SystemClock clock_;
     QtShell qtShell_;
-    PageHelp pageHelp_;
+    DesktopHelp pageHelp_;
     DesktopMailClient mail_;
     QtChartRenderer charts_;
     NoFtpClient ftp_;
