@@ -1,11 +1,11 @@
 #pragma once
 
 #include "AppSettings.h"
-#include "PageHelp.h"
-#include "QtEventPump.h"
-#include "QtMessages.h"
 #include "DesktopMailClient.h"
+#include "HelpViewer.h"
+#include "QtEventPump.h"
 #include "QtChartRenderer.h"
+#include "QtMessages.h"
 #include "ProgressSwitch.h"
 #include "QtShell.h"
 #include "common/ProgramFolder.h"
@@ -62,7 +62,7 @@ private:
     CancelRequest cancel_;
     SystemClock clock_;
     QtShell qtShell_;
-    PageHelp pageHelp_;
+    DesktopHelp pageHelp_;
     DesktopMailClient mail_;
     QtChartRenderer charts_;
     NoFtpClient ftp_;

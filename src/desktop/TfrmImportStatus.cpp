@@ -45,46 +45,8 @@ TfrmImportStatus::TfrmImportStatus(DesktopSession& session, std::string web, QWi
     setObjectName("frmImportStatus");
     setWindowTitle(qs("Importing " + web_));
 
-    // The progress page.
-    auto* progress = new QWidget;
-    auto* currentLabel = new QLabel("Current file:");
-    currentFile_->setObjectName("CurrentFile");
-    currentFile_->setTextFormat(Qt::PlainText);
-    currentFile_->setWordWrap(true);
-    currentFile_->setMinimumHeight(currentFile_->fontMetrics().lineSpacing() * 2);
-    currentFile_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    files_->setObjectName("FilesBar");
-    files_->setRange(0, 1);
-    files_->setValue(0);
-    fileProgress_->setObjectName("FileProgress");
-    fileProgress_->hide();
-    auto* progressLayout = new QVBoxLayout(progress);
-    progressLayout->setContentsMargins(0, 0, 0, 0);
-    progressLayout->addWidget(currentLabel);
-    progressLayout->addWidget(currentFile_);
-    progressLayout->addSpacing(6);
-    progressLayout->addWidget(new QLabel("Log files imported"));
-    progressLayout->addWidget(files_);
-    progressLayout->addWidget(fileProgress_);
-    progressLayout->addStretch();
-
-    // The information panel over the same area.
-    auto* panel = new QFrame;
-    panel->setObjectName("InfoPanel");
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panelText_->setObjectName("PanelText");
-    panelText_->setAlignment(Qt::AlignCenter);
-    panelText_->setWordWrap(true);
-    panelBar_->setObjectName("PanelBar");
-    panelBar_->setRange(0, 100);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->addStretch();
-    panelLayout->addWidget(panelText_);
-    panelLayout->addWidget(panelBar_);
-    panelLayout->addStretch();
-
-    upper_->addWidget(progress);
-    upper_->addWidget(panel);
+    upper_->addWidget(buildProgressPage());
+    upper_->addWidget(buildPanel());
 
     tracker_->setObjectName("cbSesTrack");
     unix_->setObjectName("cbUnix");
@@ -137,6 +99,52 @@ TfrmImportStatus::TfrmImportStatus(DesktopSession& session, std::string web, QWi
 }
 
 TfrmImportStatus::~TfrmImportStatus() = default;
+
+// "Current file:", its text, and the "Log files imported" bar.
+QWidget* TfrmImportStatus::buildProgressPage()
+{
+    auto* progress = new QWidget;
+    auto* currentLabel = new QLabel("Current file:");
+    currentFile_->setObjectName("CurrentFile");
+    currentFile_->setTextFormat(Qt::PlainText);
+    currentFile_->setWordWrap(true);
+    currentFile_->setMinimumHeight(currentFile_->fontMetrics().lineSpacing() * 2);
+    currentFile_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    files_->setObjectName("FilesBar");
+    files_->setRange(0, 1);
+    files_->setValue(0);
+    fileProgress_->setObjectName("FileProgress");
+    fileProgress_->hide();
+    auto* progressLayout = new QVBoxLayout(progress);
+    progressLayout->setContentsMargins(0, 0, 0, 0);
+    progressLayout->addWidget(currentLabel);
+    progressLayout->addWidget(currentFile_);
+    progressLayout->addSpacing(6);
+    progressLayout->addWidget(new QLabel("Log files imported"));
+    progressLayout->addWidget(files_);
+    progressLayout->addWidget(fileProgress_);
+    progressLayout->addStretch();
+    return progress;
+}
+
+// The information panel shown over the progress page.
+QWidget* TfrmImportStatus::buildPanel()
+{
+    auto* panel = new QFrame;
+    panel->setObjectName("InfoPanel");
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panelText_->setObjectName("PanelText");
+    panelText_->setAlignment(Qt::AlignCenter);
+    panelText_->setWordWrap(true);
+    panelBar_->setObjectName("PanelBar");
+    panelBar_->setRange(0, 100);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->addStretch();
+    panelLayout->addWidget(panelText_);
+    panelLayout->addWidget(panelBar_);
+    panelLayout->addStretch();
+    return panel;
+}
 
 bool TfrmImportStatus::execute() { return exec() == QDialog::Accepted; }
 

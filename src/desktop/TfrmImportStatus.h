@@ -58,6 +58,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* buildProgressPage();
+    QWidget* buildPanel();
     void runImport();
 
     DesktopSession& session_;

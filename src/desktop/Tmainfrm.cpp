@@ -103,35 +103,50 @@ void Tmainfrm::buildActions()
     needSelection_ = {actOpen_, actDelete_, actRun_};
 }
 
+QAction* Tmainfrm::addCommand(QMenu* menu, const char* name, const char* caption, const std::function<void()>& handler)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
 void Tmainfrm::buildMenus()
+{
+    buildFileMenu();
+    buildViewMenu();
+    buildAutorunAndSettingsMenus();
+    buildHelpMenu();
+}
+
+void Tmainfrm::buildFileMenu()
 {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
-    auto add = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    add(file, "NewReportProfile1", "&New Report Profile...", &Tmainfrm::newProfile)->setIcon(icons::newProfile());
-    QAction* open = add(file, "OpenExistingReportProfile1", "&Open Existing Report Profile...", &Tmainfrm::openProfile);
+    addCommand(file, "NewReportProfile1", "&New Report Profile...", [this] { newProfile(); })
+        ->setIcon(icons::newProfile());
+    QAction* open =
+        addCommand(file, "OpenExistingReportProfile1", "&Open Existing Report Profile...", [this] { openProfile(); });
     open->setIcon(icons::openProfile());
     file->addSeparator();
-    QAction* last = add(file, "LastReportRun1", "&Last Report Run Browser Results", &Tmainfrm::lastResults);
+    QAction* last = addCommand(file, "LastReportRun1", "&Last Report Run Browser Results", [this] { lastResults(); });
     file->addSeparator();
-    add(file, "WebManagement1", "&Web Management...", &Tmainfrm::webManagement)->setIcon(icons::web());
+    addCommand(file, "WebManagement1", "&Web Management...", [this] { webManagement(); })->setIcon(icons::web());
     file->addSeparator();
-    add(file, "SessionTracker1", "&Session Tracker...", &Tmainfrm::sessionTracker);
+    addCommand(file, "SessionTracker1", "&Session Tracker...", [this] { sessionTracker(); });
     file->addSeparator();
-    QAction* del = add(file, "DeleteSelected1", "&Delete Selected Report Profile...", &Tmainfrm::deleteSelected);
+    QAction* del =
+        addCommand(file, "DeleteSelected1", "&Delete Selected Report Profile...", [this] { deleteSelected(); });
     del->setIcon(icons::deleteItem());
-    QAction* run = add(file, "RunSelected1", "&Run Selected Report Profile...", &Tmainfrm::runSelected);
+    QAction* run = addCommand(file, "RunSelected1", "&Run Selected Report Profile...", [this] { runSelected(); });
     run->setIcon(icons::run());
     file->addSeparator();
-    QAction* exitAction = add(file, "Exit1", "E&xit", &QWidget::close);
-    exitAction->setShortcut(QKeySequence::Quit);
+    addCommand(file, "Exit1", "E&xit", [this] { close(); })->setShortcut(QKeySequence::Quit);
     needSelection_.insert(needSelection_.end(), {open, last, del, run});
+}
 
+void Tmainfrm::buildViewMenu()
+{
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("View1");
     viewsMenu_ = new QMenu(this);
@@ -141,11 +156,11 @@ void Tmainfrm::buildMenus()
     QMenu* targets[2] = {view, viewsMenu_};
     for (int menu = 0; menu < 2; ++menu) {
         for (int i = 0; i < 3; ++i) {
-            QAction* action = targets[menu]->addAction(viewCaptions[i]);
-            action->setObjectName(QString("%1View%2").arg(menu == 0 ? "Menu" : "DropDown").arg(viewValues[i]));
-            action->setCheckable(true);
             const std::string value = viewValues[i];
-            connect(action, &QAction::triggered, this, [this, value] { setView(value); });
+            const QString name = QString("%1View%2").arg(menu == 0 ? "Menu" : "DropDown").arg(viewValues[i]);
+            QAction* action =
+                addCommand(targets[menu], name.toLatin1().constData(), viewCaptions[i], [this, value] { setView(value); });
+            action->setCheckable(true);
             viewTicks_[menu][i] = action;
         }
     }
@@ -155,27 +170,30 @@ void Tmainfrm::buildMenus()
     const char* toolbarCaptions[3] = {"Text &Bottom", "Text &Right", "&Hide"};
     for (int i = 0; i < 3; ++i) {
         if (i == 2) toolbar->addSeparator();
-        QAction* action = toolbar->addAction(toolbarCaptions[i]);
-        action->setObjectName(QString("ToolbarLayout%1").arg(i));
-        action->setCheckable(true);
         const std::string value = std::to_string(i);
-        connect(action, &QAction::triggered, this, [this, value] { setToolbarLayout(value); });
+        const QString name = QString("ToolbarLayout%1").arg(i);
+        QAction* action = addCommand(toolbar, name.toLatin1().constData(), toolbarCaptions[i],
+                                     [this, value] { setToolbarLayout(value); });
+        action->setCheckable(true);
         toolbarTicks_[i] = action;
     }
+}
 
+void Tmainfrm::buildAutorunAndSettingsMenus()
+{
     QMenu* autorun = menuBar()->addMenu("&Autorun");
     autorun->setObjectName("Autorun1");
-    add(autorun, "OpenScheduler1", "&Open Scheduler...", [this] {
+    addCommand(autorun, "OpenScheduler1", "&Open Scheduler...", [this] {
         if (hooks_.scheduler) hooks_.scheduler();
         else notAvailable("The autorun scheduler");
     });
     autorun->addSeparator();
-    add(autorun, "RunNow1", "&Run now...", [this] {
+    addCommand(autorun, "RunNow1", "&Run now...", [this] {
         if (hooks_.runAutorunNow) hooks_.runAutorunNow();
         else notAvailable("The autorun scheduler");
     });
     autorun->addSeparator();
-    add(autorun, "ViewLog1", "&View Log...", [this] {
+    addCommand(autorun, "ViewLog1", "&View Log...", [this] {
         if (hooks_.viewAutorunLog) hooks_.viewAutorunLog();
         else notAvailable("The autorun log");
     });
@@ -190,25 +208,28 @@ void Tmainfrm::buildMenus()
     openInAutorun_->setObjectName("cbAutoRun");
     openInAutorun_->setCheckable(true);
     connect(openInAutorun_, &QAction::toggled, this, [this](bool on) { session_.app.autorun = on; });
+}
 
+void Tmainfrm::buildHelpMenu()
+{
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("Help1");
-    QAction* contents = add(help, "Contents1", "&Contents", [this] { showHelp(1); });
+    QAction* contents = addCommand(help, "Contents1", "&Contents", [this] { showHelp(1); });
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     contents->setShortcutContext(Qt::ApplicationShortcut);
     contents->setIcon(icons::help());
     help->addSeparator();
-    add(help, "UsingTheReports1", "&Using the Reports", [this] { showHelp(200); });
-    add(help, "UsingIPFilters1", "Using &IP Filters", [this] { showHelp(300); });
-    add(help, "UsingSubDomains1", "Using &Sub Domains", [this] { showHelp(400); });
+    addCommand(help, "UsingTheReports1", "&Using the Reports", [this] { showHelp(200); });
+    addCommand(help, "UsingIPFilters1", "Using &IP Filters", [this] { showHelp(300); });
+    addCommand(help, "UsingSubDomains1", "Using &Sub Domains", [this] { showHelp(400); });
     help->addSeparator();
-    add(help, "QuennetOnline1", "&Quennet Online", [this] {
+    addCommand(help, "QuennetOnline1", "&Quennet Online", [this] {
         if (!session_.platform().shell.openDocument(kMakerHomePage)) {
             session_.messages().show(MessageKind::Error, std::string("Unable to open ") + kMakerHomePage);
         }
     });
     help->addSeparator();
-    add(help, "About1", "&About ...", &Tmainfrm::showAbout);
+    addCommand(help, "About1", "&About ...", [this] { showAbout(); });
 }
 
 QToolBar* Tmainfrm::makeToolbar(const char* name, Qt::ToolButtonStyle style)

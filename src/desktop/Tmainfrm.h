@@ -96,6 +96,11 @@ protected:
 private:
     void buildActions();
     void buildMenus();
+    void buildFileMenu();
+    void buildViewMenu();
+    void buildAutorunAndSettingsMenus();
+    void buildHelpMenu();
+    QAction* addCommand(QMenu* menu, const char* name, const char* caption, const std::function<void()>& handler);
     void buildToolbars();
     QToolBar* makeToolbar(const char* name, Qt::ToolButtonStyle style);
     void buildPopup();

@@ -6,6 +6,7 @@
 #include "webs/FtpSettings.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
@@ -110,4 +111,19 @@ TEST_F(ImportWindow, AnUnknownWebEndsWithTheErrorAndCloses)
     EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
     EXPECT_EQ(messages.recorded[0].text.rfind("Error Importing Files\n", 0), 0u) << messages.recorded[0].text;
     EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(ImportWindow, UnattendedImportStartsByItselfAndSaysNothingWhenDone)
+{
+    makeWeb();
+    writeLog("a.log", 10);
+    session().setUnattended(true);
+    TfrmImportStatus window(session(), "site");
+    window.show();
+    for (int i = 0; i < 5 && window.isVisible(); ++i) QCoreApplication::processEvents();
+    session().setUnattended(false);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_TRUE(texts().empty());
+    EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1010.log")));
 }

@@ -2,9 +2,12 @@
 // application settings on start and writing them on close.
 #include "DesktopApp.h"
 #include "DesktopFixture.h"
+#include "HelpViewer.h"
 #include "QtInstanceLock.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTextBrowser>
 #include <QStatusBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -148,4 +151,29 @@ TEST(AppSettingsRead, AFailedReadStillKeepsTheChosenDataDirectory)
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.settings.view, "");
     EXPECT_EQ(read.settings.dataDirectory, "/srv/weblogs/");
+}
+
+TEST(DesktopHelpPages, BrowserFirstThenTheProgramsOwnHelpWindow)
+{
+    TempFolder temp;
+    temp.write("help/index.html", "<h1>Contents</h1>");
+    temp.write("help/topic200.html", "<h1>Using the Reports</h1>");
+    RecordingShell shell;
+    DesktopHelp help(temp.file("help"), shell);
+    EXPECT_TRUE(help.showTopic(200));
+    EXPECT_TRUE(help.showTopic(3001));  // no page of its own: the contents
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{temp.file("help/topic200.html"), temp.file("help/index.html")}));
+
+    shell.desktop = false;  // no browser can be started
+    EXPECT_TRUE(help.showTopic(200));
+    QWidget* viewer = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "HelpViewer" && top->isVisible()) viewer = top;
+    }
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("Using the Reports"));
+    viewer->close();
+
+    DesktopHelp nowhere(temp.file("missing"), shell);
+    EXPECT_FALSE(nowhere.showTopic(1));
 }

@@ -208,7 +208,6 @@ std::string htmlToText(std::string_view html)
 
 std::string htmlEscape(std::string_view s)
 {
-    if (s.find_first_of("&<>\"'") == std::string_view::npos) return std::string(s);
     std::string out;
     out.reserve(s.size());
     for (char c : s) {

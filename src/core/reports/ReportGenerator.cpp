@@ -114,18 +114,12 @@ RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
     run.folder = reportFolder(profileName);
     ClearreportDir(profileName);
 
-    mail_ = MailMessage();
-    const std::string customer = text::trim(profile_.table.getText("cons-email"));
-    const std::string admin = text::trim(profile_.table.getText("admin-email"));
-    const bool wantCustomer = profile_.oconsumer && !customer.empty();
-    const bool wantAdmin = profile_.oadmin && !admin.empty();
-    mailing_ = wantCustomer || wantAdmin;
-    if (mailing_) {
-        if (wantCustomer) mail_.recipients.push_back(customer);
-        if (wantAdmin) mail_.recipients.push_back(admin);
-        mail_.subject = "Here are your Web Site reports generated on " + dates::longDate(platform_.clock.today());
-        mail_.lines = {mail_.subject, "Report Listing:"};
-    }
+    MailWanted wanted;
+    wanted.consumer = profile_.oconsumer;
+    wanted.consumerAddress = profile_.table.getText("cons-email");
+    wanted.admin = profile_.oadmin;
+    wanted.adminAddress = profile_.table.getText("admin-email");
+    mail_.start(wanted, platform_.clock.today(), run.folder);
 
     ensureFolder(folder_.reports());
     ensureFolder(run.folder);
@@ -180,7 +174,7 @@ bool ReportGenerator::runSection(RunState& run, const ReportSection& section)
 {
     run.indexRows += sectionRow(section.name);
     run.emailRows += sectionRow(section.name);
-    if (mailing_) mail_.lines.push_back(std::string(" ") + section.name);
+    mail_.addSection(section.name);
 
     if (section.prepare) {
         caption("Generating Reports...");
@@ -246,17 +240,14 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
         run.indexRows += linkRow(base + ".html", title);
         const std::string document = OutPutReports(path);
         if (entry.listedEarly && platform_.cancel.requested()) return false;
-        if (mailing_) {
+        if (mail_.mailing()) {
             const EmailCopy copy = GenEmailHTML(path, document);
             if (!copy.text.empty()) {
-                const std::string name = fs::path(copy.path).filename().string();
-                run.emailRows += linkRow(name, title);
-                mail_.lines.push_back(" - " + title + " (" + name + ")");
-                mail_.attachments.push_back(copy.path);
+                run.emailRows += linkRow(fs::path(copy.path).filename().string(), title);
+                mail_.addReport(title, copy.path);
             } else {
                 run.emailRows += linkRow(base + ".html", title);
-                mail_.lines.push_back(" - " + title + " (" + base + ".html)");
-                mail_.attachments.push_back(path + ".html");
+                mail_.addReport(title, path + ".html");
             }
         }
     } catch (const EDataNotLogged& e) {
@@ -301,36 +292,22 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     }
     outcome.indexPath = indexPath;
 
-    if (mailing_) {
-        EmailCopy copy;
+    if (mail_.mailing()) {
+        // The e-mail index is the index page made ready for mail like every
+        // report; one that cannot be written is left out of the mail.
+        const std::string eindex = emailCopyPath(indexPath);
+        bool eindexWritten = false;
         try {
-            copy = GenEmailHTML(indexPath, indexPage(inputs, platform_.clock, run.emailRows));
+            eindexWritten = saveTextFile(platform_.messages, eindex,
+                                         emailReadyHtml(indexPath, indexPage(inputs, platform_.clock, run.emailRows)));
         } catch (const std::exception&) {
-            copy = EmailCopy();
+            eindexWritten = false;
         }
-        if (!copy.text.empty()) {
-            mail_.lines.insert(mail_.lines.begin() + 2, " General Web Statistics and Report Index (eindex.html)");
-            if (copy.written) mail_.attachments.push_back(copy.path);
-        }
+        if (eindexWritten) mail_.addIndex(eindex);
     }
 
     if (profile_.obrowser && platform_.shell.hasDesktop()) platform_.shell.openDocument(indexPath);
-    if (mailing_ && !mail_.attachments.empty()) mailReports(run);
-}
-
-void ReportGenerator::mailReports(RunState&)
-{
-    const MailResult result = platform_.mail.send(mail_);
-    if (result.outcome == MailOutcome::Sent) return;
-    if (result.outcome == MailOutcome::Cancelled) {
-        inform("Operation cancelled, the mail was not sent.");
-        return;
-    }
-    std::string recipients;
-    for (const auto& r : mail_.recipients) recipients += r + "\n";
-    platform_.messages.show(MessageKind::Error,
-                            "An error was encountered while attempting to mail reports to the following recipients: \n" +
-                                recipients + " The mail was not sent.\n" + result.detail);
+    mail_.send(platform_);
 }
 
 }  // namespace larkspan

@@ -3,11 +3,12 @@
 #include "analysis/AnalysisResult.h"
 #include "analysis/StatisticsTable.h"
 #include "common/CellTable.h"
-#include "platform/Mail.h"
 #include "profiles/RunProfile.h"
 #include "reports/DemographicTable.h"
+#include "reports/EmailCopy.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportMail.h"
 
 #include <functional>
 #include <optional>
@@ -30,13 +31,6 @@ struct RunOutcome {
     enum Status { Done, ProfileFailed, NoData, ParseFailed, Cancelled, IndexFailed };
     Status status = Done;
     std::string indexPath;  // set once index.html is written
-};
-
-// An e-mail-ready copy of a page.
-struct EmailCopy {
-    std::string text;  // empty when the copy could not be produced
-    std::string path;
-    bool written = false;
 };
 
 // The report generator of one run: it owns the statistics table, the report
@@ -93,7 +87,6 @@ private:
     bool runSection(RunState& run, const ReportSection& section);
     bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
     void finishRun(RunState& run, RunOutcome& outcome);
-    void mailReports(RunState& run);
     void caption(const std::string& text, const std::string& message = "");
     void message(const std::string& text);
     void inform(const std::string& text);
@@ -111,8 +104,7 @@ private:
     DemographicTable demographics_;
     demographics::CodeList countries_;
     std::string csvFolder_;
-    MailMessage mail_;
-    bool mailing_ = false;
+    ReportMail mail_;
     const std::vector<ReportSection>* sections_ = nullptr;
 };
 

@@ -10,6 +10,12 @@ namespace {
 const std::string kEmpty;
 }
 
+std::string escapeLogText(std::string_view s)
+{
+    if (s.find_first_of("&<>\"'") == std::string_view::npos) return std::string(s);
+    return text::htmlEscape(s);
+}
+
 const std::string& ReportLine::cell(std::size_t column) const
 {
     return column < cells.size() ? cells[column] : kEmpty;
@@ -84,7 +90,7 @@ std::string ReportGrid::htmlCell(int column, int row) const
     // Header rows hold the program's own texts and markup (summary lines
     // carry line breaks); detail rows hold log text unless marked.
     if (row < kHeaderRows) return cell(column, row);
-    return text::htmlEscape(cell(column, row));
+    return escapeLogText(cell(column, row));
 }
 
 void ReportGrid::appendLines(std::vector<ReportLine> lines)

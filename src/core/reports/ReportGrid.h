@@ -4,9 +4,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace larkspan {
+
+// Log text made safe for a page: &, <, >, " and ' escaped (text without them
+// is returned as it is, which is most of it).
+std::string escapeLogText(std::string_view text);
 
 // One line of a report: the text of each column as the report rules define it
 // (what CSV files show, what sorting and totals read), and for the columns a

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Platform.h"
+#include "reports/GenerateGraph.h"
 #include "reports/ReportGenerator.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateEngine.h"
@@ -68,25 +69,16 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
 
 EmailCopy ReportGenerator::GenEmailHTML(const std::string& path, const std::string& html)
 {
-    EmailCopy copy;
-    if (html.empty()) return copy;
-    const fs::path p(path);
-    std::string name = p.filename().string();
-    if (!p.has_extension()) name += ".html";
-    copy.path = (p.parent_path() / ("e" + name)).string();
+    if (html.empty()) return EmailCopy{emailCopyPath(path), ""};
+    return genEmailHtml(platform_.messages, path, html);
+}
 
-    const std::string stem = p.stem().string();
-    std::string text = text::replaceAll(html, text::replaceAll(reports::kHelpAnchor, "XXXHelpFile", stem + "help.html"),
-                                        "");
-    text = text::replaceAll(text, reports::logoAnchor(), "");
-    const std::size_t img = text.find("<img");
-    if (img != std::string::npos) {
-        const std::size_t close = text.find('>', img);
-        text.erase(img, close == std::string::npos ? std::string::npos : close - img + 1);
-    }
-    copy.written = saveTextFile(platform_.messages, copy.path, text);
-    copy.text = std::move(text);
-    return copy;
+void ReportGenerator::GenerateGraph(const std::string& basePath)
+{
+    GraphGrid view;
+    view.rowCount = grid_.rowCount();
+    view.cell = [this](int column, int row) { return grid_.cell(column, row); };
+    grid_.setCell(0, 5, generateGraph(platform_, view, profile_.g3d, basePath, grid_.cell(0, 5)));
 }
 
 void ReportGenerator::ClearreportDir(const std::string& profileName)

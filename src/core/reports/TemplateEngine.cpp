@@ -63,7 +63,7 @@ std::string safeLinkTarget(const std::string& target)
         const std::string scheme = text::toLower(probe.substr(0, colon));
         if (scheme != "http" && scheme != "https" && scheme != "ftp") return "#";
     }
-    return text::htmlEscape(target);
+    return escapeLogText(target);
 }
 
 TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
@@ -134,11 +134,11 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
     } else {
         // Link targets: log text must stay inside the quotes and may not
         // bring its own scheme where the template gives none.
-        v.httpTarget = text::htmlEscape(target);
+        v.httpTarget = escapeLogText(target);
         v.ownTarget = safeLinkTarget(target);
         v.display = grid_.htmlCell(displayColumn, row);
         if (const std::string* markup = grid_.markup(0, row)) v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
-        else v.columns[0] = text::htmlEscape(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
+        else v.columns[0] = escapeLogText(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
         for (int c = 1; c <= 4; ++c) v.columns[c] = grid_.htmlCell(c, row);
     }
     v.plain = !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) &&
