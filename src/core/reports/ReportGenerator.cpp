@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 struct ReportGenerator::RunState {
     std::string profileName;
-    std::string folder;  // Reports/<profile>
+    std::string folder; // Reports/<profile>
     std::string indexRows;
     std::string emailRows;
     long long position = 0;
@@ -34,7 +34,7 @@ void ensureFolder(const std::string& path)
     if (!fs::is_directory(path, ec)) throw Error("Cannot create " + path);
 }
 
-}  // namespace
+} // namespace
 
 ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory,
                                  AnalysisPass pass)
@@ -55,7 +55,10 @@ ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder
     }
 }
 
-ReportContext ReportGenerator::context() const { return {settings_, platform_.clock}; }
+ReportContext ReportGenerator::context() const
+{
+    return {settings_, platform_.clock};
+}
 
 std::string ReportGenerator::reportFolder(const std::string& profileName) const
 {
@@ -68,7 +71,10 @@ void ReportGenerator::caption(const std::string& text, const std::string& detail
     platform_.progress.setText(1, detail);
 }
 
-void ReportGenerator::message(const std::string& text) { platform_.progress.setText(1, text); }
+void ReportGenerator::message(const std::string& text)
+{
+    platform_.progress.setText(1, text);
+}
 
 void ReportGenerator::inform(const std::string& text)
 {
@@ -165,7 +171,7 @@ void ReportGenerator::runSections(RunState& run)
 {
     for (const auto& section : *sections_) {
         if (!(profile_.*section.enabled)) continue;
-        if (availableReports(section).empty()) continue;  // its builders are not part of this build
+        if (availableReports(section).empty()) continue; // its builders are not part of this build
         if (!runSection(run, section)) return;
     }
 }
@@ -205,7 +211,8 @@ bool ReportGenerator::runSection(RunState& run, const ReportSection& section)
             if (enginesBroken) continue;
             if (enginesNoData) {
                 // The keyword reports need the search-engine report's results.
-                run.indexRows += notGeneratedRow(std::string(entry->title) + " - Not Generated (" + *enginesNoData + ")");
+                run.indexRows +=
+                    notGeneratedRow(std::string(entry->title) + " - Not Generated (" + *enginesNoData + ")");
                 continue;
             }
         }
@@ -310,4 +317,4 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     mail_.send(platform_);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -30,14 +30,14 @@ using AnalysisPass = std::function<analysis::AnalysisResult(const profiles::RunP
 struct RunOutcome {
     enum Status { Done, ProfileFailed, NoData, ParseFailed, Cancelled, IndexFailed };
     Status status = Done;
-    std::string indexPath;  // set once index.html is written
+    std::string indexPath; // set once index.html is written
 };
 
 // The report generator of one run: it owns the statistics table, the report
 // grid and the tables the builders share, runs the analysis pass and the
 // builders, and writes the report set.
 class ReportGenerator {
-public:
+  public:
     ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory, AnalysisPass pass);
 
     // The whole run of a profile; every message goes through the platform.
@@ -80,7 +80,7 @@ public:
     // Runs these sections instead of the program's own table (tests).
     void useSections(const std::vector<ReportSection>& sections) { sections_ = &sections; }
 
-private:
+  private:
     struct RunState;
     void loadSettings(const analysis::AnalysisResult& result);
     void runSections(RunState& run);
@@ -108,4 +108,4 @@ private:
     const std::vector<ReportSection>* sections_ = nullptr;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -91,7 +91,8 @@ void ReportGenerator::ClearreportDir(const std::string& profileName)
         const std::string ext = it->path().extension().string();
         if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg")) doomed.push_back(it->path());
     }
-    for (const auto& file : doomed) fs::remove(file, ec);
+    for (const auto& file : doomed)
+        fs::remove(file, ec);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -9,7 +9,7 @@ class ReportGrid;
 // Turns a filled report grid into an HTML page or a CSV text through the
 // grid's templates (row 5 HTML, row 6 CSV). Writes no files.
 class TemplateEngine {
-public:
+  public:
     // missingDates: the dates of the range without data, joined by ", ".
     TemplateEngine(const ReportGrid& grid, std::string missingDates);
 
@@ -24,7 +24,7 @@ public:
     std::string GenHTML(const std::string& reportPath) const;
     std::string GenCSV() const;
 
-private:
+  private:
     struct RowValues;
     struct Piece;
     // helpFile: for a report page, the help page's name; the page is then
@@ -45,4 +45,4 @@ private:
 // https or ftp (javascript:, data: and the like).
 std::string safeLinkTarget(const std::string& target);
 
-}  // namespace larkspan
+} // namespace larkspan
