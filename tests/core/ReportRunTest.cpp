@@ -605,3 +605,17 @@ TEST(ReportRunInBrowser, HostileLogTextParsesAsTextOnly)
     EXPECT_NE(renderedDom(browser, f.reportFile("LKRPages.html")).find("/&lt;script&gt;document.title"),
               std::string::npos);
 }
+
+TEST(ReportRun, AnIndexThatCannotBeWrittenIsReportedAndNeitherOpenedNorMailed)
+{
+    RunFixture f;
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "a@example.com");
+    fs::create_directories(f.reportFile("index.html")); // a folder where the page should go
+    EXPECT_EQ(f.run().status, RunOutcome::IndexFailed);
+    EXPECT_TRUE(f.shown("Unable to create file " + f.reportFile("index.html")));
+    EXPECT_TRUE(
+        f.shown("An error was encountered while attempting to generate report index " + f.reportFile("index.html")));
+    EXPECT_TRUE(f.fake.shell.opened.empty());
+    EXPECT_TRUE(f.fake.mail.sent.empty());
+}

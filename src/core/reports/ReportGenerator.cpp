@@ -268,13 +268,8 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
     return !platform_.cancel.requested();
 }
 
-void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
+IndexInputs ReportGenerator::indexInputs() const
 {
-    if (profile_.ocsv) {
-        const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
-        inform("Your CSV Files have been placed in :\n" + where);
-    }
-
     IndexInputs inputs;
     inputs.totals = stats_.bucketTotals();
     inputs.webName = profile_.web;
@@ -282,15 +277,37 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     inputs.firstDay = settings_.firstDay;
     inputs.lastDay = settings_.lastDay;
     inputs.missingDates = settings_.missingDates;
+    return inputs;
+}
+
+bool ReportGenerator::GenIndexHTML(const std::string& indexPath, const std::string& rows)
+{
+    try {
+        return saveTextFile(platform_.messages, indexPath, indexPage(indexInputs(), platform_.clock, rows));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ReportGenerator::GenEIndexHTML(const std::string& indexPath, const std::string& rows)
+{
+    try {
+        return saveTextFile(platform_.messages, emailCopyPath(indexPath),
+                            emailReadyHtml(indexPath, indexPage(indexInputs(), platform_.clock, rows)));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
+{
+    if (profile_.ocsv) {
+        const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
+        inform("Your CSV Files have been placed in :\n" + where);
+    }
 
     const std::string indexPath = run.folder + "/index.html";
-    bool written = false;
-    try {
-        written = saveTextFile(platform_.messages, indexPath, indexPage(inputs, platform_.clock, run.indexRows));
-    } catch (const std::exception&) {
-        written = false;
-    }
-    if (!written) {
+    if (!GenIndexHTML(indexPath, run.indexRows)) {
         // A run whose index could not be written does not open or mail it.
         platform_.messages.show(MessageKind::Error,
                                 "An error was encountered while attempting to generate report index " + indexPath);
@@ -299,19 +316,8 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     }
     outcome.indexPath = indexPath;
 
-    if (mail_.mailing()) {
-        // The e-mail index is the index page made ready for mail like every
-        // report; one that cannot be written is left out of the mail.
-        const std::string eindex = emailCopyPath(indexPath);
-        bool eindexWritten = false;
-        try {
-            eindexWritten = saveTextFile(platform_.messages, eindex,
-                                         emailReadyHtml(indexPath, indexPage(inputs, platform_.clock, run.emailRows)));
-        } catch (const std::exception&) {
-            eindexWritten = false;
-        }
-        if (eindexWritten) mail_.addIndex(eindex);
-    }
+    // An e-mail index that cannot be written is left out of the mail.
+    if (mail_.mailing() && GenEIndexHTML(indexPath, run.emailRows)) mail_.addIndex(emailCopyPath(indexPath));
 
     if (profile_.obrowser && platform_.shell.hasDesktop()) platform_.shell.openDocument(indexPath);
     mail_.send(platform_);

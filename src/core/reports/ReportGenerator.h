@@ -6,6 +6,7 @@
 #include "profiles/RunProfile.h"
 #include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
+#include "reports/IndexPages.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportMail.h"
@@ -56,6 +57,11 @@ class ReportGenerator {
     void ClearreportDir(const std::string& profileName);
     // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
     void GenerateGraph(const std::string& basePath);
+    // index.html with the general statistics and the run's rows; false when
+    // it could not be written.
+    bool GenIndexHTML(const std::string& indexPath, const std::string& rows);
+    // eindex.html beside it, from the e-mail rows, made ready for mail.
+    bool GenEIndexHTML(const std::string& indexPath, const std::string& rows);
 
     // What the builders read.
     const analysis::StatisticsTable& stats() const { return stats_; }
@@ -83,6 +89,7 @@ class ReportGenerator {
   private:
     struct RunState;
     void loadSettings(const analysis::AnalysisResult& result);
+    IndexInputs indexInputs() const;
     void runSections(RunState& run);
     bool runSection(RunState& run, const ReportSection& section);
     bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
