@@ -61,10 +61,10 @@ struct RunFixture {
 
     void set(const char* key, bool value) { profile.setBoolean(key, value); }
 
-    RunOutcome run()
+    RunOutcome run(Platform* platform = nullptr)
     {
         profile.save(folder.myProfiles() + "/p.rpf");
-        ReportGenerator generator(fake.platform(), folder, temp.path() + "/",
+        ReportGenerator generator(platform ? *platform : fake.platform(), folder, temp.path() + "/",
                                   [this](const profiles::RunProfile&, analysis::StatisticsTable& t) {
                                       fill(t);
                                       return result;
@@ -242,6 +242,28 @@ TEST(ReportRun, NoDataParseFailureAndBadProfileEndTheRunWithTheirMessages)
     EXPECT_TRUE(f.shown("Reports cannot be processed.\nError Loading Profile :p"));
 }
 
+namespace {
+
+// Presses Cancel while the report with the given caption is being built.
+class CancelDuring : public EventPump {
+  public:
+    CancelDuring(const RecordingProgress& progress, CancelRequest& cancel, std::string caption)
+        : progress_(progress), cancel_(cancel), caption_(std::move(caption))
+    {
+    }
+    void processEvents() override
+    {
+        if (!progress_.lines[0].empty() && progress_.lines[0].back() == caption_) cancel_.request();
+    }
+
+  private:
+    const RecordingProgress& progress_;
+    CancelRequest& cancel_;
+    std::string caption_;
+};
+
+} // namespace
+
 TEST(ReportRun, CancelStopsAfterTheCurrentReportWithoutIndexOrMail)
 {
     RunFixture f;
@@ -249,8 +271,11 @@ TEST(ReportRun, CancelStopsAfterTheCurrentReportWithoutIndexOrMail)
         inner(t);
         t.countDownload("10.0.0.1", "/a.zip");
     };
-    f.fake.pump.cancelOnCall = 2; // while "Most Popular Downloads" is built
-    EXPECT_EQ(f.run().status, RunOutcome::Cancelled);
+    CancelDuring pump(f.fake.progress, f.fake.cancel, "Analyzing Download activity...");
+    Platform& fake = f.fake.platform();
+    Platform cancelling{fake.messages, pump,        fake.progress, fake.cancel, fake.clock, fake.shell,
+                        fake.mail,     fake.charts, fake.ftp,      fake.dns,    fake.help};
+    EXPECT_EQ(f.run(&cancelling).status, RunOutcome::Cancelled);
     EXPECT_TRUE(f.shown("Reporting Process Cancelled by User."));
     EXPECT_TRUE(f.exists("LKRPages.html"));
     EXPECT_TRUE(f.exists("LKRDownloads.html"));

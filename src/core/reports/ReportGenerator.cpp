@@ -39,7 +39,7 @@ void ensureFolder(const std::string& path)
 ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory,
                                  AnalysisPass pass)
     : platform_(platform), folder_(folder), dataDirectory_(std::move(dataDirectory)), pass_(std::move(pass)),
-      sections_(&reportSections())
+      throttledPump_(platform.pump), sections_(&reportSections())
 {
     // Tables that cannot be loaded stay empty; the builders that use them
     // then find nothing to match.
@@ -240,7 +240,7 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
     const std::string base = entry.baseName;
     const std::string path = run.folder + "/" + base;
     caption(entry.caption ? entry.caption : "Analyzing " + title + "...");
-    platform_.pump.processEvents();
+    throttledPump_.force();
     try {
         entry.build(*this);
         platform_.progress.setBar(0, ++run.position, run.total);

@@ -3,6 +3,7 @@
 #include "analysis/AnalysisResult.h"
 #include "analysis/StatisticsTable.h"
 #include "common/CellTable.h"
+#include "platform/EventPump.h"
 #include "profiles/RunProfile.h"
 #include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
@@ -112,6 +113,7 @@ class ReportGenerator {
     demographics::CodeList countries_;
     std::string csvFolder_;
     ReportMail mail_;
+    ThrottledPump throttledPump_;
     const std::vector<ReportSection>* sections_ = nullptr;
 };
 

@@ -29,7 +29,7 @@ std::string ReportGenerator::OutPutReports(const std::string& basePath)
 
 std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind)
 {
-    const TemplateEngine engine(grid_, settings_.missingDates);
+    const TemplateEngine engine(grid_, settings_.missingDates, &throttledPump_);
     if (kind == DocumentKind::Html) {
         message("Generating HTML file...");
         std::string html;

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "platform/EventPump.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
 
@@ -69,8 +70,8 @@ std::string safeLinkTarget(const std::string& target)
     return escapeLogText(target);
 }
 
-TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
-    : grid_(grid), missingDates_(std::move(missingDates))
+TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates, ThrottledPump* pump)
+    : grid_(grid), missingDates_(std::move(missingDates)), pump_(pump)
 {
 }
 
@@ -230,6 +231,7 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     rows.reserve(static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64));
     std::string line;
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
+        if (pump_) pump_->poll();
         const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
         if (!v.plain) {
             rows += detailRow(section, row, v);
