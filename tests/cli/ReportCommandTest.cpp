@@ -24,14 +24,16 @@ struct ReportCli {
         const std::string header =
             "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n"
             "#Fields: date time c-ip cs-method cs-uri-stem sc-status sc-bytes s-ip cs(Referer) cs(User-Agent)\r\n";
-        home.write("wwwstats/site/2000/LKLT0201.log",
-                   header +
-                       "2000-02-01 09:00:00 1.1.1.1 GET /index.htm 200 2048 s - Mozilla/5.0\r\n"
-                       "2000-02-01 09:00:01 1.1.1.2 GET /index.htm 200 2048 s http://a.example/ Mozilla/5.0\r\n"
-                       "2000-02-01 09:01:00 6.6.6.6 GET /<script>alert(1)</script>.htm 200 10 s "
-                       "javascript:alert(2) <script>alert(3)</script>\r\n"
-                       "2000-02-01 09:02:00 6.6.6.6 GET /\"><img/src=x/onerror=alert(4)>.htm 404 0 s "
-                       "\"><script>alert(5)</script> \"quoted\"&<b>\r\n");
+        home.write(
+            "wwwstats/site/2000/LKLT0201.log",
+            header + "2000-02-01 09:00:00 1.1.1.1 GET /index.htm 200 2048 s - Mozilla/5.0\r\n"
+                     "2000-02-01 09:00:01 1.1.1.2 GET /index.htm 200 2048 s http://a.example/ Mozilla/5.0\r\n"
+                     "2000-02-01 09:01:00 6.6.6.6 GET /<script>alert(1)</script>.htm 200 10 s "
+                     "javascript:alert(2) <script>alert(3)</script>\r\n"
+                     "2000-02-01 09:02:00 6.6.6.6 GET /\"><img/src=x/onerror=alert(4)>.htm 404 0 s "
+                     "\"><script>alert(5)</script> \"quoted\"&<b>bold\r\n"
+                     "2000-02-01 09:03:00 7.7.7.7 GET /index.htm 200 10 s "
+                     "http://www.google.com/search?q=%3Cscript%3Ealert(6)%3C/script%3E <script>alert(7)</script>\r\n");
     }
 
     CliResult run(std::vector<std::string> args)
@@ -48,21 +50,40 @@ struct ReportCli {
     CliServices services;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ReportCommand, WritesTheReportSetAndPrintsTheIndex)
 {
     ReportCli cli;
     cli.shell.desktop = false;
-    ASSERT_EQ(cli.run({"profile", "new", "p", "--web", "site", "--url", "www.example.com", "--from", "02/01/2000",
-                       "--to", "02/02/2000", "--set", "page=TRUE", "--set", "obrowser=TRUE", "--set", "ocsv=TRUE",
-                       "--set", "ovrwrite=TRUE", "--set", "maxrows=ALL"})
+    ASSERT_EQ(cli.run({"profile",
+                       "new",
+                       "p",
+                       "--web",
+                       "site",
+                       "--url",
+                       "www.example.com",
+                       "--from",
+                       "02/01/2000",
+                       "--to",
+                       "02/02/2000",
+                       "--set",
+                       "page=TRUE",
+                       "--set",
+                       "obrowser=TRUE",
+                       "--set",
+                       "ocsv=TRUE",
+                       "--set",
+                       "ovrwrite=TRUE",
+                       "--set",
+                       "maxrows=ALL"})
                   .status,
               0);
     const CliResult r = cli.run({"report", "p"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Index page: " + cli.home.path() + "/Reports/p/index.html\n");
-    EXPECT_NE(r.err.find("Your CSV Files have been placed in :\n" + cli.home.path() + "/Reports/p/"), std::string::npos);
+    EXPECT_NE(r.err.find("Your CSV Files have been placed in :\n" + cli.home.path() + "/Reports/p/"),
+              std::string::npos);
     EXPECT_TRUE(cli.shell.opened.empty()) << "no desktop session";
 
     for (const char* name : {"index.html", "LKRPages.html", "LKRTotalErrors.html", "LKRPageErrors.html"}) {
@@ -76,9 +97,8 @@ TEST(ReportCommand, WritesTheReportSetAndPrintsTheIndex)
     EXPECT_NE(cli.page("LKRPageErrors.html").find("s/&quot;&gt;&lt;img/src=x/onerror=alert(4)&gt;.htm"),
               std::string::npos);
     const std::string csv = cli.page("LKRPages.csv");
-    EXPECT_NE(csv.find("\r\n/index.htm,2,66.667%,,\r\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n3 Page views 2 of 2 Unique shown 100 % of all 3 Page views,,,,"), std::string::npos)
-        << csv;
+    EXPECT_NE(csv.find("\r\n/index.htm,3,75.0%,,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4 Page views 2 of 2 Unique shown 100 % of all 4 Page views,,,,"), std::string::npos) << csv;
 }
 
 TEST(ReportCommand, OpensTheIndexOnlyWithADesktopAndFailsForAMissingProfile)
@@ -95,4 +115,49 @@ TEST(ReportCommand, OpensTheIndexOnlyWithADesktopAndFailsForAMissingProfile)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("Reports cannot be processed.\nError Loading Profile :nosuch"), std::string::npos);
     EXPECT_EQ(cli.run({"report"}).status, 2);
+}
+
+TEST(ReportCommand, NoReportOfAnySectionCarriesScriptFromTheLogs)
+{
+    ReportCli cli;
+    cli.shell.desktop = false;
+    ASSERT_EQ(cli.run({"profile",
+                       "new",
+                       "p",
+                       "--web",
+                       "site",
+                       "--url",
+                       "www.example.com",
+                       "--from",
+                       "02/01/2000",
+                       "--to",
+                       "02/01/2000",
+                       "--set",
+                       "page=TRUE",
+                       "--set",
+                       "browser=TRUE",
+                       "--set",
+                       "usage=TRUE",
+                       "--set",
+                       "referrers=TRUE",
+                       "--set",
+                       "trackbyses=FALSE",
+                       "--set",
+                       "obrowser=TRUE",
+                       "--set",
+                       "maxrows=ALL"})
+                  .status,
+              0);
+    ASSERT_EQ(cli.run({"report", "p"}).status, 0);
+    int pages = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(cli.home.path() + "/Reports/p")) {
+        if (entry.path().extension() != ".html") continue;
+        ++pages;
+        const std::string html = cli.page(entry.path().filename().string());
+        EXPECT_EQ(text::ifind(html, "<script"), std::string::npos) << entry.path();
+        EXPECT_EQ(text::ifind(html, "<img/src"), std::string::npos) << entry.path();
+        EXPECT_EQ(text::ifind(html, "href=\"javascript"), std::string::npos) << entry.path();
+        EXPECT_EQ(text::ifind(html, "<b>bold"), std::string::npos) << entry.path();
+    }
+    EXPECT_GE(pages, 8);
 }

@@ -1,8 +1,8 @@
+#include "reports/PageReports.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Error.h"
 #include "platform/Clock.h"
 #include "reports/EDataNotLogged.h"
-#include "reports/PageReports.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
@@ -28,7 +28,8 @@ struct Fixture {
     ReportContext context() const { return {settings, clock}; }
     void page(const std::string& path, int times, const std::string& server = "10.0.0.1")
     {
-        for (int i = 0; i < times; ++i) stats.countPage(server, path);
+        for (int i = 0; i < times; ++i)
+            stats.countPage(server, path);
     }
     void pageError(const std::string& status, int times, const std::string& key = "")
     {
@@ -57,11 +58,12 @@ struct Fixture {
 std::vector<std::string> firstColumn(const ReportGrid& grid)
 {
     std::vector<std::string> out;
-    for (int r = 10; r < grid.rowCount(); ++r) out.push_back(grid.cell(0, r));
+    for (int r = 10; r < grid.rowCount(); ++r)
+        out.push_back(grid.cell(0, r));
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StatusCodeTextTest, NamesClassAndReason)
 {
@@ -78,8 +80,10 @@ TEST(PageReports, HeaderRowsAndSummaryOfALimitedPageReport)
 {
     Fixture f;
     f.settings.maxrows = "10";
-    for (int i = 0; i < 10; ++i) f.page("/top" + std::to_string(i) + ".html", 62);
-    for (int i = 0; i < 14; ++i) f.page("/low" + std::to_string(i) + ".html", 25);
+    for (int i = 0; i < 10; ++i)
+        f.page("/top" + std::to_string(i) + ".html", 62);
+    for (int i = 0; i < 14; ++i)
+        f.page("/low" + std::to_string(i) + ".html", 25);
     f.page("/mid.html", 30);
     Pages(f.stats, f.grid, f.context());
 
@@ -110,13 +114,15 @@ TEST(PageReports, AllRowsUniqueCountAndLimitsAboveTheRowCount)
 {
     Fixture f;
     f.settings.maxrows = "10";
-    for (int i = 0; i < 8; ++i) f.page("/p" + std::to_string(i), i + 1);
+    for (int i = 0; i < 8; ++i)
+        f.page("/p" + std::to_string(i), i + 1);
     Pages(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 8);
     EXPECT_EQ(f.grid.cell(0, 4), "36 Page views<br>8 of 8 Unique shown<br>100 % of all 36 Page views");
 
     f.settings.maxrows = "ALL";
-    for (int i = 0; i < 40; ++i) f.page("/q" + std::to_string(i), 1);
+    for (int i = 0; i < 40; ++i)
+        f.page("/q" + std::to_string(i), 1);
     Pages(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 48);
     EXPECT_EQ(f.grid.cell(1, 1).rfind("The Page View Analysis report lists the pages hit", 0), 0u);
@@ -143,7 +149,7 @@ TEST(PageReports, EmptyOrUnstartedListsReportNoData)
     EXPECT_EQ(f.noDataMessage(&DownloadErrors), "No Data for Report");
 
     Fixture never;
-    never.stats.reset();  // the pass never read a block
+    never.stats.reset(); // the pass never read a block
     EXPECT_EQ(never.noDataMessage(&DownloadErrors), "Data not logged in selected log file format.");
     EXPECT_EQ(never.noDataMessage(&TotalErrors), "No Data for Report");
 }
@@ -165,7 +171,8 @@ TEST(PageReports, MaxrowsThatIsNotANumberFailsTheBuild)
 TEST(PageReports, EachBuildStartsFromAnEmptyGrid)
 {
     Fixture f;
-    for (int i = 0; i < 5; ++i) f.page("/p" + std::to_string(i), 1);
+    for (int i = 0; i < 5; ++i)
+        f.page("/p" + std::to_string(i), 1);
     f.pageError("404", 2);
     Pages(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 5);
@@ -183,8 +190,10 @@ TEST(PageReports, DownloadReportLinksLeftAligned)
     EXPECT_EQ(f.grid.cell(0, 4), "3 Downloads<br>2 of 2 Unique Shown<br>100 % of all 3 Downloads");
     EXPECT_EQ(f.grid.cell(2, 10), "66.667%");
     const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRDownloads");
-    EXPECT_NE(html.find(R"(<td align="left" nowrap><font face="Arial" size="2"><a href="http://10.0.0.1/files/a.zip">/files/a.zip</a></font></td>)"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find(
+            R"(<td align="left" nowrap><font face="Arial" size="2"><a href="http://10.0.0.1/files/a.zip">/files/a.zip</a></font></td>)"),
+        std::string::npos);
 }
 
 TEST(ErrorReports, PageErrorsListAddressesAndCompareWithAllErrors)
@@ -193,17 +202,19 @@ TEST(ErrorReports, PageErrorsListAddressesAndCompareWithAllErrors)
     f.pageError("404", 20, "10.0.0.1/missing.html");
     f.pageError("404", 0);
     f.stats.addErrorAddress('P', "404", "10.0.0.1/other.html");
-    f.pageError("500", 10);  // no address column for this code
-    for (int i = 0; i < 90; ++i) f.stats.countErrorStatus("403");
+    f.pageError("500", 10); // no address column for this code
+    for (int i = 0; i < 90; ++i)
+        f.stats.countErrorStatus("403");
     PageErrors(f.stats, f.grid, f.context());
 
     EXPECT_EQ(f.grid.cell(3, 0), "Daily");
     EXPECT_EQ(f.grid.cell(0, 4),
               "30 Page Errors<br>2 of 2 Unique Shown<br>100 % of all 30 Page Errors<br>25 % of all 120 Errors");
-    EXPECT_EQ(f.grid.cell(0, 10),
-              "404 - Client - Not Found"
-              R"(<br>&nbsp;&nbsp;&nbsp;<font size="-2"><a href="http://10.0.0.1/missing.html">10.0.0.1/missing.html</a></font>)"
-              R"(<br>&nbsp;&nbsp;&nbsp;<font size="-2"><a href="http://10.0.0.1/other.html">10.0.0.1/other.html</a></font>)");
+    EXPECT_EQ(
+        f.grid.cell(0, 10),
+        "404 - Client - Not Found"
+        R"(<br>&nbsp;&nbsp;&nbsp;<font size="-2"><a href="http://10.0.0.1/missing.html">10.0.0.1/missing.html</a></font>)"
+        R"(<br>&nbsp;&nbsp;&nbsp;<font size="-2"><a href="http://10.0.0.1/other.html">10.0.0.1/other.html</a></font>)");
     EXPECT_EQ(f.grid.cell(0, 11), "500 - Server - Internal Server Error");
     EXPECT_EQ(f.grid.cell(5, 10), "404 - Client - Not Found");
     EXPECT_EQ(f.grid.cell(1, 9), "1");

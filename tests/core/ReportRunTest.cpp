@@ -44,7 +44,8 @@ struct RunFixture {
         result.daysReported = 2;
         fill = [](analysis::StatisticsTable& t) {
             t.setUp();
-            for (int i = 0; i < 3; ++i) t.countPage("10.0.0.1", "/index.html");
+            for (int i = 0; i < 3; ++i)
+                t.countPage("10.0.0.1", "/index.html");
             t.countPage("10.0.0.1", "/about.html");
             t.countErrorStatus("404");
             t.countPageError("404");
@@ -60,14 +61,14 @@ struct RunFixture {
 
     void set(const char* key, bool value) { profile.setBoolean(key, value); }
 
-    RunOutcome run()
+    RunOutcome run(Platform* platform = nullptr)
     {
         profile.save(folder.myProfiles() + "/p.rpf");
-        ReportGenerator generator(fake.platform(), folder, temp.path() + "/", [this](const profiles::RunProfile&,
-                                                                                     analysis::StatisticsTable& t) {
-            fill(t);
-            return result;
-        });
+        ReportGenerator generator(platform ? *platform : fake.platform(), folder, temp.path() + "/",
+                                  [this](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                      fill(t);
+                                      return result;
+                                  });
         return generator.GenerateReports("p");
     }
 
@@ -94,7 +95,7 @@ struct RunFixture {
     std::function<void(analysis::StatisticsTable&)> fill;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ReportRun, PageSectionWritesReportsIndexAndOpensTheBrowser)
 {
@@ -102,7 +103,8 @@ TEST(ReportRun, PageSectionWritesReportsIndexAndOpensTheBrowser)
     const RunOutcome outcome = f.run();
     EXPECT_EQ(outcome.status, RunOutcome::Done);
     EXPECT_EQ(outcome.indexPath, f.reportFile("index.html"));
-    for (const char* name : {"LKRPages.html", "LKRTotalErrors.html", "LKRPageErrors.html"}) EXPECT_TRUE(f.exists(name)) << name;
+    for (const char* name : {"LKRPages.html", "LKRTotalErrors.html", "LKRPageErrors.html"})
+        EXPECT_TRUE(f.exists(name)) << name;
     EXPECT_FALSE(f.exists("LKRDownloads.html"));
     EXPECT_FALSE(f.exists("LKRPages.csv"));
 
@@ -240,6 +242,28 @@ TEST(ReportRun, NoDataParseFailureAndBadProfileEndTheRunWithTheirMessages)
     EXPECT_TRUE(f.shown("Reports cannot be processed.\nError Loading Profile :p"));
 }
 
+namespace {
+
+// Presses Cancel while the report with the given caption is being built.
+class CancelDuring : public EventPump {
+  public:
+    CancelDuring(const RecordingProgress& progress, CancelRequest& cancel, std::string caption)
+        : progress_(progress), cancel_(cancel), caption_(std::move(caption))
+    {
+    }
+    void processEvents() override
+    {
+        if (!progress_.lines[0].empty() && progress_.lines[0].back() == caption_) cancel_.request();
+    }
+
+  private:
+    const RecordingProgress& progress_;
+    CancelRequest& cancel_;
+    std::string caption_;
+};
+
+} // namespace
+
 TEST(ReportRun, CancelStopsAfterTheCurrentReportWithoutIndexOrMail)
 {
     RunFixture f;
@@ -247,8 +271,11 @@ TEST(ReportRun, CancelStopsAfterTheCurrentReportWithoutIndexOrMail)
         inner(t);
         t.countDownload("10.0.0.1", "/a.zip");
     };
-    f.fake.pump.cancelOnCall = 2;  // while "Most Popular Downloads" is built
-    EXPECT_EQ(f.run().status, RunOutcome::Cancelled);
+    CancelDuring pump(f.fake.progress, f.fake.cancel, "Analyzing Download activity...");
+    Platform& fake = f.fake.platform();
+    Platform cancelling{fake.messages, pump,        fake.progress, fake.cancel, fake.clock, fake.shell,
+                        fake.mail,     fake.charts, fake.ftp,      fake.dns,    fake.help};
+    EXPECT_EQ(f.run(&cancelling).status, RunOutcome::Cancelled);
     EXPECT_TRUE(f.shown("Reporting Process Cancelled by User."));
     EXPECT_TRUE(f.exists("LKRPages.html"));
     EXPECT_TRUE(f.exists("LKRDownloads.html"));
@@ -352,7 +379,7 @@ TEST(IndexStatistics, PageCarriesMissingDatesAndLinesEndAsTheSkeletonSays)
 namespace {
 
 class WritingCharts : public ChartRenderer {
-public:
+  public:
     bool render(const ChartRequest& chart, const std::string& jpegPath) override
     {
         if (fail) throw Error("no canvas");
@@ -363,7 +390,7 @@ public:
     bool fail = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
 {
@@ -417,7 +444,10 @@ void noEngines(ReportGenerator&)
     built.push_back("engines");
     throw EDataNotLogged("Data not logged in selected log file format.");
 }
-void keywords(ReportGenerator&) { built.push_back("keywords"); }
+void keywords(ReportGenerator&)
+{
+    built.push_back("keywords");
+}
 void noData(ReportGenerator&)
 {
     built.push_back("none");
@@ -426,25 +456,30 @@ void noData(ReportGenerator&)
 void broken(ReportGenerator&)
 {
     built.push_back("broken");
-    throw 42;  // escapes the report's own handling
+    throw 42; // escapes the report's own handling
 }
 void failing(ReportGenerator&)
 {
     built.push_back("failing");
     throw std::runtime_error("bad cell");
 }
-void noDemographics(ReportGenerator&) { throw EDataNotLogged("Required File Not Found"); }
+void noDemographics(ReportGenerator&)
+{
+    throw EDataNotLogged("Required File Not Found");
+}
 
-}  // namespace
+} // namespace
 
 TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
 {
     using profiles::RunProfile;
     const std::vector<ReportSection> sections{
-        {"Browser Analysis", &RunProfile::browser,
+        {"Browser Analysis",
+         &RunProfile::browser,
          {{"Top Browser Types", "LKRBrowsers", "Generating Reports...", &noData, ReportGuard::None, true},
           {"User Agent Operating Systems", "LKRAgentsOS", "x", &failing}}},
-        {"Referral Analysis", &RunProfile::referrers,
+        {"Referral Analysis",
+         &RunProfile::referrers,
          {{"Top Referring Domains", "LKRRefDomains", "x", &broken, ReportGuard::Referral},
           {"Referring Advertising Domains", "LKRReferringAdds", "x", &okBuilder, ReportGuard::Referral},
           {"Top Referring Search Engines", "LKRReferringSE", "x", &noEngines, ReportGuard::SearchEngines},
@@ -452,12 +487,14 @@ TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
           {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP", "x", &keywords,
            ReportGuard::SearchEngines},
           {"Top Referring URLs", "LKRReferringURL", "x", &okBuilder}}},
-        {"Demographic Analysis", &RunProfile::demogs,
+        {"Demographic Analysis",
+         &RunProfile::demogs,
          {{"Sessions by Country", "LKRSesByCntry", nullptr, &okBuilder, ReportGuard::None, true}},
          &noDemographics},
     };
     RunFixture f;
-    for (const char* key : {"browser", "referrers", "demogs", "oadmin"}) f.set(key, true);
+    for (const char* key : {"browser", "referrers", "demogs", "oadmin"})
+        f.set(key, true);
     f.set("page", false);
     f.profile.setText("admin-email", "a@example.com");
     f.profile.save(f.folder.myProfiles() + "/p.rpf");
@@ -477,8 +514,9 @@ TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
     const std::string noBrowsers = notGeneratedRow("Top Browser Types - Not Generated (No Data for Report)");
     EXPECT_NE(index.find(noBrowsers), std::string::npos);
     EXPECT_NE(eindex.find(noBrowsers), std::string::npos);
-    EXPECT_NE(index.find(notGeneratedRow("User Agent Operating Systems - Not Generated (Error occurred while building)")),
-              std::string::npos);
+    EXPECT_NE(
+        index.find(notGeneratedRow("User Agent Operating Systems - Not Generated (Error occurred while building)")),
+        std::string::npos);
     for (const char* title : {"Top Referring Search Engines", "Top Referring Search Engine Keywords",
                               "Top Referring Search Engine Keyword Phrases"})
         EXPECT_NE(index.find(notGeneratedRow(std::string(title) +
@@ -498,13 +536,14 @@ namespace {
 // The browser engine's view of a page: the document as it parsed it.
 std::string renderedDom(const std::string& browser, const std::string& page)
 {
-    const std::string command = browser + " --headless --no-sandbox --disable-gpu --dump-dom 'file://" + page +
-                                "' 2>/dev/null";
+    const std::string command =
+        browser + " --headless --no-sandbox --disable-gpu --dump-dom 'file://" + page + "' 2>/dev/null";
     std::string dom;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) dom.append(buffer, n);
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            dom.append(buffer, n);
         pclose(pipe);
     }
     return dom;
@@ -524,7 +563,8 @@ std::vector<ParsedTag> parseTags(const std::string& dom)
     std::size_t i = 0;
     auto nameAt = [&](std::size_t& at) {
         const std::size_t begin = at;
-        while (at < dom.size() && dom[at] != ' ' && dom[at] != '>' && dom[at] != '=' && dom[at] != '/') ++at;
+        while (at < dom.size() && dom[at] != ' ' && dom[at] != '>' && dom[at] != '=' && dom[at] != '/')
+            ++at;
         return text::toLower(dom.substr(begin, at - begin));
     };
     while ((i = dom.find('<', i)) != std::string::npos) {
@@ -557,7 +597,7 @@ std::string findBrowser()
     return "";
 }
 
-}  // namespace
+} // namespace
 
 TEST(ReportRunInBrowser, HostileLogTextParsesAsTextOnly)
 {
@@ -589,4 +629,18 @@ TEST(ReportRunInBrowser, HostileLogTextParsesAsTextOnly)
     }
     EXPECT_NE(renderedDom(browser, f.reportFile("LKRPages.html")).find("/&lt;script&gt;document.title"),
               std::string::npos);
+}
+
+TEST(ReportRun, AnIndexThatCannotBeWrittenIsReportedAndNeitherOpenedNorMailed)
+{
+    RunFixture f;
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "a@example.com");
+    fs::create_directories(f.reportFile("index.html")); // a folder where the page should go
+    EXPECT_EQ(f.run().status, RunOutcome::IndexFailed);
+    EXPECT_TRUE(f.shown("Unable to create file " + f.reportFile("index.html")));
+    EXPECT_TRUE(
+        f.shown("An error was encountered while attempting to generate report index " + f.reportFile("index.html")));
+    EXPECT_TRUE(f.fake.shell.opened.empty());
+    EXPECT_TRUE(f.fake.mail.sent.empty());
 }

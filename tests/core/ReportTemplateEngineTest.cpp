@@ -35,16 +35,18 @@ ReportGrid standardGrid()
 std::size_t count(const std::string& haystack, const std::string& needle)
 {
     std::size_t n = 0;
-    for (std::size_t p = haystack.find(needle); p != std::string::npos; p = haystack.find(needle, p + 1)) ++n;
+    for (std::size_t p = haystack.find(needle); p != std::string::npos; p = haystack.find(needle, p + 1))
+        ++n;
     return n;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ReportTemplateEngine, RowsAreNumberedAndStripedLightFirst)
 {
     ReportGrid grid = tinyGrid("[<!-- startdetail -->XXXRowNumber XXXRowColor|<!-- enddetail -->]");
-    for (int r = 10; r < 13; ++r) grid.setCell(0, r, "x");
+    for (int r = 10; r < 13; ++r)
+        grid.setCell(0, r, "x");
     EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "[1. #E8E8E8|2. #CCCCCC|3. #E8E8E8|]");
 }
 
@@ -62,7 +64,8 @@ TEST(ReportTemplateEngine, FirstColumnIsCutAtTheLimitAndPaddedToTheMinimum)
     grid.setCell(3, 5, "-1");
     grid.setCell(4, 5, "5");
     grid.setCell(0, 10, "ab");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5).substr(0, 14), "[ab   |ab]" + std::string("[") + sixty.substr(0, 3));
+    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5).substr(0, 14),
+              "[ab   |ab]" + std::string("[") + sixty.substr(0, 3));
 }
 
 TEST(ReportTemplateEngine, WidthCellThatIsNotANumberFails)
@@ -100,12 +103,11 @@ TEST(ReportTemplateEngine, MissingDatesSentenceInBothKinds)
 {
     ReportGrid grid = standardGrid();
     const TemplateEngine engine(grid, "02/02/2000, 02/05/2000");
-    EXPECT_NE(engine.GenHTML("/r/LKRPages").find(
-                  "<hr><font face=\"Arial\" size=\"1\"><b>The following dates were not found to report on: "
-                  "02/02/2000, 02/05/2000</b></font>"),
+    EXPECT_NE(engine.GenHTML("/r/LKRPages")
+                  .find("<hr><font face=\"Arial\" size=\"1\"><b>The following dates were not found to report on: "
+                        "02/02/2000, 02/05/2000</b></font>"),
               std::string::npos);
-    EXPECT_NE(engine.GenCSV().find(
-                  "\r\nThe following dates were not found to report on:, 02/02/2000; 02/05/2000\r\n"),
+    EXPECT_NE(engine.GenCSV().find("\r\nThe following dates were not found to report on:, 02/02/2000; 02/05/2000\r\n"),
               std::string::npos);
     const std::string none = TemplateEngine(grid, "").GenHTML("/r/LKRPages");
     EXPECT_EQ(none.find("missingdatesetext"), std::string::npos);
@@ -212,20 +214,20 @@ TEST(ReportTemplates, CellAdaptationsReplaceExactCells)
     const std::string& html = cells.html();
     EXPECT_NE(html.find(R"(<td align="left" nowrap><font face="Arial" size="2">XXXRecCol0</font></td>)"),
               std::string::npos);
-    EXPECT_NE(html.find(R"(<td align="right"><font face="Arial" size="2">XXXRecCol2</font></td>)"),
-              std::string::npos);
+    EXPECT_NE(html.find(R"(<td align="right"><font face="Arial" size="2">XXXRecCol2</font></td>)"), std::string::npos);
     EXPECT_NE(html.find(R"(<td align="right"><font face="Arial" size="2" color="white"><b>XXXDetHdCol1</b>)"),
               std::string::npos);
     EXPECT_NE(html.find(R"(<td colspan="3"><font face="Arial" size="2" color="#808080"><b>XXXDetTailCol0)"),
               std::string::npos);
     EXPECT_EQ(html.find("XXXRecCol3"), std::string::npos);
     EXPECT_EQ(html.find("XXXDetTailCol4"), std::string::npos);
-    EXPECT_NE(html.find("    \r\n"), std::string::npos);  // a removed cell leaves its indentation
+    EXPECT_NE(html.find("    \r\n"), std::string::npos); // a removed cell leaves its indentation
 }
 
 TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesAreReplacedLikeTheRest)
 {
-    ReportGrid grid = tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2]<!-- enddetail -->");
+    ReportGrid grid =
+        tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2]<!-- enddetail -->");
     grid.setCell(1, 0, "T");
     grid.setCell(0, 10, "plain");
     grid.setCell(1, 10, "1");

@@ -18,13 +18,13 @@ namespace larkspan {
 namespace {
 
 class SilentImportView : public ImportView {
-public:
+  public:
     void refresh(const ImportStatus&) override {}
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
 };
 
-}  // namespace
+} // namespace
 
 std::string_view ReportCommand::usage() const
 {
@@ -55,18 +55,21 @@ int ReportCommand::run(CommandContext& context, const std::vector<std::string>& 
         ImportRun run(context.platform, webs, view, tracker, options);
         importWeb(run, context.platform, web);
     };
-    ReportGenerator generator(platform, folder, dataDirectory,
-                              [&](const profiles::RunProfile& run, analysis::StatisticsTable& table) {
-                                  return analysis::runAnalysisPass(
-                                      platform, folder, analysis::PassInput::from(run, dataDirectory), table,
-                                      importRun);
-                              });
+    ReportGenerator generator(
+        platform, folder, dataDirectory, [&](const profiles::RunProfile& run, analysis::StatisticsTable& table) {
+            return analysis::runAnalysisPass(platform, folder, analysis::PassInput::from(run, dataDirectory), table,
+                                             importRun);
+        });
     const RunOutcome outcome = generator.GenerateReports(profile);
     switch (outcome.status) {
-    case RunOutcome::Done: context.out << "Index page: " << outcome.indexPath << '\n'; return kExitDone;
-    case RunOutcome::Cancelled: return kExitCancelled;
-    default: return kExitFailed;
+    case RunOutcome::Done:
+        context.out << "Index page: " << outcome.indexPath << '\n';
+        return kExitDone;
+    case RunOutcome::Cancelled:
+        return kExitCancelled;
+    default:
+        return kExitFailed;
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

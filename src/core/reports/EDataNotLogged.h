@@ -8,11 +8,11 @@ namespace larkspan {
 // files for that report and lists it in the index as not generated with this
 // message.
 class EDataNotLogged : public Error {
-public:
+  public:
     explicit EDataNotLogged(const std::string& message) : Error(message) {}
 };
 
 inline constexpr const char* kNoDataForReport = "No Data for Report";
 inline constexpr const char* kDataNotLogged = "Data not logged in selected log file format.";
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -26,7 +26,8 @@ long long errorCounter(const analysis::StatisticsTable& stats, StatList list)
 long long sumOf(const std::vector<CountRow>& rows)
 {
     long long total = 0;
-    for (const CountRow& row : rows) total += row.count;
+    for (const CountRow& row : rows)
+        total += row.count;
     return total;
 }
 
@@ -72,16 +73,17 @@ void appendAllErrorsRatio(ReportGrid& grid, const analysis::StatisticsTable& sta
 {
     const long long all = allErrorsTotal(stats);
     if (all == 0) return;
-    grid.setCell(0, 4, grid.cell(0, 4) + "<br>" +
-                           percentText(static_cast<double>(shownSum), static_cast<double>(all), "##0.### % of all ") +
-                           std::to_string(all) + " Errors");
+    grid.setCell(0, 4,
+                 grid.cell(0, 4) + "<br>" +
+                     percentText(static_cast<double>(shownSum), static_cast<double>(all), "##0.### % of all ") +
+                     std::to_string(all) + " Errors");
 }
 
 // Page and download errors: status, addresses, count and percentage; the
 // download report shifts the numbers one column right.
 void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                          StatList list, const std::vector<CountRow>& rows, char kind,
-                          const ErrorReportTexts& t, const char* neverStarted)
+                          StatList list, const std::vector<CountRow>& rows, char kind, const ErrorReportTexts& t,
+                          const char* neverStarted)
 {
     const bool download = kind == 'D';
     const std::size_t countColumn = download ? 2 : 1;
@@ -101,8 +103,7 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
         line.cells.resize(6);
         const std::string description = StatusCodeText(row.key);
         line.set(5, description);
-        describeWithAddresses(line, description,
-                              stats.errorAddressList(std::string(1, kind) + ";" + row.key));
+        describeWithAddresses(line, description, stats.errorAddressList(std::string(1, kind) + ";" + row.key));
         line.set(countColumn, std::to_string(row.count));
         line.set(countColumn + 1, percentText(static_cast<double>(row.count), static_cast<double>(total)));
         lines.push_back(std::move(line));
@@ -126,7 +127,7 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
     setTemplateAndChart(grid, html.html(), download ? "2" : "1", "5", "-1", "1");
 }
 
-}  // namespace
+} // namespace
 
 void TotalErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
@@ -164,23 +165,26 @@ void TotalErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const
 void PageErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const ErrorReportTexts texts{
-        "Page Errors Analysis Report", "Page errors logged",
+        "Page Errors Analysis Report",
+        "Page errors logged",
         "The Page Errors Analysis report tabulates the number of errors that occurred when trying to view a page "
         "during the given time frame.",
-        "Daily", {" Page Errors<br>", " Page Errors"}};
-    buildAddressedErrors(stats, grid, context, StatList::PageErrors, stats.pageErrors(), 'P', texts,
-                         kNoDataForReport);
+        "Daily",
+        {" Page Errors<br>", " Page Errors"}};
+    buildAddressedErrors(stats, grid, context, StatList::PageErrors, stats.pageErrors(), 'P', texts, kNoDataForReport);
 }
 
 void DownloadErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const ErrorReportTexts texts{
-        "Download Errors Analysis Report", "Page errors logged",
+        "Download Errors Analysis Report",
+        "Page errors logged",
         "The Download Errors Analysis report tabulates the number of errors that occurred when trying to download "
         "a file during the given time frame.",
-        "Daily", {" Download Errors<br>", " Download Errors"}};
+        "Daily",
+        {" Download Errors<br>", " Download Errors"}};
     buildAddressedErrors(stats, grid, context, StatList::DownloadErrors, stats.downloadErrors(), 'D', texts,
                          kDataNotLogged);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

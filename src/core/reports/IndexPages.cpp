@@ -14,11 +14,11 @@ const char* const kNotAvailable = "Not Available";
 
 std::string statisticsRow(const std::string& label, const std::string& value)
 {
-    return "\r\n<tr><td><font face=\"Arial\" size=\"2\">" + label +
-           "</font></td><td><font face=\"Arial\" size=\"2\">" + value + "</font></td><td></td></tr>";
+    return "\r\n<tr><td><font face=\"Arial\" size=\"2\">" + label + "</font></td><td><font face=\"Arial\" size=\"2\">" +
+           value + "</font></td><td></td></tr>";
 }
 
-}  // namespace
+} // namespace
 
 std::string sectionRow(const std::string& name)
 {
@@ -39,8 +39,8 @@ std::string notGeneratedRow(const std::string& text)
 
 std::string kilobyteValue(double kilobytes, const char* megabytePattern)
 {
-    return formatNumber(kilobytes, "####.## KB") + " (" + formatNumber(kilobytes / 1024000.0 * 1000.0, megabytePattern) +
-           " MB)";
+    return formatNumber(kilobytes, "####.## KB") + " (" +
+           formatNumber(kilobytes / 1024000.0 * 1000.0, megabytePattern) + " MB)";
 }
 
 std::string statisticsBlock(const IndexInputs& in, const Clock& clock)
@@ -55,15 +55,15 @@ std::string statisticsBlock(const IndexInputs& in, const Clock& clock)
     block += statisticsRow("Average Data Transfer per Day", t.kilobytes == 0 || in.daysReported < 1
                                                                 ? kNotAvailable
                                                                 : kilobyteValue(t.kilobytes / days, "###0.###"));
-    block += statisticsRow("Average Data Transfer per Request",
-                           t.kilobytes == 0 || t.hits == 0 ? kNotAvailable
-                                                           : kilobyteValue(t.kilobytes / hits, "###0.#####"));
+    block += statisticsRow("Average Data Transfer per Request", t.kilobytes == 0 || t.hits == 0
+                                                                    ? kNotAvailable
+                                                                    : kilobyteValue(t.kilobytes / hits, "###0.#####"));
     block += statisticsRow("Average Requests per Day",
                            t.hits == 0 || in.daysReported < 1 ? kNotAvailable : formatNumber(hits / days, "####.##"));
-    block += statisticsRow("Average Requests per User",
-                           t.hits == 0 || t.sessions == 0
-                               ? kNotAvailable
-                               : formatNumber(hits / static_cast<double>(t.sessions), "####.##"));
+    block +=
+        statisticsRow("Average Requests per User",
+                      t.hits == 0 || t.sessions == 0 ? kNotAvailable
+                                                     : formatNumber(hits / static_cast<double>(t.sessions), "####.##"));
     block += statisticsRow("Hits Total", std::to_string(t.hits));
     block += statisticsRow("Hits on Pages", std::to_string(t.pages));
     block += statisticsRow("Hits on Download Files", std::to_string(t.downloads));
@@ -98,4 +98,4 @@ std::string indexPage(const IndexInputs& in, const Clock& clock, const std::stri
     return page;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

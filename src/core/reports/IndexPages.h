@@ -35,4 +35,4 @@ std::string statisticsBlock(const IndexInputs& inputs, const Clock& clock);
 // has no start marker.
 std::string indexPage(const IndexInputs& inputs, const Clock& clock, const std::string& rows);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -10,20 +10,27 @@ std::string periodName(int preDate)
 {
     switch (preDate) {
     case 0:
-    case 1: return "Daily";
-    case 2: return "Weekly";
-    case 3: return "Weekly (Week To Date)";
-    case 4: return "Monthly";
-    case 5: return "Monthly(Month To Date)";
-    case 6: return "Year To Date";
-    case 7: return "Date Range";
-    default: return "";
+    case 1:
+        return "Daily";
+    case 2:
+        return "Weekly";
+    case 3:
+        return "Weekly (Week To Date)";
+    case 4:
+        return "Monthly";
+    case 5:
+        return "Monthly(Month To Date)";
+    case 6:
+        return "Year To Date";
+    case 7:
+        return "Date Range";
+    default:
+        return "";
     }
 }
 
 void InitReport(ReportGrid& grid, const ReportContext& context, const std::string& title,
-                const std::optional<std::string>& periodOverride, const std::string& units,
-                const std::string& about)
+                const std::optional<std::string>& periodOverride, const std::string& units, const std::string& about)
 {
     const ReportSettings& s = context.settings;
     grid.reset();
@@ -51,7 +58,8 @@ void InitTemplates(ReportGrid& grid)
     grid.setCell(3, 6, "-1");
     grid.setCell(4, 6, "0");
     for (int row = 7; row <= 9; ++row)
-        for (int c = 0; c < grid.columnCount(); ++c) grid.setCell(c, row, "");
+        for (int c = 0; c < grid.columnCount(); ++c)
+            grid.setCell(c, row, "");
 }
 
-}  // namespace larkspan
+} // namespace larkspan

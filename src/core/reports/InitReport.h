@@ -17,11 +17,10 @@ std::string periodName(int preDate);
 // " for " url, creation time, period (the override when given), dates, about
 // text, days, units, version, copyright and the standard templates.
 void InitReport(ReportGrid& grid, const ReportContext& context, const std::string& title,
-                const std::optional<std::string>& periodOverride, const std::string& units,
-                const std::string& about);
+                const std::optional<std::string>& periodOverride, const std::string& units, const std::string& about);
 
 // Rows 5 to 9: the standard HTML template with widths 60 and 0, the CSV
 // template with -1 and 0, empty rows 7 and 8 and an empty chart row.
 void InitTemplates(ReportGrid& grid);
 
-}  // namespace larkspan
+} // namespace larkspan

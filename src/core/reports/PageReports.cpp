@@ -19,7 +19,7 @@ struct PathReportTexts {
     const char* title;
     const char* units;
     const char* heads[3];
-    const char* aboutLimitedStart;  // followed by maxrows
+    const char* aboutLimitedStart; // followed by maxrows
     const char* aboutLimitedEnd;
     const char* aboutAll;
     RankedSummary summary;
@@ -31,17 +31,18 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
                      ReportGrid& grid, const ReportContext& context, const PathReportTexts& t)
 {
     const std::string& maxrows = context.settings.maxrows;
-    const std::string about = maxrows != "ALL"
-                                  ? std::string(t.aboutLimitedStart) + maxrows + t.aboutLimitedEnd
-                                  : std::string(t.aboutAll);
+    const std::string about =
+        maxrows != "ALL" ? std::string(t.aboutLimitedStart) + maxrows + t.aboutLimitedEnd : std::string(t.aboutAll);
     InitReport(grid, context, t.title, std::nullopt, t.units, about);
-    for (int c = 0; c < 3; ++c) grid.setCell(c, 3, t.heads[c]);
+    for (int c = 0; c < 3; ++c)
+        grid.setCell(c, 3, t.heads[c]);
     grid.setCell(0, 9, "5");
 
     const long long counter = stats.counter(list).value_or(-1);
     if (counter == -1) throw EDataNotLogged(kNoDataForReport);
     long long total = 0;
-    for (const PathRow& row : rows) total += row.count;
+    for (const PathRow& row : rows)
+        total += row.count;
     if (total == 0) throw EDataNotLogged(kNoDataForReport);
 
     std::vector<ReportLine> lines;
@@ -66,7 +67,7 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
 }
 
-}  // namespace
+} // namespace
 
 void Pages(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
@@ -104,4 +105,4 @@ void Downloads(const analysis::StatisticsTable& stats, ReportGrid& grid, const R
     buildPathReport(stats, StatList::Downloads, stats.downloads(), grid, context, texts);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -17,4 +17,4 @@ void TotalErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const
 void PageErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context);
 void DownloadErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context);
 
-}  // namespace larkspan
+} // namespace larkspan

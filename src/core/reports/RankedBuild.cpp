@@ -12,7 +12,8 @@ namespace larkspan {
 void sortLines(std::vector<ReportLine>& lines, std::size_t column, bool descending)
 {
     std::size_t width = 0;
-    for (const auto& line : lines) width = std::max(width, line.cell(column).size());
+    for (const auto& line : lines)
+        width = std::max(width, line.cell(column).size());
 
     struct Keyed {
         std::string key;
@@ -39,7 +40,8 @@ void sortLines(std::vector<ReportLine>& lines, std::size_t column, bool descendi
 
     std::vector<ReportLine> sorted;
     sorted.reserve(keyed.size());
-    for (const auto& k : keyed) sorted.push_back(std::move(lines[k.index]));
+    for (const auto& k : keyed)
+        sorted.push_back(std::move(lines[k.index]));
     lines.swap(sorted);
 }
 
@@ -69,8 +71,8 @@ void applyTopN(ReportGrid& grid, const std::string& maxrows)
     grid.keepDetails(static_cast<std::size_t>(n));
 }
 
-RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows,
-                          long long total, const RankedSummary& summary)
+RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows, long long total,
+                          const RankedSummary& summary)
 {
     std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
     grid.appendLines(std::move(lines));
@@ -79,19 +81,21 @@ RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const
     RankedResult result;
     result.unique = grid.detailCount();
     applyTopN(grid, maxrows);
-    for (const auto& line : grid.details()) result.shownSum += countValue(line.cell(summary.countColumn));
+    for (const auto& line : grid.details())
+        result.shownSum += countValue(line.cell(summary.countColumn));
     result.shownRows = grid.detailCount();
 
-    grid.setCell(0, 4, std::to_string(result.shownSum) + summary.firstNoun + std::to_string(result.shownRows) +
-                           formatNumber(static_cast<double>(result.unique), summary.uniquePattern) +
-                           percentText(static_cast<double>(result.shownSum), static_cast<double>(total),
-                                       "##0.### % of all ") +
-                           std::to_string(total) + summary.secondNoun);
+    grid.setCell(
+        0, 4,
+        std::to_string(result.shownSum) + summary.firstNoun + std::to_string(result.shownRows) +
+            formatNumber(static_cast<double>(result.unique), summary.uniquePattern) +
+            percentText(static_cast<double>(result.shownSum), static_cast<double>(total), "##0.### % of all ") +
+            std::to_string(total) + summary.secondNoun);
     return result;
 }
 
-void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn,
-                         const char* labelColumn, const char* extraColumn, const char* kind)
+void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn, const char* labelColumn,
+                         const char* extraColumn, const char* kind)
 {
     grid.setCell(0, 5, html);
     grid.setCell(3, 5, "-1");
@@ -101,4 +105,4 @@ void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* 
     grid.setCell(4, 9, kind);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

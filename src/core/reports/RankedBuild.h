@@ -23,8 +23,8 @@ long long countValue(const std::string& cell);
 
 // The texts of a ranked report's summary line.
 struct RankedSummary {
-    std::string firstNoun;   // " Page views<br>"
-    std::string secondNoun;  // " Page views"
+    std::string firstNoun;  // " Page views<br>"
+    std::string secondNoun; // " Page views"
     std::string uniquePattern = " of #,### Unique Shown<br>";
     std::size_t countColumn = 1;
 };
@@ -39,14 +39,14 @@ struct RankedResult {
 // column, raises EDataNotLogged "No Data for Report" when none is left, applies
 // the top-N limit of maxrows (Error when it is neither "ALL" nor a whole
 // number) and writes the summary line into row 4 column 0.
-RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows,
-                          long long total, const RankedSummary& summary);
+RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows, long long total,
+                          const RankedSummary& summary);
 
 // The top-N step alone: keeps the first maxrows detail rows unless "ALL".
 void applyTopN(ReportGrid& grid, const std::string& maxrows);
 
 // Row 5: the adapted template with no first-column cut; row 9 columns 1-4.
-void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn,
-                         const char* labelColumn, const char* extraColumn, const char* kind);
+void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn, const char* labelColumn,
+                         const char* extraColumn, const char* kind);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -36,4 +36,4 @@ struct ReportContext {
     const Clock& clock;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 struct ReportGenerator::RunState {
     std::string profileName;
-    std::string folder;  // Reports/<profile>
+    std::string folder; // Reports/<profile>
     std::string indexRows;
     std::string emailRows;
     long long position = 0;
@@ -34,12 +34,12 @@ void ensureFolder(const std::string& path)
     if (!fs::is_directory(path, ec)) throw Error("Cannot create " + path);
 }
 
-}  // namespace
+} // namespace
 
 ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory,
                                  AnalysisPass pass)
     : platform_(platform), folder_(folder), dataDirectory_(std::move(dataDirectory)), pass_(std::move(pass)),
-      sections_(&reportSections())
+      throttledPump_(platform.pump), sections_(&reportSections())
 {
     // Tables that cannot be loaded stay empty; the builders that use them
     // then find nothing to match.
@@ -55,7 +55,10 @@ ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder
     }
 }
 
-ReportContext ReportGenerator::context() const { return {settings_, platform_.clock}; }
+ReportContext ReportGenerator::context() const
+{
+    return {settings_, platform_.clock};
+}
 
 std::string ReportGenerator::reportFolder(const std::string& profileName) const
 {
@@ -68,7 +71,10 @@ void ReportGenerator::caption(const std::string& text, const std::string& detail
     platform_.progress.setText(1, detail);
 }
 
-void ReportGenerator::message(const std::string& text) { platform_.progress.setText(1, text); }
+void ReportGenerator::message(const std::string& text)
+{
+    platform_.progress.setText(1, text);
+}
 
 void ReportGenerator::inform(const std::string& text)
 {
@@ -165,7 +171,7 @@ void ReportGenerator::runSections(RunState& run)
 {
     for (const auto& section : *sections_) {
         if (!(profile_.*section.enabled)) continue;
-        if (availableReports(section).empty()) continue;  // its builders are not part of this build
+        if (availableReports(section).empty()) continue; // its builders are not part of this build
         if (!runSection(run, section)) return;
     }
 }
@@ -205,7 +211,8 @@ bool ReportGenerator::runSection(RunState& run, const ReportSection& section)
             if (enginesBroken) continue;
             if (enginesNoData) {
                 // The keyword reports need the search-engine report's results.
-                run.indexRows += notGeneratedRow(std::string(entry->title) + " - Not Generated (" + *enginesNoData + ")");
+                run.indexRows +=
+                    notGeneratedRow(std::string(entry->title) + " - Not Generated (" + *enginesNoData + ")");
                 continue;
             }
         }
@@ -233,7 +240,7 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
     const std::string base = entry.baseName;
     const std::string path = run.folder + "/" + base;
     caption(entry.caption ? entry.caption : "Analyzing " + title + "...");
-    platform_.pump.processEvents();
+    throttledPump_.force();
     try {
         entry.build(*this);
         platform_.progress.setBar(0, ++run.position, run.total);
@@ -261,13 +268,8 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
     return !platform_.cancel.requested();
 }
 
-void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
+IndexInputs ReportGenerator::indexInputs() const
 {
-    if (profile_.ocsv) {
-        const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
-        inform("Your CSV Files have been placed in :\n" + where);
-    }
-
     IndexInputs inputs;
     inputs.totals = stats_.bucketTotals();
     inputs.webName = profile_.web;
@@ -275,15 +277,37 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     inputs.firstDay = settings_.firstDay;
     inputs.lastDay = settings_.lastDay;
     inputs.missingDates = settings_.missingDates;
+    return inputs;
+}
+
+bool ReportGenerator::GenIndexHTML(const std::string& indexPath, const std::string& rows)
+{
+    try {
+        return saveTextFile(platform_.messages, indexPath, indexPage(indexInputs(), platform_.clock, rows));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ReportGenerator::GenEIndexHTML(const std::string& indexPath, const std::string& rows)
+{
+    try {
+        return saveTextFile(platform_.messages, emailCopyPath(indexPath),
+                            emailReadyHtml(indexPath, indexPage(indexInputs(), platform_.clock, rows)));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
+{
+    if (profile_.ocsv) {
+        const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
+        inform("Your CSV Files have been placed in :\n" + where);
+    }
 
     const std::string indexPath = run.folder + "/index.html";
-    bool written = false;
-    try {
-        written = saveTextFile(platform_.messages, indexPath, indexPage(inputs, platform_.clock, run.indexRows));
-    } catch (const std::exception&) {
-        written = false;
-    }
-    if (!written) {
+    if (!GenIndexHTML(indexPath, run.indexRows)) {
         // A run whose index could not be written does not open or mail it.
         platform_.messages.show(MessageKind::Error,
                                 "An error was encountered while attempting to generate report index " + indexPath);
@@ -292,22 +316,11 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     }
     outcome.indexPath = indexPath;
 
-    if (mail_.mailing()) {
-        // The e-mail index is the index page made ready for mail like every
-        // report; one that cannot be written is left out of the mail.
-        const std::string eindex = emailCopyPath(indexPath);
-        bool eindexWritten = false;
-        try {
-            eindexWritten = saveTextFile(platform_.messages, eindex,
-                                         emailReadyHtml(indexPath, indexPage(inputs, platform_.clock, run.emailRows)));
-        } catch (const std::exception&) {
-            eindexWritten = false;
-        }
-        if (eindexWritten) mail_.addIndex(eindex);
-    }
+    // An e-mail index that cannot be written is left out of the mail.
+    if (mail_.mailing() && GenEIndexHTML(indexPath, run.emailRows)) mail_.addIndex(emailCopyPath(indexPath));
 
     if (profile_.obrowser && platform_.shell.hasDesktop()) platform_.shell.openDocument(indexPath);
     mail_.send(platform_);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

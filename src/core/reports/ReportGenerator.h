@@ -3,9 +3,11 @@
 #include "analysis/AnalysisResult.h"
 #include "analysis/StatisticsTable.h"
 #include "common/CellTable.h"
+#include "platform/EventPump.h"
 #include "profiles/RunProfile.h"
 #include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
+#include "reports/IndexPages.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportMail.h"
@@ -30,14 +32,14 @@ using AnalysisPass = std::function<analysis::AnalysisResult(const profiles::RunP
 struct RunOutcome {
     enum Status { Done, ProfileFailed, NoData, ParseFailed, Cancelled, IndexFailed };
     Status status = Done;
-    std::string indexPath;  // set once index.html is written
+    std::string indexPath; // set once index.html is written
 };
 
 // The report generator of one run: it owns the statistics table, the report
 // grid and the tables the builders share, runs the analysis pass and the
 // builders, and writes the report set.
 class ReportGenerator {
-public:
+  public:
     ReportGenerator(Platform& platform, const ProgramFolder& folder, std::string dataDirectory, AnalysisPass pass);
 
     // The whole run of a profile; every message goes through the platform.
@@ -56,6 +58,11 @@ public:
     void ClearreportDir(const std::string& profileName);
     // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
     void GenerateGraph(const std::string& basePath);
+    // index.html with the general statistics and the run's rows; false when
+    // it could not be written.
+    bool GenIndexHTML(const std::string& indexPath, const std::string& rows);
+    // eindex.html beside it, from the e-mail rows, made ready for mail.
+    bool GenEIndexHTML(const std::string& indexPath, const std::string& rows);
 
     // What the builders read.
     const analysis::StatisticsTable& stats() const { return stats_; }
@@ -80,9 +87,10 @@ public:
     // Runs these sections instead of the program's own table (tests).
     void useSections(const std::vector<ReportSection>& sections) { sections_ = &sections; }
 
-private:
+  private:
     struct RunState;
     void loadSettings(const analysis::AnalysisResult& result);
+    IndexInputs indexInputs() const;
     void runSections(RunState& run);
     bool runSection(RunState& run, const ReportSection& section);
     bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
@@ -105,7 +113,8 @@ private:
     demographics::CodeList countries_;
     std::string csvFolder_;
     ReportMail mail_;
+    ThrottledPump throttledPump_;
     const std::vector<ReportSection>* sections_ = nullptr;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

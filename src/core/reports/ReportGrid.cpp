@@ -41,7 +41,10 @@ const std::string* ReportLine::markup(std::size_t column) const
     return nullptr;
 }
 
-ReportGrid::ReportGrid() { reset(); }
+ReportGrid::ReportGrid()
+{
+    reset();
+}
 
 void ReportGrid::reset()
 {
@@ -95,13 +98,15 @@ std::string ReportGrid::htmlCell(int column, int row) const
 
 void ReportGrid::appendLines(std::vector<ReportLine> lines)
 {
-    for (const auto& line : lines) columns_ = std::max(columns_, static_cast<int>(line.cells.size()));
+    for (const auto& line : lines)
+        columns_ = std::max(columns_, static_cast<int>(line.cells.size()));
     if (details_.empty()) {
         details_ = std::move(lines);
         return;
     }
     details_.reserve(details_.size() + lines.size());
-    for (auto& line : lines) details_.push_back(std::move(line));
+    for (auto& line : lines)
+        details_.push_back(std::move(line));
 }
 
 void ReportGrid::keepDetails(std::size_t n)
@@ -109,4 +114,4 @@ void ReportGrid::keepDetails(std::size_t n)
     if (details_.size() > n) details_.resize(n);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -36,7 +36,7 @@ struct ReportLine {
 // templates, chart row) and one detail row per report line from row 10.
 // At least five columns; appending wider lines widens it.
 class ReportGrid {
-public:
+  public:
     static constexpr int kFirstDetailRow = 10;
     static constexpr int kHeaderRows = 10;
 
@@ -66,10 +66,10 @@ public:
     // Keeps the first n detail rows.
     void keepDetails(std::size_t n);
 
-private:
+  private:
     int columns_ = 5;
     std::vector<TextRow> header_;
     std::vector<ReportLine> details_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

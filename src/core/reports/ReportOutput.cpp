@@ -29,7 +29,7 @@ std::string ReportGenerator::OutPutReports(const std::string& basePath)
 
 std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind)
 {
-    const TemplateEngine engine(grid_, settings_.missingDates);
+    const TemplateEngine engine(grid_, settings_.missingDates, &throttledPump_);
     if (kind == DocumentKind::Html) {
         message("Generating HTML file...");
         std::string html;
@@ -91,7 +91,8 @@ void ReportGenerator::ClearreportDir(const std::string& profileName)
         const std::string ext = it->path().extension().string();
         if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg")) doomed.push_back(it->path());
     }
-    for (const auto& file : doomed) fs::remove(file, ec);
+    for (const auto& file : doomed)
+        fs::remove(file, ec);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -20,18 +20,21 @@ constexpr auto kNone = ReportGuard::None;
 constexpr auto kReferral = ReportGuard::Referral;
 constexpr auto kEngines = ReportGuard::SearchEngines;
 
-}  // namespace
+} // namespace
 
 const std::vector<ReportSection>& reportSections()
 {
     // One line per report; a builder that has not arrived yet is nullptr.
     static const std::vector<ReportSection> sections{
-        {"Browser Analysis", &RunProfile::browser,
+        {"Browser Analysis",
+         &RunProfile::browser,
          {
              {"Top Browser Types", "LKRBrowsers", "Generating Reports...", &buildBrowsers, kNone, true},
-             {"User Agent Operating Systems", "LKRAgentsOS", "Analyzing User Agent operating systems...", &buildAgentsOS},
+             {"User Agent Operating Systems", "LKRAgentsOS", "Analyzing User Agent operating systems...",
+              &buildAgentsOS},
          }},
-        {"Page Analysis", &RunProfile::page,
+        {"Page Analysis",
+         &RunProfile::page,
          {
              {"Most Popular Pages", "LKRPages", "Analyzing Page URL activity...", &fromStatistics<Pages>},
              {"Most Popular Downloads", "LKRDownloads", "Analyzing Download activity...", &fromStatistics<Downloads>},
@@ -40,16 +43,19 @@ const std::vector<ReportSection>& reportSections()
              {"Download Errors", "LKRDownloadErrors", "Analyzing Error data...downloads",
               &fromStatistics<DownloadErrors>},
          }},
-        {"Usage Analysis", &RunProfile::usage,
+        {"Usage Analysis",
+         &RunProfile::usage,
          {
              {"Usage by Hits", "LKRUsageByHit", "Analyzing usage data...Hits", &buildUsageByHit},
              {"Usage by Kilobytes", "LKRUsageByKB", "Analyzing usage data...KiloBytes", &buildUsageByKB},
              {"Usage by Session", "LKRUsageBySession", "Analyzing usage data...Sessions", &buildUsageBySession},
          }},
-        {"Referral Analysis", &RunProfile::referrers,
+        {"Referral Analysis",
+         &RunProfile::referrers,
          {
              {"Top Referring URLs", "LKRReferringURL", "Analyzing referral data...", &buildReferringURL},
-             {"Top Referring Domains", "LKRRefDomains", "Analyzing Referring Domains...", &buildReferringDomains, kReferral},
+             {"Top Referring Domains", "LKRRefDomains", "Analyzing Referring Domains...", &buildReferringDomains,
+              kReferral},
              {"Referring Advertising Domains", "LKRReferringAdds", "Analyzing Referring Advertising Domains...",
               &buildReferringAdds, kReferral},
              {"Referring Affiliate Domains", "LKRRefAffiliates", "Analyzing Referring Affiliate Domains...",
@@ -61,7 +67,8 @@ const std::vector<ReportSection>& reportSections()
              {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP",
               "Analyzing Referring Search Engine Keyword Phrases...", &buildReferringSEKWP, kEngines},
          }},
-        {"Demographic Analysis", &RunProfile::demogs,
+        {"Demographic Analysis",
+         &RunProfile::demogs,
          {
              {"Sessions by Country", "LKRSesByCntry", nullptr, &buildDemogCountrySes, kNone, true},
              {"Sessions by Domain", "LKRSesByDomain", nullptr, &buildDemogDomainSes, kNone, true},
@@ -83,4 +90,4 @@ std::vector<const ReportEntry*> availableReports(const ReportSection& section)
     return out;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -15,15 +15,15 @@ using ReportBuilder = void (*)(ReportGenerator&);
 
 enum class ReportGuard {
     None,
-    Referral,       // the domain, advertising and affiliate reports
-    SearchEngines,  // the search-engine report and the two keyword reports after it
+    Referral,      // the domain, advertising and affiliate reports
+    SearchEngines, // the search-engine report and the two keyword reports after it
 };
 
 struct ReportEntry {
-    const char* title;     // in the index and the mail text
-    const char* baseName;  // LKR<name>: the report's files
-    const char* caption;   // progress caption while building; nullptr: "Analyzing " + title + "..."
-    ReportBuilder build;   // nullptr: not available in this build, left out
+    const char* title;    // in the index and the mail text
+    const char* baseName; // LKR<name>: the report's files
+    const char* caption;  // progress caption while building; nullptr: "Analyzing " + title + "..."
+    ReportBuilder build;  // nullptr: not available in this build, left out
     ReportGuard guard = ReportGuard::None;
     // The cancel check follows the files, before the e-mail copy, and a
     // report without data is listed in the e-mail index too.
@@ -45,4 +45,4 @@ const std::vector<ReportSection>& reportSections();
 // The reports of a section that this build can produce.
 std::vector<const ReportEntry*> availableReports(const ReportSection& section);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -16,7 +16,8 @@ inline constexpr const char* kGraphMarker = "<!-- graph -->";
 
 // The help anchor of the title bar, exactly as the pages carry it; the
 // e-mail copies remove it by exact match once "XXXHelpFile" is filled in.
-inline constexpr const char* kHelpAnchor = R"(<a href="..\XXXHelpFile"><img border="0" src="..\help.gif" ALT="Help" ></a>)";
+inline constexpr const char* kHelpAnchor =
+    R"(<a href="..\XXXHelpFile"><img border="0" src="..\help.gif" ALT="Help" ></a>)";
 
 // The footer's logo anchor, removed whole from the e-mail copies.
 std::string logoAnchor();
@@ -32,4 +33,4 @@ const std::string& indexTemplate();
 std::string missingDatesHtml(const std::string& missingDates);
 std::string missingDatesCsv(const std::string& missingDates);
 
-}  // namespace larkspan::reports
+} // namespace larkspan::reports

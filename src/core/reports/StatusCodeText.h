@@ -9,4 +9,4 @@ namespace larkspan {
 // "Unknown" for a code the table lacks or a code that is not a number.
 std::string StatusCodeText(const std::string& code);
 
-}  // namespace larkspan
+} // namespace larkspan

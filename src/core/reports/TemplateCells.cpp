@@ -5,12 +5,15 @@
 namespace larkspan {
 
 namespace {
-std::string digit(int column) { return std::to_string(column); }
+std::string digit(int column)
+{
+    return std::to_string(column);
+}
 std::string centredToAligned(const std::string& cell, const char* align)
 {
     return text::replaceAll(cell, R"(align="center")", std::string("align=\"") + align + "\"");
 }
-}  // namespace
+} // namespace
 
 std::string TemplateCells::head(int column)
 {
@@ -51,9 +54,11 @@ TemplateCells& TemplateCells::firstCell(FirstCell kind)
     case FirstCell::PlainLeft:
         return replace(firstRecordOpening(), R"(<td align="left" nowrap><font face="Arial" size="2">XXXRecCol0)");
     case FirstCell::LinkLeft:
-        return replace(firstRecordOpening(),
-                       R"(<td align="left" nowrap><font face="Arial" size="2"><a href="http://XXXDispRecCol0">XXXRecCol0</a>)");
-    case FirstCell::Plain: return replace(firstRecordOpening(), R"(<td><font face="Arial" size="2">XXXRecCol0)");
+        return replace(
+            firstRecordOpening(),
+            R"(<td align="left" nowrap><font face="Arial" size="2"><a href="http://XXXDispRecCol0">XXXRecCol0</a>)");
+    case FirstCell::Plain:
+        return replace(firstRecordOpening(), R"(<td><font face="Arial" size="2">XXXRecCol0)");
     case FirstCell::OwnLink:
         return replace(firstRecordOpening(),
                        R"(<td><font face="Arial" size="2"><a href="XXXDispRecCol0">XXXRecCol0</a>)");
@@ -63,15 +68,30 @@ TemplateCells& TemplateCells::firstCell(FirstCell kind)
     return *this;
 }
 
-TemplateCells& TemplateCells::rightHead(int c) { return replace(head(c), centredToAligned(head(c), "right")); }
-TemplateCells& TemplateCells::rightRecord(int c) { return replace(record(c), centredToAligned(record(c), "right")); }
+TemplateCells& TemplateCells::rightHead(int c)
+{
+    return replace(head(c), centredToAligned(head(c), "right"));
+}
+TemplateCells& TemplateCells::rightRecord(int c)
+{
+    return replace(record(c), centredToAligned(record(c), "right"));
+}
 TemplateCells& TemplateCells::rightSummary(int c)
 {
     return replace(summary(c), centredToAligned(summary(c), "right"));
 }
-TemplateCells& TemplateCells::right(int c) { return rightHead(c).rightRecord(c).rightSummary(c); }
-TemplateCells& TemplateCells::leftHead(int c) { return replace(head(c), centredToAligned(head(c), "left")); }
-TemplateCells& TemplateCells::leftSummary(int c) { return replace(summary(c), centredToAligned(summary(c), "left")); }
+TemplateCells& TemplateCells::right(int c)
+{
+    return rightHead(c).rightRecord(c).rightSummary(c);
+}
+TemplateCells& TemplateCells::leftHead(int c)
+{
+    return replace(head(c), centredToAligned(head(c), "left"));
+}
+TemplateCells& TemplateCells::leftSummary(int c)
+{
+    return replace(summary(c), centredToAligned(summary(c), "left"));
+}
 
 TemplateCells& TemplateCells::recordRightTop(int c)
 {
@@ -89,10 +109,22 @@ TemplateCells& TemplateCells::recordLeftNoWrap(int c)
                    R"(<td align="left" nowrap><font face="Arial" size="2">XXXRecCol)" + digit(c) + "</font></td>");
 }
 
-TemplateCells& TemplateCells::removeHead(int c) { return replace(head(c), ""); }
-TemplateCells& TemplateCells::removeRecord(int c) { return replace(record(c), ""); }
-TemplateCells& TemplateCells::removeSummary(int c) { return replace(summary(c), ""); }
-TemplateCells& TemplateCells::remove(int c) { return removeHead(c).removeRecord(c).removeSummary(c); }
+TemplateCells& TemplateCells::removeHead(int c)
+{
+    return replace(head(c), "");
+}
+TemplateCells& TemplateCells::removeRecord(int c)
+{
+    return replace(record(c), "");
+}
+TemplateCells& TemplateCells::removeSummary(int c)
+{
+    return replace(summary(c), "");
+}
+TemplateCells& TemplateCells::remove(int c)
+{
+    return removeHead(c).removeRecord(c).removeSummary(c);
+}
 
 TemplateCells& TemplateCells::wideSummary()
 {
@@ -100,6 +132,9 @@ TemplateCells& TemplateCells::wideSummary()
                    R"(<td colspan="3"><font face="Arial" size="2" color="#808080"><b>XXXDetTailCol0</b></font></td>)");
 }
 
-TemplateCells& TemplateCells::noRowNumbers() { return replace("XXXRowNumber", ""); }
+TemplateCells& TemplateCells::noRowNumbers()
+{
+    return replace("XXXRowNumber", "");
+}
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -7,15 +7,15 @@ namespace larkspan {
 // Adapts a copy of the standard HTML template to a report's columns by
 // replacing the exact text of single cells of its results table.
 class TemplateCells {
-public:
+  public:
     explicit TemplateCells(std::string html) : html_(std::move(html)) {}
 
     enum class FirstCell {
-        PlainLeft,    // <td align="left" nowrap> with the text, no link
-        LinkLeft,     // the same with a link to "http://" and the link column
-        Plain,        // <td> with the text, no link
-        OwnLink,      // a link to the link column's value as it stands
-        DisplayValue  // the link column's value as text, no link
+        PlainLeft,   // <td align="left" nowrap> with the text, no link
+        LinkLeft,    // the same with a link to "http://" and the link column
+        Plain,       // <td> with the text, no link
+        OwnLink,     // a link to the link column's value as it stands
+        DisplayValue // the link column's value as text, no link
     };
 
     // Standard cell texts of column c.
@@ -47,8 +47,8 @@ public:
 
     const std::string& html() const { return html_; }
 
-private:
+  private:
     std::string html_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "platform/EventPump.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
 
@@ -31,9 +32,11 @@ std::string prepareFirstColumn(std::string value, long long limit, long long min
 }
 
 const char* const kHeaderPlaceholders[] = {
-    "XXXGenerator",  "XXXReportTitle",        "XXXFileCreationTime", "XXXDaily",        "XXXStartDate",
-    "XXXEndDate",    "XXXAboutThisReport",    "XXXNumOfDays",        "XXXUnitsOfMeasurement",
-    "XXXQuennetGraphic", "XXXCopyrightNotice", "XXXVersion",          "XXXGraph",
+    "XXXGenerator",       "XXXReportTitle",     "XXXFileCreationTime",
+    "XXXDaily",           "XXXStartDate",       "XXXEndDate",
+    "XXXAboutThisReport", "XXXNumOfDays",       "XXXUnitsOfMeasurement",
+    "XXXQuennetGraphic",  "XXXCopyrightNotice", "XXXVersion",
+    "XXXGraph",
 };
 // Cells (column, row) of the placeholders above, in the same order.
 const int kHeaderCells[][2] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1},
@@ -45,7 +48,7 @@ std::string fileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+} // namespace
 
 std::string safeLinkTarget(const std::string& target)
 {
@@ -55,7 +58,8 @@ std::string safeLinkTarget(const std::string& target)
     for (char c : target)
         if (c != '\t' && c != '\r' && c != '\n') probe += c;
     std::size_t start = 0;
-    while (start < probe.size() && static_cast<unsigned char>(probe[start]) <= ' ') ++start;
+    while (start < probe.size() && static_cast<unsigned char>(probe[start]) <= ' ')
+        ++start;
     probe.erase(0, start);
     const std::size_t colon = probe.find(':');
     const std::size_t stop = probe.find_first_of("/?#");
@@ -66,8 +70,8 @@ std::string safeLinkTarget(const std::string& target)
     return escapeLogText(target);
 }
 
-TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
-    : grid_(grid), missingDates_(std::move(missingDates))
+TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates, ThrottledPump* pump)
+    : grid_(grid), missingDates_(std::move(missingDates)), pump_(pump)
 {
 }
 
@@ -75,11 +79,11 @@ TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates)
 struct TemplateEngine::RowValues {
     std::string color;
     std::string number;
-    std::string httpTarget;  // between the quotes after "http://"
-    std::string ownTarget;   // the whole href
+    std::string httpTarget; // between the quotes after "http://"
+    std::string ownTarget;  // the whole href
     std::string display;
     std::string columns[5];
-    bool plain = true;  // no value holds a placeholder word
+    bool plain = true; // no value holds a placeholder word
 };
 
 // A literal run of the detail section or one of its placeholders.
@@ -94,12 +98,16 @@ namespace {
 // The placeholder texts of a detail section; a link target between quotes
 // is its own kind so that it is escaped for an attribute.
 const std::pair<const char*, int> kDetailTokens[] = {
-    {"XXXRowColor", 1},       {"XXXRowNumber", 2},  {"\"http://XXXDispRecCol0\"", 3}, {"\"XXXDispRecCol0\"", 4},
-    {"XXXDispRecCol0", 5},    {"XXXRecCol0", 6},    {"XXXRecCol1", 7},                {"XXXRecCol2", 8},
-    {"XXXRecCol3", 9},        {"XXXRecCol4", 10},
+    {"XXXRowColor", 1},        {"XXXRowNumber", 2},   {"\"http://XXXDispRecCol0\"", 3},
+    {"\"XXXDispRecCol0\"", 4}, {"XXXDispRecCol0", 5}, {"XXXRecCol0", 6},
+    {"XXXRecCol1", 7},         {"XXXRecCol2", 8},     {"XXXRecCol3", 9},
+    {"XXXRecCol4", 10},
 };
 
-bool holdsPlaceholderWord(const std::string& s) { return s.find("XXX") != std::string::npos; }
+bool holdsPlaceholderWord(const std::string& s)
+{
+    return s.find("XXX") != std::string::npos;
+}
 
 // A report page's last touches: its help page, and the placeholder values
 // of the first column shown without a link.
@@ -115,7 +123,7 @@ void finishPage(std::string& html, const std::string& helpFile)
         html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
 }
 
-}  // namespace
+} // namespace
 
 TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, bool csv, long long limit,
                                                     long long minimum) const
@@ -130,20 +138,25 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
         v.httpTarget = target;
         v.ownTarget = target;
         v.columns[0] = prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum);
-        for (int c = 1; c <= 4; ++c) v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
+        for (int c = 1; c <= 4; ++c)
+            v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
     } else {
         // Link targets: log text must stay inside the quotes and may not
         // bring its own scheme where the template gives none.
         v.httpTarget = escapeLogText(target);
         v.ownTarget = safeLinkTarget(target);
         v.display = grid_.htmlCell(displayColumn, row);
-        if (const std::string* markup = grid_.markup(0, row)) v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
-        else v.columns[0] = escapeLogText(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
-        for (int c = 1; c <= 4; ++c) v.columns[c] = grid_.htmlCell(c, row);
+        if (const std::string* markup = grid_.markup(0, row))
+            v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
+        else
+            v.columns[0] = escapeLogText(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
+        for (int c = 1; c <= 4; ++c)
+            v.columns[c] = grid_.htmlCell(c, row);
     }
-    v.plain = !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) &&
-              !holdsPlaceholderWord(v.ownTarget);
-    for (const auto& c : v.columns) v.plain = v.plain && !holdsPlaceholderWord(c);
+    v.plain =
+        !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) && !holdsPlaceholderWord(v.ownTarget);
+    for (const auto& c : v.columns)
+        v.plain = v.plain && !holdsPlaceholderWord(c);
     return v;
 }
 
@@ -154,7 +167,8 @@ std::string TemplateEngine::detailRow(const std::string& section, int, const Row
     copy = text::replaceAll(copy, "\"http://XXXDispRecCol0\"", "\"http://" + v.httpTarget + "\"");
     copy = text::replaceAll(copy, "\"XXXDispRecCol0\"", "\"" + v.ownTarget + "\"");
     copy = text::replaceAll(copy, "XXXDispRecCol0", v.display);
-    for (int c = 0; c <= 4; ++c) copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), v.columns[c]);
+    for (int c = 0; c <= 4; ++c)
+        copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), v.columns[c]);
     return copy;
 }
 
@@ -184,8 +198,7 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     const std::string end = reports::kEndDetail;
     const std::size_t s = templ.find(start);
     const std::size_t e = s == std::string::npos ? std::string::npos : templ.find(end, s + start.size());
-    if (s == std::string::npos || e == std::string::npos)
-        throw Error("The report template has no detail section");
+    if (s == std::string::npos || e == std::string::npos) throw Error("The report template has no detail section");
     const std::string section = templ.substr(s + start.size(), e - s - start.size());
 
     const long long limit = readWidth(grid_.cell(3, templateRow));
@@ -218,6 +231,7 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     rows.reserve(static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64));
     std::string line;
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
+        if (pump_) pump_->poll();
         const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
         if (!v.plain) {
             rows += detailRow(section, row, v);
@@ -227,13 +241,31 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
         line.clear();
         for (const Piece& piece : pieces) {
             switch (piece.kind) {
-            case Piece::Literal: out += piece.literal; break;
-            case Piece::Color: out += v.color; break;
-            case Piece::Number: out += v.number; break;
-            case Piece::HttpTarget: out += "\"http://"; out += v.httpTarget; out += '"'; break;
-            case Piece::OwnTarget: out += '"'; out += v.ownTarget; out += '"'; break;
-            case Piece::Display: out += v.display; break;
-            default: out += v.columns[piece.kind - Piece::Column0]; break;
+            case Piece::Literal:
+                out += piece.literal;
+                break;
+            case Piece::Color:
+                out += v.color;
+                break;
+            case Piece::Number:
+                out += v.number;
+                break;
+            case Piece::HttpTarget:
+                out += "\"http://";
+                out += v.httpTarget;
+                out += '"';
+                break;
+            case Piece::OwnTarget:
+                out += '"';
+                out += v.ownTarget;
+                out += '"';
+                break;
+            case Piece::Display:
+                out += v.display;
+                break;
+            default:
+                out += v.columns[piece.kind - Piece::Column0];
+                break;
             }
         }
         if (helpFile) {
@@ -267,9 +299,15 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     return before;
 }
 
-std::string TemplateEngine::GenDocStr(int templateRow) const { return render(templateRow, -1); }
+std::string TemplateEngine::GenDocStr(int templateRow) const
+{
+    return render(templateRow, -1);
+}
 
-std::string TemplateEngine::GenDocStrALHTML(int linkColumn) const { return render(5, linkColumn); }
+std::string TemplateEngine::GenDocStrALHTML(int linkColumn) const
+{
+    return render(5, linkColumn);
+}
 
 std::string TemplateEngine::GenHTML(const std::string& reportPath) const
 {
@@ -279,6 +317,9 @@ std::string TemplateEngine::GenHTML(const std::string& reportPath) const
     return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
 }
 
-std::string TemplateEngine::GenCSV() const { return GenDocStr(6); }
+std::string TemplateEngine::GenCSV() const
+{
+    return GenDocStr(6);
+}
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -5,13 +5,16 @@
 namespace larkspan {
 
 class ReportGrid;
+class ThrottledPump;
 
 // Turns a filled report grid into an HTML page or a CSV text through the
 // grid's templates (row 5 HTML, row 6 CSV). Writes no files.
 class TemplateEngine {
-public:
+  public:
     // missingDates: the dates of the range without data, joined by ", ".
-    TemplateEngine(const ReportGrid& grid, std::string missingDates);
+    // pump, when given, is polled per detail row so that windows stay
+    // painted while a long report is rendered.
+    TemplateEngine(const ReportGrid& grid, std::string missingDates, ThrottledPump* pump = nullptr);
 
     // Renders template row 5 or 6 in the plain variant. Throws Error when a
     // width cell is not a whole number.
@@ -24,7 +27,7 @@ public:
     std::string GenHTML(const std::string& reportPath) const;
     std::string GenCSV() const;
 
-private:
+  private:
     struct RowValues;
     struct Piece;
     // helpFile: for a report page, the help page's name; the page is then
@@ -38,6 +41,7 @@ private:
 
     const ReportGrid& grid_;
     std::string missingDates_;
+    ThrottledPump* pump_;
 };
 
 // A link target taken from log text, safe between the double quotes of an
@@ -45,4 +49,4 @@ private:
 // https or ftp (javascript:, data: and the like).
 std::string safeLinkTarget(const std::string& target);
 
-}  // namespace larkspan
+} // namespace larkspan
