@@ -6,11 +6,14 @@
 
 namespace larkspan {
 
-void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending)
+std::vector<std::size_t> sortRuleOrder(const std::vector<const TextRow*>& rows, std::size_t column, bool descending)
 {
+    static const std::string none;
+    const auto cellOf = [column](const TextRow& row) -> const std::string& {
+        return column < row.size() ? row[column] : none;
+    };
     std::size_t width = 0;
-    for (const auto& row : rows)
-        if (column < row.size()) width = std::max(width, row[column].size());
+    for (const TextRow* row : rows) width = std::max(width, cellOf(*row).size());
 
     struct Keyed {
         std::string key;
@@ -19,11 +22,10 @@ void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending)
     std::vector<Keyed> keyed;
     keyed.reserve(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::string cell = column < rows[i].size() ? rows[i][column] : std::string();
-        const char pad = text::isNumber(cell) ? '0' : ' ';
-        std::string key(width - cell.size(), pad);
+        const std::string& cell = cellOf(*rows[i]);
+        std::string key(width - cell.size(), text::isNumber(cell) ? '0' : ' ');
         key += cell;
-        for (const auto& value : rows[i]) {
+        for (const auto& value : *rows[i]) {
             key += '\t';
             key += value;
         }
@@ -36,10 +38,18 @@ void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending)
                 keyed.end());
     if (descending) std::reverse(keyed.begin(), keyed.end());
 
-    std::vector<TextRow> sorted;
-    sorted.reserve(keyed.size());
-    for (const auto& k : keyed) sorted.push_back(std::move(rows[k.index]));
-    rows.swap(sorted);
+    std::vector<std::size_t> order;
+    order.reserve(keyed.size());
+    for (const auto& k : keyed) order.push_back(k.index);
+    return order;
+}
+
+void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending)
+{
+    std::vector<const TextRow*> view;
+    view.reserve(rows.size());
+    for (const auto& row : rows) view.push_back(&row);
+    applyOrder(rows, sortRuleOrder(view, column, descending));
 }
 
 }  // namespace larkspan

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/NumberPattern.h"
+#include "common/SortRule.h"
 #include "common/Text.h"
 #include "reports/EDataNotLogged.h"
 
@@ -11,38 +12,10 @@ namespace larkspan {
 
 void sortLines(std::vector<ReportLine>& lines, std::size_t column, bool descending)
 {
-    std::size_t width = 0;
-    for (const auto& line : lines)
-        width = std::max(width, line.cell(column).size());
-
-    struct Keyed {
-        std::string key;
-        std::size_t index;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& cell = lines[i].cell(column);
-        std::string key(width - cell.size(), text::isNumber(cell) ? '0' : ' ');
-        key += cell;
-        for (const auto& value : lines[i].cells) {
-            key += '\t';
-            key += value;
-        }
-        keyed.push_back({std::move(key), i});
-    }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const Keyed& a, const Keyed& b) { return text::icompare(a.key, b.key) < 0; });
-    keyed.erase(std::unique(keyed.begin(), keyed.end(),
-                            [](const Keyed& a, const Keyed& b) { return text::iequals(a.key, b.key); }),
-                keyed.end());
-    if (descending) std::reverse(keyed.begin(), keyed.end());
-
-    std::vector<ReportLine> sorted;
-    sorted.reserve(keyed.size());
-    for (const auto& k : keyed)
-        sorted.push_back(std::move(lines[k.index]));
-    lines.swap(sorted);
+    std::vector<const TextRow*> view;
+    view.reserve(lines.size());
+    for (const auto& line : lines) view.push_back(&line.cells);
+    applyOrder(lines, sortRuleOrder(view, column, descending));
 }
 
 void dashToUnknown(std::vector<ReportLine>& lines)
