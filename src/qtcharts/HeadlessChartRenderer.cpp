@@ -1,6 +1,7 @@
 #include "HeadlessChartRenderer.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 
 namespace larkspan {
@@ -10,6 +11,13 @@ namespace {
 int applicationArgc = 1;
 char applicationName[] = "larkspan-cli";
 char* applicationArgv[] = {applicationName, nullptr};
+
+// The command line speaks through its own messages; Qt's notes about the
+// session (no runtime folder, font fallbacks) would only be noise there.
+void keepSeriousQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
 }  // namespace
 
 void preferOffscreenPlatform()
@@ -27,6 +35,7 @@ void HeadlessChartRenderer::ensureApplication()
     // The command line never shows a window, so it never needs the display:
     // a stale DISPLAY would otherwise end the program.
     preferOffscreenPlatform();
+    qInstallMessageHandler(keepSeriousQtMessages);
     application_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
 }
 
