@@ -18,7 +18,13 @@ bool hasControl(const std::string& s)
     return false;
 }
 
-std::string quoted(const std::string& s) { return "\"" + text::replaceAll(s, "\"", "\"\"") + "\""; }
+std::string quoted(const std::string& s)
+{
+    std::string out = "\"";
+    out += text::replaceAll(s, "\"", "\"\"");
+    out += '"';
+    return out;
+}
 
 std::string joinQuoted(const std::vector<std::string>& lines)
 {
