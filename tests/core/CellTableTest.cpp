@@ -79,6 +79,24 @@ TEST(CellTable, FailuresCarryTheirMessages)
     }
 }
 
+TEST(CellTable, LoadIfReadableLeavesAnEmptyTableInsteadOfThrowing)
+{
+    TempFolder temp;
+    CellTable table(2, 2);
+    table.setCell(1, 1, "stale");
+    EXPECT_FALSE(table.loadIfReadable(temp.file("missing.lklf")));
+    EXPECT_EQ(table.rowCount(), 0);
+    EXPECT_FALSE(table.loadIfReadable(temp.write("garbage.lklf", "hello\r\n")));
+    EXPECT_EQ(table.rowCount(), 0);
+
+    CellTable good(2, 1);
+    good.setCell(1, 0, "kept");
+    const std::string path = temp.file("good.lklf");
+    good.save(path);
+    ASSERT_TRUE(table.loadIfReadable(path));
+    EXPECT_EQ(table.cell(1, 0), "kept");
+}
+
 TEST(BooleanText, ReadingsAndWriting)
 {
     for (const char* yes : {"TRUE", "true", "Yes", "y", "T", "1"}) EXPECT_TRUE(readBooleanText(yes)) << yes;

@@ -5,6 +5,7 @@
 #include "common/TextFile.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace larkspan {
 
@@ -150,6 +151,17 @@ void CellTable::load(const std::string& path)
     std::string content;
     if (!readWholeFile(path, content)) throw Error("Cannot open file " + path);
     parse(content, path);
+}
+
+bool CellTable::loadIfReadable(const std::string& path)
+{
+    try {
+        load(path);
+        return true;
+    } catch (const std::exception&) {
+        *this = CellTable();
+        return false;
+    }
 }
 
 void CellTable::save(const std::string& path) const

@@ -30,6 +30,8 @@ public:
     // Throws Error("Cannot open file <path>") or
     // Error("File contains no data or corrupt file <path>").
     void load(const std::string& path);
+    // The same, answering false instead of throwing; the table is then empty.
+    bool loadIfReadable(const std::string& path);
     // Throws Error("Cannot create <path>").
     void save(const std::string& path) const;
 

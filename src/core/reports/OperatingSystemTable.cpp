@@ -2,20 +2,13 @@
 
 #include "common/CellTable.h"
 
-#include <exception>
-
 namespace larkspan {
 
 void OperatingSystemTable::load(const std::string& path)
 {
     rows_.clear();
     CellTable table;
-    try {
-        table.load(path);
-    } catch (const std::exception&) {
-        return;
-    }
-    assign(table);
+    if (table.loadIfReadable(path)) assign(table);
 }
 
 void OperatingSystemTable::assign(const CellTable& table)

@@ -18,12 +18,7 @@ void SearchEngineTable::load(const std::string& path)
 {
     rows_.clear();
     CellTable table;
-    try {
-        table.load(path);
-    } catch (const std::exception&) {
-        return;
-    }
-    assign(table);
+    if (table.loadIfReadable(path)) assign(table);
 }
 
 void SearchEngineTable::assign(const CellTable& table)
