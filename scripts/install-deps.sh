@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, everything the build, the tests and the programs
-# need on Debian 12. Packages already present are left alone.
+# need on Debian 12 (chromium renders report pages in one test). Packages
+# already present are left alone.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libcurl4-openssl-dev zlib1g-dev
   xdg-utils python3
   clang libclang-rt-14-dev time
+  chromium
 )
 
 missing=()
