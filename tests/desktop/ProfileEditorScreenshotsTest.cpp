@@ -1,7 +1,7 @@
 // Pictures of every page of the profile editor and of its filter dialogs,
 // written like the other windows' pictures into $LARKSPAN_SHOTS_DIR (else
 // a temporary folder, where they are only checked to be there).
-#include "DesktopIcons.h"
+#include "ScreenshotSaver.h"
 #include "ProfileEditorFixture.h"
 #include "profiles/Tipfiltf.h"
 #include "profiles/Trefdfltr.h"
@@ -20,24 +20,9 @@ using namespace larkspan::testing;
 
 class EditorScreenshots : public ProfileEditorFixture {
 protected:
-    EditorScreenshots()
-    {
-        icons::useFallbackTheme();
-        const QByteArray wanted = qgetenv("LARKSPAN_SHOTS_DIR");
-        folder = wanted.isEmpty() ? QString::fromStdString(temp.file("shots")) : QString::fromLocal8Bit(wanted);
-        QDir().mkpath(folder);
-    }
+    void shoot(QWidget& widget, const QString& name) { shots.shoot(widget, name); }
 
-    void shoot(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-        const QString path = QDir(folder).filePath(name + ".png");
-        ASSERT_TRUE(widget.grab().save(path)) << path.toStdString();
-        EXPECT_GT(QFileInfo(path).size(), 1000) << path.toStdString();
-    }
-
-    QString folder;
+    ScreenshotSaver shots{temp.file("shots")};
 };
 
 TEST_F(EditorScreenshots, EveryEditorPageAndFilterDialog)

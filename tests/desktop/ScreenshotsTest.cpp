@@ -2,7 +2,7 @@
 // (scripts/screenshots.sh sets build/shots), else into a temporary folder
 // and only checked to be there.
 #include "DesktopFixture.h"
-#include "DesktopIcons.h"
+#include "ScreenshotSaver.h"
 #include "QtProgress.h"
 #include "TAboutBox.h"
 #include "TImportForm.h"
@@ -27,25 +27,9 @@ using namespace larkspan::testing;
 
 class Screenshots : public DesktopFixture {
 protected:
-    Screenshots()
-    {
-        icons::useFallbackTheme();
-        const QByteArray wanted = qgetenv("LARKSPAN_SHOTS_DIR");
-        folder = wanted.isEmpty() ? QString::fromStdString(temp.file("shots")) : QString::fromLocal8Bit(wanted);
-        QDir().mkpath(folder);
-    }
+    void shoot(QWidget& widget, const QString& name) { shots.shoot(widget, name); }
 
-    // Shows the widget, lets it lay out and paint, and saves it as name.png.
-    void shoot(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-        const QString path = QDir(folder).filePath(name + ".png");
-        ASSERT_TRUE(widget.grab().save(path)) << path.toStdString();
-        EXPECT_GT(QFileInfo(path).size(), 1000) << path.toStdString();
-    }
-
-    QString folder;
+    ScreenshotSaver shots{temp.file("shots")};
 };
 
 TEST_F(Screenshots, ConsoleInEveryViewAndToolbarLayout)
