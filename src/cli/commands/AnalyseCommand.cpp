@@ -1,5 +1,6 @@
 #include "commands/AnalyseCommand.h"
 
+#include "commands/OfferedImport.h"
 #include "analysis/AnalysisPass.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
@@ -7,11 +8,7 @@
 #include "common/Dates.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
-#include "import/ImportRun.h"
-#include "import/SessionTracker.h"
 #include "platform/Platform.h"
-#include "webs/FtpSettings.h"
-#include "webs/WebStore.h"
 
 #include <cstdio>
 #include <ostream>
@@ -39,13 +36,6 @@ std::string number(double value)
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
     return buffer;
 }
-
-class SilentImportView : public ImportView {
-public:
-    void refresh(const ImportStatus&) override {}
-    void showPanel(const std::string&, int) override {}
-    void hidePanel() override {}
-};
 
 void printCounts(std::ostream& out, const char* title, const std::vector<CountRow>& rows)
 {
@@ -126,17 +116,7 @@ int AnalyseCommand::run(CommandContext& c, const std::vector<std::string>& args)
     }
     c.platform.cancel.reset();
     StatisticsTable table;
-    // Yes at an FTP web's missing-days question imports the web first.
-    const ImportRunner importRun = [&c](const std::string& web) {
-        WebStore webs(c.settings, c.folder.homeWithSeparator());
-        SilentImportView view;
-        NoSessionTracker tracker;
-        ImportOptions options;
-        options.buildSessionTracker = readBuildSessionTracker(c.settings);
-        options.temporaryFolder = c.folder.temporary();
-        ImportRun run(c.platform, webs, view, tracker, options);
-        importWeb(run, c.platform, web);
-    };
+    const ImportRunner importRun = offeredImport(c);
     const AnalysisResult result =
         runAnalysisPass(c.platform, c.folder, PassInput::from(profile, dataDir), table, importRun);
     if (result.cancelled) return kExitCancelled;

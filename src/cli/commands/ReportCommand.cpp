@@ -3,28 +3,14 @@
 #include "Arguments.h"
 #include "analysis/AnalysisPass.h"
 #include "analysis/WebData.h"
+#include "commands/OfferedImport.h"
 #include "common/ProgramFolder.h"
-#include "import/ImportRun.h"
-#include "import/SessionTracker.h"
 #include "platform/Platform.h"
 #include "reports/ReportGenerator.h"
-#include "webs/FtpSettings.h"
-#include "webs/WebStore.h"
 
 #include <ostream>
 
 namespace larkspan {
-
-namespace {
-
-class SilentImportView : public ImportView {
-  public:
-    void refresh(const ImportStatus&) override {}
-    void showPanel(const std::string&, int) override {}
-    void hidePanel() override {}
-};
-
-} // namespace
 
 std::string_view ReportCommand::usage() const
 {
@@ -44,17 +30,7 @@ int ReportCommand::run(CommandContext& context, const std::vector<std::string>& 
 
     Platform& platform = context.platform;
     const ProgramFolder& folder = context.folder;
-    // Yes at an FTP web's missing-days question imports the web first.
-    const analysis::ImportRunner importRun = [&context](const std::string& web) {
-        WebStore webs(context.settings, context.folder.homeWithSeparator());
-        SilentImportView view;
-        NoSessionTracker tracker;
-        ImportOptions options;
-        options.buildSessionTracker = readBuildSessionTracker(context.settings);
-        options.temporaryFolder = context.folder.temporary();
-        ImportRun run(context.platform, webs, view, tracker, options);
-        importWeb(run, context.platform, web);
-    };
+    const analysis::ImportRunner importRun = offeredImport(context);
     ReportGenerator generator(
         platform, folder, dataDirectory, [&](const profiles::RunProfile& run, analysis::StatisticsTable& table) {
             return analysis::runAnalysisPass(platform, folder, analysis::PassInput::from(run, dataDirectory), table,
