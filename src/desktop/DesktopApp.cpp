@@ -2,7 +2,7 @@
 
 #include "DesktopSession.h"
 #include "ReportRunner.h"
-#include "TImportForm.h"
+#include "WebManagerWindow.h"
 #include "profiles/ProfileEditing.h"
 
 #include "common/ProgramFolder.h"
@@ -17,8 +17,10 @@ QString desktopHome(const QStringList& arguments)
 {
     std::string option;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--home" && i + 1 < arguments.size()) option = arguments[i + 1].toStdString();
-        else if (arguments[i].startsWith("--home=")) option = arguments[i].mid(7).toStdString();
+        if (arguments[i] == "--home" && i + 1 < arguments.size())
+            option = arguments[i + 1].toStdString();
+        else if (arguments[i].startsWith("--home="))
+            option = arguments[i].mid(7).toStdString();
     }
     return QString::fromStdString(ProgramFolder::resolveHome(option));
 }
@@ -30,11 +32,11 @@ bool claimSingleInstance(InstanceLock& lock, Messages& messages)
     return false;
 }
 
-Tmainfrm::Hooks desktopHooks(DesktopSession& session)
+MainWindow::Hooks desktopHooks(DesktopSession& session)
 {
-    Tmainfrm::Hooks hooks;
+    MainWindow::Hooks hooks;
     hooks.webManager = [&session] {
-        TImportForm manager(session, QApplication::activeWindow());
+        WebManagerWindow manager(session, QApplication::activeWindow());
         manager.exec();
     };
     hooks.editProfile = [&session](const std::string& name) {
@@ -44,4 +46,4 @@ Tmainfrm::Hooks desktopHooks(DesktopSession& session)
     return hooks;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

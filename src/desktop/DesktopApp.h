@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tmainfrm.h"
+#include "MainWindow.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,8 +21,8 @@ class DesktopSession;
 
 // Connects the main window to the windows and runs of the rest of the
 // program (the editor, the web manager, the report run ...).
-Tmainfrm::Hooks desktopHooks(DesktopSession& session);
+MainWindow::Hooks desktopHooks(DesktopSession& session);
 
 inline constexpr const char* kAnotherCopyRunning = "Another copy of Larkspan(tm) Kite is currently running.";
 
-}  // namespace larkspan
+} // namespace larkspan

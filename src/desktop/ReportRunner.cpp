@@ -1,7 +1,7 @@
 #include "ReportRunner.h"
 
 #include "DesktopSession.h"
-#include "TfrmImportStatus.h"
+#include "ImportWindow.h"
 #include "analysis/AnalysisPass.h"
 #include "analysis/StatisticsTable.h"
 #include "reports/ReportGenerator.h"
@@ -10,7 +10,7 @@ namespace larkspan {
 
 bool importInWindow(DesktopSession& session, const std::string& web, QWidget* parent)
 {
-    TfrmImportStatus window(session, web, parent);
+    ImportWindow window(session, web, parent);
     return window.execute();
 }
 
@@ -26,7 +26,7 @@ void runReport(DesktopSession& session, QWidget* parent)
                                          analysis::PassInput::from(profile, dataDirectory), table, importRun);
     };
     ReportGenerator generator(session.platform(), session.folder(), dataDirectory, pass);
-    generator.GenerateReports(session.currentProfile);
+    generator.runReport(session.currentProfile);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -2,9 +2,9 @@
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
 #include "LarkspanApplication.h"
+#include "MainWindow.h"
 #include "QtInstanceLock.h"
 #include "QtMessages.h"
-#include "Tmainfrm.h"
 #include "common/Error.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("larkspan");
     // The title goes on message boxes; as a display name Qt would append it
     // to every window's caption.
-    QtMessages::setCaption(Tmainfrm::kApplicationTitle);
+    QtMessages::setCaption(MainWindow::kApplicationTitle);
     icons::useFallbackTheme();
     QApplication::setWindowIcon(icons::application());
     QtMessages messages;
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     if (!claimSingleInstance(lock, messages)) return 0;
 
     DesktopSession session(folder);
-    Tmainfrm window(session, desktopHooks(session));
+    MainWindow window(session, desktopHooks(session));
     window.show();
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 #include "QtProgress.h"
 
-#include "Tstatdlg.h"
+#include "ReportProgressDialog.h"
 
 namespace larkspan {
 
@@ -11,10 +11,10 @@ QtProgress::QtProgress(CancelRequest& cancel, EventPump& pump, QWidget* parent)
 
 QtProgress::~QtProgress() = default;
 
-Tstatdlg& QtProgress::ensure()
+ReportProgressDialog& QtProgress::ensure()
 {
     if (!dialog_) {
-        dialog_ = std::make_unique<Tstatdlg>(cancel_, parent_);
+        dialog_ = std::make_unique<ReportProgressDialog>(cancel_, parent_);
         dialog_->show();
         pump_.force();
     }
@@ -29,31 +29,42 @@ void QtProgress::setCaption(const std::string&)
 
 void QtProgress::setText(int line, const std::string& text)
 {
-    Tstatdlg& dialog = ensure();
+    ReportProgressDialog& dialog = ensure();
     const QString value = QString::fromLocal8Bit(text.c_str());
-    if (line == 0) dialog.setPhase(value);
-    else if (line == 1) dialog.setDetail(value);
+    if (line == 0)
+        dialog.setPhase(value);
+    else if (line == 1)
+        dialog.setDetail(value);
     pump_.poll();
 }
 
 void QtProgress::setBar(int bar, long long position, long long maximum)
 {
     if (bar != 0) return;
-    Tstatdlg& dialog = ensure();
+    ReportProgressDialog& dialog = ensure();
     dialog.setTotalParts(maximum);
     dialog.setCompleted(position);
     pump_.poll();
 }
 
-void QtProgress::show() { ensure().show(); }
+void QtProgress::show()
+{
+    ensure().show();
+}
 
 void QtProgress::hide()
 {
     if (dialog_) dialog_->hide();
 }
 
-void QtProgress::release() { dialog_.reset(); }
+void QtProgress::release()
+{
+    dialog_.reset();
+}
 
-Tstatdlg* QtProgress::dialog() const { return dialog_.get(); }
+ReportProgressDialog* QtProgress::dialog() const
+{
+    return dialog_.get();
+}
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -11,7 +11,7 @@ class QWidget;
 namespace larkspan {
 
 class CancelRequest;
-class Tstatdlg;
+class ReportProgressDialog;
 
 // The report run's progress shown in the progress dialog. The dialog
 // appears with the first update and goes with release() (or the object).
@@ -19,7 +19,7 @@ class Tstatdlg;
 // update lets pending window events through (throttled), so the dialog
 // repaints and its Cancel click reaches the cancel request.
 class QtProgress : public Progress {
-public:
+  public:
     QtProgress(CancelRequest& cancel, EventPump& pump, QWidget* parent = nullptr);
     ~QtProgress() override;
 
@@ -31,15 +31,15 @@ public:
     void hide();
     void release();
     // The dialog while it is there, else null.
-    Tstatdlg* dialog() const;
+    ReportProgressDialog* dialog() const;
 
-private:
-    Tstatdlg& ensure();
+  private:
+    ReportProgressDialog& ensure();
 
     CancelRequest& cancel_;
     ThrottledPump pump_;
     QWidget* parent_;
-    std::unique_ptr<Tstatdlg> dialog_;
+    std::unique_ptr<ReportProgressDialog> dialog_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -23,7 +23,7 @@ TEST(BrowserReports, RanksBrowsersWithoutRobotsAndUnknownClients)
     f.agent("-", 3);
     f.agent("Opera/9.80+(Windows+NT+6.1)", 2);
     f.agent("Mozilla/5.0+(X11;+Linux)", 2);
-    Browsers(f.stats, f.grid, f.context(), robots);
+    fillBrowsersReport(f.stats, f.grid, f.context(), robots);
 
     EXPECT_EQ(f.grid.cell(1, 0), "Browser Agent Analysis Report for www.example.com");
     EXPECT_EQ(f.grid.cell(3, 1), "Number of requests");
@@ -37,7 +37,7 @@ TEST(BrowserReports, RanksBrowsersWithoutRobotsAndUnknownClients)
     EXPECT_EQ(f.grid.cell(3, 5), "-1");
 
     f.settings.maxrows = "2";
-    Browsers(f.stats, f.grid, f.context(), temp.file("missing.lklf")); // no robot list: Googlebot counts
+    fillBrowsersReport(f.stats, f.grid, f.context(), temp.file("missing.lklf")); // no robot list: Googlebot counts
     EXPECT_EQ(f.grid.cell(1, 1).rfind("The Browser Agent Analysis report lists the top 2 browsers", 0), 0u);
     EXPECT_EQ(f.column(0), (Strings{"Googlebot/2.1", "Microsoft Internet Explorer"}));
     EXPECT_EQ(f.grid.cell(0, 4), "56 Browser Agents<br>2 of 4 Unique shown<br>93.333 % of all 60 User Agents");
@@ -50,14 +50,15 @@ TEST(BrowserReports, MessagesForMissingOrEmptyAgentLists)
     const std::string robots = temp.write("rasags.lklf", "Googlebot\r\n");
     OperatingSystemTable systems;
     systems.addRow("Windows", "Windows");
-    EXPECT_EQ(f.noData([&] { Browsers(f.stats, f.grid, f.context(), robots); }),
+    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots); }),
               "Data not logged in selected log file format.");
-    EXPECT_EQ(f.noData([&] { AgentsOS(f.stats, f.grid, f.context(), systems); }),
+    EXPECT_EQ(f.noData([&] { fillOperatingSystemsReport(f.stats, f.grid, f.context(), systems); }),
               "Data not logged in selected log file format.");
     f.agent("Googlebot/2.1", 1);
     f.agent("-", 1);
-    EXPECT_EQ(f.noData([&] { Browsers(f.stats, f.grid, f.context(), robots); }), "No Data for Report");
-    EXPECT_EQ(f.noData([&] { AgentsOS(f.stats, f.grid, f.context(), systems); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillOperatingSystemsReport(f.stats, f.grid, f.context(), systems); }),
+              "No Data for Report");
     EXPECT_EQ(f.grid.detailCount(), 0);
 }
 
@@ -74,7 +75,7 @@ TEST(OperatingSystemReports, CountsEveryMatchingRowAgainstTheirSum)
     f.agent("Mozilla/4.0+(compatible;+MSIE+5.0;+Mac_PowerPC)", 1);
     f.agent("Mozilla/5.0+(Macintosh;+Intel)", 2);
     f.agent("-", 2);
-    AgentsOS(f.stats, f.grid, f.context(), systems);
+    fillOperatingSystemsReport(f.stats, f.grid, f.context(), systems);
 
     EXPECT_EQ(f.grid.cell(1, 0), "User Agent Operating System Analysis Report for www.example.com");
     // Two rows named Mac OS make one line; "-" is shown as Unknown.
@@ -108,7 +109,7 @@ TEST(UsageReports, HourlyHitsInTimeOrderWithSelectedTypes)
     bucket(f.stats, "14:00 to 14:59", "14:00 to 14:59", 3, 5, 10, 1);
     bucket(f.stats, "09:00 to 09:59", "09:00 to 09:59", 1, 0, 2, 1);
     bucket(f.stats, "11:00 to 11:59", "11:00 to 11:59", 0, 4, 1, 0);
-    UsageByHit(f.stats, f.grid, f.context(), BucketMode::Hourly);
+    fillUsageByHitsReport(f.stats, f.grid, f.context(), BucketMode::Hourly);
 
     EXPECT_EQ(f.grid.cell(0, 3), "Hour(s)");
     EXPECT_EQ(f.grid.cell(2, 3), "# of Hits");
@@ -121,11 +122,12 @@ TEST(UsageReports, HourlyHitsInTimeOrderWithSelectedTypes)
     EXPECT_EQ((Strings{f.grid.cell(0, 9), f.grid.cell(1, 9), f.grid.cell(2, 9), f.grid.cell(3, 9), f.grid.cell(4, 9)}),
               (Strings{"5", "2", "6", "-1", "5"}));
 
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRUsageByHit");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRUsageByHit");
     EXPECT_NE(html.find("09:00 to 09:59"), std::string::npos);
 
     f.settings.hitPage = f.settings.hitDf = false;
-    EXPECT_EQ(f.noData([&] { UsageByHit(f.stats, f.grid, f.context(), BucketMode::Hourly); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillUsageByHitsReport(f.stats, f.grid, f.context(), BucketMode::Hourly); }),
+              "No Data for Report");
 }
 
 TEST(UsageReports, KilobytesRoundBeforePercentagesAndChartValues)
@@ -133,7 +135,7 @@ TEST(UsageReports, KilobytesRoundBeforePercentagesAndChartValues)
     ReportBuilderFixture f;
     bucket(f.stats, "2000-01-15", "Sat, Jan 15, 2000", 1, 0, 1234.567, 2);
     bucket(f.stats, "2000-01-16", "Sun, Jan 16, 2000", 1, 0, 0.004, 0);
-    UsageByKB(f.stats, f.grid, f.context(), BucketMode::Daily);
+    fillUsageByKilobytesReport(f.stats, f.grid, f.context(), BucketMode::Daily);
     EXPECT_EQ(f.grid.cell(0, 3), "Day(s)");
     EXPECT_EQ(f.column(2), (Strings{"1,234.57", "0.00"}));
     EXPECT_EQ(f.column(3), (Strings{"100.0%", "0.0%"}));
@@ -143,7 +145,7 @@ TEST(UsageReports, KilobytesRoundBeforePercentagesAndChartValues)
     EXPECT_EQ(f.grid.cell(2, 4), "1234.57 Kilobytes");
     EXPECT_EQ(f.grid.cell(1, 9), "7");
 
-    UsageBySession(f.stats, f.grid, f.context(), BucketMode::Daily);
+    fillUsageBySessionsReport(f.stats, f.grid, f.context(), BucketMode::Daily);
     EXPECT_EQ(f.grid.cell(1, 1), "Usage by Sessions reports the number of sessions by day in the given time frame."
                                  " Sessions are tracked per unique IP address.");
     EXPECT_EQ(f.column(2), (Strings{"2", "0"}));
@@ -154,18 +156,19 @@ TEST(UsageReports, MonthLabelsAndUngroupedHeads)
 {
     ReportBuilderFixture f;
     bucket(f.stats, "2000-01", "January, 2000", 2, 0, 1, 1);
-    UsageBySession(f.stats, f.grid, f.context(), BucketMode::Monthly);
+    fillUsageBySessionsReport(f.stats, f.grid, f.context(), BucketMode::Monthly);
     EXPECT_EQ(f.grid.cell(0, 3), "Month(s)");
     EXPECT_EQ(f.column(6), (Strings{"01/00"}));
 
-    UsageByKB(f.stats, f.grid, f.context(), BucketMode::None);
+    fillUsageByKilobytesReport(f.stats, f.grid, f.context(), BucketMode::None);
     EXPECT_EQ(f.grid.cell(0, 3), "Kilobytes");
     EXPECT_EQ(f.column(6), (Strings{""}));
-    UsageBySession(f.stats, f.grid, f.context(), BucketMode::None);
+    fillUsageBySessionsReport(f.stats, f.grid, f.context(), BucketMode::None);
     EXPECT_EQ(f.grid.cell(1, 1), "Usage by Sessions reports the number of sessions in the given time frame."
                                  " Sessions are tracked per unique IP address.");
 
     ReportBuilderFixture empty;
-    EXPECT_EQ(empty.noData([&] { UsageByKB(empty.stats, empty.grid, empty.context(), BucketMode::Daily); }),
-              "Data not logged in selected log file format.");
+    EXPECT_EQ(
+        empty.noData([&] { fillUsageByKilobytesReport(empty.stats, empty.grid, empty.context(), BucketMode::Daily); }),
+        "Data not logged in selected log file format.");
 }

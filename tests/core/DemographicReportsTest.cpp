@@ -22,7 +22,7 @@ TEST(DemographicReports, CountriesMergeSharedNamesAndNumericAddressesAreUnknown)
     ReportBuilderFixture f;
     const DemographicTable table = tableOf("a.x.co.uk,3\r\nb.y.co.gb,3\r\n192.168.1.7,5\r\nc.z.gouv.fr,1\r\n"
                                            "d.shop.com,2\r\n");
-    DemogCountryHits(table, kCountries, f.grid, f.context());
+    fillHitsByCountryReport(table, kCountries, f.grid, f.context());
     EXPECT_EQ(f.grid.cell(1, 0), "Page/File Requests by Country Report for www.example.com");
     EXPECT_EQ(f.grid.cell(3, 1), "Page and File Requests ");
     EXPECT_EQ(f.grid.cell(0, 3), "Country");
@@ -34,7 +34,7 @@ TEST(DemographicReports, CountriesMergeSharedNamesAndNumericAddressesAreUnknown)
     EXPECT_EQ((Strings{f.grid.cell(1, 9), f.grid.cell(2, 9), f.grid.cell(3, 9), f.grid.cell(4, 9)}),
               (Strings{"1", "0", "-1", "1"}));
 
-    DemogCountrySes(table, kCountries, f.grid, f.context());
+    fillSessionsByCountryReport(table, kCountries, f.grid, f.context());
     EXPECT_EQ(f.column(1), (Strings{"2", "2", "1"}));
     EXPECT_EQ(f.grid.cell(0, 4), "5 Sessions<br>3 of 3 Unique Shown<br>100 % of all 5 Sessions");
 }
@@ -44,12 +44,12 @@ TEST(DemographicReports, DomainsAndMachinesWithTopNLimit)
     ReportBuilderFixture f;
     const DemographicTable table =
         tableOf("a.shop.com,4\r\nb.SHOP.com,1\r\nA.shop.com,2\r\n10.0.0.1,1\r\nhost.lab.ac.uk,3\r\n");
-    DemogDomainHits(table, f.grid, f.context());
+    fillHitsByDomainReport(table, f.grid, f.context());
     EXPECT_EQ(f.grid.cell(0, 3), "Domain");
     EXPECT_EQ(f.column(0), (Strings{"shop.com", "lab.ac.uk", "Not Available"}));
     EXPECT_EQ(f.column(1), (Strings{"7", "3", "1"}));
 
-    DemogMachineSes(table, f.grid, f.context());
+    fillSessionsByMachineReport(table, f.grid, f.context());
     EXPECT_EQ(f.grid.cell(0, 3), "Machine Name");
     EXPECT_EQ(f.grid.cell(2, 3), "% of Total Sessions");
     EXPECT_EQ(f.column(0), (Strings{"a.shop.com", "host.lab.ac.uk", "b.SHOP.com", "10.0.0.1"}));
@@ -57,7 +57,7 @@ TEST(DemographicReports, DomainsAndMachinesWithTopNLimit)
     EXPECT_EQ(f.column(2), (Strings{"40.0%", "20.0%", "20.0%", "20.0%"}));
 
     f.settings.maxrows = "2";
-    DemogMachineHits(table, f.grid, f.context());
+    fillHitsByMachineReport(table, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 2);
     EXPECT_EQ(f.grid.cell(0, 4), "9 Page/File Requests<br>2 of 4 Unique Shown<br>81.82 % of all 11 Page/File Requests");
 }
@@ -66,10 +66,11 @@ TEST(DemographicReports, EmptyTablesAndZeroTotals)
 {
     ReportBuilderFixture f;
     const DemographicTable empty = tableOf("no comma\r\n");
-    EXPECT_EQ(f.noData([&] { DemogCountrySes(empty, kCountries, f.grid, f.context()); }), "No data for report.");
-    EXPECT_EQ(f.noData([&] { DemogMachineHits(empty, f.grid, f.context()); }), "No data for report.");
+    EXPECT_EQ(f.noData([&] { fillSessionsByCountryReport(empty, kCountries, f.grid, f.context()); }),
+              "No data for report.");
+    EXPECT_EQ(f.noData([&] { fillHitsByMachineReport(empty, f.grid, f.context()); }), "No data for report.");
     const DemographicTable blankAddress = tableOf(",4\r\n");
-    EXPECT_EQ(f.noData([&] { DemogDomainSes(blankAddress, f.grid, f.context()); }), "No data for report.");
+    EXPECT_EQ(f.noData([&] { fillSessionsByDomainReport(blankAddress, f.grid, f.context()); }), "No data for report.");
     const DemographicTable zero = tableOf("a.b.com,0\r\n");
-    EXPECT_EQ(f.noData([&] { DemogDomainHits(zero, f.grid, f.context()); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillHitsByDomainReport(zero, f.grid, f.context()); }), "No Data for Report");
 }

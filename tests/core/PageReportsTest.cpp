@@ -2,7 +2,7 @@
 #include "analysis/StatisticsTable.h"
 #include "common/Error.h"
 #include "platform/Clock.h"
-#include "reports/EDataNotLogged.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
@@ -43,7 +43,7 @@ struct Fixture {
     {
         try {
             builder(stats, grid, context());
-        } catch (const EDataNotLogged& e) {
+        } catch (const NoDataError& e) {
             return e.what();
         }
         return "(built)";
@@ -85,7 +85,7 @@ TEST(PageReports, HeaderRowsAndSummaryOfALimitedPageReport)
     for (int i = 0; i < 14; ++i)
         f.page("/low" + std::to_string(i) + ".html", 25);
     f.page("/mid.html", 30);
-    Pages(f.stats, f.grid, f.context());
+    fillPagesReport(f.stats, f.grid, f.context());
 
     EXPECT_EQ(f.grid.cell(0, 0), "Larkspan(tm) - 1.1.0.4");
     EXPECT_EQ(f.grid.cell(1, 0), "Page View Report for www.example.com");
@@ -116,14 +116,14 @@ TEST(PageReports, AllRowsUniqueCountAndLimitsAboveTheRowCount)
     f.settings.maxrows = "10";
     for (int i = 0; i < 8; ++i)
         f.page("/p" + std::to_string(i), i + 1);
-    Pages(f.stats, f.grid, f.context());
+    fillPagesReport(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 8);
     EXPECT_EQ(f.grid.cell(0, 4), "36 Page views<br>8 of 8 Unique shown<br>100 % of all 36 Page views");
 
     f.settings.maxrows = "ALL";
     for (int i = 0; i < 40; ++i)
         f.page("/q" + std::to_string(i), 1);
-    Pages(f.stats, f.grid, f.context());
+    fillPagesReport(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 48);
     EXPECT_EQ(f.grid.cell(1, 1).rfind("The Page View Analysis report lists the pages hit", 0), 0u);
 }
@@ -132,26 +132,26 @@ TEST(PageReports, RootPageShowsServerAddressAndLinksToIt)
 {
     Fixture f;
     f.page("/", 3, "192.168.0.9");
-    Pages(f.stats, f.grid, f.context());
+    fillPagesReport(f.stats, f.grid, f.context());
     ASSERT_EQ(f.grid.detailCount(), 1);
     EXPECT_EQ(f.grid.cell(0, 10), "192.168.0.9/");
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRPages");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRPages");
     EXPECT_NE(html.find(R"(<a href="http://192.168.0.9/">192.168.0.9/</a>)"), std::string::npos);
 }
 
 TEST(PageReports, EmptyOrUnstartedListsReportNoData)
 {
     Fixture f;
-    EXPECT_EQ(f.noDataMessage(&Pages), "No Data for Report");
-    EXPECT_EQ(f.noDataMessage(&Downloads), "No Data for Report");
-    EXPECT_EQ(f.noDataMessage(&TotalErrors), "No Data for Report");
-    EXPECT_EQ(f.noDataMessage(&PageErrors), "No Data for Report");
-    EXPECT_EQ(f.noDataMessage(&DownloadErrors), "No Data for Report");
+    EXPECT_EQ(f.noDataMessage(&fillPagesReport), "No Data for Report");
+    EXPECT_EQ(f.noDataMessage(&fillDownloadsReport), "No Data for Report");
+    EXPECT_EQ(f.noDataMessage(&fillTotalErrorsReport), "No Data for Report");
+    EXPECT_EQ(f.noDataMessage(&fillPageErrorsReport), "No Data for Report");
+    EXPECT_EQ(f.noDataMessage(&fillDownloadErrorsReport), "No Data for Report");
 
     Fixture never;
     never.stats.reset(); // the pass never read a block
-    EXPECT_EQ(never.noDataMessage(&DownloadErrors), "Data not logged in selected log file format.");
-    EXPECT_EQ(never.noDataMessage(&TotalErrors), "No Data for Report");
+    EXPECT_EQ(never.noDataMessage(&fillDownloadErrorsReport), "Data not logged in selected log file format.");
+    EXPECT_EQ(never.noDataMessage(&fillTotalErrorsReport), "No Data for Report");
 }
 
 TEST(PageReports, MaxrowsThatIsNotANumberFailsTheBuild)
@@ -160,9 +160,9 @@ TEST(PageReports, MaxrowsThatIsNotANumberFailsTheBuild)
     f.settings.maxrows = "lots";
     f.page("/a", 1);
     try {
-        Pages(f.stats, f.grid, f.context());
+        fillPagesReport(f.stats, f.grid, f.context());
         FAIL();
-    } catch (const EDataNotLogged&) {
+    } catch (const NoDataError&) {
         FAIL() << "not a no-data case";
     } catch (const Error&) {
     }
@@ -174,9 +174,9 @@ TEST(PageReports, EachBuildStartsFromAnEmptyGrid)
     for (int i = 0; i < 5; ++i)
         f.page("/p" + std::to_string(i), 1);
     f.pageError("404", 2);
-    Pages(f.stats, f.grid, f.context());
+    fillPagesReport(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.detailCount(), 5);
-    TotalErrors(f.stats, f.grid, f.context());
+    fillTotalErrorsReport(f.stats, f.grid, f.context());
     EXPECT_EQ(firstColumn(f.grid), std::vector<std::string>{"404 - Client - Not Found"});
 }
 
@@ -186,10 +186,10 @@ TEST(PageReports, DownloadReportLinksLeftAligned)
     f.stats.countDownload("10.0.0.1", "/files/a.zip");
     f.stats.countDownload("10.0.0.1", "/files/a.zip");
     f.stats.countDownload("10.0.0.2", "/files/b.zip");
-    Downloads(f.stats, f.grid, f.context());
+    fillDownloadsReport(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.cell(0, 4), "3 Downloads<br>2 of 2 Unique Shown<br>100 % of all 3 Downloads");
     EXPECT_EQ(f.grid.cell(2, 10), "66.667%");
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRDownloads");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRDownloads");
     EXPECT_NE(
         html.find(
             R"(<td align="left" nowrap><font face="Arial" size="2"><a href="http://10.0.0.1/files/a.zip">/files/a.zip</a></font></td>)"),
@@ -205,7 +205,7 @@ TEST(ErrorReports, PageErrorsListAddressesAndCompareWithAllErrors)
     f.pageError("500", 10); // no address column for this code
     for (int i = 0; i < 90; ++i)
         f.stats.countErrorStatus("403");
-    PageErrors(f.stats, f.grid, f.context());
+    fillPageErrorsReport(f.stats, f.grid, f.context());
 
     EXPECT_EQ(f.grid.cell(3, 0), "Daily");
     EXPECT_EQ(f.grid.cell(0, 4),
@@ -220,11 +220,11 @@ TEST(ErrorReports, PageErrorsListAddressesAndCompareWithAllErrors)
     EXPECT_EQ(f.grid.cell(1, 9), "1");
     EXPECT_EQ(f.grid.cell(2, 9), "5");
 
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRPageErrors");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRPageErrors");
     EXPECT_NE(html.find(R"(<a href="http://10.0.0.1/other.html">10.0.0.1/other.html</a>)"), std::string::npos);
     EXPECT_NE(html.find(R"(<td align="right" valign="top"><font face="Arial" size="2">20</font></td>)"),
               std::string::npos);
-    EXPECT_NE(TemplateEngine(f.grid, "").GenCSV().find("\r\n404 - Client - Not Found,20,66.667%,,\r\n"),
+    EXPECT_NE(TemplateEngine(f.grid, "").renderCsv().find("\r\n404 - Client - Not Found,20,66.667%,,\r\n"),
               std::string::npos);
 }
 
@@ -234,17 +234,17 @@ TEST(ErrorReports, DownloadErrorsShiftCountsRightAndLeaveColumnOneEmpty)
     f.stats.countErrorStatus("404");
     f.stats.countDownloadError("404");
     f.stats.addErrorAddress('D', "404", "10.0.0.1/gone.zip");
-    DownloadErrors(f.stats, f.grid, f.context());
+    fillDownloadErrorsReport(f.stats, f.grid, f.context());
     EXPECT_EQ(f.grid.cell(1, 10), "");
     EXPECT_EQ(f.grid.cell(2, 10), "1");
     EXPECT_EQ(f.grid.cell(3, 10), "100.0%");
     EXPECT_EQ(f.grid.cell(2, 3), "# of Occurrences");
     EXPECT_EQ(f.grid.cell(1, 9), "2");
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRDownloadErrors");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRDownloadErrors");
     EXPECT_EQ(html.find("XXXRecCol1"), std::string::npos);
     // No empty head cell is left for column 1.
     EXPECT_EQ(html.find(R"(color="white"><b></b>)"), std::string::npos);
-    EXPECT_NE(TemplateEngine(f.grid, "").GenCSV().find("\r\n404 - Client - Not Found,,1,100.0%,\r\n"),
+    EXPECT_NE(TemplateEngine(f.grid, "").renderCsv().find("\r\n404 - Client - Not Found,,1,100.0%,\r\n"),
               std::string::npos);
 }
 
@@ -253,12 +253,12 @@ TEST(ErrorReports, HostileAddressesStayTextInThePage)
     Fixture f;
     f.page("/<script>alert(1)</script>", 2);
     f.pageError("404", 1, "10.0.0.1/\"><script>alert(2)</script>");
-    Pages(f.stats, f.grid, f.context());
-    std::string html = TemplateEngine(f.grid, "").GenHTML("LKRPages");
+    fillPagesReport(f.stats, f.grid, f.context());
+    std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRPages");
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
-    PageErrors(f.stats, f.grid, f.context());
-    html = TemplateEngine(f.grid, "").GenHTML("LKRPageErrors");
+    fillPageErrorsReport(f.stats, f.grid, f.context());
+    html = TemplateEngine(f.grid, "").renderReportPage("LKRPageErrors");
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_NE(html.find(R"(<a href="http://10.0.0.1/&quot;&gt;&lt;script&gt;alert(2)&lt;/script&gt;">)"),
               std::string::npos);

@@ -22,7 +22,7 @@ TEST(ReferralReport, LeavesOutUnknownAndExcludedDomainsAndBreaksLongUrls)
     f.referrer("http://WWW.MYSITE.COM/home", 7);
     f.referrer(longUrl, 1);
     const referrers::ExcludedDomains excluded({"www.mysite.com"});
-    ReferringURL(f.stats, f.grid, f.context(), excluded);
+    fillReferringUrlsReport(f.stats, f.grid, f.context(), excluded);
 
     EXPECT_EQ(f.grid.cell(1, 0), "Referral Report for www.example.com");
     EXPECT_EQ(f.grid.cell(1, 1), "The Referring URL report tabulates the URLs pointing to your site \r\nordered by "
@@ -36,13 +36,13 @@ TEST(ReferralReport, LeavesOutUnknownAndExcludedDomainsAndBreaksLongUrls)
     EXPECT_EQ(f.grid.cell(0, 9), "5");
 
     // Log text is escaped in the page; the breaks stay markup; the link is the URL as logged.
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRReferringURL");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRReferringURL");
     EXPECT_EQ(html.find("y=<b>"), std::string::npos);
     EXPECT_NE(html.find(R"(<a href="http://www.a.com/page?x=1&amp;y=&lt;b&gt;">)"), std::string::npos);
     EXPECT_NE(html.find(longUrl.substr(0, 75) + "<br>" + longUrl.substr(75, 76)), std::string::npos);
 
     f.settings.maxrows = "1";
-    ReferringURL(f.stats, f.grid, f.context(), excluded);
+    fillReferringUrlsReport(f.stats, f.grid, f.context(), excluded);
     EXPECT_EQ(f.grid.cell(1, 1),
               "The Referring URL report tabulates the top 1 URLs pointing to your site \r\nordered by"
               " number of referrals they made.");
@@ -53,10 +53,10 @@ TEST(ReferralReport, NoDataMessages)
 {
     ReportBuilderFixture f;
     const referrers::ExcludedDomains none;
-    EXPECT_EQ(f.noData([&] { ReferringURL(f.stats, f.grid, f.context(), none); }),
+    EXPECT_EQ(f.noData([&] { fillReferringUrlsReport(f.stats, f.grid, f.context(), none); }),
               "Data not logged in selected log file format.");
     f.referrer("-", 3);
-    EXPECT_EQ(f.noData([&] { ReferringURL(f.stats, f.grid, f.context(), none); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillReferringUrlsReport(f.stats, f.grid, f.context(), none); }), "No Data for Report");
 }
 
 namespace {
@@ -80,7 +80,7 @@ TEST(SearchEngineReport, MergesNamesAndCountsExcludedDomainsInItsTotal)
     f.referrer("-", 8);
     f.referrer("http://dash.example/?q=x", 1);
     SearchEngineTable engines = sampleEngines();
-    ReferringSE(f.stats, f.grid, f.context(), engines);
+    fillSearchEnginesReport(f.stats, f.grid, f.context(), engines);
 
     EXPECT_EQ(f.grid.cell(1, 0), "Referring Search Engine Report for www.example.com");
     EXPECT_EQ(f.grid.cell(3, 1), "Referrals Made form Search Engines");
@@ -91,7 +91,7 @@ TEST(SearchEngineReport, MergesNamesAndCountsExcludedDomainsInItsTotal)
     EXPECT_EQ((Strings{f.grid.cell(1, 9), f.grid.cell(2, 9), f.grid.cell(3, 9), f.grid.cell(4, 9)}),
               (Strings{"2", "0", "-1", "1"}));
 
-    ReferringSEKW(f.grid, f.context(), engines);
+    fillSearchKeywordsReport(f.grid, f.context(), engines);
     EXPECT_EQ(f.grid.cell(1, 0), "Referring Search Engine Keyword Report for www.example.com");
     // Engines in order of referrals; the keyword reports keep names as listed.
     EXPECT_EQ(f.column(0), (Strings{"Google", "-"}));
@@ -100,11 +100,11 @@ TEST(SearchEngineReport, MergesNamesAndCountsExcludedDomainsInItsTotal)
     EXPECT_EQ(f.grid.cell(0, 4), "");
     EXPECT_EQ(f.grid.cell(1, 9), "");
 
-    ReferringSEKWP(f.grid, f.context(), engines);
+    fillSearchPhrasesReport(f.grid, f.context(), engines);
     EXPECT_EQ(f.grid.cell(1, 3), "Keyword Phrase");
     EXPECT_EQ(f.column(0), (Strings{"Bing"}));
     EXPECT_EQ(f.column(1), (Strings{"web log"}));
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRReferringSEKWP");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRReferringSEKWP");
     EXPECT_EQ(html.find("XXXRowNumber"), std::string::npos);
 }
 
@@ -112,13 +112,13 @@ TEST(SearchEngineReport, NoEnginesMeansNoDataForAllThree)
 {
     ReportBuilderFixture f;
     SearchEngineTable engines = sampleEngines();
-    EXPECT_EQ(f.noData([&] { ReferringSE(f.stats, f.grid, f.context(), engines); }),
+    EXPECT_EQ(f.noData([&] { fillSearchEnginesReport(f.stats, f.grid, f.context(), engines); }),
               "Data not logged in selected log file format.");
     f.referrer("http://www.other.com/", 2);
-    EXPECT_EQ(f.noData([&] { ReferringSE(f.stats, f.grid, f.context(), engines); }), "No Data for Report");
-    EXPECT_EQ(f.noData([&] { ReferringSEKW(f.grid, f.context(), engines); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillSearchEnginesReport(f.stats, f.grid, f.context(), engines); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillSearchKeywordsReport(f.grid, f.context(), engines); }), "No Data for Report");
     SearchEngineTable none;
-    EXPECT_EQ(f.noData([&] { ReferringSE(f.stats, f.grid, f.context(), none); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillSearchEnginesReport(f.stats, f.grid, f.context(), none); }), "No Data for Report");
 }
 
 TEST(DomainReport, RanksDomainsByReferralsWithoutExcludedOnes)
@@ -130,7 +130,7 @@ TEST(DomainReport, RanksDomainsByReferralsWithoutExcludedOnes)
     f.referrer("http://c.com", 1);
     f.referrer("http://mine.com/", 40);
     f.referrer("-", 5);
-    ReferringDomains(f.stats, f.grid, f.context(), referrers::ExcludedDomains({"MINE.com"}));
+    fillReferringDomainsReport(f.stats, f.grid, f.context(), referrers::ExcludedDomains({"MINE.com"}));
     EXPECT_EQ(f.column(0), (Strings{"b.com", "a.com", "c.com"}));
     EXPECT_EQ(f.column(1), (Strings{"12", "5", "1"}));
     EXPECT_EQ(f.column(5)[1], std::string(99, '0') + "5");
@@ -142,8 +142,10 @@ TEST(DomainReport, AdvertisersListEveryEntryAndMatchLongerHostNames)
 {
     ReportBuilderFixture f;
     const std::vector<std::string> none;
-    EXPECT_EQ(f.noData([&] { ReferringAdds(f.stats, f.grid, f.context(), none); }), "No Advertisers Defined");
-    EXPECT_EQ(f.noData([&] { ReferringAffiliates(f.stats, f.grid, f.context(), none); }), "No Affiliates Defined");
+    EXPECT_EQ(f.noData([&] { fillAdvertisingDomainsReport(f.stats, f.grid, f.context(), none); }),
+              "No Advertisers Defined");
+    EXPECT_EQ(f.noData([&] { fillAffiliateDomainsReport(f.stats, f.grid, f.context(), none); }),
+              "No Affiliates Defined");
 
     f.referrer("http://ads.net/banner", 4);
     f.referrer("http://ads.net.cdn.io/x/y/z", 2);
@@ -153,7 +155,7 @@ TEST(DomainReport, AdvertisersListEveryEntryAndMatchLongerHostNames)
     for (int i = 0; i < 9; ++i)
         advertisers.push_back("quiet" + std::to_string(i) + ".org");
     f.settings.maxrows = "10";
-    ReferringAdds(f.stats, f.grid, f.context(), advertisers);
+    fillAdvertisingDomainsReport(f.stats, f.grid, f.context(), advertisers);
     EXPECT_EQ(f.grid.detailCount(), 10);
     EXPECT_EQ(f.column(0)[0], "ads.net");
     EXPECT_EQ(f.column(1)[0], "12"); // listed twice: counted twice
@@ -170,12 +172,12 @@ TEST(DomainReport, AffiliatesMatchOneFurtherPathSegmentAtMost)
     f.referrer("http://partner.com/shop.html", 3);
     f.referrer("http://partner.com/a/b.html", 5);
     f.referrer("http://other.com/", 1);
-    ReferringAffiliates(f.stats, f.grid, f.context(), {"partner.com", " "});
+    fillAffiliateDomainsReport(f.stats, f.grid, f.context(), {"partner.com", " "});
     EXPECT_EQ(f.column(0), (Strings{"partner.com"})); // a blank entry is dropped
     EXPECT_EQ(f.column(1), (Strings{"5"}));
     EXPECT_EQ(f.column(2), (Strings{"45.455%"}));
     EXPECT_EQ(f.grid.cell(0, 4),
               "5 Referrals from Affiliate Domains<br>1 of 1 Unique Shown<br>45.455 % of all 11 Referrals");
-    const std::string html = TemplateEngine(f.grid, "").GenHTML("LKRRefAffiliates");
+    const std::string html = TemplateEngine(f.grid, "").renderReportPage("LKRRefAffiliates");
     EXPECT_NE(html.find(R"(<td align="right" nowrap><font face="Arial" size="2">5</font></td>)"), std::string::npos);
 }

@@ -2,7 +2,7 @@
 
 #include "analysis/StatisticsTable.h"
 #include "platform/Clock.h"
-#include "reports/EDataNotLogged.h"
+#include "reports/NoDataError.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
 
@@ -34,12 +34,12 @@ struct ReportBuilderFixture {
             stats.countReferrer(url);
     }
 
-    // The message of the EDataNotLogged the call raises, or "(built)".
+    // The message of the NoDataError the call raises, or "(built)".
     std::string noData(const std::function<void()>& build)
     {
         try {
             build();
-        } catch (const larkspan::EDataNotLogged& e) {
+        } catch (const larkspan::NoDataError& e) {
             return e.what();
         }
         return "(built)";

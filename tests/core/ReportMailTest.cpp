@@ -1,9 +1,9 @@
+#include "reports/ReportMail.h"
 #include "common/Error.h"
 #include "mail/EmlWriter.h"
 #include "mail/MailDraft.h"
 #include "mail/XdgEmail.h"
 #include "reports/EmailCopy.h"
-#include "reports/ReportMail.h"
 
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
@@ -24,7 +24,7 @@ ReportMail startedMail(MailWanted wanted)
     return mail;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ReportMailing, WhoGetsTheMail)
 {
@@ -54,7 +54,7 @@ TEST(ReportMailing, MailTextLineByLine)
     mail.addReport("Top Browser Types", "/reports/weekly/eLKRBrowsers.html");
     mail.addReport("User Agent Operating Systems", "/reports/weekly/eLKRAgentsOS.html");
     mail.addSection("Page Analysis");
-    mail.addReport("Most Popular Pages", "/reports/weekly/LKRPages.html");  // the copy failed: the report itself
+    mail.addReport("Most Popular Pages", "/reports/weekly/LKRPages.html"); // the copy failed: the report itself
     mail.addIndex("/reports/weekly/eindex.html");
     const MailMessage& message = mail.message();
     EXPECT_EQ(message.subject, "Here are your Web Site reports generated on Friday, March 01, 2024");
@@ -121,7 +121,8 @@ TEST(EmailReadyCopy, PathsAndRemovedParts)
 
     // Another report's help anchor is not this one's: it stays, and its
     // image is the first one left.
-    const std::string other = "<a href=\"..\\LKRDownloadshelp.html\"><img border=\"0\" src=\"..\\help.gif\" ALT=\"Help\" ></a>";
+    const std::string other =
+        "<a href=\"..\\LKRDownloadshelp.html\"><img border=\"0\" src=\"..\\help.gif\" ALT=\"Help\" ></a>";
     EXPECT_EQ(emailReadyHtml("/r/weekly/LKRPages", other + "<p>x</p>"),
               "<a href=\"..\\LKRDownloadshelp.html\"></a><p>x</p>");
     EXPECT_EQ(emailReadyHtml("/r/weekly/LKRPages", "<p>no images</p>"), "<p>no images</p>");
@@ -131,13 +132,14 @@ TEST(EmailReadyCopy, WrittenBesideTheReportOrEmptyWhenItCannotBe)
 {
     TempFolder temp;
     FakeMessages messages;
-    const EmailCopy copy = genEmailHtml(messages, temp.file("LKRPages"), "<p><img src=\"LKRPages.jpg\" Alt=\"Graph\"></p>");
+    const EmailCopy copy =
+        makeEmailCopy(messages, temp.file("LKRPages"), "<p><img src=\"LKRPages.jpg\" Alt=\"Graph\"></p>");
     EXPECT_EQ(copy.path, temp.file("eLKRPages.html"));
     EXPECT_EQ(copy.text, "<p></p>");
     EXPECT_EQ(temp.read("eLKRPages.html"), "<p></p>");
     EXPECT_TRUE(messages.recorded.empty());
 
-    const EmailCopy lost = genEmailHtml(messages, temp.file("missing/LKRPages"), "<p>x</p>");
+    const EmailCopy lost = makeEmailCopy(messages, temp.file("missing/LKRPages"), "<p>x</p>");
     EXPECT_TRUE(lost.text.empty());
     ASSERT_EQ(messages.recorded.size(), 1u);
     EXPECT_EQ(messages.recorded[0].text, "Unable to create file " + temp.file("missing/eLKRPages.html"));
@@ -153,7 +155,7 @@ TEST(MimeMessage, HeaderPiecesAndEncodings)
     EXPECT_EQ(base64Lines("Man"), "TWFu\r\n");
     EXPECT_EQ(base64Lines("Ma"), "TWE=\r\n");
     EXPECT_EQ(base64Lines("M"), "TQ==\r\n");
-    const std::string long57(57, 'a');  // exactly one full line of 76 characters
+    const std::string long57(57, 'a'); // exactly one full line of 76 characters
     EXPECT_EQ(base64Lines(long57).size(), 78u);
     EXPECT_EQ(base64Lines(long57 + "a").substr(76, 2), "\r\n");
     EXPECT_EQ(attachmentType("eLKRPages.HTML"), "text/html");
@@ -186,8 +188,10 @@ TEST(MimeMessage, StructureLineEndsAndInjection)
     EXPECT_EQ(eml.find("\r\nBcc:"), std::string::npos);
     EXPECT_NE(eml.find("X-Unsent: 1\r\n"), std::string::npos);
     EXPECT_NE(eml.find("Content-Disposition: attachment; filename=\"eLKRPages.html\"\r\n"), std::string::npos);
-    EXPECT_NE(eml.find("\r\n\r\nHere are your Web Site reports\r\nReport Listing:\r\n - Most Popular Pages (eLKRPages.html)\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        eml.find(
+            "\r\n\r\nHere are your Web Site reports\r\nReport Listing:\r\n - Most Popular Pages (eLKRPages.html)\r\n"),
+        std::string::npos);
 
     message.attachments.push_back(temp.file("gone.html"));
     EXPECT_THROW(writeEml(message, {}), Error);

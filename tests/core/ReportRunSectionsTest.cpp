@@ -56,7 +56,7 @@ struct SectionsFixture {
                                       fill(t);
                                       return result;
                                   });
-        generator.GenerateReports("p");
+        generator.runReport("p");
     }
 
     std::string read(const std::string& name) const

@@ -5,10 +5,10 @@
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
-#include "reports/EDataNotLogged.h"
 #include "reports/IndexPages.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/ReportGenerator.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportSections.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +69,7 @@ struct RunFixture {
                                       fill(t);
                                       return result;
                                   });
-        return generator.GenerateReports("p");
+        return generator.runReport("p");
     }
 
     std::string reportFile(const std::string& name) const { return folder.reports() + "/p/" + name; }
@@ -406,7 +406,7 @@ TEST(ReportRun, ChartsAreDrawnOnlyWhenAskedAndFailuresKeepThePage)
                                       f.fill(t);
                                       return f.result;
                                   });
-        generator.GenerateReports("p");
+        generator.runReport("p");
     };
 
     runWith();
@@ -436,13 +436,13 @@ std::vector<std::string> built;
 void okBuilder(ReportGenerator& g)
 {
     built.push_back("ok");
-    InitReport(g.grid(), g.context(), "T", std::nullopt, "u", "a");
+    startReportGrid(g.grid(), g.context(), "T", std::nullopt, "u", "a");
     g.grid().setCell(0, 10, "line");
 }
 void noEngines(ReportGenerator&)
 {
     built.push_back("engines");
-    throw EDataNotLogged("Data not logged in selected log file format.");
+    throw NoDataError("Data not logged in selected log file format.");
 }
 void keywords(ReportGenerator&)
 {
@@ -451,7 +451,7 @@ void keywords(ReportGenerator&)
 void noData(ReportGenerator&)
 {
     built.push_back("none");
-    throw EDataNotLogged("No Data for Report");
+    throw NoDataError("No Data for Report");
 }
 void broken(ReportGenerator&)
 {
@@ -465,7 +465,7 @@ void failing(ReportGenerator&)
 }
 void noDemographics(ReportGenerator&)
 {
-    throw EDataNotLogged("Required File Not Found");
+    throw NoDataError("Required File Not Found");
 }
 
 } // namespace
@@ -505,7 +505,7 @@ TEST(ReportRun, SectionGuardsSkipDependentReportsAndListTheirReasons)
                               });
     generator.useSections(sections);
     built.clear();
-    generator.GenerateReports("p");
+    generator.runReport("p");
 
     EXPECT_EQ(built, (std::vector<std::string>{"none", "failing", "broken", "engines", "ok"}));
     EXPECT_TRUE(f.shown("An error was encountered while attempting to perform Referral analysis."));

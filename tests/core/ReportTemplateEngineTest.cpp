@@ -1,7 +1,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
-#include "reports/InitReport.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateCells.h"
 #include "reports/TemplateEngine.h"
@@ -28,7 +28,7 @@ ReportGrid tinyGrid(const std::string& html, const std::string& csv = "")
 ReportGrid standardGrid()
 {
     ReportGrid grid;
-    InitTemplates(grid);
+    setStandardTemplates(grid);
     return grid;
 }
 
@@ -47,7 +47,7 @@ TEST(ReportTemplateEngine, RowsAreNumberedAndStripedLightFirst)
     ReportGrid grid = tinyGrid("[<!-- startdetail -->XXXRowNumber XXXRowColor|<!-- enddetail -->]");
     for (int r = 10; r < 13; ++r)
         grid.setCell(0, r, "x");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "[1. #E8E8E8|2. #CCCCCC|3. #E8E8E8|]");
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "[1. #E8E8E8|2. #CCCCCC|3. #E8E8E8|]");
 }
 
 TEST(ReportTemplateEngine, FirstColumnIsCutAtTheLimitAndPaddedToTheMinimum)
@@ -58,13 +58,13 @@ TEST(ReportTemplateEngine, FirstColumnIsCutAtTheLimitAndPaddedToTheMinimum)
     grid.setCell(0, 10, sixtyOne);
     grid.setCell(0, 11, sixty);
     grid.setCell(3, 5, "60");
-    const std::string doc = TemplateEngine(grid, "").GenDocStr(5);
+    const std::string doc = TemplateEngine(grid, "").renderTemplate(5);
     EXPECT_EQ(doc, "[" + std::string(57, 'a') + "...|" + sixtyOne + "][" + sixty + "|" + sixty + "]");
 
     grid.setCell(3, 5, "-1");
     grid.setCell(4, 5, "5");
     grid.setCell(0, 10, "ab");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5).substr(0, 14),
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5).substr(0, 14),
               "[ab   |ab]" + std::string("[") + sixty.substr(0, 3));
 }
 
@@ -72,7 +72,7 @@ TEST(ReportTemplateEngine, WidthCellThatIsNotANumberFails)
 {
     ReportGrid grid = tinyGrid("<!-- startdetail -->XXXRecCol0<!-- enddetail -->");
     grid.setCell(3, 5, "wide");
-    EXPECT_THROW(TemplateEngine(grid, "").GenDocStr(5), Error);
+    EXPECT_THROW(TemplateEngine(grid, "").renderTemplate(5), Error);
 }
 
 TEST(ReportTemplateEngine, CsvCutsCellsAtMarkupAndFlattensHeadsAndAbout)
@@ -82,7 +82,7 @@ TEST(ReportTemplateEngine, CsvCutsCellsAtMarkupAndFlattensHeadsAndAbout)
     grid.setCell(1, 3, "Hits&nbsp;<b>Total</b>");
     grid.setCell(0, 10, "/index.html");
     grid.setCell(1, 10, "12 <font size=\"1\">more</font>");
-    const std::string csv = TemplateEngine(grid, "").GenCSV();
+    const std::string csv = TemplateEngine(grid, "").renderCsv();
     EXPECT_NE(csv.find("pages  images  and files,,,,\r\n"), std::string::npos);
     EXPECT_NE(csv.find(",Hits Total ,"), std::string::npos);
     EXPECT_NE(csv.find("\r\n/index.html,12 ,,,\r\n"), std::string::npos);
@@ -96,20 +96,21 @@ TEST(ReportTemplateEngine, CsvCutsCellsAtMarkupAndFlattensHeadsAndAbout)
 TEST(ReportTemplateEngine, GridWithoutDetailRowsDropsTheSection)
 {
     ReportGrid grid = tinyGrid("a<!-- startdetail -->XXXRecCol0<!-- enddetail -->b");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "ab");
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "ab");
 }
 
 TEST(ReportTemplateEngine, MissingDatesSentenceInBothKinds)
 {
     ReportGrid grid = standardGrid();
     const TemplateEngine engine(grid, "02/02/2000, 02/05/2000");
-    EXPECT_NE(engine.GenHTML("/r/LKRPages")
+    EXPECT_NE(engine.renderReportPage("/r/LKRPages")
                   .find("<hr><font face=\"Arial\" size=\"1\"><b>The following dates were not found to report on: "
                         "02/02/2000, 02/05/2000</b></font>"),
               std::string::npos);
-    EXPECT_NE(engine.GenCSV().find("\r\nThe following dates were not found to report on:, 02/02/2000; 02/05/2000\r\n"),
-              std::string::npos);
-    const std::string none = TemplateEngine(grid, "").GenHTML("/r/LKRPages");
+    EXPECT_NE(
+        engine.renderCsv().find("\r\nThe following dates were not found to report on:, 02/02/2000; 02/05/2000\r\n"),
+        std::string::npos);
+    const std::string none = TemplateEngine(grid, "").renderReportPage("/r/LKRPages");
     EXPECT_EQ(none.find("missingdatesetext"), std::string::npos);
     EXPECT_EQ(none.find("not found to report on"), std::string::npos);
 }
@@ -121,7 +122,7 @@ TEST(ReportTemplateEngine, HtmlLinksHelpPageAndShowsPlaceholderValuesWithoutLink
     grid.setCell(0, 11, "Unknown");
     grid.setCell(0, 12, "Other");
     grid.setCell(0, 13, "/a.html");
-    const std::string html = TemplateEngine(grid, "").GenHTML("/tmp/Reports/p/LKRPages");
+    const std::string html = TemplateEngine(grid, "").renderReportPage("/tmp/Reports/p/LKRPages");
     EXPECT_NE(html.find(R"(<a href="..\LKRPageshelp.html"><img border="0" src="..\help.gif" ALT="Help" ></a>)"),
               std::string::npos);
     EXPECT_NE(html.find(R"(<font face="Arial" size="2">-</font>)"), std::string::npos);
@@ -138,10 +139,11 @@ TEST(ReportTemplateEngine, LinkColumnVariantLinksToItsColumn)
     grid.setCell(0, 9, "5");
     grid.setCell(0, 10, "/");
     grid.setCell(5, 10, "10.0.0.1/");
-    EXPECT_NE(TemplateEngine(grid, "").GenHTML("LKRPages").find(R"(<a href="http://10.0.0.1/">/</a>)"),
+    EXPECT_NE(TemplateEngine(grid, "").renderReportPage("LKRPages").find(R"(<a href="http://10.0.0.1/">/</a>)"),
               std::string::npos);
     grid.setCell(0, 9, "not a number");
-    EXPECT_NE(TemplateEngine(grid, "").GenHTML("LKRPages").find(R"(<a href="http:///">/</a>)"), std::string::npos);
+    EXPECT_NE(TemplateEngine(grid, "").renderReportPage("LKRPages").find(R"(<a href="http:///">/</a>)"),
+              std::string::npos);
 }
 
 TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
@@ -151,7 +153,7 @@ TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
     grid.setCell(0, 10, "/x\"><script>alert(1)</script>");
     grid.setCell(5, 10, "h/x\" onmouseover=\"alert(1)");
     grid.setCell(1, 10, "<img src=x onerror=alert(1)>");
-    const std::string html = TemplateEngine(grid, "").GenHTML("LKRPages");
+    const std::string html = TemplateEngine(grid, "").renderReportPage("LKRPages");
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("<img src=x"), std::string::npos);
     EXPECT_EQ(html.find("\" onmouseover"), std::string::npos);
@@ -165,13 +167,13 @@ TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
     own.setCell(5, 10, " JavaScript:alert(1)");
     own.setCell(0, 11, "http://ok.example/?q=<b>");
     own.setCell(5, 11, "http://ok.example/?q=<b>");
-    const std::string page = TemplateEngine(own, "").GenHTML("LKRReferringURL");
+    const std::string page = TemplateEngine(own, "").renderReportPage("LKRReferringURL");
     EXPECT_NE(page.find(R"(<a href="#">javascript:alert(1)</a>)"), std::string::npos);
     EXPECT_NE(page.find(R"(<a href="http://ok.example/?q=&lt;b&gt;">http://ok.example/?q=&lt;b&gt;</a>)"),
               std::string::npos);
 
     // CSV is not escaped: cells are the logged text up to its first "<".
-    EXPECT_NE(TemplateEngine(grid, "").GenCSV().find("\r\n/x\">,,,,\r\n"), std::string::npos);
+    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n/x\">,,,,\r\n"), std::string::npos);
 }
 
 TEST(ReportTemplateEngine, BuilderMarkupIsKeptWhileItsLogTextStaysEscaped)
@@ -182,10 +184,10 @@ TEST(ReportTemplateEngine, BuilderMarkupIsKeptWhileItsLogTextStaysEscaped)
     line.set(1, "3");
     grid.appendLines({line});
     grid.setCell(0, 5, TemplateCells(grid.cell(0, 5)).firstCell(TemplateCells::FirstCell::Plain).html());
-    const std::string html = TemplateEngine(grid, "").GenHTML("LKRPageErrors");
+    const std::string html = TemplateEngine(grid, "").renderReportPage("LKRPageErrors");
     EXPECT_NE(html.find("<font face=\"Arial\" size=\"2\">404<br><a href=\"http://a&lt;b\">a&lt;b</a></font>"),
               std::string::npos);
-    EXPECT_NE(TemplateEngine(grid, "").GenCSV().find("\r\n404,3,"), std::string::npos);
+    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n404,3,"), std::string::npos);
 }
 
 TEST(SafeLinkTarget, RefusesSchemesOtherThanWebAndFtp)
@@ -234,8 +236,8 @@ TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesAreReplacedLikeTheRest)
     grid.setCell(0, 11, "aXXXRecCol1b");
     grid.setCell(1, 11, "7");
     grid.setCell(2, 11, "XXXReportTitle");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][a7b|7|T]");
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "T:[plain|1|][a7b|7|T]");
     grid.setCell(0, 11, "x");
     grid.setCell(2, 11, "");
-    EXPECT_EQ(TemplateEngine(grid, "").GenDocStr(5), "T:[plain|1|][x|7|]");
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "T:[plain|1|][x|7|]");
 }

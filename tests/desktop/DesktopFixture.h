@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DesktopSession.h"
-#include "Tmainfrm.h"
+#include "MainWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 
@@ -15,7 +15,7 @@
 namespace larkspan::testing {
 
 class RecordingHelp : public Help {
-public:
+  public:
     bool showTopic(int topic) override
     {
         topics.push_back(topic);
@@ -28,7 +28,7 @@ public:
 // no first-start message), recording messages, shell and help, and a main
 // window made on demand.
 class DesktopFixture : public ::testing::Test {
-protected:
+  protected:
     DesktopFixture()
     {
         temp.write("My Profiles/base.rpf.def", "2,1\r\n");
@@ -57,9 +57,9 @@ protected:
         return *session_;
     }
 
-    Tmainfrm& window(Tmainfrm::Hooks hooks = {})
+    MainWindow& window(MainWindow::Hooks hooks = {})
     {
-        if (!window_) window_ = std::make_unique<Tmainfrm>(session(), std::move(hooks));
+        if (!window_) window_ = std::make_unique<MainWindow>(session(), std::move(hooks));
         return *window_;
     }
 
@@ -86,9 +86,9 @@ protected:
     RecordingShell shell;
     RecordingHelp help;
 
-private:
+  private:
     std::unique_ptr<DesktopSession> session_;
-    std::unique_ptr<Tmainfrm> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
-}  // namespace larkspan::testing
+} // namespace larkspan::testing

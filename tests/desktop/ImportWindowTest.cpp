@@ -1,8 +1,8 @@
 // The import window around the core's import run: a finished run, a run
 // with nothing to import, "Cancel Import" during a run, and its stored
 // check box.
+#include "ImportWindow.h"
 #include "DesktopFixture.h"
-#include "TfrmImportStatus.h"
 #include "webs/FtpSettings.h"
 
 #include <QCheckBox>
@@ -17,8 +17,8 @@ using namespace larkspan::testing;
 
 namespace fs = std::filesystem;
 
-class ImportWindow : public DesktopFixture {
-protected:
+class ImportWindowTest : public DesktopFixture {
+  protected:
     // A local web "site" reading every "*.log" of the logs folder.
     void makeWeb(const std::string& mask = "*.log")
     {
@@ -39,17 +39,17 @@ protected:
     }
 };
 
-TEST_F(ImportWindow, AFinishedRunSaysSoAndClosesWithOk)
+TEST_F(ImportWindowTest, AFinishedRunSaysSoAndClosesWithOk)
 {
     makeWeb();
     writeLog("a.log", 20);
     writeLog("b.log", 10);
-    TfrmImportStatus window(session(), "site");
+    ImportWindow window(session(), "site");
     EXPECT_EQ(window.windowTitle(), "Importing site");
     EXPECT_EQ(window.importButton()->text(), "Import Now");
     EXPECT_FALSE(window.cancelButton()->isEnabled());
     EXPECT_TRUE(window.trackerBox()->isChecked());
-    window.importNowClick();
+    window.startImport();
     EXPECT_EQ(texts(), std::vector<std::string>{"Import Complete"});
     EXPECT_EQ(window.importButton()->text(), "Close");
     EXPECT_TRUE(window.importButton()->isEnabled());
@@ -57,25 +57,25 @@ TEST_F(ImportWindow, AFinishedRunSaysSoAndClosesWithOk)
     EXPECT_FALSE(window.panelShown());
     EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1010.log")));
     EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1011.log")));
-    window.importNowClick();
+    window.startImport();
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
-TEST_F(ImportWindow, NothingToImportClosesWithoutImportComplete)
+TEST_F(ImportWindowTest, NothingToImportClosesWithoutImportComplete)
 {
     makeWeb("*.nothing");
-    TfrmImportStatus window(session(), "site");
-    window.importNowClick();
+    ImportWindow window(session(), "site");
+    window.startImport();
     EXPECT_EQ(texts(), std::vector<std::string>{"There are no files to import."});
     EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
-TEST_F(ImportWindow, CancelImportStopsTheRunAndClosesWithCancel)
+TEST_F(ImportWindowTest, CancelImportStopsTheRunAndClosesWithCancel)
 {
     makeWeb();
     writeLog("big.log", 20000);
     writeLog("later.log", 10);
-    TfrmImportStatus window(session(), "site");
+    ImportWindow window(session(), "site");
     window.pumpInterval = std::chrono::milliseconds(0);
     bool cancelWasEnabled = false;
     // Pressed while the run lets window events through.
@@ -83,44 +83,46 @@ TEST_F(ImportWindow, CancelImportStopsTheRunAndClosesWithCancel)
         cancelWasEnabled = window.cancelButton()->isEnabled();
         window.cancelButton()->click();
     });
-    window.importNowClick();
+    window.startImport();
     EXPECT_TRUE(cancelWasEnabled);
     EXPECT_EQ(window.result(), QDialog::Rejected);
-    for (const auto& text : texts()) EXPECT_NE(text, "Import Complete");
+    for (const auto& text : texts())
+        EXPECT_NE(text, "Import Complete");
     EXPECT_TRUE(session().platform().cancel.requested());
 }
 
-TEST_F(ImportWindow, SessionTrackerBoxIsRememberedForTheNextImport)
+TEST_F(ImportWindowTest, SessionTrackerBoxIsRememberedForTheNextImport)
 {
     makeWeb("*.nothing");
     {
-        TfrmImportStatus window(session(), "site");
+        ImportWindow window(session(), "site");
         window.trackerBox()->setChecked(false);
         window.reject();
     }
     EXPECT_FALSE(readBuildSessionTracker(session().settings()));
-    TfrmImportStatus next(session(), "site");
+    ImportWindow next(session(), "site");
     EXPECT_FALSE(next.trackerBox()->isChecked());
 }
 
-TEST_F(ImportWindow, AnUnknownWebEndsWithTheErrorAndCloses)
+TEST_F(ImportWindowTest, AnUnknownWebEndsWithTheErrorAndCloses)
 {
-    TfrmImportStatus window(session(), "ghost");
-    window.importNowClick();
+    ImportWindow window(session(), "ghost");
+    window.startImport();
     ASSERT_EQ(messages.recorded.size(), 1u);
     EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
     EXPECT_EQ(messages.recorded[0].text.rfind("Error Importing Files\n", 0), 0u) << messages.recorded[0].text;
     EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
-TEST_F(ImportWindow, UnattendedImportStartsByItselfAndSaysNothingWhenDone)
+TEST_F(ImportWindowTest, UnattendedImportStartsByItselfAndSaysNothingWhenDone)
 {
     makeWeb();
     writeLog("a.log", 10);
     session().setUnattended(true);
-    TfrmImportStatus window(session(), "site");
+    ImportWindow window(session(), "site");
     window.show();
-    for (int i = 0; i < 5 && window.isVisible(); ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 5 && window.isVisible(); ++i)
+        QCoreApplication::processEvents();
     session().setUnattended(false);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);

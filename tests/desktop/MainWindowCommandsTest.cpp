@@ -1,7 +1,7 @@
 // The main window's commands with and without a selected profile, and the
 // messages they give.
+#include "AboutBox.h"
 #include "DesktopFixture.h"
-#include "TAboutBox.h"
 
 #include <QMenu>
 #include <QStatusBar>
@@ -21,7 +21,7 @@ constexpr const char* kSelectToRun = "You must select the profile that you wish 
 }
 
 class MainWindowCommands : public DesktopFixture {
-protected:
+  protected:
     MainWindowCommands()
     {
         writeSettings(false, "0", "0");
@@ -31,9 +31,9 @@ protected:
     }
 
     // Hooks that record the editor and report runs instead of opening them.
-    Tmainfrm::Hooks recordingHooks()
+    MainWindow::Hooks recordingHooks()
     {
-        Tmainfrm::Hooks hooks;
+        MainWindow::Hooks hooks;
         hooks.editProfile = [this](const std::string& name) -> std::optional<std::string> {
             edited.push_back(name);
             if (editorRunsReport) session().runAfterEdit = true;
@@ -57,7 +57,7 @@ TEST_F(MainWindowCommands, CommandsWithoutASelectionExplainWhatIsNeeded)
     action("tbRun")->trigger();
     action("tbDelete")->trigger();
     action("LastReportRun1")->trigger();
-    window().pviewerDblClick();
+    window().runSelectedProfile();
     EXPECT_EQ(texts(), (std::vector<std::string>{
                            "You must select a profile to edit it's properties.",
                            kSelectToRun,
@@ -65,7 +65,8 @@ TEST_F(MainWindowCommands, CommandsWithoutASelectionExplainWhatIsNeeded)
                            kSelectToRun,
                            "You must select a profile to run a report.",
                        }));
-    for (const auto& message : messages.recorded) EXPECT_EQ(message.kind, MessageKind::Information);
+    for (const auto& message : messages.recorded)
+        EXPECT_EQ(message.kind, MessageKind::Information);
     EXPECT_TRUE(edited.empty());
     EXPECT_TRUE(ran.empty());
 }
@@ -95,8 +96,7 @@ TEST_F(MainWindowCommands, RunAndDoubleClickRunTheSelectedProfile)
     select(2);
     action("tbRun")->trigger();
     select(0);
-    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {},
-                       list().visualItemRect(list().item(0)).center());
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, list().visualItemRect(list().item(0)).center());
     QCoreApplication::processEvents();
     EXPECT_EQ(ran, (std::vector<std::string>{"gamma", "alpha"}));
     EXPECT_TRUE(edited.empty());
@@ -119,14 +119,14 @@ TEST_F(MainWindowCommands, ConfirmBeforeRunOpensTheEditorAndRunsOnlyOnRunReport)
     writeSettings(true, "0", "0");
     window(recordingHooks());
     select(1);
-    window().pviewerDblClick();  // closed with Close: nothing saved, nothing run
+    window().runSelectedProfile(); // closed with Close: nothing saved, nothing run
     editorSaves = false;
-    window().pviewerDblClick();
+    window().runSelectedProfile();
     EXPECT_EQ(edited, (std::vector<std::string>{"beta", "beta"}));
     EXPECT_TRUE(ran.empty());
     editorSaves = true;
     editorRunsReport = true;
-    window().pviewerDblClick();
+    window().runSelectedProfile();
     EXPECT_EQ(ran, std::vector<std::string>{"beta"});
 }
 
@@ -154,8 +154,8 @@ TEST_F(MainWindowCommands, FeaturesNotYetThereSaySo)
 {
     window();
     select(0);
-    for (const char* name : {"tbNew", "tbOpen", "tbRun", "WebManagement1", "SessionTracker1", "OpenScheduler1",
-                             "RunNow1", "ViewLog1"}) {
+    for (const char* name :
+         {"tbNew", "tbOpen", "tbRun", "WebManagement1", "SessionTracker1", "OpenScheduler1", "RunNow1", "ViewLog1"}) {
         messages.recorded.clear();
         action(name)->trigger();
         ASSERT_EQ(messages.recorded.size(), 1u) << name;
@@ -230,7 +230,7 @@ TEST_F(MainWindowCommands, HelpEntriesOpenTheirTopics)
     }
     EXPECT_EQ(help.topics, (std::vector<int>{1, 200, 300, 400, 1}));
     action("QuennetOnline1")->trigger();
-    EXPECT_EQ(shell.opened, std::vector<std::string>{Tmainfrm::kMakerHomePage});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{MainWindow::kMakerHomePage});
 }
 
 TEST_F(MainWindowCommands, ToolbarHintsAndRestingText)
@@ -275,7 +275,7 @@ TEST_F(MainWindowCommands, ViewsButtonStepsThroughTheViews)
 TEST_F(MainWindowCommands, AboutBoxOpensAgainAndIgnoresASecondRequest)
 {
     int opened = 0;
-    TAboutBox* about = window().aboutBox();
+    AboutBox* about = window().aboutBox();
     for (int round = 0; round < 2; ++round) {
         QTimer::singleShot(0, about, [&] {
             ++opened;
@@ -289,7 +289,8 @@ TEST_F(MainWindowCommands, AboutBoxOpensAgainAndIgnoresASecondRequest)
     EXPECT_EQ(window().trayIcon()->toolTip(), "Larkspan Kite 1.1");
     QMenu* tray = window().trayIcon()->contextMenu();
     QStringList captions;
-    for (QAction* entry : tray->actions()) captions << (entry->isSeparator() ? "-" : entry->text());
+    for (QAction* entry : tray->actions())
+        captions << (entry->isSeparator() ? "-" : entry->text());
     EXPECT_EQ(captions, (QStringList{"About Larkspan Kite 1.1 ...", "Show Console ...", "Open Autorun Scheduler ...",
                                      "-", "Close Larkspan Kite 1.1"}));
 }
@@ -308,7 +309,7 @@ TEST_F(MainWindowCommands, TrayCloseIgnoresSettingsThatCannotBeWritten)
 {
     window().show();
     std::filesystem::remove(settingsFile);
-    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    std::filesystem::create_directory(settingsFile); // the store cannot replace a folder
     window().trayIcon()->contextMenu()->findChild<QAction*>("TrayClose")->trigger();
     EXPECT_FALSE(window().isVisible());
     EXPECT_TRUE(texts().empty());
@@ -319,7 +320,7 @@ TEST_F(MainWindowCommands, SettingsThatCannotBeWrittenOnExitAreReported)
 {
     window().show();
     std::filesystem::remove(settingsFile);
-    std::filesystem::create_directory(settingsFile);  // the store cannot replace a folder
+    std::filesystem::create_directory(settingsFile); // the store cannot replace a folder
     window().close();
     ASSERT_EQ(messages.recorded.size(), 1u);
     EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);

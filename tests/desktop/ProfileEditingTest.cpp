@@ -1,7 +1,7 @@
 // The main window's New, Open and Run through the real profile editor.
+#include "profiles/ProfileEditing.h"
 #include "DesktopApp.h"
 #include "ProfileEditorFixture.h"
-#include "profiles/ProfileEditing.h"
 
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -15,14 +15,14 @@ constexpr const char* kDaily =
 }
 
 class ProfileEditing : public ProfileEditorFixture {
-protected:
+  protected:
     // Main-window hooks that open the editor, let act drive it, and record
     // the runs.
-    Tmainfrm::Hooks hooks()
+    MainWindow::Hooks hooks()
     {
-        Tmainfrm::Hooks h;
+        MainWindow::Hooks h;
         h.editProfile = [this](const std::string& name) {
-            return editProfile(session(), name, nullptr, [this](TfrmProfEditor& editor) {
+            return editProfile(session(), name, nullptr, [this](ProfileEditor& editor) {
                 ++shown;
                 captions << editor.windowTitle();
                 if (act) act(editor);
@@ -33,14 +33,14 @@ protected:
         return h;
     }
 
-    static void fill(TfrmProfEditor& editor, const char* name)
+    static void fill(ProfileEditor& editor, const char* name)
     {
         editor.findChild<QLineEdit*>("ProfName")->setText(name);
         editor.findChild<QLineEdit*>("URL")->setText("www.shop.example");
         editor.findChild<QComboBox*>("WebList")->setEditText("shop");
     }
 
-    std::function<void(TfrmProfEditor&)> act;
+    std::function<void(ProfileEditor&)> act;
     int shown = 0;
     QStringList captions;
     std::vector<std::string> runs;
@@ -49,16 +49,17 @@ protected:
 TEST_F(ProfileEditing, NewStartsFromTheBaseProfileAndRunReportRunsIt)
 {
     makeWeb("shop");
-    temp.write("My Profiles/base.rpf.def", "2,3\r\n0,0,url\r\n1,0,www.base.example\r\n0,1,maxrows\r\n1,1,50\r\n0,2,hitpage\r\n1,2,TRUE\r\n");
+    temp.write("My Profiles/base.rpf.def",
+               "2,3\r\n0,0,url\r\n1,0,www.base.example\r\n0,1,maxrows\r\n1,1,50\r\n0,2,hitpage\r\n1,2,TRUE\r\n");
     temp.write("My Profiles/base.ip.def", "192.168.0.1\r\n");
     temp.write("My Profiles/base.adds.def", "ads.example");
     std::string urlShown, ipShown, maxRowsShown;
-    act = [&](TfrmProfEditor& editor) {
+    act = [&](ProfileEditor& editor) {
         urlShown = editor.findChild<QLineEdit*>("URL")->text().toStdString();
         maxRowsShown = editor.findChild<QComboBox*>("MaxRows")->currentText().toStdString();
         ipShown = editor.listTexts().ip;
         fill(editor, "weekly");
-        editor.RunBtnClick();
+        editor.saveAndRun();
     };
     window(hooks()).newProfile();
     EXPECT_EQ(shown, 1);
@@ -79,11 +80,11 @@ TEST_F(ProfileEditing, OpenShowsTheProfileAndAFailedRunReportRunsNothing)
     temp.write("My Profiles/daily.rpf", kDaily);
     temp.write("My Profiles/daily.refd", "spam.example\r\n");
     std::string refdShown;
-    act = [&](TfrmProfEditor& editor) {
+    act = [&](ProfileEditor& editor) {
         refdShown = editor.listTexts().refd;
         editor.findChild<QLineEdit*>("URL")->clear();
-        editor.RunBtnClick();  // refused: the editor stays, then the operator closes it
-        if (editor.result() != QDialog::Accepted) editor.CloseBtnClick();
+        editor.saveAndRun(); // refused: the editor stays, then the operator closes it
+        if (editor.result() != QDialog::Accepted) editor.closeWithoutSaving();
     };
     window(hooks());
     select(0);
@@ -95,7 +96,7 @@ TEST_F(ProfileEditing, OpenShowsTheProfileAndAFailedRunReportRunsNothing)
     EXPECT_FALSE(session().runAfterEdit);
 
     // Save and Close keeps the profile current without a run.
-    act = [](TfrmProfEditor& editor) { editor.SaveBtnClick(); };
+    act = [](ProfileEditor& editor) { editor.saveAndClose(); };
     window().openProfile();
     EXPECT_TRUE(runs.empty());
     EXPECT_EQ(session().currentProfile, "daily");
@@ -107,14 +108,14 @@ TEST_F(ProfileEditing, ConfirmBeforeRunRunsOnlyAfterRunReport)
     makeWeb("shop");
     writeSettings(true, "0", "0");
     temp.write("My Profiles/daily.rpf", kDaily);
-    act = [](TfrmProfEditor& editor) { editor.CloseBtnClick(); };
+    act = [](ProfileEditor& editor) { editor.closeWithoutSaving(); };
     window(hooks());
     select(0);
     window().runSelected();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(runs.empty());
 
-    act = [](TfrmProfEditor& editor) { editor.RunBtnClick(); };
+    act = [](ProfileEditor& editor) { editor.saveAndRun(); };
     window().runSelected();
     EXPECT_EQ(runs, std::vector<std::string>{"daily"});
 }

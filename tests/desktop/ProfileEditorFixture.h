@@ -2,7 +2,7 @@
 
 #include "DesktopFixture.h"
 #include "profiles/FilterListBox.h"
-#include "profiles/TfrmProfEditor.h"
+#include "profiles/ProfileEditor.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,7 +16,7 @@ namespace larkspan::testing {
 // A program folder with webs, and a profile editor standing on Friday
 // 1 March 2024 (a leap year).
 class ProfileEditorFixture : public DesktopFixture {
-protected:
+  protected:
     ProfileEditorFixture() : clock(LocalDateTime{{2024, 3, 1}, 12, 0, 0}) {}
 
     static int day(int year, int month, int d) { return dayNumber({year, month, d}); }
@@ -28,15 +28,15 @@ protected:
         temp.write("wwwstats/" + name + "/" + name + ".dat", name + "\r\n0\r\n0\r\n\r\nTRUE\r\n");
     }
 
-    TfrmProfEditor& editor()
+    ProfileEditor& editor()
     {
-        if (!editor_) editor_ = std::make_unique<TfrmProfEditor>(session(), clock);
+        if (!editor_) editor_ = std::make_unique<ProfileEditor>(session(), clock);
         return *editor_;
     }
 
     // A fresh editor after the table file was written by hand: the name set,
     // the table loaded and populated, as the main window's Open does.
-    TfrmProfEditor& open(const std::string& name, const std::string& rpf)
+    ProfileEditor& open(const std::string& name, const std::string& rpf)
     {
         temp.write("My Profiles/" + name + ".rpf", rpf);
         editor_.reset();
@@ -46,8 +46,7 @@ protected:
         return editor();
     }
 
-    template <class T>
-    T* child(const char* name)
+    template <class T> T* child(const char* name)
     {
         T* found = editor().findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name;
@@ -79,8 +78,8 @@ protected:
 
     FixedClock clock;
 
-private:
-    std::unique_ptr<TfrmProfEditor> editor_;
+  private:
+    std::unique_ptr<ProfileEditor> editor_;
 };
 
 inline bool ProfileEditorFixture::exists(const std::string& path) const
@@ -90,4 +89,4 @@ inline bool ProfileEditorFixture::exists(const std::string& path) const
     return file != nullptr;
 }
 
-}  // namespace larkspan::testing
+} // namespace larkspan::testing

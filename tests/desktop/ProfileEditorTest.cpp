@@ -1,8 +1,8 @@
 // The profile editor window: initial state, populating from a table, the
 // date rule, the save checks and the toolbar's results.
 #include "ProfileEditorFixture.h"
-#include "common/KeyValueTable.h"
 #include "common/Error.h"
+#include "common/KeyValueTable.h"
 #include "common/Text.h"
 
 #include <QCheckBox>
@@ -14,18 +14,19 @@
 using namespace larkspan;
 using namespace larkspan::testing;
 
-class ProfileEditor : public ProfileEditorFixture {};
+class ProfileEditorTest : public ProfileEditorFixture {};
 
-TEST_F(ProfileEditor, StartsWithItsPagesCaptionsHintsAndInitialStates)
+TEST_F(ProfileEditorTest, StartsWithItsPagesCaptionsHintsAndInitialStates)
 {
     makeWeb("shop");
-    temp.write("wwwstats/nodata/readme.txt", "x");  // a folder without its settings file is offered at first
-    TfrmProfEditor& e = editor();
+    temp.write("wwwstats/nodata/readme.txt", "x"); // a folder without its settings file is offered at first
+    ProfileEditor& e = editor();
     EXPECT_EQ(e.windowTitle(), "Larkspan Profile Editor");
-    const QStringList pages{"Profile Identification", "Select Web ", "Time Period", "Report Information",
-                            "Options", "Filters", "Special"};
+    const QStringList pages{
+        "Profile Identification", "Select Web ", "Time Period", "Report Information", "Options", "Filters", "Special"};
     ASSERT_EQ(e.pages()->count(), pages.size());
-    for (int i = 0; i < pages.size(); ++i) EXPECT_EQ(e.pages()->tabText(i), pages[i]);
+    for (int i = 0; i < pages.size(); ++i)
+        EXPECT_EQ(e.pages()->tabText(i), pages[i]);
     EXPECT_EQ(e.pages()->currentIndex(), 0);
 
     const std::pair<const char*, const char*> toolbar[] = {
@@ -66,26 +67,26 @@ TEST_F(ProfileEditor, StartsWithItsPagesCaptionsHintsAndInitialStates)
     EXPECT_TRUE(field("RTitle")->isHidden());
     EXPECT_EQ(field("RTitle")->text(), "Larkspan Activity Report");
     EXPECT_TRUE(field("ProfAdmin")->isHidden());
-    EXPECT_EQ(combo("WebList")->count(), 2);  // every sub-folder of wwwstats
+    EXPECT_EQ(combo("WebList")->count(), 2); // every sub-folder of wwwstats
     EXPECT_EQ(combo("WebList")->currentText(), "");
     EXPECT_EQ(e.focusWidget(), field("ProfName"));
 }
 
-TEST_F(ProfileEditor, SaveChecksComeInOrderEachShowingItsPage)
+TEST_F(ProfileEditorTest, SaveChecksComeInOrderEachShowingItsPage)
 {
     makeWeb("shop");
-    TfrmProfEditor& e = editor();
+    ProfileEditor& e = editor();
     e.show();
     child<QCheckBox>("cbHitPage")->setChecked(false);
-    e.pages()->setCurrentIndex(TfrmProfEditor::Special);
+    e.pages()->setCurrentIndex(ProfileEditor::Special);
 
-    EXPECT_FALSE(e.WriteProfile(false));  // everything missing: the name comes first
+    EXPECT_FALSE(e.WriteProfile(false)); // everything missing: the name comes first
     EXPECT_EQ(texts(), (std::vector<std::string>{"You must assign a name to your profile to save it."}));
     EXPECT_EQ(messages.recorded.back().kind, MessageKind::Error);
-    EXPECT_EQ(e.pages()->currentIndex(), TfrmProfEditor::Identification);
+    EXPECT_EQ(e.pages()->currentIndex(), ProfileEditor::Identification);
     EXPECT_EQ(e.focusWidget(), field("ProfName"));
 
-    field("ProfName")->setText("   ");  // blank counts as empty
+    field("ProfName")->setText("   "); // blank counts as empty
     EXPECT_FALSE(e.WriteProfile(false));
     EXPECT_EQ(lastText(), "You must assign a name to your profile to save it.");
 
@@ -97,29 +98,29 @@ TEST_F(ProfileEditor, SaveChecksComeInOrderEachShowingItsPage)
     field("URL")->setText("www.shop.example");
     EXPECT_FALSE(e.WriteProfile(false));
     EXPECT_EQ(lastText(), "You must assign a Web to your profile to save it.");
-    EXPECT_EQ(e.pages()->currentIndex(), TfrmProfEditor::SelectWeb);
+    EXPECT_EQ(e.pages()->currentIndex(), ProfileEditor::SelectWeb);
 
     combo("WebList")->setEditText("SHOP");
     EXPECT_FALSE(e.WriteProfile(false));
     EXPECT_EQ(lastText(), "You must select at least one hit filter option.");
-    EXPECT_EQ(e.pages()->currentIndex(), TfrmProfEditor::Options);
+    EXPECT_EQ(e.pages()->currentIndex(), ProfileEditor::Options);
 
     child<QCheckBox>("cbHitOth")->setChecked(true);
     picker("StartDate")->setDate(date(2024, 2, 10));
     picker("EndDate")->setDate(date(2024, 2, 9));
     EXPECT_FALSE(e.WriteProfile(false));
     EXPECT_EQ(lastText(), "The start date of the report cannot be greater than the end date.");
-    EXPECT_EQ(e.pages()->currentIndex(), TfrmProfEditor::TimePeriod);
+    EXPECT_EQ(e.pages()->currentIndex(), ProfileEditor::TimePeriod);
     EXPECT_FALSE(exists(profileFile("shop", ".rpf")));
-    EXPECT_EQ(field("URL")->text(), "www.shop.example");  // input kept
+    EXPECT_EQ(field("URL")->text(), "www.shop.example"); // input kept
 
-    picker("EndDate")->setDate(date(2024, 2, 10));  // one day is a range
+    picker("EndDate")->setDate(date(2024, 2, 10)); // one day is a range
     EXPECT_TRUE(e.WriteProfile(false));
     EXPECT_EQ(lastText(), "Profile saved successfully.");
     EXPECT_EQ(messages.recorded.back().kind, MessageKind::Information);
     KeyValueTable saved;
     saved.load(profileFile("shop", ".rpf"));
-    EXPECT_EQ(saved.getText("path"), "shop");  // as the web's folder is named
+    EXPECT_EQ(saved.getText("path"), "shop"); // as the web's folder is named
     EXPECT_EQ(saved.getText("pre-date"), "7");
     EXPECT_EQ(saved.getText("start"), std::to_string(day(2024, 2, 10)));
     EXPECT_EQ(saved.getText("hitoth"), "TRUE");
@@ -130,13 +131,13 @@ TEST_F(ProfileEditor, SaveChecksComeInOrderEachShowingItsPage)
     EXPECT_TRUE(exists(profileFile("shop", ".refd")));
 }
 
-TEST_F(ProfileEditor, SetDefaultsWritesTheBaseWithoutTheChecksButKeepsTheDateOrder)
+TEST_F(ProfileEditorTest, SetDefaultsWritesTheBaseWithoutTheChecksButKeepsTheDateOrder)
 {
-    TfrmProfEditor& e = editor();
+    ProfileEditor& e = editor();
     child<QCheckBox>("cbHitPage")->setChecked(false);
     listBox("IpList")->setPlainText("10.0.0.1");
 
-    click("DefaultsBtn");  // answered No
+    click("DefaultsBtn"); // answered No
     ASSERT_EQ(messages.recorded.size(), 1u);
     EXPECT_TRUE(messages.recorded[0].question);
     EXPECT_EQ(messages.recorded[0].kind, MessageKind::Warning);
@@ -156,7 +157,7 @@ TEST_F(ProfileEditor, SetDefaultsWritesTheBaseWithoutTheChecksButKeepsTheDateOrd
     messages.scriptAnswer(Answer::Yes);
     click("DefaultsBtn");
     EXPECT_EQ(lastText(), "Base defaults saved successfully.");
-    EXPECT_TRUE(e.isVisible() || e.result() == 0);  // the editor stays open
+    EXPECT_TRUE(e.isVisible() || e.result() == 0); // the editor stays open
     KeyValueTable base;
     base.load(profileFile("base", ".rpf.def"));
     EXPECT_EQ(base.getText("hitpage"), "FALSE");
@@ -165,9 +166,9 @@ TEST_F(ProfileEditor, SetDefaultsWritesTheBaseWithoutTheChecksButKeepsTheDateOrd
     EXPECT_FALSE(exists(profileFile("", ".rpf")));
 }
 
-TEST_F(ProfileEditor, PredefinedRangesFillAndLockThePickersOnAFixedDay)
+TEST_F(ProfileEditorTest, PredefinedRangesFillAndLockThePickersOnAFixedDay)
 {
-    TfrmProfEditor& e = editor();
+    ProfileEditor& e = editor();
     (void)e;
     QComboBox* ranges = combo("PreDate");
     struct Expected {
@@ -189,14 +190,14 @@ TEST_F(ProfileEditor, PredefinedRangesFillAndLockThePickersOnAFixedDay)
     }
 
     ranges->setCurrentIndex(4);
-    ranges->setCurrentIndex(7);  // the specified range keeps last month's dates
+    ranges->setCurrentIndex(7); // the specified range keeps last month's dates
     EXPECT_TRUE(picker("StartDate")->isEnabled());
     EXPECT_EQ(picker("StartDate")->date(), date(2024, 2, 1));
     EXPECT_EQ(picker("EndDate")->date(), date(2024, 2, 29));
 
     ranges->setCurrentIndex(-1);
     EXPECT_TRUE(picker("EndDate")->isEnabled());
-    picker("EndDate")->setDate(date(2024, 2, 20));  // the operator's change chooses the specified range
+    picker("EndDate")->setDate(date(2024, 2, 20)); // the operator's change chooses the specified range
     EXPECT_EQ(ranges->currentIndex(), 7);
 
     // On a Sunday "this week to date" is today alone.
@@ -206,7 +207,7 @@ TEST_F(ProfileEditor, PredefinedRangesFillAndLockThePickersOnAFixedDay)
     EXPECT_EQ(picker("EndDate")->date(), date(2024, 3, 3));
 }
 
-TEST_F(ProfileEditor, PopulateReadsDatesInBothFormsAndReportsBadOnes)
+TEST_F(ProfileEditorTest, PopulateReadsDatesInBothFormsAndReportsBadOnes)
 {
     open("dated", "2,3\r\n0,0,pre-date\r\n1,0,7\r\n0,1,start\r\n1,1,3/15/2000\r\n0,2,end\r\n1,2,36605\r\n");
     EXPECT_TRUE(messages.recorded.empty());
@@ -237,10 +238,10 @@ TEST_F(ProfileEditor, PopulateReadsDatesInBothFormsAndReportsBadOnes)
     EXPECT_THROW(open("broken", "2,1\r\n0,0,pre-date\r\n1,0,soon\r\n"), Error);
 }
 
-TEST_F(ProfileEditor, PopulateSetsSwitchesListsAndTheWeb)
+TEST_F(ProfileEditorTest, PopulateSetsSwitchesListsAndTheWeb)
 {
     makeWeb("Shop");
-    temp.write("wwwstats/empty/readme.txt", "x");  // no settings file: not offered after populating
+    temp.write("wwwstats/empty/readme.txt", "x"); // no settings file: not offered after populating
     temp.write("My Profiles/full.ip", "10.0.0.1\r\n\r\n10.0.0.2");
     temp.write("My Profiles/full.subd", "products,SubDomain\r\n");
     open("full", "2,12\r\n0,0,url\r\n1,0,www.a.example\r\n0,1,path\r\n1,1,shop\r\n0,2,g3d\r\n1,2,yes\r\n"
@@ -257,7 +258,7 @@ TEST_F(ProfileEditor, PopulateSetsSwitchesListsAndTheWeb)
     EXPECT_TRUE(field("CsvPath")->isEnabled());
     EXPECT_EQ(field("CsvPath")->text(), "/srv/csv/");
     EXPECT_FALSE(child<QCheckBox>("cbPage")->isChecked());
-    EXPECT_FALSE(child<QCheckBox>("cbBrowser")->isChecked());  // missing reads false
+    EXPECT_FALSE(child<QCheckBox>("cbBrowser")->isChecked()); // missing reads false
     EXPECT_FALSE(child<QCheckBox>("cbHitPage")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("cbHitDf")->isChecked());
     EXPECT_EQ(field("RTitle")->text(), "Mine");
@@ -268,7 +269,7 @@ TEST_F(ProfileEditor, PopulateSetsSwitchesListsAndTheWeb)
     EXPECT_EQ(picker("StartDate")->date(), date(2024, 3, 1));
 }
 
-TEST_F(ProfileEditor, ARemovedWebOpensEmptyAndSavingReportsIt)
+TEST_F(ProfileEditorTest, ARemovedWebOpensEmptyAndSavingReportsIt)
 {
     makeWeb("blog");
     open("orphan", "2,4\r\n0,0,url\r\n1,0,www.x.example\r\n0,1,path\r\n1,1,gone\r\n0,2,hitpage\r\n1,2,TRUE\r\n"
@@ -281,7 +282,7 @@ TEST_F(ProfileEditor, ARemovedWebOpensEmptyAndSavingReportsIt)
     EXPECT_EQ(editor().result(), 0);
 }
 
-TEST_F(ProfileEditor, UnknownRowsAndExactListTextsSurviveASave)
+TEST_F(ProfileEditorTest, UnknownRowsAndExactListTextsSurviveASave)
 {
     makeWeb("shop");
     open("kept", "2,4\r\n0,0,Custom\r\n1,0,a,b,c\r\n0,1,URL\r\n1,1,www.k.example\r\n0,2,path\r\n1,2,shop\r\n"
@@ -295,11 +296,11 @@ TEST_F(ProfileEditor, UnknownRowsAndExactListTextsSurviveASave)
     ASSERT_EQ(saved.rowCount(), 29);
     EXPECT_EQ(saved.keyAt(0), "Custom");
     EXPECT_EQ(saved.valueAt(0), "a,b,c");
-    EXPECT_EQ(saved.keyAt(1), "URL");  // the table's own row, not a second one
+    EXPECT_EQ(saved.keyAt(1), "URL"); // the table's own row, not a second one
     EXPECT_EQ(saved.valueAt(1), "www.k.example");
     EXPECT_EQ(saved.keyAt(3), "HitPage");
     EXPECT_EQ(saved.valueAt(3), "TRUE");
-    EXPECT_EQ(saved.keyAt(4), "admin");  // missing keys follow in the key table's order
+    EXPECT_EQ(saved.keyAt(4), "admin"); // missing keys follow in the key table's order
     EXPECT_EQ(saved.keyAt(28), "hitdf");
     EXPECT_EQ(temp.read("My Profiles/kept.affs"), "one.example\r\n\r\ntwo.example");
     EXPECT_EQ(temp.read("My Profiles/kept.refd"), "");
@@ -314,10 +315,10 @@ TEST_F(ProfileEditor, UnknownRowsAndExactListTextsSurviveASave)
     EXPECT_TRUE(exists(profileFile("kept", ".rpf")));
 }
 
-TEST_F(ProfileEditor, AFailedWriteNamesEachFileAndKeepsTheEditorOpen)
+TEST_F(ProfileEditorTest, AFailedWriteNamesEachFileAndKeepsTheEditorOpen)
 {
     fillValid();
-    temp.write("My Profiles/shop.ip/blocker", "");  // a folder where the list file belongs
+    temp.write("My Profiles/shop.ip/blocker", ""); // a folder where the list file belongs
     temp.write("My Profiles/shop.affs/blocker", "");
     listBox("IpList")->setListText("10.0.0.1");
     click("SaveBtn");
@@ -325,7 +326,7 @@ TEST_F(ProfileEditor, AFailedWriteNamesEachFileAndKeepsTheEditorOpen)
                                                  "Error saving profile."}));
     EXPECT_NE(editor().result(), QDialog::Accepted);
     EXPECT_EQ(listBox("IpList")->listText(), "10.0.0.1");
-    EXPECT_TRUE(exists(profileFile("shop", ".subd")));  // the lists after a failed one are still written
+    EXPECT_TRUE(exists(profileFile("shop", ".subd"))); // the lists after a failed one are still written
 
     messages.recorded.clear();
     fillValid("locked");
@@ -333,16 +334,16 @@ TEST_F(ProfileEditor, AFailedWriteNamesEachFileAndKeepsTheEditorOpen)
     session().runAfterEdit = false;
     click("RunBtn");
     EXPECT_EQ(texts(), std::vector<std::string>{"Error saving profile."});
-    EXPECT_FALSE(exists(profileFile("locked", ".ip")));  // no lists without the settings file
+    EXPECT_FALSE(exists(profileFile("locked", ".ip"))); // no lists without the settings file
     EXPECT_FALSE(session().runAfterEdit);
     EXPECT_NE(editor().result(), QDialog::Accepted);
 }
 
-TEST_F(ProfileEditor, ToolbarResultsSetAndClearTheRunAfterEditFlag)
+TEST_F(ProfileEditorTest, ToolbarResultsSetAndClearTheRunAfterEditFlag)
 {
-    TfrmProfEditor& e = editor();
+    ProfileEditor& e = editor();
     session().runAfterEdit = false;
-    click("RunBtn");  // nothing valid yet
+    click("RunBtn"); // nothing valid yet
     EXPECT_EQ(lastText(), "You must assign a name to your profile to save it.");
     EXPECT_FALSE(session().runAfterEdit);
     EXPECT_NE(e.result(), QDialog::Accepted);
@@ -373,7 +374,7 @@ TEST_F(ProfileEditor, ToolbarResultsSetAndClearTheRunAfterEditFlag)
     EXPECT_EQ(help.topics, std::vector<int>{500});
 }
 
-TEST_F(ProfileEditor, CsvControlsFollowTheTickAndTheFolderButtonAddsASeparator)
+TEST_F(ProfileEditorTest, CsvControlsFollowTheTickAndTheFolderButtonAddsASeparator)
 {
     editor().chooseFolder = [](const QString& caption) {
         EXPECT_EQ(caption, "Select a Folder");
@@ -387,7 +388,7 @@ TEST_F(ProfileEditor, CsvControlsFollowTheTickAndTheFolderButtonAddsASeparator)
     child<QToolButton>("CsvFolderBtn")->click();
     EXPECT_EQ(field("CsvPath")->text(), "/srv/reports/csv/");
 
-    editor().chooseFolder = [](const QString&) { return QString(); };  // Cancel
+    editor().chooseFolder = [](const QString&) { return QString(); }; // Cancel
     child<QToolButton>("CsvFolderBtn")->click();
     EXPECT_EQ(field("CsvPath")->text(), "/srv/reports/csv/");
     csv->setChecked(false);

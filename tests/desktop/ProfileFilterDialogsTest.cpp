@@ -1,9 +1,9 @@
 // The filter lists: the three Add dialogs, the advertising and affiliate
 // input boxes, and the list boxes' line and scroll-bar rules.
 #include "ProfileEditorFixture.h"
-#include "profiles/Tipfiltf.h"
-#include "profiles/Trefdfltr.h"
-#include "profiles/Twfilter.h"
+#include "profiles/AddressFilterDialog.h"
+#include "profiles/ReferringDomainFilterDialog.h"
+#include "profiles/WebFilterDialog.h"
 
 #include <QRadioButton>
 #include <QScrollBar>
@@ -14,10 +14,9 @@ using namespace larkspan;
 using namespace larkspan::testing;
 
 class FilterDialogs : public ProfileEditorFixture {
-protected:
+  protected:
     // Runs the editor's Add dialogs through fill instead of exec.
-    template <class Dialog>
-    void driveDialogs(std::function<void(Dialog&)> fill)
+    template <class Dialog> void driveDialogs(std::function<void(Dialog&)> fill)
     {
         editor().runDialog = [fill](QDialog& dialog) {
             auto* typed = dynamic_cast<Dialog*>(&dialog);
@@ -46,46 +45,45 @@ protected:
 
 TEST_F(FilterDialogs, IpFilterAddsASingleAddressOrARange)
 {
-    Tipfiltf dialog("");
+    AddressFilterDialog dialog("");
     EXPECT_EQ(dialog.windowTitle(), "Add IP Filter");
     EXPECT_TRUE(dialog.singleChoice()->isChecked());
     EXPECT_FALSE(dialog.lastOctetField()->isEnabled());
-    dialog.OKBtnClick();  // empty address: nothing, the dialog stays
+    dialog.acceptEntry(); // empty address: nothing, the dialog stays
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(dialog.listText(), "");
 
     dialog.rangeChoice()->setChecked(true);
     EXPECT_TRUE(dialog.lastOctetField()->isEnabled());
-    EXPECT_NE(dialog.lastOctetField()->palette().color(QPalette::Base),
-              dialog.palette().color(QPalette::Button));
+    EXPECT_NE(dialog.lastOctetField()->palette().color(QPalette::Base), dialog.palette().color(QPalette::Button));
     dialog.addressField()->setText("172.16.0.1");
-    dialog.OKBtnClick();  // range chosen but no last octet: the single address
+    dialog.acceptEntry(); // range chosen but no last octet: the single address
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.listText(), "172.16.0.1\r\n");
 
-    Tipfiltf range(dialog.listText());
+    AddressFilterDialog range(dialog.listText());
     range.rangeChoice()->setChecked(true);
     range.addressField()->setText("172.16.0.1");
     range.lastOctetField()->setText("55");
-    range.OKBtnClick();
+    range.acceptEntry();
     EXPECT_EQ(range.listText(), "172.16.0.1\r\n172.16.0.1,55\r\n");
 
-    Tipfiltf single(range.listText());
-    single.lastOctetField()->setText("9");  // ignored while a single address is chosen
+    AddressFilterDialog single(range.listText());
+    single.lastOctetField()->setText("9"); // ignored while a single address is chosen
     single.addressField()->setText("172.16.0.1,55");
-    single.OKBtnClick();  // already listed
+    single.acceptEntry(); // already listed
     EXPECT_EQ(single.listText(), range.listText());
     EXPECT_EQ(single.result(), QDialog::Accepted);
 
     // Through the editor's Add button, after a last line without a break.
     listBox("IpList")->setListText("10.0.0.1");
-    driveDialogs<Tipfiltf>([](Tipfiltf& d) {
+    driveDialogs<AddressFilterDialog>([](AddressFilterDialog& d) {
         d.addressField()->setText("10.0.0.5");
-        d.OKBtnClick();
+        d.acceptEntry();
     });
     child<QPushButton>("AddIpBtn")->click();
     EXPECT_EQ(listBox("IpList")->listText(), "10.0.0.1\r\n10.0.0.5");
-    driveDialogs<Tipfiltf>([](Tipfiltf& d) {
+    driveDialogs<AddressFilterDialog>([](AddressFilterDialog& d) {
         d.addressField()->setText("10.0.0.9");
         d.reject();
     });
@@ -95,44 +93,44 @@ TEST_F(FilterDialogs, IpFilterAddsASingleAddressOrARange)
 
 TEST_F(FilterDialogs, WebFilterKeepsTheSubWebFirstAndRefusesASecond)
 {
-    Twfilter first("", messages);
+    WebFilterDialog first("", messages);
     EXPECT_EQ(first.windowTitle(), "Web Filter");
     EXPECT_TRUE(first.subWebChoice()->isChecked());
-    first.OkBtnClick();  // empty directory: nothing
+    first.acceptEntry(); // empty directory: nothing
     EXPECT_EQ(first.result(), 0);
     first.directoryField()->setText("products");
-    first.OkBtnClick();
+    first.acceptEntry();
     EXPECT_EQ(first.listText(), "products,SubDomain\r\n");
 
-    Twfilter second(first.listText(), messages);
+    WebFilterDialog second(first.listText(), messages);
     second.directoryField()->setText("shop");
-    second.OkBtnClick();
+    second.acceptEntry();
     EXPECT_EQ(lastText(), "Cannot Create Subweb if other filter information exists\rThe Sub web MUST be the first "
                           "entry in the line!");
     EXPECT_EQ(messages.recorded.back().kind, MessageKind::Error);
     EXPECT_EQ(second.listText(), "products,SubDomain\r\n");
-    EXPECT_EQ(second.result(), 0);  // stays open
+    EXPECT_EQ(second.result(), 0); // stays open
 
-    Twfilter exclude(first.listText(), messages);
+    WebFilterDialog exclude(first.listText(), messages);
     exclude.excludeChoice()->setChecked(true);
     exclude.directoryField()->setText("old");
-    exclude.OkBtnClick();
+    exclude.acceptEntry();
     EXPECT_EQ(exclude.listText(), "products,SubDomain\r\nold,Exclude\r\n");
-    Twfilter again(exclude.listText(), messages);
+    WebFilterDialog again(exclude.listText(), messages);
     again.excludeChoice()->setChecked(true);
     again.directoryField()->setText("OLD");
-    again.OkBtnClick();  // equal line: not added twice
+    again.acceptEntry(); // equal line: not added twice
     EXPECT_EQ(again.listText(), exclude.listText());
 
     // A sub-web added to a list of exclusions goes in front of them.
-    Twfilter front("old,Exclude", messages);
+    WebFilterDialog front("old,Exclude", messages);
     front.directoryField()->setText("products");
-    front.OkBtnClick();
+    front.acceptEntry();
     EXPECT_EQ(front.listText(), "products,SubDomain\r\nold,Exclude");
 
-    driveDialogs<Twfilter>([](Twfilter& d) {
+    driveDialogs<WebFilterDialog>([](WebFilterDialog& d) {
         d.directoryField()->setText("products");
-        d.OkBtnClick();
+        d.acceptEntry();
     });
     child<QPushButton>("AddSubdBtn")->click();
     EXPECT_EQ(listBox("SubdList")->listText(), "products,SubDomain\r\n");
@@ -140,22 +138,22 @@ TEST_F(FilterDialogs, WebFilterKeepsTheSubWebFirstAndRefusesASecond)
 
 TEST_F(FilterDialogs, ReferringDomainIsStoredBareAndBlankOrDuplicateIsRefused)
 {
-    Trefdfltr dialog("", messages);
+    ReferringDomainFilterDialog dialog("", messages);
     EXPECT_EQ(dialog.windowTitle(), "Referring Domain Filter");
     dialog.domainField()->setText("  https://www.Partner.example/path/page.html ");
-    dialog.OkBtnClick();
+    dialog.acceptEntry();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.listText(), "www.Partner.example\r\n");
 
-    Trefdfltr blank(dialog.listText(), messages);
+    ReferringDomainFilterDialog blank(dialog.listText(), messages);
     blank.domainField()->setText("http:///only/a/path");
-    blank.OkBtnClick();
+    blank.acceptEntry();
     EXPECT_EQ(lastText(), "Cannot add a blank domain.");
     EXPECT_EQ(blank.result(), 0);
 
-    Trefdfltr duplicate(dialog.listText(), messages);
+    ReferringDomainFilterDialog duplicate(dialog.listText(), messages);
     duplicate.domainField()->setText("WWW.partner.example");
-    duplicate.OkBtnClick();
+    duplicate.acceptEntry();
     EXPECT_EQ(lastText(), "Domain WWW.partner.example cannot be added.\nDuplicates not allowed.");
     EXPECT_EQ(duplicate.result(), 0);
     EXPECT_EQ(duplicate.listText(), dialog.listText());
@@ -165,7 +163,8 @@ TEST_F(FilterDialogs, AdvertisingAndAffiliateBoxesCleanTheirAnswers)
 {
     answerInputBoxes({QString("http://ads.example/"), QString("ads.example/banners/"), QString("   "),
                       QString("bad host.example"), std::nullopt, QString("ADS.example")});
-    for (int i = 0; i < 6; ++i) child<QPushButton>("AddAddsBtn")->click();
+    for (int i = 0; i < 6; ++i)
+        child<QPushButton>("AddAddsBtn")->click();
     EXPECT_EQ(listBox("AddsList")->listText(), "ads.example\r\nads.example/banners/\r\n");
     EXPECT_EQ(texts(), std::vector<std::string>{"Invalid Domain Name\nBlank space is not allowed."});
     EXPECT_EQ(titles.first(), "Advertising Domains");
@@ -173,7 +172,8 @@ TEST_F(FilterDialogs, AdvertisingAndAffiliateBoxesCleanTheirAnswers)
 
     answerInputBoxes({QString("https://partner.example/"), QString("partner.example/shop/")});
     titles.clear();
-    for (int i = 0; i < 2; ++i) child<QPushButton>("AddAffsBtn")->click();
+    for (int i = 0; i < 2; ++i)
+        child<QPushButton>("AddAffsBtn")->click();
     EXPECT_EQ(listBox("AffsList")->listText(), "partner.example\r\npartner.example/shop\r\n");
     EXPECT_EQ(titles.first(), "Affiliate Domains");
 }
@@ -185,7 +185,7 @@ TEST_F(FilterDialogs, ListBoxesDoNotWrapAndShowScrollBarsFromFiveLines)
     }
     for (const char* name : {"IpList", "RefdList"}) {
         FilterListBox* box = listBox(name);
-        box->setListText("1\r\n2\r\n3\r\n4\r\n");  // four lines: the final break opens none
+        box->setListText("1\r\n2\r\n3\r\n4\r\n"); // four lines: the final break opens none
         EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << name;
         EXPECT_EQ(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << name;
         box->setListText("1\r\n2\r\n3\r\n4\r\n5");
@@ -194,7 +194,7 @@ TEST_F(FilterDialogs, ListBoxesDoNotWrapAndShowScrollBarsFromFiveLines)
         box->setPlainText("typed\nby\nhand");
         EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << name;
     }
-    listBox("SubdList")->setListText("a\rb\nc\r\n");  // every break form reads as a line break
+    listBox("SubdList")->setListText("a\rb\nc\r\n"); // every break form reads as a line break
     EXPECT_EQ(listBox("SubdList")->listText(), "a\r\nb\r\nc\r\n");
     EXPECT_EQ(listBox("SubdList")->lineCount(), 3);
 }

@@ -2,13 +2,13 @@
 // dialog, and the general error handler.
 #include "DesktopApp.h"
 #include "DesktopFixture.h"
-#include "TfrmImportStatus.h"
-#include "profiles/ProfileStore.h"
+#include "ImportWindow.h"
 #include "LarkspanApplication.h"
+#include "LoadingWindow.h"
 #include "QtProgress.h"
-#include "Tloadf.h"
-#include "Tstatdlg.h"
+#include "ReportProgressDialog.h"
 #include "common/Error.h"
+#include "profiles/ProfileStore.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -16,8 +16,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -28,7 +28,7 @@ using namespace larkspan::testing;
 TEST(ProgressDialog, CancelOnlySetsTheRequestAndTheDialogStays)
 {
     CancelRequest cancel;
-    Tstatdlg dialog(cancel);
+    ReportProgressDialog dialog(cancel);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Larkspan (tm) - Log Analysis Solution");
     EXPECT_TRUE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -54,7 +54,7 @@ TEST(ProgressDialog, CancelOnlySetsTheRequestAndTheDialogStays)
 TEST(ProgressDialog, PartsBeyondTheTotalOrHugeCountsStayInRange)
 {
     CancelRequest cancel;
-    Tstatdlg dialog(cancel);
+    ReportProgressDialog dialog(cancel);
     dialog.setTotalParts(0);
     dialog.setCompleted(5);
     EXPECT_EQ(dialog.bar()->value(), dialog.bar()->maximum());
@@ -86,7 +86,7 @@ TEST(ProgressDialog, AppearsWithTheFirstUpdateAndGoesWithRelease)
 
 TEST(LoadingWindow, BorderlessWithTheHourglassAndItsText)
 {
-    Tloadf loading;
+    LoadingWindow loading;
     loading.showAndPaint();
     EXPECT_TRUE(loading.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(loading.cursor().shape(), Qt::WaitCursor);
@@ -106,16 +106,17 @@ TEST_F(ReportRunFromConsole, CancelInTheProgressDialogStopsTheRunAfterTheCurrent
     int steps = 0;
     bool dialogShownDuringRun = false;
     bool consoleHiddenDuringRun = false;
-    Tmainfrm::Hooks hooks;
+    MainWindow::Hooks hooks;
     hooks.runReport = [&] {
         Platform& platform = session().platform();
         EXPECT_FALSE(platform.cancel.requested());
         platform.progress.setBar(0, 0, 100000);
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (auto* statdlg = qobject_cast<Tstatdlg*>(top); statdlg && statdlg->isVisible()) {
+            if (auto* progressDialog = qobject_cast<ReportProgressDialog*>(top);
+                progressDialog && progressDialog->isVisible()) {
                 dialogShownDuringRun = true;
-                QTimer::singleShot(0, statdlg->cancelButton(), [statdlg] {
-                    QTest::mouseClick(statdlg->cancelButton(), Qt::LeftButton);
+                QTimer::singleShot(0, progressDialog->cancelButton(), [progressDialog] {
+                    QTest::mouseClick(progressDialog->cancelButton(), Qt::LeftButton);
                 });
             }
         }
@@ -137,7 +138,7 @@ TEST_F(ReportRunFromConsole, CancelInTheProgressDialogStopsTheRunAfterTheCurrent
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(window().statusBar()->currentMessage(), "Larkspan ");
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        EXPECT_EQ(qobject_cast<Tstatdlg*>(top), nullptr) << "the dialog goes with the run";
+        EXPECT_EQ(qobject_cast<ReportProgressDialog*>(top), nullptr) << "the dialog goes with the run";
     }
 }
 
@@ -164,7 +165,7 @@ TEST(GeneralErrorHandler, AFailureNoHandlerCaughtIsShownAndTheProgramGoesOn)
 TEST_F(ReportRunFromConsole, ARealRunWritesTheReportSetAndOpensIt)
 {
     shippedData = LARKSPAN_TEST_DATA_DIR "/../../data";
-    fs::remove(temp.file("My Profiles/base.rpf.def"));  // the shipped one instead
+    fs::remove(temp.file("My Profiles/base.rpf.def")); // the shipped one instead
     writeSettings(false, "0", "0");
     // A web with two imported days and a profile over them.
     std::string log;
@@ -176,8 +177,8 @@ TEST_F(ReportRunFromConsole, ARealRunWritesTheReportSetAndOpensIt)
     temp.write("wwwstats/site/site.dat", "site\r\n0\r\n0\r\nwww.example.com\r\nFALSE\r\n");
     temp.write("wwwstats/site/site.wfl", temp.file("logs/access.log") + "\r\n");
     {
-        TfrmImportStatus window(session(), "site");
-        window.importNowClick();
+        ImportWindow window(session(), "site");
+        window.startImport();
         ASSERT_EQ(texts(), std::vector<std::string>{"Import Complete"});
     }
     KeyValueTable profile = profiles::loadBaseTable(session().folder());
@@ -207,7 +208,7 @@ TEST_F(ReportRunFromConsole, ARunThatFailsSaysWhyAndTheConsoleComesBack)
 {
     writeSettings(false, "0", "0");
     addProfile("weekly");
-    Tmainfrm::Hooks hooks;
+    MainWindow::Hooks hooks;
     hooks.runReport = [] { throw Error("Cannot create folder /nowhere/Reports/weekly"); };
     window(std::move(hooks)).show();
     select(0);

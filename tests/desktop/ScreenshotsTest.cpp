@@ -1,32 +1,32 @@
 // Pictures of every window for a reviewer: written into $LARKSPAN_SHOTS_DIR
 // (scripts/screenshots.sh sets build/shots), else into a temporary folder
 // and only checked to be there.
+#include "AboutBox.h"
+#include "DataFolderDialog.h"
 #include "DesktopFixture.h"
-#include "ScreenshotSaver.h"
+#include "ImportWindow.h"
+#include "LoadingWindow.h"
 #include "QtProgress.h"
-#include "TAboutBox.h"
-#include "TImportForm.h"
-#include "TWebLogPropEd.h"
-#include "TfrmImportStatus.h"
-#include "Tselddir.h"
-#include "Tloadf.h"
-#include "Tstatdlg.h"
+#include "ReportProgressDialog.h"
+#include "ScreenshotSaver.h"
+#include "WebManagerWindow.h"
+#include "WebPropertiesEditor.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QPixmap>
 #include <gtest/gtest.h>
 
 using namespace larkspan;
 using namespace larkspan::testing;
 
 class Screenshots : public DesktopFixture {
-protected:
+  protected:
     void shoot(QWidget& widget, const QString& name) { shots.shoot(widget, name); }
 
     ScreenshotSaver shots{temp.file("shots")};
@@ -35,8 +35,9 @@ protected:
 TEST_F(Screenshots, ConsoleInEveryViewAndToolbarLayout)
 {
     writeSettings(false, "1", "0");
-    for (const char* name : {"Weekly summary", "Monthly", "shop-2024", "Referrers", "Errors only"}) addProfile(name);
-    Tmainfrm& console = window();
+    for (const char* name : {"Weekly summary", "Monthly", "shop-2024", "Referrers", "Errors only"})
+        addProfile(name);
+    MainWindow& console = window();
     select(1);
     shoot(console, "main-large-icons-text-below");
     console.setView("2");
@@ -52,12 +53,12 @@ TEST_F(Screenshots, ConsoleInEveryViewAndToolbarLayout)
 
 TEST_F(Screenshots, AboutLoadingAndProgress)
 {
-    TAboutBox about;
+    AboutBox about;
     shoot(about, "about");
-    Tloadf loading;
+    LoadingWindow loading;
     shoot(loading, "loading");
     CancelRequest cancel;
-    Tstatdlg progress(cancel);
+    ReportProgressDialog progress(cancel);
     progress.setTotalParts(12);
     progress.update("Generating Reports", "Top Requested Pages", 5);
     shoot(progress, "progress");
@@ -67,14 +68,15 @@ TEST_F(Screenshots, WebManagerEditorAndDataDirectory)
 {
     writeSettings(false, "1", "0");
     for (const char* web : {"shop", "blog", "intranet"}) {
-        temp.write(std::string("wwwstats/") + web + "/" + web + ".dat", std::string(web) + "\r\n0\r\n0\r\n\r\nTRUE\r\n");
+        temp.write(std::string("wwwstats/") + web + "/" + web + ".dat",
+                   std::string(web) + "\r\n0\r\n0\r\n\r\nTRUE\r\n");
     }
     temp.write("wwwstats/mirror/mirror.dat", "mirror\r\n1\r\n0\r\n\r\n");
-    TImportForm manager(session());
+    WebManagerWindow manager(session());
     manager.webList()->setCurrentRow(0);
     shoot(manager, "web-manager");
 
-    TWebLogPropEd editor(session(), manager.webs());
+    WebPropertiesEditor editor(session(), manager.webs());
     editor.nameField()->setText("shop");
     editor.pathField()->setText("/var/log/apache2/access*.log");
     editor.urlField()->setText("www.shop.example");
@@ -83,13 +85,13 @@ TEST_F(Screenshots, WebManagerEditorAndDataDirectory)
     editor.pages()->setCurrentIndex(1);
     shoot(editor, "web-property-editor-ftp");
 
-    Tselddir directory(QString::fromStdString(session().app.dataDirectory), session().platform().help);
+    DataFolderDialog directory(QString::fromStdString(session().app.dataDirectory), session().platform().help);
     shoot(directory, "select-data-directory");
 }
 
 TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
 {
-    TfrmImportStatus window(session(), "shop");
+    ImportWindow window(session(), "shop");
     ImportStatus status;
     status.caption = "Importing shop";
     status.currentFile = "/var/log/apache2/access.log.1";

@@ -7,8 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTextBrowser>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -54,12 +54,13 @@ TEST_F(MainWindowStart, MissingProfileFolderIsReportedOnce)
 {
     FakeMessages own;
     DesktopSession session(ProgramFolder(temp.file("nowhere"), ""), own);
-    Tmainfrm window(session);
+    MainWindow window(session);
     ASSERT_GE(own.recorded.size(), 1u);
     EXPECT_EQ(own.recorded[0].kind, MessageKind::Error);
     EXPECT_EQ(own.recorded[0].text, "Invalid Directory - " + temp.file("nowhere/My Profiles"));
     int invalid = 0;
-    for (const auto& text : own.texts()) invalid += text.rfind("Invalid Directory - ", 0) == 0;
+    for (const auto& text : own.texts())
+        invalid += text.rfind("Invalid Directory - ", 0) == 0;
     EXPECT_EQ(invalid, 1);
     EXPECT_EQ(window.profileList()->count(), 0);
 }
@@ -68,7 +69,7 @@ TEST_F(MainWindowStart, FirstStartSaysSoOnceUsesDefaultsAndTheNextStartFindsTheK
 {
     addProfile("weekly");
     {
-        Tmainfrm& first = window();
+        MainWindow& first = window();
         EXPECT_EQ(texts(), std::vector<std::string>{"An error has occurred while loading system defaults"});
         EXPECT_EQ(messages.recorded[0].kind, MessageKind::Error);
         EXPECT_EQ(session().app.dataDirectory, temp.path() + "/");
@@ -87,14 +88,14 @@ TEST_F(MainWindowStart, FirstStartSaysSoOnceUsesDefaultsAndTheNextStartFindsTheK
 
     FakeMessages again;
     DesktopSession second(ProgramFolder(temp.path(), ""), again);
-    Tmainfrm next(second);
+    MainWindow next(second);
     EXPECT_TRUE(again.recorded.empty());
 }
 
 TEST_F(MainWindowStart, SettingsAreAppliedAndWrittenBackOnClose)
 {
     writeSettings(true, "1", "1", true);
-    Tmainfrm& w = window();
+    MainWindow& w = window();
     EXPECT_TRUE(action("cbConfirmB4Analyzing")->isChecked());
     EXPECT_TRUE(action("cbAutoRun")->isChecked());
     EXPECT_EQ(w.profileList()->viewMode(), QListView::IconMode);
@@ -161,10 +162,10 @@ TEST(DesktopHelpPages, BrowserFirstThenTheProgramsOwnHelpWindow)
     RecordingShell shell;
     DesktopHelp help(temp.file("help"), shell);
     EXPECT_TRUE(help.showTopic(200));
-    EXPECT_TRUE(help.showTopic(3001));  // no page of its own: the contents
+    EXPECT_TRUE(help.showTopic(3001)); // no page of its own: the contents
     EXPECT_EQ(shell.opened, (std::vector<std::string>{temp.file("help/topic200.html"), temp.file("help/index.html")}));
 
-    shell.desktop = false;  // no browser can be started
+    shell.desktop = false; // no browser can be started
     EXPECT_TRUE(help.showTopic(200));
     QWidget* viewer = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets()) {

@@ -1,9 +1,9 @@
 // The web manager, the web property editor and the data-directory dialog,
 // driven through their real widgets.
+#include "DataFolderDialog.h"
 #include "DesktopFixture.h"
-#include "TImportForm.h"
-#include "TWebLogPropEd.h"
-#include "Tselddir.h"
+#include "WebManagerWindow.h"
+#include "WebPropertiesEditor.h"
 #include "webs/FtpSettings.h"
 
 #include <QLineEdit>
@@ -19,7 +19,7 @@ using namespace larkspan::testing;
 namespace fs = std::filesystem;
 
 class WebManager : public DesktopFixture {
-protected:
+  protected:
     WebManager()
     {
         logs = temp.path() + "/logs";
@@ -28,11 +28,11 @@ protected:
         temp.write("logs/with blank.log", "x\n");
     }
 
-    TImportForm& manager()
+    WebManagerWindow& manager()
     {
         if (!manager_) {
-            manager_ = std::make_unique<TImportForm>(session());
-            manager_->runEditor = [this](TWebLogPropEd& editor) {
+            manager_ = std::make_unique<WebManagerWindow>(session());
+            manager_->runEditor = [this](WebPropertiesEditor& editor) {
                 fill(editor);
                 editor.save();
                 editorShownFtpPage = editor.ftpPageShown() && editor.pages()->currentIndex() == 1;
@@ -53,29 +53,31 @@ protected:
     QStringList webNames()
     {
         QStringList names;
-        for (int row = 0; row < manager().webList()->count(); ++row) names << manager().webList()->item(row)->text();
+        for (int row = 0; row < manager().webList()->count(); ++row)
+            names << manager().webList()->item(row)->text();
         return names;
     }
 
     void selectWebs(std::initializer_list<int> rows)
     {
         manager().webList()->clearSelection();
-        for (int row : rows) manager().webList()->item(row)->setSelected(true);
+        for (int row : rows)
+            manager().webList()->item(row)->setSelected(true);
     }
 
-    std::function<void(TWebLogPropEd&)> fill = [](TWebLogPropEd&) {};
+    std::function<void(WebPropertiesEditor&)> fill = [](WebPropertiesEditor&) {};
     std::string logs;
     std::vector<std::string> imported;
     bool editorShownFtpPage = false;
 
-private:
-    std::unique_ptr<TImportForm> manager_;
+  private:
+    std::unique_ptr<WebManagerWindow> manager_;
 };
 
 TEST_F(WebManager, NewLocalWebIsSavedListedAndSelected)
 {
     makeWeb("alpha", logs + "/old.log\r\n");
-    fill = [this](TWebLogPropEd& editor) {
+    fill = [this](WebPropertiesEditor& editor) {
         EXPECT_TRUE(editor.localChoice()->isChecked());
         EXPECT_FALSE(editor.ftpPageShown());
         EXPECT_EQ(editor.nameField()->maxLength(), 8);
@@ -111,7 +113,7 @@ TEST_F(WebManager, EditorRefusalsKeepItOpenAndWriteNothing)
     };
     for (const Case& c : cases) {
         messages.recorded.clear();
-        fill = [&c](TWebLogPropEd& editor) {
+        fill = [&c](WebPropertiesEditor& editor) {
             editor.nameField()->setText(QString::fromStdString(c.name));
             editor.pathField()->setText(QString::fromStdString(c.path));
         };
@@ -125,7 +127,7 @@ TEST_F(WebManager, EditorRefusalsKeepItOpenAndWriteNothing)
 
 TEST_F(WebManager, FtpWebNeedsItsPasswordAndShowsTheFtpPage)
 {
-    fill = [](TWebLogPropEd& editor) {
+    fill = [](WebPropertiesEditor& editor) {
         editor.nameField()->setText("remote");
         editor.ftpChoice()->setChecked(true);
         EXPECT_TRUE(editor.ftpPageShown());
@@ -143,7 +145,7 @@ TEST_F(WebManager, FtpWebNeedsItsPasswordAndShowsTheFtpPage)
 
     messages.recorded.clear();
     auto first = fill;
-    fill = [first](TWebLogPropEd& editor) {
+    fill = [first](WebPropertiesEditor& editor) {
         first(editor);
         editor.findChild<QLineEdit*>("FtpPassword")->setText(" secret ");
     };
@@ -185,7 +187,7 @@ TEST_F(WebManager, EditLoadsTheWebWithQuotedPathsAndSavesThemBare)
     makeWeb("alpha", logs + "/with blank.log\r\n" + logs + "/old.log\r\n");
     QString shownPath;
     bool nameReadOnly = false;
-    fill = [&](TWebLogPropEd& editor) {
+    fill = [&](WebPropertiesEditor& editor) {
         shownPath = editor.pathField()->text();
         nameReadOnly = editor.nameField()->isReadOnly();
         EXPECT_EQ(editor.urlField()->text(), "www.example.com");
@@ -203,7 +205,7 @@ TEST_F(WebManager, EditLoadsTheWebWithQuotedPathsAndSavesThemBare)
 
 TEST_F(WebManager, BrowseQuotesChosenNamesWithBlanksAndStartsInTheFirstEntrysFolder)
 {
-    TWebLogPropEd editor(session(), manager().webs());
+    WebPropertiesEditor editor(session(), manager().webs());
     QString startedIn;
     editor.chooseFiles = [&](const QString& start) {
         startedIn = start;
@@ -213,8 +215,7 @@ TEST_F(WebManager, BrowseQuotesChosenNamesWithBlanksAndStartsInTheFirstEntrysFol
     editor.pathField()->setText(QString::fromStdString("\"" + logs + "/old.log\",/elsewhere/x.log"));
     editor.browse();
     EXPECT_EQ(startedIn.toStdString(), logs + "/");
-    EXPECT_EQ(editor.pathField()->text().toStdString(),
-              "\"" + logs + "/with blank.log\"," + logs + "/access.log");
+    EXPECT_EQ(editor.pathField()->text().toStdString(), "\"" + logs + "/with blank.log\"," + logs + "/access.log");
 }
 
 TEST_F(WebManager, DeleteAsksThenRemovesTheWebItsDownloadsAndSettings)
@@ -231,7 +232,8 @@ TEST_F(WebManager, DeleteAsksThenRemovesTheWebItsDownloadsAndSettings)
     manager().deleteWeb();
     EXPECT_EQ(webNames(), (QStringList{"alpha", "beta"}));
     ASSERT_EQ(messages.recorded.size(), 1u);
-    EXPECT_EQ(messages.recorded[0].text, "Warning: This action cannot be undone. \nDo you really want to delete alpha?");
+    EXPECT_EQ(messages.recorded[0].text,
+              "Warning: This action cannot be undone. \nDo you really want to delete alpha?");
     EXPECT_EQ(messages.recorded[0].buttons, Buttons::YesNo);
 
     messages.scriptAnswer(Answer::Yes);
@@ -250,7 +252,7 @@ TEST_F(WebManager, DataDirectoryMovesOnlyWhereWwwstatsCanBeMade)
     fs::create_directories(temp.file("elsewhere/wwwstats/other"));
     temp.write("elsewhere/wwwstats/other/other.dat", "other\r\n0\r\n0\r\n");
     std::string choice = blocked;
-    manager().runDirectoryDialog = [&](Tselddir& dialog) {
+    manager().runDirectoryDialog = [&](DataFolderDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Select Log Import Directory");
         EXPECT_EQ(dialog.directory().toStdString(), session().app.dataDirectory);
         dialog.chooseFolder = [&](const QString&) { return QString::fromStdString(choice); };
@@ -275,9 +277,9 @@ TEST_F(WebManager, AboutAndHelpTopics)
     manager().about();
     EXPECT_EQ(texts(), std::vector<std::string>{"Larkspan Web Manager 1.0"});
     manager().findChild<QAction*>("tbHelp")->trigger();
-    TWebLogPropEd editor(session(), manager().webs());
+    WebPropertiesEditor editor(session(), manager().webs());
     editor.findChild<QPushButton*>("HelpBtn")->click();
-    Tselddir dialog("/x/", session().platform().help);
+    DataFolderDialog dialog("/x/", session().platform().help);
     dialog.findChild<QPushButton*>("HelpBtn")->click();
     EXPECT_EQ(help.topics, (std::vector<int>{3001, 1492, 4141}));
 }

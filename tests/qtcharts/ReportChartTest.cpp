@@ -1,7 +1,7 @@
+#include "reports/ReportChart.h"
 #include "QtChartRenderer.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
-#include "reports/GenerateGraph.h"
 
 #include <QImageReader>
 #include <gtest/gtest.h>
@@ -20,7 +20,8 @@ struct Grid {
     {
         return {static_cast<int>(rows.size()), [this](int column, int row) -> std::string {
                     const auto& cells = rows.at(static_cast<std::size_t>(row));
-                    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : "";
+                    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
+                                                                           : "";
                 }};
     }
 };
@@ -45,12 +46,12 @@ struct ReportChart : ::testing::Test {
 
     std::string run(const Grid& grid, bool threeD = false)
     {
-        return generateGraph(platform, grid.view(), threeD, temp.file("LKRPages"), page);
+        return drawReportChart(platform, grid.view(), threeD, temp.file("LKRPages"), page);
     }
     QSize imageSize() { return QImageReader(QString::fromStdString(temp.file("LKRPages.jpg"))).size(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ReportChart, ChartFilesBesideTheReport)
 {
@@ -73,10 +74,11 @@ TEST_F(ReportChart, NoChartNoFile)
 
 TEST_F(ReportChart, UnwritableImageIsReportedAndThePageGoesOn)
 {
-    const std::string html =
-        generateGraph(platform, report({"5", "1", "0", "-1", "1"}, 3).view(), false, temp.file("gone/LKRPages"), page);
+    const std::string html = drawReportChart(platform, report({"5", "1", "0", "-1", "1"}, 3).view(), false,
+                                             temp.file("gone/LKRPages"), page);
     EXPECT_EQ(html, page);
     ASSERT_EQ(fake.messages.recorded.size(), 1u);
-    EXPECT_EQ(fake.messages.recorded[0].text.rfind("Error occurred while Generating Graph\nUnable to write the chart image ", 0),
+    EXPECT_EQ(fake.messages.recorded[0].text.rfind(
+                  "Error occurred while Generating Graph\nUnable to write the chart image ", 0),
               0u);
 }

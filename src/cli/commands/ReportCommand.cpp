@@ -36,7 +36,7 @@ int ReportCommand::run(CommandContext& context, const std::vector<std::string>& 
             return analysis::runAnalysisPass(platform, folder, analysis::PassInput::from(run, dataDirectory), table,
                                              importRun);
         });
-    const RunOutcome outcome = generator.GenerateReports(profile);
+    const RunOutcome outcome = generator.runReport(profile);
     switch (outcome.status) {
     case RunOutcome::Done:
         context.out << "Index page: " << outcome.indexPath << '\n';

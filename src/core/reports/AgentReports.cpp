@@ -2,10 +2,10 @@
 
 #include "analysis/StatisticsTable.h"
 #include "reports/AgentTallies.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/RobotList.h"
 #include "reports/TemplateCells.h"
@@ -20,7 +20,7 @@ const char* const kShareOfAll = "##0.0##% Of All";
 // list that was never started or that counts nothing.
 CountedTextList userAgentsOf(const analysis::StatisticsTable& stats)
 {
-    if (stats.counter(analysis::StatList::UserAgents).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
+    if (stats.counter(analysis::StatList::UserAgents).value_or(-1) == -1) throw NoDataError(kDataNotLogged);
     CountedTextList agents;
     agents.reserve(stats.userAgents().size());
     long long total = 0;
@@ -28,7 +28,7 @@ CountedTextList userAgentsOf(const analysis::StatisticsTable& stats)
         agents.push_back({row.key, row.count});
         total += row.count;
     }
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
     return agents;
 }
 
@@ -52,8 +52,8 @@ std::string agentTemplate()
 
 } // namespace
 
-void Browsers(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-              const std::string& robotListPath)
+void fillBrowsersReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                        const std::string& robotListPath)
 {
     const std::string& maxrows = context.settings.maxrows;
     const std::string about =
@@ -66,7 +66,7 @@ void Browsers(const analysis::StatisticsTable& stats, ReportGrid& grid, const Re
                           " the number of requests made by the browser type in the given time frame. It lists the"
                           " browser type, number of hits and the percentages of hits as compared to the total number"
                           " of hits. Results are ordered from most common to least common.");
-    InitReport(grid, context, "Browser Agent Analysis Report", std::nullopt, "Number of requests", about);
+    startReportGrid(grid, context, "Browser Agent Analysis Report", std::nullopt, "Number of requests", about);
     grid.setCell(0, 3, "Browser Type");
     grid.setCell(1, 3, "# of Requests");
     grid.setCell(2, 3, "% of Requests");
@@ -82,12 +82,12 @@ void Browsers(const analysis::StatisticsTable& stats, ReportGrid& grid, const Re
     setTemplateAndChart(grid, agentTemplate(), "1", "0", "-1", "1");
 }
 
-void AgentsOS(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-              const OperatingSystemTable& systems)
+void fillOperatingSystemsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                                const OperatingSystemTable& systems)
 {
-    InitReport(grid, context, "User Agent Operating System Analysis Report", std::nullopt, "Number of requests",
-               "The User Agent Operating System Analysis Report lists the user agent operating systems used to"
-               " access your site ordered from most common to least common.");
+    startReportGrid(grid, context, "User Agent Operating System Analysis Report", std::nullopt, "Number of requests",
+                    "The User Agent Operating System Analysis Report lists the user agent operating systems used to"
+                    " access your site ordered from most common to least common.");
     grid.setCell(0, 3, "Operating System");
     grid.setCell(1, 3, "# of Requests");
     grid.setCell(2, 3, "% of Requests");

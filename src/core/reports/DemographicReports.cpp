@@ -2,10 +2,10 @@
 
 #include "common/NumberPattern.h"
 #include "common/Text.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateCells.h"
 
@@ -62,7 +62,7 @@ class GroupedCounts {
 void buildDemographic(const DemographicTable& table, const demographics::CodeList* countries, ReportGrid& grid,
                       const ReportContext& context, Grouping grouping, Measure measure, const DemogTexts& t)
 {
-    InitReport(grid, context, t.heading, std::nullopt, t.units, t.about);
+    startReportGrid(grid, context, t.heading, std::nullopt, t.units, t.about);
     grid.setCell(0, 3,
                  grouping == Grouping::Country  ? "Country"
                  : grouping == Grouping::Domain ? "Domain"
@@ -71,12 +71,11 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
     grid.setCell(2, 3, measure == Measure::Sessions ? "% of Total Sessions" : "% of Total Page/File Requests");
     const std::string measureWord = measure == Measure::Sessions ? " Sessions" : " Page/File Requests";
 
-    if (table.empty() || (table.size() == 1 && table.front().address.empty()))
-        throw EDataNotLogged("No data for report.");
+    if (table.empty() || (table.size() == 1 && table.front().address.empty())) throw NoDataError("No data for report.");
     long long total = 0;
     for (const DemographicRow& row : table)
         total += measureOf(row, measure);
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     if (grouping == Grouping::Machine) {
@@ -102,7 +101,7 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
         lines = groups.lines(total);
     }
     std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
-    if (lines.empty()) throw EDataNotLogged(kNoDataForReport);
+    if (lines.empty()) throw NoDataError(kNoDataForReport);
     sortLines(lines, 1, true);
 
     TemplateCells html(reports::standardHtmlTemplate());
@@ -124,8 +123,8 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
 
 } // namespace
 
-void DemogCountrySes(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
-                     const ReportContext& context)
+void fillSessionsByCountryReport(const DemographicTable& table, const demographics::CodeList& countries,
+                                 ReportGrid& grid, const ReportContext& context)
 {
     buildDemographic(table, &countries, grid, context, Grouping::Country, Measure::Sessions,
                      {"Sessions by Country Report", "Unique Sessions",
@@ -133,7 +132,7 @@ void DemogCountrySes(const DemographicTable& table, const demographics::CodeList
                       " grouped by the country where they started."});
 }
 
-void DemogDomainSes(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+void fillSessionsByDomainReport(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
 {
     buildDemographic(table, nullptr, grid, context, Grouping::Domain, Measure::Sessions,
                      {"Sessions by Domain Report", "Unique Sessions",
@@ -141,7 +140,7 @@ void DemogDomainSes(const DemographicTable& table, ReportGrid& grid, const Repor
                       " grouped by the domain where they started."});
 }
 
-void DemogMachineSes(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+void fillSessionsByMachineReport(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
 {
     buildDemographic(table, nullptr, grid, context, Grouping::Machine, Measure::Sessions,
                      {"Sessions by Machine Name Report", "Unique Sessions",
@@ -149,8 +148,8 @@ void DemogMachineSes(const DemographicTable& table, ReportGrid& grid, const Repo
                       " frame grouped by the machine name where they started."});
 }
 
-void DemogCountryHits(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
-                      const ReportContext& context)
+void fillHitsByCountryReport(const DemographicTable& table, const demographics::CodeList& countries, ReportGrid& grid,
+                             const ReportContext& context)
 {
     buildDemographic(table, &countries, grid, context, Grouping::Country, Measure::Requests,
                      {"Page/File Requests by Country Report", "Page and File Requests ",
@@ -158,7 +157,7 @@ void DemogCountryHits(const DemographicTable& table, const demographics::CodeLis
                       " given time frame grouped by the country where they started."});
 }
 
-void DemogDomainHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+void fillHitsByDomainReport(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
 {
     buildDemographic(table, nullptr, grid, context, Grouping::Domain, Measure::Requests,
                      {"Page/File Requests by Domain Report", "Page and File Requests",
@@ -166,7 +165,7 @@ void DemogDomainHits(const DemographicTable& table, ReportGrid& grid, const Repo
                       " given time frame grouped by the domain where they started."});
 }
 
-void DemogMachineHits(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
+void fillHitsByMachineReport(const DemographicTable& table, ReportGrid& grid, const ReportContext& context)
 {
     buildDemographic(table, nullptr, grid, context, Grouping::Machine, Measure::Requests,
                      {"Page/File Requests by Machine Name Report", "Page and File Requests",

@@ -3,11 +3,11 @@
 #include "analysis/StatisticsTable.h"
 #include "common/NumberPattern.h"
 #include "common/Text.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReferrerRules.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateCells.h"
 
@@ -73,10 +73,10 @@ class DomainRows {
 const std::vector<CountRow>& startReport(const analysis::StatisticsTable& stats, ReportGrid& grid,
                                          const ReportContext& context, const DomainTexts& t)
 {
-    InitReport(grid, context, t.title, std::nullopt, t.units, t.about);
+    startReportGrid(grid, context, t.title, std::nullopt, t.units, t.about);
     for (int c = 0; c < 3; ++c)
         grid.setCell(c, 3, t.heads[c]);
-    if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
+    if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw NoDataError(kDataNotLogged);
     return stats.referrers();
 }
 
@@ -96,7 +96,7 @@ void finishDomainReport(ReportGrid& grid, const ReportContext& context, std::vec
     std::erase_if(lines, [dropBlankNames](const ReportLine& line) {
         return dropBlankNames ? text::trim(line.cell(0)).empty() : line.cell(0).empty();
     });
-    if (lines.empty()) throw EDataNotLogged(kNoDataForReport);
+    if (lines.empty()) throw NoDataError(kNoDataForReport);
     const long long unique = static_cast<long long>(lines.size());
     grid.appendLines(std::move(lines));
     applyTopN(grid, context.settings.maxrows);
@@ -122,7 +122,7 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
     long long total = 0;
     for (const CountRow& row : referrers)
         if (referrers::domainOf(row.key) != "Unknown") total += row.count;
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     DomainRows rows(total, t.percentPattern);
     for (const std::string& entry : entries) {
@@ -137,8 +137,8 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
 
 } // namespace
 
-void ReferringDomains(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                      const referrers::ExcludedDomains& excluded)
+void fillReferringDomainsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                                const referrers::ExcludedDomains& excluded)
 {
     static const DomainTexts texts{
         "Referring Domain Report",
@@ -158,7 +158,7 @@ void ReferringDomains(const analysis::StatisticsTable& stats, ReportGrid& grid, 
         domains.push_back(referrers::domainOf(row.key));
         if (domains.back() != "Unknown" && !excluded.contains(domains.back())) total += row.count;
     }
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     DomainRows rows(total, texts.percentPattern);
     for (std::size_t i = 0; i < referrers.size(); ++i)
@@ -167,10 +167,10 @@ void ReferringDomains(const analysis::StatisticsTable& stats, ReportGrid& grid, 
     finishDomainReport(grid, context, rows.lines(), total, texts, false);
 }
 
-void ReferringAdds(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                   const std::vector<std::string>& advertisers)
+void fillAdvertisingDomainsReport(const analysis::StatisticsTable& stats, ReportGrid& grid,
+                                  const ReportContext& context, const std::vector<std::string>& advertisers)
 {
-    if (advertisers.empty()) throw EDataNotLogged("No Advertisers Defined");
+    if (advertisers.empty()) throw NoDataError("No Advertisers Defined");
     static const DomainTexts texts{
         "Referring Advertising Domain Report",
         "Referrals Made from Advertising Domains",
@@ -184,10 +184,10 @@ void ReferringAdds(const analysis::StatisticsTable& stats, ReportGrid& grid, con
     buildListReport(stats, grid, context, advertisers, texts, &referrers::advertiserMatches, false);
 }
 
-void ReferringAffiliates(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                         const std::vector<std::string>& affiliates)
+void fillAffiliateDomainsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                                const std::vector<std::string>& affiliates)
 {
-    if (affiliates.empty()) throw EDataNotLogged("No Affiliates Defined");
+    if (affiliates.empty()) throw NoDataError("No Affiliates Defined");
     static const DomainTexts texts{
         "Referring Affiliate Domain Report",
         "Referrals Made from Affiliate Domains",

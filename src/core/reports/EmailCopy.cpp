@@ -22,13 +22,14 @@ std::string removeLogoAnchor(const std::string& html)
     const std::size_t logo = text::ifind(html, "QuennetLogo.gif");
     if (logo == std::string::npos) return html;
     std::size_t open = std::string::npos;
-    for (std::size_t at = 0; (at = text::ifind(html, "<a ", at)) != std::string::npos && at < logo; ++at) open = at;
+    for (std::size_t at = 0; (at = text::ifind(html, "<a ", at)) != std::string::npos && at < logo; ++at)
+        open = at;
     const std::size_t close = text::ifind(html, "</a>", logo);
     if (open == std::string::npos || close == std::string::npos) return html;
     return html.substr(0, open) + html.substr(close + 4);
 }
 
-}  // namespace
+} // namespace
 
 std::string emailCopyPath(const std::string& basePath)
 {
@@ -57,11 +58,11 @@ std::string emailReadyHtml(const std::string& basePath, const std::string& html)
     return copy;
 }
 
-EmailCopy genEmailHtml(Messages& messages, const std::string& basePath, const std::string& html)
+EmailCopy makeEmailCopy(Messages& messages, const std::string& basePath, const std::string& html)
 {
     EmailCopy copy{emailCopyPath(basePath), emailReadyHtml(basePath, html)};
     if (!saveTextFile(messages, copy.path, copy.text)) copy.text.clear();
     return copy;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -1,11 +1,11 @@
 #include "analysis/StatisticsTable.h"
 #include "common/NumberPattern.h"
 #include "common/Text.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/PageReports.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/StatusCodeText.h"
 #include "reports/TemplateCells.h"
@@ -87,14 +87,14 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
 {
     const bool download = kind == 'D';
     const std::size_t countColumn = download ? 2 : 1;
-    InitReport(grid, context, t.title, std::string(t.periodOverride), t.units, t.about);
+    startReportGrid(grid, context, t.title, std::string(t.periodOverride), t.units, t.about);
     grid.setCell(0, 3, "Error Code and Description");
     grid.setCell(static_cast<int>(countColumn), 3, "# of Occurrences");
     grid.setCell(static_cast<int>(countColumn) + 1, 3, "% of Total Errors");
 
-    if (errorCounter(stats, list) == -2) throw EDataNotLogged(neverStarted);
+    if (errorCounter(stats, list) == -2) throw NoDataError(neverStarted);
     const long long total = sumOf(rows);
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     lines.reserve(rows.size());
@@ -129,19 +129,19 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
 
 } // namespace
 
-void TotalErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
+void fillTotalErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
-    InitReport(grid, context, "Total Errors Analysis Report", std::nullopt, "Server errors logged",
-               "The Total Errors Analysis report tabulates the total number of errors that occurred during the "
-               "given time frame.");
+    startReportGrid(grid, context, "Total Errors Analysis Report", std::nullopt, "Server errors logged",
+                    "The Total Errors Analysis report tabulates the total number of errors that occurred during the "
+                    "given time frame.");
     grid.setCell(0, 3, "Error Code and Description");
     grid.setCell(1, 3, "# of Occurrences");
     grid.setCell(2, 3, "% of Total Errors");
 
-    if (errorCounter(stats, StatList::ErrorStatuses) == -2) throw EDataNotLogged(kNoDataForReport);
+    if (errorCounter(stats, StatList::ErrorStatuses) == -2) throw NoDataError(kNoDataForReport);
     const std::vector<CountRow>& rows = stats.errorStatuses();
     const long long total = sumOf(rows);
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     lines.reserve(rows.size());
@@ -162,7 +162,7 @@ void TotalErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
 }
 
-void PageErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
+void fillPageErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const ErrorReportTexts texts{
         "Page Errors Analysis Report",
@@ -174,7 +174,7 @@ void PageErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
     buildAddressedErrors(stats, grid, context, StatList::PageErrors, stats.pageErrors(), 'P', texts, kNoDataForReport);
 }
 
-void DownloadErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
+void fillDownloadErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const ErrorReportTexts texts{
         "Download Errors Analysis Report",

@@ -1,10 +1,10 @@
 #include "reports/PageReports.h"
 
 #include "analysis/StatisticsTable.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateCells.h"
 
@@ -33,17 +33,17 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
     const std::string& maxrows = context.settings.maxrows;
     const std::string about =
         maxrows != "ALL" ? std::string(t.aboutLimitedStart) + maxrows + t.aboutLimitedEnd : std::string(t.aboutAll);
-    InitReport(grid, context, t.title, std::nullopt, t.units, about);
+    startReportGrid(grid, context, t.title, std::nullopt, t.units, about);
     for (int c = 0; c < 3; ++c)
         grid.setCell(c, 3, t.heads[c]);
     grid.setCell(0, 9, "5");
 
     const long long counter = stats.counter(list).value_or(-1);
-    if (counter == -1) throw EDataNotLogged(kNoDataForReport);
+    if (counter == -1) throw NoDataError(kNoDataForReport);
     long long total = 0;
     for (const PathRow& row : rows)
         total += row.count;
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     lines.reserve(rows.size());
@@ -69,7 +69,7 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
 
 } // namespace
 
-void Pages(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
+void fillPagesReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const PathReportTexts texts{
         "Page View Report",
@@ -87,7 +87,7 @@ void Pages(const analysis::StatisticsTable& stats, ReportGrid& grid, const Repor
     buildPathReport(stats, StatList::Pages, stats.pages(), grid, context, texts);
 }
 
-void Downloads(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
+void fillDownloadsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
 {
     static const PathReportTexts texts{
         "Download Activity Report",

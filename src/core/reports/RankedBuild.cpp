@@ -4,7 +4,7 @@
 #include "common/NumberPattern.h"
 #include "common/SortRule.h"
 #include "common/Text.h"
-#include "reports/EDataNotLogged.h"
+#include "reports/NoDataError.h"
 
 #include <algorithm>
 
@@ -14,7 +14,8 @@ void sortLines(std::vector<ReportLine>& lines, std::size_t column, bool descendi
 {
     std::vector<const TextRow*> view;
     view.reserve(lines.size());
-    for (const auto& line : lines) view.push_back(&line.cells);
+    for (const auto& line : lines)
+        view.push_back(&line.cells);
     applyOrder(lines, sortRuleOrder(view, column, descending));
 }
 
@@ -49,7 +50,7 @@ RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const
 {
     std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
     grid.appendLines(std::move(lines));
-    if (grid.detailCount() == 0) throw EDataNotLogged(kNoDataForReport);
+    if (grid.detailCount() == 0) throw NoDataError(kNoDataForReport);
 
     RankedResult result;
     result.unique = grid.detailCount();

@@ -36,7 +36,7 @@ struct RankedResult {
 };
 
 // Appends the sorted lines below row 9, drops the rows with an empty first
-// column, raises EDataNotLogged "No Data for Report" when none is left, applies
+// column, raises NoDataError "No Data for Report" when none is left, applies
 // the top-N limit of maxrows (Error when it is neither "ALL" nor a whole
 // number) and writes the summary line into row 4 column 0.
 RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows, long long total,

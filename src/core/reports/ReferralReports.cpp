@@ -2,11 +2,11 @@
 
 #include "analysis/StatisticsTable.h"
 #include "common/Text.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReferrerRules.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/SearchEngineTable.h"
 #include "reports/SearchKeywordRows.h"
@@ -20,7 +20,7 @@ namespace {
 
 const std::vector<analysis::CountRow>& startedReferrers(const analysis::StatisticsTable& stats)
 {
-    if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
+    if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw NoDataError(kDataNotLogged);
     return stats.referrers();
 }
 
@@ -45,7 +45,7 @@ struct KeywordTexts {
 void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines, bool phrases,
                         const KeywordTexts& t)
 {
-    InitReport(grid, context, t.title, std::nullopt, "Keywords from Search Engine Referrals", t.about);
+    startReportGrid(grid, context, t.title, std::nullopt, "Keywords from Search Engine Referrals", t.about);
     grid.setCell(0, 3, "Search Engine");
     grid.setCell(1, 3, t.wordHead);
     grid.setCell(2, 3, "Count");
@@ -54,7 +54,7 @@ void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const Se
     for (TextRow& row : searchKeywordRows(engines, phrases))
         lines.emplace_back(std::move(row));
     grid.appendLines(std::move(lines));
-    if (grid.detailCount() == 0) throw EDataNotLogged(kNoDataForReport);
+    if (grid.detailCount() == 0) throw NoDataError(kNoDataForReport);
 
     TemplateCells html(reports::standardHtmlTemplate());
     html.noRowNumbers()
@@ -71,8 +71,8 @@ void buildKeywordReport(ReportGrid& grid, const ReportContext& context, const Se
 
 } // namespace
 
-void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                  const referrers::ExcludedDomains& excluded)
+void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                             const referrers::ExcludedDomains& excluded)
 {
     const std::string& maxrows = context.settings.maxrows;
     const std::string about = maxrows != "ALL"
@@ -80,7 +80,7 @@ void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, cons
                                         " URLs pointing to your site \r\nordered by number of referrals they made."
                                   : std::string("The Referring URL report tabulates the URLs pointing to your site "
                                                 "\r\nordered by number of referrals they made.");
-    InitReport(grid, context, "Referral Report", std::nullopt, "Referrals Made", about);
+    startReportGrid(grid, context, "Referral Report", std::nullopt, "Referrals Made", about);
     grid.setCell(0, 3, "Referring URL");
     grid.setCell(1, 3, "# of Referrals");
     grid.setCell(2, 3, "% of Total Referrals");
@@ -93,7 +93,7 @@ void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, cons
     long long total = 0;
     for (const analysis::CountRow& row : referrers)
         if (counted(row)) total += row.count;
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     for (const analysis::CountRow& row : referrers) {
@@ -107,7 +107,7 @@ void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, cons
         line.setWithMarkup(0, text::join(referrers::displayPieces(row.key), "<br>"), displayMarkup(row.key));
         lines.push_back(std::move(line));
     }
-    if (lines.empty()) throw EDataNotLogged(kNoDataForReport);
+    if (lines.empty()) throw NoDataError(kNoDataForReport);
     sortLines(lines, 1, true);
 
     TemplateCells html(reports::standardHtmlTemplate());
@@ -118,12 +118,13 @@ void ReferringURL(const analysis::StatisticsTable& stats, ReportGrid& grid, cons
     grid.setCell(0, 9, "5");
 }
 
-void ReferringSE(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                 SearchEngineTable& engines)
+void fillSearchEnginesReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                             SearchEngineTable& engines)
 {
-    InitReport(grid, context, "Referring Search Engine Report", std::nullopt, "Referrals Made form Search Engines",
-               "The Referring Search Engine report tabulates the search engines pointing to your site ordered by the"
-               " number of referrals they made");
+    startReportGrid(
+        grid, context, "Referring Search Engine Report", std::nullopt, "Referrals Made form Search Engines",
+        "The Referring Search Engine report tabulates the search engines pointing to your site ordered by the"
+        " number of referrals they made");
     grid.setCell(0, 3, "Referring URL");
     grid.setCell(2, 3, "# of Referrals");
     grid.setCell(3, 3, "% of Total Referrals");
@@ -137,7 +138,7 @@ void ReferringSE(const analysis::StatisticsTable& stats, ReportGrid& grid, const
         if (referrers::domainOf(row.key) != "Unknown") total += row.count;
         urls.push_back({row.key, row.count});
     }
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
     engines.tally(urls);
 
     std::vector<ReportLine> lines;
@@ -170,7 +171,7 @@ void ReferringSE(const analysis::StatisticsTable& stats, ReportGrid& grid, const
     setTemplateAndChart(grid, html.html(), "2", "0", "-1", "1");
 }
 
-void ReferringSEKW(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
+void fillSearchKeywordsReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
 {
     static const KeywordTexts texts{
         "Referring Search Engine Keyword Report", "Keyword",
@@ -179,7 +180,7 @@ void ReferringSEKW(ReportGrid& grid, const ReportContext& context, const SearchE
     buildKeywordReport(grid, context, engines, false, texts);
 }
 
-void ReferringSEKWP(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
+void fillSearchPhrasesReport(ReportGrid& grid, const ReportContext& context, const SearchEngineTable& engines)
 {
     static const KeywordTexts texts{
         "Referring Search Engine Keyword Phrases Report", "Keyword Phrase",

@@ -5,8 +5,8 @@
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Platform.h"
-#include "reports/EDataNotLogged.h"
 #include "reports/IndexPages.h"
+#include "reports/NoDataError.h"
 #include "reports/ReportSections.h"
 
 #include <filesystem>
@@ -102,7 +102,7 @@ void ReportGenerator::loadSettings(const analysis::AnalysisResult& result)
     settings_ = s;
 }
 
-RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
+RunOutcome ReportGenerator::runReport(const std::string& profileName)
 {
     RunOutcome outcome;
     platform_.cancel.reset();
@@ -118,7 +118,7 @@ RunOutcome ReportGenerator::GenerateReports(const std::string& profileName)
     RunState run;
     run.profileName = profileName;
     run.folder = reportFolder(profileName);
-    ClearreportDir(profileName);
+    clearReportFolder(profileName);
 
     MailWanted wanted;
     wanted.consumer = profile_.oconsumer;
@@ -187,7 +187,7 @@ bool ReportGenerator::runSection(RunState& run, const ReportSection& section)
         caption("Analyzing Demographics Data...", "Reading Data...");
         try {
             section.prepare(*this);
-        } catch (const EDataNotLogged& e) {
+        } catch (const NoDataError& e) {
             const std::string row =
                 notGeneratedRow(std::string("Demographic Analysis Reports - Not Generated (") + e.what() + ")");
             run.indexRows += row;
@@ -245,10 +245,10 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
         entry.build(*this);
         platform_.progress.setBar(0, ++run.position, run.total);
         run.indexRows += linkRow(base + ".html", title);
-        const std::string document = OutPutReports(path);
+        const std::string document = writeReportFiles(path);
         if (entry.listedEarly && platform_.cancel.requested()) return false;
         if (mail_.mailing()) {
-            const EmailCopy copy = GenEmailHTML(path, document);
+            const EmailCopy copy = writeEmailCopy(path, document);
             if (!copy.text.empty()) {
                 run.emailRows += linkRow(fs::path(copy.path).filename().string(), title);
                 mail_.addReport(title, copy.path);
@@ -257,7 +257,7 @@ bool ReportGenerator::produceReport(RunState& run, const ReportEntry& entry, std
                 mail_.addReport(title, path + ".html");
             }
         }
-    } catch (const EDataNotLogged& e) {
+    } catch (const NoDataError& e) {
         noData = e.what();
         const std::string row = notGeneratedRow(title + " - Not Generated (" + e.what() + ")");
         run.indexRows += row;
@@ -280,7 +280,7 @@ IndexInputs ReportGenerator::indexInputs() const
     return inputs;
 }
 
-bool ReportGenerator::GenIndexHTML(const std::string& indexPath, const std::string& rows)
+bool ReportGenerator::writeIndexPage(const std::string& indexPath, const std::string& rows)
 {
     try {
         return saveTextFile(platform_.messages, indexPath, indexPage(indexInputs(), platform_.clock, rows));
@@ -289,7 +289,7 @@ bool ReportGenerator::GenIndexHTML(const std::string& indexPath, const std::stri
     }
 }
 
-bool ReportGenerator::GenEIndexHTML(const std::string& indexPath, const std::string& rows)
+bool ReportGenerator::writeEmailIndexPage(const std::string& indexPath, const std::string& rows)
 {
     try {
         return saveTextFile(platform_.messages, emailCopyPath(indexPath),
@@ -307,7 +307,7 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     }
 
     const std::string indexPath = run.folder + "/index.html";
-    if (!GenIndexHTML(indexPath, run.indexRows)) {
+    if (!writeIndexPage(indexPath, run.indexRows)) {
         // A run whose index could not be written does not open or mail it.
         platform_.messages.show(MessageKind::Error,
                                 "An error was encountered while attempting to generate report index " + indexPath);
@@ -317,7 +317,7 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
     outcome.indexPath = indexPath;
 
     // An e-mail index that cannot be written is left out of the mail.
-    if (mail_.mailing() && GenEIndexHTML(indexPath, run.emailRows)) mail_.addIndex(emailCopyPath(indexPath));
+    if (mail_.mailing() && writeEmailIndexPage(indexPath, run.emailRows)) mail_.addIndex(emailCopyPath(indexPath));
 
     if (profile_.obrowser && platform_.shell.hasDesktop()) platform_.shell.openDocument(indexPath);
     mail_.send(platform_);

@@ -45,24 +45,24 @@ class ReportGenerator {
     // The whole run of a profile; every message goes through the platform.
     // Throws Error for what ends the run outside its own handling (a report
     // folder that cannot be created, a day file that cannot be read).
-    RunOutcome GenerateReports(const std::string& profileName);
+    RunOutcome runReport(const std::string& profileName);
 
     // Draws the chart and writes the CSV and HTML files of the report grid as
     // the profile asks; returns the last document text produced.
-    std::string OutPutReports(const std::string& basePath);
+    std::string writeReportFiles(const std::string& basePath);
     enum class DocumentKind { Html, Csv };
     std::string AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind);
     // The copy without help link, logo and first image, saved as "e" + name.
-    EmailCopy GenEmailHTML(const std::string& path, const std::string& html);
+    EmailCopy writeEmailCopy(const std::string& path, const std::string& html);
     // Deletes the HTML and JPEG files of the profile's report folder.
-    void ClearreportDir(const std::string& profileName);
+    void clearReportFolder(const std::string& profileName);
     // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
-    void GenerateGraph(const std::string& basePath);
+    void drawChart(const std::string& basePath);
     // index.html with the general statistics and the run's rows; false when
     // it could not be written.
-    bool GenIndexHTML(const std::string& indexPath, const std::string& rows);
+    bool writeIndexPage(const std::string& indexPath, const std::string& rows);
     // eindex.html beside it, from the e-mail rows, made ready for mail.
-    bool GenEIndexHTML(const std::string& indexPath, const std::string& rows);
+    bool writeEmailIndexPage(const std::string& indexPath, const std::string& rows);
 
     // What the builders read.
     const analysis::StatisticsTable& stats() const { return stats_; }

@@ -3,7 +3,7 @@
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Platform.h"
-#include "reports/GenerateGraph.h"
+#include "reports/ReportChart.h"
 #include "reports/ReportGenerator.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateEngine.h"
@@ -14,12 +14,12 @@ namespace larkspan {
 
 namespace fs = std::filesystem;
 
-std::string ReportGenerator::OutPutReports(const std::string& basePath)
+std::string ReportGenerator::writeReportFiles(const std::string& basePath)
 {
     message("Assembling report...");
     long long valueColumn = -1;
     if (!text::parseInteger(text::trim(grid_.cell(1, 9)), valueColumn)) valueColumn = -1;
-    if (profile_.gengraph && valueColumn >= 0) GenerateGraph(basePath);
+    if (profile_.gengraph && valueColumn >= 0) drawChart(basePath);
     std::string last;
     if (profile_.ocsv) last = AssembleReportsFromOutGrid(basePath, DocumentKind::Csv);
     if (profile_.obrowser || profile_.oadmin || profile_.oconsumer)
@@ -34,7 +34,7 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
         message("Generating HTML file...");
         std::string html;
         try {
-            html = engine.GenHTML(basePath);
+            html = engine.renderReportPage(basePath);
         } catch (const std::exception&) {
             platform_.messages.show(MessageKind::Error, "An error was encountered while trying to assemble " +
                                                             basePath + ".html.  File creation unsuccessful.");
@@ -55,7 +55,7 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
     }
     std::string csv;
     try {
-        csv = engine.GenCSV();
+        csv = engine.renderCsv();
     } catch (const std::exception&) {
         platform_.messages.show(MessageKind::Error, "An error was encountered while trying to assemble " + target +
                                                         ".  File creation unsuccessful.");
@@ -67,21 +67,21 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
     return csv;
 }
 
-EmailCopy ReportGenerator::GenEmailHTML(const std::string& path, const std::string& html)
+EmailCopy ReportGenerator::writeEmailCopy(const std::string& path, const std::string& html)
 {
     if (html.empty()) return EmailCopy{emailCopyPath(path), ""};
-    return genEmailHtml(platform_.messages, path, html);
+    return makeEmailCopy(platform_.messages, path, html);
 }
 
-void ReportGenerator::GenerateGraph(const std::string& basePath)
+void ReportGenerator::drawChart(const std::string& basePath)
 {
     GraphGrid view;
     view.rowCount = grid_.rowCount();
     view.cell = [this](int column, int row) { return grid_.cell(column, row); };
-    grid_.setCell(0, 5, generateGraph(platform_, view, profile_.g3d, basePath, grid_.cell(0, 5)));
+    grid_.setCell(0, 5, drawReportChart(platform_, view, profile_.g3d, basePath, grid_.cell(0, 5)));
 }
 
-void ReportGenerator::ClearreportDir(const std::string& profileName)
+void ReportGenerator::clearReportFolder(const std::string& profileName)
 {
     std::error_code ec;
     const std::string folder = reportFolder(profileName);

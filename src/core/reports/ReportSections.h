@@ -10,7 +10,7 @@ namespace larkspan {
 class ReportGenerator;
 
 // Fills the generator's report grid with one report, or raises
-// EDataNotLogged when there is nothing to report.
+// NoDataError when there is nothing to report.
 using ReportBuilder = void (*)(ReportGenerator&);
 
 enum class ReportGuard {
@@ -35,7 +35,7 @@ struct ReportSection {
     bool profiles::RunProfile::*enabled;
     std::vector<ReportEntry> reports;
     // Runs before the section's reports (the demographic data); raises
-    // EDataNotLogged when the section has nothing to report. May be nullptr.
+    // NoDataError when the section has nothing to report. May be nullptr.
     ReportBuilder prepare = nullptr;
 };
 

@@ -4,7 +4,7 @@
 #include "reports/AgentReports.h"
 #include "reports/DemographicReports.h"
 #include "reports/DomainReports.h"
-#include "reports/EDataNotLogged.h"
+#include "reports/NoDataError.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/ReferralReports.h"
 #include "reports/ReferrerRules.h"
@@ -25,56 +25,58 @@ SearchEngineTable searchEnginesOf(ReportGenerator& generator)
 
 } // namespace
 
-void buildBrowsers(ReportGenerator& g)
+void buildBrowsersReport(ReportGenerator& g)
 {
-    Browsers(g.stats(), g.grid(), g.context(), g.folder().syss() + "/rasags.lklf");
+    fillBrowsersReport(g.stats(), g.grid(), g.context(), g.folder().syss() + "/rasags.lklf");
 }
 
-void buildAgentsOS(ReportGenerator& g)
+void buildOperatingSystemsReport(ReportGenerator& g)
 {
     OperatingSystemTable systems;
     systems.assign(g.operatingSystems());
-    AgentsOS(g.stats(), g.grid(), g.context(), systems);
+    fillOperatingSystemsReport(g.stats(), g.grid(), g.context(), systems);
 }
 
-void buildUsageByHit(ReportGenerator& g)
+void buildUsageByHitsReport(ReportGenerator& g)
 {
-    UsageByHit(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
+    fillUsageByHitsReport(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
 }
-void buildUsageByKB(ReportGenerator& g)
+void buildUsageByKilobytesReport(ReportGenerator& g)
 {
-    UsageByKB(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
+    fillUsageByKilobytesReport(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
 }
-void buildUsageBySession(ReportGenerator& g)
+void buildUsageBySessionsReport(ReportGenerator& g)
 {
-    UsageBySession(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
-}
-
-void buildReferringURL(ReportGenerator& g)
-{
-    ReferringURL(g.stats(), g.grid(), g.context(), referrers::ExcludedDomains(g.profile().excludedReferrers));
+    fillUsageBySessionsReport(g.stats(), g.grid(), g.context(), g.settings().bucketMode);
 }
 
-void buildReferringDomains(ReportGenerator& g)
+void buildReferringUrlsReport(ReportGenerator& g)
 {
-    ReferringDomains(g.stats(), g.grid(), g.context(), referrers::ExcludedDomains(g.profile().excludedReferrers));
+    fillReferringUrlsReport(g.stats(), g.grid(), g.context(),
+                            referrers::ExcludedDomains(g.profile().excludedReferrers));
 }
 
-void buildReferringAdds(ReportGenerator& g)
+void buildReferringDomainsReport(ReportGenerator& g)
 {
-    ReferringAdds(g.stats(), g.grid(), g.context(), g.profile().advertisingDomains);
+    fillReferringDomainsReport(g.stats(), g.grid(), g.context(),
+                               referrers::ExcludedDomains(g.profile().excludedReferrers));
 }
 
-void buildReferringAffiliates(ReportGenerator& g)
+void buildAdvertisingDomainsReport(ReportGenerator& g)
 {
-    ReferringAffiliates(g.stats(), g.grid(), g.context(), g.profile().affiliateDomains);
+    fillAdvertisingDomainsReport(g.stats(), g.grid(), g.context(), g.profile().advertisingDomains);
 }
 
-void buildReferringSE(ReportGenerator& g)
+void buildAffiliateDomainsReport(ReportGenerator& g)
+{
+    fillAffiliateDomainsReport(g.stats(), g.grid(), g.context(), g.profile().affiliateDomains);
+}
+
+void buildSearchEnginesReport(ReportGenerator& g)
 {
     SearchEngineTable engines = searchEnginesOf(g);
     try {
-        ReferringSE(g.stats(), g.grid(), g.context(), engines);
+        fillSearchEnginesReport(g.stats(), g.grid(), g.context(), engines);
     } catch (...) {
         engines.writeCollected(g.searchEngines());
         throw;
@@ -82,16 +84,16 @@ void buildReferringSE(ReportGenerator& g)
     engines.writeCollected(g.searchEngines());
 }
 
-void buildReferringSEKW(ReportGenerator& g)
+void buildSearchKeywordsReport(ReportGenerator& g)
 {
-    ReferringSEKW(g.grid(), g.context(), searchEnginesOf(g));
+    fillSearchKeywordsReport(g.grid(), g.context(), searchEnginesOf(g));
 }
-void buildReferringSEKWP(ReportGenerator& g)
+void buildSearchPhrasesReport(ReportGenerator& g)
 {
-    ReferringSEKWP(g.grid(), g.context(), searchEnginesOf(g));
+    fillSearchPhrasesReport(g.grid(), g.context(), searchEnginesOf(g));
 }
 
-void ParseDemog(ReportGenerator& g)
+void prepareDemographics(ReportGenerator& g)
 {
     g.demographics().clear();
     const std::string dataFile = g.folder().myProfiles() + "/" + g.profile().name + ".dmgrpt";
@@ -99,34 +101,34 @@ void ParseDemog(ReportGenerator& g)
         g.demographics() = parseDemographics(g.platform(), dataFile, g.folder().syss() + "/ccdsf.lklf",
                                              g.folder().syss() + "/dtcdsf.lklf");
     } catch (const NoDemographicData& e) {
-        throw EDataNotLogged(e.what());
+        throw NoDataError(e.what());
     }
     g.countries() = demographics::CodeList::load(g.folder().syss() + "/ccdsf.lklf");
 }
 
-void buildDemogCountrySes(ReportGenerator& g)
+void buildSessionsByCountryReport(ReportGenerator& g)
 {
-    DemogCountrySes(g.demographics(), g.countries(), g.grid(), g.context());
+    fillSessionsByCountryReport(g.demographics(), g.countries(), g.grid(), g.context());
 }
-void buildDemogDomainSes(ReportGenerator& g)
+void buildSessionsByDomainReport(ReportGenerator& g)
 {
-    DemogDomainSes(g.demographics(), g.grid(), g.context());
+    fillSessionsByDomainReport(g.demographics(), g.grid(), g.context());
 }
-void buildDemogMachineSes(ReportGenerator& g)
+void buildSessionsByMachineReport(ReportGenerator& g)
 {
-    DemogMachineSes(g.demographics(), g.grid(), g.context());
+    fillSessionsByMachineReport(g.demographics(), g.grid(), g.context());
 }
-void buildDemogCountryHits(ReportGenerator& g)
+void buildHitsByCountryReport(ReportGenerator& g)
 {
-    DemogCountryHits(g.demographics(), g.countries(), g.grid(), g.context());
+    fillHitsByCountryReport(g.demographics(), g.countries(), g.grid(), g.context());
 }
-void buildDemogDomainHits(ReportGenerator& g)
+void buildHitsByDomainReport(ReportGenerator& g)
 {
-    DemogDomainHits(g.demographics(), g.grid(), g.context());
+    fillHitsByDomainReport(g.demographics(), g.grid(), g.context());
 }
-void buildDemogMachineHits(ReportGenerator& g)
+void buildHitsByMachineReport(ReportGenerator& g)
 {
-    DemogMachineHits(g.demographics(), g.grid(), g.context());
+    fillHitsByMachineReport(g.demographics(), g.grid(), g.context());
 }
 
 } // namespace larkspan

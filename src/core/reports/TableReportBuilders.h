@@ -8,28 +8,28 @@ class ReportGenerator;
 // the report run calls them: each reads what it needs from the generator
 // (statistics table, profile lists, the run's search-engine and
 // operating-system tables, the demographic table).
-void buildBrowsers(ReportGenerator& generator);
-void buildAgentsOS(ReportGenerator& generator);
-void buildUsageByHit(ReportGenerator& generator);
-void buildUsageByKB(ReportGenerator& generator);
-void buildUsageBySession(ReportGenerator& generator);
-void buildReferringURL(ReportGenerator& generator);
-void buildReferringDomains(ReportGenerator& generator);
-void buildReferringAdds(ReportGenerator& generator);
-void buildReferringAffiliates(ReportGenerator& generator);
-void buildReferringSE(ReportGenerator& generator);
-void buildReferringSEKW(ReportGenerator& generator);
-void buildReferringSEKWP(ReportGenerator& generator);
+void buildBrowsersReport(ReportGenerator& generator);
+void buildOperatingSystemsReport(ReportGenerator& generator);
+void buildUsageByHitsReport(ReportGenerator& generator);
+void buildUsageByKilobytesReport(ReportGenerator& generator);
+void buildUsageBySessionsReport(ReportGenerator& generator);
+void buildReferringUrlsReport(ReportGenerator& generator);
+void buildReferringDomainsReport(ReportGenerator& generator);
+void buildAdvertisingDomainsReport(ReportGenerator& generator);
+void buildAffiliateDomainsReport(ReportGenerator& generator);
+void buildSearchEnginesReport(ReportGenerator& generator);
+void buildSearchKeywordsReport(ReportGenerator& generator);
+void buildSearchPhrasesReport(ReportGenerator& generator);
 
 // Reads the profile's demographic data file into the generator's table
-// (ParseDemog); raises EDataNotLogged when the file is missing or cannot be
+// (prepareDemographics); raises NoDataError when the file is missing or cannot be
 // opened.
-void ParseDemog(ReportGenerator& generator);
-void buildDemogCountrySes(ReportGenerator& generator);
-void buildDemogDomainSes(ReportGenerator& generator);
-void buildDemogMachineSes(ReportGenerator& generator);
-void buildDemogCountryHits(ReportGenerator& generator);
-void buildDemogDomainHits(ReportGenerator& generator);
-void buildDemogMachineHits(ReportGenerator& generator);
+void prepareDemographics(ReportGenerator& generator);
+void buildSessionsByCountryReport(ReportGenerator& generator);
+void buildSessionsByDomainReport(ReportGenerator& generator);
+void buildSessionsByMachineReport(ReportGenerator& generator);
+void buildHitsByCountryReport(ReportGenerator& generator);
+void buildHitsByDomainReport(ReportGenerator& generator);
+void buildHitsByMachineReport(ReportGenerator& generator);
 
 } // namespace larkspan

@@ -299,17 +299,17 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     return before;
 }
 
-std::string TemplateEngine::GenDocStr(int templateRow) const
+std::string TemplateEngine::renderTemplate(int templateRow) const
 {
     return render(templateRow, -1);
 }
 
-std::string TemplateEngine::GenDocStrALHTML(int linkColumn) const
+std::string TemplateEngine::renderLinkedPage(int linkColumn) const
 {
     return render(5, linkColumn);
 }
 
-std::string TemplateEngine::GenHTML(const std::string& reportPath) const
+std::string TemplateEngine::renderReportPage(const std::string& reportPath) const
 {
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
@@ -317,9 +317,9 @@ std::string TemplateEngine::GenHTML(const std::string& reportPath) const
     return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
 }
 
-std::string TemplateEngine::GenCSV() const
+std::string TemplateEngine::renderCsv() const
 {
-    return GenDocStr(6);
+    return renderTemplate(6);
 }
 
 } // namespace larkspan

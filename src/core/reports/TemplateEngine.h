@@ -18,14 +18,14 @@ class TemplateEngine {
 
     // Renders template row 5 or 6 in the plain variant. Throws Error when a
     // width cell is not a whole number.
-    std::string GenDocStr(int templateRow) const;
+    std::string renderTemplate(int templateRow) const;
     // Renders row 5 with "XXXDispRecCol0" taken from the given column.
-    std::string GenDocStrALHTML(int linkColumn) const;
+    std::string renderLinkedPage(int linkColumn) const;
     // The report page: the variant chosen by the link column (0,9), the help
     // file of the report at reportPath (no extension) and the placeholder
     // values of the first column shown without links.
-    std::string GenHTML(const std::string& reportPath) const;
-    std::string GenCSV() const;
+    std::string renderReportPage(const std::string& reportPath) const;
+    std::string renderCsv() const;
 
   private:
     struct RowValues;

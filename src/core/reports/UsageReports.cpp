@@ -2,11 +2,11 @@
 
 #include "analysis/StatisticsTable.h"
 #include "common/NumberPattern.h"
-#include "reports/EDataNotLogged.h"
-#include "reports/InitReport.h"
+#include "reports/NoDataError.h"
 #include "reports/RankedBuild.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
+#include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
 #include "reports/TemplateCells.h"
 
@@ -81,14 +81,14 @@ long long selectedHits(const BucketRow& bucket, const ReportSettings& settings)
 void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode,
                 Measure measure, const UsageTexts& t, const std::string& about)
 {
-    InitReport(grid, context, t.title, std::nullopt, t.units, about);
+    startReportGrid(grid, context, t.title, std::nullopt, t.units, about);
     const std::string head0 = columnHead(mode, t.headWithoutGrouping);
     grid.setCell(0, 3, head0);
     grid.setCell(2, 3, t.heads[0]);
     grid.setCell(3, 3, t.heads[1]);
     grid.setCell(0, 9, "5");
 
-    if (stats.counter(analysis::StatList::Buckets).value_or(-1) == -1) throw EDataNotLogged(kDataNotLogged);
+    if (stats.counter(analysis::StatList::Buckets).value_or(-1) == -1) throw NoDataError(kDataNotLogged);
     const std::vector<BucketRow>& buckets = stats.buckets();
 
     double total = 0;
@@ -101,7 +101,7 @@ void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
             total += static_cast<double>(bucket.sessions);
     }
     if (measure == Measure::Kilobytes) total = roundToCents(total);
-    if (total == 0) throw EDataNotLogged(kNoDataForReport);
+    if (total == 0) throw NoDataError(kNoDataForReport);
 
     std::vector<ReportLine> lines;
     lines.reserve(buckets.size());
@@ -148,7 +148,8 @@ void buildUsage(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
 
 } // namespace
 
-void UsageByHit(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode)
+void fillUsageByHitsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                           BucketMode mode)
 {
     static const UsageTexts texts{
         "Usage by Hits Report", "Hits", {"# of Hits", "% of Total Hits"}, "Date", {"2", "6", "-1", "5"}};
@@ -158,7 +159,8 @@ void UsageByHit(const analysis::StatisticsTable& stats, ReportGrid& grid, const 
                " file, image, or other file.");
 }
 
-void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context, BucketMode mode)
+void fillUsageByKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                                BucketMode mode)
 {
     static const UsageTexts texts{"Usage by Kilobytes Report",
                                   "Kilobytes sent",
@@ -170,8 +172,8 @@ void UsageByKB(const analysis::StatisticsTable& stats, ReportGrid& grid, const R
                " of pages, images, files and CGI requests are counted. ");
 }
 
-void UsageBySession(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                    BucketMode mode)
+void fillUsageBySessionsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                               BucketMode mode)
 {
     static const UsageTexts texts{"Usage by Sessions Report",
                                   "Sessions",

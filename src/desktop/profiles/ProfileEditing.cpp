@@ -2,9 +2,9 @@
 
 #include "DesktopSession.h"
 #include "common/Error.h"
+#include "profiles/ProfileEditor.h"
 #include "profiles/ProfileFiles.h"
 #include "profiles/ProfileStore.h"
-#include "profiles/TfrmProfEditor.h"
 
 namespace larkspan {
 
@@ -12,7 +12,7 @@ std::optional<std::string> editProfile(DesktopSession& session, const std::strin
                                        const ShowEditor& show)
 {
     try {
-        TfrmProfEditor editor(session, parent);
+        ProfileEditor editor(session, parent);
         if (name.empty()) {
             editor.table() = profiles::loadBaseTable(session.folder());
             editor.populateFromTable();
@@ -31,4 +31,4 @@ std::optional<std::string> editProfile(DesktopSession& session, const std::strin
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

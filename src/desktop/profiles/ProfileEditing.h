@@ -9,10 +9,10 @@ class QWidget;
 namespace larkspan {
 
 class DesktopSession;
-class TfrmProfEditor;
+class ProfileEditor;
 
 // Shows the editor modally and returns its result; tests drive it instead.
-using ShowEditor = std::function<int(TfrmProfEditor& editor)>;
+using ShowEditor = std::function<int(ProfileEditor& editor)>;
 
 // Opens the profile editor for the main window: on a new profile (name
 // empty) from the base profile's table and lists, else on the named
@@ -24,4 +24,4 @@ using ShowEditor = std::function<int(TfrmProfEditor& editor)>;
 std::optional<std::string> editProfile(DesktopSession& session, const std::string& name, QWidget* parent,
                                        const ShowEditor& show = {});
 
-}  // namespace larkspan
+} // namespace larkspan
