@@ -1,12 +1,27 @@
 #include "common/TextFile.h"
 
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "platform/Messages.h"
 
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 namespace larkspan {
+
+namespace {
+
+// Writes without following a link at path; a new file is private (0600).
+bool writeThrough(const std::string& path, const std::string& content, bool append)
+{
+    const int fd = safefile::openForWriting(path, append);
+    if (fd < 0) return false;
+    const bool written = safefile::writeAll(fd, content);
+    return (::close(fd) == 0) && written;
+}
+
+} // namespace
 
 bool readWholeFile(const std::string& path, std::string& content)
 {
@@ -18,20 +33,12 @@ bool readWholeFile(const std::string& path, std::string& content)
 
 bool writeWholeFile(const std::string& path, const std::string& content)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    return !out.fail();
+    return writeThrough(path, content, false);
 }
 
 bool appendToFile(const std::string& path, const std::string& content)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    return !out.fail();
+    return writeThrough(path, content, true);
 }
 
 bool saveTextFile(Messages& messages, const std::string& path, const std::string& content)
@@ -58,6 +65,9 @@ std::vector<std::string> loadList(const std::string& path)
     return text::splitLines(content);
 }
 
-bool saveListText(const std::string& path, const std::string& text) { return writeWholeFile(path, text); }
+bool saveListText(const std::string& path, const std::string& text)
+{
+    return writeWholeFile(path, text);
+}
 
-}  // namespace larkspan
+} // namespace larkspan

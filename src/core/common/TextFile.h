@@ -9,9 +9,10 @@ class Messages;
 
 // Reads a file's bytes; false when it cannot be opened.
 bool readWholeFile(const std::string& path, std::string& content);
-// Replaces a file with the bytes given; false when it cannot be created or written.
+// Replaces a file with the bytes given; false when it cannot be created or
+// written, or when path is a symbolic link. New files are private (0600).
 bool writeWholeFile(const std::string& path, const std::string& content);
-// Appends bytes; false on failure.
+// Appends bytes (never through a symbolic link); false on failure.
 bool appendToFile(const std::string& path, const std::string& content);
 
 // Writes a report or index file whole. On failure shows the error

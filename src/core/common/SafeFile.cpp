@@ -1,0 +1,75 @@
+#include "common/SafeFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace larkspan::safefile {
+
+int openForWriting(const std::string& path, bool append)
+{
+    const int mode = append ? O_APPEND : O_TRUNC;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, kPrivateFileMode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+namespace {
+
+// A temporary file beside target, created exclusively and private.
+int createTemporary(const std::string& target, std::string& name)
+{
+    name = target + ".tmpXXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC); // O_EXCL, mode 0600
+    if (fd < 0) name.clear();
+    return fd;
+}
+
+} // namespace
+
+bool replaceFile(const std::string& path, std::string_view content, bool sync)
+{
+    std::string temporary;
+    const int fd = createTemporary(path, temporary);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, content);
+    if (ok && sync) ok = ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}
+
+bool isSymbolicLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool makePrivateFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), kPrivateFolderMode) == 0) return true;
+    if (errno != EEXIST) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace larkspan::safefile
