@@ -56,7 +56,10 @@ set(CPACK_PACKAGE_VENDOR "The Larkspan developers")
 set(CPACK_PACKAGE_CONTACT "The Larkspan developers <larkspan@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "web-server access log analyser")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Larkspan imports the access logs of web sites (W3C extended, NCSA common, combined and\n site, comma-separated and Netscape flexible, local or by FTP) into a per-day store and\n writes report sets: HTML reports, an index page, charts, CSV files and e-mail copies.\n The package holds the desktop program larkspan and the command line larkspan-cli.")
+  "Larkspan imports the access logs of web sites (W3C extended, NCSA common, combined and
+site, comma-separated and Netscape flexible, local or by FTP) into a per-day store and
+writes report sets: HTML reports, an index page, charts, CSV files and e-mail copies.
+The package holds the desktop program larkspan and the command line larkspan-cli.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
