@@ -61,6 +61,27 @@ QPixmap drawApplication(int size)
     painter.drawPolygon(kite, 4);
     return pixmap;
 }
+
+// The Run command's picture: a green round button with a white play triangle.
+QPixmap drawRun(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    QLinearGradient face(0, 0, 0, size);
+    face.setColorAt(0, QColor(0x4c, 0xb8, 0x4f));
+    face.setColorAt(1, QColor(0x2a, 0x85, 0x2e));
+    painter.setPen(QPen(QColor(0x1f, 0x66, 0x22), unit * 0.6));
+    painter.setBrush(face);
+    painter.drawEllipse(QRectF(0.8 * unit, 0.8 * unit, 14.4 * unit, 14.4 * unit));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    const QPointF triangle[3] = {{6.2 * unit, 4.5 * unit}, {11.8 * unit, 8 * unit}, {6.2 * unit, 11.5 * unit}};
+    painter.drawPolygon(triangle, 3);
+    return pixmap;
+}
 }  // namespace
 
 QIcon application()
@@ -75,7 +96,17 @@ QIcon application()
 QIcon newProfile() { return themed("document-new", QStyle::SP_FileIcon); }
 QIcon openProfile() { return themed("document-open", QStyle::SP_DialogOpenButton); }
 QIcon deleteItem() { return themed("edit-delete", QStyle::SP_TrashIcon); }
-QIcon run() { return themed("media-playback-start", QStyle::SP_MediaPlay); }
+QIcon run()
+{
+    // Drawn, not themed: the theme's play symbol is a pale grey that reads
+    // as disabled. Qt derives the greyed disabled picture from this one.
+    static const QIcon icon = [] {
+        QIcon drawn;
+        for (int size : {16, 22, 24, 32, 48}) drawn.addPixmap(drawRun(size));
+        return drawn;
+    }();
+    return icon;
+}
 QIcon views() { return themed("preferences-system-windows", QStyle::SP_FileDialogListView); }
 QIcon exit() { return themed("application-exit", QStyle::SP_DialogCloseButton); }
 QIcon help() { return themed("help-browser", QStyle::SP_DialogHelpButton); }
