@@ -111,7 +111,8 @@ QIcon run()
 {
     // Drawn, not themed: the theme's play symbol is a pale grey that reads
     // as disabled. Qt derives the greyed disabled picture from this one.
-    static const QIcon icon = drawnIcon(drawRun, {16, 22, 24, 32, 48});
+    // No size above 24: the theme's toolbar pictures are not larger either.
+    static const QIcon icon = drawnIcon(drawRun, {16, 22, 24});
     return icon;
 }
 QIcon views() { return themed("preferences-system-windows", QStyle::SP_FileDialogListView); }
