@@ -384,9 +384,11 @@ TEST_F(Conversion, FileWhoseEveryRecordIsDroppedSaysSo)
     // unrecognised file told twice.
     convert("quiet.log", "#Software: IIS\r\n#Date: 2000-10-10 00:00:00\r\n#Fields: date time s-ip\r\n");
     EXPECT_FALSE(converter.gaveNothing());
+    convert("blank.log", "\r\n \r\n");
+    EXPECT_FALSE(converter.gaveNothing());
     convert("odd.log", "a b [10/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n");
     EXPECT_TRUE(converter.gaveNothing());
-    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages().size(), 3u);
 }
 
 TEST_F(Conversion, ManyDirectivesNeverCostTheFieldList)

@@ -157,10 +157,7 @@ void LogConverter::convertFile(LineReader& reader, const std::string& path)
 
     long long lineNo = 0;
     std::string first;
-    if (!findFirstLine(reader, lineNo, first) || !classify(first)) {
-        gaveNothing_ = lineNo > 0;
-        return;
-    }
+    if (!findFirstLine(reader, lineNo, first) || !classify(first)) return;
     run_.linesInBatch = kBatchLines;
     convertBatches(reader, lineNo, first);
     writer_.flush();
@@ -177,6 +174,7 @@ void LogConverter::reportNothingImported()
 bool LogConverter::refuseUtf16(std::string_view firstLine)
 {
     if (!startsWith(firstLine, "\xFF\xFE") && !startsWith(firstLine, "\xFE\xFF")) return false;
+    gaveNothing_ = true;
     messages_.show(MessageKind::Warning, "The file: " + path_ + " is Unicode (UTF-16) text and cannot be imported." +
                                              "\nSave it as UTF-8 or ANSI text and import it again." +
                                              "\nIt will be skipped.");
@@ -203,13 +201,18 @@ bool LogConverter::findFirstLine(LineReader& reader, long long& lineNo, std::str
         }
     }
     if (lineNo == 0) return false;  // a file of no lines ends silently
-    if (!anyText) messages_.show(MessageKind::Warning, "Empty Log File: " + path_ + "\nCannot Process Empty Log.");
-    else messages_.show(MessageKind::Warning, "Unsupported Log File Type: \n" + path_ + "\nCannot Process.");
+    if (!anyText) {
+        messages_.show(MessageKind::Warning, "Empty Log File: " + path_ + "\nCannot Process Empty Log.");
+        return false;
+    }
+    gaveNothing_ = true;
+    messages_.show(MessageKind::Warning, "Unsupported Log File Type: \n" + path_ + "\nCannot Process.");
     return false;
 }
 
 void LogConverter::unrecognised()
 {
+    gaveNothing_ = recordsWritten_ == 0;
     messages_.show(MessageKind::Information, "Unrecognized file format.\nThe format of the log file: \n" + path_ +
                                                  "\nis not currently supported." +
                                                  "\nContact Quennet for any updates to the program.");
