@@ -40,10 +40,7 @@ std::string_view padded(std::string_view s, char (&buffer)[2])
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A two-digit year as servers wrote it around 2000: 00-69 are 20xx, 70-99
 // are 19xx. Any other text is left to the calendar check.
@@ -399,8 +396,8 @@ void LogConverter::noteFileDate(const std::string& text, const std::string& uppe
 
 bool LogConverter::keepDirective(const std::string& name, std::size_t size)
 {
-    const auto known = directiveIndex_.find(name);
     if (text::iequals(name, "Fields")) return size <= kMaxFieldsBytes;
+    const auto known = directiveIndex_.find(name);
     // One place stays free for the field list, however many come before it.
     if (known == directiveIndex_.end() && otherDirectiveCount_ + 1 >= kMaxDirectives) return false;
     const std::size_t replaced = known != directiveIndex_.end() ? directives_[known->second].size() : 0;
@@ -559,7 +556,7 @@ void LogConverter::virtualHostRecord()
         work_ += ' ';
         work_.append(std::string_view(record_).substr(rest));
     }
-    keepFields(work_, 13);
+    keepFields(work_, kSiteFieldCount);
     record_.swap(work_);
 }
 
