@@ -21,6 +21,8 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxDirectives = 64;
 constexpr std::size_t kMaxFieldsBytes = 32 << 10;
 constexpr std::size_t kMaxOtherDirectiveBytes = 32 << 10;
+// The fields of the site layout's "#Fields:" line.
+constexpr std::size_t kSiteFieldCount = 13;
 
 // A 1-based character range, cut short at the end of the text.
 std::string_view chars(std::string_view s, std::size_t first, std::size_t count)

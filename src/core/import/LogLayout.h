@@ -28,7 +28,6 @@ struct LayoutFields {
 LayoutFields commaSeparatedFields();
 LayoutFields ncsaCommonFields();
 LayoutFields ncsaSiteFields();
-constexpr std::size_t kSiteFieldCount = 13;
 // NCSA combined chooses its line by the field count of the first record:
 // 11, 12 or 13 fields; any other count writes no "#Fields:" line (nullptr).
 LayoutFields ncsaCombinedFields(std::size_t fieldCount);
