@@ -54,7 +54,8 @@ class ReportGenerator {
     std::string AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind);
     // The copy without help link, logo and first image, saved as "e" + name.
     EmailCopy writeEmailCopy(const std::string& path, const std::string& html);
-    // Deletes the HTML and JPEG files of the profile's report folder.
+    // Deletes the HTML and JPEG files and the mail draft of the profile's
+    // report folder.
     void clearReportFolder(const std::string& profileName);
     // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
     void drawChart(const std::string& basePath);
@@ -112,6 +113,7 @@ class ReportGenerator {
     DemographicTable demographics_;
     demographics::CodeList countries_;
     std::string csvFolder_;
+    std::vector<std::string> keptCsvFiles_; // existing CSV files left alone (overwriting off)
     ReportMail mail_;
     ThrottledPump throttledPump_;
     const std::vector<ReportSection>* sections_ = nullptr;

@@ -109,6 +109,29 @@ bool holdsPlaceholderWord(const std::string& s)
     return s.find("XXX") != std::string::npos;
 }
 
+// A link to "http://" without a server address ("http:///a.html",
+// "http://-/a.html", as logs without one give) leads nowhere: its text
+// stays, the anchor goes. Targets are escaped, so the tag ends at its ">".
+void unlinkWithoutServer(std::string& html)
+{
+    static const std::string open = "<a href=\"http://";
+    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+        const std::size_t host = at + open.size();
+        const std::size_t hostEnd = html.find_first_of("/\"", host);
+        if (hostEnd == std::string::npos) return;
+        const std::string_view name(html.data() + host, hostEnd - host);
+        if (!name.empty() && name != "-") {
+            at = hostEnd;
+            continue;
+        }
+        const std::size_t tagEnd = html.find('>', hostEnd);
+        const std::size_t close = tagEnd == std::string::npos ? tagEnd : html.find("</a>", tagEnd);
+        if (close == std::string::npos) return;
+        html.erase(close, 4);
+        html.erase(at, tagEnd + 1 - at);
+    }
+}
+
 // A report page's last touches: its help page, and the placeholder values
 // of the first column shown without a link.
 void finishPage(std::string& html, const std::string& helpFile)
@@ -118,7 +141,7 @@ void finishPage(std::string& html, const std::string& helpFile)
         html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
         html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
     }
-    if (html.find("-</a>") != std::string::npos) html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
+    if (html.find("<a href=\"http://") != std::string::npos) unlinkWithoutServer(html);
     if (html.find("Other</a>") != std::string::npos)
         html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
 }
