@@ -3,6 +3,7 @@
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "common/Utf8.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "reports/IndexPages.h"
@@ -340,6 +341,39 @@ TEST(ReportRun, HostileLogTextReachesNoPageAsMarkup)
         EXPECT_EQ(text::ifind(html, "href=\"javascript"), std::string::npos) << page;
     }
     EXPECT_NE(f.read("LKRPages.csv").find("\r\n/x,1,50.0%,,"), std::string::npos);
+}
+
+TEST(ReportRun, PagesAndMailCopiesAreUtf8WhateverTheLogsHold)
+{
+    RunFixture f;
+    f.fill = [](analysis::StatisticsTable& t) {
+        t.setUp();
+        t.countPage("10.0.0.1", "/café.html"); // UTF-8
+        t.countPage("10.0.0.1", "/m\xfc"
+                                "ller.html"); // Latin-1
+        t.countUserAgent("Ünïcødé/1.0");
+        t.countUserAgent("L\xe4"
+                         "tin/2.0");
+        t.countUserAgent("Broken\xe4\xb8/3.0"); // a UTF-8 sequence cut short
+    };
+    f.set("browser", true);
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "admin@example.com");
+    f.profile.setText("path", "site");
+    f.run();
+    for (const char* name : {"LKRPages.html", "LKRBrowsers.html", "eLKRBrowsers.html", "index.html", "eindex.html"}) {
+        const std::string html = f.read(name);
+        ASSERT_FALSE(html.empty()) << name;
+        EXPECT_TRUE(text::isValidUtf8(html)) << name;
+        EXPECT_NE(html.find("charset=utf-8"), std::string::npos) << name;
+        EXPECT_EQ(html.find("windows-1252"), std::string::npos) << name;
+    }
+    const std::string pages = f.read("LKRPages.html");
+    EXPECT_NE(pages.find("/café.html"), std::string::npos);
+    EXPECT_NE(pages.find("/müller.html"), std::string::npos);
+    const std::string browsers = f.read("LKRBrowsers.html");
+    EXPECT_NE(browsers.find("Ünïcødé"), std::string::npos);
+    EXPECT_NE(browsers.find("Lätin"), std::string::npos);
 }
 
 TEST(IndexStatistics, AveragesTotalsAndGuards)

@@ -21,7 +21,7 @@ std::string lines(std::initializer_list<const char*> parts, const char* end = "\
 const char* kHead = R"(<html>
 <head>
 <meta http-equiv="Content-Language" content="en-us">
-<meta http-equiv="Content-Type" content="text/html; charset=windows-1252">
+<meta http-equiv="Content-Type" content="text/html; charset=utf-8">
 <meta name="GENERATOR" content="XXXGenerator">
 <title>XXXReportTitle</title>
 </head>

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Utf8.h"
 #include "platform/EventPump.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
@@ -337,12 +338,12 @@ std::string TemplateEngine::renderReportPage(const std::string& reportPath) cons
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
     const std::string helpFile = fileNamePart(reportPath) + "help.html";
-    return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
+    return text::toValidUtf8(render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile));
 }
 
 std::string TemplateEngine::renderCsv() const
 {
-    return renderTemplate(6);
+    return text::toValidUtf8(renderTemplate(6));
 }
 
 } // namespace larkspan
