@@ -185,8 +185,9 @@ TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
     EXPECT_NE(page.find(R"(<a href="http://ok.example/?q=&lt;b&gt;">http://ok.example/?q=&lt;b&gt;</a>)"),
               std::string::npos);
 
-    // CSV is not escaped: cells are the logged text up to its first "<".
-    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n/x\">,,,,\r\n"), std::string::npos);
+    // CSV is not HTML-escaped: cells are the logged text up to its first "<",
+    // quoted as CSV wants.
+    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n\"/x\"\">\",,,,\r\n"), std::string::npos);
 }
 
 TEST(ReportTemplateEngine, BuilderMarkupIsKeptWhileItsLogTextStaysEscaped)

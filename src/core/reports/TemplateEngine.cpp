@@ -43,6 +43,37 @@ const char* const kHeaderPlaceholders[] = {
 const int kHeaderCells[][2] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1},
                                {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}};
 
+// RFC 4180: a cell holding a comma, a double quote or a line break goes in
+// double quotes with its quotes doubled; any other cell stays as it is.
+std::string csvCell(std::string value)
+{
+    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// A cell of log text that a spreadsheet would take for a formula is
+// prefixed with "'", so that it shows as text and runs nothing.
+std::string csvLogCell(std::string value)
+{
+    if (!value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos)
+        value.insert(0, 1, '\'');
+    return csvCell(std::move(value));
+}
+
+// Header texts stand inside the template's own cells: what would split a
+// cell or a line becomes a blank.
+std::string csvInlineText(std::string value)
+{
+    for (char& c : value)
+        if (c == ',' || c == '\r' || c == '\n') c = ' ';
+    return value;
+}
+
 std::string fileNamePart(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
@@ -161,9 +192,9 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
         v.display = target;
         v.httpTarget = target;
         v.ownTarget = target;
-        v.columns[0] = prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum);
+        v.columns[0] = csvLogCell(prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum));
         for (int c = 1; c <= 4; ++c)
-            v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
+            v.columns[c] = csvLogCell(text::cutAtLessThan(grid_.cell(c, row)));
     } else {
         // Link targets: log text must stay inside the quotes and may not
         // bring its own scheme where the template gives none.
@@ -200,14 +231,14 @@ std::string TemplateEngine::fillHeader(std::string document, bool csv) const
 {
     for (std::size_t i = 0; i < std::size(kHeaderPlaceholders); ++i) {
         std::string value = grid_.cell(kHeaderCells[i][0], kHeaderCells[i][1]);
-        if (csv && kHeaderCells[i][0] == 1 && kHeaderCells[i][1] == 1) value = text::replaceAll(value, ",", " ");
+        if (csv) value = csvInlineText(std::move(value));
         document = text::replaceAll(document, kHeaderPlaceholders[i], value);
     }
     for (int row = 3; row <= 4; ++row) {
         const std::string stem = row == 3 ? "XXXDetHdCol" : "XXXDetTailCol";
         for (int c = 0; c <= 4; ++c) {
             std::string value = grid_.cell(c, row);
-            if (csv) value = text::htmlToText(value);
+            if (csv) value = csvCell(text::htmlToText(value));
             document = text::replaceAll(document, stem + std::to_string(c), value);
         }
     }
