@@ -48,6 +48,9 @@ class LogText(unittest.TestCase):
         for expected in ("'=HYPERLINK(\"http://evil.example/\")", "'@SUM(A1)", "'-2 3"):
             self.assertIn(expected, browsers)
 
+    def test_search_words_are_decoded_and_shown_as_text(self):
+        self.assertIn("'=cmd|1 two", cells("LKRReferringSEKWP.csv"))
+
     def test_a_long_referrer_arrives_whole(self):
         self.assertIn(LONG_URL, first_cells("LKRReferringURL.csv"))
 
