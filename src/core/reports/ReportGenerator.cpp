@@ -53,6 +53,7 @@ ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder
     } catch (const std::exception&) {
         operatingSystems_ = CellTable();
     }
+    browsers_.load(folder_.syss() + "/browsers.lklf");
 }
 
 ReportContext ReportGenerator::context() const

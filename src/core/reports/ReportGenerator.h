@@ -5,6 +5,7 @@
 #include "common/CellTable.h"
 #include "platform/EventPump.h"
 #include "profiles/RunProfile.h"
+#include "reports/BrowserTable.h"
 #include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
 #include "reports/IndexPages.h"
@@ -77,6 +78,8 @@ class ReportGenerator {
     // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
     CellTable& searchEngines() { return searchEngines_; }
     CellTable& operatingSystems() { return operatingSystems_; }
+    // "syss/browsers.lklf", empty when it cannot be loaded.
+    const BrowserTable& browsers() const { return browsers_; }
     // The demographic table and the country list, read before the
     // demographic reports.
     DemographicTable& demographics() { return demographics_; }
@@ -110,6 +113,7 @@ class ReportGenerator {
     ReportSettings settings_;
     CellTable searchEngines_;
     CellTable operatingSystems_;
+    BrowserTable browsers_;
     DemographicTable demographics_;
     demographics::CodeList countries_;
     std::string csvFolder_;
