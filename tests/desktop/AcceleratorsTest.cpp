@@ -133,7 +133,7 @@ TEST_F(AcceleratorsPerWindow, NoTwoControlsOfAWindowShareAnAltLetter)
     found << clashesIn(import);
     AboutBox about;
     found << clashesIn(about);
-    AddressFilterDialog address("");
+    AddressFilterDialog address("", messages);
     found << clashesIn(address);
     WebFilterDialog webFilter("", messages);
     found << clashesIn(webFilter);
