@@ -84,7 +84,8 @@ protected:
     Autorun()
     {
         temp.write("logs/access.log", ncsaLine(1) + ncsaLine(2));
-        EXPECT_EQ(cli({"web", "add", "good", "--files", temp.file("logs") + "/*.log"}).status, 0);
+        EXPECT_EQ(cli({"web", "add", "good", "--files", temp.file("logs") + "/*.log", "--server-url", "www.good.example"}).status,
+                  0);
         fs::create_directories(temp.file("wwwstats/broken"));
     }
     larkspan::testing::CliResult cli(std::vector<std::string> args)
