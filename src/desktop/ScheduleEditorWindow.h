@@ -7,6 +7,7 @@
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
+class QVBoxLayout;
 
 namespace larkspan {
 
@@ -37,7 +38,7 @@ class ScheduleEditorWindow : public QDialog {
     const autorun::ScheduleEditing& editing() const { return editing_; }
 
   private:
-    void buildMenus(class QVBoxLayout* layout);
+    void buildMenus(QVBoxLayout* layout);
     QWidget* buildLists();
     void refill();
 

@@ -141,7 +141,7 @@ TEST_F(AutorunDesktop, TheEndOfTheCountDownEntersAutorunWithTheNextRunAsHint)
 {
     temp.write("Schedule.job", "blog\r\nshop\r\n");
     temp.write("Schedule.job.int", "15 Minutes");
-    session().app.autorun = true;
+    writeSettings(false, "0", "0", true);
     AutorunController& controller = autorun();
     window().show();
     controller.countDown().start();
