@@ -5,8 +5,8 @@
 #include "commands/ImportCommand.h"
 #include "commands/ProfileCommand.h"
 #include "commands/ReportCommand.h"
-#include "commands/ScheduleCommand.h"
 #include "commands/SampleLogsCommand.h"
+#include "commands/ScheduleCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.

@@ -19,7 +19,10 @@ namespace larkspan {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+QString qs(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.c_str());
+}
 
 std::string selectedWeb(const QListWidget* list)
 {
@@ -85,9 +88,8 @@ void ScheduleEditorWindow::buildMenus(QVBoxLayout* layout)
     QMenu* help = bar->addMenu("&Help");
     help->addAction("&Using the Autorun Scheduler", this, [this] { session_.platform().help.showTopic(kHelpTopic); });
     help->addSeparator();
-    help->addAction("&About...", this, [this] {
-        session_.messages().show(MessageKind::Information, kAboutText);
-    })->setObjectName("MenuAbout");
+    help->addAction("&About...", this, [this] { session_.messages().show(MessageKind::Information, kAboutText); })
+        ->setObjectName("MenuAbout");
     layout->setMenuBar(bar);
 
     auto* toolbar = new QToolBar;
@@ -100,8 +102,8 @@ void ScheduleEditorWindow::buildMenus(QVBoxLayout* layout)
     QAction* exitAction = toolbar->addAction(icons::exit(), "Exit", this, &QDialog::reject);
     exitAction->setObjectName("ExitSchedule");
     exitAction->setToolTip("Exit");
-    QAction* helpAction = toolbar->addAction(icons::help(), "Help", this,
-                                             [this] { session_.platform().help.showTopic(kHelpTopic); });
+    QAction* helpAction =
+        toolbar->addAction(icons::help(), "Help", this, [this] { session_.platform().help.showTopic(kHelpTopic); });
     helpAction->setObjectName("HelpSchedule");
     helpAction->setToolTip("Help");
     layout->addWidget(toolbar);

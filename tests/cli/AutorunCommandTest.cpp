@@ -21,8 +21,9 @@ namespace {
 
 // The real larkspan-cli in a process of its own; its output goes to files.
 class Program {
-public:
-    Program(const TempFolder& temp, std::vector<std::string> args) : out_(temp.file("out.txt")), err_(temp.file("err.txt"))
+  public:
+    Program(const TempFolder& temp, std::vector<std::string> args)
+        : out_(temp.file("out.txt")), err_(temp.file("err.txt"))
     {
         args.insert(args.begin(), LARKSPAN_CLI_PATH);
         std::vector<char*> argv;
@@ -55,7 +56,7 @@ public:
     std::string out() const { return read(out_); }
     std::string err() const { return read(err_); }
 
-private:
+  private:
     static std::string read(const std::string& path)
     {
         std::string content;
@@ -80,12 +81,14 @@ std::string ncsaLine(int day)
 // A program folder with a good web (two days of log) and a broken one (a
 // folder without its settings file).
 class Autorun : public ::testing::Test {
-protected:
+  protected:
     Autorun()
     {
         temp.write("logs/access.log", ncsaLine(1) + ncsaLine(2));
-        EXPECT_EQ(cli({"web", "add", "good", "--files", temp.file("logs") + "/*.log", "--server-url", "www.good.example"}).status,
-                  0);
+        EXPECT_EQ(
+            cli({"web", "add", "good", "--files", temp.file("logs") + "/*.log", "--server-url", "www.good.example"})
+                .status,
+            0);
         fs::create_directories(temp.file("wwwstats/broken"));
     }
     larkspan::testing::CliResult cli(std::vector<std::string> args)
@@ -103,7 +106,7 @@ protected:
     TempFolder outputs;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Autorun, OnceExitsWithOneWhenAWebFailedAndZeroWhenAllWereImported)
 {

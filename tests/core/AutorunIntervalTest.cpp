@@ -26,7 +26,7 @@ NextRun next(const char* interval, const LocalDateTime& now)
     return rule ? nextRun(*rule, now) : NextRun{};
 }
 
-}  // namespace
+} // namespace
 
 TEST(AutorunInterval, MinuteAndHourRulesCarryIntoTheNextDayMonthAndYear)
 {

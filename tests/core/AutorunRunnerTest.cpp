@@ -30,7 +30,7 @@ LocalDateTime at(CivilDate date, int hour, int minute, int second, int ms = 0)
 // A schedule in a temporary data directory and a runner whose imports are
 // scripted: each takes 1.5 seconds on the fixed clock.
 class Runner : public ::testing::Test {
-protected:
+  protected:
     Runner() : data(temp.path() + "/") { fake.clock.set(at({2024, 3, 5}, 23, 50, 10)); }
 
     void schedule(const std::string& webs, const std::string& interval)
@@ -62,13 +62,13 @@ protected:
     FakePlatform fake;
     std::vector<std::string> imported;
 
-private:
+  private:
     std::unique_ptr<AutorunRunner> runner_;
 };
 
 const std::string kRule = "----------------------------------------------------------";
 
-}  // namespace
+} // namespace
 
 TEST_F(Runner, StartLogsTheHeaderAndShowsTheNextRun)
 {
@@ -144,7 +144,7 @@ TEST_F(Runner, AnOversizedLogIsReplacedByAFreshHeader)
     temp.write("Schedule.log", std::string(ScheduleLog::kRotateAboveBytes + 10, 'x'));
     // A shell whose trash really takes the file.
     class MovingShell : public larkspan::testing::RecordingShell {
-    public:
+      public:
         bool moveToTrash(const std::string& path) override
         {
             fs::rename(path, path + ".trashed");
@@ -152,9 +152,8 @@ TEST_F(Runner, AnOversizedLogIsReplacedByAFreshHeader)
         }
     } shell;
     Platform platform = fake.platform();
-    Platform withTrash{platform.messages, platform.pump, platform.progress, platform.cancel, platform.clock,
-                       shell,             platform.mail, platform.charts,   platform.ftp,    platform.dns,
-                       platform.help};
+    Platform withTrash{platform.messages, platform.pump,   platform.progress, platform.cancel, platform.clock, shell,
+                       platform.mail,     platform.charts, platform.ftp,      platform.dns,    platform.help};
     AutorunRunner runner(withTrash, data, [](const std::string&) { return ImportOutcome::Completed; });
     runner.start();
     EXPECT_EQ(shell.trashed.size(), 0u);

@@ -16,7 +16,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 class Editing : public ::testing::Test {
-protected:
+  protected:
     Editing() : data(temp.path() + "/") {}
 
     ScheduleEditing open(Names existing = {"shop", "Blog", "intranet"})
@@ -31,7 +31,7 @@ protected:
     FakeMessages messages;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Editing, ANewScheduleOffersEveryWebAndFifteenMinutes)
 {
@@ -79,8 +79,8 @@ TEST_F(Editing, MovingAllAndBackKeepsBothListsSortedWithoutRepeats)
 TEST_F(Editing, ARemovedWebIsOfferedForRemovalFromTheLastToTheFirst)
 {
     temp.write("Schedule.job", "gone2\r\nshop\r\ngone1\r\n");
-    messages.scriptAnswer(Answer::No);   // gone2, asked first
-    messages.scriptAnswer(Answer::Yes);  // gone1
+    messages.scriptAnswer(Answer::No);  // gone2, asked first
+    messages.scriptAnswer(Answer::Yes); // gone1
     ScheduleEditing editing = open();
     ASSERT_EQ(messages.recorded.size(), 2u);
     EXPECT_EQ(messages.recorded[0].text,

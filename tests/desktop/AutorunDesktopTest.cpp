@@ -186,8 +186,7 @@ TEST_F(AutorunDesktop, QuitAndCloseDuringARunWaitForTheCurrentWeb)
     controller.runScheduled();
     EXPECT_EQ(imported, (std::vector<std::string>{"intranet"}));
     EXPECT_FALSE(controller.active());
-    EXPECT_NE(temp.read("Schedule.log").find("Autorun Import Stopped on 03/05/2024 at 11:50:10 PM"),
-              std::string::npos);
+    EXPECT_NE(temp.read("Schedule.log").find("Autorun Import Stopped on 03/05/2024 at 11:50:10 PM"), std::string::npos);
 
     // Closing the console during a run ends the program after that web.
     imported.clear();

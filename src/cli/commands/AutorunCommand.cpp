@@ -36,7 +36,7 @@ extern "C" void requestStop(int)
 
 // SIGINT and SIGTERM ask the runner to stop between webs while it lives.
 class StopOnSignals {
-public:
+  public:
     StopOnSignals()
     {
         stopSignal = 0;
@@ -50,7 +50,7 @@ public:
     }
     bool requested() const { return stopSignal != 0; }
 
-private:
+  private:
     void (*previousInt_)(int);
     void (*previousTerm_)(int);
 };
@@ -62,12 +62,16 @@ bool waitFor(long long ms, const StopOnSignals& signals)
     while (!signals.requested()) {
         const auto left = due - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero()) return true;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(200)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(200)));
     }
     return false;
 }
 
-std::string lastLine(const std::string& text) { return text.substr(text.rfind('\n') + 1); }
+std::string lastLine(const std::string& text)
+{
+    return text.substr(text.rfind('\n') + 1);
+}
 
 void report(std::ostream& out, const autorun::RunResult& result)
 {
@@ -76,7 +80,7 @@ void report(std::ostream& out, const autorun::RunResult& result)
     out << ".\n";
 }
 
-}  // namespace
+} // namespace
 
 int AutorunCommand::run(CommandContext& context, const std::vector<std::string>& args)
 {
@@ -115,4 +119,4 @@ int AutorunCommand::run(CommandContext& context, const std::vector<std::string>&
     return failedRuns > 0 ? kExitFailed : kExitDone;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -47,8 +47,7 @@ int show(CommandContext& context, const std::string& data, const std::vector<std
     return kExitDone;
 }
 
-int set(CommandContext& context, const std::string& data, const std::vector<std::string>& existing,
-        const Arguments& a)
+int set(CommandContext& context, const std::string& data, const std::vector<std::string>& existing, const Arguments& a)
 {
     if (!a.has("interval") && !a.has("webs")) throw UsageError("Give --interval, --webs or both.");
     autorun::ScheduleEditing editing(context.platform.messages, data, existing);
@@ -72,7 +71,7 @@ int set(CommandContext& context, const std::string& data, const std::vector<std:
     return editing.save() ? kExitDone : kExitFailed;
 }
 
-}  // namespace
+} // namespace
 
 int ScheduleCommand::run(CommandContext& context, const std::vector<std::string>& args)
 {
@@ -87,4 +86,4 @@ int ScheduleCommand::run(CommandContext& context, const std::vector<std::string>
     throw UsageError("Unknown schedule action \"" + action + "\".");
 }
 
-}  // namespace larkspan
+} // namespace larkspan

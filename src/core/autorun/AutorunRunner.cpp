@@ -8,7 +8,10 @@ namespace larkspan::autorun {
 
 namespace {
 
-std::string on(const LocalDateTime& at) { return logDate(at) + " at " + logTime(at); }
+std::string on(const LocalDateTime& at)
+{
+    return logDate(at) + " at " + logTime(at);
+}
 
 long long msBetween(const LocalDateTime& from, const LocalDateTime& to)
 {
@@ -19,7 +22,7 @@ long long msBetween(const LocalDateTime& from, const LocalDateTime& to)
     return std::max(0LL, ms(to) - ms(from));
 }
 
-}  // namespace
+} // namespace
 
 std::string elapsedText(const LocalDateTime& from, const LocalDateTime& to)
 {
@@ -129,4 +132,4 @@ void AutorunRunner::importOne(const std::string& web, RunResult& result)
     log_.add("");
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

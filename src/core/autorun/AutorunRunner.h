@@ -26,7 +26,7 @@ struct RunResult {
 // ->timerMs and calls run(), so the desktop, the command line and the
 // tests drive the same rules on their own clocks.
 class AutorunRunner {
-public:
+  public:
     // Imports one web unattended and tells how it ended.
     using WebImport = std::function<ImportOutcome(const std::string& web)>;
 
@@ -53,7 +53,7 @@ public:
     const std::string& nextRunText() const { return nextRunText_; }
     const ScheduleLog& log() const { return log_; }
 
-private:
+  private:
     void addHeader();
     void importOne(const std::string& web, RunResult& result);
     void scheduleNext();
@@ -73,4 +73,4 @@ private:
 // between two clock readings (a later day counts its whole days).
 std::string elapsedText(const LocalDateTime& from, const LocalDateTime& to);
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

@@ -16,10 +16,10 @@ struct NamedRule {
 // Every 12 Hours and Monthly are rules of ours: the editor offers the
 // first and an operator may type the second.
 constexpr NamedRule kRules[] = {
-    {"5 Minutes", {IntervalKind::Minutes, 5}},       {"10 Minutes", {IntervalKind::Minutes, 10}},
-    {"15 Minutes", {IntervalKind::Minutes, 15}},     {"30 Minutes", {IntervalKind::Minutes, 30}},
-    {"Every Hour", {IntervalKind::Minutes, 60}},     {"Every 12 Hours", {IntervalKind::Minutes, 720}},
-    {"Daily", {IntervalKind::Daily, 0}},             {"Weekly", {IntervalKind::Weekly, 0}},
+    {"5 Minutes", {IntervalKind::Minutes, 5}},   {"10 Minutes", {IntervalKind::Minutes, 10}},
+    {"15 Minutes", {IntervalKind::Minutes, 15}}, {"30 Minutes", {IntervalKind::Minutes, 30}},
+    {"Every Hour", {IntervalKind::Minutes, 60}}, {"Every 12 Hours", {IntervalKind::Minutes, 720}},
+    {"Daily", {IntervalKind::Daily, 0}},         {"Weekly", {IntervalKind::Weekly, 0}},
     {"Monthly", {IntervalKind::Monthly, 0}},
 };
 
@@ -50,13 +50,13 @@ NextRun untilNextMonth(const LocalDateTime& now)
 {
     const long long elapsed = (now.date.day - 1) * kDayMs + msOfDay(now);
     if (elapsed <= 1000) return {1000, oneSecondPastMidnight(now.date)};
-    const CivilDate first = now.date.month == 12 ? CivilDate{now.date.year + 1, 1, 1}
-                                                 : CivilDate{now.date.year, now.date.month + 1, 1};
+    const CivilDate first =
+        now.date.month == 12 ? CivilDate{now.date.year + 1, 1, 1} : CivilDate{now.date.year, now.date.month + 1, 1};
     const long long days = dayNumber(first) - dayNumber(now.date);
     return {days * kDayMs + 1000 - msOfDay(now), oneSecondPastMidnight(first)};
 }
 
-}  // namespace
+} // namespace
 
 std::optional<IntervalRule> findIntervalRule(std::string_view text)
 {
@@ -94,26 +94,35 @@ LocalDateTime plusMinutes(const LocalDateTime& at, int minutes)
 NextRun nextRun(const IntervalRule& rule, const LocalDateTime& now)
 {
     switch (rule.kind) {
-    case IntervalKind::Minutes: return {rule.minutes * 60'000LL, plusMinutes(now, rule.minutes)};
-    case IntervalKind::Daily: return untilPeriodStart(now, kDayMs, msOfDay(now), 1);
+    case IntervalKind::Minutes:
+        return {rule.minutes * 60'000LL, plusMinutes(now, rule.minutes)};
+    case IntervalKind::Daily:
+        return untilPeriodStart(now, kDayMs, msOfDay(now), 1);
     case IntervalKind::Weekly: {
         // Weekday numbers count Sunday as 1.
         const int weekdayNumber = weekday(dayNumber(now.date)) + 1;
         const long long elapsed = (weekdayNumber - 1) * kDayMs + msOfDay(now);
         return untilPeriodStart(now, 7 * kDayMs, elapsed, 8 - weekdayNumber);
     }
-    case IntervalKind::Monthly: return untilNextMonth(now);
+    case IntervalKind::Monthly:
+        return untilNextMonth(now);
     }
     return {};
 }
 
-std::string logDate(const LocalDateTime& at) { return dates::shortDate(at.date); }
+std::string logDate(const LocalDateTime& at)
+{
+    return dates::shortDate(at.date);
+}
 
-std::string logTime(const LocalDateTime& at) { return dates::longTime(at.hour, at.minute, at.second); }
+std::string logTime(const LocalDateTime& at)
+{
+    return dates::longTime(at.hour, at.minute, at.second);
+}
 
 std::string nextRunText(const LocalDateTime& at)
 {
     return "Larkspan - Kite\nAutorun Enabled\nNext Run: " + logDate(at) + " " + logTime(at);
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

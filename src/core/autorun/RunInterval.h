@@ -32,8 +32,8 @@ std::optional<IntervalRule> findIntervalRule(std::string_view text);
 std::string acceptedIntervals();
 
 struct NextRun {
-    long long timerMs = 0;  // how long the run timer waits
-    LocalDateTime at;       // when the run is due, as the hint shows it
+    long long timerMs = 0; // how long the run timer waits
+    LocalDateTime at;      // when the run is due, as the hint shows it
 };
 
 // The next run after now. Minute rules wait their fixed interval;
@@ -54,4 +54,4 @@ std::string nextRunText(const LocalDateTime& at);
 std::string logDate(const LocalDateTime& at);
 std::string logTime(const LocalDateTime& at);
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

@@ -8,7 +8,7 @@ namespace {
 // A runner holds its lock for days: the lock never counts as left over
 // by age.
 constexpr int kNeverStale = std::numeric_limits<int>::max() / 2;
-}  // namespace
+} // namespace
 
 RunnerLock::RunnerLock(const std::string& dataDirectory)
     : dataDirectory_(dataDirectory), path_(dataDirectory + "Schedule.lock"), lock_(path_, 0, kNeverStale)
@@ -17,8 +17,8 @@ RunnerLock::RunnerLock(const std::string& dataDirectory)
 
 std::string RunnerLock::refusal() const
 {
-    return "Autorun is already running for the data directory " + dataDirectory_ +
-           " (lock file " + path_ + "). Quit that autorun first.";
+    return "Autorun is already running for the data directory " + dataDirectory_ + " (lock file " + path_ +
+           "). Quit that autorun first.";
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

@@ -9,7 +9,7 @@ namespace larkspan::autorun {
 // One runner per data directory, whichever program runs it: the lock file
 // "Schedule.lock" in the data directory, held while autorun is on.
 class RunnerLock {
-public:
+  public:
     explicit RunnerLock(const std::string& dataDirectory);
 
     // True when this runner now holds the lock; never waits.
@@ -19,10 +19,10 @@ public:
     // Why a second runner does not start.
     std::string refusal() const;
 
-private:
+  private:
     std::string dataDirectory_;
     std::string path_;
     FileLock lock_;
 };
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

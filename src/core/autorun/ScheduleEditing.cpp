@@ -22,7 +22,7 @@ void addWeb(std::vector<std::string>& list, const std::string& web)
     list.push_back(web);
     list = sortedWebs(std::move(list));
 }
-}  // namespace
+} // namespace
 
 ScheduleEditing::ScheduleEditing(Messages& messages, std::string dataDirectory, std::vector<std::string> existingWebs)
     : interval(kDefaultInterval), messages_(messages), dataDirectory_(std::move(dataDirectory)),
@@ -30,9 +30,15 @@ ScheduleEditing::ScheduleEditing(Messages& messages, std::string dataDirectory, 
 {
 }
 
-std::string ScheduleEditing::schedulePath() const { return scheduleFile(dataDirectory_); }
+std::string ScheduleEditing::schedulePath() const
+{
+    return scheduleFile(dataDirectory_);
+}
 
-bool ScheduleEditing::isExisting(const std::string& web) const { return containsWeb(existing_, web); }
+bool ScheduleEditing::isExisting(const std::string& web) const
+{
+    return containsWeb(existing_, web);
+}
 
 void ScheduleEditing::open(bool offerRemoval)
 {
@@ -55,11 +61,10 @@ void ScheduleEditing::offerRemovalOfMissingWebs()
 {
     for (auto it = scheduled_.rbegin(); it != scheduled_.rend();) {
         const std::string web = *it;
-        if (!isExisting(web) &&
-            messages_.ask(MessageKind::Confirmation,
-                          "The web: " + web + " is no longer available.  " +
-                              "\nWould you like to remove it from the Scheduled webs list?",
-                          Buttons::YesNo) == Answer::Yes) {
+        if (!isExisting(web) && messages_.ask(MessageKind::Confirmation,
+                                              "The web: " + web + " is no longer available.  " +
+                                                  "\nWould you like to remove it from the Scheduled webs list?",
+                                              Buttons::YesNo) == Answer::Yes) {
             it = std::make_reverse_iterator(scheduled_.erase(std::next(it).base()));
         } else {
             ++it;
@@ -112,4 +117,4 @@ bool ScheduleEditing::save()
     return true;
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

@@ -13,7 +13,7 @@ namespace larkspan::autorun {
 // scheduled webs (each sorted), the interval text, and the messages and
 // questions of opening, removing and saving.
 class ScheduleEditing {
-public:
+  public:
     // existingWebs: the sub-folders of the data directory's wwwstats folder.
     ScheduleEditing(Messages& messages, std::string dataDirectory, std::vector<std::string> existingWebs);
 
@@ -45,7 +45,7 @@ public:
 
     std::string schedulePath() const;
 
-private:
+  private:
     bool isExisting(const std::string& web) const;
     void offerRemovalOfMissingWebs();
 
@@ -56,4 +56,4 @@ private:
     std::vector<std::string> scheduled_;
 };
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

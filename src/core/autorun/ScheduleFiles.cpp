@@ -8,9 +8,18 @@
 
 namespace larkspan::autorun {
 
-std::string scheduleFile(const std::string& dataDirectory) { return dataDirectory + "Schedule.job"; }
-std::string intervalFile(const std::string& dataDirectory) { return dataDirectory + "Schedule.job.int"; }
-std::string logFile(const std::string& dataDirectory) { return dataDirectory + "Schedule.log"; }
+std::string scheduleFile(const std::string& dataDirectory)
+{
+    return dataDirectory + "Schedule.job";
+}
+std::string intervalFile(const std::string& dataDirectory)
+{
+    return dataDirectory + "Schedule.job.int";
+}
+std::string logFile(const std::string& dataDirectory)
+{
+    return dataDirectory + "Schedule.log";
+}
 
 namespace {
 // A folder or a dangling name reads as missing.
@@ -22,7 +31,7 @@ std::optional<std::string> readRegularFile(const std::string& path)
     if (!readWholeFile(path, content)) return std::nullopt;
     return content;
 }
-}  // namespace
+} // namespace
 
 std::optional<std::string> readInterval(const std::string& dataDirectory)
 {
@@ -43,15 +52,13 @@ std::vector<std::string> sortedWebs(std::vector<std::string> webs)
         const int order = text::icompare(a, b);
         return order != 0 ? order < 0 : a < b;
     });
-    webs.erase(std::unique(webs.begin(), webs.end(), [](const std::string& a, const std::string& b) {
-                   return text::iequals(a, b);
-               }),
+    webs.erase(std::unique(webs.begin(), webs.end(),
+                           [](const std::string& a, const std::string& b) { return text::iequals(a, b); }),
                webs.end());
     return webs;
 }
 
-bool writeSchedule(const std::string& dataDirectory, const std::vector<std::string>& webs,
-                   const std::string& interval)
+bool writeSchedule(const std::string& dataDirectory, const std::vector<std::string>& webs, const std::string& interval)
 {
     return writeWholeFile(scheduleFile(dataDirectory), joinCrLf(sortedWebs(webs))) &&
            writeWholeFile(intervalFile(dataDirectory), interval);
@@ -62,4 +69,4 @@ bool containsWeb(const std::vector<std::string>& webs, const std::string& name)
     return std::any_of(webs.begin(), webs.end(), [&](const std::string& web) { return text::iequals(web, name); });
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

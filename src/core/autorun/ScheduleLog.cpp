@@ -25,7 +25,7 @@ bool endsWithoutLineBreak(const std::string& path)
     in.get(last);
     return last != '\n' && last != '\r';
 }
-}  // namespace
+} // namespace
 
 bool ScheduleLog::rotateIfOversized(Shell& shell)
 {
@@ -46,7 +46,7 @@ void ScheduleLog::save()
     pending_.clear();
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun
 
 namespace larkspan::autorun {
 
@@ -62,4 +62,4 @@ void viewScheduleLog(Messages& messages, Shell& shell, const std::string& dataDi
     if (!shell.openTextEditor(path)) messages.show(MessageKind::Error, "Unable to open " + path + ".");
 }
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun

@@ -14,7 +14,7 @@ namespace larkspan::autorun {
 // the next save, which appends them, so what earlier runs wrote is never
 // rewritten or lost.
 class ScheduleLog {
-public:
+  public:
     static constexpr std::uintmax_t kRotateAboveBytes = 5'120'000;
     static constexpr const char* kRule = "----------------------------------------------------------";
 
@@ -33,12 +33,12 @@ public:
 
     const std::vector<std::string>& pending() const { return pending_; }
 
-private:
+  private:
     std::string path_;
     std::vector<std::string> pending_;
 };
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun
 
 namespace larkspan {
 class Messages;
@@ -51,4 +51,4 @@ namespace larkspan::autorun {
 // or has been removed).
 void viewScheduleLog(Messages& messages, Shell& shell, const std::string& dataDirectory);
 
-}  // namespace larkspan::autorun
+} // namespace larkspan::autorun
