@@ -86,7 +86,7 @@ void ScheduleEditorWindow::buildMenus(QVBoxLayout* layout)
     actions->addAction("&Remove Web from Schedule", this, &ScheduleEditorWindow::removeSelected);
     actions->addAction("&Clear Schedule", this, &ScheduleEditorWindow::clearSchedule);
     QMenu* help = bar->addMenu("&Help");
-    help->addAction("&Using the Autorun Scheduler", this, [this] { session_.platform().help.showTopic(kHelpTopic); });
+    help->addAction("&Using the Autorun Scheduler", this, [this] { showHelp(); });
     help->addSeparator();
     help->addAction("&About...", this, [this] { session_.messages().show(MessageKind::Information, kAboutText); })
         ->setObjectName("MenuAbout");
@@ -102,8 +102,7 @@ void ScheduleEditorWindow::buildMenus(QVBoxLayout* layout)
     QAction* exitAction = toolbar->addAction(icons::exit(), "Exit", this, &QDialog::reject);
     exitAction->setObjectName("ExitSchedule");
     exitAction->setToolTip("Exit");
-    QAction* helpAction =
-        toolbar->addAction(icons::help(), "Help", this, [this] { session_.platform().help.showTopic(kHelpTopic); });
+    QAction* helpAction = toolbar->addAction(icons::help(), "Help", this, [this] { showHelp(); });
     helpAction->setObjectName("HelpSchedule");
     helpAction->setToolTip("Help");
     layout->addWidget(toolbar);
@@ -144,6 +143,12 @@ QWidget* ScheduleEditorWindow::buildLists()
     connect(available_, &QListWidget::itemDoubleClicked, this, [this] { scheduleSelected(); });
     connect(scheduled_, &QListWidget::itemDoubleClicked, this, [this] { removeSelected(); });
     return lists;
+}
+
+void ScheduleEditorWindow::showHelp()
+{
+    if (!session_.platform().help.showTopic(kHelpTopic))
+        session_.messages().show(MessageKind::Error, "The help pages could not be opened.");
 }
 
 void ScheduleEditorWindow::refill()

@@ -41,6 +41,7 @@ class ScheduleEditorWindow : public QDialog {
     void buildMenus(QVBoxLayout* layout);
     QWidget* buildLists();
     void refill();
+    void showHelp();
 
     DesktopSession& session_;
     autorun::ScheduleEditing editing_;

@@ -154,7 +154,8 @@ TEST_F(AutorunDesktop, TheEndOfTheCountDownEntersAutorunWithTheNextRunAsHint)
     EXPECT_EQ(window().trayIcon()->toolTip(), "Larkspan - Kite\nAutorun Enabled\nNext Run: 03/06/2024 12:05:10 AM");
     EXPECT_GT(controller.msUntilNextRun(), 0);
     EXPECT_LE(controller.msUntilNextRun(), 900'000);
-    EXPECT_TRUE(std::filesystem::exists(temp.file("Schedule.lock")));
+    autorun::RunnerLock probe(temp.path() + "/");
+    EXPECT_FALSE(probe.acquire());
 
     // A run: the failed web is logged and the next one still imported.
     controller.runScheduled();
@@ -171,7 +172,7 @@ TEST_F(AutorunDesktop, TheEndOfTheCountDownEntersAutorunWithTheNextRunAsHint)
     EXPECT_NE(window().trayIcon()->contextMenu(), controller.autorunMenu());
     EXPECT_EQ(window().trayIcon()->toolTip(), "Larkspan Kite 1.1");
     EXPECT_EQ(controller.msUntilNextRun(), -1);
-    EXPECT_FALSE(std::filesystem::exists(temp.file("Schedule.lock")));
+    EXPECT_TRUE(probe.acquire());
 }
 
 TEST_F(AutorunDesktop, QuitAndCloseDuringARunWaitForTheCurrentWeb)
@@ -198,7 +199,8 @@ TEST_F(AutorunDesktop, QuitAndCloseDuringARunWaitForTheCurrentWeb)
     controller.runScheduled();
     EXPECT_EQ(imported, (std::vector<std::string>{"intranet"}));
     EXPECT_FALSE(window().isVisible());
-    EXPECT_FALSE(std::filesystem::exists(temp.file("Schedule.lock")));
+    autorun::RunnerLock probe(temp.path() + "/");
+    EXPECT_TRUE(probe.acquire());
 }
 
 TEST_F(AutorunDesktop, WithoutANotificationAreaTheConsoleShowsAutorunAndQuitsIt)

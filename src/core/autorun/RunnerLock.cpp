@@ -18,7 +18,7 @@ RunnerLock::RunnerLock(const std::string& dataDirectory)
 std::string RunnerLock::refusal() const
 {
     return "Autorun is already running for the data directory " + dataDirectory_ + " (lock file " + path_ +
-           "). Quit that autorun first.";
+           "). Quit that autorun first; if none is running, remove the lock file.";
 }
 
 } // namespace larkspan::autorun
