@@ -16,22 +16,11 @@ using larkspan::testing::TempFolder;
 
 namespace {
 
-LocalDateTime at(CivilDate date, int hour, int minute, int second, int ms = 0)
-{
-    LocalDateTime t;
-    t.date = date;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    t.millisecond = ms;
-    return t;
-}
-
 // A schedule in a temporary data directory and a runner whose imports are
 // scripted: each takes 1.5 seconds on the fixed clock.
 class Runner : public ::testing::Test {
   protected:
-    Runner() : data(temp.path() + "/") { fake.clock.set(at({2024, 3, 5}, 23, 50, 10)); }
+    Runner() : data(temp.path() + "/") { fake.clock.set(LocalDateTime{{2024, 3, 5}, 23, 50, 10}); }
 
     void schedule(const std::string& webs, const std::string& interval)
     {

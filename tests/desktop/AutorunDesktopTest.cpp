@@ -32,12 +32,6 @@ class AutorunDesktop : public DesktopFixture {
   protected:
     AutorunDesktop()
     {
-        LocalDateTime at;
-        at.date = {2024, 3, 5};
-        at.hour = 23;
-        at.minute = 50;
-        at.second = 10;
-        fixed.set(at);
         clock = &fixed;
         for (const char* web : {"shop", "blog", "intranet"})
             std::filesystem::create_directories(temp.file(std::string("wwwstats/") + web));
@@ -59,7 +53,7 @@ class AutorunDesktop : public DesktopFixture {
         return *controller_;
     }
 
-    FixedClock fixed{LocalDateTime{}};
+    FixedClock fixed{LocalDateTime{{2024, 3, 5}, 23, 50, 10}};
     std::vector<std::string> imported;
     std::function<void()> duringImport;
 
