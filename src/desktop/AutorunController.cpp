@@ -108,6 +108,10 @@ void AutorunController::viewLog()
 
 void AutorunController::startCountDown()
 {
+    // Once per program start, whichever comes first: the console's first
+    // activation or its first showing.
+    if (countDownBegun_) return;
+    countDownBegun_ = true;
     countDown_.start();
 }
 
@@ -257,6 +261,12 @@ void AutorunController::closeProgram()
 
 bool AutorunController::eventFilter(QObject* watched, QEvent* event)
 {
+    // A display without a window manager never activates the console; the
+    // count-down then begins when it is first shown.
+    if (watched == &window_ && event->type() == QEvent::Show && !countDownBegun_ && session_.app.autorun)
+        QTimer::singleShot(0, this, [this] {
+            if (session_.app.autorun && !active_) startCountDown();
+        });
     // Closing the console during a run ends the program once the current
     // web's import has ended.
     if (watched == &window_ && event->type() == QEvent::Close && running_) {

@@ -99,6 +99,7 @@ class AutorunController : public QObject {
     bool quitAfterRun_ = false;
     bool closeAfterRun_ = false;
     bool schedulerOpen_ = false;
+    bool countDownBegun_ = false;
     bool quitOnLastWindowClosed_ = true;
 };
 
