@@ -28,6 +28,7 @@ analysis::ImportRunner offeredImport(CommandContext& context)
         ImportOptions options;
         options.buildSessionTracker = readBuildSessionTracker(context.settings);
         options.temporaryFolder = context.folder.temporary();
+        options.ftpDownloadFolder = context.folder.ftpTemporary();
         ImportRun run(context.platform, webs, view, tracker, options);
         importWeb(run, context.platform, web);
     };
