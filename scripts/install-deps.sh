@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, everything the build, the tests and the programs
-# need on Debian 12 (chromium renders report pages in one test). Packages
-# already present are left alone.
+# need on Debian 12 (chromium renders report pages in one test; pyftpdlib is
+# the FTP server the FTP tests run). Packages already present are left alone.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
+  python3-pyftpdlib python3-openssl openssl
   xdg-utils python3
   clang libclang-rt-14-dev time
   chromium

@@ -136,7 +136,7 @@ FtpFetchResult FtpFetch::fetch(const FtpSettings& settings, const ImportedFiles&
         for (const Listed& entry : chosen) {
             localPath = joinPath(downloadFolder, entry.name);
             status_.currentFile = entry.name;
-            if (platform_.cancel.requested()) return {{}, true};
+            if (platform_.cancel.requested()) return {std::move(result.files), true};
             downloadOne(folder + entry.name, localPath);
             if (settings.deleteAfterDownload) {
                 try {

@@ -31,7 +31,8 @@ ServerAddress parseServerAddress(const std::string& text);
 std::string remoteNameProblem(const std::string& name);
 
 struct FtpFetchResult {
-    // The downloaded files in listing order, each with its size on the server.
+    // The downloaded files in listing order, each with its size on the
+    // server; after a cancel, those finished before it.
     std::vector<SourceFile> files;
     bool cancelled = false;
 };
