@@ -78,6 +78,7 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.banner = "Test server ready."
+    Handler.auth_failed_timeout = 0.1
     if args.hostile_listing:
         Handler.abstracted_fs = HostileListingFS
     if args.drop_after:
