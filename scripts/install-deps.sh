@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
-  python3-pyftpdlib python3-openssl openssl
+  python3-pyftpdlib
   xdg-utils python3
   clang libclang-rt-14-dev time
   chromium

@@ -3,8 +3,8 @@
 Serves ROOT to one user on 127.0.0.1 at a free port and prints "PORT <n>"
 once it listens. Options bend it into the servers the client must survive:
 a slow one, one that drops the connection in the middle of a download, one
-whose listing names files that could leave the download folder, one that
-refuses deletions, and one that speaks explicit TLS.
+whose listing names files that could leave the download folder, and one
+that refuses deletions.
 """
 
 import argparse
@@ -56,25 +56,13 @@ def main():
     parser.add_argument("--drop-after", type=int, default=0, help="drop a download after these bytes")
     parser.add_argument("--hostile-listing", action="store_true")
     parser.add_argument("--no-delete", action="store_true")
-    parser.add_argument("--tls", metavar="PEM", help="certificate and key for explicit TLS")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elr" if args.no_delete else "elradfmw")
 
-    if args.tls:
-        from pyftpdlib.handlers import TLS_FTPHandler
-
-        class Handler(TLS_FTPHandler):
-            pass
-
-        Handler.certfile = args.tls
-        Handler.tls_control_required = True
-        Handler.tls_data_required = True
-    else:
-
-        class Handler(FTPHandler):
-            pass
+    class Handler(FTPHandler):
+        pass
 
     Handler.authorizer = authorizer
     Handler.banner = "Test server ready."
