@@ -112,3 +112,27 @@ TEST_F(FtpImport, AWrongPasswordEndsTheRunWithAnError)
     EXPECT_EQ(lastMessage().find("not-the-one"), std::string::npos);
     EXPECT_FALSE(fs::exists(home.file("wwwstats/site/site.lkfl")));
 }
+
+TEST_F(FtpImport, FinishedDownloadsAnEarlierRunLeftAreImportedAndFragmentsDropped)
+{
+    // A run that was cancelled after downloading (and deleting on the
+    // server) old.log, and one killed in the middle of new.log.
+    home.write("FTPTemp/site/old.log", ncsa("09"));
+    home.write("FTPTemp/site/-partial-new.log", "1.2.3.4 - - [13/Oct/20");
+    home.write("FTPTemp/site/new.log", "1.2.3.4 - - [14/Oct/2000:13:55:36 -0700] \"GET /stale");
+    root.write("logs/new.log", ncsa("10"));
+    LocalFtpServer server(root.path());
+    FtpSettings settings = settingsFor(server);
+    settings.deleteAfterDownload = true;
+    saveSettings(settings);
+
+    EXPECT_EQ(import(), ImportOutcome::Completed);
+    EXPECT_TRUE(fs::exists(home.file("wwwstats/site/2000/LKLT1009.log")));
+    EXPECT_TRUE(fs::exists(home.file("wwwstats/site/2000/LKLT1010.log")));
+    EXPECT_FALSE(fs::exists(home.file("wwwstats/site/2000/LKLT1013.log")));
+    EXPECT_FALSE(fs::exists(home.file("wwwstats/site/2000/LKLT1014.log")));
+    const std::string imported = home.read("wwwstats/site/site.lkfl");
+    EXPECT_NE(imported.find("old.log|" + std::to_string(ncsa("09").size())), std::string::npos) << imported;
+    EXPECT_NE(imported.find("new.log|" + std::to_string(ncsa("10").size())), std::string::npos) << imported;
+    EXPECT_TRUE(downloadedNames().empty());
+}

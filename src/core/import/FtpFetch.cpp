@@ -8,7 +8,9 @@
 #include "platform/Platform.h"
 #include "webs/FtpSettings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <unistd.h>
@@ -29,35 +31,44 @@ std::string shown(std::string name)
     return name;
 }
 
-// Closes the descriptor of a download and, unless kept, removes its file.
+// A download in progress is written under a name no accepted remote name
+// can have (those never start with "-"), so a run killed in the middle
+// leaves a fragment that is never taken for a finished download.
+const char* const kPartialPrefix = "-partial-";
+
+// Writes a download under its partial name; keep() closes it and gives it
+// its own name. Anything else removes it.
 class DownloadFile {
 public:
-    explicit DownloadFile(std::string path) : path_(std::move(path))
+    DownloadFile(const std::string& folder, const std::string& name)
+        : path_(joinPath(folder, name)), partial_(joinPath(folder, kPartialPrefix + name))
     {
-        // A file left by an earlier run is replaced; unlink never follows a link.
-        ::unlink(path_.c_str());
-        fd_ = safefile::createNew(path_);
-        if (fd_ < 0) throw Error("Unable to create file " + path_);
+        ::unlink(partial_.c_str());  // never follows a link
+        fd_ = safefile::createNew(partial_);
+        if (fd_ < 0) throw Error("Unable to create file " + partial_);
     }
     ~DownloadFile()
     {
         if (fd_ >= 0) ::close(fd_);
-        if (!kept_) ::unlink(path_.c_str());
+        if (!kept_) ::unlink(partial_.c_str());
     }
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
 
     bool write(std::string_view bytes) { return safefile::writeAll(fd_, bytes); }
+    // A file or link already at the name is replaced, never written through.
     void keep()
     {
         const int fd = fd_;
         fd_ = -1;
-        if (::close(fd) != 0) throw Error("Unable to create file " + path_);
+        if (::close(fd) != 0 || std::rename(partial_.c_str(), path_.c_str()) != 0)
+            throw Error("Unable to create file " + path_);
         kept_ = true;
     }
 
 private:
     std::string path_;
+    std::string partial_;
     int fd_ = -1;
     bool kept_ = false;
 };
@@ -105,6 +116,24 @@ std::string remoteNameProblem(const std::string& name)
     return {};
 }
 
+std::vector<SourceFile> FtpFetch::leftovers(const std::string& downloadFolder, const FtpSettings& settings,
+                                           const ImportedFiles& imported)
+{
+    std::vector<SourceFile> files;
+    for (const FolderEntry& entry : listFolder(downloadFolder)) {
+        std::error_code ec;
+        if (!fs::is_regular_file(fs::symlink_status(entry.path, ec))) continue;
+        const bool fragment = entry.name.rfind(kPartialPrefix, 0) == 0;
+        const bool done = settings.newFilesOnly && imported.isImported(entry.name, entry.size);
+        if (fragment || done) {
+            fs::remove(entry.path, ec);
+        } else if (remoteNameProblem(entry.name).empty()) {
+            files.push_back({entry.path, entry.size});
+        }
+    }
+    return files;
+}
+
 FtpFetch::FtpFetch(Platform& platform, ImportView& view, std::string caption, std::chrono::milliseconds pumpInterval)
     : platform_(platform), view_(view), pump_(platform.pump, pumpInterval)
 {
@@ -125,19 +154,25 @@ FtpFetchResult FtpFetch::fetch(const FtpSettings& settings, const ImportedFiles&
     const ServerAddress address = parseServerAddress(settings.server);
     FtpLogon logon{address.host, address.port, settings.user, settings.password, settings.proxy, settings.explicitTls};
 
+    result.files = leftovers(downloadFolder, settings, imported);
     FtpClient& client = platform_.ftp;
     const Session session(client, *this);
-    std::string localPath;
     try {
         client.logon(logon);
         const std::vector<Listed> chosen = choose(client.list(folder), settings, imported);
-        if (platform_.cancel.requested()) return {{}, true};
+        if (platform_.cancel.requested()) return {std::move(result.files), true};
+        // A file the server still has is fetched afresh rather than taken
+        // from an earlier run.
+        std::erase_if(result.files, [&](const SourceFile& file) {
+            return std::any_of(chosen.begin(), chosen.end(),
+                               [&](const Listed& entry) { return joinPath(downloadFolder, entry.name) == file.path; });
+        });
         status_.filesTotal = static_cast<long long>(chosen.size());
         for (const Listed& entry : chosen) {
-            localPath = joinPath(downloadFolder, entry.name);
+            const std::string localPath = joinPath(downloadFolder, entry.name);
             status_.currentFile = entry.name;
             if (platform_.cancel.requested()) return {std::move(result.files), true};
-            downloadOne(folder + entry.name, localPath);
+            downloadOne(folder + entry.name, downloadFolder, entry.name);
             if (settings.deleteAfterDownload) {
                 try {
                     client.remove(folder + entry.name);
@@ -146,7 +181,6 @@ FtpFetchResult FtpFetch::fetch(const FtpSettings& settings, const ImportedFiles&
                 }
             }
             result.files.push_back({localPath, entry.size});
-            localPath.clear();
             if (platform_.cancel.requested()) return {std::move(result.files), true};
         }
     } catch (const Cancelled&) {
@@ -190,9 +224,9 @@ std::vector<FtpFetch::Listed> FtpFetch::choose(const std::vector<FtpEntry>& entr
     return chosen;
 }
 
-void FtpFetch::downloadOne(const std::string& remotePath, const std::string& localPath)
+void FtpFetch::downloadOne(const std::string& remotePath, const std::string& folder, const std::string& name)
 {
-    DownloadFile file(localPath);
+    DownloadFile file(folder, name);
     platform_.ftp.download(remotePath, [&file](std::string_view bytes) { return file.write(bytes); });
     file.keep();
 }

@@ -31,14 +31,15 @@ ServerAddress parseServerAddress(const std::string& text);
 std::string remoteNameProblem(const std::string& name);
 
 struct FtpFetchResult {
-    // The downloaded files in listing order, each with its size on the
-    // server; after a cancel, those finished before it.
+    // Files left by an earlier run, then the downloads in listing order,
+    // each with its size on the server; after a cancel, those finished
+    // before it.
     std::vector<SourceFile> files;
     bool cancelled = false;
 };
 
 // Fetches a web's log files from its FTP server into its download folder:
-// logs on, lists the folder, keeps the entries that match the mask and are
+// takes up finished downloads an earlier run left there, logs on, lists the folder, keeps the entries that match the mask and are
 // neither folders, "errors.log"/"error.log", unusable names (skipped with a
 // message) nor, with new files only, already imported at that size;
 // downloads each (deleting it on the server afterwards when asked, a failed
@@ -62,7 +63,13 @@ private:
 
     std::vector<Listed> choose(const std::vector<FtpEntry>& entries, const FtpSettings& settings,
                                const ImportedFiles& imported);
-    void downloadOne(const std::string& remotePath, const std::string& localPath);
+    void downloadOne(const std::string& remotePath, const std::string& folder, const std::string& name);
+    // Finished downloads an earlier run left unconverted (it was cancelled
+    // or failed after them; with delete from the server they exist nowhere
+    // else). Fragments of interrupted downloads, and files already imported
+    // at their size when only new files are wanted, are removed instead.
+    static std::vector<SourceFile> leftovers(const std::string& downloadFolder, const FtpSettings& settings,
+                                             const ImportedFiles& imported);
     void showFailure(const std::string& reason);
     void showPanel(const std::string& text);
 
