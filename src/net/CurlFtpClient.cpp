@@ -36,13 +36,13 @@ std::string printable(std::string text)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 struct CurlFtpClient::Session {
     enum class Body { Discard, Collect, Sink };
 
     CURL* curl = nullptr;
-    std::string base;  // "ftp://host:port/"
+    std::string base; // "ftp://host:port/"
     char errors[CURL_ERROR_SIZE] = {};
     std::string lastReply;
     FtpEvents* events = nullptr;
@@ -51,11 +51,11 @@ struct CurlFtpClient::Session {
     const FtpSink* sink = nullptr;
     curl_off_t reported = -1;
     bool counting = false;
-    std::exception_ptr failure;  // thrown inside a callback, rethrown after it
+    std::exception_ptr failure; // thrown inside a callback, rethrown after it
 
     ~Session()
     {
-        if (curl) curl_easy_cleanup(curl);  // sends QUIT on a live connection
+        if (curl) curl_easy_cleanup(curl); // sends QUIT on a live connection
     }
 
     std::string url(const std::string& path) const;
@@ -115,7 +115,8 @@ void CurlFtpClient::Session::reply(std::string_view text)
     while (!text.empty()) {
         const auto end = text.find('\n');
         std::string line(text.substr(0, end));
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
         if (!line.empty()) {
             lastReply = printable(std::move(line));
             if (events) events->status(lastReply);
@@ -131,7 +132,8 @@ size_t CurlFtpClient::Session::write(char* data, size_t size, size_t count, void
     const size_t bytes = size * count;
     try {
         switch (s.body) {
-        case Body::Discard: return bytes;
+        case Body::Discard:
+            return bytes;
         case Body::Collect:
             if (s.collected.size() + bytes > kMaxListingBytes) throw Error("The folder listing is too long.");
             s.collected.append(data, bytes);
@@ -143,7 +145,7 @@ size_t CurlFtpClient::Session::write(char* data, size_t size, size_t count, void
     } catch (...) {
         s.failure = std::current_exception();
     }
-    return 0;  // anything short of bytes ends the transfer
+    return 0; // anything short of bytes ends the transfer
 }
 
 int CurlFtpClient::Session::progress(void* self, curl_off_t, curl_off_t now, curl_off_t, curl_off_t)
@@ -191,7 +193,10 @@ void CurlFtpClient::Session::perform(const std::string& what)
     throw Error(text);
 }
 
-CurlFtpClient::CurlFtpClient(CurlFtpOptions options) : options_(std::move(options)) { initialiseOnce(); }
+CurlFtpClient::CurlFtpClient(CurlFtpOptions options) : options_(std::move(options))
+{
+    initialiseOnce();
+}
 
 CurlFtpClient::~CurlFtpClient() = default;
 
@@ -225,8 +230,8 @@ void CurlFtpClient::logon(const FtpLogon& logon)
     // An empty proxy turns off any proxy the environment names.
     curl_easy_setopt(c, CURLOPT_PROXY, logon.proxy.c_str());
     if (!logon.proxy.empty()) curl_easy_setopt(c, CURLOPT_HTTPPROXYTUNNEL, 1L);
-    curl_easy_setopt(c, CURLOPT_USE_SSL, logon.explicitTls ? static_cast<long>(CURLUSESSL_ALL)
-                                                           : static_cast<long>(CURLUSESSL_NONE));
+    curl_easy_setopt(c, CURLOPT_USE_SSL,
+                     logon.explicitTls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_NONE));
     if (!options_.certificateFile.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, options_.certificateFile.c_str());
     curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(c, CURLOPT_FTP_SKIP_PASV_IP, 1L);
@@ -241,7 +246,7 @@ void CurlFtpClient::logon(const FtpLogon& logon)
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, s.get());
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, &Session::debug);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, s.get());
-    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);  // feeds the debug callback only
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L); // feeds the debug callback only
 
     // Connect and log on without touching a file.
     s->events = events_;
@@ -314,6 +319,9 @@ void CurlFtpClient::remove(const std::string& remotePath)
     curl_easy_setopt(s.curl, CURLOPT_QUOTE, nullptr);
 }
 
-void CurlFtpClient::logoff() { session_.reset(); }
+void CurlFtpClient::logoff()
+{
+    session_.reset();
+}
 
-}  // namespace larkspan::net
+} // namespace larkspan::net

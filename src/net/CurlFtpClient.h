@@ -25,7 +25,7 @@ struct CurlFtpOptions {
 // FtpEvents::proceed is asked from its progress callback, so a stop ends a
 // listing or a transfer at once.
 class CurlFtpClient : public FtpClient {
-public:
+  public:
     explicit CurlFtpClient(CurlFtpOptions options = {});
     ~CurlFtpClient() override;
     CurlFtpClient(const CurlFtpClient&) = delete;
@@ -38,7 +38,7 @@ public:
     void remove(const std::string& remotePath) override;
     void logoff() override;
 
-private:
+  private:
     struct Session;
 
     Session& session();
@@ -48,4 +48,4 @@ private:
     std::unique_ptr<Session> session_;
 };
 
-}  // namespace larkspan::net
+} // namespace larkspan::net

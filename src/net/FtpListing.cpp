@@ -54,13 +54,15 @@ bool splitWords(std::string_view line, std::size_t n, std::vector<std::string_vi
     words.clear();
     std::size_t at = 0;
     while (words.size() < n) {
-        while (at < line.size() && line[at] == ' ') ++at;
+        while (at < line.size() && line[at] == ' ')
+            ++at;
         if (at >= line.size()) return false;
         const auto end = std::min(line.find(' ', at), line.size());
         words.push_back(line.substr(at, end - at));
         at = end;
     }
-    while (at < line.size() && line[at] == ' ') ++at;
+    while (at < line.size() && line[at] == ' ')
+        ++at;
     rest = line.substr(at);
     return !rest.empty();
 }
@@ -95,7 +97,7 @@ bool parseDosLine(std::string_view line, FtpEntry& entry)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<FtpEntry> parseMachineListing(std::string_view text)
 {
@@ -143,4 +145,4 @@ std::vector<FtpEntry> parseLongListing(std::string_view text)
     return entries;
 }
 
-}  // namespace larkspan::net
+} // namespace larkspan::net

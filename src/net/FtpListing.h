@@ -17,4 +17,4 @@ std::vector<FtpEntry> parseMachineListing(std::string_view text);
 // are skipped; a link is listed under its own name, as a file.
 std::vector<FtpEntry> parseLongListing(std::string_view text);
 
-}  // namespace larkspan::net
+} // namespace larkspan::net

@@ -29,15 +29,15 @@ struct FtpCli {
     CliResult addWeb(const std::string& name, const LocalFtpServer& server, const std::string& password,
                      std::vector<std::string> extra = {})
     {
-        std::vector<std::string> args{"web",        "add",    name,  "--ftp",  "--server", server.address(),
-                                      "--user",     "me",     "--password", password, "--dir", "/logs",
-                                      "--mask",     "*.log",  "--server-url", "www.s.com"};
+        std::vector<std::string> args{"web",    "add",   name,           "--ftp",    "--server", server.address(),
+                                      "--user", "me",    "--password",   password,   "--dir",    "/logs",
+                                      "--mask", "*.log", "--server-url", "www.s.com"};
         args.insert(args.end(), extra.begin(), extra.end());
         return run(args);
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(FtpImportCommand, AddImportAndImportAgain)
 {
@@ -52,8 +52,9 @@ TEST(FtpImportCommand, AddImportAndImportAgain)
     const auto first = cli.run({"import", "site"});
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.err.find("Secret-77"), std::string::npos);
-    EXPECT_NE(cli.home.read("wwwstats/site/2000/LKLT1010.log").find("10.0.0.1 www.s.com u1 2000-10-10 13:55:36 GET /a.html"),
-              std::string::npos);
+    EXPECT_NE(
+        cli.home.read("wwwstats/site/2000/LKLT1010.log").find("10.0.0.1 www.s.com u1 2000-10-10 13:55:36 GET /a.html"),
+        std::string::npos);
     EXPECT_FALSE(fs::exists(cli.root.file("logs/access.log")));
     EXPECT_TRUE(fs::is_empty(cli.home.file("FTPTemp/site")));
 
@@ -68,10 +69,10 @@ TEST(FtpImportCommand, AnalyseOffersTheImportOfMissingDays)
     cli.root.write("logs/access.log", kLine);
     LocalFtpServer server(cli.root.path());
     ASSERT_EQ(cli.addWeb("site", server, "secret").status, 0);
-    ASSERT_EQ(cli.run({"profile", "new", "p", "--web", "site", "--url", "u", "--from", "10/10/2000", "--to",
-                       "10/10/2000"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        cli.run({"profile", "new", "p", "--web", "site", "--url", "u", "--from", "10/10/2000", "--to", "10/10/2000"})
+            .status,
+        0);
     const auto analysed = cli.run({"analyse", "p"});
     EXPECT_EQ(analysed.status, 0) << analysed.err;
     EXPECT_NE(analysed.out.find("Hits: 1\n"), std::string::npos) << analysed.out;
@@ -86,7 +87,8 @@ TEST(FtpImportCommand, WrongPasswordAndMissingTlsFailTheImport)
     ASSERT_EQ(cli.addWeb("bad", server, "Hunter2-x").status, 0);
     const auto denied = cli.run({"import", "bad"});
     EXPECT_EQ(denied.status, 1);
-    EXPECT_NE(denied.err.find("Error: Error Importing Files\nLogon to 127.0.0.1 failed"), std::string::npos) << denied.err;
+    EXPECT_NE(denied.err.find("Error: Error Importing Files\nLogon to 127.0.0.1 failed"), std::string::npos)
+        << denied.err;
     EXPECT_NE(denied.err.find("530"), std::string::npos);
     EXPECT_EQ(denied.err.find("Hunter2-x"), std::string::npos);
 

@@ -22,7 +22,8 @@ std::string ncsa(int lines)
 {
     std::string text;
     for (int i = 0; i < lines; ++i)
-        text += "10.0.0.1 - - [10/Oct/2000:13:55:36 -0700] \"GET /page" + std::to_string(i) + ".html HTTP/1.0\" 200 2326\n";
+        text +=
+            "10.0.0.1 - - [10/Oct/2000:13:55:36 -0700] \"GET /page" + std::to_string(i) + ".html HTTP/1.0\" 200 2326\n";
     return text;
 }
 
@@ -31,12 +32,7 @@ class FtpImportWindowTest : public DesktopFixture {
     void makeFtpWeb(const LocalFtpServer& server)
     {
         temp.write("wwwstats/site/site.dat", "site\r\n1\r\n0\r\nwww.example.com\r\nFALSE\r\n");
-        FtpSettings settings;
-        settings.server = server.address();
-        settings.user = "me";
-        settings.password = "secret";
-        settings.startDirectory = "/logs";
-        settings.fileMask = "*.log";
+        FtpSettings settings = server.webSettings();
         settings.deleteAfterDownload = true;
         writeFtpSettings(session().settings(), messages, "site", settings);
     }

@@ -2,8 +2,8 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
@@ -31,14 +31,15 @@ int readPort(int fd)
     return std::atoi(line.c_str() + 5);
 }
 
-}  // namespace
+} // namespace
 
 LocalFtpServer::LocalFtpServer(const std::string& root, const std::vector<std::string>& extra)
 {
     std::vector<std::string> args{LARKSPAN_FTP_PYTHON, LARKSPAN_FTP_SERVER_SCRIPT, root};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
+    for (auto& arg : args)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     int out[2];
@@ -67,7 +68,10 @@ LocalFtpServer::LocalFtpServer(const std::string& root, const std::vector<std::s
     }
 }
 
-LocalFtpServer::~LocalFtpServer() { stop(); }
+LocalFtpServer::~LocalFtpServer()
+{
+    stop();
+}
 
 void LocalFtpServer::stop()
 {
@@ -77,4 +81,4 @@ void LocalFtpServer::stop()
     pid_ = -1;
 }
 
-}  // namespace larkspan::testing
+} // namespace larkspan::testing

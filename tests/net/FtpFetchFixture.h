@@ -16,7 +16,7 @@ namespace larkspan::testing {
 
 // Everything the import window would show, in order.
 class RecordingImportView : public ImportView {
-public:
+  public:
     void refresh(const ImportStatus& status) override
     {
         statuses.push_back(status.fileStatus);
@@ -32,7 +32,7 @@ public:
     std::vector<std::string> statuses, records, panels;
     std::function<void(const ImportStatus&)> onRefresh;
 
-private:
+  private:
     static bool contains(const std::vector<std::string>& list, const std::string& text)
     {
         for (const auto& item : list)
@@ -44,7 +44,7 @@ private:
 // A server root with a "logs" folder, a program folder and a platform with
 // the real libcurl client.
 class FtpFetchFixture : public ::testing::Test {
-protected:
+  protected:
     FtpFetchFixture()
         : client(clientOptions()), platform{fake.messages, fake.pump,  fake.progress, fake.cancel,
                                             fake.clock,    fake.shell, fake.mail,     fake.charts,
@@ -61,16 +61,7 @@ protected:
         return options;
     }
 
-    FtpSettings settingsFor(const LocalFtpServer& server) const
-    {
-        FtpSettings settings;
-        settings.server = server.address();
-        settings.user = "me";
-        settings.password = "secret";
-        settings.startDirectory = "/logs";
-        settings.fileMask = "*.log";
-        return settings;
-    }
+    static FtpSettings settingsFor(const LocalFtpServer& server) { return server.webSettings(); }
 
     FtpFetchResult fetch(const FtpSettings& settings, const ImportedFiles& imported = {})
     {
@@ -98,4 +89,4 @@ protected:
     RecordingImportView view;
 };
 
-}  // namespace larkspan::testing
+} // namespace larkspan::testing

@@ -18,11 +18,12 @@ namespace {
 std::string bytes(std::size_t size)
 {
     std::string text(size, 'x');
-    for (std::size_t i = 0; i < size; i += 61) text[i] = '\n';
+    for (std::size_t i = 0; i < size; i += 61)
+        text[i] = '\n';
     return text;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(FtpFetchFixture, DownloadsWhatMatchesTheMaskButNeverErrorLogsOrFolders)
 {
@@ -138,7 +139,8 @@ TEST_F(FtpFetchFixture, AWrongPasswordFailsWithTheServersWordsButNotThePassword)
         EXPECT_EQ(text.find("Wrong-Pa55word"), std::string::npos) << text;
     }
     EXPECT_TRUE(view.sawPanel("FTP Operation Failed\n\n"));
-    for (const auto& panel : view.panels) EXPECT_EQ(panel.find("Wrong-Pa55word"), std::string::npos);
+    for (const auto& panel : view.panels)
+        EXPECT_EQ(panel.find("Wrong-Pa55word"), std::string::npos);
     EXPECT_TRUE(downloadedNames().empty());
 }
 

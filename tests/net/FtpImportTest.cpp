@@ -18,12 +18,13 @@ std::string ncsa(const std::string& day, int lines = 1)
 {
     std::string text;
     for (int i = 0; i < lines; ++i)
-        text += "1.2.3.4 - - [" + day + "/Oct/2000:13:55:36 -0700] \"GET /p" + std::to_string(i) + " HTTP/1.0\" 200 5\n";
+        text +=
+            "1.2.3.4 - - [" + day + "/Oct/2000:13:55:36 -0700] \"GET /p" + std::to_string(i) + " HTTP/1.0\" 200 5\n";
     return text;
 }
 
 class FtpImport : public FtpFetchFixture {
-protected:
+  protected:
     FtpImport() : store(home.file("settings.conf")), webs(store, home.path())
     {
         home.write("wwwstats/site/site.dat", "site\r\n1\r\n0\r\nwww.example.com\r\nFALSE\r\n");
@@ -48,7 +49,7 @@ protected:
     ImportOptions options;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FtpImport, FetchedFilesBecomeDayFilesAndOnlyNewOnesAreFetchedAgain)
 {
@@ -75,8 +76,9 @@ TEST_F(FtpImport, FetchedFilesBecomeDayFilesAndOnlyNewOnesAreFetchedAgain)
     root.write("logs/b.log", ncsa("11", 3) + ncsa("12"));
     EXPECT_EQ(import(), ImportOutcome::Completed);
     EXPECT_TRUE(fs::exists(home.file("wwwstats/site/2000/LKLT1012.log")));
-    EXPECT_NE(home.read("wwwstats/site/site.lkfl").find("b.log|" + std::to_string(ncsa("11", 3).size() + ncsa("12").size())),
-              std::string::npos);
+    EXPECT_NE(
+        home.read("wwwstats/site/site.lkfl").find("b.log|" + std::to_string(ncsa("11", 3).size() + ncsa("12").size())),
+        std::string::npos);
 }
 
 TEST_F(FtpImport, CancelDuringTheFetchEndsTheRunWithNothingImported)

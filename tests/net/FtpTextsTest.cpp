@@ -26,10 +26,12 @@ TEST(ServerAddress, TextAfterTheLastColonIsThePortWhenItIsANumber)
 
 TEST(RemoteNames, NamesThatCouldLeaveTheDownloadFolderAreRefused)
 {
-    for (const std::string& bad : std::vector<std::string>{"", "../x.log", "..", "a/b.log", "/etc/passwd", "a\\b.log", "C:\\x.log", "-rf.log",
+    for (const std::string& bad :
+         std::vector<std::string>{"", "../x.log", "..", "a/b.log", "/etc/passwd", "a\\b.log", "C:\\x.log", "-rf.log",
                                   "x\x01.log", "x\n.log", "x\x7f.log", "a..b"})
         EXPECT_FALSE(remoteNameProblem(bad).empty()) << bad;
-    for (const std::string& good : std::vector<std::string>{"access.log", "ex240101.log", ".hidden.log", "with space.log", "a-b.log", "x.y.z"})
+    for (const std::string& good :
+         std::vector<std::string>{"access.log", "ex240101.log", ".hidden.log", "with space.log", "a-b.log", "x.y.z"})
         EXPECT_TRUE(remoteNameProblem(good).empty()) << good;
 }
 
@@ -54,14 +56,15 @@ TEST(FtpListing, MachineListingGivesFilesAndFoldersWithSizesAndTimes)
 
 TEST(FtpListing, LongListingReadsUnixAndDosForms)
 {
-    const auto entries = net::parseLongListing("total 12\r\n"
-                                               "-rw-r--r--   1 ftp  ftp   4096 Mar  1 12:30 access.log\r\n"
-                                               "drwxr-xr-x   2 ftp  ftp   4096 Jan  5  2023 archive\r\n"
-                                               "lrwxrwxrwx   1 ftp  ftp     10 Jan  5  2023 latest.log -> access.log\r\n"
-                                               "-rw-r--r--   1 ftp  ftp   77 Mar  1 12:30 two  blanks.log\r\n"
-                                               "03-01-24  12:30PM       <DIR>          logs\r\n"
-                                               "03-01-24  12:31PM                 2048 ex240301.log\r\n"
-                                               "garbage line\r\n");
+    const auto entries =
+        net::parseLongListing("total 12\r\n"
+                              "-rw-r--r--   1 ftp  ftp   4096 Mar  1 12:30 access.log\r\n"
+                              "drwxr-xr-x   2 ftp  ftp   4096 Jan  5  2023 archive\r\n"
+                              "lrwxrwxrwx   1 ftp  ftp     10 Jan  5  2023 latest.log -> access.log\r\n"
+                              "-rw-r--r--   1 ftp  ftp   77 Mar  1 12:30 two  blanks.log\r\n"
+                              "03-01-24  12:30PM       <DIR>          logs\r\n"
+                              "03-01-24  12:31PM                 2048 ex240301.log\r\n"
+                              "garbage line\r\n");
     ASSERT_EQ(entries.size(), 6u);
     EXPECT_EQ(entries[0].name, "access.log");
     EXPECT_EQ(entries[0].size, 4096u);

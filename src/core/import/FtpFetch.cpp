@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
@@ -39,11 +39,11 @@ const char* const kPartialPrefix = "-partial-";
 // Writes a download under its partial name; keep() closes it and gives it
 // its own name. Anything else removes it.
 class DownloadFile {
-public:
+  public:
     DownloadFile(const std::string& folder, const std::string& name)
         : path_(joinPath(folder, name)), partial_(joinPath(folder, kPartialPrefix + name))
     {
-        ::unlink(partial_.c_str());  // never follows a link
+        ::unlink(partial_.c_str()); // never follows a link
         fd_ = safefile::createNew(partial_);
         if (fd_ < 0) throw Error("Unable to create file " + partial_);
     }
@@ -66,7 +66,7 @@ public:
         kept_ = true;
     }
 
-private:
+  private:
     std::string path_;
     std::string partial_;
     int fd_ = -1;
@@ -75,7 +75,7 @@ private:
 
 // Logs off when the fetch ends, however it ends.
 class Session {
-public:
+  public:
     Session(FtpClient& client, FtpEvents& events) : client_(client) { client_.setEvents(&events); }
     ~Session()
     {
@@ -85,11 +85,11 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-private:
+  private:
     FtpClient& client_;
 };
 
-}  // namespace
+} // namespace
 
 ServerAddress parseServerAddress(const std::string& text)
 {
@@ -117,7 +117,7 @@ std::string remoteNameProblem(const std::string& name)
 }
 
 std::vector<SourceFile> FtpFetch::leftovers(const std::string& downloadFolder, const FtpSettings& settings,
-                                           const ImportedFiles& imported)
+                                            const ImportedFiles& imported)
 {
     std::vector<SourceFile> files;
     for (const FolderEntry& entry : listFolder(downloadFolder)) {
@@ -198,13 +198,12 @@ FtpFetchResult FtpFetch::fetch(const FtpSettings& settings, const ImportedFiles&
 
 // Step 4 of a fetch: the server list, with "Total Files: " after each entry.
 std::vector<FtpFetch::Listed> FtpFetch::choose(const std::vector<FtpEntry>& entries, const FtpSettings& settings,
-                                                const ImportedFiles& imported)
+                                               const ImportedFiles& imported)
 {
     std::vector<Listed> chosen;
     for (const FtpEntry& entry : entries) {
         const bool wanted = !entry.directory && matchesMask(entry.name, settings.fileMask) &&
-                            !text::iequals(entry.name, "errors.log") &&
-                            !text::iequals(entry.name, "error.log") &&
+                            !text::iequals(entry.name, "errors.log") && !text::iequals(entry.name, "error.log") &&
                             !(settings.newFilesOnly && imported.isImported(entry.name, entry.size));
         if (wanted) {
             if (const std::string problem = remoteNameProblem(entry.name); !problem.empty()) {
@@ -243,7 +242,10 @@ void FtpFetch::showPanel(const std::string& text)
     view_.showPanel(kRunningFtp + text, static_cast<int>(percent));
 }
 
-void FtpFetch::status(const std::string& text) { showPanel(text); }
+void FtpFetch::status(const std::string& text)
+{
+    showPanel(text);
+}
 
 void FtpFetch::transferred(std::uint64_t bytes)
 {
@@ -272,4 +274,4 @@ bool FtpFetch::proceed()
     return !platform_.cancel.requested();
 }
 
-}  // namespace larkspan
+} // namespace larkspan

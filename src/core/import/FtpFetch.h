@@ -39,23 +39,21 @@ struct FtpFetchResult {
 };
 
 // Fetches a web's log files from its FTP server into its download folder:
-// takes up finished downloads an earlier run left there, logs on, lists the folder, keeps the entries that match the mask and are
-// neither folders, "errors.log"/"error.log", unusable names (skipped with a
-// message) nor, with new files only, already imported at that size;
-// downloads each (deleting it on the server afterwards when asked, a failed
+// takes up finished downloads an earlier run left there, logs on, lists the folder, keeps the entries that match the
+// mask and are neither folders, "errors.log"/"error.log", unusable names (skipped with a message) nor, with new files
+// only, already imported at that size; downloads each (deleting it on the server afterwards when asked, a failed
 // deletion ignored) and logs off. Progress goes to the view; the platform's
 // cancel request stops the listing or transfer under way, removes that
 // transfer's local file and never deletes it on the server. A failure
 // removes the local file under way and throws Error.
 class FtpFetch : private FtpEvents {
-public:
+  public:
     FtpFetch(Platform& platform, ImportView& view, std::string caption,
              std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50));
 
-    FtpFetchResult fetch(const FtpSettings& settings, const ImportedFiles& imported,
-                         const std::string& downloadFolder);
+    FtpFetchResult fetch(const FtpSettings& settings, const ImportedFiles& imported, const std::string& downloadFolder);
 
-private:
+  private:
     struct Listed {
         std::string name;
         std::uint64_t size = 0;
@@ -89,4 +87,4 @@ private:
     bool listingEnded_ = false;
 };
 
-}  // namespace larkspan
+} // namespace larkspan
