@@ -90,7 +90,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     const bool ftpWeb = source.settings.importType == ImportType::Ftp;
     std::vector<SourceFile> files;
     if (ftpWeb) {
-        if (const ImportOutcome fetched = fetchFtpFiles(web, source, files); fetched != ImportOutcome::Completed) return fetched;
+        const ImportOutcome fetched = fetchFtpFiles(web, source, files);
+        if (fetched != ImportOutcome::Completed) return fetched;
     } else {
         files = localFiles(source);
     }
