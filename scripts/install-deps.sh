@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, everything the build, the tests and the programs
 # need on Debian 12 (chromium renders report pages in one test; pyftpdlib is
-# the FTP server the FTP tests run). Packages already present are left alone.
+# the FTP server the FTP tests run; the desktop entry, metainfo, manual page
+# and completion checks need their tools). Packages already present are left
+# alone.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   libcurl4-openssl-dev zlib1g-dev
   python3-pyftpdlib
   xdg-utils python3
+  file desktop-file-utils appstream man-db groff-base zsh
   clang libclang-rt-14-dev time
   chromium
 )
