@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, everything the build, the tests and the programs
-# need on Debian 12 (chromium renders report pages in one test; the desktop
-# entry, metainfo, manual page and completion checks need their tools). Packages
-# already present are left alone.
+# need on Debian 12 (chromium renders report pages in one test; pyftpdlib is
+# the FTP server the FTP tests run; the desktop entry, metainfo, manual page
+# and completion checks need their tools). Packages already present are left
+# alone.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
+  python3-pyftpdlib
   xdg-utils python3
   file desktop-file-utils appstream man-db groff-base zsh
   clang libclang-rt-14-dev time

@@ -7,6 +7,7 @@
 #include "ConsoleMessages.h"
 #include "ConsoleProgress.h"
 #include "ConsoleShell.h"
+#include "CurlFtpClient.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
@@ -166,7 +167,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
         const Clock& clock = services.clock ? *services.clock : static_cast<const Clock&>(systemClock);
         ConsoleMailClient consoleMail(streams.out, clock);
         NoChartRenderer noCharts;
-        NoFtpClient noFtp;
+        net::CurlFtpClient curlFtp;
         NoDnsResolver noDns;
         NoHelp noHelp;
         Platform platform{messages,
@@ -177,7 +178,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
                           services.shell ? *services.shell : consoleShell,
                           services.mail ? *services.mail : consoleMail,
                           services.charts ? *services.charts : noCharts,
-                          services.ftp ? *services.ftp : noFtp,
+                          services.ftp ? *services.ftp : curlFtp,
                           services.dns ? *services.dns : noDns,
                           noHelp};
         CommandContext context{platform, folder, settings, streams.out, streams.err};

@@ -8,6 +8,7 @@
 #include "QtMessages.h"
 #include "ProgressSwitch.h"
 #include "QtShell.h"
+#include "CurlFtpClient.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
 #include "platform/Unavailable.h"
@@ -66,7 +67,7 @@ private:
     DesktopHelp pageHelp_;
     DesktopMailClient mail_;
     QtChartRenderer charts_;
-    NoFtpClient ftp_;
+    net::CurlFtpClient ftp_;
     NoDnsResolver dns_;
     Platform platform_;
 };

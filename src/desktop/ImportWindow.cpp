@@ -181,6 +181,7 @@ void ImportWindow::runImport()
     ImportOptions options;
     options.buildSessionTracker = tracker_->isChecked();
     options.temporaryFolder = session_.folder().temporary();
+    options.ftpDownloadFolder = session_.folder().ftpTemporary();
     options.pumpInterval = pumpInterval;
     options.chooseFiles = [this]() -> std::string {
         QStringList chosen;

@@ -197,6 +197,9 @@ QWidget* WebPropertiesEditor::buildFtpPage()
     ftpNewFilesOnly_->setChecked(true);
     ftpDelete_ = new QCheckBox("Delete Files from FTP Server");
     ftpDelete_->setObjectName("FtpDelete");
+    ftpTls_ = new QCheckBox("Secure connection (explicit TLS)");
+    ftpTls_->setObjectName("FtpTls");
+    ftpTls_->setToolTip("Ask the server for TLS before logging on; a server without it is refused");
 
     auto* server = new QGroupBox(" Server && User Information ");
     auto* serverForm = new QFormLayout(server);
@@ -204,6 +207,7 @@ QWidget* WebPropertiesEditor::buildFtpPage()
     serverForm->addRow("Proxy Server Address:", ftpProxy_);
     serverForm->addRow("Username:", ftpUser_);
     serverForm->addRow("Password:", ftpPassword_);
+    serverForm->addRow(ftpTls_);
     auto* logs = new QGroupBox(" Log File Information ");
     auto* logForm = new QFormLayout(logs);
     logForm->addRow("Directory on Server:", ftpDirectory_);
@@ -267,6 +271,7 @@ bool WebPropertiesEditor::loadWeb(const std::string& name)
     ftpMask_->setText(qs(ftp.fileMask));
     ftpNewFilesOnly_->setChecked(ftp.newFilesOnly);
     ftpDelete_->setChecked(ftp.deleteAfterDownload);
+    ftpTls_->setChecked(ftp.explicitTls);
 
     if (type != ImportType::Ftp) {
         try {
@@ -318,6 +323,7 @@ void WebPropertiesEditor::save()
     draft.ftp.fileMask = ss(ftpMask_->text());
     draft.ftp.newFilesOnly = ftpNewFilesOnly_->isChecked();
     draft.ftp.deleteAfterDownload = ftpDelete_->isChecked();
+    draft.ftp.explicitTls = ftpTls_->isChecked();
     bool saved = false;
     try {
         saved = saveWeb(webs_, session_.messages(), draft, creating_);

@@ -78,6 +78,7 @@ class WebPropertiesEditor : public QDialog {
     QLineEdit* ftpMask_;
     QCheckBox* ftpNewFilesOnly_;
     QCheckBox* ftpDelete_;
+    QCheckBox* ftpTls_;
 };
 
 } // namespace larkspan

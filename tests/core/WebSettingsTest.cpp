@@ -171,6 +171,12 @@ TEST_F(WebSaving, FtpWebKeepsItsValuesInTheStore)
     ASSERT_TRUE(readFtpSettings(store, platform.messages, "FTPWEB", read));
     EXPECT_EQ(read.password, "secret");
     EXPECT_TRUE(read.deleteAfterDownload);
+    EXPECT_FALSE(read.explicitTls);
+    // Settings written before explicit TLS existed have no value for it.
+    store.deleteValue(key, "ftptls");
+    read.explicitTls = true;
+    ASSERT_TRUE(readFtpSettings(store, platform.messages, "ftpweb", read));
+    EXPECT_FALSE(read.explicitTls);
 
     // A web that never had FTP values reads empty ones and gains a key.
     FtpSettings none;

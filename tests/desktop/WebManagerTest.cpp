@@ -6,6 +6,7 @@
 #include "WebPropertiesEditor.h"
 #include "webs/FtpSettings.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -148,6 +149,7 @@ TEST_F(WebManager, FtpWebNeedsItsPasswordAndShowsTheFtpPage)
     fill = [first](WebPropertiesEditor& editor) {
         first(editor);
         editor.findChild<QLineEdit*>("FtpPassword")->setText(" secret ");
+        editor.findChild<QCheckBox*>("FtpTls")->setChecked(true);
     };
     manager().newWeb();
     EXPECT_TRUE(texts().empty());
@@ -156,6 +158,7 @@ TEST_F(WebManager, FtpWebNeedsItsPasswordAndShowsTheFtpPage)
     ASSERT_TRUE(readFtpSettings(session().settings(), messages, "remote", ftp));
     EXPECT_EQ(ftp.password, "secret");
     EXPECT_TRUE(ftp.newFilesOnly);
+    EXPECT_TRUE(ftp.explicitTls);
     EXPECT_FALSE(fs::exists(temp.file("wwwstats/remote/remote.wfl")));
 }
 

@@ -39,7 +39,16 @@ public:
         if (!file.empty()) line += " " + file;
         progress_.setText(0, line);
     }
-    void showPanel(const std::string&, int) override {}
+    // The FTP fetch's event texts and the conversion notice, on one line.
+    void showPanel(const std::string& text, int) override
+    {
+        std::string line;
+        for (const char c : text) {
+            if (c != '\n') line += c;
+            else if (!line.empty() && line.back() != ' ') line += ' ';
+        }
+        progress_.setText(0, line);
+    }
     void hidePanel() override {}
 
 private:
@@ -59,6 +68,7 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     ImportOptions options;
     options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
     options.temporaryFolder = context.folder.temporary();
+    options.ftpDownloadFolder = context.folder.ftpTemporary();
     ImportRun run(context.platform, webs, view, tracker, options);
     switch (importWeb(run, context.platform, web)) {
     case ImportOutcome::Completed: return kExitDone;

@@ -27,6 +27,7 @@ ImportOutcome importWithoutWindow(CommandContext& context, const std::string& we
     ImportOptions options;
     options.buildSessionTracker = readBuildSessionTracker(context.settings);
     options.temporaryFolder = context.folder.temporary();
+    options.ftpDownloadFolder = context.folder.ftpTemporary();
     ImportRun run(context.platform, webs, view, tracker, options);
     return importWeb(run, context.platform, web);
 }

@@ -24,10 +24,11 @@ std::string_view WebCommand::usage() const
 {
     return "add NAME --files \"PATHS_OR_MASK\" [--server-url URL] [--new-only]\n"
            "       larkspan-cli web add NAME --ftp --server HOST[:PORT] --user U --password P --dir D --mask M\n"
-           "                    [--proxy X] [--new-only] [--delete-from-server] [--server-url URL]\n"
+           "                    [--proxy X] [--new-only] [--delete-from-server] [--ftps] [--server-url URL]\n"
            "       larkspan-cli web list\n"
            "       larkspan-cli web show NAME\n"
            "       larkspan-cli web delete NAME\n"
+           "--ftps asks the server for explicit TLS before logging on and refuses one without it.\n"
            "PATHS is a comma list of log files (a path with blanks in double quotes) or one file mask\n"
            "such as /var/log/apache2/access*.log.";
 }
@@ -53,7 +54,7 @@ int add(CommandContext& context, WebStore& webs, const std::vector<std::string>&
 {
     const Arguments a(args,
                       {"files", "server-url", "server", "user", "password", "dir", "mask", "proxy"},
-                      {"ftp", "new-only", "delete-from-server"});
+                      {"ftp", "new-only", "delete-from-server", "ftps"});
     a.requirePositionalCount(2, 2);
     WebDraft draft;
     draft.name = a.positionalAt(1, "web name");
@@ -69,8 +70,9 @@ int add(CommandContext& context, WebStore& webs, const std::vector<std::string>&
         draft.ftp.fileMask = a.value("mask");
         draft.ftp.newFilesOnly = a.flag("new-only");
         draft.ftp.deleteAfterDownload = a.flag("delete-from-server");
+        draft.ftp.explicitTls = a.flag("ftps");
     } else {
-        for (const char* option : {"server", "user", "password", "dir", "mask", "proxy", "delete-from-server"})
+        for (const char* option : {"server", "user", "password", "dir", "mask", "proxy", "delete-from-server", "ftps"})
             if (a.has(option)) throw UsageError(std::string("--") + option + " is for FTP webs; add --ftp.");
         draft.pathField = absolutePathField(a.value("files"));
         draft.newFilesOnly = a.flag("new-only");
@@ -136,7 +138,8 @@ int show(CommandContext& context, WebStore& webs, const std::string& name)
         << "Directory on server: " << values.startDirectory << '\n'
         << "File pattern mask: " << values.fileMask << '\n'
         << "Get new files only: " << booleanText(values.newFilesOnly) << '\n'
-        << "Delete files from FTP server: " << booleanText(values.deleteAfterDownload) << '\n';
+        << "Delete files from FTP server: " << booleanText(values.deleteAfterDownload) << '\n'
+        << "Explicit TLS (FTPS): " << booleanText(values.explicitTls) << '\n';
     return kExitDone;
 }
 

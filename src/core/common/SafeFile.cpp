@@ -19,6 +19,15 @@ int openForWriting(const std::string& path, bool append)
     return fd;
 }
 
+int createNew(const std::string& path)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFileMode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 bool writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {

@@ -20,6 +20,11 @@ constexpr unsigned kPrivateFolderMode = 0700;
 // when path is a symbolic link).
 int openForWriting(const std::string& path, bool append);
 
+// Creates path for writing only when nothing (not even a dangling link) is
+// there: O_EXCL | O_NOFOLLOW, mode 0600. Returns the descriptor, or -1 with
+// errno set (EEXIST when something is there).
+int createNew(const std::string& path);
+
 // Writes all bytes to an open descriptor; false on any short write.
 bool writeAll(int fd, std::string_view bytes);
 

@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 #include "common/FolderListing.h"
+#include "common/TextFile.h"
+#include "import/FtpFetch.h"
 #include "import/LineReader.h"
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
@@ -85,9 +87,14 @@ ImportOutcome ImportRun::run(const std::string& web)
     conversion_.serverUrl = source.settings.serverUrl;
     writer_.startRun(webs_.webFolder(web));
 
-    if (source.settings.importType == ImportType::Ftp) return ftpRun(web, source);
-
-    std::vector<SourceFile> files = localFiles(source);
+    const bool ftpWeb = source.settings.importType == ImportType::Ftp;
+    std::vector<SourceFile> files;
+    if (ftpWeb) {
+        const ImportOutcome fetched = fetchFtpFiles(web, source, files);
+        if (fetched != ImportOutcome::Completed) return fetched;
+    } else {
+        files = localFiles(source);
+    }
     if (files.empty()) {
         if (!platform_.unattended) platform_.messages.show(MessageKind::Information, "There are no files to import.");
         return ImportOutcome::Cancelled;
@@ -104,6 +111,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     }
     status_.currentFile.clear();
     status_.fileStatus.clear();
+    // Kept as loaded; a failure to write it changes nothing for the run.
+    if (ftpWeb) writeWholeFile(webs_.fileListFile(web), joinCrLf(source.keptLines));
     if (isCancelled()) return cancelled();
 
     if (options_.buildSessionTracker) {
@@ -131,7 +140,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     return ImportOutcome::Completed;
 }
 
-ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
+ImportOutcome ImportRun::fetchFtpFiles(const std::string& web, const WebImportSource& source,
+                                       std::vector<SourceFile>& files)
 {
     FtpSettings ftp;
     if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp)) return ImportOutcome::Failed;
@@ -143,21 +153,14 @@ ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
                                 "on FTP server\n\tFile Pattern Mask\nCancelling Import");
         return ImportOutcome::Cancelled;
     }
-    // Fetching comes with the FTP client; until then the stand-in says
-    // retrieval is not available and nothing is imported.
-    FtpLogon logon;
-    logon.host = ftp.server;
-    logon.user = ftp.user;
-    logon.password = ftp.password;
-    logon.proxy = ftp.proxy;
-    try {
-        platform_.ftp.logon(logon);
-        platform_.ftp.logoff();
-        platform_.messages.show(MessageKind::Error, "Retrieving logs by FTP is not available yet. Nothing was imported.");
-    } catch (const std::exception& e) {
-        platform_.messages.show(MessageKind::Error, std::string(e.what()) + "\nNothing was imported for the web " + web + ".");
-    }
-    return ImportOutcome::Cancelled;
+    if (options_.ftpDownloadFolder.empty()) throw Error("There is no folder to download FTP files into.");
+    FtpFetch fetch(platform_, view_, status_.caption, options_.pumpInterval);
+    FtpFetchResult fetched =
+        fetch.fetch(ftp, source.imported, joinPath(options_.ftpDownloadFolder, webs_.folderName(web)));
+    if (fetched.cancelled || isCancelled()) return cancelled();
+    view_.hidePanel();
+    files = std::move(fetched.files);
+    return ImportOutcome::Completed;
 }
 
 std::vector<SourceFile> ImportRun::localFiles(const WebImportSource& source)
@@ -244,7 +247,11 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
     }
     recordsImported_ += converter.recordsWritten();
     if (converter.gaveNothing()) filesWithoutRecords_.push_back(path);
-    source.imported.record(path, file.size);
+    // A download has served its purpose once converted; it is recorded by
+    // its name on the server.
+    const bool downloaded = source.settings.importType == ImportType::Ftp;
+    if (downloaded) fs::remove(path, ec);
+    source.imported.record(downloaded ? fileName(path) : path, file.size);
     if (file.size != 0 && !source.imported.save())
         platform_.messages.show(MessageKind::Error, "Unable to create file " + source.imported.path());
     removeCopy();

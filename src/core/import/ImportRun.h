@@ -24,6 +24,8 @@ struct ImportOptions {
     bool buildSessionTracker = true;
     // "~tmp" beside the program: temporary copies of unreadable sources.
     std::string temporaryFolder;
+    // "FTPTemp" beside the program: each FTP web downloads into its folder there.
+    std::string ftpDownloadFolder;
     // Asks for files when a local web names none (the open-file dialog);
     // returns a comma list, or "" when nothing was chosen. Null: no dialog.
     std::function<std::string()> chooseFiles;
@@ -56,7 +58,8 @@ public:
     const std::vector<std::string>& filesWithoutRecords() const { return filesWithoutRecords_; }
 
 private:
-    ImportOutcome ftpRun(const std::string& web, const WebImportSource& source);
+    // Fetches an FTP web's files; anything but Completed ends the run.
+    ImportOutcome fetchFtpFiles(const std::string& web, const WebImportSource& source, std::vector<SourceFile>& files);
     std::vector<SourceFile> localFiles(const WebImportSource& source);
     // Converts one entry; false when the run is to end by cancellation.
     bool importFile(const SourceFile& file, WebImportSource& source);

@@ -10,7 +10,7 @@ namespace {
 
 void NoFtpClient::logon(const FtpLogon&) { unavailable(); }
 std::vector<FtpEntry> NoFtpClient::list(const std::string&) { unavailable(); }
-void NoFtpClient::download(const std::string&, const std::string&) { unavailable(); }
+void NoFtpClient::download(const std::string&, const FtpSink&) { unavailable(); }
 void NoFtpClient::remove(const std::string&) { unavailable(); }
 
 }  // namespace larkspan

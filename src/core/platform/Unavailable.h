@@ -21,9 +21,10 @@ public:
 
 class NoFtpClient : public FtpClient {
 public:
+    void setEvents(FtpEvents*) override {}
     void logon(const FtpLogon&) override;
     std::vector<FtpEntry> list(const std::string&) override;
-    void download(const std::string&, const std::string&) override;
+    void download(const std::string&, const FtpSink&) override;
     void remove(const std::string&) override;
     void logoff() override {}
 };

@@ -48,6 +48,7 @@ bool readFtpSettings(SettingsStore& store, Messages& messages, const std::string
         settings.fileMask = text("ftpfm");
         settings.newFilesOnly = readBooleanText(text("ftpuc"));
         settings.deleteAfterDownload = readBooleanText(text("DelFile"));
+        settings.explicitTls = readBooleanText(text("ftptls"));
         return true;
     } catch (const std::exception& e) {
         messages.show(MessageKind::Error, std::string("Error reading FTP settings for Web from registry.\n") + e.what());
@@ -67,6 +68,7 @@ bool writeFtpSettings(SettingsStore& store, Messages& messages, const std::strin
         store.writeString(key, "ftpfm", settings.fileMask);
         store.writeString(key, "ftpuc", booleanText(settings.newFilesOnly));
         store.writeString(key, "DelFile", booleanText(settings.deleteAfterDownload));
+        store.writeString(key, "ftptls", booleanText(settings.explicitTls));
         return true;
     } catch (const std::exception& e) {
         messages.show(MessageKind::Error, std::string("Error writing FTP settings for Web from registry.\n") + e.what());

@@ -17,14 +17,16 @@ struct FtpSettings {
     std::string fileMask;
     bool newFilesOnly = false;
     bool deleteAfterDownload = false;
+    // FTPS: explicit TLS ("ftptls"); settings written before it read as off.
+    bool explicitTls = false;
 };
 
-// Reads the eight values (missing ones empty or false). Opens the webs key
+// Reads the values (missing ones empty or false). Opens the webs key
 // and the web's subkey, creating them when missing. On a store failure
 // shows "Error reading FTP settings for Web from registry.\n" + the reason
 // and returns false.
 bool readFtpSettings(SettingsStore& store, Messages& messages, const std::string& web, FtpSettings& settings);
-// Writes all eight, the switches as "TRUE"/"FALSE"; false after showing
+// Writes them all, the switches as "TRUE"/"FALSE"; false after showing
 // "Error writing FTP settings for Web from registry.\n" + the reason.
 bool writeFtpSettings(SettingsStore& store, Messages& messages, const std::string& web, const FtpSettings& settings);
 // Removes the web's subkey when there is one; true when it is gone. False
