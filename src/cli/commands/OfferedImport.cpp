@@ -2,7 +2,7 @@
 
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
-#include "import/SessionTracker.h"
+#include "tracker/TrackerDatabase.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
 
@@ -11,20 +11,20 @@ namespace larkspan {
 namespace {
 
 class SilentImportView : public ImportView {
-public:
+  public:
     void refresh(const ImportStatus&) override {}
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
 };
 
-}  // namespace
+} // namespace
 
 analysis::ImportRunner offeredImport(CommandContext& context)
 {
     return [&context](const std::string& web) {
         WebStore webs(context.settings, context.folder.homeWithSeparator());
         SilentImportView view;
-        NoSessionTracker tracker;
+        tracker::TrackerDatabase tracker(context.platform, context.folder.syss());
         ImportOptions options;
         options.buildSessionTracker = readBuildSessionTracker(context.settings);
         options.temporaryFolder = context.folder.temporary();
@@ -33,4 +33,4 @@ analysis::ImportRunner offeredImport(CommandContext& context)
     };
 }
 
-}  // namespace larkspan
+} // namespace larkspan
