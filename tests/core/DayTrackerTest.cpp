@@ -14,7 +14,7 @@ const char* const kHeader = "#FileFormat: LKLT\n#Delim: SPACEDELIMITED\n";
 const char* const kFields = "#Fields: date time c-ip s-ip cs-method cs-uri-stem sc-status sc-bytes cs(Referer)\n";
 
 class DayTrackerTest : public ::testing::Test {
-  protected:
+protected:
     DayTrackerTest() : hosts(folder.file("syss")) {}
 
     void openCache() { hosts.open(folder.file("web/web.nslc")); }
@@ -40,7 +40,7 @@ class DayTrackerTest : public ::testing::Test {
     std::vector<std::string> detail;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(DayTrackerTest, OneVisitorWithAPageAndAnImage)
 {
@@ -58,14 +58,14 @@ TEST_F(DayTrackerTest, WhatCountsAsARequestAPageAndAnImage)
 {
     openCache();
     track(std::string(kHeader) + kFields +
-          "2000-10-10 10:00:00 10.0.0.1 1.2.3.4 POST /form.html 200 100 -\n"              // not counted
-          "2000-10-10 10:00:01 10.0.0.1 1.2.3.4 head /style.css 200 512 -\n"              // hit, neither page nor image
-          "2000-10-10 10:00:02 10.0.0.1 1.2.3.4 GET / 200 - -\n"                          // no extension: a page
-          "2000-10-10 10:00:03 10.0.0.1 1.2.3.4 GET /download/setup.EXE?v=1 200 1024 -\n" // download: a page
-          "2000-10-10 10:00:04 10.0.0.1 1.2.3.4 GET /v1.x\\y 200 x -\n" // backslash after the dot: a page
-          "2000-10-10 10:00:05 10.0.0.1 1.2.3.4 GET /pic.JPG 304 - -\n" // image, URL without server
-          "2000-10-10 10:00:06 10.0.0.1 1.2.3.4 GET /a.b/c 200 0 -\n"   // extension ".b/c": neither
-          "2000-10-10 10:00:07 10.0.0.1 1.2.3.4 GET /short 200\n");     // wrong field count
+          "2000-10-10 10:00:00 10.0.0.1 1.2.3.4 POST /form.html 200 100 -\n"  // not counted
+          "2000-10-10 10:00:01 10.0.0.1 1.2.3.4 head /style.css 200 512 -\n"  // hit, neither page nor image
+          "2000-10-10 10:00:02 10.0.0.1 1.2.3.4 GET / 200 - -\n"              // no extension: a page
+          "2000-10-10 10:00:03 10.0.0.1 1.2.3.4 GET /download/setup.EXE?v=1 200 1024 -\n"  // download: a page
+          "2000-10-10 10:00:04 10.0.0.1 1.2.3.4 GET /v1.x\\y 200 x -\n"  // backslash after the dot: a page
+          "2000-10-10 10:00:05 10.0.0.1 1.2.3.4 GET /pic.JPG 304 - -\n"  // image, URL without server
+          "2000-10-10 10:00:06 10.0.0.1 1.2.3.4 GET /a.b/c 200 0 -\n"    // extension ".b/c": neither
+          "2000-10-10 10:00:07 10.0.0.1 1.2.3.4 GET /short 200\n");      // wrong field count
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_EQ(summary[0], "2000-10-10,10.0.0.1,10.0.0.1,6,3,10:00:01,10:00:06,6,http://1.2.3.4/,"
                           "http://1.2.3.4/v1.x\\y,1.5");
@@ -80,12 +80,12 @@ TEST_F(DayTrackerTest, FirstAndLastPageFollowTheClockNotTheFileOrder)
 {
     openCache();
     track(std::string(kHeader) + kFields +
-          "2000-10-10 12:00:00 c - GET /b.css 200 - -\n"          // not a page: no first page yet
-          "2000-10-10 12:00:00 c - GET /same.htm 200 - -\n"       // same second: fills the empty pages
-          "2000-10-10 12:00:00 c - GET /later-read.htm 200 - -\n" // same second again: changes nothing
+          "2000-10-10 12:00:00 c - GET /b.css 200 - -\n"           // not a page: no first page yet
+          "2000-10-10 12:00:00 c - GET /same.htm 200 - -\n"        // same second: fills the empty pages
+          "2000-10-10 12:00:00 c - GET /later-read.htm 200 - -\n"  // same second again: changes nothing
           "2000-10-10 11:00:00 c - GET /early.htm 200 - -\n"
-          "2000-10-10 13:00:00 c - GET /late.gif 200 - -\n"      // image: latest time but not last page
-          "2000-10-10 9:00:00 c - GET /bad-time.htm 200 - -\n"); // hour unreadable: counted, no time
+          "2000-10-10 13:00:00 c - GET /late.gif 200 - -\n"       // image: latest time but not last page
+          "2000-10-10 9:00:00 c - GET /bad-time.htm 200 - -\n");  // hour unreadable: counted, no time
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_EQ(summary[0], "2000-10-10,c,c,6,4,11:00:00,13:00:00,7201,/early.htm,/same.htm,0");
 }
@@ -118,11 +118,11 @@ TEST_F(DayTrackerTest, KilobytesRoundHalvesToEvenPerRequest)
 TEST_F(DayTrackerTest, DirectivesGovernTheRecordsBelowThem)
 {
     openCache();
-    track(std::string("2000-10-10 10:00:00 c - GET /lost.htm 200 - -\n") + // before any field list
+    track(std::string("2000-10-10 10:00:00 c - GET /lost.htm 200 - -\n") +  // before any field list
           "#Delim:\tTABDELIMITED\n#Date:\t2000-10-11\textra\n#Fields:\ttime\tc-ip\tcs-method\tcs-uri-stem\n"
           "10:00:00\tc\tGET\t/tab.htm\n"
           "#Delim: SPACEDELIMITED\n#Fields: time c-ip cs-method\n"
-          "10:00:01 c GET\n"); // no cs-uri-stem: not used
+          "10:00:01 c GET\n");  // no cs-uri-stem: not used
     EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-11,c,c,1,1,10:00:00,10:00:00,1,/tab.htm,/tab.htm,0"}));
     EXPECT_EQ(detail, (std::vector<std::string>{"2000-10-11,c,c,10:00:00,/tab.htm,-,-,-,-"}));
 }

@@ -1,7 +1,7 @@
-#include "import/ImportRun.h"
 #include "common/Error.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
+#include "import/ImportRun.h"
 #include "import/SessionTracker.h"
 #include "settings/SettingsStore.h"
 #include "webs/FtpSettings.h"
@@ -18,7 +18,7 @@ using larkspan::testing::TempFolder;
 namespace {
 
 class RecordingTracker : public SessionTrackerBuilder {
-  public:
+public:
     void openCache(const std::string&, const std::string& web) override { calls.push_back("open " + web); }
     bool buildDay(const std::string& day, const TrackerProgress&) override
     {
@@ -30,12 +30,9 @@ class RecordingTracker : public SessionTrackerBuilder {
 };
 
 class RecordingView : public ImportView {
-  public:
+public:
     void refresh(const ImportStatus& status) override { captions.push_back(status.caption); }
-    void showPanel(const std::string& text, int percent) override
-    {
-        panels.push_back(text + "@" + std::to_string(percent));
-    }
+    void showPanel(const std::string& text, int percent) override { panels.push_back(text + "@" + std::to_string(percent)); }
     void hidePanel() override {}
     std::vector<std::string> captions;
     std::vector<std::string> panels;
@@ -47,7 +44,7 @@ std::string ncsa(const std::string& day, const std::string& path = "/")
 }
 
 class Importing : public ::testing::Test {
-  protected:
+protected:
     Importing() : store(temp.file("settings.conf")), webs(store, temp.path())
     {
         fs::create_directories(temp.file("wwwstats/w"));
@@ -78,7 +75,7 @@ class Importing : public ::testing::Test {
     std::vector<std::string> days;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Importing, MaskImportsMatchingFilesAndBuildsTheTracker)
 {
@@ -97,7 +94,7 @@ TEST_F(Importing, MaskImportsMatchingFilesAndBuildsTheTracker)
               temp.file("logs") + "/a.log|" + std::to_string(fs::file_size(temp.file("logs/a.log"))) + "\r\n" +
                   temp.file("logs") + "/b.log|" + std::to_string(fs::file_size(temp.file("logs/b.log"))) + "\r\n");
     EXPECT_EQ(view.captions.front(), "Importing w");
-    EXPECT_TRUE(view.panels.empty()); // CR LF files need no conversion
+    EXPECT_TRUE(view.panels.empty());  // CR LF files need no conversion
 }
 
 TEST_F(Importing, NewFilesOnlyTakesChangedFilesAgain)
@@ -126,19 +123,17 @@ TEST_F(Importing, NewFilesOnlyTakesChangedFilesAgain)
 TEST_F(Importing, CommaListWithMissingRejectedAndUnixFiles)
 {
     const std::string good = temp.write("logs/my log.log", ncsa("10"));
-    const std::string unix =
-        temp.write("logs/unix.log", "1.2.3.4 - - [12/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n");
+    const std::string unix = temp.write("logs/unix.log", "1.2.3.4 - - [12/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n");
     const std::string empty = temp.write("logs/blank.log", "\r\n\r\n");
     makeWeb(good + "\r\n" + temp.file("logs/gone.log") + "\r\n" + empty + "\r\n" + unix);
     EXPECT_EQ(import(), ImportOutcome::Completed);
-    EXPECT_EQ(messages(),
-              (std::vector<std::string>{
-                  "The file: " + temp.file("logs/gone.log") +
-                      " cannot be opened for import.\nIt does not exist.\nThis file will be skipped and the "
-                      "process will continue.",
-                  "Empty Log File: " + empty + "\nCannot Process Empty Log.",
-                  "Import Complete",
-              }));
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "The file: " + temp.file("logs/gone.log") +
+                                  " cannot be opened for import.\nIt does not exist.\nThis file will be skipped and the "
+                                  "process will continue.",
+                              "Empty Log File: " + empty + "\nCannot Process Empty Log.",
+                              "Import Complete",
+                          }));
     // A rejected file is still entered, so it is not offered again unchanged.
     const std::string list = temp.read("wwwstats/w/w.lkfl");
     EXPECT_NE(list.find(empty + "|4\r\n"), std::string::npos);
@@ -152,21 +147,19 @@ TEST_F(Importing, CommaListWithMissingRejectedAndUnixFiles)
 TEST_F(Importing, UnreadableSourceAsksAboutACopy)
 {
     const std::string locked = temp.file("logs/locked.log");
-    fs::create_directories(locked); // a source that cannot be read as a file
+    fs::create_directories(locked);  // a source that cannot be read as a file
     temp.write("logs/ok.log", ncsa("10"));
     makeWeb(locked + "\r\n" + temp.file("logs/ok.log"));
-    const std::string question =
-        "The file: " + locked +
-        " cannot be opened for import.\nIt may be in use by the Web server or another process."
-        "\nThe file's size is :0\nWould you like to make a local, temporary copy of it that "
-        "will be removed after the process?\nIf not, this file will be skipped and the process "
-        "will continue.";
+    const std::string question = "The file: " + locked +
+                                 " cannot be opened for import.\nIt may be in use by the Web server or another process."
+                                 "\nThe file's size is :0\nWould you like to make a local, temporary copy of it that "
+                                 "will be removed after the process?\nIf not, this file will be skipped and the process "
+                                 "will continue.";
     // Yes: the copy fails too, so the file is skipped.
     platform.messages.scriptAnswer(Answer::Yes);
     EXPECT_EQ(import(), ImportOutcome::Completed);
-    EXPECT_EQ(messages(),
-              (std::vector<std::string>{question, "The file: " + locked + " could not be copied.\nIt will be skipped.",
-                                        "Import Complete"}));
+    EXPECT_EQ(messages(), (std::vector<std::string>{question, "The file: " + locked + " could not be copied.\nIt will be skipped.",
+                                                    "Import Complete"}));
     // Cancel ends the run: no other file, no tracker, no "Import Complete".
     platform.messages.recorded.clear();
     tracker.calls.clear();
@@ -180,8 +173,7 @@ TEST_F(Importing, UnreadableSourceAsksAboutACopy)
 TEST_F(Importing, CancelDuringConversionKeepsTheListUntouched)
 {
     std::string content;
-    for (int i = 0; i < 500; ++i)
-        content += ncsa("10");
+    for (int i = 0; i < 500; ++i) content += ncsa("10");
     temp.write("logs/a.log", content);
     makeWeb(temp.file("logs/a.log"));
     platform.pump.cancel = &platform.cancel;
@@ -194,7 +186,7 @@ TEST_F(Importing, CancelDuringConversionKeepsTheListUntouched)
 
 TEST_F(Importing, MissingServerAnswerNoCancelsTheRun)
 {
-    temp.write("wwwstats/w/w.dat", "w\r\n0\r\n0\r\n"); // three lines: no server URL
+    temp.write("wwwstats/w/w.dat", "w\r\n0\r\n0\r\n");  // three lines: no server URL
     temp.write("logs/a.log", ncsa("10"));
     temp.write("wwwstats/w/w.wfl", temp.file("logs/a.log") + "\r\n");
     platform.messages.scriptAnswer(Answer::No);

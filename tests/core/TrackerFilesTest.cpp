@@ -43,12 +43,12 @@ TEST(TrackerFiles, ListsYearsAndTrackedDays)
     web.write("2000/LKLT1010.lkmus", "");
     web.write("2000/LKLT1009.lkmus", "");
     web.write("2000/LKLT1009.log", "");
-    web.write("2000/LKLT0230.lkmus", ""); // no such date
-    web.write("2000/LKLT101.lkmus", "");  // seven characters
-    web.write("2000/ABCD0229.lkmus", ""); // any prefix, leap day
-    web.write("2000/LKLT1011.lkdus", ""); // no summary
-    web.write("2001/LKLT0101.log", "");   // day file only
-    web.write("200x/LKLT0101.lkmus", ""); // not a year folder
+    web.write("2000/LKLT0230.lkmus", "");  // no such date
+    web.write("2000/LKLT101.lkmus", "");   // seven characters
+    web.write("2000/ABCD0229.lkmus", "");  // any prefix, leap day
+    web.write("2000/LKLT1011.lkdus", "");  // no summary
+    web.write("2001/LKLT0101.log", "");    // day file only
+    web.write("200x/LKLT0101.lkmus", "");  // not a year folder
     web.write("20001/LKLT0101.lkmus", "");
 
     EXPECT_EQ(yearFolders(web.path()), (std::vector<int>{2000, 2001}));

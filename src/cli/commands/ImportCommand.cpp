@@ -2,8 +2,8 @@
 
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
-#include "platform/Platform.h"
 #include "tracker/TrackerDatabase.h"
+#include "platform/Platform.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
 
@@ -20,7 +20,7 @@ namespace {
 // One terminal line: a bar of files done, the records imported and the
 // current file.
 class TerminalImportView : public ImportView {
-  public:
+public:
     explicit TerminalImportView(Progress& progress) : progress_(progress) {}
 
     void refresh(const ImportStatus& status) override
@@ -42,11 +42,11 @@ class TerminalImportView : public ImportView {
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
 
-  private:
+private:
     Progress& progress_;
 };
 
-} // namespace
+}  // namespace
 
 int ImportCommand::run(CommandContext& context, const std::vector<std::string>& args)
 {
@@ -61,14 +61,11 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     options.temporaryFolder = context.folder.temporary();
     ImportRun run(context.platform, webs, view, tracker, options);
     switch (importWeb(run, context.platform, web)) {
-    case ImportOutcome::Completed:
-        return kExitDone;
-    case ImportOutcome::Cancelled:
-        return kExitCancelled;
-    case ImportOutcome::Failed:
-        return kExitFailed;
+    case ImportOutcome::Completed: return kExitDone;
+    case ImportOutcome::Cancelled: return kExitCancelled;
+    case ImportOutcome::Failed: return kExitFailed;
     }
     return kExitFailed;
 }
 
-} // namespace larkspan
+}  // namespace larkspan

@@ -11,13 +11,13 @@ namespace larkspan {
 namespace {
 
 class SilentImportView : public ImportView {
-  public:
+public:
     void refresh(const ImportStatus&) override {}
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
 };
 
-} // namespace
+}  // namespace
 
 analysis::ImportRunner offeredImport(CommandContext& context)
 {
@@ -33,4 +33,4 @@ analysis::ImportRunner offeredImport(CommandContext& context)
     };
 }
 
-} // namespace larkspan
+}  // namespace larkspan

@@ -22,21 +22,17 @@ namespace {
 constexpr std::size_t kUnixProbeBytes = 10240;
 const char* const kConverting = "Converting files to Windows format...\nPlease Wait";
 
-std::string fileName(const std::string& path)
-{
-    return fs::path(path).filename().string();
-}
+std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
 std::string inUseQuestion(const std::string& path, std::uint64_t size)
 {
     return "The file: " + path + " cannot be opened for import." +
-           "\nIt may be in use by the Web server or another process." +
-           "\nThe file's size is :" + std::to_string(size) +
+           "\nIt may be in use by the Web server or another process." + "\nThe file's size is :" + std::to_string(size) +
            "\nWould you like to make a local, temporary copy of it that will be removed after the process?" +
            "\nIf not, this file will be skipped and the process will continue.";
 }
 
-} // namespace
+}  // namespace
 
 ImportRun::ImportRun(Platform& platform, WebStore& webs, ImportView& view, SessionTrackerBuilder& tracker,
                      ImportOptions options)
@@ -45,10 +41,7 @@ ImportRun::ImportRun(Platform& platform, WebStore& webs, ImportView& view, Sessi
 {
 }
 
-bool ImportRun::isCancelled() const
-{
-    return platform_.cancel.requested();
-}
+bool ImportRun::isCancelled() const { return platform_.cancel.requested(); }
 
 void ImportRun::refresh()
 {
@@ -105,7 +98,7 @@ ImportOutcome ImportRun::run(const std::string& web)
         status_.filesDone = static_cast<long long>(i + 1);
         refresh();
         pump.force();
-        if (isCancelled()) break; // the files left are not taken
+        if (isCancelled()) break;  // the files left are not taken
     }
     status_.currentFile.clear();
     status_.fileStatus.clear();
@@ -146,15 +139,13 @@ ImportOutcome ImportRun::run(const std::string& web)
 ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
 {
     FtpSettings ftp;
-    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp))
-        return ImportOutcome::Failed;
+    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp)) return ImportOutcome::Failed;
     if (ftp.server.empty() || ftp.user.empty() || ftp.password.empty() || ftp.startDirectory.empty() ||
         ftp.fileMask.empty()) {
-        platform_.messages.show(
-            MessageKind::Error,
-            "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
-            "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
-            "on FTP server\n\tFile Pattern Mask\nCancelling Import");
+        platform_.messages.show(MessageKind::Error,
+                                "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
+                                "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
+                                "on FTP server\n\tFile Pattern Mask\nCancelling Import");
         return ImportOutcome::Cancelled;
     }
     // Fetching comes with the FTP client; until then the stand-in says
@@ -167,11 +158,9 @@ ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
     try {
         platform_.ftp.logon(logon);
         platform_.ftp.logoff();
-        platform_.messages.show(MessageKind::Error,
-                                "Retrieving logs by FTP is not available yet. Nothing was imported.");
+        platform_.messages.show(MessageKind::Error, "Retrieving logs by FTP is not available yet. Nothing was imported.");
     } catch (const std::exception& e) {
-        platform_.messages.show(MessageKind::Error,
-                                std::string(e.what()) + "\nNothing was imported for the web " + web + ".");
+        platform_.messages.show(MessageKind::Error, std::string(e.what()) + "\nNothing was imported for the web " + web + ".");
     }
     return ImportOutcome::Cancelled;
 }
@@ -220,8 +209,7 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         if (!fs::copy_file(path, temporaryCopy, fs::copy_options::overwrite_existing, ec) || ec) {
             fs::remove(temporaryCopy, ec);
             temporaryCopy.clear();
-            platform_.messages.show(MessageKind::Error,
-                                    "The file: " + path + " could not be copied.\nIt will be skipped.");
+            platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
             return true;
         }
         fs::permissions(temporaryCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
@@ -281,4 +269,4 @@ ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& w
     }
 }
 
-} // namespace larkspan
+}  // namespace larkspan

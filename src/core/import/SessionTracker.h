@@ -12,7 +12,7 @@ using TrackerProgress = std::function<void(long long linesRead)>;
 // cache is opened for the web, each day file the run wrote is built in
 // turn, and the cache is written back.
 class SessionTrackerBuilder {
-  public:
+public:
     virtual ~SessionTrackerBuilder() = default;
     virtual void openCache(const std::string& webFolder, const std::string& web) = 0;
     // Builds the tracker files of one day file. Returns false when the
@@ -22,4 +22,4 @@ class SessionTrackerBuilder {
     virtual void closeCache() = 0;
 };
 
-} // namespace larkspan
+}  // namespace larkspan

@@ -66,7 +66,7 @@ bool splitExactly(std::string_view line, char delimiter, std::size_t expected, s
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string kilobytesText(long long hundredths)
 {
@@ -285,4 +285,4 @@ std::vector<std::string> DayTracker::detailLines()
     return std::move(details_);
 }
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

@@ -18,7 +18,7 @@ class BuildHostNames;
 // ("GET", "HEAD") make visitors (date, host, client) and, for pages and
 // images, request lines. The tables are sorted once, at the end.
 class DayTracker {
-  public:
+public:
     explicit DayTracker(const BuildHostNames& hosts);
 
     void addLine(std::string_view line);
@@ -29,7 +29,7 @@ class DayTracker {
     std::vector<std::string> summaryLines() const;
     std::vector<std::string> detailLines();
 
-  private:
+private:
     struct TimeOfDay {
         int hour = -1;
         int minute = -1;
@@ -37,9 +37,9 @@ class DayTracker {
         bool known() const { return hour != -1 && minute != -1 && second != -1; }
     };
     struct Visitor {
-        std::string key;         // date + "," + host + "," + client, as first met
-        std::size_t dateEnd = 0; // end of date within key
-        std::size_t hostEnd = 0; // end of host within key
+        std::string key;          // date + "," + host + "," + client, as first met
+        std::size_t dateEnd = 0;  // end of date within key
+        std::size_t hostEnd = 0;  // end of host within key
         long long hits = 1;
         long long pages = 0;
         std::string firstPage;
@@ -75,4 +75,4 @@ class DayTracker {
 // shortest decimal form ("0", "0.5", "12.34").
 std::string kilobytesText(long long hundredths);
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

@@ -6,15 +6,9 @@
 
 namespace larkspan::tracker {
 
-std::string programCachePath(const std::string& syssFolder)
-{
-    return joinPath(syssFolder, "nslcache.lklf");
-}
+std::string programCachePath(const std::string& syssFolder) { return joinPath(syssFolder, "nslcache.lklf"); }
 
-std::string failureListPath(const std::string& syssFolder)
-{
-    return joinPath(syssFolder, "nslerrs.lklf");
-}
+std::string failureListPath(const std::string& syssFolder) { return joinPath(syssFolder, "nslerrs.lklf"); }
 
 std::string webCachePath(const std::string& webFolder, const std::string& web)
 {
@@ -46,4 +40,4 @@ void BuildHostNames::close()
     program_.saveMerged(programCachePath(syss_));
 }
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

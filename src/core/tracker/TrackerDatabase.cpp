@@ -46,9 +46,6 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
     return true;
 }
 
-void TrackerDatabase::closeCache()
-{
-    hosts_.close();
-}
+void TrackerDatabase::closeCache() { hosts_.close(); }
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

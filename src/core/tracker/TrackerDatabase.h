@@ -17,7 +17,7 @@ namespace tracker {
 // (TrackerFiles.h), naming clients from the host name cache. Cancel is
 // tested at every line; the platform's pump runs between lines.
 class TrackerDatabase : public SessionTrackerBuilder {
-  public:
+public:
     TrackerDatabase(Platform& platform, std::string syssFolder,
                     std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50));
 
@@ -25,12 +25,12 @@ class TrackerDatabase : public SessionTrackerBuilder {
     bool buildDay(const std::string& dayFile, const TrackerProgress& progress) override;
     void closeCache() override;
 
-  private:
+private:
     Platform& platform_;
     BuildHostNames hosts_;
     std::chrono::milliseconds pumpInterval_;
     long long linesRead_ = 0;
 };
 
-} // namespace tracker
-} // namespace larkspan
+}  // namespace tracker
+}  // namespace larkspan

@@ -49,17 +49,11 @@ template <typename Each> bool forEachLine(const std::string& path, Each each)
     return true;
 }
 
-} // namespace
+}  // namespace
 
-std::string summaryPathFor(const std::string& dayFile)
-{
-    return withExtension(dayFile, kSummaryExtension);
-}
+std::string summaryPathFor(const std::string& dayFile) { return withExtension(dayFile, kSummaryExtension); }
 
-std::string detailPathFor(const std::string& dayFile)
-{
-    return withExtension(dayFile, kDetailExtension);
-}
+std::string detailPathFor(const std::string& dayFile) { return withExtension(dayFile, kDetailExtension); }
 
 std::vector<std::string> summaryFields(const VisitorSummary& v)
 {
@@ -176,4 +170,4 @@ std::vector<const RequestDetail*> requestsOf(const TrackerDay& day, std::string_
     return found;
 }
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

@@ -56,4 +56,4 @@ std::vector<std::string> splitFields(std::string_view line)
     return fields;
 }
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker

@@ -24,4 +24,4 @@ std::string joinFields(const std::vector<std::string>& fields);
 // empty field.
 std::vector<std::string> splitFields(std::string_view line);
 
-} // namespace larkspan::tracker
+}  // namespace larkspan::tracker
