@@ -6,6 +6,7 @@
 #include "ConsoleMessages.h"
 #include "ConsoleProgress.h"
 #include "ConsoleShell.h"
+#include "SystemDnsResolver.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
@@ -148,7 +149,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
         ConsoleMailClient consoleMail(streams.out, clock);
         NoChartRenderer noCharts;
         NoFtpClient noFtp;
-        NoDnsResolver noDns;
+        SystemDnsResolver systemDns;
         NoHelp noHelp;
         Platform platform{messages,
                           pump,
@@ -159,7 +160,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
                           services.mail ? *services.mail : consoleMail,
                           services.charts ? *services.charts : noCharts,
                           services.ftp ? *services.ftp : noFtp,
-                          services.dns ? *services.dns : noDns,
+                          services.dns ? *services.dns : systemDns,
                           noHelp};
         CommandContext context{platform, folder, settings, streams.out, streams.err};
         const std::vector<std::string> commandArgs(options.rest.begin() + 1, options.rest.end());
