@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace larkspan::tracker {
 
@@ -16,15 +17,54 @@ namespace {
 
 enum class RequestKind { Page, Image, Other };
 
+// The list entries by kind, for extensions that hold no ";": such an
+// extension occurs in a list exactly when it is one of its entries.
+class ExtensionKinds {
+public:
+    ExtensionKinds()
+    {
+        add(analysis::kImageExtensions, RequestKind::Image);
+        add(analysis::kDownloadExtensions, RequestKind::Page);
+        add(analysis::kPageExtensions, RequestKind::Page);
+    }
+    RequestKind find(std::string_view lowered) const
+    {
+        const auto it = kinds_.find(lowered);
+        return it == kinds_.end() ? RequestKind::Other : it->second;
+    }
+
+private:
+    void add(std::string_view list, RequestKind kind)
+    {
+        for (std::size_t start = 0; start < list.size();) {
+            const std::size_t end = list.find(';', start);
+            kinds_[list.substr(start, end - start)] = kind;
+            start = end + 1;
+        }
+    }
+    std::unordered_map<std::string_view, RequestKind> kinds_;
+};
+
 // The extension is the text from the path's last "." to its end, lower-cased;
 // a path without one, or whose last "." is followed by a backslash or a
-// colon, has none and is a page. Download files count as pages here.
+// colon, has none and is a page. It is a page when extension + ";" occurs
+// in the page or download list (download files count as pages here), an
+// image when it occurs in the image list.
 RequestKind kindOf(std::string_view path)
 {
+    static const ExtensionKinds kinds;
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos) return RequestKind::Page;
     const std::string_view extension = path.substr(dot);
-    if (extension.find_first_of("\\:") != std::string_view::npos) return RequestKind::Page;
+    char lowered[16];
+    bool simple = extension.size() <= sizeof lowered;
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        const char c = extension[i];
+        if (c == '\\' || c == ':') return RequestKind::Page;
+        if (c == ';') simple = false;
+        if (simple) lowered[i] = text::lower(c);
+    }
+    if (simple) return kinds.find(std::string_view(lowered, extension.size()));
     std::string listed = text::toLower(extension);
     listed += ';';
     if (analysis::kPageExtensions.find(listed) != std::string_view::npos ||
@@ -53,17 +93,53 @@ std::string twoDigits(int value)
 bool splitExactly(std::string_view line, char delimiter, std::size_t expected, std::vector<std::string_view>& values)
 {
     values.clear();
-    std::size_t start = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     for (;;) {
-        if (values.size() == expected) return false;
-        const std::size_t end = line.find(delimiter, start);
-        if (end == std::string_view::npos) {
-            values.push_back(line.substr(start));
-            return values.size() == expected;
-        }
-        values.push_back(line.substr(start, end - start));
-        start = end + 1;
+        const auto* at = static_cast<const char*>(std::memchr(p, delimiter, static_cast<std::size_t>(end - p)));
+        if (!at) break;
+        if (values.size() + 1 == expected) return false;
+        values.emplace_back(p, static_cast<std::size_t>(at - p));
+        p = at + 1;
     }
+    values.emplace_back(p, static_cast<std::size_t>(end - p));
+    return values.size() == expected;
+}
+
+// ASCII capitals to lower case, inline for the sort keys.
+inline char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Sorts items by their text without regard to case (text::icompare's
+// order), keeping equal texts in their order: each text is folded once and
+// then compared bytewise, which gives the same order.
+template <typename Item, typename TextOf> void sortFolded(std::vector<Item>& items, TextOf textOf)
+{
+    std::size_t total = 0;
+    for (const Item& item : items)
+        total += textOf(item).size();
+    std::string folded;
+    folded.reserve(total);
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // offset, length
+    spans.reserve(items.size());
+    for (const Item& item : items) {
+        const std::string_view text = textOf(item);
+        spans.emplace_back(folded.size(), text.size());
+        for (const char c : text)
+            folded += foldCase(c);
+    }
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const std::string_view all = folded;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int c = all.substr(spans[a].first, spans[a].second).compare(all.substr(spans[b].first, spans[b].second));
+        return c != 0 ? c < 0 : a < b;
+    });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(items[i]));
+    items = std::move(sorted);
 }
 
 }  // namespace
@@ -195,17 +271,22 @@ void DayTracker::record(std::string_view line)
     v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
 
     if (kind == RequestKind::Other) return;
-    std::string detail;
-    appendField(detail, dayDate_, true);
-    appendField(detail, host);
-    appendField(detail, client);
-    appendField(detail, time);
-    appendField(detail, url_);
-    appendField(detail, column(Referrer));
-    appendField(detail, server);
-    appendField(detail, column(Status));
-    appendField(detail, column(Bytes));
-    details_.push_back(std::move(detail));
+    // Request lines share one buffer, with a case-folded copy for sorting.
+    const std::size_t start = detailText_.size();
+    appendField(detailText_, dayDate_, true);
+    appendField(detailText_, host);
+    appendField(detailText_, client);
+    appendField(detailText_, time);
+    appendField(detailText_, url_);
+    appendField(detailText_, column(Referrer));
+    appendField(detailText_, server);
+    appendField(detailText_, column(Status));
+    appendField(detailText_, column(Bytes));
+    const std::size_t length = detailText_.size() - start;
+    detailFolded_.resize(start + length);
+    for (std::size_t i = start; i < start + length; ++i)
+        detailFolded_[i] = text::lower(detailText_[i]);
+    detailSpans_.emplace_back(start, length);
 }
 
 DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)
@@ -225,6 +306,19 @@ DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)
 
 long long DayTracker::hundredthsOfKilobytes(std::string_view bytes)
 {
+    // Whole numbers, the usual case, are rounded exactly: bytes * 100 / 1024
+    // to the nearest integer, halves to even.
+    if (!bytes.empty() && bytes.size() <= 15 &&
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        long long value = 0;
+        for (const char c : bytes)
+            value = value * 10 + (c - '0');
+        const long long scaled = value * 100;
+        long long quotient = scaled / 1024;
+        const long long remainder = scaled % 1024;
+        if (remainder > 512 || (remainder == 512 && quotient % 2 != 0)) ++quotient;
+        return quotient;
+    }
     if (!text::isNumber(bytes)) return 0;
     if (!bytes.empty() && bytes.front() == '+') bytes.remove_prefix(1);
     double value = 0;
@@ -269,8 +363,7 @@ std::vector<std::string> DayTracker::summaryLines() const
     order.reserve(visitors_.size());
     for (const Visitor& v : visitors_)
         order.push_back(&v);
-    std::sort(order.begin(), order.end(),
-              [](const Visitor* a, const Visitor* b) { return text::icompare(a->key, b->key) < 0; });
+    sortFolded(order, [](const Visitor* v) { return std::string_view(v->key); });
     std::vector<std::string> lines;
     lines.reserve(order.size());
     for (const Visitor* v : order)
@@ -278,11 +371,38 @@ std::vector<std::string> DayTracker::summaryLines() const
     return lines;
 }
 
-std::vector<std::string> DayTracker::detailLines()
+std::vector<std::size_t> DayTracker::detailOrder() const
 {
-    std::stable_sort(details_.begin(), details_.end(),
-                     [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
-    return std::move(details_);
+    std::vector<std::size_t> order(detailSpans_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const std::string_view folded = detailFolded_;
+    const auto& spans = detailSpans_;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int c =
+            folded.substr(spans[a].first, spans[a].second).compare(folded.substr(spans[b].first, spans[b].second));
+        return c != 0 ? c < 0 : a < b;
+    });
+    return order;
+}
+
+std::vector<std::string> DayTracker::detailLines() const
+{
+    std::vector<std::string> lines;
+    for (const std::size_t i : detailOrder())
+        lines.emplace_back(detailText_, detailSpans_[i].first, detailSpans_[i].second);
+    return lines;
+}
+
+std::string DayTracker::detailFileText() const
+{
+    std::string out;
+    out.reserve(detailText_.size() + 2 * detailSpans_.size());
+    for (const std::size_t i : detailOrder()) {
+        out.append(detailText_, detailSpans_[i].first, detailSpans_[i].second);
+        out += "\r\n";
+    }
+    return out;
 }
 
 }  // namespace larkspan::tracker

@@ -27,7 +27,9 @@ public:
     // lines sorted by their whole text (both without regard to case; equal
     // request lines are all kept, in reading order).
     std::vector<std::string> summaryLines() const;
-    std::vector<std::string> detailLines();
+    std::vector<std::string> detailLines() const;
+    // The request lines as the file holds them, each ended by CR LF.
+    std::string detailFileText() const;
 
 private:
     struct TimeOfDay {
@@ -68,7 +70,10 @@ private:
     std::string url_;
     std::vector<Visitor> visitors_;
     std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> index_;
-    std::vector<std::string> details_;
+    std::vector<std::size_t> detailOrder() const;
+    std::string detailText_;
+    std::string detailFolded_;
+    std::vector<std::pair<std::size_t, std::size_t>> detailSpans_;  // offset and length in detailText_
 };
 
 // The file text of a visitor's kilobytes: hundredths written in the

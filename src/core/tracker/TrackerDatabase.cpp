@@ -41,7 +41,7 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
         day.addLine(line);
     }
     saveTextFile(platform_.messages, summaryPathFor(dayFile), joinCrLf(day.summaryLines()));
-    saveTextFile(platform_.messages, detailPathFor(dayFile), joinCrLf(day.detailLines()));
+    saveTextFile(platform_.messages, detailPathFor(dayFile), day.detailFileText());
     if (progress) progress(linesRead_);
     return true;
 }

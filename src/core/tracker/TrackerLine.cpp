@@ -5,7 +5,14 @@ namespace larkspan::tracker {
 void appendField(std::string& line, std::string_view field, bool first)
 {
     if (!first) line += ',';
-    if (field.find_first_of(",\"") == std::string_view::npos) {
+    bool plain = true;
+    for (const char c : field) {
+        if (c == ',' || c == '"') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
         line += field;
         return;
     }
