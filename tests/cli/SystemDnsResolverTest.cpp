@@ -23,5 +23,7 @@ TEST(SystemDnsResolver, ALookupThatOutlastsTheTimeOutFails)
     // A time-out of zero abandons the lookup at once, whatever the system does.
     SystemDnsResolver resolver(std::chrono::milliseconds(0));
     const auto answer = resolver.forward("127.0.0.1");
-    if (!answer.found) EXPECT_EQ(answer.failure, "The lookup timed out.");
+    if (!answer.found) {
+        EXPECT_EQ(answer.failure, "The lookup timed out.");
+    }
 }
