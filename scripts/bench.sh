@@ -76,6 +76,16 @@ step generate yes sample-logs "$work/logs" --layout ncsa-combined --days "$days"
   --seed 1 --start "$start"
 step "web add" no web add bench --files "$work/logs/*.log"
 step import yes import bench --no-tracker
+# The same files imported with the session tracker step: the step's own time
+# is the difference, and it must stay within half of the import's.
+step "web add t" no web add tracked --files "$work/logs/*.log"
+step "import+tracker" yes import tracked
+import_wall=$(wall_seconds "$work/import.time")
+with_tracker_wall=$(wall_seconds "$work/import+tracker.time")
+awk -v a="$import_wall" -v b="$with_tracker_wall" -v n="$lines" 'BEGIN {
+  t = b - a; if (t < 0) t = 0
+  printf "%-14s %10.2f %14s %10s  %s\n", "tracker step", t, (t > 0 ? sprintf("%.0f", n / t) : "-"), "-",
+         sprintf("%.0f%% of the import (limit 50%%)", a > 0 ? 100 * t / a : 0) }'
 # The same lines as one file: peak memory must not grow with a source file's size.
 cat "$work"/logs/*.log >"$work/single.log"
 step "web add 1" no web add single --files "$work/single.log"

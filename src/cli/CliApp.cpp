@@ -8,6 +8,7 @@
 #include "ConsoleProgress.h"
 #include "ConsoleShell.h"
 #include "CurlFtpClient.h"
+#include "SystemDnsResolver.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
@@ -168,7 +169,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
         ConsoleMailClient consoleMail(streams.out, clock);
         NoChartRenderer noCharts;
         net::CurlFtpClient curlFtp;
-        NoDnsResolver noDns;
+        SystemDnsResolver systemDns;
         NoHelp noHelp;
         Platform platform{messages,
                           pump,
@@ -179,7 +180,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
                           services.mail ? *services.mail : consoleMail,
                           services.charts ? *services.charts : noCharts,
                           services.ftp ? *services.ftp : curlFtp,
-                          services.dns ? *services.dns : noDns,
+                          services.dns ? *services.dns : systemDns,
                           noHelp};
         CommandContext context{platform, folder, settings, streams.out, streams.err};
         const std::vector<std::string> commandArgs(options.rest.begin() + 1, options.rest.end());

@@ -3,10 +3,12 @@
 #include "commands/AnalyseCommand.h"
 #include "commands/AutorunCommand.h"
 #include "commands/ImportCommand.h"
+#include "commands/LookupCommand.h"
 #include "commands/ProfileCommand.h"
 #include "commands/ReportCommand.h"
 #include "commands/SampleLogsCommand.h"
 #include "commands/ScheduleCommand.h"
+#include "commands/TrackerCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.
@@ -18,6 +20,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<WebCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
+    commands.push_back(std::make_unique<TrackerCommand>());
+    commands.push_back(std::make_unique<LookupCommand>());
     commands.push_back(std::make_unique<ProfileCommand>());
     commands.push_back(std::make_unique<AnalyseCommand>());
     commands.push_back(std::make_unique<ReportCommand>());

@@ -3,7 +3,7 @@
 #include "DesktopSession.h"
 #include "LogFileFilter.h"
 #include "import/ImportRun.h"
-#include "import/SessionTracker.h"
+#include "tracker/TrackerDatabase.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
 
@@ -177,7 +177,7 @@ void ImportWindow::runImport()
     finished_ = true;
 
     WebStore webs(session_.settings(), session_.folder().home());
-    NoSessionTracker tracker;
+    tracker::TrackerDatabase tracker(session_.platform(), session_.folder().syss(), pumpInterval);
     ImportOptions options;
     options.buildSessionTracker = tracker_->isChecked();
     options.temporaryFolder = session_.folder().temporary();

@@ -20,7 +20,11 @@ namespace {
 class RecordingTracker : public SessionTrackerBuilder {
 public:
     void openCache(const std::string&, const std::string& web) override { calls.push_back("open " + web); }
-    void buildDay(const std::string& day) override { calls.push_back(fs::path(day).filename().string()); }
+    bool buildDay(const std::string& day, const TrackerProgress&) override
+    {
+        calls.push_back(fs::path(day).filename().string());
+        return true;
+    }
     void closeCache() override { calls.push_back("close"); }
     std::vector<std::string> calls;
 };

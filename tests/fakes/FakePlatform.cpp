@@ -66,4 +66,20 @@ FakePlatform::FakePlatform()
     pump.cancel = &cancel;
 }
 
+DnsAnswer FakeDnsResolver::reverse(const std::string& address)
+{
+    ++calls;
+    const auto it = names.find(address);
+    if (it == names.end()) return {false, address, "", "Host not found"};
+    return {true, address, it->second, ""};
+}
+
+DnsAnswer FakeDnsResolver::forward(const std::string& name)
+{
+    ++calls;
+    const auto it = addresses.find(name);
+    if (it == addresses.end()) return {false, "0.0.0.0", name, "Host not found"};
+    return {true, it->second, name, ""};
+}
+
 }  // namespace larkspan::testing

@@ -4,6 +4,7 @@
 #include "platform/Unavailable.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,17 @@ public:
     MailResult result{MailOutcome::Sent, ""};
 };
 
+// Answers lookups from its tables and counts the questions; anything not in
+// a table fails with "Host not found". Never touches the network.
+class FakeDnsResolver : public DnsResolver {
+public:
+    DnsAnswer reverse(const std::string& address) override;
+    DnsAnswer forward(const std::string& name) override;
+    std::map<std::string, std::string> names;      // address -> host name
+    std::map<std::string, std::string> addresses;  // host name -> address
+    int calls = 0;
+};
+
 // A complete platform for tests; the clock stands on 2024-03-01 12:00:00
 // unless set otherwise.
 class FakePlatform {
@@ -88,7 +100,7 @@ public:
     RecordingMail mail;
     NoChartRenderer charts;
     NoFtpClient ftp;
-    NoDnsResolver dns;
+    FakeDnsResolver dns;
     NoHelp help;
 
 private:

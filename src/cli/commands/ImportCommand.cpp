@@ -2,7 +2,7 @@
 
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
-#include "import/SessionTracker.h"
+#include "tracker/TrackerDatabase.h"
 #include "platform/Platform.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
@@ -64,7 +64,7 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     const std::string& web = a.positionalAt(0, "web name");
     WebStore webs(context.settings, context.folder.homeWithSeparator());
     TerminalImportView view(context.platform.progress);
-    NoSessionTracker tracker;
+    tracker::TrackerDatabase tracker(context.platform, context.folder.syss());
     ImportOptions options;
     options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
     options.temporaryFolder = context.folder.temporary();

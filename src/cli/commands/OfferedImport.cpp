@@ -2,7 +2,7 @@
 
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
-#include "import/SessionTracker.h"
+#include "tracker/TrackerDatabase.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
 
@@ -23,7 +23,7 @@ ImportOutcome importWithoutWindow(CommandContext& context, const std::string& we
 {
     WebStore webs(context.settings, context.folder.homeWithSeparator());
     SilentImportView view;
-    NoSessionTracker tracker;
+    tracker::TrackerDatabase tracker(context.platform, context.folder.syss());
     ImportOptions options;
     options.buildSessionTracker = readBuildSessionTracker(context.settings);
     options.temporaryFolder = context.folder.temporary();

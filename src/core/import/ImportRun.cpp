@@ -128,7 +128,14 @@ ImportOutcome ImportRun::run(const std::string& web)
                 tracker_.closeCache();
                 return cancelled();
             }
-            tracker_.buildDay(day);
+            const bool built = tracker_.buildDay(day, [this](long long lines) {
+                conversion_.linesHandled = lines;
+                refresh();
+            });
+            if (!built) {
+                tracker_.closeCache();
+                return cancelled();
+            }
             ++status_.filesDone;
             refresh();
         }

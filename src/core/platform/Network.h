@@ -64,11 +64,22 @@ public:
     virtual void logoff() = 0;
 };
 
-// Address to host name. std::nullopt when the name cannot be found.
+// The outcome of one name lookup, as the resolver gave it: untrusted text
+// that callers check before they keep it.
+struct DnsAnswer {
+    bool found = false;
+    std::string address;   // the address asked about, or the one a forward lookup found ("0.0.0.0" when none)
+    std::string hostName;  // the name found, or the name asked about
+    std::string failure;   // the resolver's description when nothing was found
+};
+
+// Address to host name (reverse) and host name to address (forward). Each
+// call returns within the resolver's own time-out, never hanging.
 class DnsResolver {
 public:
     virtual ~DnsResolver() = default;
-    virtual std::optional<std::string> hostName(const std::string& address) = 0;
+    virtual DnsAnswer reverse(const std::string& address) = 0;
+    virtual DnsAnswer forward(const std::string& name) = 0;
 };
 
 }  // namespace larkspan

@@ -31,7 +31,14 @@ public:
 
 class NoDnsResolver : public DnsResolver {
 public:
-    std::optional<std::string> hostName(const std::string&) override { return std::nullopt; }
+    DnsAnswer reverse(const std::string& address) override
+    {
+        return {false, address, "", "Host name lookups are not available."};
+    }
+    DnsAnswer forward(const std::string& name) override
+    {
+        return {false, "0.0.0.0", name, "Host name lookups are not available."};
+    }
 };
 
 class NoHelp : public Help {

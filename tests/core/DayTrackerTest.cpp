@@ -1,0 +1,164 @@
+#include "tracker/DayTracker.h"
+#include "fakes/TempFolder.h"
+#include "tracker/HostNameCache.h"
+
+#include <gtest/gtest.h>
+
+using namespace larkspan;
+using namespace larkspan::tracker;
+using larkspan::testing::TempFolder;
+
+namespace {
+
+const char* const kHeader = "#FileFormat: LKLT\n#Delim: SPACEDELIMITED\n";
+const char* const kFields = "#Fields: date time c-ip s-ip cs-method cs-uri-stem sc-status sc-bytes cs(Referer)\n";
+
+class DayTrackerTest : public ::testing::Test {
+protected:
+    DayTrackerTest() : hosts(folder.file("syss")) {}
+
+    void openCache() { hosts.open(folder.file("web/web.nslc")); }
+
+    // Feeds the lines and keeps both tables.
+    void track(const std::string& text)
+    {
+        DayTracker day(hosts);
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            day.addLine(std::string_view(text).substr(start, end - start));
+            start = end + 1;
+        }
+        summary = day.summaryLines();
+        detail = day.detailLines();
+    }
+
+    TempFolder folder;
+    BuildHostNames hosts;
+    std::vector<std::string> summary;
+    std::vector<std::string> detail;
+};
+
+}  // namespace
+
+TEST_F(DayTrackerTest, OneVisitorWithAPageAndAnImage)
+{
+    openCache();
+    track(std::string(kHeader) + kFields +
+          "2000-10-10 13:55:36 10.0.0.1 - GET /index.html 200 2048 -\n"
+          "2000-10-10 13:56:10 10.0.0.1 - GET /logo.gif 200 1000 -\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{
+                           "2000-10-10,10.0.0.1,10.0.0.1,2,1,13:55:36,13:56:10,35,/index.html,/index.html,2.98"}));
+    EXPECT_EQ(detail, (std::vector<std::string>{"2000-10-10,10.0.0.1,10.0.0.1,13:55:36,/index.html,-,-,200,2048",
+                                                "2000-10-10,10.0.0.1,10.0.0.1,13:56:10,/logo.gif,-,-,200,1000"}));
+}
+
+TEST_F(DayTrackerTest, WhatCountsAsARequestAPageAndAnImage)
+{
+    openCache();
+    track(std::string(kHeader) + kFields +
+          "2000-10-10 10:00:00 10.0.0.1 1.2.3.4 POST /form.html 200 100 -\n"  // not counted
+          "2000-10-10 10:00:01 10.0.0.1 1.2.3.4 head /style.css 200 512 -\n"  // hit, neither page nor image
+          "2000-10-10 10:00:02 10.0.0.1 1.2.3.4 GET / 200 - -\n"              // no extension: a page
+          "2000-10-10 10:00:03 10.0.0.1 1.2.3.4 GET /download/setup.EXE?v=1 200 1024 -\n"  // download: a page
+          "2000-10-10 10:00:04 10.0.0.1 1.2.3.4 GET /v1.x\\y 200 x -\n"  // backslash after the dot: a page
+          "2000-10-10 10:00:05 10.0.0.1 1.2.3.4 GET /pic.JPG 304 - -\n"  // image, URL without server
+          "2000-10-10 10:00:06 10.0.0.1 1.2.3.4 GET /a.b/c 200 0 -\n"    // extension ".b/c": neither
+          "2000-10-10 10:00:07 10.0.0.1 1.2.3.4 GET /short 200\n");      // wrong field count
+    ASSERT_EQ(summary.size(), 1u);
+    EXPECT_EQ(summary[0], "2000-10-10,10.0.0.1,10.0.0.1,6,3,10:00:01,10:00:06,6,http://1.2.3.4/,"
+                          "http://1.2.3.4/v1.x\\y,1.5");
+    EXPECT_EQ(detail, (std::vector<std::string>{
+                          "2000-10-10,10.0.0.1,10.0.0.1,10:00:02,http://1.2.3.4/,-,1.2.3.4,200,-",
+                          "2000-10-10,10.0.0.1,10.0.0.1,10:00:03,http://1.2.3.4/download/setup.EXE,-,1.2.3.4,200,1024",
+                          "2000-10-10,10.0.0.1,10.0.0.1,10:00:04,http://1.2.3.4/v1.x\\y,-,1.2.3.4,200,x",
+                          "2000-10-10,10.0.0.1,10.0.0.1,10:00:05,/pic.JPG,-,1.2.3.4,304,-"}));
+}
+
+TEST_F(DayTrackerTest, FirstAndLastPageFollowTheClockNotTheFileOrder)
+{
+    openCache();
+    track(std::string(kHeader) + kFields +
+          "2000-10-10 12:00:00 c - GET /b.css 200 - -\n"           // not a page: no first page yet
+          "2000-10-10 12:00:00 c - GET /same.htm 200 - -\n"        // same second: fills the empty pages
+          "2000-10-10 12:00:00 c - GET /later-read.htm 200 - -\n"  // same second again: changes nothing
+          "2000-10-10 11:00:00 c - GET /early.htm 200 - -\n"
+          "2000-10-10 13:00:00 c - GET /late.gif 200 - -\n"       // image: latest time but not last page
+          "2000-10-10 9:00:00 c - GET /bad-time.htm 200 - -\n");  // hour unreadable: counted, no time
+    ASSERT_EQ(summary.size(), 1u);
+    EXPECT_EQ(summary[0], "2000-10-10,c,c,6,4,11:00:00,13:00:00,7201,/early.htm,/same.htm,0");
+}
+
+TEST_F(DayTrackerTest, AnUnknownFirstTimeLeavesTheVisitorUntimed)
+{
+    // A later known time still moves the latest time and the last page.
+    openCache();
+    track(std::string(kHeader) + kFields + "2000-10-10 - c - GET /a.htm 200 100 -\n" +
+          "2000-10-10 10:00:00 c - GET /b.htm 200 100 -\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-10,c,c,2,2,-,-,-,/a.htm,/b.htm,0.2"}));
+}
+
+TEST_F(DayTrackerTest, KilobytesRoundHalvesToEvenPerRequest)
+{
+    openCache();
+    // 512 bytes are exactly 50 hundredths; 5 bytes 0.488 (0); 15.36 bytes 1.5 (2);
+    // 46.08 bytes 4.5 (4).
+    track(std::string(kHeader) + kFields + "2000-10-10 10:00:00 c - GET /a.css 200 512 -\n" +
+          "2000-10-10 10:00:00 c - GET /a.css 200 5 -\n" + "2000-10-10 10:00:00 c - GET /a.css 200 15.36 -\n" +
+          "2000-10-10 10:00:00 c - GET /a.css 200 46.08 -\n");
+    ASSERT_EQ(summary.size(), 1u);
+    EXPECT_EQ(summary[0].substr(summary[0].rfind(',') + 1), "0.56");
+    EXPECT_EQ(kilobytesText(0), "0");
+    EXPECT_EQ(kilobytesText(50), "0.5");
+    EXPECT_EQ(kilobytesText(1234), "12.34");
+    EXPECT_EQ(kilobytesText(1200), "12");
+}
+
+TEST_F(DayTrackerTest, DirectivesGovernTheRecordsBelowThem)
+{
+    openCache();
+    track(std::string("2000-10-10 10:00:00 c - GET /lost.htm 200 - -\n") +  // before any field list
+          "#Delim:\tTABDELIMITED\n#Date:\t2000-10-11\textra\n#Fields:\ttime\tc-ip\tcs-method\tcs-uri-stem\n"
+          "10:00:00\tc\tGET\t/tab.htm\n"
+          "#Delim: SPACEDELIMITED\n#Fields: time c-ip cs-method\n"
+          "10:00:01 c GET\n");  // no cs-uri-stem: not used
+    EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-11,c,c,1,1,10:00:00,10:00:00,1,/tab.htm,/tab.htm,0"}));
+    EXPECT_EQ(detail, (std::vector<std::string>{"2000-10-11,c,c,10:00:00,/tab.htm,-,-,-,-"}));
+}
+
+TEST_F(DayTrackerTest, RecordsWithoutADateAreUsedOnlyOnceTheDayIsKnown)
+{
+    openCache();
+    track(std::string(kHeader) + "#Fields: time c-ip cs-method cs-uri-stem\n" + "10:00:00 c GET /a.htm\n");
+    EXPECT_TRUE(summary.empty());
+    EXPECT_TRUE(detail.empty());
+}
+
+TEST_F(DayTrackerTest, VisitorsAreSortedWithoutRegardToCaseAndNamedFromTheCache)
+{
+    folder.write("syss/nslcache.lklf", "10.0.0.2=Zeta.example\r\n10.0.0.3=alpha.example\r\n");
+    folder.write("web/web.nslc", "10.0.0.3=Beta.example\r\n");
+    openCache();
+    track(std::string(kHeader) + kFields + "2000-10-10 10:00:00 10.0.0.2 - GET /a.htm 200 - -\n" +
+          "2000-10-10 10:00:00 10.0.0.3 - GET /a.htm 200 - -\n" +
+          "2000-10-10 10:00:00 10.0.0.1 - GET /a.htm 200 - -\n" + "2000-10-10 10:00:00 ALPHA - GET /a.htm 200 - -\n" +
+          "2000-10-10 10:00:01 alpha - GET /b.htm 200 - -\n");
+    ASSERT_EQ(summary.size(), 4u);
+    // "10.0.0.1" < "ALPHA" (digits first) < "Beta.example" (the web's cache first) < "Zeta.example".
+    EXPECT_EQ(summary[0].substr(0, 30), "2000-10-10,10.0.0.1,10.0.0.1,1");
+    // Client addresses that differ only in case are one visitor, named as first met.
+    EXPECT_EQ(summary[1], "2000-10-10,ALPHA,ALPHA,2,2,10:00:00,10:00:01,2,/a.htm,/b.htm,0");
+    EXPECT_EQ(summary[2].substr(0, 33), "2000-10-10,Beta.example,10.0.0.3,");
+    EXPECT_EQ(summary[3].substr(0, 33), "2000-10-10,Zeta.example,10.0.0.2,");
+}
+
+TEST_F(DayTrackerTest, FieldsHoldingACommaOrAQuoteAreQuoted)
+{
+    openCache();
+    track(std::string(kHeader) + kFields + "2000-10-10 10:00:00 c - GET /a,b.htm 200 10 http://r/?q=x,\"y\"\n");
+    EXPECT_EQ(summary,
+              (std::vector<std::string>{"2000-10-10,c,c,1,1,10:00:00,10:00:00,1,\"/a,b.htm\",\"/a,b.htm\",0.01"}));
+    EXPECT_EQ(detail,
+              (std::vector<std::string>{"2000-10-10,c,c,10:00:00,\"/a,b.htm\",\"http://r/?q=x,\"\"y\"\"\",-,200,10"}));
+}
