@@ -2,6 +2,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/LineReader.h"
 #include "import/LogConverter.h"
 
@@ -27,7 +28,7 @@ const std::string kMissingServer =
 class Conversion : public ::testing::Test {
 protected:
     Conversion()
-        : writer(platform.messages),
+        : journal(temp.file("web.lkjn")), writer(journal),
           converter(platform.messages, writer, run,
                     {[this] {
                          if (platform.cancel.requested()) throw Cancelled();
@@ -44,7 +45,16 @@ protected:
         const std::string path = temp.write("src/" + name, content);
         LineReader reader;
         EXPECT_TRUE(reader.open(path));
-        converter.convert(reader, path);
+        journal.begin();
+        try {
+            converter.convert(reader, path);
+        } catch (...) {
+            journal.rollback();
+            writer.rollbackSourceFile();
+            throw;
+        }
+        journal.commit();
+        writer.commitSourceFile();
         return path;
     }
     std::string day(const std::string& relative) const { return temp.read("web/" + relative); }
@@ -52,6 +62,7 @@ protected:
 
     TempFolder temp;
     FakePlatform platform;
+    ImportJournal journal;
     DayWriter writer;
     ConversionRun run;
     LogConverter converter;
@@ -114,10 +125,12 @@ TEST_F(Conversion, MissingServerQuestionOncePerRun)
 
     // A No cancels the whole run.
     FakePlatform other;
-    DayWriter otherWriter(other.messages);
+    ImportJournal otherJournal(temp.file("other.lkjn"));
+    DayWriter otherWriter(otherJournal);
     ConversionRun otherRun;
     LogConverter refusing(other.messages, otherWriter, otherRun, {[] {}, {}});
     otherWriter.startRun(temp.file("web") + "/");
+    otherJournal.begin();
     LineReader reader;
     ASSERT_TRUE(reader.open(temp.file("src/ex1.log")));
     EXPECT_THROW(refusing.convert(reader, temp.file("src/ex1.log")), Cancelled);

@@ -1,5 +1,6 @@
 #include "commands/ImportCommand.h"
 
+#include "InterruptCancel.h"
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
 #include "import/SessionTracker.h"
@@ -12,7 +13,9 @@ namespace larkspan {
 std::string_view ImportCommand::usage() const
 {
     return "NAME [--no-tracker]\n"
-           "Imports the web's log files into its day files. --no-tracker skips the session tracker build.";
+           "Imports the web's log files into its day files. --no-tracker skips the session tracker build.\n"
+           "Ctrl-C cancels: the file under way is rolled back (exit status 3); a second Ctrl-C ends at once.\n"
+           "Only one import of a web runs at a time; another waits briefly, then fails (exit status 1).";
 }
 
 namespace {
@@ -20,7 +23,7 @@ namespace {
 // One terminal line: a bar of files done, the records imported and the
 // current file.
 class TerminalImportView : public ImportView {
-public:
+  public:
     explicit TerminalImportView(Progress& progress) : progress_(progress) {}
 
     void refresh(const ImportStatus& status) override
@@ -42,11 +45,11 @@ public:
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
 
-private:
+  private:
     Progress& progress_;
 };
 
-}  // namespace
+} // namespace
 
 int ImportCommand::run(CommandContext& context, const std::vector<std::string>& args)
 {
@@ -59,13 +62,21 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     ImportOptions options;
     options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
     options.temporaryFolder = context.folder.temporary();
-    ImportRun run(context.platform, webs, view, tracker, options);
-    switch (importWeb(run, context.platform, web)) {
-    case ImportOutcome::Completed: return kExitDone;
-    case ImportOutcome::Cancelled: return kExitCancelled;
-    case ImportOutcome::Failed: return kExitFailed;
+    // Ctrl-C and SIGTERM press the run's Cancel.
+    InterruptCancel interrupt(context.platform.pump, context.platform.cancel);
+    const Platform& p = context.platform;
+    Platform platform{p.messages, interrupt, p.progress, p.cancel, p.clock, p.shell,
+                      p.mail,     p.charts,  p.ftp,      p.dns,    p.help,  p.unattended};
+    ImportRun run(platform, webs, view, tracker, options);
+    switch (importWeb(run, platform, web)) {
+    case ImportOutcome::Completed:
+        return kExitDone;
+    case ImportOutcome::Cancelled:
+        return kExitCancelled;
+    case ImportOutcome::Failed:
+        return kExitFailed;
     }
     return kExitFailed;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

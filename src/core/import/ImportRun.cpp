@@ -6,12 +6,16 @@
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
+#include "settings/FileLock.h"
 #include "webs/FtpSettings.h"
+#include "webs/WebFileList.h"
 #include "webs/WebImportSource.h"
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -20,33 +24,83 @@ namespace larkspan {
 namespace {
 
 constexpr std::size_t kUnixProbeBytes = 10240;
-const char* const kConverting = "Converting files to Windows format...\nPlease Wait";
 
-std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
+std::string fileName(const std::string& path)
+{
+    return fs::path(path).filename().string();
+}
+
+// A file beside the imported-files list with another extension.
+std::string besideList(const ImportedFiles& list, const std::string& extension)
+{
+    fs::path path(list.path());
+    path.replace_extension(extension);
+    return path.string();
+}
 
 std::string inUseQuestion(const std::string& path, std::uint64_t size)
 {
     return "The file: " + path + " cannot be opened for import." +
-           "\nIt may be in use by the Web server or another process." + "\nThe file's size is :" + std::to_string(size) +
+           "\nIt may be in use by the Web server or another process." +
+           "\nThe file's size is :" + std::to_string(size) +
            "\nWould you like to make a local, temporary copy of it that will be removed after the process?" +
            "\nIf not, this file will be skipped and the process will continue.";
 }
 
-}  // namespace
+bool isNonRegular(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Reads up to the content length an earlier run imported and puts the
+// directive lines met there (W3C directives, a Netscape format line) in
+// front of the rest, so the new lines are read in their header's context.
+// A repeated directive keeps only its latest place.
+void skipImported(LineReader& reader, std::uint64_t length, const std::function<void()>& poll)
+{
+    reader.setLimit(length);
+    std::vector<std::string> directives;
+    std::unordered_map<std::string, std::size_t> position;
+    std::string_view line;
+    unsigned lines = 0;
+    while (reader.next(line)) {
+        if (++lines % 4096 == 0) poll();
+        if (line.empty() || (line.front() != '#' && line.rfind("format=", 0) != 0)) continue;
+        std::string text(line);
+        if (const auto found = position.find(text); found != position.end()) directives[found->second].clear();
+        position[text] = directives.size();
+        directives.push_back(std::move(text));
+    }
+    reader.clearLimit();
+    std::string preamble;
+    for (const std::string& directive : directives)
+        if (!directive.empty()) preamble += directive + "\n";
+    reader.prepend(preamble);
+}
+
+} // namespace
 
 ImportRun::ImportRun(Platform& platform, WebStore& webs, ImportView& view, SessionTrackerBuilder& tracker,
                      ImportOptions options)
-    : platform_(platform), webs_(webs), view_(view), tracker_(tracker), options_(std::move(options)),
-      writer_(platform.messages)
+    : platform_(platform), webs_(webs), view_(view), tracker_(tracker), options_(std::move(options)), writer_(journal_)
 {
 }
 
-bool ImportRun::isCancelled() const { return platform_.cancel.requested(); }
+bool ImportRun::isCancelled() const
+{
+    return platform_.cancel.requested();
+}
 
 void ImportRun::refresh()
 {
     status_.recordStatus = std::to_string(conversion_.linesHandled) + " records imported...";
     status_.linesHandled = conversion_.linesHandled;
+    status_.filePercent = -1;
+    if (reading_ != nullptr) {
+        const std::uint64_t position = std::min(reading_->filePosition(), readingSize_);
+        status_.filePercent = readingSize_ == 0 ? 100 : static_cast<int>(position * 100 / readingSize_);
+    }
     view_.refresh(status_);
 }
 
@@ -79,11 +133,30 @@ ImportOutcome ImportRun::run(const std::string& web)
     conversion_.linesInBatch = 1;
     unixBox_ = false;
 
-    WebImportSource source = loadWebForImport(webs_.settingsFile(web));
+    const std::string settingsFile = webs_.settingsFile(web);
+    WebImportSource source = loadWebForImport(settingsFile);
+    // One import per web at a time: the lock dies with its holder.
+    FileLock lock(besideList(source.imported, ".lock"), options_.lockWaitMs);
+    if (!lock.acquire())
+        throw Error("The web " + web +
+                    " is being imported by another program. Try again when that import has finished.");
+    // What a run that ended abruptly left under way is finished or undone
+    // before anything else, and the lists are read again under the lock.
+    journal_.setPath(besideList(source.imported, ".lkjn"));
+    journal_.recover(webs_.webFolder(web));
+    source = loadWebForImport(settingsFile);
     conversion_.serverUrl = source.settings.serverUrl;
-    writer_.startRun(webs_.webFolder(web));
 
     if (source.settings.importType == ImportType::Ftp) return ftpRun(web, source);
+    return importFiles(web, source);
+}
+
+ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& source)
+{
+    byContent_ = source.settings.newFilesOnly && hasWildcard(source.sourceText);
+    fingerprints_ = SourceFingerprints(besideList(source.imported, ".lkfp"));
+    if (byContent_) fingerprints_.load();
+    writer_.startRun(webs_.webFolder(web), byContent_);
 
     std::vector<SourceFile> files = localFiles(source);
     if (files.empty()) {
@@ -93,35 +166,26 @@ ImportOutcome ImportRun::run(const std::string& web)
 
     ThrottledPump pump(platform_.pump, options_.pumpInterval);
     status_.filesTotal = static_cast<long long>(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!importFile(files[i], source)) break;
-        status_.filesDone = static_cast<long long>(i + 1);
-        refresh();
-        pump.force();
-        if (isCancelled()) break;  // the files left are not taken
+    try {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!importFile(files[i], source)) break;
+            status_.filesDone = static_cast<long long>(i + 1);
+            refresh();
+            pump.force();
+            if (isCancelled()) break; // the files left are not taken
+        }
+    } catch (const Cancelled&) {
+        // The file under way has been rolled back. A cancellation the
+        // conversion raised itself (a No to its question) was announced there.
+        if (!isCancelled()) return ImportOutcome::Cancelled;
     }
     status_.currentFile.clear();
     status_.fileStatus.clear();
     if (isCancelled()) return cancelled();
 
     if (options_.buildSessionTracker) {
-        const auto& days = writer_.runDays();
-        tracker_.openCache(webs_.webFolder(web), webs_.folderName(web));
-        status_.filesTotal = static_cast<long long>(days.size());
-        status_.filesDone = 0;
-        conversion_.linesHandled = 0;
-        for (const auto& day : days) {
-            status_.currentFile = "Building Session Tracker Database for \n" + day;
-            pump.force();
-            if (isCancelled()) {
-                tracker_.closeCache();
-                return cancelled();
-            }
-            tracker_.buildDay(day);
-            ++status_.filesDone;
-            refresh();
-        }
-        tracker_.closeCache();
+        buildSessionTracker(web);
+        if (isCancelled()) return cancelled();
     }
     status_ = ImportStatus{};
     webName_.clear();
@@ -129,16 +193,37 @@ ImportOutcome ImportRun::run(const std::string& web)
     return ImportOutcome::Completed;
 }
 
+void ImportRun::buildSessionTracker(const std::string& web)
+{
+    ThrottledPump pump(platform_.pump, options_.pumpInterval);
+    const auto& days = writer_.runDays();
+    tracker_.openCache(webs_.webFolder(web), webs_.folderName(web));
+    status_.filesTotal = static_cast<long long>(days.size());
+    status_.filesDone = 0;
+    conversion_.linesHandled = 0;
+    for (const auto& day : days) {
+        status_.currentFile = "Building Session Tracker Database for \n" + day;
+        pump.force();
+        if (isCancelled()) break;
+        tracker_.buildDay(day);
+        ++status_.filesDone;
+        refresh();
+    }
+    tracker_.closeCache();
+}
+
 ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
 {
     FtpSettings ftp;
-    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp)) return ImportOutcome::Failed;
+    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp))
+        return ImportOutcome::Failed;
     if (ftp.server.empty() || ftp.user.empty() || ftp.password.empty() || ftp.startDirectory.empty() ||
         ftp.fileMask.empty()) {
-        platform_.messages.show(MessageKind::Error,
-                                "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
-                                "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
-                                "on FTP server\n\tFile Pattern Mask\nCancelling Import");
+        platform_.messages.show(
+            MessageKind::Error,
+            "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
+            "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
+            "on FTP server\n\tFile Pattern Mask\nCancelling Import");
         return ImportOutcome::Cancelled;
     }
     // Fetching comes with the FTP client; until then the stand-in says
@@ -151,9 +236,11 @@ ImportOutcome ImportRun::ftpRun(const std::string& web, const WebImportSource&)
     try {
         platform_.ftp.logon(logon);
         platform_.ftp.logoff();
-        platform_.messages.show(MessageKind::Error, "Retrieving logs by FTP is not available yet. Nothing was imported.");
+        platform_.messages.show(MessageKind::Error,
+                                "Retrieving logs by FTP is not available yet. Nothing was imported.");
     } catch (const std::exception& e) {
-        platform_.messages.show(MessageKind::Error, std::string(e.what()) + "\nNothing was imported for the web " + web + ".");
+        platform_.messages.show(MessageKind::Error,
+                                std::string(e.what()) + "\nNothing was imported for the web " + web + ".");
     }
     return ImportOutcome::Cancelled;
 }
@@ -164,6 +251,33 @@ std::vector<SourceFile> ImportRun::localFiles(const WebImportSource& source)
     if (text.empty() && options_.chooseFiles) text = options_.chooseFiles();
     if (text.empty()) return {};
     return listSourceFiles(text, source.settings.newFilesOnly, source.imported);
+}
+
+bool ImportRun::openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy)
+{
+    if (reader.open(path)) return true;
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    const Answer answer =
+        platform_.messages.ask(MessageKind::Warning, inUseQuestion(path, ec ? 0 : size), Buttons::YesNoCancel);
+    if (answer == Answer::Cancel) {
+        platform_.cancel.request();
+        return false;
+    }
+    if (answer != Answer::Yes) return false;
+    fs::create_directories(options_.temporaryFolder, ec);
+    temporaryCopy = joinPath(options_.temporaryFolder, fileName(path));
+    if (!fs::copy_file(path, temporaryCopy, fs::copy_options::overwrite_existing, ec) || ec) {
+        fs::remove(temporaryCopy, ec);
+        temporaryCopy.clear();
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
+        return false;
+    }
+    fs::permissions(temporaryCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    if (reader.open(temporaryCopy)) return true;
+    platform_.messages.show(MessageKind::Error,
+                            "The file: " + path + " could not be opened for import.\nIt will be skipped.");
+    return false;
 }
 
 bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
@@ -180,71 +294,94 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
                                                         "\nThis file will be skipped and the process will continue.");
         return true;
     }
+    // A FIFO or device would never end (or never start).
+    if (isNonRegular(path)) {
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " cannot be opened for import." +
+                                                        "\nIt is not a regular file." +
+                                                        "\nThis file will be skipped and the process will continue.");
+        return true;
+    }
 
     // The source itself is only ever read; a source that cannot be opened
     // may be copied to "~tmp" and read from there.
     std::string temporaryCopy;
-    auto removeCopy = [&] {
-        if (!temporaryCopy.empty()) fs::remove(temporaryCopy, ec);
-    };
+    struct CopyRemover {
+        std::string& copy;
+        ~CopyRemover()
+        {
+            std::error_code ignored;
+            if (!copy.empty()) fs::remove(copy, ignored);
+        }
+    } removeCopy{temporaryCopy};
     LineReader reader;
-    if (!reader.open(path)) {
-        const auto size = fs::file_size(path, ec);
-        const Answer answer =
-            platform_.messages.ask(MessageKind::Warning, inUseQuestion(path, ec ? 0 : size), Buttons::YesNoCancel);
-        if (answer == Answer::Cancel) {
-            platform_.cancel.request();
-            return false;
-        }
-        if (answer != Answer::Yes) return true;
-        fs::create_directories(options_.temporaryFolder, ec);
-        temporaryCopy = joinPath(options_.temporaryFolder, fileName(path));
-        if (!fs::copy_file(path, temporaryCopy, fs::copy_options::overwrite_existing, ec) || ec) {
-            fs::remove(temporaryCopy, ec);
-            temporaryCopy.clear();
-            platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
-            return true;
-        }
-        fs::permissions(temporaryCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
-        if (!reader.open(temporaryCopy)) {
-            removeCopy();
-            platform_.messages.show(MessageKind::Error,
-                                    "The file: " + path + " could not be opened for import.\nIt will be skipped.");
-            return true;
-        }
-    }
+    if (!openSource(path, reader, temporaryCopy)) return !isCancelled();
 
-    const std::string_view probe = reader.peek(kUnixProbeBytes);
-    if (!probe.empty()) unixBox_ = probe.find('\r') == std::string_view::npos;
-    // Line ends are converted while reading; the panel still says so.
-    if (unixBox_) view_.showPanel(kConverting, 0);
-
-    ThrottledPump pump(platform_.pump, options_.pumpInterval);
-    unsigned lines = 0;
-    LogConverter converter(platform_.messages, writer_, conversion_,
-                           {[&] {
-                                // The flag only changes while the pump runs; a
-                                // clock read every 32 lines is plenty.
-                                if (++lines % 32 == 0) pump.poll();
-                                checkCancel();
-                            },
-                            [&](const std::string&) { refresh(); }});
+    journal_.begin();
     try {
-        converter.convert(reader, temporaryCopy.empty() ? path : temporaryCopy);
+        const std::string_view probe = reader.peek(kUnixProbeBytes);
+        if (!probe.empty()) unixBox_ = probe.find('\r') == std::string_view::npos;
+        convertSource(file, reader, temporaryCopy.empty() ? path : temporaryCopy);
+        commitFile(file, source);
+    } catch (const SourceReadError& e) {
+        journal_.rollback();
+        writer_.rollbackSourceFile();
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be read.\n" + e.what() +
+                                                        "\nThis file will be skipped and the process will continue.");
     } catch (...) {
-        removeCopy();
-        if (unixBox_) view_.hidePanel();
+        journal_.rollback();
+        writer_.rollbackSourceFile();
         throw;
     }
-    if (unixBox_) {
-        view_.showPanel(kConverting, 100);
-        view_.hidePanel();
-    }
-    source.imported.record(path, file.size);
-    if (file.size != 0 && !source.imported.save())
-        platform_.messages.show(MessageKind::Error, "Unable to create file " + source.imported.path());
-    removeCopy();
     return true;
+}
+
+void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath)
+{
+    ThrottledPump pump(platform_.pump, options_.pumpInterval);
+    unsigned lines = 0;
+    auto poll = [&] {
+        // The flag only changes while the pump runs; a clock read every 32
+        // lines is plenty.
+        if (++lines % 32 == 0) pump.poll();
+        checkCancel();
+    };
+    reading_ = &reader;
+    readingSize_ = file.size;
+    struct ReadingEnd {
+        const LineReader*& reading;
+        ~ReadingEnd() { reading = nullptr; }
+    } readingEnd{reading_};
+
+    std::string head;
+    std::uint64_t imported = 0;
+    if (byContent_) {
+        head.assign(reader.peek(SourceFingerprints::kHeadBytes));
+        imported = fingerprints_.importedLength(head).value_or(0);
+        if (imported > 0) skipImported(reader, imported, poll);
+    }
+    // A file that holds nothing past what was imported is not read again.
+    if (imported == 0 || !reader.atEnd()) {
+        LogConverter converter(platform_.messages, writer_, conversion_,
+                               {poll, [&](const std::string&) { refresh(); }});
+        converter.convert(reader, readPath);
+        writer_.flush();
+    }
+    if (byContent_) {
+        // A file the conversion left early (rejected) counts as read whole.
+        std::string_view rest;
+        while (reader.next(rest))
+            poll();
+        fingerprints_.record(head, reader.contentRead(), file.path);
+    }
+}
+
+void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)
+{
+    source.imported.record(file.path, file.size);
+    if (file.size != 0) journal_.stageReplacement(source.imported.path(), source.imported.text());
+    if (byContent_) journal_.stageReplacement(fingerprints_.path(), fingerprints_.text());
+    journal_.commit();
+    writer_.commitSourceFile();
 }
 
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web)
@@ -262,4 +399,4 @@ ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& w
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

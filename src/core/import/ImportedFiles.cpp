@@ -1,26 +1,26 @@
 #include "import/ImportedFiles.h"
 
+#include "common/SafeFile.h"
 #include "common/TextFile.h"
-
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 
 namespace larkspan {
 
 namespace {
 
-std::string entryText(const std::string& name, std::uint64_t size) { return name + "|" + std::to_string(size); }
+std::string entryText(const std::string& name, std::uint64_t size)
+{
+    return name + "|" + std::to_string(size);
+}
 
-}  // namespace
+} // namespace
 
 void ImportedFiles::load()
 {
     entries_ = loadList(path_);
     whole_.clear();
     byName_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index(i);
 }
 
 void ImportedFiles::index(std::size_t position)
@@ -53,29 +53,18 @@ void ImportedFiles::record(const std::string& name, std::uint64_t size)
     entries_[position] = entry;
     whole_.clear();
     byName_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index(i);
+}
+
+std::string ImportedFiles::text() const
+{
+    return joinCrLf(entries_);
 }
 
 bool ImportedFiles::save() const
 {
-    const std::string temporary = path_ + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string content = joinCrLf(entries_);
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path_, ec);
-    if (ec) fs::remove(temporary, ec);
-    return !ec;
+    return safefile::replaceFile(path_, text());
 }
 
-}  // namespace larkspan
+} // namespace larkspan
