@@ -1,4 +1,5 @@
 #include "import/ImportRun.h"
+#include "ImportFixture.h"
 #include "common/Error.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
@@ -13,69 +14,8 @@
 
 namespace fs = std::filesystem;
 using namespace larkspan;
-using larkspan::testing::FakePlatform;
-using larkspan::testing::TempFolder;
-
-namespace {
-
-class RecordingTracker : public SessionTrackerBuilder {
-  public:
-    void openCache(const std::string&, const std::string& web) override { calls.push_back("open " + web); }
-    void buildDay(const std::string& day) override { calls.push_back(fs::path(day).filename().string()); }
-    void closeCache() override { calls.push_back("close"); }
-    std::vector<std::string> calls;
-};
-
-class RecordingView : public ImportView {
-  public:
-    void refresh(const ImportStatus& status) override { captions.push_back(status.caption); }
-    void showPanel(const std::string& text, int percent) override
-    {
-        panels.push_back(text + "@" + std::to_string(percent));
-    }
-    void hidePanel() override {}
-    std::vector<std::string> captions;
-    std::vector<std::string> panels;
-};
-
-std::string ncsa(const std::string& day, const std::string& path = "/")
-{
-    return "1.2.3.4 - - [" + day + "/Oct/2000:13:55:36 -0700] \"GET " + path + " HTTP/1.0\" 200 5\r\n";
-}
-
-class Importing : public ::testing::Test {
-  protected:
-    Importing() : store(temp.file("settings.conf")), webs(store, temp.path())
-    {
-        fs::create_directories(temp.file("wwwstats/w"));
-        options.temporaryFolder = temp.file("~tmp");
-        options.pumpInterval = std::chrono::milliseconds(0);
-    }
-    void makeWeb(const std::string& fileList, bool newOnly = false, const std::string& type = "0")
-    {
-        temp.write("wwwstats/w/w.dat", "w\r\n" + type + "\r\n0\r\nsrv\r\n" + (newOnly ? "TRUE" : "FALSE") + "\r\n");
-        temp.write("wwwstats/w/w.wfl", fileList + "\r\n");
-    }
-    ImportOutcome import(const std::string& web = "w")
-    {
-        ImportRun run(platform.platform(), webs, view, tracker, options);
-        const ImportOutcome outcome = importWeb(run, platform.platform(), web);
-        days = run.runDays();
-        return outcome;
-    }
-    std::vector<std::string> messages() const { return platform.messages.texts(); }
-
-    TempFolder temp;
-    FakePlatform platform;
-    SettingsStore store;
-    WebStore webs;
-    RecordingView view;
-    RecordingTracker tracker;
-    ImportOptions options;
-    std::vector<std::string> days;
-};
-
-} // namespace
+using larkspan::testing::Importing;
+using larkspan::testing::ncsa;
 
 TEST_F(Importing, MaskImportsMatchingFilesAndBuildsTheTracker)
 {

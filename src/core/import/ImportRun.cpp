@@ -250,7 +250,26 @@ std::vector<SourceFile> ImportRun::localFiles(const WebImportSource& source)
     std::string text = source.sourceText;
     if (text.empty() && options_.chooseFiles) text = options_.chooseFiles();
     if (text.empty()) return {};
-    return listSourceFiles(text, source.settings.newFilesOnly, source.imported);
+    if (!byContent_) return listSourceFiles(text, source.settings.newFilesOnly, source.imported);
+    // By content: a file's name and size say nothing certain (a new log can
+    // have the size the old one had); its first bytes do.
+    std::vector<SourceFile> files = listSourceFiles(text, false, source.imported);
+    std::erase_if(files, [&](const SourceFile& file) { return holdsNothingNew(file, source.imported); });
+    return files;
+}
+
+bool ImportRun::holdsNothingNew(const SourceFile& file, const ImportedFiles& imported) const
+{
+    LineReader reader(SourceFingerprints::kHeadBytes);
+    if (!reader.open(file.path)) return false;
+    // A compressed log is never written again once it is made.
+    if (reader.compressed()) return imported.isImported(file.path, file.size);
+    try {
+        const auto length = fingerprints_.importedLength(reader.peek(SourceFingerprints::kHeadBytes));
+        return length && *length == file.size;
+    } catch (const SourceReadError&) {
+        return false; // reported when the file is imported
+    }
 }
 
 bool ImportRun::openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy)

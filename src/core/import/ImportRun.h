@@ -70,6 +70,7 @@ class ImportRun {
     ImportOutcome importFiles(const std::string& web, WebImportSource& source);
     ImportOutcome ftpRun(const std::string& web, const WebImportSource& source);
     std::vector<SourceFile> localFiles(const WebImportSource& source);
+    bool holdsNothingNew(const SourceFile& file, const ImportedFiles& imported) const;
     // Converts one entry; false when the run is to end by cancellation.
     bool importFile(const SourceFile& file, WebImportSource& source);
     // Opens the source (or a temporary copy of it, after the locked-file
