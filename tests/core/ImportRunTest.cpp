@@ -4,6 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "import/SessionTracker.h"
+#include "settings/FileLock.h"
 #include "settings/SettingsStore.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
@@ -118,7 +119,7 @@ TEST_F(Importing, CancelDuringConversionKeepsTheListUntouched)
     temp.write("logs/a.log", content);
     makeWeb(temp.file("logs/a.log"));
     platform.pump.cancel = &platform.cancel;
-    platform.pump.cancelOnCall = 3;
+    platform.pump.cancelOnCall = 5; // after the first progress refresh
     EXPECT_EQ(import(), ImportOutcome::Cancelled);
     EXPECT_EQ(messages(), std::vector<std::string>{"Import cancelled."});
     // The file under way is rolled back: no day written, nothing listed.
@@ -127,6 +128,9 @@ TEST_F(Importing, CancelDuringConversionKeepsTheListUntouched)
     EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/2000/LKLT1010.log.lkst")));
     EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/w.lkjn")));
     EXPECT_TRUE(tracker.calls.empty());
+    // The window saw how far into the file reading had come.
+    ASSERT_FALSE(view.filePercents.empty());
+    EXPECT_LE(view.filePercents.back(), 100);
 }
 
 TEST_F(Importing, MissingServerAnswerNoCancelsTheRun)
@@ -172,4 +176,19 @@ TEST_F(Importing, FtpWebsImportNothingYet)
     EXPECT_EQ(import(), ImportOutcome::Cancelled);
     EXPECT_NE(messages().back().find("not available"), std::string::npos);
     EXPECT_TRUE(days.empty());
+}
+
+TEST_F(Importing, ASecondImportOfTheWebIsRefusedWhileOneRuns)
+{
+    temp.write("logs/a.log", ncsa("10"));
+    makeWeb(temp.file("logs/a.log"));
+    FileLock other(temp.file("wwwstats/w/w.lock"));
+    ASSERT_TRUE(other.acquire());
+    options.lockWaitMs = 20;
+    EXPECT_EQ(import(), ImportOutcome::Failed);
+    EXPECT_EQ(messages(), std::vector<std::string>{"Error Importing Files\nThe web w is being imported by another "
+                                                   "program. Try again when that import has finished."});
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/2000")));
+    other.release();
+    EXPECT_EQ(import(), ImportOutcome::Completed);
 }
