@@ -40,6 +40,7 @@ class TerminalImportView : public ImportView {
         if (const auto cut = file.rfind('/'); cut != std::string::npos) file = file.substr(cut + 1);
         if (const auto cut = file.find('\n'); cut != std::string::npos) file = file.substr(0, cut);
         if (!file.empty()) line += " " + file;
+        if (status.filePercent >= 0) line += " " + std::to_string(status.filePercent) + "%";
         progress_.setText(0, line);
     }
     void showPanel(const std::string&, int) override {}

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/FolderListing.h"
+#include "common/SafeFile.h"
 #include "import/LineReader.h"
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
@@ -13,8 +14,11 @@
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -51,6 +55,32 @@ bool isNonRegular(const std::string& path)
 {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Copies a source into a new private file; whatever stood at the copy's
+// name (a planted link included) is removed first, never written through.
+bool copyPrivately(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return false;
+    ::unlink(to.c_str());
+    const int out =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, safefile::kPrivateFileMode);
+    bool ok = out >= 0;
+    std::vector<char> block(1 << 20);
+    while (ok) {
+        const ssize_t n = ::read(in, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = safefile::writeAll(out, std::string_view(block.data(), static_cast<std::size_t>(n)));
+    }
+    ::close(in);
+    if (out >= 0 && ::close(out) != 0) ok = false;
+    if (!ok) ::unlink(to.c_str());
+    return ok;
 }
 
 // Reads up to the content length an earlier run imported and puts the
@@ -284,15 +314,14 @@ bool ImportRun::openSource(const std::string& path, LineReader& reader, std::str
         return false;
     }
     if (answer != Answer::Yes) return false;
-    fs::create_directories(options_.temporaryFolder, ec);
+    // A "~tmp" that is a link is not the program's folder: no copy there.
+    const bool folderOk = safefile::makePrivateFolder(options_.temporaryFolder);
     temporaryCopy = joinPath(options_.temporaryFolder, fileName(path));
-    if (!fs::copy_file(path, temporaryCopy, fs::copy_options::overwrite_existing, ec) || ec) {
-        fs::remove(temporaryCopy, ec);
+    if (!folderOk || !copyPrivately(path, temporaryCopy)) {
         temporaryCopy.clear();
         platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
         return false;
     }
-    fs::permissions(temporaryCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
     if (reader.open(temporaryCopy)) return true;
     platform_.messages.show(MessageKind::Error,
                             "The file: " + path + " could not be opened for import.\nIt will be skipped.");

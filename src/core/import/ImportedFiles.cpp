@@ -16,7 +16,9 @@ std::string entryText(const std::string& name, std::uint64_t size)
 
 void ImportedFiles::load()
 {
-    entries_ = loadList(path_);
+    // A link here was not written by the program: it is read as no list
+    // (and replaced by the list at the next save).
+    entries_ = safefile::isSymbolicLink(path_) ? std::vector<std::string>{} : loadList(path_);
     whole_.clear();
     byName_.clear();
     for (std::size_t i = 0; i < entries_.size(); ++i)

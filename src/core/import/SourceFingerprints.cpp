@@ -1,5 +1,6 @@
 #include "import/SourceFingerprints.h"
 
+#include "common/SafeFile.h"
 #include "common/TextFile.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ std::uint64_t hashOf(std::string_view bytes)
 void SourceFingerprints::load()
 {
     streams_.clear();
+    if (safefile::isSymbolicLink(path_)) return reindex(); // not the program's: no streams
     for (const std::string& line : loadList(path_)) {
         // head length, hash (hex), length imported, name
         char* end = nullptr;
