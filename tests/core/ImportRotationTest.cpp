@@ -139,3 +139,15 @@ TEST_F(Rotation, ANewFileAppendsToTheDaysItShares)
     importOk();
     expectEachOnce(8);
 }
+
+TEST_F(Rotation, AWebListedBeforeFingerprintsWereKeptIsNotReadAgain)
+{
+    append("access.log", records(1, 3));
+    append("access.log.1", records(4, 5));
+    importOk();
+    // As an older version left the web: the list, but no fingerprints.
+    fs::remove(temp.file("wwwstats/w/w.lkfp"));
+    append("access.log", records(6, 7));
+    importOk();
+    expectEachOnce(7);
+}

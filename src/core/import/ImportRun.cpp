@@ -186,6 +186,10 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
     byContent_ = source.settings.newFilesOnly && hasWildcard(source.sourceText);
     fingerprints_ = SourceFingerprints(besideList(source.imported, ".lkfp"));
     if (byContent_) fingerprints_.load();
+    // A web imported before fingerprints were kept: its list still says
+    // which files were read, and to which size.
+    legacyList_ = byContent_ && !fs::exists(fingerprints_.path()) && !source.imported.entries().empty();
+    importedList_ = &source.imported;
     writer_.startRun(webs_.webFolder(web), byContent_);
 
     std::vector<SourceFile> files = localFiles(source);
@@ -288,14 +292,19 @@ std::vector<SourceFile> ImportRun::localFiles(const WebImportSource& source)
     return files;
 }
 
-bool ImportRun::holdsNothingNew(const SourceFile& file, const ImportedFiles& imported) const
+bool ImportRun::holdsNothingNew(const SourceFile& file, const ImportedFiles& imported)
 {
     LineReader reader(SourceFingerprints::kHeadBytes);
     if (!reader.open(file.path)) return false;
     // A compressed log is never written again once it is made.
     if (reader.compressed()) return imported.isImported(file.path, file.size);
     try {
-        const auto length = fingerprints_.importedLength(reader.peek(SourceFingerprints::kHeadBytes));
+        const std::string_view head = reader.peek(SourceFingerprints::kHeadBytes);
+        const auto length = fingerprints_.importedLength(head);
+        if (!length && legacyList_ && imported.isImported(file.path, file.size)) {
+            fingerprints_.record(head, file.size, file.path); // saved with the next file imported
+            return true;
+        }
         return length && *length == file.size;
     } catch (const SourceReadError&) {
         return false; // reported when the file is imported
@@ -404,7 +413,11 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
     std::uint64_t imported = 0;
     if (byContent_) {
         head.assign(reader.peek(SourceFingerprints::kHeadBytes));
-        imported = fingerprints_.importedLength(head).value_or(0);
+        const auto known = fingerprints_.importedLength(head);
+        imported = known.value_or(0);
+        // Listed before fingerprints were kept: read past the listed size.
+        if (!known && legacyList_ && !reader.compressed())
+            imported = importedList_->importedSize(file.path).value_or(0);
         if (imported > 0) skipImported(reader, imported, poll);
     }
     // A file that holds nothing past what was imported is not read again.

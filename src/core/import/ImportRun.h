@@ -70,7 +70,7 @@ class ImportRun {
     ImportOutcome importFiles(const std::string& web, WebImportSource& source);
     ImportOutcome ftpRun(const std::string& web, const WebImportSource& source);
     std::vector<SourceFile> localFiles(const WebImportSource& source);
-    bool holdsNothingNew(const SourceFile& file, const ImportedFiles& imported) const;
+    bool holdsNothingNew(const SourceFile& file, const ImportedFiles& imported);
     // Converts one entry; false when the run is to end by cancellation.
     bool importFile(const SourceFile& file, WebImportSource& source);
     // Opens the source (or a temporary copy of it, after the locked-file
@@ -92,7 +92,9 @@ class ImportRun {
     ImportJournal journal_;
     DayWriter writer_;
     SourceFingerprints fingerprints_;
-    bool byContent_ = false;              // new files only with a mask: files recognised by content
+    bool byContent_ = false;  // new files only with a mask: files recognised by content
+    bool legacyList_ = false; // by content, but no fingerprints kept yet
+    const ImportedFiles* importedList_ = nullptr;
     const LineReader* reading_ = nullptr; // the file under way, for its progress
     std::uint64_t readingSize_ = 0;
     ConversionRun conversion_;

@@ -40,6 +40,16 @@ bool ImportedFiles::isImported(const std::string& name, std::uint64_t size) cons
     return whole_.count(entryText(name, size)) > 0;
 }
 
+std::optional<std::uint64_t> ImportedFiles::importedSize(const std::string& name) const
+{
+    const auto found = byName_.find(name);
+    if (found == byName_.end()) return std::nullopt;
+    const std::string& entry = entries_[found->second];
+    const std::string size = entry.substr(name.size() + 1);
+    if (size.empty() || size.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    return std::stoull(size);
+}
+
 void ImportedFiles::record(const std::string& name, std::uint64_t size)
 {
     if (size == 0) return;

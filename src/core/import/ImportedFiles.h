@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,8 @@ class ImportedFiles {
     std::string text() const;
 
     bool isImported(const std::string& name, std::uint64_t size) const;
+    // The size the first entry for name records, if there is one.
+    std::optional<std::uint64_t> importedSize(const std::string& name) const;
     // Replaces the first entry for name (any size) or appends one; a size of
     // 0 is never recorded. Does not save.
     void record(const std::string& name, std::uint64_t size);
