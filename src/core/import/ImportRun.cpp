@@ -162,6 +162,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     conversion_ = ConversionRun{};
     conversion_.linesInBatch = 1;
     unixBox_ = false;
+    recordsImported_ = 0;
+    filesWithoutRecords_.clear();
 
     const std::string settingsFile = webs_.settingsFile(web);
     WebImportSource source = loadWebForImport(settingsFile);
@@ -409,6 +411,8 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
         ~ReadingEnd() { reading = nullptr; }
     } readingEnd{reading_};
 
+    fileRecords_ = 0;
+    fileGaveNothing_ = false;
     std::string head;
     std::uint64_t imported = 0;
     if (byContent_) {
@@ -426,6 +430,8 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
                                {poll, [&](const std::string&) { refresh(); }});
         converter.convert(reader, readPath);
         writer_.flush();
+        fileRecords_ = converter.recordsWritten();
+        fileGaveNothing_ = converter.gaveNothing();
     }
     if (byContent_) {
         // A file the conversion left early (rejected) counts as read whole.
@@ -443,12 +449,19 @@ void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)
     if (byContent_) journal_.stageReplacement(fingerprints_.path(), fingerprints_.text());
     journal_.commit();
     writer_.commitSourceFile();
+    recordsImported_ += fileRecords_;
+    if (fileGaveNothing_) filesWithoutRecords_.push_back(file.path);
 }
 
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web)
 {
     try {
         const ImportOutcome outcome = run.run(web);
+        if (outcome == ImportOutcome::Completed && run.recordsImported() == 0 && !run.filesWithoutRecords().empty()) {
+            platform.messages.show(MessageKind::Error, "Error Importing Files\nNothing was imported: no file holds a "
+                                                       "record with a valid date in a layout the import reads.");
+            return ImportOutcome::Failed;
+        }
         if (outcome == ImportOutcome::Completed && !platform.unattended)
             platform.messages.show(MessageKind::Information, "Import Complete");
         return outcome;

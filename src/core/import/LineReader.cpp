@@ -1,6 +1,7 @@
 #include "import/LineReader.h"
 
 #include "common/Error.h"
+#include "import/Utf16Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -58,6 +59,13 @@ bool LineReader::open(const std::string& path)
         ::close(fd_);
         fd_ = -1;
         gz_ = gz;
+    } else if (n == 2 && utf16Order(std::string_view(reinterpret_cast<char*>(magic), 2)) != Utf16Order::None) {
+        utf16_ = std::make_unique<Utf16Decoder>(utf16Order(std::string_view(reinterpret_cast<char*>(magic), 2)));
+        if (::lseek(fd_, 2, SEEK_SET) != 2) {
+            ::close(fd_);
+            fd_ = -1;
+            return false;
+        }
     }
     return true;
 }
@@ -66,6 +74,10 @@ std::uint64_t LineReader::filePosition() const
 {
     if (gz_) {
         const long offset = gzoffset(static_cast<gzFile>(gz_));
+        return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
+    }
+    if (utf16_) {
+        const off_t offset = ::lseek(fd_, 0, SEEK_CUR);
         return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
     }
     return contentRead_;
@@ -120,12 +132,34 @@ std::size_t LineReader::readSome(char* into, std::size_t size)
 {
     if (contentRead_ >= limit_) return 0;
     size = static_cast<std::size_t>(std::min<std::uint64_t>(size, limit_ - contentRead_));
-    const std::size_t n = readBlock(into, size);
+    const std::size_t n = utf16_ ? readDecoded(into, size) : readRaw(into, size);
     contentRead_ += n;
     return n;
 }
 
-std::size_t LineReader::readBlock(char* into, std::size_t size)
+std::size_t LineReader::readDecoded(char* into, std::size_t size)
+{
+    if (decodedFrom_ == decoded_.size()) {
+        decoded_.clear();
+        decodedFrom_ = 0;
+        char raw[1 << 16];
+        while (decoded_.empty()) {
+            const std::size_t n = readRaw(raw, sizeof raw);
+            if (n == 0) {
+                utf16_->finish(decoded_);
+                if (decoded_.empty()) return 0;
+                break;
+            }
+            utf16_->decode(std::string_view(raw, n), decoded_);
+        }
+    }
+    const std::size_t n = std::min(size, decoded_.size() - decodedFrom_);
+    std::memcpy(into, decoded_.data() + decodedFrom_, n);
+    decodedFrom_ += n;
+    return n;
+}
+
+std::size_t LineReader::readRaw(char* into, std::size_t size)
 {
     if (gz_) {
         const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
