@@ -7,6 +7,7 @@
 
 #include "common/Error.h"
 #include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/LineReader.h"
 #include "import/LogConverter.h"
 #include "import/LogLine.h"
@@ -59,8 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(source, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
 
     AnsweringMessages messages(size % 2 ? larkspan::Answer::Yes : larkspan::Answer::No);
-    larkspan::DayWriter writer(messages);
+    larkspan::ImportJournal journal((folder / "web.lkjn").string());
+    larkspan::DayWriter writer(journal);
     writer.startRun((folder / "web").string() + "/");
+    journal.begin();
     larkspan::ConversionRun run;
     if (size % 3 == 0) run.serverUrl = "www.example.com";
     larkspan::LogConverter converter(messages, writer, run, {[] {}, [](const std::string&) {}});
@@ -70,7 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         converter.convert(reader, source);
         // A file said to give nothing wrote nothing.
         if (converter.gaveNothing() && converter.recordsWritten() != 0) std::abort();
-    } catch (const larkspan::Cancelled&) {
+        journal.commit();
+        writer.commitSourceFile();
+    } catch (const std::exception&) {  // cancelled, or a damaged compressed file
+        journal.rollback();
+        writer.rollbackSourceFile();
     }
     for (const auto& day : writer.runDays()) {
         std::ifstream in(day, std::ios::binary);

@@ -110,6 +110,7 @@ QWidget* ImportWindow::buildProgressPage()
     files_->setRange(0, 1);
     files_->setValue(0);
     fileProgress_->setObjectName("FileProgress");
+    fileProgress_->setRange(0, 100);
     fileProgress_->hide();
     auto* progressLayout = new QVBoxLayout(progress);
     progressLayout->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +200,11 @@ void ImportWindow::runImport()
 
     import_->setEnabled(true);
     cancel_->setEnabled(false);
+    // "Close" is what Enter presses now, whatever had the focus.
+    import_->setDefault(true);
+    import_->setFocus();
     currentFile_->clear();
+    fileProgress_->hide();
     hidePanel();
     if (outcome != ImportOutcome::Completed) {
         done(QDialog::Rejected);
@@ -235,6 +240,9 @@ void ImportWindow::refresh(const ImportStatus& status)
     const long long total = std::max<long long>(1, status.filesTotal);
     files_->setRange(0, static_cast<int>(std::min<long long>(total, 1 << 30)));
     files_->setValue(static_cast<int>(std::min<long long>(std::max<long long>(0, status.filesDone), total)));
+    // How far reading the current file has come, shown while it is read.
+    fileProgress_->setVisible(status.filePercent >= 0);
+    if (status.filePercent >= 0) fileProgress_->setValue(std::clamp(status.filePercent, 0, 100));
 }
 
 void ImportWindow::showPanel(const std::string& text, int percent)

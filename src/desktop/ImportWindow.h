@@ -53,6 +53,7 @@ class ImportWindow : public QDialog, public ImportView {
     QPushButton* cancelButton() const { return cancel_; }
     QCheckBox* trackerBox() const { return tracker_; }
     QCheckBox* unixBox() const { return unix_; }
+    QProgressBar* fileProgress() const { return fileProgress_; }
     bool panelShown() const;
     QString statusText(int part) const;
 

@@ -1,6 +1,8 @@
+#include "import/DayWriter.h"
+#include "common/Error.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
-#include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/ImportedFiles.h"
 
 #include <filesystem>
@@ -16,19 +18,34 @@ namespace {
 const std::string kHeader = "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n#Fields: date c-ip";
 
 class DayWriting : public ::testing::Test {
-protected:
-    DayWriting() : writer(platform.messages) { writer.startRun(temp.path() + "/"); }
+  protected:
+    DayWriting() : journal(temp.file("w.lkjn")), writer(journal) { startRun(); }
+    void startRun(bool appendOnly = false)
+    {
+        writer.startRun(temp.path() + "/", appendOnly);
+        journal.begin();
+    }
     void record(const std::string& date, const std::string& rest)
     {
         writer.writeRecord(date + " " + rest, date.substr(0, 4), date.substr(5, 2), date.substr(8, 2), kHeader);
     }
+    // Ends the source file under way and starts the next.
+    void commit()
+    {
+        writer.flush();
+        journal.commit();
+        writer.commitSourceFile();
+        journal.begin();
+        writer.startSourceFile();
+    }
 
     TempFolder temp;
     FakePlatform platform;
+    ImportJournal journal;
     DayWriter writer;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DayWriting, AlternatingDaysOpenNewSegments)
 {
@@ -36,7 +53,7 @@ TEST_F(DayWriting, AlternatingDaysOpenNewSegments)
     record("2000-10-10", "b");
     record("2000-10-11", "c");
     record("2000-10-10", "d");
-    writer.flush();
+    commit();
     EXPECT_EQ(temp.read("2000/LKLT1010.log"),
               kHeader + "\r\n2000-10-10 a\r\n2000-10-10 b\r\n" + kHeader + "\r\n2000-10-10 d\r\n");
     EXPECT_EQ(temp.read("2000/LKLT1011.log"), kHeader + "\r\n2000-10-11 c\r\n");
@@ -47,12 +64,11 @@ TEST_F(DayWriting, AlternatingDaysOpenNewSegments)
 TEST_F(DayWriting, SecondSourceFileOfADayAppendsAfterAHeader)
 {
     record("2000-10-10", "first");
-    writer.flush();
-    writer.startSourceFile();
+    commit();
     record("2000-10-10", "second");
     writer.addHeaderBlock("#FileFormat: LKLT\r\n#Fields: x");
     record("2000-10-10", "third");
-    writer.flush();
+    commit();
     EXPECT_EQ(temp.read("2000/LKLT1010.log"), kHeader + "\r\n2000-10-10 first\r\n" + kHeader +
                                                   "\r\n2000-10-10 second\r\n#FileFormat: LKLT\r\n#Fields: x\r\n"
                                                   "2000-10-10 third\r\n");
@@ -62,10 +78,10 @@ TEST_F(DayWriting, LaterRunReplacesTheDay)
 {
     record("2000-10-10", "old1");
     record("2000-10-10", "old2");
-    writer.flush();
-    writer.startRun(temp.path() + "/");
+    commit();
+    startRun();
     record("2000-10-10", "new");
-    writer.flush();
+    commit();
     EXPECT_EQ(temp.read("2000/LKLT1010.log"), kHeader + "\r\n2000-10-10 new\r\n");
 }
 
@@ -79,32 +95,74 @@ TEST_F(DayWriting, ImpossibleDatesAreDroppedSilently)
     writer.writeRecord("x", "20x0", "01", "01", kHeader);
     writer.writeRecord("x", "0000", "01", "01", kHeader);
     record("2000-10-10", "b");
-    writer.flush();
+    commit();
     EXPECT_EQ(writer.runDays().size(), 2u);
     EXPECT_EQ(temp.read("2000/LKLT0229.log"), kHeader + "\r\n2000-02-29 leap\r\n");
-    EXPECT_EQ(temp.read("2000/LKLT1010.log"),
-              kHeader + "\r\n2000-10-10 a\r\n" + kHeader + "\r\n2000-10-10 b\r\n");
+    EXPECT_EQ(temp.read("2000/LKLT1010.log"), kHeader + "\r\n2000-10-10 a\r\n" + kHeader + "\r\n2000-10-10 b\r\n");
     EXPECT_TRUE(platform.messages.recorded.empty());
 }
 
-TEST_F(DayWriting, WriteFailuresAreReportedAndTheRunGoesOn)
+TEST_F(DayWriting, AFailedOrCancelledFileLeavesTheDaysAsTheyWere)
 {
-    // A file where the year folder should be: the day file cannot be made.
-    temp.write("2000", "in the way");
-    record("2000-10-10", "lost");
-    record("2001-01-01", "kept");
+    record("2000-10-10", "kept");
+    commit();
+    const std::string before = temp.read("2000/LKLT1010.log");
+    // Appended in place, a new day staged, then undone.
+    record("2000-10-10", "undone");
+    record("2000-10-12", "undone");
     writer.flush();
-    ASSERT_EQ(platform.messages.recorded.size(), 1u);
-    EXPECT_EQ(platform.messages.recorded[0].text.rfind("Error Writing Data to File: ", 0), 0u);
-    EXPECT_EQ(temp.read("2001/LKLT0101.log"), kHeader + "\r\n2001-01-01 kept\r\n");
+    journal.rollback();
+    writer.rollbackSourceFile();
+    EXPECT_EQ(temp.read("2000/LKLT1010.log"), before);
+    EXPECT_FALSE(fs::exists(temp.file("2000/LKLT1012.log")));
+    EXPECT_EQ(writer.runDays().size(), 1u);
+    // A file where the year folder belongs: the write fails with its reason.
+    journal.begin();
+    temp.write("2001", "in the way");
+    EXPECT_THROW(record("2001-01-01", "lost"), ImportWriteError);
+    journal.rollback();
+    writer.rollbackSourceFile();
+    // A day whose only file was undone is written anew by the next file.
+    journal.begin();
+    temp.write("2000/LKLT1012.log", "from an earlier run\r\n");
+    record("2000-10-12", "again");
+    commit();
+    EXPECT_EQ(temp.read("2000/LKLT1012.log"), kHeader + "\r\n2000-10-12 again\r\n");
+}
 
-    // Once the obstacle is gone, the day whose first write failed is written
-    // anew, never appended to.
-    std::filesystem::remove(temp.file("2000"));
-    temp.write("2000/LKLT1010.log", "from an earlier run\r\n");
-    record("2000-10-10", "again");
-    writer.flush();
-    EXPECT_EQ(temp.read("2000/LKLT1010.log"), kHeader + "\r\n2000-10-10 again\r\n");
+TEST_F(DayWriting, HeaderBlocksAreRepeatedOnlyWhenTheyChangeAndStayBounded)
+{
+    record("2000-10-10", "a");
+    for (int i = 0; i < 1000; ++i)
+        writer.addHeaderBlock(kHeader); // unchanged: nothing written
+    record("2000-10-10", "b");
+    writer.addHeaderBlock(kHeader + "\r\n#Software: y");
+    writer.addHeaderBlock(kHeader + "\r\n#Software: y");
+    record("2000-10-10", "c");
+    commit();
+    EXPECT_EQ(temp.read("2000/LKLT1010.log"),
+              kHeader + "\r\n2000-10-10 a\r\n2000-10-10 b\r\n" + kHeader + "\r\n#Software: y\r\n2000-10-10 c\r\n");
+
+    // A hostile source: a large block, then a changed #Date before every
+    // tiny record, and directives without records between. The output stays
+    // within a small factor of the input.
+    startRun();
+    const std::string big = kHeader + "\r\n#Remark: " + std::string(20000, 'r');
+    std::size_t input = big.size();
+    for (int i = 0; i < 3000; ++i) {
+        const std::string block = big + "\r\n#Date: 2000-10-1" + std::to_string(i % 2);
+        const std::string other = big + "\r\n#Date: 2000-10-1" + std::to_string(2 + i % 2);
+        writer.addHeaderBlock(block);
+        writer.addHeaderBlock(other);
+        writer.addHeaderBlock(block);
+        input += 3 * 20 + 16; // the #Date lines and the record as they stood in the source
+        writer.writeRecord("2000-10-10 x", "2000", "10", "10", block);
+    }
+    commit();
+    const auto size = fs::file_size(temp.file("2000/LKLT1010.log"));
+    EXPECT_LT(size, 8 * input);
+    const std::string day = temp.read("2000/LKLT1010.log");
+    EXPECT_NE(day.rfind("#Date: 2000-10-11\r\n2000-10-10 x\r\n"), std::string::npos);
 }
 
 TEST(ImportedFilesList, MatchingAndSaving)
@@ -116,11 +174,12 @@ TEST(ImportedFilesList, MatchingAndSaving)
     EXPECT_TRUE(list.isImported("/LOGS/EX0010.LOG", 400));
     EXPECT_FALSE(list.isImported("/logs/ex0010.log", 401));
     list.record("/LOGS/EX0010.LOG", 500);
-    list.record("/logs/new.log", 0);  // empty files are never recorded
+    list.record("/logs/new.log", 0); // empty files are never recorded
     list.record("/logs/b|c.log", 8);
     list.record("/logs/new.log", 3);
     ASSERT_TRUE(list.save());
-    EXPECT_EQ(temp.read("w.lkfl"), "C:\\LOGS\\a.log|10\r\n/LOGS/EX0010.LOG|500\r\n/logs/b|c.log|8\r\n/logs/new.log|3\r\n");
+    EXPECT_EQ(temp.read("w.lkfl"),
+              "C:\\LOGS\\a.log|10\r\n/LOGS/EX0010.LOG|500\r\n/logs/b|c.log|8\r\n/logs/new.log|3\r\n");
     EXPECT_FALSE(fs::exists(path + ".new"));
     ImportedFiles again(path);
     again.load();

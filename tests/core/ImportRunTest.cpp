@@ -1,81 +1,22 @@
+#include "import/ImportRun.h"
+#include "ImportFixture.h"
 #include "common/Error.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
-#include "import/ImportRun.h"
 #include "import/SessionTracker.h"
+#include "settings/FileLock.h"
 #include "settings/SettingsStore.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebStore.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace larkspan;
-using larkspan::testing::FakePlatform;
-using larkspan::testing::TempFolder;
-
-namespace {
-
-class RecordingTracker : public SessionTrackerBuilder {
-public:
-    void openCache(const std::string&, const std::string& web) override { calls.push_back("open " + web); }
-    bool buildDay(const std::string& day, const TrackerProgress&) override
-    {
-        calls.push_back(fs::path(day).filename().string());
-        return true;
-    }
-    void closeCache() override { calls.push_back("close"); }
-    std::vector<std::string> calls;
-};
-
-class RecordingView : public ImportView {
-public:
-    void refresh(const ImportStatus& status) override { captions.push_back(status.caption); }
-    void showPanel(const std::string& text, int percent) override { panels.push_back(text + "@" + std::to_string(percent)); }
-    void hidePanel() override {}
-    std::vector<std::string> captions;
-    std::vector<std::string> panels;
-};
-
-std::string ncsa(const std::string& day, const std::string& path = "/")
-{
-    return "1.2.3.4 - - [" + day + "/Oct/2000:13:55:36 -0700] \"GET " + path + " HTTP/1.0\" 200 5\r\n";
-}
-
-class Importing : public ::testing::Test {
-protected:
-    Importing() : store(temp.file("settings.conf")), webs(store, temp.path())
-    {
-        fs::create_directories(temp.file("wwwstats/w"));
-        options.temporaryFolder = temp.file("~tmp");
-        options.pumpInterval = std::chrono::milliseconds(0);
-    }
-    void makeWeb(const std::string& fileList, bool newOnly = false, const std::string& type = "0")
-    {
-        temp.write("wwwstats/w/w.dat", "w\r\n" + type + "\r\n0\r\nsrv\r\n" + (newOnly ? "TRUE" : "FALSE") + "\r\n");
-        temp.write("wwwstats/w/w.wfl", fileList + "\r\n");
-    }
-    ImportOutcome import(const std::string& web = "w")
-    {
-        ImportRun run(platform.platform(), webs, view, tracker, options);
-        const ImportOutcome outcome = importWeb(run, platform.platform(), web);
-        days = run.runDays();
-        return outcome;
-    }
-    std::vector<std::string> messages() const { return platform.messages.texts(); }
-
-    TempFolder temp;
-    FakePlatform platform;
-    SettingsStore store;
-    WebStore webs;
-    RecordingView view;
-    RecordingTracker tracker;
-    ImportOptions options;
-    std::vector<std::string> days;
-};
-
-}  // namespace
+using larkspan::testing::Importing;
+using larkspan::testing::ncsa;
 
 TEST_F(Importing, MaskImportsMatchingFilesAndBuildsTheTracker)
 {
@@ -94,7 +35,7 @@ TEST_F(Importing, MaskImportsMatchingFilesAndBuildsTheTracker)
               temp.file("logs") + "/a.log|" + std::to_string(fs::file_size(temp.file("logs/a.log"))) + "\r\n" +
                   temp.file("logs") + "/b.log|" + std::to_string(fs::file_size(temp.file("logs/b.log"))) + "\r\n");
     EXPECT_EQ(view.captions.front(), "Importing w");
-    EXPECT_TRUE(view.panels.empty());  // CR LF files need no conversion
+    EXPECT_TRUE(view.panels.empty()); // CR LF files need no conversion
 }
 
 TEST_F(Importing, NewFilesOnlyTakesChangedFilesAgain)
@@ -106,11 +47,11 @@ TEST_F(Importing, NewFilesOnlyTakesChangedFilesAgain)
     // Unchanged: nothing to import, and no "Import Complete".
     EXPECT_EQ(import(), ImportOutcome::Cancelled);
     EXPECT_EQ(messages(), std::vector<std::string>{"There are no files to import."});
-    // Grown by a record: imported again in full, its day rewritten.
+    // Grown by a record: only the new record is read, and appended.
     temp.write("logs/a.log", ncsa("10", "/first") + ncsa("10", "/second"));
     EXPECT_EQ(import(), ImportOutcome::Completed);
     const std::string day = temp.read("wwwstats/w/2000/LKLT1010.log");
-    EXPECT_EQ(day.find("#FileFormat", 1), std::string::npos);
+    EXPECT_EQ(day.find("/first"), day.rfind("/first"));
     EXPECT_NE(day.find("/second"), std::string::npos);
     EXPECT_EQ(temp.read("wwwstats/w/w.lkfl"), a + "|" + std::to_string(fs::file_size(a)) + "\r\n");
     // Unattended runs do not say that there is nothing to do.
@@ -123,70 +64,78 @@ TEST_F(Importing, NewFilesOnlyTakesChangedFilesAgain)
 TEST_F(Importing, CommaListWithMissingRejectedAndUnixFiles)
 {
     const std::string good = temp.write("logs/my log.log", ncsa("10"));
-    const std::string unix = temp.write("logs/unix.log", "1.2.3.4 - - [12/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n");
+    const std::string unix =
+        temp.write("logs/unix.log", "1.2.3.4 - - [12/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 5\n");
     const std::string empty = temp.write("logs/blank.log", "\r\n\r\n");
     makeWeb(good + "\r\n" + temp.file("logs/gone.log") + "\r\n" + empty + "\r\n" + unix);
     EXPECT_EQ(import(), ImportOutcome::Completed);
-    EXPECT_EQ(messages(), (std::vector<std::string>{
-                              "The file: " + temp.file("logs/gone.log") +
-                                  " cannot be opened for import.\nIt does not exist.\nThis file will be skipped and the "
-                                  "process will continue.",
-                              "Empty Log File: " + empty + "\nCannot Process Empty Log.",
-                              "Import Complete",
-                          }));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{
+                  "The file: " + temp.file("logs/gone.log") +
+                      " cannot be opened for import.\nIt does not exist.\nThis file will be skipped and the "
+                      "process will continue.",
+                  "Empty Log File: " + empty + "\nCannot Process Empty Log.",
+                  "Import Complete",
+              }));
     // A rejected file is still entered, so it is not offered again unchanged.
     const std::string list = temp.read("wwwstats/w/w.lkfl");
     EXPECT_NE(list.find(empty + "|4\r\n"), std::string::npos);
     EXPECT_NE(list.find(good + "|"), std::string::npos);
     EXPECT_EQ(days.size(), 2u);
-    EXPECT_EQ(view.panels, (std::vector<std::string>{"Converting line ends...\nPlease Wait@0",
-                                                     "Converting line ends...\nPlease Wait@100"}));
+    // Line ends are converted while reading: no conversion panel.
+    EXPECT_TRUE(view.panels.empty());
     EXPECT_FALSE(fs::exists(temp.file("FTPTemp")));
 }
 
-TEST_F(Importing, UnreadableSourceAsksAboutACopy)
+TEST_F(Importing, FoldersPipesAndDamagedFilesAreSkippedNotTheRun)
 {
-    const std::string locked = temp.file("logs/locked.log");
-    fs::create_directories(locked);  // a source that cannot be read as a file
-    temp.write("logs/ok.log", ncsa("10"));
-    makeWeb(locked + "\r\n" + temp.file("logs/ok.log"));
-    const std::string question = "The file: " + locked +
-                                 " cannot be opened for import.\nIt may be in use by the Web server or another process."
-                                 "\nThe file's size is :0\nWould you like to make a local, temporary copy of it that "
-                                 "will be removed after the process?\nIf not, this file will be skipped and the process "
-                                 "will continue.";
-    // Yes: the copy fails too, so the file is skipped.
-    platform.messages.scriptAnswer(Answer::Yes);
+    const std::string folder = temp.file("logs/folder.log");
+    fs::create_directories(folder);
+    const std::string fifo = temp.file("logs/pipe.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0); // no writer: reading it would wait for ever
+    // Gzip magic bytes and then damage.
+    const std::string damaged = temp.write("logs/damaged.log.gz", std::string("\x1f\x8b\x08\x00garbage garbage", 20));
+    const std::string ok = temp.write("logs/ok.log", ncsa("10"));
+    makeWeb(folder + "\r\n" + fifo + "\r\n" + damaged + "\r\n" + ok);
     EXPECT_EQ(import(), ImportOutcome::Completed);
-    EXPECT_EQ(messages(), (std::vector<std::string>{question, "The file: " + locked + " could not be copied.\nIt will be skipped.",
-                                                    "Import Complete"}));
-    // Cancel ends the run: no other file, no tracker, no "Import Complete".
-    platform.messages.recorded.clear();
-    tracker.calls.clear();
-    platform.messages.scriptAnswer(Answer::Cancel);
-    EXPECT_EQ(import(), ImportOutcome::Cancelled);
-    EXPECT_EQ(messages(), (std::vector<std::string>{question, "Import cancelled."}));
-    EXPECT_TRUE(tracker.calls.empty());
-    EXPECT_TRUE(days.empty());
+    const auto texts = messages();
+    ASSERT_EQ(texts.size(), 4u) << ::testing::PrintToString(texts);
+    EXPECT_EQ(texts[0], "The file: " + folder +
+                            " cannot be opened for import.\nIt is not a regular file.\nThis file will be skipped and "
+                            "the process will continue.");
+    EXPECT_EQ(texts[1].rfind("The file: " + fifo + " cannot be opened for import.\nIt is not a regular file.", 0), 0u);
+    EXPECT_EQ(texts[2].rfind("The file: " + damaged + " could not be read.\n", 0), 0u);
+    EXPECT_EQ(texts[3], "Import Complete");
+    // Only the good file is listed and imported.
+    EXPECT_EQ(temp.read("wwwstats/w/w.lkfl"), ok + "|" + std::to_string(fs::file_size(ok)) + "\r\n");
+    EXPECT_EQ(days.size(), 1u);
 }
 
 TEST_F(Importing, CancelDuringConversionKeepsTheListUntouched)
 {
     std::string content;
-    for (int i = 0; i < 500; ++i) content += ncsa("10");
+    for (int i = 0; i < 500; ++i)
+        content += ncsa("10");
     temp.write("logs/a.log", content);
     makeWeb(temp.file("logs/a.log"));
     platform.pump.cancel = &platform.cancel;
-    platform.pump.cancelOnCall = 3;
+    platform.pump.cancelOnCall = 5; // after the first progress refresh
     EXPECT_EQ(import(), ImportOutcome::Cancelled);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(messages(), std::vector<std::string>{"Import cancelled."});
+    // The file under way is rolled back: no day written, nothing listed.
     EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/w.lkfl")));
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/2000/LKLT1010.log")));
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/2000/LKLT1010.log.lkst")));
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/w.lkjn")));
     EXPECT_TRUE(tracker.calls.empty());
+    // The window saw how far into the file reading had come.
+    ASSERT_FALSE(view.filePercents.empty());
+    EXPECT_LE(view.filePercents.back(), 100);
 }
 
 TEST_F(Importing, MissingServerAnswerNoCancelsTheRun)
 {
-    temp.write("wwwstats/w/w.dat", "w\r\n0\r\n0\r\n");  // three lines: no server URL
+    temp.write("wwwstats/w/w.dat", "w\r\n0\r\n0\r\n"); // three lines: no server URL
     temp.write("logs/a.log", ncsa("10"));
     temp.write("wwwstats/w/w.wfl", temp.file("logs/a.log") + "\r\n");
     platform.messages.scriptAnswer(Answer::No);
@@ -207,7 +156,7 @@ TEST_F(Importing, BrokenWebsFailWithTheirReason)
     EXPECT_EQ(import("../../outside"), ImportOutcome::Failed);
     EXPECT_FALSE(fs::exists(temp.file("outside/outside.lkfl")));
     const auto texts = messages();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 4u) << ::testing::PrintToString(texts);
     EXPECT_EQ(texts[3], "Error Importing Files\nThe web ../../outside is invalid and cannot be imported.");
     EXPECT_EQ(texts[0], "Error Importing Files\nThe web nosuch is invalid and cannot be imported.");
     EXPECT_EQ(texts[1], "Error Importing Files\nThere is no web specified to import.");
@@ -225,6 +174,21 @@ TEST_F(Importing, AnFtpWebWithoutAPasswordStopsBeforeConnecting)
               "Mask\nCancelling Import");
     EXPECT_TRUE(days.empty());
     EXPECT_FALSE(fs::exists(temp.file("FTPTemp")));
+}
+
+TEST_F(Importing, ASecondImportOfTheWebIsRefusedWhileOneRuns)
+{
+    temp.write("logs/a.log", ncsa("10"));
+    makeWeb(temp.file("logs/a.log"));
+    FileLock other(temp.file("wwwstats/w/w.lock"));
+    ASSERT_TRUE(other.acquire());
+    options.lockWaitMs = 20;
+    EXPECT_EQ(import(), ImportOutcome::Failed);
+    EXPECT_EQ(messages(), std::vector<std::string>{"Error Importing Files\nThe web w is being imported by another "
+                                                   "program. Try again when that import has finished."});
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/w/2000")));
+    other.release();
+    EXPECT_EQ(import(), ImportOutcome::Completed);
 }
 
 TEST_F(Importing, FilesThatGiveNoRecordAreNeverAQuietSuccess)

@@ -4,6 +4,7 @@
 #include "fakes/Gzip.h"
 #include "fakes/TempFolder.h"
 #include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/LineReader.h"
 
 #include <filesystem>
@@ -29,11 +30,12 @@ const std::string kMissingServer =
 class Conversion : public ::testing::Test {
   protected:
     Conversion()
-        : writer(platform.messages), converter(platform.messages, writer, run,
-                                               {[this] {
-                                                    if (platform.cancel.requested()) throw Cancelled();
-                                                },
-                                                [this](const std::string&) { ++progressCalls; }})
+        : journal(temp.file("web.lkjn")), writer(journal),
+          converter(platform.messages, writer, run,
+                    {[this] {
+                         if (platform.cancel.requested()) throw Cancelled();
+                     },
+                     [this](const std::string&) { ++progressCalls; }})
     {
         writer.startRun(temp.file("web") + "/");
         std::filesystem::create_directories(temp.file("web"));
@@ -45,7 +47,16 @@ class Conversion : public ::testing::Test {
         const std::string path = temp.write("src/" + name, content);
         LineReader reader;
         EXPECT_TRUE(reader.open(path));
-        converter.convert(reader, path);
+        journal.begin();
+        try {
+            converter.convert(reader, path);
+        } catch (...) {
+            journal.rollback();
+            writer.rollbackSourceFile();
+            throw;
+        }
+        journal.commit();
+        writer.commitSourceFile();
         return path;
     }
     std::string day(const std::string& relative) const { return temp.read("web/" + relative); }
@@ -53,6 +64,7 @@ class Conversion : public ::testing::Test {
 
     TempFolder temp;
     FakePlatform platform;
+    ImportJournal journal;
     DayWriter writer;
     ConversionRun run;
     LogConverter converter;
@@ -126,10 +138,12 @@ TEST_F(Conversion, MissingServerQuestionOncePerRun)
 
     // A No cancels the whole run.
     FakePlatform other;
-    DayWriter otherWriter(other.messages);
+    ImportJournal otherJournal(temp.file("other.lkjn"));
+    DayWriter otherWriter(otherJournal);
     ConversionRun otherRun;
     LogConverter refusing(other.messages, otherWriter, otherRun, {[] {}, {}});
     otherWriter.startRun(temp.file("web") + "/");
+    otherJournal.begin();
     LineReader reader;
     ASSERT_TRUE(reader.open(temp.file("src/ex1.log")));
     EXPECT_THROW(refusing.convert(reader, temp.file("src/ex1.log")), Cancelled);

@@ -7,9 +7,11 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace larkspan;
@@ -53,6 +55,7 @@ TEST_F(ImportWindowTest, AFinishedRunSaysSoAndClosesWithOk)
     EXPECT_EQ(texts(), std::vector<std::string>{"Import Complete"});
     EXPECT_EQ(window.importButton()->text(), "Close");
     EXPECT_TRUE(window.importButton()->isEnabled());
+    EXPECT_TRUE(window.importButton()->isDefault());
     EXPECT_FALSE(window.cancelButton()->isEnabled());
     EXPECT_FALSE(window.panelShown());
     EXPECT_TRUE(fs::exists(temp.file("wwwstats/site/2000/LKLT1010.log")));
@@ -78,17 +81,32 @@ TEST_F(ImportWindowTest, CancelImportStopsTheRunAndClosesWithCancel)
     ImportWindow window(session(), "site");
     window.pumpInterval = std::chrono::milliseconds(0);
     bool cancelWasEnabled = false;
-    // Pressed while the run lets window events through.
-    QTimer::singleShot(0, &window, [&] {
+    bool panelShown = true;
+    int readPercent = -1;
+    // Pressed while the run lets window events through, once reading has
+    // gone some way into the file.
+    std::function<void()> pressWhenReading = [&] {
+        if (window.fileProgress()->isHidden() && window.cancelButton()->isEnabled()) {
+            QTimer::singleShot(0, &window, pressWhenReading);
+            return;
+        }
         cancelWasEnabled = window.cancelButton()->isEnabled();
+        panelShown = window.panelShown();
+        readPercent = window.fileProgress()->value();
         window.cancelButton()->click();
-    });
+    };
+    QTimer::singleShot(0, &window, pressWhenReading);
     window.startImport();
     EXPECT_TRUE(cancelWasEnabled);
+    // LF or CR LF, no "Converting files" panel: the file's own progress.
+    EXPECT_FALSE(panelShown);
+    EXPECT_GE(readPercent, 0);
+    EXPECT_LE(readPercent, 100);
     EXPECT_EQ(window.result(), QDialog::Rejected);
-    for (const auto& text : texts())
-        EXPECT_NE(text, "Import Complete");
+    EXPECT_EQ(texts(), std::vector<std::string>{"Import cancelled."});
     EXPECT_TRUE(session().platform().cancel.requested());
+    // The file under way was rolled back.
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/site/2000/LKLT1010.log")));
 }
 
 TEST_F(ImportWindowTest, SessionTrackerBoxIsRememberedForTheNextImport)

@@ -1,5 +1,6 @@
 #include "commands/ImportCommand.h"
 
+#include "InterruptCancel.h"
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
 #include "tracker/TrackerDatabase.h"
@@ -12,7 +13,9 @@ namespace larkspan {
 std::string_view ImportCommand::usage() const
 {
     return "NAME [--no-tracker]\n"
-           "Imports the web's log files into its day files. --no-tracker skips the session tracker build.";
+           "Imports the web's log files into its day files. --no-tracker skips the session tracker build.\n"
+           "Ctrl-C cancels: the file under way is rolled back (exit status 3); a second Ctrl-C ends at once.\n"
+           "Only one import of a web runs at a time; another waits briefly, then fails (exit status 1).";
 }
 
 namespace {
@@ -20,7 +23,7 @@ namespace {
 // One terminal line: a bar of files done, the records imported and the
 // current file.
 class TerminalImportView : public ImportView {
-public:
+  public:
     explicit TerminalImportView(Progress& progress) : progress_(progress) {}
 
     void refresh(const ImportStatus& status) override
@@ -37,6 +40,7 @@ public:
         if (const auto cut = file.rfind('/'); cut != std::string::npos) file = file.substr(cut + 1);
         if (const auto cut = file.find('\n'); cut != std::string::npos) file = file.substr(0, cut);
         if (!file.empty()) line += " " + file;
+        if (status.filePercent >= 0) line += " " + std::to_string(status.filePercent) + "%";
         progress_.setText(0, line);
     }
     // The FTP fetch's event texts and the conversion notice, on one line.
@@ -51,11 +55,11 @@ public:
     }
     void hidePanel() override {}
 
-private:
+  private:
     Progress& progress_;
 };
 
-}  // namespace
+} // namespace
 
 int ImportCommand::run(CommandContext& context, const std::vector<std::string>& args)
 {
@@ -69,13 +73,21 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
     options.temporaryFolder = context.folder.temporary();
     options.ftpDownloadFolder = context.folder.ftpTemporary();
-    ImportRun run(context.platform, webs, view, tracker, options);
-    switch (importWeb(run, context.platform, web)) {
-    case ImportOutcome::Completed: return kExitDone;
-    case ImportOutcome::Cancelled: return kExitCancelled;
-    case ImportOutcome::Failed: return kExitFailed;
+    // Ctrl-C and SIGTERM press the run's Cancel.
+    InterruptCancel interrupt(context.platform.pump, context.platform.cancel);
+    const Platform& p = context.platform;
+    Platform platform{p.messages, interrupt, p.progress, p.cancel, p.clock, p.shell,
+                      p.mail,     p.charts,  p.ftp,      p.dns,    p.help,  p.unattended};
+    ImportRun run(platform, webs, view, tracker, options);
+    switch (importWeb(run, platform, web)) {
+    case ImportOutcome::Completed:
+        return kExitDone;
+    case ImportOutcome::Cancelled:
+        return kExitCancelled;
+    case ImportOutcome::Failed:
+        return kExitFailed;
     }
     return kExitFailed;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

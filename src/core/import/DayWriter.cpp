@@ -1,21 +1,25 @@
 #include "import/DayWriter.h"
 
 #include "common/Dates.h"
-#include "platform/Messages.h"
+#include "common/SafeFile.h"
+#include "import/ImportJournal.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace larkspan {
 
 namespace {
 
 constexpr std::size_t kFlushBytes = 8 << 20;
+// Header bytes a source file may write in full before blocks are cut down,
+// and the share of record bytes added to that allowance.
+constexpr long long kHeaderAllowance = 1 << 20;
+constexpr long long kHeaderBytesPerRecordByte = 2;
 
 // The digits of a fixed-width field; -1 when any character is not a digit.
 int digits(std::string_view s)
@@ -29,38 +33,114 @@ int digits(std::string_view s)
     return value;
 }
 
-// Writes all bytes; false with errno set on failure.
-bool writeAll(int fd, const std::string& bytes)
+std::uint64_t hashOf(std::string_view text)
 {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    return hash | 1; // 0 stands for "no block yet"
+}
+
+bool startsWithNoCase(std::string_view line, std::string_view prefix)
+{
+    if (line.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(line[i])) != prefix[i]) return false;
     return true;
 }
 
-}  // namespace
+// The lines of a header block readers rely on.
+struct EssentialLines {
+    std::string_view fileFormat, delim, fields, date;
+};
 
-void DayWriter::startRun(const std::string& webFolder)
+EssentialLines essentialLines(std::string_view header)
 {
-    webFolder_ = webFolder;
-    daysMet_.clear();
-    writtenDays_.clear();
-    runDays_.clear();
-    currentKey_ = 0;
-    currentPath_.clear();
-    fresh_ = false;
-    buffer_.clear();
+    EssentialLines lines;
+    std::size_t from = 0;
+    while (from <= header.size()) {
+        std::size_t end = header.find("\r\n", from);
+        if (end == std::string_view::npos) end = header.size();
+        const std::string_view line = header.substr(from, end - from);
+        if (startsWithNoCase(line, "#fileformat:"))
+            lines.fileFormat = line;
+        else if (startsWithNoCase(line, "#delim:"))
+            lines.delim = line;
+        else if (startsWithNoCase(line, "#fields:"))
+            lines.fields = line;
+        else if (startsWithNoCase(line, "#date:"))
+            lines.date = line;
+        from = end + 2;
+    }
+    return lines;
 }
 
-void DayWriter::startSourceFile() { currentKey_ = 0; }
+void appendLine(std::string& out, std::string_view line)
+{
+    if (line.empty()) return;
+    out.append(line);
+    out += "\r\n";
+}
+
+[[noreturn]] void writeFailed(const std::string& path)
+{
+    throw ImportWriteError("Error Writing Data to File: " + path + ": " + std::strerror(errno));
+}
+
+} // namespace
+
+void DayWriter::startRun(const std::string& webFolder, bool appendOnly)
+{
+    webFolder_ = webFolder;
+    appendOnly_ = appendOnly;
+    writtenDays_.clear();
+    daysListed_.clear();
+    runDays_.clear();
+    staged_.clear();
+    stagedOrder_.clear();
+    startSourceFile();
+}
+
+void DayWriter::startSourceFile()
+{
+    currentKey_ = 0;
+    current_ = nullptr;
+    buffer_.clear();
+    if (staged_.empty()) headerBudget_ = kHeaderAllowance;
+}
+
+DayWriter::StagedDay& DayWriter::stage(int key, std::string_view year, std::string_view month, std::string_view day)
+{
+    auto found = staged_.find(key);
+    if (found != staged_.end()) return found->second;
+    StagedDay staged;
+    std::string yearFolder = webFolder_;
+    yearFolder.append(year);
+    staged.target = yearFolder;
+    staged.target += "/LKLT";
+    staged.target.append(month);
+    staged.target.append(day);
+    staged.target += ".log";
+    if (!safefile::makePrivateFolder(yearFolder)) {
+        if (safefile::isSymbolicLink(yearFolder))
+            throw ImportWriteError("The year folder " + yearFolder +
+                                   " is a symbolic link. Day files are never written through a link; remove it and "
+                                   "import again.");
+        writeFailed(yearFolder);
+    }
+    struct stat info {};
+    const bool exists = ::lstat(staged.target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    staged.append = exists && (appendOnly_ || writtenDays_.count(key) > 0);
+    if (staged.append) {
+        journal_.noteAppend(staged.target, static_cast<std::uint64_t>(info.st_size));
+        staged.writePath = staged.target;
+    } else {
+        journal_.noteReplacement(staged.target);
+        staged.writePath = staged.target + ImportJournal::kStagedSuffix;
+    }
+    stagedOrder_.push_back(key);
+    return staged_.emplace(key, std::move(staged)).first->second;
+}
 
 bool DayWriter::writeRecord(std::string_view record, std::string_view year, std::string_view month,
                             std::string_view day, const std::string& header)
@@ -70,32 +150,18 @@ bool DayWriter::writeRecord(std::string_view record, std::string_view year, std:
     const int d = day.size() == 2 ? digits(day) : -1;
     if (y < 1 || !isValidDate(y, m, d)) return false;
     const int key = y * 10000 + m * 100 + d;
-    if (key == currentKey_) {
-        buffer_.append(record);
-        buffer_ += "\r\n";
-        // Very long lines: write early rather than hold a whole batch of
-        // them. The file receives the same bytes either way.
-        if (buffer_.size() >= kFlushBytes) flush();
-        return true;
+    if (key != currentKey_) {
+        if (currentKey_ != 0) flush();
+        currentKey_ = key;
+        current_ = &stage(key, year, month, day);
+        appendHeader(header, true);
     }
-    if (currentKey_ != 0) flush();
-    currentKey_ = key;
-    currentYearFolder_ = webFolder_;
-    currentYearFolder_.append(year);
-    currentPath_ = currentYearFolder_;
-    currentPath_ += "/LKLT";
-    currentPath_.append(month);
-    currentPath_.append(day);
-    currentPath_ += ".log";
-    if (daysMet_.insert(key).second) runDays_.push_back(currentPath_);
-    // A day is written anew until its first write in this run succeeds, so a
-    // failed first write never leaves later lines appended to an old file.
-    fresh_ = writtenDays_.count(key) == 0;
-    buffer_.clear();
-    buffer_ += header;
-    buffer_ += "\r\n";
     buffer_.append(record);
     buffer_ += "\r\n";
+    headerBudget_ += kHeaderBytesPerRecordByte * static_cast<long long>(record.size() + 2);
+    // Very long lines: write early rather than hold a whole batch of them.
+    // The file receives the same bytes either way.
+    if (buffer_.size() >= kFlushBytes) flush();
     return true;
 }
 
@@ -104,50 +170,73 @@ void DayWriter::addHeaderBlock(const std::string& header)
     // Without a current day there is no segment to update; the next record
     // opens one with the latest block anyway.
     if (currentKey_ == 0) return;
-    buffer_ += header;
-    buffer_ += "\r\n";
+    appendHeader(header, false);
+}
+
+void DayWriter::appendHeader(const std::string& header, bool segmentStart)
+{
+    StagedDay& day = *current_;
+    const std::uint64_t hash = hashOf(header);
+    if (hash == day.headerHash && !segmentStart) return;
+    const EssentialLines lines = essentialLines(header);
+    const std::uint64_t fieldsHash = hashOf(lines.fields);
+    const std::uint64_t dateHash = hashOf(lines.date);
+    const long long size = static_cast<long long>(header.size());
+    if (day.headerHash == 0 || headerBudget_ >= size) {
+        buffer_ += header;
+        buffer_ += "\r\n";
+        headerBudget_ -= size;
+    } else if (fieldsHash != day.fieldsHash || dateHash != day.dateHash) {
+        appendLine(buffer_, lines.fileFormat);
+        appendLine(buffer_, lines.delim);
+        if (fieldsHash != day.fieldsHash) appendLine(buffer_, lines.fields);
+        if (dateHash != day.dateHash) appendLine(buffer_, lines.date);
+    }
+    // Otherwise the lines that govern the day's records are unchanged.
+    day.headerHash = hash;
+    day.fieldsHash = fieldsHash;
+    day.dateHash = dateHash;
 }
 
 void DayWriter::flush()
 {
-    if (buffer_.empty()) return;
-    std::error_code ec;
-    fs::create_directory(currentYearFolder_, ec);
-    if (fresh_) writeFresh();
-    else append();
+    if (buffer_.empty() || current_ == nullptr) return;
+    int fd;
+    if (current_->append || current_->created) {
+        fd = ::open(current_->writePath.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    } else {
+        // A file planted where the staged copy goes is never written through.
+        ::unlink(current_->writePath.c_str());
+        fd = ::open(current_->writePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    safefile::kPrivateFileMode);
+        current_->created = fd >= 0;
+    }
+    if (fd < 0) writeFailed(current_->target);
+    const bool written = safefile::writeAll(fd, buffer_);
+    const int error = errno;
+    if (::close(fd) != 0 || !written) {
+        if (!written) errno = error;
+        writeFailed(current_->target);
+    }
     buffer_.clear();
 }
 
-void DayWriter::writeFresh()
+void DayWriter::commitSourceFile()
 {
-    const int fd = ::open(currentPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool ok = fd >= 0 && writeAll(fd, buffer_);
-    const int error = errno;
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-        messages_.show(MessageKind::Error, std::string("Error Writing Data to File: ") + std::strerror(errno));
-        return;
+    for (int key : stagedOrder_) {
+        writtenDays_.insert(key);
+        if (daysListed_.insert(key).second) runDays_.push_back(staged_[key].target);
     }
-    if (!ok) {
-        messages_.show(MessageKind::Error, std::string("Error Writing Data to File: ") + std::strerror(error));
-        return;
-    }
-    fresh_ = false;
-    writtenDays_.insert(currentKey_);
+    staged_.clear();
+    stagedOrder_.clear();
+    startSourceFile();
 }
 
-void DayWriter::append()
+void DayWriter::rollbackSourceFile()
 {
-    const int fd = ::open(currentPath_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        messages_.show(MessageKind::Error, "File Access Error : " + std::to_string(error));
-        messages_.show(MessageKind::Error, std::string("Error Writing Data to File: ") + std::strerror(error));
-        return;
-    }
-    const bool ok = writeAll(fd, buffer_);
-    const int error = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!ok || !closed) messages_.show(MessageKind::Error, "File Write Access Error : " + std::to_string(ok ? errno : error));
+    staged_.clear();
+    stagedOrder_.clear();
+    startSourceFile();
 }
 
-}  // namespace larkspan
+} // namespace larkspan

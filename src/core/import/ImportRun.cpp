@@ -2,18 +2,26 @@
 
 #include "common/Error.h"
 #include "common/FolderListing.h"
+#include "common/SafeFile.h"
 #include "common/TextFile.h"
 #include "import/FtpFetch.h"
 #include "import/LineReader.h"
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
+#include "settings/FileLock.h"
 #include "webs/FtpSettings.h"
+#include "webs/WebFileList.h"
 #include "webs/WebImportSource.h"
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -22,33 +30,109 @@ namespace larkspan {
 namespace {
 
 constexpr std::size_t kUnixProbeBytes = 10240;
-const char* const kConverting = "Converting line ends...\nPlease Wait";
 
-std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
+std::string fileName(const std::string& path)
+{
+    return fs::path(path).filename().string();
+}
+
+// A file beside the imported-files list with another extension.
+std::string besideList(const ImportedFiles& list, const std::string& extension)
+{
+    fs::path path(list.path());
+    path.replace_extension(extension);
+    return path.string();
+}
 
 std::string inUseQuestion(const std::string& path, std::uint64_t size)
 {
     return "The file: " + path + " cannot be opened for import." +
-           "\nIt may be in use by the Web server or another process." + "\nThe file's size is :" + std::to_string(size) +
+           "\nIt may be in use by the Web server or another process." +
+           "\nThe file's size is :" + std::to_string(size) +
            "\nWould you like to make a local, temporary copy of it that will be removed after the process?" +
            "\nIf not, this file will be skipped and the process will continue.";
 }
 
-}  // namespace
+bool isNonRegular(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Copies a source into a new private file; whatever stood at the copy's
+// name (a planted link included) is removed first, never written through.
+bool copyPrivately(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return false;
+    ::unlink(to.c_str());
+    const int out =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, safefile::kPrivateFileMode);
+    bool ok = out >= 0;
+    std::vector<char> block(1 << 20);
+    while (ok) {
+        const ssize_t n = ::read(in, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = safefile::writeAll(out, std::string_view(block.data(), static_cast<std::size_t>(n)));
+    }
+    ::close(in);
+    if (out >= 0 && ::close(out) != 0) ok = false;
+    if (!ok) ::unlink(to.c_str());
+    return ok;
+}
+
+// Reads up to the content length an earlier run imported and puts the
+// directive lines met there (W3C directives, a Netscape format line) in
+// front of the rest, so the new lines are read in their header's context.
+// A repeated directive keeps only its latest place.
+void skipImported(LineReader& reader, std::uint64_t length, const std::function<void()>& poll)
+{
+    reader.setLimit(length);
+    std::vector<std::string> directives;
+    std::unordered_map<std::string, std::size_t> position;
+    std::string_view line;
+    unsigned lines = 0;
+    while (reader.next(line)) {
+        if (++lines % 4096 == 0) poll();
+        if (line.empty() || (line.front() != '#' && line.rfind("format=", 0) != 0)) continue;
+        std::string text(line);
+        if (const auto found = position.find(text); found != position.end()) directives[found->second].clear();
+        position[text] = directives.size();
+        directives.push_back(std::move(text));
+    }
+    reader.clearLimit();
+    std::string preamble;
+    for (const std::string& directive : directives)
+        if (!directive.empty()) preamble += directive + "\n";
+    reader.prepend(preamble);
+}
+
+} // namespace
 
 ImportRun::ImportRun(Platform& platform, WebStore& webs, ImportView& view, SessionTrackerBuilder& tracker,
                      ImportOptions options)
-    : platform_(platform), webs_(webs), view_(view), tracker_(tracker), options_(std::move(options)),
-      writer_(platform.messages)
+    : platform_(platform), webs_(webs), view_(view), tracker_(tracker), options_(std::move(options)), writer_(journal_)
 {
 }
 
-bool ImportRun::isCancelled() const { return platform_.cancel.requested(); }
+bool ImportRun::isCancelled() const
+{
+    return platform_.cancel.requested();
+}
 
 void ImportRun::refresh()
 {
     status_.recordStatus = std::to_string(conversion_.linesHandled) + " records imported...";
     status_.linesHandled = conversion_.linesHandled;
+    status_.filePercent = -1;
+    if (reading_ != nullptr) {
+        const std::uint64_t position = std::min(reading_->filePosition(), readingSize_);
+        status_.filePercent = readingSize_ == 0 ? 100 : static_cast<int>(position * 100 / readingSize_);
+    }
     view_.refresh(status_);
 }
 
@@ -83,11 +167,35 @@ ImportOutcome ImportRun::run(const std::string& web)
     recordsImported_ = 0;
     filesWithoutRecords_.clear();
 
-    WebImportSource source = loadWebForImport(webs_.settingsFile(web));
+    const std::string settingsFile = webs_.settingsFile(web);
+    WebImportSource source = loadWebForImport(settingsFile);
+    // One import per web at a time: the lock dies with its holder.
+    FileLock lock(besideList(source.imported, ".lock"), options_.lockWaitMs);
+    if (!lock.acquire())
+        throw Error("The web " + web +
+                    " is being imported by another program. Try again when that import has finished.");
+    // What a run that ended abruptly left under way is finished or undone
+    // before anything else, and the lists are read again under the lock.
+    journal_.setPath(besideList(source.imported, ".lkjn"));
+    journal_.recover(webs_.webFolder(web));
+    source = loadWebForImport(settingsFile);
     conversion_.serverUrl = source.settings.serverUrl;
-    writer_.startRun(webs_.webFolder(web));
 
+    return importFiles(web, source);
+}
+
+ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& source)
+{
     const bool ftpWeb = source.settings.importType == ImportType::Ftp;
+    byContent_ = !ftpWeb && source.settings.newFilesOnly && hasWildcard(source.sourceText);
+    fingerprints_ = SourceFingerprints(besideList(source.imported, ".lkfp"));
+    if (byContent_) fingerprints_.load();
+    // A web imported before fingerprints were kept: its list still says
+    // which files were read, and to which size.
+    legacyList_ = byContent_ && !fs::exists(fingerprints_.path()) && !source.imported.entries().empty();
+    importedList_ = &source.imported;
+    writer_.startRun(webs_.webFolder(web), byContent_);
+
     std::vector<SourceFile> files;
     if (ftpWeb) {
         const ImportOutcome fetched = fetchFtpFiles(web, source, files);
@@ -102,49 +210,55 @@ ImportOutcome ImportRun::run(const std::string& web)
 
     ThrottledPump pump(platform_.pump, options_.pumpInterval);
     status_.filesTotal = static_cast<long long>(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!importFile(files[i], source)) break;
-        status_.filesDone = static_cast<long long>(i + 1);
-        refresh();
-        pump.force();
-        if (isCancelled()) break;  // the files left are not taken
+    try {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!importFile(files[i], source)) break;
+            status_.filesDone = static_cast<long long>(i + 1);
+            refresh();
+            pump.force();
+            if (isCancelled()) break; // the files left are not taken
+        }
+    } catch (const Cancelled&) {
+        // The file under way has been rolled back. A cancellation the
+        // conversion raised itself (a No to its question) was announced there.
+        if (!isCancelled()) return ImportOutcome::Cancelled;
     }
     status_.currentFile.clear();
     status_.fileStatus.clear();
-    // Kept as loaded; a failure to write it changes nothing for the run.
-    if (ftpWeb) writeWholeFile(webs_.fileListFile(web), joinCrLf(source.keptLines));
     if (isCancelled()) return cancelled();
 
     if (options_.buildSessionTracker) {
-        const auto& days = writer_.runDays();
-        tracker_.openCache(webs_.webFolder(web), webs_.folderName(web));
-        status_.filesTotal = static_cast<long long>(days.size());
-        status_.filesDone = 0;
-        conversion_.linesHandled = 0;
-        for (const auto& day : days) {
-            status_.currentFile = "Building Session Tracker Database for \n" + day;
-            pump.force();
-            if (isCancelled()) {
-                tracker_.closeCache();
-                return cancelled();
-            }
-            const bool built = tracker_.buildDay(day, [this](long long lines) {
-                conversion_.linesHandled = lines;
-                refresh();
-            });
-            if (!built) {
-                tracker_.closeCache();
-                return cancelled();
-            }
-            ++status_.filesDone;
-            refresh();
-        }
-        tracker_.closeCache();
+        if (!buildSessionTracker(web) || isCancelled()) return cancelled();
     }
     status_ = ImportStatus{};
     webName_.clear();
     view_.refresh(status_);
     return ImportOutcome::Completed;
+}
+
+bool ImportRun::buildSessionTracker(const std::string& web)
+{
+    ThrottledPump pump(platform_.pump, options_.pumpInterval);
+    const auto& days = writer_.runDays();
+    tracker_.openCache(webs_.webFolder(web), webs_.folderName(web));
+    status_.filesTotal = static_cast<long long>(days.size());
+    status_.filesDone = 0;
+    conversion_.linesHandled = 0;
+    bool completed = true;
+    for (const auto& day : days) {
+        status_.currentFile = "Building Session Tracker Database for \n" + day;
+        pump.force();
+        if (isCancelled()) break;
+        completed = tracker_.buildDay(day, [this](long long lines) {
+            conversion_.linesHandled = lines;
+            refresh();
+        });
+        if (!completed) break;
+        ++status_.filesDone;
+        refresh();
+    }
+    tracker_.closeCache();
+    return completed;
 }
 
 ImportOutcome ImportRun::fetchFtpFiles(const std::string& web, const WebImportSource& source,
@@ -175,7 +289,57 @@ std::vector<SourceFile> ImportRun::localFiles(const WebImportSource& source)
     std::string text = source.sourceText;
     if (text.empty() && options_.chooseFiles) text = options_.chooseFiles();
     if (text.empty()) return {};
-    return listSourceFiles(text, source.settings.newFilesOnly, source.imported);
+    if (!byContent_) return listSourceFiles(text, source.settings.newFilesOnly, source.imported);
+    // By content: a file's name and size say nothing certain (a new log can
+    // have the size the old one had); its first bytes do.
+    std::vector<SourceFile> files = listSourceFiles(text, false, source.imported);
+    std::erase_if(files, [&](const SourceFile& file) { return holdsNothingNew(file, source.imported); });
+    return files;
+}
+
+bool ImportRun::holdsNothingNew(const SourceFile& file, const ImportedFiles& imported)
+{
+    LineReader reader(SourceFingerprints::kHeadBytes);
+    if (!reader.open(file.path)) return false;
+    // A compressed log is never written again once it is made.
+    if (reader.compressed()) return imported.isImported(file.path, file.size);
+    try {
+        const std::string_view head = reader.peek(SourceFingerprints::kHeadBytes);
+        const auto length = fingerprints_.importedLength(head);
+        if (!length && legacyList_ && imported.isImported(file.path, file.size)) {
+            fingerprints_.record(head, file.size, file.path); // saved with the next file imported
+            return true;
+        }
+        return length && *length == file.size;
+    } catch (const SourceReadError&) {
+        return false; // reported when the file is imported
+    }
+}
+
+bool ImportRun::openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy)
+{
+    if (reader.open(path)) return true;
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    const Answer answer =
+        platform_.messages.ask(MessageKind::Warning, inUseQuestion(path, ec ? 0 : size), Buttons::YesNoCancel);
+    if (answer == Answer::Cancel) {
+        platform_.cancel.request();
+        return false;
+    }
+    if (answer != Answer::Yes) return false;
+    // A "~tmp" that is a link is not the program's folder: no copy there.
+    const bool folderOk = safefile::makePrivateFolder(options_.temporaryFolder);
+    temporaryCopy = joinPath(options_.temporaryFolder, fileName(path));
+    if (!folderOk || !copyPrivately(path, temporaryCopy)) {
+        temporaryCopy.clear();
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
+        return false;
+    }
+    if (reader.open(temporaryCopy)) return true;
+    platform_.messages.show(MessageKind::Error,
+                            "The file: " + path + " could not be opened for import.\nIt will be skipped.");
+    return false;
 }
 
 bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
@@ -192,77 +356,111 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
                                                         "\nThis file will be skipped and the process will continue.");
         return true;
     }
+    // A FIFO or device would never end (or never start).
+    if (isNonRegular(path)) {
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " cannot be opened for import." +
+                                                        "\nIt is not a regular file." +
+                                                        "\nThis file will be skipped and the process will continue.");
+        return true;
+    }
 
     // The source itself is only ever read; a source that cannot be opened
     // may be copied to "~tmp" and read from there.
     std::string temporaryCopy;
-    auto removeCopy = [&] {
-        if (!temporaryCopy.empty()) fs::remove(temporaryCopy, ec);
-    };
+    struct CopyRemover {
+        std::string& copy;
+        ~CopyRemover()
+        {
+            std::error_code ignored;
+            if (!copy.empty()) fs::remove(copy, ignored);
+        }
+    } removeCopy{temporaryCopy};
     LineReader reader;
-    if (!reader.open(path)) {
-        const auto size = fs::file_size(path, ec);
-        const Answer answer =
-            platform_.messages.ask(MessageKind::Warning, inUseQuestion(path, ec ? 0 : size), Buttons::YesNoCancel);
-        if (answer == Answer::Cancel) {
-            platform_.cancel.request();
-            return false;
-        }
-        if (answer != Answer::Yes) return true;
-        fs::create_directories(options_.temporaryFolder, ec);
-        temporaryCopy = joinPath(options_.temporaryFolder, fileName(path));
-        if (!fs::copy_file(path, temporaryCopy, fs::copy_options::overwrite_existing, ec) || ec) {
-            fs::remove(temporaryCopy, ec);
-            temporaryCopy.clear();
-            platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be copied.\nIt will be skipped.");
-            return true;
-        }
-        fs::permissions(temporaryCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
-        if (!reader.open(temporaryCopy)) {
-            removeCopy();
-            platform_.messages.show(MessageKind::Error,
-                                    "The file: " + path + " could not be opened for import.\nIt will be skipped.");
-            return true;
-        }
-    }
+    if (!openSource(path, reader, temporaryCopy)) return !isCancelled();
 
-    const std::string_view probe = reader.peek(kUnixProbeBytes);
-    if (!probe.empty()) unixBox_ = probe.find('\r') == std::string_view::npos;
-    // Line ends are converted while reading; the panel still says so.
-    if (unixBox_) view_.showPanel(kConverting, 0);
-
-    ThrottledPump pump(platform_.pump, options_.pumpInterval);
-    unsigned lines = 0;
-    LogConverter converter(platform_.messages, writer_, conversion_,
-                           {[&] {
-                                // The flag only changes while the pump runs; a
-                                // clock read every 32 lines is plenty.
-                                if (++lines % 32 == 0) pump.poll();
-                                checkCancel();
-                            },
-                            [&](const std::string&) { refresh(); }});
+    journal_.begin();
     try {
-        converter.convert(reader, temporaryCopy.empty() ? path : temporaryCopy);
+        const std::string_view probe = reader.peek(kUnixProbeBytes);
+        if (!probe.empty()) unixBox_ = probe.find('\r') == std::string_view::npos;
+        convertSource(file, reader, temporaryCopy.empty() ? path : temporaryCopy);
+        commitFile(file, source);
+    } catch (const SourceReadError& e) {
+        journal_.rollback();
+        writer_.rollbackSourceFile();
+        platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be read.\n" + e.what() +
+                                                        "\nThis file will be skipped and the process will continue.");
     } catch (...) {
-        removeCopy();
-        if (unixBox_) view_.hidePanel();
+        journal_.rollback();
+        writer_.rollbackSourceFile();
         throw;
     }
-    if (unixBox_) {
-        view_.showPanel(kConverting, 100);
-        view_.hidePanel();
-    }
-    recordsImported_ += converter.recordsWritten();
-    if (converter.gaveNothing()) filesWithoutRecords_.push_back(path);
-    // A download has served its purpose once converted; it is recorded by
-    // its name on the server.
-    const bool downloaded = source.settings.importType == ImportType::Ftp;
-    if (downloaded) fs::remove(path, ec);
-    source.imported.record(downloaded ? fileName(path) : path, file.size);
-    if (file.size != 0 && !source.imported.save())
-        platform_.messages.show(MessageKind::Error, "Unable to create file " + source.imported.path());
-    removeCopy();
     return true;
+}
+
+void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath)
+{
+    ThrottledPump pump(platform_.pump, options_.pumpInterval);
+    unsigned lines = 0;
+    auto poll = [&] {
+        // The flag only changes while the pump runs; a clock read every 32
+        // lines is plenty.
+        if (++lines % 32 == 0) pump.poll();
+        checkCancel();
+    };
+    reading_ = &reader;
+    readingSize_ = file.size;
+    struct ReadingEnd {
+        const LineReader*& reading;
+        ~ReadingEnd() { reading = nullptr; }
+    } readingEnd{reading_};
+
+    fileRecords_ = 0;
+    fileGaveNothing_ = false;
+    std::string head;
+    std::uint64_t imported = 0;
+    if (byContent_) {
+        head.assign(reader.peek(SourceFingerprints::kHeadBytes));
+        const auto known = fingerprints_.importedLength(head);
+        imported = known.value_or(0);
+        // Listed before fingerprints were kept: read past the listed size.
+        if (!known && legacyList_ && !reader.compressed())
+            imported = importedList_->importedSize(file.path).value_or(0);
+        if (imported > 0) skipImported(reader, imported, poll);
+    }
+    // A file that holds nothing past what was imported is not read again.
+    if (imported == 0 || !reader.atEnd()) {
+        LogConverter converter(platform_.messages, writer_, conversion_,
+                               {poll, [&](const std::string&) { refresh(); }});
+        converter.convert(reader, readPath);
+        writer_.flush();
+        fileRecords_ = converter.recordsWritten();
+        fileGaveNothing_ = converter.gaveNothing();
+    }
+    if (byContent_) {
+        // A file the conversion left early (rejected) counts as read whole.
+        std::string_view rest;
+        while (reader.next(rest))
+            poll();
+        fingerprints_.record(head, reader.contentRead(), file.path);
+    }
+}
+
+void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)
+{
+    // A download is recorded by its name on the server and has served its
+    // purpose once committed.
+    const bool downloaded = source.settings.importType == ImportType::Ftp;
+    source.imported.record(downloaded ? fileName(file.path) : file.path, file.size);
+    if (file.size != 0) journal_.stageReplacement(source.imported.path(), source.imported.text());
+    if (byContent_) journal_.stageReplacement(fingerprints_.path(), fingerprints_.text());
+    journal_.commit();
+    writer_.commitSourceFile();
+    recordsImported_ += fileRecords_;
+    if (fileGaveNothing_) filesWithoutRecords_.push_back(file.path);
+    if (downloaded) {
+        std::error_code ignored;
+        fs::remove(file.path, ignored);
+    }
 }
 
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web)
@@ -285,4 +483,4 @@ ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& w
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

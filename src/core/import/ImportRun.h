@@ -1,9 +1,11 @@
 #pragma once
 
 #include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/ImportView.h"
 #include "import/LogConverter.h"
 #include "import/SourceFiles.h"
+#include "import/SourceFingerprints.h"
 
 #include <chrono>
 #include <functional>
@@ -31,20 +33,33 @@ struct ImportOptions {
     std::function<std::string()> chooseFiles;
     // How often long work lets the front end's events through.
     std::chrono::milliseconds pumpInterval{50};
+    // How long a run waits for another import of the same web to end
+    // before it refuses.
+    int lockWaitMs = 3000;
 };
 
 // One import run of one web: lists the web's source files, converts each
 // into the canonical day files, records it in the imported-files list and
 // finally builds the session tracker for every day written. Messages and
 // questions go through the platform; progress through the view.
+//
+// One run per web at a time, across processes: the run holds <web>.lock in
+// the web's folder and refuses when another holds it. Each source file is
+// imported all or nothing (see ImportJournal); a file that cannot be read
+// is skipped, a write failure ends the run as failed. With "new files only"
+// and a file mask, files are recognised by content (SourceFingerprints):
+// only what an earlier run has not read is imported, and days are appended
+// to, never replaced.
 class ImportRun {
-public:
-    ImportRun(Platform& platform, WebStore& webs, ImportView& view, SessionTrackerBuilder& tracker, ImportOptions options);
+  public:
+    ImportRun(Platform& platform, WebStore& webs, ImportView& view, SessionTrackerBuilder& tracker,
+              ImportOptions options);
 
     // Runs the import. Per-file failures are shown and skipped. Returns
     // Cancelled when the run ended by cancellation (after its message, if
     // any); throws Error for a failure that ends the run (a web without a
-    // name or without a sound settings file).
+    // name or without a sound settings file, a web another import holds,
+    // a failed write).
     ImportOutcome run(const std::string& web);
 
     // The day files written by the last run, in order of first meeting.
@@ -57,12 +72,21 @@ public:
     long long recordsImported() const { return recordsImported_; }
     const std::vector<std::string>& filesWithoutRecords() const { return filesWithoutRecords_; }
 
-private:
+  private:
+    ImportOutcome importFiles(const std::string& web, WebImportSource& source);
     // Fetches an FTP web's files; anything but Completed ends the run.
     ImportOutcome fetchFtpFiles(const std::string& web, const WebImportSource& source, std::vector<SourceFile>& files);
     std::vector<SourceFile> localFiles(const WebImportSource& source);
+    bool holdsNothingNew(const SourceFile& file, const ImportedFiles& imported);
     // Converts one entry; false when the run is to end by cancellation.
     bool importFile(const SourceFile& file, WebImportSource& source);
+    // Opens the source (or a temporary copy of it, after the locked-file
+    // question); false when the file is skipped or the run cancelled.
+    bool openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy);
+    void convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath);
+    void commitFile(const SourceFile& file, WebImportSource& source);
+    // False when the step was cancelled.
+    bool buildSessionTracker(const std::string& web);
     ImportOutcome cancelled();
     void checkCancel();
     void refresh();
@@ -73,13 +97,22 @@ private:
     ImportView& view_;
     SessionTrackerBuilder& tracker_;
     ImportOptions options_;
+    ImportJournal journal_;
     DayWriter writer_;
+    SourceFingerprints fingerprints_;
+    bool byContent_ = false;  // new files only with a mask: files recognised by content
+    bool legacyList_ = false; // by content, but no fingerprints kept yet
+    const ImportedFiles* importedList_ = nullptr;
+    const LineReader* reading_ = nullptr; // the file under way, for its progress
+    std::uint64_t readingSize_ = 0;
     ConversionRun conversion_;
     ImportStatus status_;
     std::string webName_;
     bool unixBox_ = false;
     long long recordsImported_ = 0;
     std::vector<std::string> filesWithoutRecords_;
+    long long fileRecords_ = 0; // of the file under way, counted once it is committed
+    bool fileGaveNothing_ = false;
 };
 
 // The import window's "Import Now" around a run: shows "Import Complete"
@@ -88,4 +121,4 @@ private:
 // all gave nothing is a failure, not a completed import.
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -1,26 +1,28 @@
 #include "import/ImportedFiles.h"
 
+#include "common/SafeFile.h"
 #include "common/TextFile.h"
-
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 
 namespace larkspan {
 
 namespace {
 
-std::string entryText(const std::string& name, std::uint64_t size) { return name + "|" + std::to_string(size); }
+std::string entryText(const std::string& name, std::uint64_t size)
+{
+    return name + "|" + std::to_string(size);
+}
 
-}  // namespace
+} // namespace
 
 void ImportedFiles::load()
 {
-    entries_ = loadList(path_);
+    // A link here was not written by the program: it is read as no list
+    // (and replaced by the list at the next save).
+    entries_ = safefile::isSymbolicLink(path_) ? std::vector<std::string>{} : loadList(path_);
     whole_.clear();
     byName_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index(i);
 }
 
 void ImportedFiles::index(std::size_t position)
@@ -38,6 +40,16 @@ bool ImportedFiles::isImported(const std::string& name, std::uint64_t size) cons
     return whole_.count(entryText(name, size)) > 0;
 }
 
+std::optional<std::uint64_t> ImportedFiles::importedSize(const std::string& name) const
+{
+    const auto found = byName_.find(name);
+    if (found == byName_.end()) return std::nullopt;
+    const std::string& entry = entries_[found->second];
+    const std::string size = entry.substr(name.size() + 1);
+    if (size.empty() || size.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    return std::stoull(size);
+}
+
 void ImportedFiles::record(const std::string& name, std::uint64_t size)
 {
     if (size == 0) return;
@@ -53,29 +65,18 @@ void ImportedFiles::record(const std::string& name, std::uint64_t size)
     entries_[position] = entry;
     whole_.clear();
     byName_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index(i);
+}
+
+std::string ImportedFiles::text() const
+{
+    return joinCrLf(entries_);
 }
 
 bool ImportedFiles::save() const
 {
-    const std::string temporary = path_ + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string content = joinCrLf(entries_);
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path_, ec);
-    if (ec) fs::remove(temporary, ec);
-    return !ec;
+    return safefile::replaceFile(path_, text());
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -20,22 +20,28 @@ LineReader::LineReader(std::size_t blockSize, std::size_t maxLine)
 
 LineReader::~LineReader()
 {
-    if (gz_) gzclose_r(static_cast<gzFile>(gz_));
-    else if (fd_ >= 0) ::close(fd_);
+    if (gz_)
+        gzclose_r(static_cast<gzFile>(gz_));
+    else if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool LineReader::open(const std::string& path)
 {
     path_ = path;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    notRegular_ = false;
+    // O_NONBLOCK: opening a FIFO without a writer would wait for ever.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return false;
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd_);
         fd_ = -1;
+        notRegular_ = true;
         errno = EISDIR;
         return false;
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     unsigned char magic[2] = {0, 0};
     const ssize_t n = ::pread(fd_, magic, 2, 0);
@@ -64,9 +70,71 @@ bool LineReader::open(const std::string& path)
     return true;
 }
 
+std::uint64_t LineReader::filePosition() const
+{
+    if (gz_) {
+        const long offset = gzoffset(static_cast<gzFile>(gz_));
+        return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
+    }
+    if (utf16_) {
+        const off_t offset = ::lseek(fd_, 0, SEEK_CUR);
+        return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
+    }
+    return contentRead_;
+}
+
+void LineReader::setLimit(std::uint64_t contentBytes)
+{
+    limit_ = contentBytes;
+    if (contentRead_ <= contentBytes) return;
+    // Bytes past the limit already read (by peek) wait aside.
+    const std::size_t excess =
+        static_cast<std::size_t>(std::min<std::uint64_t>(contentRead_ - contentBytes, end_ - start_));
+    held_.assign(buffer_.data() + end_ - excess, excess);
+    end_ -= excess;
+    contentRead_ -= excess;
+    scanned_ = std::min(scanned_, end_ - start_);
+    crKnown_ = false;
+}
+
+void LineReader::clearLimit()
+{
+    limit_ = UINT64_MAX;
+    eof_ = false;
+    if (held_.empty()) return;
+    std::string unread(buffer_.data() + start_, end_ - start_);
+    unread += held_;
+    contentRead_ += held_.size();
+    held_.clear();
+    replaceUnread(unread);
+}
+
+void LineReader::prepend(std::string_view text)
+{
+    if (text.empty()) return;
+    std::string unread(text);
+    unread.append(buffer_.data() + start_, end_ - start_);
+    replaceUnread(unread);
+    skipLf_ = false;
+}
+
+void LineReader::replaceUnread(const std::string& unread)
+{
+    if (buffer_.size() < unread.size()) buffer_.resize(unread.size());
+    std::memcpy(buffer_.data(), unread.data(), unread.size());
+    start_ = 0;
+    end_ = unread.size();
+    scanned_ = 0;
+    crKnown_ = false;
+}
+
 std::size_t LineReader::readSome(char* into, std::size_t size)
 {
-    return utf16_ ? readDecoded(into, size) : readRaw(into, size);
+    if (contentRead_ >= limit_) return 0;
+    size = static_cast<std::size_t>(std::min<std::uint64_t>(size, limit_ - contentRead_));
+    const std::size_t n = utf16_ ? readDecoded(into, size) : readRaw(into, size);
+    contentRead_ += n;
+    return n;
 }
 
 std::size_t LineReader::readDecoded(char* into, std::size_t size)
@@ -99,13 +167,14 @@ std::size_t LineReader::readRaw(char* into, std::size_t size)
         if (n < 0) {
             int code = 0;
             const char* message = gzerror(static_cast<gzFile>(gz_), &code);
-            throw Error("Cannot read the compressed file " + path_ + ": " + (message ? message : "damaged data"));
+            throw SourceReadError("Cannot read the compressed file " + path_ + ": " +
+                                  (message ? message : "damaged data"));
         }
         if (n == 0) {
             int code = 0;
             gzerror(static_cast<gzFile>(gz_), &code);
             if (code != Z_OK && code != Z_STREAM_END)
-                throw Error("Cannot read the compressed file " + path_ + ": it ends unexpectedly.");
+                throw SourceReadError("Cannot read the compressed file " + path_ + ": it ends unexpectedly.");
         }
         return static_cast<std::size_t>(n);
     }
@@ -113,7 +182,7 @@ std::size_t LineReader::readRaw(char* into, std::size_t size)
         const ssize_t n = ::read(fd_, into, size);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
-        throw Error("Cannot read " + path_ + ": " + std::strerror(errno));
+        throw SourceReadError("Cannot read " + path_ + ": " + std::strerror(errno));
     }
 }
 
@@ -127,7 +196,7 @@ bool LineReader::fill()
         if (crKnown_) nextCr_ -= std::min(nextCr_, start_);
         start_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the block
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2); // a line longer than the block
     const std::size_t n = readSome(buffer_.data() + end_, buffer_.size() - end_);
     if (n == 0) {
         eof_ = true;
@@ -174,7 +243,7 @@ bool LineReader::next(std::string_view& line)
                 if (next < end_) {
                     if (data[next] == '\n') ++next;
                 } else {
-                    skipLf_ = true;  // the LF, if any, is in the next block
+                    skipLf_ = true; // the LF, if any, is in the next block
                 }
             }
             start_ = next;
@@ -237,4 +306,4 @@ bool LineReader::atEnd()
     return !fill();
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/Error.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +13,13 @@ namespace larkspan {
 
 class Utf16Decoder;
 
+// A source file that cannot be read to its end (damaged compressed data, a
+// read error). The run skips that file.
+class SourceReadError : public Error {
+  public:
+    using Error::Error;
+};
+
 // Reads a log file line by line in large blocks, without a working copy:
 // each CR, LF or CR LF ends a line, and a last line without a break is a
 // line too. Bytes are passed through as they are (NUL and 8-bit included).
@@ -18,7 +28,7 @@ class Utf16Decoder;
 // as UTF-8. Memory stays at one block plus the longest line, and lines are
 // cut at 16 MB.
 class LineReader {
-public:
+  public:
     // blockSize: bytes read at a time (small blocks only for tests and
     // fuzzing). A line longer than maxLine is cut to its first maxLine bytes.
     explicit LineReader(std::size_t blockSize = kDefaultBlockSize, std::size_t maxLine = kDefaultMaxLine);
@@ -28,44 +38,67 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Opens the file for reading; false (errno kept) when it cannot be opened.
+    // Opens the file for reading; false (errno kept) when it cannot be
+    // opened. Opening never blocks: a FIFO, device or folder is refused
+    // (notRegular() then tells so).
     bool open(const std::string& path);
+    bool notRegular() const { return notRegular_; }
     // Reads the first bytes of an already open file without losing them:
     // up to size bytes of the decoded content.
     std::string_view peek(std::size_t size);
 
     // The next line, valid until the following call; false at the end.
-    // Throws Error when the file cannot be read (or its compressed data is damaged).
+    // Throws SourceReadError when the file cannot be read (or its
+    // compressed data is damaged).
     bool next(std::string_view& line);
     // True when no further line follows.
     bool atEnd();
 
+    // Reading stops at this many bytes of content, as if the file ended
+    // there, until clearLimit() lets it go on from the same byte.
+    void setLimit(std::uint64_t contentBytes);
+    void clearLimit();
+    // Puts text in front of the lines not yet read.
+    void prepend(std::string_view text);
+
+    // Content bytes taken from the file so far (after unpacking); at the
+    // end, the whole content's length.
+    std::uint64_t contentRead() const { return contentRead_; }
+    // How far into the file itself reading has come (packed bytes for a
+    // compressed file): for progress against the file's size.
+    std::uint64_t filePosition() const;
+
     bool compressed() const { return gz_ != nullptr; }
 
-private:
-    bool fill();  // reads more bytes behind end_; false at the end of the file
-    std::size_t readSome(char* into, std::size_t size);
+  private:
+    bool fill();                                        // reads more bytes behind end_; false at the end of the file
+    std::size_t readSome(char* into, std::size_t size); // within the limit
     std::size_t readRaw(char* into, std::size_t size);
     std::size_t readDecoded(char* into, std::size_t size);
+    void replaceUnread(const std::string& unread);
 
     std::string path_;
     int fd_ = -1;
-    void* gz_ = nullptr;  // gzFile while reading compressed data
-    std::unique_ptr<Utf16Decoder> utf16_;  // while reading UTF-16 text
-    std::string decoded_;                  // UTF-8 text decoded but not yet handed out
+    void* gz_ = nullptr;                  // gzFile while reading compressed data
+    std::unique_ptr<Utf16Decoder> utf16_; // while reading UTF-16 text
+    std::string decoded_;                 // UTF-8 text decoded but not yet handed out
     std::size_t decodedFrom_ = 0;
     std::vector<char> buffer_;
-    std::size_t start_ = 0;  // first byte of the unread text
-    std::size_t end_ = 0;    // one past the last byte read
-    std::size_t scanned_ = 0;  // bytes after start_ known to hold no line break
+    std::size_t start_ = 0;   // first byte of the unread text
+    std::size_t end_ = 0;     // one past the last byte read
+    std::size_t scanned_ = 0; // bytes after start_ known to hold no line break
     // Position of the next CR at or after start_, or end_ when there is none
     // in the bytes read: LF-only logs are then searched once per block.
     std::size_t nextCr_ = 0;
     bool crKnown_ = false;
     std::size_t maxLine_;
-    bool discarding_ = false;  // skipping the rest of an overlong line
+    bool discarding_ = false; // skipping the rest of an overlong line
     bool eof_ = false;
-    bool skipLf_ = false;  // the last line ended with a CR at the end of a block
+    bool skipLf_ = false; // the last line ended with a CR at the end of a block
+    bool notRegular_ = false;
+    std::uint64_t contentRead_ = 0;
+    std::uint64_t limit_ = UINT64_MAX;
+    std::string held_; // bytes read past the limit
 };
 
-}  // namespace larkspan
+} // namespace larkspan

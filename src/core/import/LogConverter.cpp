@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "import/DayWriter.h"
+#include "import/ImportJournal.h"
 #include "import/LineReader.h"
 #include "import/LogLine.h"
 #include "platform/Messages.h"
@@ -129,6 +130,10 @@ void LogConverter::convert(LineReader& reader, const std::string& path)
         convertFile(reader, path);
     } catch (const Cancelled&) {
         throw;
+    } catch (const SourceReadError&) {
+        throw;  // the run skips the file
+    } catch (const ImportWriteError&) {
+        throw;  // the run ends as failed
     } catch (const std::exception& e) {
         messages_.show(MessageKind::Error,
                        std::string("Error\nAn error occurred while importing.\n") + e.what() + "\nCancelling Import");

@@ -45,6 +45,8 @@ public:
     // when it was converted or rejected with a message; throws Cancelled
     // when the run is cancelled, the missing-server question is answered No,
     // or after "Error\nAn error occurred while importing.\n..." was shown.
+    // A read failure (SourceReadError) and a write failure (ImportWriteError)
+    // pass through to the run.
     void convert(LineReader& reader, const std::string& path);
 
     // The layout of the last file converted (valid after a recognised file).

@@ -1,48 +1,52 @@
 #include "settings/FileLock.h"
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <thread>
+#include "common/SafeFile.h"
 
-namespace fs = std::filesystem;
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 namespace larkspan {
 
-FileLock::FileLock(std::string lockPath, int timeoutMs, int staleSeconds)
-    : path_(std::move(lockPath)), timeoutMs_(timeoutMs), staleSeconds_(staleSeconds)
-{
-}
+FileLock::FileLock(std::string lockPath, int timeoutMs) : path_(std::move(lockPath)), timeoutMs_(timeoutMs) {}
 
-FileLock::~FileLock() { release(); }
+FileLock::~FileLock()
+{
+    release();
+}
 
 bool FileLock::acquire()
 {
-    if (held_) return true;
+    if (fd_ >= 0) return true;
+    int fd;
+    do {
+        fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, safefile::kPrivateFileMode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     for (;;) {
-        if (std::FILE* f = std::fopen(path_.c_str(), "wx")) {
-            std::fclose(f);
-            held_ = true;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            fd_ = fd;
             return true;
         }
-        std::error_code ec;
-        const auto written = fs::last_write_time(path_, ec);
-        if (!ec && fs::file_time_type::clock::now() - written > std::chrono::seconds(staleSeconds_)) {
-            fs::remove(path_, ec);
-            continue;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return false;
         }
-        if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
 void FileLock::release()
 {
-    if (!held_) return;
-    std::error_code ec;
-    fs::remove(path_, ec);
-    held_ = false;
+    if (fd_ < 0) return;
+    // Closing the descriptor drops the lock. The file is left in place:
+    // removing it could let two holders lock two different files.
+    ::close(fd_);
+    fd_ = -1;
 }
 
-}  // namespace larkspan
+} // namespace larkspan
