@@ -26,7 +26,7 @@ void restoreAndRaise(int signal)
 
 // Turns echo off for its lifetime when standard input is a terminal.
 class EchoOff {
-public:
+  public:
     EchoOff()
     {
         if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &savedTerminal) != 0) return;
@@ -52,12 +52,12 @@ public:
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
 
-private:
+  private:
     bool active_ = false;
-    struct sigaction previous_[std::size(kRestoringSignals)] {};
+    struct sigaction previous_[std::size(kRestoringSignals)]{};
 };
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> readHiddenLine(std::istream& in, std::ostream& out, const std::string& prompt)
 {
@@ -73,4 +73,4 @@ std::optional<std::string> readHiddenLine(std::istream& in, std::ostream& out, c
     return line;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

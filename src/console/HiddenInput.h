@@ -13,4 +13,4 @@ namespace larkspan {
 // terminal the line is read as it comes. nullopt at end of input.
 std::optional<std::string> readHiddenLine(std::istream& in, std::ostream& out, const std::string& prompt);
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -23,7 +23,7 @@ using larkspan::testing::TempFolder;
 namespace {
 
 const std::vector<std::string> kFtpWeb = {"--ftp", "--server", "ftp.example.com", "--user", "u",
-                                          "--dir",  "/logs",    "--mask",          "ex*.log"};
+                                          "--dir", "/logs",    "--mask",          "ex*.log"};
 
 std::vector<std::string> addFtpWeb(const std::string& home, const std::string& name,
                                    const std::vector<std::string>& more)
@@ -67,9 +67,9 @@ TEST(FtpPassword, TakenFromStandardInputOrAFileAndFoundNowhereButTheSettings)
     EXPECT_NE(fileText(home.file("settings.conf")).find("ftppwd=s:from-a-file-42\n"), std::string::npos);
 
     // One source at a time, and only for FTP webs; none at all is refused.
-    EXPECT_EQ(runCommandLine(addFtpWeb(home.path(), "two", {"--password-stdin", "--password-file", file}), {}, "x\n")
-                  .status,
-              2);
+    EXPECT_EQ(
+        runCommandLine(addFtpWeb(home.path(), "two", {"--password-stdin", "--password-file", file}), {}, "x\n").status,
+        2);
     EXPECT_EQ(cli({"web", "add", "local", "--files", "/x.log", "--password-stdin"}, "x\n"), 2);
     const CliResult none = runCommandLine(addFtpWeb(home.path(), "none", {}));
     EXPECT_EQ(none.status, 1);
@@ -81,8 +81,8 @@ TEST(FtpPassword, TakenFromStandardInputOrAFileAndFoundNowhereButTheSettings)
     home.write("wwwstats/remote/2000/LKLT0201.log",
                "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n#Fields: date time c-ip cs-method cs-uri-stem "
                "sc-status sc-bytes\r\n2000-02-01 09:00:00 1.1.1.1 GET /index.htm 200 2048\r\n");
-    ASSERT_EQ(cli({"profile", "new", "p", "--web", "remote", "--url", "www.example.com", "--from", "02/01/2000",
-                   "--to", "02/02/2000", "--set", "page=TRUE", "--set", "ocsv=TRUE", "--set", "oadmin=TRUE", "--set",
+    ASSERT_EQ(cli({"profile", "new", "p", "--web", "remote", "--url", "www.example.com", "--from", "02/01/2000", "--to",
+                   "02/02/2000", "--set", "page=TRUE", "--set", "ocsv=TRUE", "--set", "oadmin=TRUE", "--set",
                    "admin-email=a@example.com"}),
               0);
     cli({"--yes", "report", "p"});
@@ -109,7 +109,9 @@ std::string readUntil(int master, const std::string& text)
     std::string seen;
     char buffer[512];
     while (seen.find(text) == std::string::npos) {
-        struct pollfd ready {master, POLLIN, 0};
+        struct pollfd ready {
+            master, POLLIN, 0
+        };
         if (::poll(&ready, 1, 20000) <= 0) break;
         const ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n <= 0) break;

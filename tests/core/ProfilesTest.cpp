@@ -272,8 +272,8 @@ TEST(ProfileFiles, DotsAndTheNamesOfFilesInReportsAreRefused)
     ProfileFixture f;
     f.temp.write("Reports/mine.css", "operator's own");
     const std::string help = f.folder.reports() + "/help.gif";
-    const std::size_t shipped = static_cast<std::size_t>(std::distance(
-        std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()));
+    const std::size_t shipped = static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()));
     for (const std::string& bad : {".", "..", "...", "help.gif", "HELP.GIF", "indexhelp.html", "LKRPageshelp.html",
                                    "QuennetLogo.gif", "mine.css"}) {
         try {
@@ -290,9 +290,9 @@ TEST(ProfileFiles, DotsAndTheNamesOfFilesInReportsAreRefused)
     // A shipped file the operator removed still names no profile.
     std::filesystem::remove(help);
     EXPECT_THROW(ProfileFiles::of(f.folder, "help.gif"), Error);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.reports()),
-                            std::filesystem::directory_iterator()),
-              static_cast<std::ptrdiff_t>(shipped) - 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()),
+        static_cast<std::ptrdiff_t>(shipped) - 1);
     EXPECT_FALSE(std::filesystem::exists(f.folder.myProfiles() + "/..rpf"));
     EXPECT_NO_THROW(ProfileFiles::of(f.folder, ".hidden"));
 }

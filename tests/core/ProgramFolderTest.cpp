@@ -1,5 +1,5 @@
-#include "common/FolderListing.h"
 #include "common/ProgramFolder.h"
+#include "common/FolderListing.h"
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"

@@ -663,8 +663,8 @@ TEST(ReportRunOnASharedMachine, LinksPlantedInTheReportFolderAreReplacedNeverWri
     const std::string victim = f.temp.write("outside/victim.txt", "precious");
     ::chmod(victim.c_str(), 0644);
     fs::create_directories(f.reportFile(""));
-    const char* planted[] = {"index.html", "eindex.html", "LKRPages.html", "eLKRPages.html",
-                             "LKRPages.csv", "old.html",  "LKRPages.jpg"};
+    const char* planted[] = {"index.html",   "eindex.html", "LKRPages.html", "eLKRPages.html",
+                             "LKRPages.csv", "old.html",    "LKRPages.jpg"};
     for (const char* name : planted)
         ASSERT_EQ(::symlink(victim.c_str(), f.reportFile(name).c_str()), 0) << name;
     fs::create_directories(f.temp.file("outside/folder"));

@@ -228,9 +228,9 @@ TEST(ReportTemplates, CellAdaptationsReplaceExactCells)
 
 TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesStayLiteral)
 {
-    ReportGrid grid = tinyGrid(
-        "XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2|XXXHelpFile]<!-- enddetail -->"
-        "<!-- missingdatesetext -->");
+    ReportGrid grid =
+        tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2|XXXHelpFile]<!-- enddetail -->"
+                 "<!-- missingdatesetext -->");
     grid.setCell(1, 0, "T XXXEndDate");
     grid.setCell(0, 1, "E");
     grid.setCell(0, 10, "plain");

@@ -1,6 +1,6 @@
+#include "settings/SettingsStore.h"
 #include "common/Error.h"
 #include "fakes/TempFolder.h"
-#include "settings/SettingsStore.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -93,7 +93,7 @@ std::vector<std::string> leftovers(const std::string& folder)
 
 // Limits the size of files this process writes, as a full disk would.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
@@ -108,12 +108,12 @@ public:
         std::signal(SIGXFSZ, previous_);
     }
 
-private:
+  private:
     struct rlimit saved_ {};
     void (*previous_)(int) = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST(SettingsStoreOnASharedMachine, AFailedWriteLeavesNoTemporaryAndKeepsTheFile)
 {

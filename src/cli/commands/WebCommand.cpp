@@ -2,11 +2,11 @@
 
 #include "HiddenInput.h"
 #include "common/Error.h"
-#include "common/TextFile.h"
 #include "common/FolderListing.h"
 #include "common/KeyValueTable.h"
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
+#include "common/TextFile.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 #include "webs/FtpSettings.h"

@@ -6,17 +6,17 @@
 #include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
+#include "common/ProgramFolder.h"
+#include "common/SafeFile.h"
+#include "platform/Platform.h"
 #include "profiles/DateRange.h"
 #include "profiles/ProfileFiles.h"
 #include "profiles/RunProfile.h"
-#include "common/SafeFile.h"
-#include "common/ProgramFolder.h"
-#include "platform/Platform.h"
 
-#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <unistd.h>
 
 namespace larkspan::analysis {
 

@@ -33,7 +33,7 @@ bool namedIn(const std::string& folder, const std::string& name, bool filesOnly)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 void checkProfileName(const std::string& name)
 {

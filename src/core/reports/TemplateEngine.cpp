@@ -237,7 +237,8 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
             break;
         }
         if (best > at)
-            pieces.push_back({Piece::Literal, fillTemplateText(section.substr(at, best - at), csv, sentence, helpFile)});
+            pieces.push_back(
+                {Piece::Literal, fillTemplateText(section.substr(at, best - at), csv, sentence, helpFile)});
         pieces.push_back({static_cast<Piece::Kind>(found->second), {}});
         at = best + std::strlen(found->first);
     }

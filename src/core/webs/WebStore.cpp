@@ -34,7 +34,8 @@ std::string WebStore::wwwstats() const { return withTrailingSeparator(dataDirect
 bool WebStore::createDataFolders(const std::string& dataDirectory)
 {
     std::string folder = dataDirectory;
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
     safefile::makePrivateFolderTree(folder);
     const std::string www = withTrailingSeparator(folder) + "wwwstats";
     std::error_code ec;
