@@ -17,6 +17,7 @@
 
 namespace fs = std::filesystem;
 using larkspan::testing::CliResult;
+using larkspan::testing::modeOf;
 using larkspan::testing::runCommandLine;
 using larkspan::testing::TempFolder;
 
@@ -38,12 +39,6 @@ std::string fileText(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-unsigned modeOf(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 } // namespace

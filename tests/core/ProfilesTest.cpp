@@ -274,7 +274,7 @@ TEST(ProfileFiles, DotsAndTheNamesOfFilesInReportsAreRefused)
     const std::string help = f.folder.reports() + "/help.gif";
     const std::size_t shipped = static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()));
-    for (const std::string& bad : {".", "..", "...", "help.gif", "HELP.GIF", "indexhelp.html", "LKRPageshelp.html",
+    for (const char* bad : {".", "..", "...", "help.gif", "HELP.GIF", "indexhelp.html", "LKRPageshelp.html",
                                    "QuennetLogo.gif", "mine.css"}) {
         try {
             ProfileFiles::of(f.folder, bad);

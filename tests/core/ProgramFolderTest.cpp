@@ -28,16 +28,6 @@ TEST(ProgramFolder, InstallCopiesMissingShippedFilesAndKeepsTheOperatorsOwn)
     EXPECT_EQ(folder.install(), 0);
 }
 
-namespace {
-
-unsigned modeOf(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
-
-} // namespace
-
 TEST(ProgramFolder, NewFoldersArePrivateAndExistingOnesKeepTheirMode)
 {
     TempFolder temp;

@@ -647,16 +647,6 @@ TEST(ReportRun, AnIndexThatCannotBeWrittenIsReportedAndNeitherOpenedNorMailed)
     EXPECT_TRUE(f.fake.mail.sent.empty());
 }
 
-namespace {
-
-unsigned modeOf(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
-
-} // namespace
-
 TEST(ReportRunOnASharedMachine, LinksPlantedInTheReportFolderAreReplacedNeverWrittenThrough)
 {
     RunFixture f;
