@@ -1,5 +1,6 @@
 #include "reports/AgentTallies.h"
 #include "ShippedTables.h"
+#include "reports/BrowserTable.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
@@ -139,4 +140,98 @@ TEST(ShippedAgentTables, RobotListKnowsTodaysCrawlersButNotBrowsers)
         EXPECT_TRUE(robots.matches(agent)) << agent;
     EXPECT_FALSE(robots.matches("Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36"));
     EXPECT_FALSE(robots.matches("Opera/9.80+(Windows+NT+6.1)"));
+}
+
+namespace {
+// A user-agent text as the day files store it: blanks written as "+".
+std::string stored(std::string agent)
+{
+    for (char& c : agent)
+        if (c == ' ') c = '+';
+    return agent;
+}
+} // namespace
+
+TEST(ShippedAgentTables, TodaysBrowsersPhonesAndBotsAreNamedByFamily)
+{
+    BrowserTable families;
+    families.load(shippedTable("browsers.lklf"));
+    ASSERT_FALSE(families.empty());
+    const RobotList robots = RobotList::load(shippedTable("rasags.lklf"));
+    const std::pair<const char*, const char*> agents[] = {
+        {"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 "
+         "Safari/537.36",
+         "Chrome"},
+        {"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 "
+         "Safari/537.36 Edg/124.0.2478.51",
+         "Microsoft Edge"},
+        {"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 "
+         "Safari/537.36 OPR/109.0.0.0",
+         "Opera"},
+        {"Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:125.0) Gecko/20100101 Firefox/125.0", "Firefox"},
+        {"Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 (KHTML, like Gecko) Version/17.4.1 "
+         "Safari/605.1.15",
+         "Safari"},
+        {"Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 "
+         "Safari/537.36 Vivaldi/6.7.3329.21",
+         "Vivaldi"},
+        {"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 Safari/537.36",
+         "Chrome"},
+        {"Mozilla/5.0 (X11; Ubuntu; Linux x86_64; rv:125.0) Gecko/20100101 Firefox/125.0", "Firefox"},
+        {"Mozilla/5.0 (iPhone; CPU iPhone OS 17_4_1 like Mac OS X) AppleWebKit/605.1.15 (KHTML, like Gecko) "
+         "Version/17.4.1 Mobile/15E148 Safari/604.1",
+         "Safari"},
+        {"Mozilla/5.0 (iPhone; CPU iPhone OS 17_4 like Mac OS X) AppleWebKit/605.1.15 (KHTML, like Gecko) "
+         "CriOS/124.0.6367.88 Mobile/15E148 Safari/604.1",
+         "Chrome"},
+        {"Mozilla/5.0 (iPhone; CPU iPhone OS 17_4 like Mac OS X) AppleWebKit/605.1.15 (KHTML, like Gecko) "
+         "FxiOS/125.0 Mobile/15E148 Safari/605.1.15",
+         "Firefox"},
+        {"Mozilla/5.0 (iPad; CPU OS 17_4 like Mac OS X) AppleWebKit/605.1.15 (KHTML, like Gecko) Mobile/15E148",
+         "Safari"},
+        {"Mozilla/5.0 (Linux; Android 10; K) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 Mobile "
+         "Safari/537.36",
+         "Chrome"},
+        {"Mozilla/5.0 (Linux; Android 14; SAMSUNG SM-S911B) AppleWebKit/537.36 (KHTML, like Gecko) "
+         "SamsungBrowser/25.0 Chrome/121.0.0.0 Mobile Safari/537.36",
+         "Samsung Internet"},
+        {"Mozilla/5.0 (Linux; Android 10; K) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/124.0.0.0 Mobile "
+         "Safari/537.36 EdgA/124.0.0.0",
+         "Microsoft Edge"},
+        {"Mozilla/5.0 (Android 14; Mobile; rv:125.0) Gecko/125.0 Firefox/125.0", "Firefox"},
+        {"Mozilla/5.0 (Linux; Android 13; SM-A536B Build/TP1A.220624.014; wv) AppleWebKit/537.36 (KHTML, like Gecko) "
+         "Version/4.0 Chrome/124.0.6367.82 Mobile Safari/537.36",
+         "Android WebView"},
+        {"Mozilla/5.0 (Linux; Android 12; M2101K6G) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/122.0.6261.119 "
+         "YaBrowser/24.4.1.97.00 SA/3 Mobile Safari/537.36",
+         "Yandex Browser"},
+        {"Mozilla/5.0 (Linux; U; Android 12; en-US; V2111 Build/SP1A.210812.003) AppleWebKit/537.36 (KHTML, like "
+         "Gecko) Version/4.0 Chrome/100.0.4896.58 UCBrowser/13.4.0.1306 Mobile Safari/537.36",
+         "UC Browser"},
+        {"Mozilla/5.0 (Windows NT 10.0; WOW64; Trident/7.0; rv:11.0) like Gecko", "Microsoft Internet Explorer"},
+        {"Opera/9.80 (Windows NT 6.1; U; en) Presto/2.10.289 Version/12.02", "Opera"},
+    };
+    for (const auto& [agent, family] : agents) {
+        const BrowserIdentity identity = identifyBrowser(stored(agent), robots, &families);
+        EXPECT_FALSE(identity.robot) << agent;
+        EXPECT_EQ(identity.name, family) << agent;
+    }
+
+    for (const char* bot :
+         {"Mozilla/5.0 (Linux; Android 6.0.1; Nexus 5X Build/MMB29P) AppleWebKit/537.36 (KHTML, like Gecko) "
+          "Chrome/124.0.6367.91 Mobile Safari/537.36 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)",
+          "Mozilla/5.0 AppleWebKit/537.36 (KHTML, like Gecko; compatible; bingbot/2.0; "
+          "+http://www.bing.com/bingbot.htm) "
+          "Chrome/116.0.1938.76 Safari/537.36",
+          "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_5) AppleWebKit/605.1.15 (KHTML, like Gecko) Version/13.1.1 "
+          "Safari/605.1.15 (Applebot/0.1; +http://www.apple.com/go/applebot)",
+          "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) HeadlessChrome/124.0.6367.60 "
+          "Safari/537.36",
+          "Mozilla/5.0 (compatible; YandexBot/3.0; +http://yandex.com/bots)",
+          "facebookexternalhit/1.1 (+http://www.facebook.com/externalhit_uatext.php)"})
+        EXPECT_TRUE(identifyBrowser(stored(bot), robots, &families).robot) << bot;
+
+    // Agents no row knows keep the older naming.
+    EXPECT_EQ(identifyBrowser("Wget/1.21.4", RobotList(), &families).name, "Wget/1.21.4");
+    EXPECT_EQ(identifyBrowser("Mozilla/4.75+[en]+(X11;+U;+Linux)", RobotList(), &families).name, "Netscape");
 }

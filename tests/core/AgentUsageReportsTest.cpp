@@ -1,6 +1,7 @@
 #include "ReportBuilderFixture.h"
 #include "fakes/TempFolder.h"
 #include "reports/AgentReports.h"
+#include "reports/BrowserTable.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/TemplateEngine.h"
 #include "reports/UsageReports.h"
@@ -23,7 +24,7 @@ TEST(BrowserReports, RanksBrowsersWithoutRobotsAndUnknownClients)
     f.agent("-", 3);
     f.agent("Opera/9.80+(Windows+NT+6.1)", 2);
     f.agent("Mozilla/5.0+(X11;+Linux)", 2);
-    fillBrowsersReport(f.stats, f.grid, f.context(), robots);
+    fillBrowsersReport(f.stats, f.grid, f.context(), robots, BrowserTable());
 
     EXPECT_EQ(f.grid.cell(1, 0), "Browser Agent Analysis Report for www.example.com");
     EXPECT_EQ(f.grid.cell(3, 1), "Number of requests");
@@ -37,7 +38,8 @@ TEST(BrowserReports, RanksBrowsersWithoutRobotsAndUnknownClients)
     EXPECT_EQ(f.grid.cell(3, 5), "-1");
 
     f.settings.maxrows = "2";
-    fillBrowsersReport(f.stats, f.grid, f.context(), temp.file("missing.lklf")); // no robot list: Googlebot counts
+    fillBrowsersReport(f.stats, f.grid, f.context(), temp.file("missing.lklf"),
+                       BrowserTable()); // no robot list: Googlebot counts
     EXPECT_EQ(f.grid.cell(1, 1).rfind("The Browser Agent Analysis report lists the top 2 browsers", 0), 0u);
     EXPECT_EQ(f.column(0), (Strings{"Googlebot/2.1", "Microsoft Internet Explorer"}));
     EXPECT_EQ(f.grid.cell(0, 4), "56 Browser Agents<br>2 of 4 Unique shown<br>93.333 % of all 60 User Agents");
@@ -50,13 +52,14 @@ TEST(BrowserReports, MessagesForMissingOrEmptyAgentLists)
     const std::string robots = temp.write("rasags.lklf", "Googlebot\r\n");
     OperatingSystemTable systems;
     systems.addRow("Windows", "Windows");
-    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots); }),
+    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots, BrowserTable()); }),
               "Data not logged in selected log file format.");
     EXPECT_EQ(f.noData([&] { fillOperatingSystemsReport(f.stats, f.grid, f.context(), systems); }),
               "Data not logged in selected log file format.");
     f.agent("Googlebot/2.1", 1);
     f.agent("-", 1);
-    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots); }), "No Data for Report");
+    EXPECT_EQ(f.noData([&] { fillBrowsersReport(f.stats, f.grid, f.context(), robots, BrowserTable()); }),
+              "No Data for Report");
     EXPECT_EQ(f.noData([&] { fillOperatingSystemsReport(f.stats, f.grid, f.context(), systems); }),
               "No Data for Report");
     EXPECT_EQ(f.grid.detailCount(), 0);

@@ -87,6 +87,13 @@ TEST(AnalysisPass, FileListMissingDatesAndResultCodes)
     EXPECT_EQ(r.code, -100);
     EXPECT_EQ(r.missingDates, "03/01/2000, 03/02/2000");
 
+    // A long gap names its first 15 dates and counts the rest.
+    f.table.reset();
+    r = f.run(day(2000, 2, 3), day(2000, 5, 1));
+    EXPECT_EQ(r.missingDates, "02/04/2000, 02/05/2000, 02/06/2000, 02/07/2000, 02/08/2000, 02/09/2000, 02/10/2000, "
+                              "02/11/2000, 02/12/2000, 02/13/2000, 02/14/2000, 02/15/2000, 02/16/2000, 02/17/2000, "
+                              "02/18/2000 and 73 more");
+
     // Every record filtered out: -150.
     f.temp.write("My Profiles/p.ip", "1.1.1.1\r\n");
     f.table.reset();

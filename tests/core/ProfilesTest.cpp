@@ -135,6 +135,13 @@ TEST(ProfileFiles, UnsafeNamesAreRefusedBeforeAnyFileIsTouched)
     EXPECT_NO_THROW(ProfileFiles::of(f.folder, "My site. 2024"));
 }
 
+TEST(ProfileFiles, NewProfilesReplaceTheirCsvFilesOnEveryRun)
+{
+    // A rerun that kept last month's CSV files would pass them off as new.
+    ProfileFixture f;
+    EXPECT_TRUE(f.newTable("site", "www.example.com").getBoolean("ovrwrite"));
+}
+
 TEST(ProfileStore, SaveChecksInTheEditorsOrderAndWritesAllKeys)
 {
     ProfileFixture f;

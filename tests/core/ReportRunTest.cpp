@@ -3,6 +3,7 @@
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "common/Utf8.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "reports/IndexPages.h"
@@ -123,15 +124,35 @@ TEST(ReportRun, PageSectionWritesReportsIndexAndOpensTheBrowser)
     EXPECT_EQ(f.fake.progress.lines[0].back(), "Done");
 }
 
-TEST(ReportRun, WithoutOutputsOnlyTheIndexIsWritten)
+TEST(ReportRun, WithoutOutputsEveryPageTheIndexLinksToIsStillWritten)
 {
     RunFixture f;
     f.set("obrowser", false);
     EXPECT_EQ(f.run().status, RunOutcome::Done);
-    EXPECT_TRUE(f.exists("index.html"));
-    EXPECT_FALSE(f.exists("LKRPages.html"));
-    EXPECT_NE(f.read("index.html").find(linkRow("LKRPages.html", "Most Popular Pages")), std::string::npos);
+    const std::string index = f.read("index.html");
+    EXPECT_NE(index.find(linkRow("LKRPages.html", "Most Popular Pages")), std::string::npos);
+    int links = 0;
+    for (std::size_t at = index.find("href=\""); at != std::string::npos; at = index.find("href=\"", at + 1)) {
+        const std::size_t start = at + 6;
+        const std::string target = index.substr(start, index.find('"', start) - start);
+        if (target.find("://") != std::string::npos || target.rfind("../", 0) == 0) continue; // maker, help
+        ++links;
+        EXPECT_TRUE(f.exists(target)) << target;
+    }
+    EXPECT_EQ(links, 3);
     EXPECT_TRUE(f.fake.shell.opened.empty());
+    EXPECT_TRUE(f.fake.mail.sent.empty());
+    EXPECT_FALSE(f.exists("eLKRPages.html"));
+}
+
+TEST(ReportRun, ARunClearsTheMailDraftOfAnEarlierRun)
+{
+    RunFixture f;
+    f.temp.write("Reports/p/LKRMail.eml", "old draft");
+    f.temp.write("Reports/p/notes.txt", "mine");
+    f.run();
+    EXPECT_FALSE(f.exists("LKRMail.eml"));
+    EXPECT_TRUE(f.exists("notes.txt"));
 }
 
 TEST(ReportRun, AllSectionsOffListsOnlyTheGeneralStatistics)
@@ -161,7 +182,8 @@ TEST(ReportRun, CsvFilesGoToTheReportFolderWhenTheirFolderIsMissingAndAreNotOver
     f.run();
     EXPECT_EQ(f.temp.read("csv/LKRPages.csv"), "mine");
     EXPECT_TRUE(fs::exists(csvFolder + "/LKRTotalErrors.csv"));
-    EXPECT_TRUE(f.shown("Your CSV Files have been placed in :\n" + csvFolder + "/"));
+    EXPECT_TRUE(f.shown("Your CSV Files have been placed in :\n" + csvFolder +
+                        "/\nThese CSV files were kept as they were, because overwriting is off: LKRPages.csv"));
     EXPECT_EQ(f.fake.messages.recorded.size(), 1u);
 
     f.set("ovrwrite", true);
@@ -195,6 +217,8 @@ TEST(ReportRun, MailCarriesEmailCopiesAndTheEmailIndex)
     EXPECT_EQ(copy.find("help.gif"), std::string::npos);
     EXPECT_EQ(copy.find("QuennetLogo.gif"), std::string::npos);
     EXPECT_EQ(copy.find("<img"), std::string::npos);
+    EXPECT_EQ(copy.find("href=\"index.html\""), std::string::npos);
+    EXPECT_NE(copy.find("href=\"eindex.html\""), std::string::npos) << "the copies lead back to the mailed index";
     EXPECT_NE(f.read("LKRPages.html").find("help.gif"), std::string::npos);
     const std::string eindex = f.read("eindex.html");
     EXPECT_NE(eindex.find(linkRow("eLKRPages.html", "Most Popular Pages")), std::string::npos);
@@ -319,6 +343,39 @@ TEST(ReportRun, HostileLogTextReachesNoPageAsMarkup)
         EXPECT_EQ(text::ifind(html, "href=\"javascript"), std::string::npos) << page;
     }
     EXPECT_NE(f.read("LKRPages.csv").find("\r\n/x,1,50.0%,,"), std::string::npos);
+}
+
+TEST(ReportRun, PagesAndMailCopiesAreUtf8WhateverTheLogsHold)
+{
+    RunFixture f;
+    f.fill = [](analysis::StatisticsTable& t) {
+        t.setUp();
+        t.countPage("10.0.0.1", "/café.html"); // UTF-8
+        t.countPage("10.0.0.1", "/m\xfc"
+                                "ller.html"); // Latin-1
+        t.countUserAgent("Ünïcødé/1.0");
+        t.countUserAgent("L\xe4"
+                         "tin/2.0");
+        t.countUserAgent("Broken\xe4\xb8/3.0"); // a UTF-8 sequence cut short
+    };
+    f.set("browser", true);
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "admin@example.com");
+    f.profile.setText("path", "site");
+    f.run();
+    for (const char* name : {"LKRPages.html", "LKRBrowsers.html", "eLKRBrowsers.html", "index.html", "eindex.html"}) {
+        const std::string html = f.read(name);
+        ASSERT_FALSE(html.empty()) << name;
+        EXPECT_TRUE(text::isValidUtf8(html)) << name;
+        EXPECT_NE(html.find("charset=utf-8"), std::string::npos) << name;
+        EXPECT_EQ(html.find("windows-1252"), std::string::npos) << name;
+    }
+    const std::string pages = f.read("LKRPages.html");
+    EXPECT_NE(pages.find("/café.html"), std::string::npos);
+    EXPECT_NE(pages.find("/müller.html"), std::string::npos);
+    const std::string browsers = f.read("LKRBrowsers.html");
+    EXPECT_NE(browsers.find("Ünïcødé"), std::string::npos);
+    EXPECT_NE(browsers.find("Lätin"), std::string::npos);
 }
 
 TEST(IndexStatistics, AveragesTotalsAndGuards)

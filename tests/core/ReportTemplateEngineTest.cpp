@@ -122,13 +122,27 @@ TEST(ReportTemplateEngine, HtmlLinksHelpPageAndShowsPlaceholderValuesWithoutLink
     grid.setCell(0, 11, "Unknown");
     grid.setCell(0, 12, "Other");
     grid.setCell(0, 13, "/a.html");
+    grid.setCell(0, 14, "-/b.html");
+    grid.setCell(0, 15, "www.example.com/c.html");
     const std::string html = TemplateEngine(grid, "").renderReportPage("/tmp/Reports/p/LKRPages");
-    EXPECT_NE(html.find(R"(<a href="..\LKRPageshelp.html"><img border="0" src="..\help.gif" ALT="Help" ></a>)"),
+    EXPECT_NE(html.find(R"(<a href="../LKRPageshelp.html"><img border="0" src="../help.gif" ALT="Help" ></a>)"),
               std::string::npos);
+    EXPECT_EQ(html.find('\\'), std::string::npos) << "URLs use /";
     EXPECT_NE(html.find(R"(<font face="Arial" size="2">-</font>)"), std::string::npos);
     EXPECT_NE(html.find(R"(<font face="Arial" size="2">Unknown</font>)"), std::string::npos);
     EXPECT_NE(html.find(R"(<font face="Arial" size="2">Other</font>)"), std::string::npos);
-    EXPECT_NE(html.find(R"(<a href="http:///a.html">/a.html</a>)"), std::string::npos);
+    // Without a server address there is nothing to link to.
+    EXPECT_NE(html.find(R"(<font face="Arial" size="2">/a.html</font>)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<font face="Arial" size="2">-/b.html</font>)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<a href="http://www.example.com/c.html">www.example.com/c.html</a>)"), std::string::npos);
+    EXPECT_EQ(html.find("http://-"), std::string::npos);
+    EXPECT_EQ(html.find("http:///"), std::string::npos);
+    // The way back to the index, before the results and after them.
+    const std::size_t top = html.find(R"(<a href="index.html">Back to the Report Index</a>)");
+    const std::size_t bottom = html.rfind(R"(<a href="index.html">Back to the Report Index</a>)");
+    EXPECT_LT(top, html.find("startdetailtable"));
+    EXPECT_GT(bottom, html.find("enddetailtable"));
+    EXPECT_NE(bottom, std::string::npos);
     EXPECT_NE(html.find("<!-- graph -->"), std::string::npos);
     EXPECT_EQ(html.find("XXX"), std::string::npos);
 }
@@ -142,8 +156,7 @@ TEST(ReportTemplateEngine, LinkColumnVariantLinksToItsColumn)
     EXPECT_NE(TemplateEngine(grid, "").renderReportPage("LKRPages").find(R"(<a href="http://10.0.0.1/">/</a>)"),
               std::string::npos);
     grid.setCell(0, 9, "not a number");
-    EXPECT_NE(TemplateEngine(grid, "").renderReportPage("LKRPages").find(R"(<a href="http:///">/</a>)"),
-              std::string::npos);
+    EXPECT_NE(TemplateEngine(grid, "").renderReportPage("LKRPages").find(R"(size="2">/</font>)"), std::string::npos);
 }
 
 TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
@@ -172,8 +185,9 @@ TEST(ReportTemplateEngine, LogTextCannotBringMarkupOrScriptIntoAPage)
     EXPECT_NE(page.find(R"(<a href="http://ok.example/?q=&lt;b&gt;">http://ok.example/?q=&lt;b&gt;</a>)"),
               std::string::npos);
 
-    // CSV is not escaped: cells are the logged text up to its first "<".
-    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n/x\">,,,,\r\n"), std::string::npos);
+    // CSV is not HTML-escaped: cells are the logged text up to its first "<",
+    // quoted as CSV wants.
+    EXPECT_NE(TemplateEngine(grid, "").renderCsv().find("\r\n\"/x\"\">\",,,,\r\n"), std::string::npos);
 }
 
 TEST(ReportTemplateEngine, BuilderMarkupIsKeptWhileItsLogTextStaysEscaped)

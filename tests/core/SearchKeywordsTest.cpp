@@ -32,7 +32,7 @@ TEST(KeywordExtraction, WorkedExamples)
     EXPECT_TRUE(keywords::extract("http://se.example/find?lang=en&q=", kQ).empty());
 }
 
-TEST(KeywordExtraction, CleaningDecodesEscapesToBlanksAndCollapses)
+TEST(KeywordExtraction, CleaningTrimsAndCollapsesBlanks)
 {
     EXPECT_EQ(keywords::clean("%22web+log%22"), "web+log");
     EXPECT_EQ(keywords::clean("log%"), "log");  // a final "%" is dropped
@@ -41,6 +41,20 @@ TEST(KeywordExtraction, CleaningDecodesEscapesToBlanksAndCollapses)
     EXPECT_EQ(keywords::clean("%20%20"), "");
     EXPECT_EQ(keywords::clean("MiXeD"), "MiXeD"); // case is kept
     EXPECT_EQ(keywords::clean("+lead"), "+lead"); // only blanks are trimmed
+}
+
+TEST(KeywordExtraction, EscapesGiveTheirUtf8LettersAndLinkTargetsAreNoWords)
+{
+    EXPECT_EQ(keywords::clean("caf%C3%A9"), "café");
+    EXPECT_EQ(keywords::clean("%e4%b8%ad%e6%96%87+%E6%97%A5%E5%BF%97"), "中文+日志");
+    EXPECT_EQ(keywords::clean("m%FCller"), "m\xfc"
+                                           "ller"); // 8-bit bytes stay bytes
+    // What would break the word lists or a line becomes a blank.
+    EXPECT_EQ(keywords::clean("a%2Cb%22c%0Ad%09,e\"f"), "a+b+c+d+e+f");
+    EXPECT_EQ(keywords::clean("%ZZab"), "ab");
+    EXPECT_EQ(keywords::extract("https://www.google.com/url?q=https%3A%2F%2Fexample.com%2F&sa=U", kQ).empty(), true);
+    EXPECT_EQ(keywords::extract("https://www.google.com/url?q=http://example.com/", kQ).empty(), true);
+    EXPECT_EQ(keywords::extract("https://se.example/s?q=https+everywhere", kQ).phrase, "https+everywhere");
 }
 
 TEST(KeywordExtraction, ParametersAreFoundAnywhereAndTheFirstListedWins)
@@ -172,5 +186,51 @@ TEST(ShippedSearchEngineTable, RecognisesTodaysEnginesOnceEach)
         if (row.name == "DuckDuckGo" && !row.referrals.empty()) {
             EXPECT_EQ(row.phrases, "access+log");
         }
+    }
+}
+
+TEST(ShippedSearchEngineTable, RealSearchReferrersGiveOneEngineAndTheirWords)
+{
+    SearchEngineTable engines;
+    engines.load(shippedTable("seng.lklf"));
+    struct Case {
+        const char* url;
+        const char* engine;
+        const char* words; // keyword or phrase; empty: none
+    };
+    const Case cases[] = {
+        {"https://www.google.com/search?q=caf%C3%A9+au+lait&client=firefox-b-d", "Google", "café+au+lait"},
+        {"https://encrypted.google.com/search?hl=en&q=log%20analyser", "Google", "log+analyser"},
+        {"https://www.google.de/search?q=%E4%B8%AD%E6%96%87&ie=UTF-8", "Google", "中文"},
+        {"https://www.google.com/url?q=https://example.com/page&sa=U&ved=2ahUKE", "Google", ""},
+        {"https://scholar.google.com/scholar?hl=en&q=web+log+mining", "Google", "web+log+mining"},
+        {"https://www.bing.com/search?q=larkspan&form=QBLH&sp=-1", "Bing", "larkspan"},
+        {"https://r.duckduckgo.com/", "DuckDuckGo", ""},
+        {"https://duckduckgo.com/?q=m%C3%BCller&t=h_&ia=web", "DuckDuckGo", "müller"},
+        {"https://html.duckduckgo.com/html/?q=web+logs", "DuckDuckGo", "web+logs"},
+        {"https://lite.duckduckgo.com/lite/?q=lite", "DuckDuckGo", "lite"},
+        {"https://search.yahoo.co.jp/search?p=%E3%83%AD%E3%82%B0&fr=top", "Yahoo", "ログ"},
+        {"https://yandex.ru/search/?text=%D0%BB%D0%BE%D0%B3&lr=213", "Yandex", "лог"},
+        {"https://www.baidu.com/s?wd=%E6%97%A5%E5%BF%97&rsv_spt=1", "Baidu", "日志"},
+        {"https://www.ecosia.org/search?method=index&q=trees", "Ecosia", "trees"},
+        {"https://search.brave.com/search?q=brave+search&source=web", "Brave Search", "brave+search"},
+        {"https://www.startpage.com/sp/search?query=privacy", "Startpage", "privacy"},
+        {"https://kagi.com/search?q=kagi", "Kagi", "kagi"},
+        {"https://search.naver.com/search.naver?where=nexearch&query=%EB%A1%9C%EA%B7%B8", "Naver", "로그"},
+        {"https://you.com/search?q=you&tbm=youchat", "You.com", "you"},
+        {"https://presearch.com/search?q=pre", "Presearch", "pre"},
+        {"https://search.seznam.cz/?q=seznam", "Seznam", "seznam"},
+    };
+    for (const Case& c : cases) {
+        engines.tally({{c.url, 1}});
+        std::vector<std::string> matched;
+        std::string words;
+        for (const auto& row : engines.rows()) {
+            if (row.referrals.empty()) continue;
+            matched.push_back(row.name);
+            words += row.keywords + row.phrases;
+        }
+        EXPECT_EQ(matched, std::vector<std::string>{c.engine}) << c.url;
+        EXPECT_EQ(words, c.words) << c.url;
     }
 }

@@ -1,4 +1,5 @@
 #include "common/Text.h"
+#include "common/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -78,4 +79,26 @@ TEST(Numbers, IntegerParsing)
     EXPECT_TRUE(text::isNumber("12.5"));
     EXPECT_FALSE(text::isNumber("12.5.1"));
     EXPECT_FALSE(text::isNumber("."));
+}
+
+TEST(Utf8, ValidTextStaysAndOtherBytesAreReadAsWindows1252)
+{
+    const std::string utf8 = "Ünïcødé 中文 😀";
+    EXPECT_TRUE(text::isValidUtf8(utf8));
+    EXPECT_EQ(text::toValidUtf8(utf8), utf8);
+    EXPECT_EQ(text::toValidUtf8("\xdc"
+                                "n\xef"
+                                "c\xf8"
+                                "d\xe9"),
+              "Ünïcødé");
+    EXPECT_EQ(text::toValidUtf8("\x80 \x93"
+                                "q\x94 \x81"),
+              "\xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d \xef\xbf\xbd");
+    // Mixed in one text, and forms a strict reader refuses: overlong, a
+    // surrogate, a sequence cut short, beyond U+10FFFF.
+    EXPECT_EQ(text::toValidUtf8("\xc3\xa9\xe9"), "\xc3\xa9\xc3\xa9");
+    for (const char* bad : {"\xc0\x80", "\xed\xa0\x80", "\xe4\xb8", "\xf4\x90\x80\x80"}) {
+        EXPECT_FALSE(text::isValidUtf8(bad)) << bad;
+        EXPECT_TRUE(text::isValidUtf8(text::toValidUtf8(bad))) << bad;
+    }
 }

@@ -22,8 +22,6 @@ namespace larkspan::analysis {
 
 namespace {
 
-constexpr std::size_t kMaxListedMissingText = 178;  // more than 15 dates
-
 // The missing-days dialogue of an FTP web: lists the files, asks whether to
 // import, and runs the import once on Yes. Returns false on Cancel.
 bool listWithImportOffer(Platform& platform, const PassInput& input, const std::string& webFolder,
@@ -36,7 +34,7 @@ bool listWithImportOffer(Platform& platform, const PassInput& input, const std::
         std::string question;
         if (list.files.empty()) {
             question = "The date range you have selected has no data imported for it.";
-        } else if (list.missingDates.size() > kMaxListedMissingText) {
+        } else if (list.missingCount > kListedMissingDates) {
             question = "The date range you have selected is missing more than 15 days of reporting.";
         } else {
             question = "The date range you have selected is missing the following dates to report on:\n" +

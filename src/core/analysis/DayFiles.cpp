@@ -78,11 +78,17 @@ DayFileList listDayFiles(const std::string& webFolder, int firstDay, int lastDay
         if (!path.empty()) {
             list.files.push_back({std::move(path), day});
         } else {
-            if (!list.missingDates.empty()) list.missingDates += ", ";
-            list.missingDates += dates::shortDate(date);
+            if (list.missingCount < kListedMissingDates) {
+                if (!list.missingDates.empty()) list.missingDates += ", ";
+                list.missingDates += dates::shortDate(date);
+            }
             ++list.missingCount;
         }
     }
+    // A long range without data would otherwise repeat megabytes of dates
+    // on every page.
+    if (list.missingCount > kListedMissingDates)
+        list.missingDates += " and " + std::to_string(list.missingCount - kListedMissingDates) + " more";
     return list;
 }
 

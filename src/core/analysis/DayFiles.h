@@ -5,6 +5,9 @@
 
 namespace larkspan::analysis {
 
+// The missing dates named in messages and reports; the rest are counted.
+inline constexpr int kListedMissingDates = 15;
+
 // One existing canonical day file of a range.
 struct DayFile {
     std::string path;
@@ -14,7 +17,8 @@ struct DayFile {
 // The day files of a range and what is missing.
 struct DayFileList {
     std::vector<DayFile> files;   // ascending date order
-    std::string missingDates;     // "mm/dd/yyyy, mm/dd/yyyy, ..."
+    // "mm/dd/yyyy, mm/dd/yyyy, ...": the first 15, then " and N more".
+    std::string missingDates;
     int missingCount = 0;
     int monthCount = 0;
 };

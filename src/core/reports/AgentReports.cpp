@@ -53,7 +53,7 @@ std::string agentTemplate()
 } // namespace
 
 void fillBrowsersReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                        const std::string& robotListPath)
+                        const std::string& robotListPath, const BrowserTable& families)
 {
     const std::string& maxrows = context.settings.maxrows;
     const std::string about =
@@ -73,7 +73,7 @@ void fillBrowsersReport(const analysis::StatisticsTable& stats, ReportGrid& grid
 
     const RobotList robots = RobotList::load(robotListPath);
     const CountedTextList agents = userAgentsOf(stats);
-    const BrowserTally tally = tallyBrowsers(agents, robots);
+    const BrowserTally tally = tallyBrowsers(agents, robots, &families);
 
     std::vector<ReportLine> lines = linesOf(tally.browsers, tally.base);
     sortLines(lines, 1, true);

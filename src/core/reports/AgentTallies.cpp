@@ -1,6 +1,7 @@
 #include "reports/AgentTallies.h"
 
 #include "common/Text.h"
+#include "reports/BrowserTable.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
@@ -40,7 +41,7 @@ std::string browserName(std::string_view agent)
 
 } // namespace
 
-BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots)
+BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots, const BrowserTable* families)
 {
     BrowserIdentity identity;
     const std::string lowered = text::toLower(agent);
@@ -49,18 +50,23 @@ BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots)
         identity.robot = true;
         return identity;
     }
+    if (const BrowserTable::Row* family = families ? families->match(agent) : nullptr) {
+        identity.robot = family->robot;
+        if (!identity.robot) identity.name = family->family;
+        return identity;
+    }
     identity.name = text::trim(browserName(agent));
     identity.unknown = identity.name.empty() || identity.name == "-" || identity.name == "Unknown";
     return identity;
 }
 
-BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots)
+BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots, const BrowserTable* families)
 {
     BrowserTally tally;
     NameIndex index;
     for (const CountedText& agent : agents) {
         tally.total += agent.count;
-        const BrowserIdentity identity = identifyBrowser(agent.text, robots);
+        const BrowserIdentity identity = identifyBrowser(agent.text, robots, families);
         if (identity.robot || identity.unknown) continue;
         tally.base += agent.count;
         addNamed(tally.browsers, index, identity.name, agent.count);

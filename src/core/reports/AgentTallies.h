@@ -8,6 +8,7 @@
 
 namespace larkspan {
 
+class BrowserTable;
 class RobotList;
 class OperatingSystemTable;
 
@@ -20,13 +21,16 @@ struct BrowserIdentity {
 };
 
 // Robots: "SPIDER", "CRAWLER" or "ROBOT" anywhere (any case), or a beginning
-// listed in the robot list. Otherwise the text before the first "+" names
+// listed in the robot list. Then the first row of the browser table the text
+// matches names its family (or marks it a robot). Failing that, the older
+// rule: the text before the first "+" names
 // the browser: a "mozilla" beginning gives "Netscape" unless the rest says
 // "compatible", then "Microsoft Internet Explorer" with "MSIE" in it and
 // "Other Netscape Compatible" without; any other text gives its first token
 // and the rest up to "(" with "+" shown as blanks. "null;", "-" and empty
 // names are unknown.
-BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots);
+BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots,
+                                const BrowserTable* families = nullptr);
 
 // One line of the browser or operating-system report before ranking.
 struct NamedCount {
@@ -42,7 +46,8 @@ struct BrowserTally {
 
 // Adds up the user-agent list by browser name (names merged ignoring case,
 // the first spelling kept); robots and unknown clients are left out.
-BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots);
+BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots,
+                           const BrowserTable* families = nullptr);
 
 struct OperatingSystemTally {
     long long total = 0;              // every request of the list

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "reports/ReportTemplates.h"
 
 #include <filesystem>
 
@@ -43,12 +44,13 @@ std::string emailReadyHtml(const std::string& basePath, const std::string& html)
 {
     const std::string helpFile = std::filesystem::path(basePath).stem().string() + "help.html";
     std::string copy = html;
-    // The page skeleton writes the help anchor with "..\"; accept "../" too.
+    // Pages of earlier versions wrote the help anchor with "..\".
     for (const char* up : {"..\\", "../"}) {
         const std::string anchor = std::string("<a href=\"") + up + helpFile + "\"><img border=\"0\" src=\"" + up +
                                    "help.gif\" ALT=\"Help\" ></a>";
         copy = removeFirst(copy, anchor);
     }
+    copy = text::replaceAll(copy, reports::kIndexLink, reports::kEmailIndexLink);
     copy = removeLogoAnchor(copy);
     const std::size_t image = copy.find("<img");
     if (image != std::string::npos) {

@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/NumberPattern.h"
 #include "common/Text.h"
+#include "common/Utf8.h"
 #include "platform/Clock.h"
 #include "reports/ReportTemplates.h"
 
@@ -95,7 +96,7 @@ std::string indexPage(const IndexInputs& in, const Clock& clock, const std::stri
     const std::size_t at = page.find(marker);
     if (at == std::string::npos) throw Error("The index page has no detail section");
     page.insert(at + marker.size(), statisticsBlock(in, clock) + "\r\n" + rows);
-    return page;
+    return text::toValidUtf8(page);
 }
 
 } // namespace larkspan

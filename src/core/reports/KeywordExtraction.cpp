@@ -22,6 +22,31 @@ std::string rawValue(std::string_view url, const std::vector<std::string>& param
     return {};
 }
 
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A byte of the value as the word lists can hold it: the lists are joined
+// with commas and read with quotes, and a word has no control characters.
+char wordByte(char c)
+{
+    return static_cast<unsigned char>(c) < ' ' || c == 0x7F || c == ',' || c == '"' ? ' ' : c;
+}
+
+// The target of a redirect link ("/url?q=https://..."), not something searched for.
+bool isLinkTarget(std::string_view words)
+{
+    return text::istartsWith(words, "http://") || text::istartsWith(words, "https://");
+}
+
+} // namespace
+
 std::string clean(std::string_view value)
 {
     std::string withoutAmpersands;
@@ -33,11 +58,18 @@ std::string clean(std::string_view value)
     decoded.reserve(withoutAmpersands.size());
     for (std::size_t i = 0; i < withoutAmpersands.size(); ++i) {
         if (withoutAmpersands[i] != '%') {
-            decoded += withoutAmpersands[i];
+            decoded += wordByte(withoutAmpersands[i]);
             continue;
         }
-        // The escape's two characters go; a "%" that ends the text goes alone.
-        if (i + 1 < withoutAmpersands.size()) decoded += ' ';
+        // An escape gives its byte (search words arrive as UTF-8 bytes, so
+        // "caf%C3%A9" is "café"); one that is not two hex digits becomes a
+        // blank, and a "%" that ends the text goes alone.
+        const int high = i + 1 < withoutAmpersands.size() ? hexValue(withoutAmpersands[i + 1]) : -1;
+        const int low = i + 2 < withoutAmpersands.size() ? hexValue(withoutAmpersands[i + 2]) : -1;
+        if (high >= 0 && low >= 0)
+            decoded += wordByte(static_cast<char>(high * 16 + low));
+        else if (i + 1 < withoutAmpersands.size())
+            decoded += ' ';
         i += 2;
     }
 
@@ -60,6 +92,7 @@ SearchWords extract(std::string_view url, const std::vector<std::string>& parame
     const std::string value = rawValue(url, parameters);
     if (value.empty()) return words;
     std::string cleaned = clean(value);
+    if (isLinkTarget(cleaned)) return words;
     if (cleaned.find('+') == std::string::npos)
         words.keyword = std::move(cleaned);
     else

@@ -13,9 +13,12 @@ namespace larkspan::keywords {
 // occurs.
 std::string rawValue(std::string_view url, const std::vector<std::string>& parameters);
 
-// Cleans a raw value: "&" deleted; each "%" with the two characters after it
-// becomes a blank (a "%" at the very end is dropped); blanks trimmed and
-// collapsed, then written as "+", and runs of "+" reduced to one.
+// Cleans a raw value: "&" deleted; each "%" escape becomes its byte (so
+// UTF-8 search words keep their letters); control characters, commas and
+// double quotes become blanks; a "%" not followed by two hex digits
+// becomes a blank with the two characters after it (a "%" at the very end is
+// dropped); blanks trimmed and collapsed, then written as "+", and runs of
+// "+" reduced to one.
 std::string clean(std::string_view value);
 
 // What one referring URL yields for one search engine.
@@ -25,6 +28,8 @@ struct SearchWords {
     bool empty() const { return keyword.empty() && phrase.empty(); }
 };
 
+// A value that is a link ("http://..." or "https://...", as in a redirect's
+// "/url?q=") yields no words.
 SearchWords extract(std::string_view url, const std::vector<std::string>& parameters);
 
 // Splits a comma text: commas and blanks separate entries, and an entry that

@@ -104,7 +104,8 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
         line.cells[1] = std::to_string(row.count);
         line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
         line.cells[5] = row.key;
-        line.setWithMarkup(0, text::join(referrers::displayPieces(row.key), "<br>"), displayMarkup(row.key));
+        // The page breaks a long URL into lines; the text (and the CSV file) keeps it whole.
+        line.setWithMarkup(0, row.key, displayMarkup(row.key));
         lines.push_back(std::move(line));
     }
     if (lines.empty()) throw NoDataError(kNoDataForReport);

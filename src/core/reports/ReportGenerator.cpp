@@ -61,6 +61,7 @@ ReportGenerator::ReportGenerator(Platform& platform, const ProgramFolder& folder
     } catch (const std::exception&) {
         operatingSystems_ = CellTable();
     }
+    browsers_.load(folder_.syss() + "/browsers.lklf");
 }
 
 ReportContext ReportGenerator::context() const
@@ -139,6 +140,7 @@ RunOutcome ReportGenerator::runReport(const std::string& profileName)
     ensureFolder(folder_.reports());
     ensureFolder(run.folder);
     csvFolder_ = profile_.csvpath;
+    keptCsvFiles_.clear();
 
     stats_.reset();
     const analysis::AnalysisResult result = pass_(profile_, stats_);
@@ -312,7 +314,11 @@ void ReportGenerator::finishRun(RunState& run, RunOutcome& outcome)
 {
     if (profile_.ocsv) {
         const std::string where = csvFolder_.empty() ? run.folder + "/" : csvFolder_;
-        inform("Your CSV Files have been placed in :\n" + where);
+        std::string text = "Your CSV Files have been placed in :\n" + where;
+        if (!keptCsvFiles_.empty())
+            text += "\nThese CSV files were kept as they were, because overwriting is off: " +
+                    text::join(keptCsvFiles_, ", ");
+        inform(text);
     }
 
     const std::string indexPath = run.folder + "/index.html";

@@ -5,6 +5,7 @@
 #include "common/CellTable.h"
 #include "platform/EventPump.h"
 #include "profiles/RunProfile.h"
+#include "reports/BrowserTable.h"
 #include "reports/DemographicTable.h"
 #include "reports/EmailCopy.h"
 #include "reports/IndexPages.h"
@@ -54,7 +55,8 @@ class ReportGenerator {
     std::string AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind);
     // The copy without help link, logo and first image, saved as "e" + name.
     EmailCopy writeEmailCopy(const std::string& path, const std::string& html);
-    // Deletes the HTML and JPEG files of the profile's report folder.
+    // Deletes the HTML and JPEG files and the mail draft of the profile's
+    // report folder.
     void clearReportFolder(const std::string& profileName);
     // Draws the chart of the grid into basePath + ".jpg" when its chart row asks.
     void drawChart(const std::string& basePath);
@@ -76,6 +78,8 @@ class ReportGenerator {
     // "syss/seng.lklf" and "syss/agntos.lklf", empty when they cannot be loaded.
     CellTable& searchEngines() { return searchEngines_; }
     CellTable& operatingSystems() { return operatingSystems_; }
+    // "syss/browsers.lklf", empty when it cannot be loaded.
+    const BrowserTable& browsers() const { return browsers_; }
     // The demographic table and the country list, read before the
     // demographic reports.
     DemographicTable& demographics() { return demographics_; }
@@ -109,9 +113,11 @@ class ReportGenerator {
     ReportSettings settings_;
     CellTable searchEngines_;
     CellTable operatingSystems_;
+    BrowserTable browsers_;
     DemographicTable demographics_;
     demographics::CodeList countries_;
     std::string csvFolder_;
+    std::vector<std::string> keptCsvFiles_; // existing CSV files left alone (overwriting off)
     ReportMail mail_;
     ThrottledPump throttledPump_;
     const std::vector<ReportSection>* sections_ = nullptr;

@@ -3,6 +3,7 @@
 #include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "mail/MailDraft.h"
 #include "platform/Platform.h"
 #include "reports/ReportChart.h"
 #include "reports/ReportGenerator.h"
@@ -44,8 +45,9 @@ std::string ReportGenerator::writeReportFiles(const std::string& basePath)
     if (profile_.gengraph && valueColumn >= 0) drawChart(basePath);
     std::string last;
     if (profile_.ocsv) last = AssembleReportsFromOutGrid(basePath, DocumentKind::Csv);
-    if (profile_.obrowser || profile_.oadmin || profile_.oconsumer)
-        last = AssembleReportsFromOutGrid(basePath, DocumentKind::Html);
+    // The page is written in every run: index.html links to it whatever the
+    // switches say; they decide only what is shown and mailed.
+    last = AssembleReportsFromOutGrid(basePath, DocumentKind::Html);
     return last;
 }
 
@@ -83,7 +85,10 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
                                                         ".  File creation unsuccessful.");
         return "";
     }
-    if (profile_.ovrwrite || !safefile::entryExists(target)) saveTextFile(platform_.messages, target, csv);
+    if (profile_.ovrwrite || !safefile::entryExists(target))
+        saveTextFile(platform_.messages, target, csv);
+    else
+        keptCsvFiles_.push_back(fs::path(target).filename().string());
     csvFolder_ = fs::path(target).parent_path().string() + "/";
     return csv;
 }
@@ -112,7 +117,11 @@ void ReportGenerator::clearReportFolder(const std::string& profileName)
         // Links go as links, whatever they point to; their targets stay.
         if (!it->is_symlink(ec) && !it->is_regular_file(ec)) continue;
         const std::string ext = it->path().extension().string();
-        if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg")) doomed.push_back(it->path());
+        // The mail draft of an earlier run goes too, so that no run leaves
+        // behind a message about reports it did not make.
+        if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg") ||
+            text::iequals(it->path().filename().string(), kMailDraftName))
+            doomed.push_back(it->path());
     }
     for (const auto& file : doomed)
         fs::remove(file, ec);

@@ -21,7 +21,7 @@ std::string lines(std::initializer_list<const char*> parts, const char* end = "\
 const char* kHead = R"(<html>
 <head>
 <meta http-equiv="Content-Language" content="en-us">
-<meta http-equiv="Content-Type" content="text/html; charset=windows-1252">
+<meta http-equiv="Content-Type" content="text/html; charset=utf-8">
 <meta name="GENERATOR" content="XXXGenerator">
 <title>XXXReportTitle</title>
 </head>
@@ -56,9 +56,8 @@ std::string buildHtmlTemplate()
     });
     t += std::string(R"(    <td width="25%" align="right"><font face="Arial" size="2" color="white">)") + kHelpAnchor +
          "</font></td>\r\n";
+    t += lines({R"(  </tr>)", R"(</table>)", kIndexLink});
     t += lines({
-        R"(  </tr>)",
-        R"(</table>)",
         R"(<p><font face="Arial" size="2"><b>Report created at&nbsp;</b>XXXFileCreationTime&nbsp;(machine time)</font></p>)",
         R"(<table border="0" width="100%">)",
         R"(  <tr>)",
@@ -126,6 +125,7 @@ std::string buildHtmlTemplate()
         R"(</div>)",
         R"(<!-- enddetailtable -->)",
         R"(<!-- missingdatesetext -->)",
+        kIndexLink,
     });
     t += footer();
     return t;
@@ -201,7 +201,7 @@ std::string buildIndexTemplate()
 std::string logoAnchor()
 {
     return std::string("<a href=\"") + kMakerPage +
-           R"("><img border="0" src="..\QuennetLogo.gif" width="115" height="44" alt="Larkspan"></a>)";
+           R"("><img border="0" src="../QuennetLogo.gif" width="115" height="44" alt="Larkspan"></a>)";
 }
 
 const std::string& standardHtmlTemplate()

@@ -17,7 +17,14 @@ inline constexpr const char* kGraphMarker = "<!-- graph -->";
 // The help anchor of the title bar, exactly as the pages carry it; the
 // e-mail copies remove it by exact match once "XXXHelpFile" is filled in.
 inline constexpr const char* kHelpAnchor =
-    R"(<a href="..\XXXHelpFile"><img border="0" src="..\help.gif" ALT="Help" ></a>)";
+    R"(<a href="../XXXHelpFile"><img border="0" src="../help.gif" ALT="Help" ></a>)";
+
+// The way back to the index, at the top and the bottom of every report page;
+// the e-mail copies point it at the e-mail index instead.
+inline constexpr const char* kIndexLink =
+    R"(<p><font face="Arial" size="2"><a href="index.html">Back to the Report Index</a></font></p>)";
+inline constexpr const char* kEmailIndexLink =
+    R"(<p><font face="Arial" size="2"><a href="eindex.html">Back to the Report Index</a></font></p>)";
 
 // The footer's logo anchor, removed whole from the e-mail copies.
 std::string logoAnchor();

@@ -27,7 +27,7 @@ SearchEngineTable searchEnginesOf(ReportGenerator& generator)
 
 void buildBrowsersReport(ReportGenerator& g)
 {
-    fillBrowsersReport(g.stats(), g.grid(), g.context(), g.folder().syss() + "/rasags.lklf");
+    fillBrowsersReport(g.stats(), g.grid(), g.context(), g.folder().syss() + "/rasags.lklf", g.browsers());
 }
 
 void buildOperatingSystemsReport(ReportGenerator& g)

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Utf8.h"
 #include "platform/EventPump.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
@@ -41,6 +42,37 @@ const char* const kHeaderPlaceholders[] = {
 // Cells (column, row) of the placeholders above, in the same order.
 const int kHeaderCells[][2] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1},
                                {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}};
+
+// RFC 4180: a cell holding a comma, a double quote or a line break goes in
+// double quotes with its quotes doubled; any other cell stays as it is.
+std::string csvCell(std::string value)
+{
+    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// A cell of log text that a spreadsheet would take for a formula is
+// prefixed with "'", so that it shows as text and runs nothing.
+std::string csvLogCell(std::string value)
+{
+    if (!value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos)
+        value.insert(0, 1, '\'');
+    return csvCell(std::move(value));
+}
+
+// Header texts stand inside the template's own cells: what would split a
+// cell or a line becomes a blank.
+std::string csvInlineText(std::string value)
+{
+    for (char& c : value)
+        if (c == ',' || c == '\r' || c == '\n') c = ' ';
+    return value;
+}
 
 std::string fileNamePart(const std::string& path)
 {
@@ -103,6 +135,29 @@ const std::pair<const char*, int> kDetailTokens[] = {
     {"XXXRecCol4", 10},
 };
 
+// A link to "http://" without a server address ("http:///a.html",
+// "http://-/a.html", as logs without one give) leads nowhere: its text
+// stays, the anchor goes. Targets are escaped, so the tag ends at its ">".
+void unlinkWithoutServer(std::string& html)
+{
+    static const std::string open = "<a href=\"http://";
+    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+        const std::size_t host = at + open.size();
+        const std::size_t hostEnd = html.find_first_of("/\"", host);
+        if (hostEnd == std::string::npos) return;
+        const std::string_view name(html.data() + host, hostEnd - host);
+        if (!name.empty() && name != "-") {
+            at = hostEnd;
+            continue;
+        }
+        const std::size_t tagEnd = html.find('>', hostEnd);
+        const std::size_t close = tagEnd == std::string::npos ? tagEnd : html.find("</a>", tagEnd);
+        if (close == std::string::npos) return;
+        html.erase(close, 4);
+        html.erase(at, tagEnd + 1 - at);
+    }
+}
+
 // The first-column placeholder values shown without a link on a report page.
 void unlinkPlaceholderValues(std::string& html)
 {
@@ -110,7 +165,7 @@ void unlinkPlaceholderValues(std::string& html)
         html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
         html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
     }
-    if (html.find("-</a>") != std::string::npos) html = text::replaceAll(html, R"(<a href="http://-">-</a>)", "-");
+    if (html.find("<a href=\"http://") != std::string::npos) unlinkWithoutServer(html);
     if (html.find("Other</a>") != std::string::npos)
         html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
 }
@@ -158,9 +213,9 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
         v.display = target;
         v.httpTarget = target;
         v.ownTarget = target;
-        v.columns[0] = prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum);
+        v.columns[0] = csvLogCell(prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum));
         for (int c = 1; c <= 4; ++c)
-            v.columns[c] = text::cutAtLessThan(grid_.cell(c, row));
+            v.columns[c] = csvLogCell(text::cutAtLessThan(grid_.cell(c, row)));
     } else {
         // Link targets: log text must stay inside the quotes and may not
         // bring its own scheme where the template gives none.
@@ -183,14 +238,14 @@ std::string TemplateEngine::fillTemplateText(const std::string& text, bool csv, 
     std::vector<std::pair<std::string, std::string>> table;
     for (std::size_t i = 0; i < std::size(kHeaderPlaceholders); ++i) {
         std::string value = grid_.cell(kHeaderCells[i][0], kHeaderCells[i][1]);
-        if (csv && kHeaderCells[i][0] == 1 && kHeaderCells[i][1] == 1) value = text::replaceAll(value, ",", " ");
+        if (csv) value = csvInlineText(std::move(value));
         table.emplace_back(kHeaderPlaceholders[i], std::move(value));
     }
     for (int row = 3; row <= 4; ++row) {
         const std::string stem = row == 3 ? "XXXDetHdCol" : "XXXDetTailCol";
         for (int c = 0; c <= 4; ++c) {
             std::string value = grid_.cell(c, row);
-            if (csv) value = text::htmlToText(value);
+            if (csv) value = csvCell(text::htmlToText(value));
             table.emplace_back(stem + std::to_string(c), std::move(value));
         }
     }
@@ -313,12 +368,12 @@ std::string TemplateEngine::renderReportPage(const std::string& reportPath) cons
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
     const std::string helpFile = fileNamePart(reportPath) + "help.html";
-    return render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile);
+    return text::toValidUtf8(render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile));
 }
 
 std::string TemplateEngine::renderCsv() const
 {
-    return renderTemplate(6);
+    return text::toValidUtf8(renderTemplate(6));
 }
 
 } // namespace larkspan

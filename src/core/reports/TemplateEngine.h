@@ -23,7 +23,8 @@ class TemplateEngine {
     std::string renderLinkedPage(int linkColumn) const;
     // The report page: the variant chosen by the link column (0,9), the help
     // file of the report at reportPath (no extension) and the placeholder
-    // values of the first column shown without links.
+    // values of the first column shown without links. Both documents are
+    // well-formed UTF-8: log bytes that are not are read as windows-1252.
     std::string renderReportPage(const std::string& reportPath) const;
     std::string renderCsv() const;
 

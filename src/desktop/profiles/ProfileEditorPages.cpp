@@ -246,7 +246,7 @@ QWidget* ProfileEditor::buildReportInformationPage()
     csvFolder_->setObjectName("CsvFolderBtn");
     csvFolder_->setIcon(icons::folder());
     csvFolder_->setToolTip("Select Folder ...");
-    overwrite_ = checkBox("cbOverwrite", "&Automatically overwrite CSV files if they exist", false);
+    overwrite_ = checkBox("cbOverwrite", "&Automatically overwrite CSV files if they exist", true);
     QGroupBox* files = group("CreateReportFiles", " Create Report Files ");
     auto* filesLayout = new QVBoxLayout(files);
     filesLayout->addWidget(ocsv_);
