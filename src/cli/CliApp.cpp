@@ -182,7 +182,7 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
                           services.ftp ? *services.ftp : curlFtp,
                           services.dns ? *services.dns : systemDns,
                           noHelp};
-        CommandContext context{platform, folder, settings, streams.out, streams.err};
+        CommandContext context{platform, folder, settings, streams.out, streams.err, streams.in, streams.interactive};
         const std::vector<std::string> commandArgs(options.rest.begin() + 1, options.rest.end());
         try {
             return command->run(context, commandArgs);

@@ -15,13 +15,15 @@ struct Platform;
 enum ExitCode { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 3 };
 
 // What a command works with: the platform services, the program folder, the
-// settings store and the output streams.
+// settings store and the streams.
 struct CommandContext {
     Platform& platform;
     const ProgramFolder& folder;
     SettingsStore& settings;
     std::ostream& out;
     std::ostream& err;
+    std::istream& in;
+    bool interactive = false; // standard input is a terminal
 };
 
 // One command-line subcommand. run() returns an ExitCode; core failures

@@ -66,9 +66,7 @@ WebManagerWindow::WebManagerWindow(DesktopSession& session, QWidget* parent)
     // made), and the list.
     applyView();
     session_.app.dataDirectory = withTrailingSeparator(session_.app.dataDirectory);
-    std::error_code error;
-    fs::create_directory(session_.app.dataDirectory, error);
-    fs::create_directory(session_.app.dataDirectory + "wwwstats", error);
+    WebStore::createDataFolders(session_.app.dataDirectory);
     refreshWebs();
     resize(560, 400);
     importWeb = [this](const std::string& web) {
@@ -272,9 +270,7 @@ void WebManagerWindow::setDataDirectory()
     const int result = runDirectoryDialog ? runDirectoryDialog(dialog) : dialog.exec();
     if (result == QDialog::Accepted) {
         const std::string chosen = withTrailingSeparator(ss(dialog.directory()));
-        std::error_code error;
-        const std::string wwwstats = chosen + "wwwstats";
-        if (!fs::is_directory(wwwstats, error) && !fs::create_directory(wwwstats, error)) {
+        if (!WebStore::createDataFolders(chosen)) {
             session_.messages().show(MessageKind::Error, "Unable to create wwwstats directory under " + chosen + "\n" +
                                                              "Import Data Directory not changed.");
         } else {

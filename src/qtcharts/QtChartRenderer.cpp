@@ -2,11 +2,13 @@
 
 #include "ChartLayout.h"
 #include "common/Error.h"
+#include "common/SafeFile.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QBuffer>
 #include <QChart>
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -344,10 +346,17 @@ QImage QtChartRenderer::draw(const ChartRequest& request)
 bool QtChartRenderer::render(const ChartRequest& chart, const std::string& jpegPath)
 {
     const QImage image = draw(chart);
-    QImageWriter writer(QString::fromStdString(jpegPath), "jpeg");
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    QImageWriter writer(&jpeg, "jpeg");
     writer.setQuality(90);
     if (!writer.write(image))
         throw Error("Unable to write the chart image " + jpegPath + ": " + writer.errorString().toStdString());
+    // Written like every report file: a private new file that replaces a
+    // link planted at the name instead of writing through it.
+    const QByteArray& bytes = jpeg.data();
+    if (!safefile::replaceFile(jpegPath, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        throw Error("Unable to write the chart image " + jpegPath);
     return true;
 }
 

@@ -274,6 +274,55 @@ TEST(ProfileStore, DeleteRemovesFilesReadOnlyReportsAndTheFolder)
     EXPECT_TRUE(std::filesystem::exists(f.folder.myProfiles() + "/base.rpf.def"));
 }
 
+TEST(ProfileFiles, DotsAndTheNamesOfFilesInReportsAreRefused)
+{
+    ProfileFixture f;
+    f.temp.write("Reports/mine.css", "operator's own");
+    const std::string help = f.folder.reports() + "/help.gif";
+    const std::size_t shipped = static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()));
+    for (const char* bad : {".", "..", "...", "help.gif", "HELP.GIF", "indexhelp.html", "LKRPageshelp.html",
+                                   "QuennetLogo.gif", "mine.css"}) {
+        try {
+            ProfileFiles::of(f.folder, bad);
+            ADD_FAILURE() << bad << " was taken";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Invalid profile name.\n", 0), 0u) << bad;
+        }
+        EXPECT_THROW(deleteProfile(f.fake.platform(), f.folder, bad), Error) << bad;
+        KeyValueTable table = f.newTable("site", "www.example.com");
+        EXPECT_THROW(writeProfile(f.fake.platform(), f.folder, bad, table, {}, {f.dataDir, day(2024, 3, 1)}), Error)
+            << bad;
+    }
+    // A shipped file the operator removed still names no profile.
+    std::filesystem::remove(help);
+    EXPECT_THROW(ProfileFiles::of(f.folder, "help.gif"), Error);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(f.folder.reports()), std::filesystem::directory_iterator()),
+        static_cast<std::ptrdiff_t>(shipped) - 1);
+    EXPECT_FALSE(std::filesystem::exists(f.folder.myProfiles() + "/..rpf"));
+    EXPECT_NO_THROW(ProfileFiles::of(f.folder, ".hidden"));
+}
+
+TEST(ProfileStore, DeleteRemovesLinksAsLinksAndLeavesTheirTargetsAlone)
+{
+    ProfileFixture f;
+    f.temp.write("My Profiles/gone.rpf", "x");
+    const std::string victim = f.temp.write("outside/victim.html", "precious");
+    std::filesystem::permissions(victim, std::filesystem::perms::owner_read);
+    f.temp.write("outside/folder/inner.html", "inner");
+    std::filesystem::create_directories(f.folder.reports() + "/gone");
+    std::filesystem::create_symlink(victim, f.folder.reports() + "/gone/index.html");
+    std::filesystem::create_symlink(f.temp.file("outside/folder"), f.folder.reports() + "/gone/folder");
+    deleteProfile(f.fake.platform(), f.folder, "gone");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(f.folder.reports() + "/gone")));
+    EXPECT_EQ(std::filesystem::status(victim).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read);
+    EXPECT_EQ(f.temp.read("outside/victim.html"), "precious");
+    EXPECT_EQ(f.temp.read("outside/folder/inner.html"), "inner");
+    EXPECT_TRUE(f.fake.messages.recorded.empty());
+}
+
 TEST(ProfileFiles, NamesAndWebsAreFoundWithoutRegardToCase)
 {
     ProfileFixture f;

@@ -1,11 +1,14 @@
-#include "common/FolderListing.h"
 #include "common/ProgramFolder.h"
+#include "common/FolderListing.h"
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
+#include "settings/SettingsStore.h"
+#include "webs/WebStore.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace larkspan;
 using namespace larkspan::testing;
@@ -23,6 +26,35 @@ TEST(ProgramFolder, InstallCopiesMissingShippedFilesAndKeepsTheOperatorsOwn)
     EXPECT_TRUE(std::filesystem::is_directory(folder.reports()));
     EXPECT_TRUE(std::filesystem::is_directory(folder.temporary()));
     EXPECT_EQ(folder.install(), 0);
+}
+
+TEST(ProgramFolder, NewFoldersArePrivateAndExistingOnesKeepTheirMode)
+{
+    TempFolder temp;
+    temp.write("share/Reports/help.gif", "GIF");
+    ProgramFolder folder(temp.file("new/home"), temp.file("share"));
+    folder.install();
+    EXPECT_EQ(modeOf(temp.file("new")), 0700u);
+    EXPECT_EQ(modeOf(folder.home()), 0700u);
+    EXPECT_EQ(modeOf(folder.myProfiles()), 0700u);
+    EXPECT_EQ(modeOf(folder.reports()), 0700u);
+
+    ::chmod(folder.reports().c_str(), 0755);
+    // A link where a shipped file goes, even a dangling one, is taken as
+    // there, not written through.
+    std::filesystem::remove(folder.reports() + "/help.gif");
+    ASSERT_EQ(::symlink(temp.file("elsewhere.gif").c_str(), (folder.reports() + "/help.gif").c_str()), 0);
+    folder.install();
+    EXPECT_EQ(modeOf(folder.reports()), 0755u);
+    EXPECT_FALSE(std::filesystem::exists(temp.file("elsewhere.gif")));
+
+    const mode_t saved = ::umask(077);
+    SettingsStore settings(folder.settingsFile());
+    EXPECT_TRUE(WebStore::createDataFolders(temp.file("data/dir/")));
+    ::umask(saved);
+    EXPECT_EQ(modeOf(temp.file("data/dir")), 0700u);
+    EXPECT_EQ(modeOf(temp.file("data/dir/wwwstats")), 0700u);
+    EXPECT_FALSE(WebStore::createDataFolders(temp.write("a-file", "x")));
 }
 
 TEST(ProgramFolder, HomeOptionWinsOverEnvironment)

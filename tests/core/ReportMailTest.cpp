@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace larkspan;
 using namespace larkspan::testing;
 
@@ -213,6 +215,16 @@ TEST(MimeMessage, DraftFileGoesToTheReportFolder)
     EXPECT_EQ(path, temp.file("LKRMail.eml"));
     EXPECT_NE(temp.read("LKRMail.eml").find("Date: Fri, 01 Mar 2024 12:00:00 "), std::string::npos);
     EXPECT_EQ(mailDraftPath(MailMessage{}), "");
+
+    // A link planted at the draft's name is replaced by a private file.
+    const std::string victim = temp.write("outside/victim.txt", "precious");
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(victim, path);
+    saveMailDraft(message, LocalDateTime{{2024, 3, 1}, 12, 0, 0});
+    EXPECT_EQ(temp.read("outside/victim.txt"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(MailClientHandOff, XdgEmailCommandLine)

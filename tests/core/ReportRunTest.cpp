@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace larkspan;
 using namespace larkspan::testing;
@@ -700,4 +702,63 @@ TEST(ReportRun, AnIndexThatCannotBeWrittenIsReportedAndNeitherOpenedNorMailed)
         f.shown("An error was encountered while attempting to generate report index " + f.reportFile("index.html")));
     EXPECT_TRUE(f.fake.shell.opened.empty());
     EXPECT_TRUE(f.fake.mail.sent.empty());
+}
+
+TEST(ReportRunOnASharedMachine, LinksPlantedInTheReportFolderAreReplacedNeverWrittenThrough)
+{
+    RunFixture f;
+    const std::string victim = f.temp.write("outside/victim.txt", "precious");
+    ::chmod(victim.c_str(), 0644);
+    fs::create_directories(f.reportFile(""));
+    const char* planted[] = {"index.html",   "eindex.html", "LKRPages.html", "eLKRPages.html",
+                             "LKRPages.csv", "old.html",    "LKRPages.jpg"};
+    for (const char* name : planted)
+        ASSERT_EQ(::symlink(victim.c_str(), f.reportFile(name).c_str()), 0) << name;
+    fs::create_directories(f.temp.file("outside/folder"));
+    ASSERT_EQ(::symlink(f.temp.file("outside/folder").c_str(), f.reportFile("linked.html").c_str()), 0);
+    f.set("ocsv", true);
+    f.set("ovrwrite", true);
+    f.set("oadmin", true);
+    f.profile.setText("admin-email", "a@example.com");
+
+    EXPECT_EQ(f.run().status, RunOutcome::Done);
+    EXPECT_EQ(f.temp.read("outside/victim.txt"), "precious");
+    EXPECT_EQ(modeOf(victim), 0644u);
+    EXPECT_TRUE(fs::is_directory(f.temp.file("outside/folder")));
+    for (const char* name : {"index.html", "eindex.html", "LKRPages.html", "eLKRPages.html", "LKRPages.csv"}) {
+        EXPECT_FALSE(fs::is_symlink(f.reportFile(name))) << name;
+        EXPECT_EQ(modeOf(f.reportFile(name)), 0600u) << name;
+    }
+    // Clearing took the old links away as links.
+    for (const char* name : {"old.html", "LKRPages.jpg", "linked.html"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(f.reportFile(name)))) << name;
+}
+
+TEST(ReportRunOnASharedMachine, AReportFolderThatIsALinkIsRefused)
+{
+    RunFixture f;
+    const std::string elsewhere = f.temp.file("outside/reports");
+    f.temp.write("outside/reports/keep.html", "keep");
+    fs::create_directories(f.folder.reports());
+    ASSERT_EQ(::symlink(elsewhere.c_str(), (f.folder.reports() + "/p").c_str()), 0);
+    try {
+        f.run();
+        ADD_FAILURE() << "the run went on";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("is a symbolic link"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(f.temp.read("outside/reports/keep.html"), "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+}
+
+TEST(ReportRunOnASharedMachine, ALinkedCsvFolderInsideTheProgramFolderIsNotFollowed)
+{
+    RunFixture f;
+    fs::create_directories(f.temp.file("outside/csv"));
+    ASSERT_EQ(::symlink(f.temp.file("outside/csv").c_str(), f.temp.file("csv").c_str()), 0);
+    f.set("ocsv", true);
+    f.profile.setText("csvpath", f.temp.file("csv"));
+    EXPECT_EQ(f.run().status, RunOutcome::Done);
+    EXPECT_TRUE(fs::is_empty(f.temp.file("outside/csv")));
+    EXPECT_TRUE(f.exists("LKRPages.csv"));
 }

@@ -240,18 +240,29 @@ TEST(ReportTemplates, CellAdaptationsReplaceExactCells)
     EXPECT_NE(html.find("    \r\n"), std::string::npos); // a removed cell leaves its indentation
 }
 
-TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesAreReplacedLikeTheRest)
+TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesStayLiteral)
 {
     ReportGrid grid =
-        tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2]<!-- enddetail -->");
-    grid.setCell(1, 0, "T");
+        tinyGrid("XXXReportTitle:<!-- startdetail -->[XXXRecCol0|XXXRecCol1|XXXRecCol2|XXXHelpFile]<!-- enddetail -->"
+                 "<!-- missingdatesetext -->");
+    grid.setCell(1, 0, "T XXXEndDate");
+    grid.setCell(0, 1, "E");
     grid.setCell(0, 10, "plain");
     grid.setCell(1, 10, "1");
     grid.setCell(0, 11, "aXXXRecCol1b");
     grid.setCell(1, 11, "7");
-    grid.setCell(2, 11, "XXXReportTitle");
-    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "T:[plain|1|][a7b|7|T]");
-    grid.setCell(0, 11, "x");
-    grid.setCell(2, 11, "");
-    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5), "T:[plain|1|][x|7|]");
+    grid.setCell(2, 11, "XXXReportTitle XXXHelpFile <!-- missingdatesetext -->");
+    EXPECT_EQ(TemplateEngine(grid, "").renderTemplate(5),
+              "T XXXEndDate:[plain|1||XXXHelpFile][aXXXRecCol1b|7|XXXReportTitle XXXHelpFile &lt;!-- "
+              "missingdatesetext --&gt;|XXXHelpFile]");
+    // On a page and in CSV alike; the template's own words are filled in.
+    const std::string page = TemplateEngine(grid, "01/02/2024").renderReportPage("/r/LKRPages");
+    EXPECT_NE(page.find("[plain|1||LKRPageshelp.html][aXXXRecCol1b|7|XXXReportTitle XXXHelpFile &lt;!-- "
+                        "missingdatesetext --&gt;|LKRPageshelp.html]"),
+              std::string::npos)
+        << page;
+    EXPECT_EQ(count(page, "The following dates were not found to report on: 01/02/2024"), 1u);
+    const std::string csv = TemplateEngine(grid, "01/02/2024").renderCsv();
+    EXPECT_NE(csv.find("[aXXXRecCol1b|7|XXXReportTitle XXXHelpFile "), std::string::npos) << csv;
+    EXPECT_EQ(count(csv, "The following dates were not found to report on"), 1u) << csv;
 }

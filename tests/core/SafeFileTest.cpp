@@ -12,12 +12,7 @@
 namespace larkspan {
 namespace {
 
-unsigned modeOf(const std::string& path)
-{
-    struct stat info {};
-    ::lstat(path.c_str(), &info);
-    return info.st_mode & 0777;
-}
+using testing::modeOf;
 
 TEST(SafeFile, WritesNeverFollowAPlantedLink)
 {

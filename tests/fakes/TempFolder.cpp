@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -44,6 +45,12 @@ std::string TempFolder::read(const std::string& relative) const
     std::string content;
     readWholeFile(file(relative), content);
     return content;
+}
+
+unsigned modeOf(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 }  // namespace larkspan::testing

@@ -23,4 +23,8 @@ private:
     std::string path_;
 };
 
+// The permission bits of path itself (a link is not followed); 0 when
+// nothing is there.
+unsigned modeOf(const std::string& path);
+
 }  // namespace larkspan::testing

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 using namespace larkspan;
 using namespace larkspan::testing;
@@ -103,6 +104,20 @@ TEST(ChartFiles, FailuresAreErrorsNotCrashes)
     EXPECT_THROW(headless->render(ranking({1, 2}), temp.file("no/such/folder/chart.jpg")), Error);
     ChartRequest odd = ranking({std::nan(""), 1e308, -4});
     EXPECT_NO_THROW(headless->render(odd, temp.file("odd.jpg")));
+}
+
+TEST(ChartFiles, ALinkAtTheImageNameIsReplacedNotWrittenThrough)
+{
+    TempFolder temp;
+    const std::string victim = temp.write("outside/victim.txt", "precious");
+    const std::string chart = temp.file("LKRPages.jpg");
+    std::filesystem::create_symlink(victim, chart);
+    ASSERT_TRUE(headless->render(ranking({1, 2}), chart));
+    EXPECT_EQ(temp.read("outside/victim.txt"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(chart));
+    EXPECT_EQ(decodedJpegSize(chart), QSize(500, 250));
+    EXPECT_EQ(std::filesystem::status(chart).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(ChartDrawing, OneBarPerRankingPoint)

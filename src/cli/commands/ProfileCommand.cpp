@@ -88,7 +88,7 @@ int runNew(CommandContext& c, const std::vector<std::string>& args)
     Arguments a(args, {"web", "url", "range", "from", "to", "set"}, {});
     a.requirePositionalCount(1, 1);
     const std::string name = a.positional()[0];
-    checkProfileName(name);
+    checkProfileName(c.folder, name);
     if (profileExists(c, name)) throw Error("A profile named " + name + " already exists; use \"profile set\".");
     KeyValueTable table = loadBaseTable(c.folder);
     table.setText("path", a.required("web"));

@@ -1,9 +1,12 @@
 #include "commands/WebCommand.h"
 
+#include "HiddenInput.h"
+#include "common/Error.h"
 #include "common/FolderListing.h"
 #include "common/KeyValueTable.h"
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
+#include "common/TextFile.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 #include "webs/FtpSettings.h"
@@ -23,14 +26,19 @@ namespace larkspan {
 std::string_view WebCommand::usage() const
 {
     return "add NAME --files \"PATHS_OR_MASK\" [--server-url URL] [--new-only]\n"
-           "       larkspan-cli web add NAME --ftp --server HOST[:PORT] --user U --password P --dir D --mask M\n"
+           "       larkspan-cli web add NAME --ftp --server HOST[:PORT] --user U --dir D --mask M\n"
+           "                    [--password-file FILE | --password-stdin | --password P]\n"
            "                    [--proxy X] [--new-only] [--delete-from-server] [--ftps] [--server-url URL]\n"
            "       larkspan-cli web list\n"
            "       larkspan-cli web show NAME\n"
            "       larkspan-cli web delete NAME\n"
            "--ftps asks the server for explicit TLS before logging on and refuses one without it.\n"
            "PATHS is a comma list of log files (a path with blanks in double quotes) or one file mask\n"
-           "such as /var/log/apache2/access*.log.";
+           "such as /var/log/apache2/access*.log.\n"
+           "The FTP password is asked for without echo when standard input is a terminal;\n"
+           "--password-file reads it from the first line of FILE and --password-stdin from the\n"
+           "first line of standard input. --password P puts it on the command line, where every\n"
+           "local user can read it in the process list: use it only where no one else logs in.";
 }
 
 namespace {
@@ -50,11 +58,35 @@ std::string absolutePathField(const std::string& field)
     return out;
 }
 
+// The FTP password from the one source given, else asked for without echo
+// on a terminal, else empty (which the save refuses).
+std::string ftpPassword(CommandContext& context, const Arguments& a)
+{
+    const int sources = int(a.has("password")) + int(a.has("password-file")) + int(a.flag("password-stdin"));
+    if (sources > 1) throw UsageError("Give the password one way: --password-file, --password-stdin or --password.");
+    std::string line;
+    if (a.has("password")) return a.value("password");
+    if (a.has("password-file")) {
+        const std::string file = a.value("password-file");
+        std::string content;
+        if (!readWholeFile(file, content)) throw Error("Unable to read the password file " + file + ".");
+        const std::vector<std::string> lines = text::splitLines(content);
+        return lines.empty() ? std::string() : lines.front();
+    }
+    if (a.flag("password-stdin")) {
+        if (!std::getline(context.in, line)) return {};
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    if (!context.interactive) return {};
+    return readHiddenLine(context.in, context.err, "Password: ").value_or("");
+}
+
 int add(CommandContext& context, WebStore& webs, const std::vector<std::string>& args)
 {
     const Arguments a(args,
-                      {"files", "server-url", "server", "user", "password", "dir", "mask", "proxy"},
-                      {"ftp", "new-only", "delete-from-server", "ftps"});
+                      {"files", "server-url", "server", "user", "password", "password-file", "dir", "mask", "proxy"},
+                      {"ftp", "new-only", "delete-from-server", "ftps", "password-stdin"});
     a.requirePositionalCount(2, 2);
     WebDraft draft;
     draft.name = a.positionalAt(1, "web name");
@@ -64,7 +96,7 @@ int add(CommandContext& context, WebStore& webs, const std::vector<std::string>&
         draft.importType = ImportType::Ftp;
         draft.ftp.server = a.value("server");
         draft.ftp.user = a.value("user");
-        draft.ftp.password = a.value("password");
+        draft.ftp.password = ftpPassword(context, a);
         draft.ftp.proxy = a.value("proxy");
         draft.ftp.startDirectory = a.value("dir");
         draft.ftp.fileMask = a.value("mask");
@@ -72,15 +104,14 @@ int add(CommandContext& context, WebStore& webs, const std::vector<std::string>&
         draft.ftp.deleteAfterDownload = a.flag("delete-from-server");
         draft.ftp.explicitTls = a.flag("ftps");
     } else {
-        for (const char* option : {"server", "user", "password", "dir", "mask", "proxy", "delete-from-server", "ftps"})
+        for (const char* option : {"server", "user", "password", "password-file", "password-stdin", "dir", "mask",
+                                   "proxy", "delete-from-server", "ftps"})
             if (a.has(option)) throw UsageError(std::string("--") + option + " is for FTP webs; add --ftp.");
         draft.pathField = absolutePathField(a.value("files"));
         draft.newFilesOnly = a.flag("new-only");
     }
 
-    std::error_code ec;
-    const std::string wwwstats = webs.wwwstats();
-    if (!fs::is_directory(wwwstats, ec) && !fs::create_directories(wwwstats, ec)) {
+    if (!WebStore::createDataFolders(webs.dataDirectory())) {
         context.platform.messages.show(MessageKind::Error, "Unable to create wwwstats directory under " +
                                                                webs.dataDirectory());
         return kExitFailed;

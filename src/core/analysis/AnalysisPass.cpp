@@ -6,15 +6,17 @@
 #include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
+#include "common/ProgramFolder.h"
+#include "common/SafeFile.h"
+#include "platform/Platform.h"
 #include "profiles/DateRange.h"
 #include "profiles/ProfileFiles.h"
 #include "profiles/RunProfile.h"
-#include "common/ProgramFolder.h"
-#include "platform/Platform.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <unistd.h>
 
 namespace larkspan::analysis {
 
@@ -60,8 +62,11 @@ void writeDemographics(Platform& platform, const std::string& path, const std::v
 {
     platform.progress.setCaption("Analyzing Log Data...");
     platform.progress.setText(0, "Saving demographic data...");
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "ab"));
+    // Log-derived data: private, and never appended through a link.
+    const int fd = safefile::openForWriting(path, true);
+    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : ::fdopen(fd, "ab"));
     if (!file) {
+        if (fd >= 0) ::close(fd);
         platform.progress.setText(0, "Error saving demographic data...");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/FolderListing.h"
+#include "common/SafeFile.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,20 +47,22 @@ std::string ProgramFolder::help() const { return path("help"); }
 
 int ProgramFolder::install() const
 {
-    std::error_code ec;
-    fs::create_directories(home_, ec);
-    if (!fs::is_directory(home_)) throw Error("Unable to create the program folder " + home_);
+    // Private by default: the folder holds settings with passwords, reports
+    // and demographic data. Folders that exist keep the mode they have.
+    if (!safefile::makePrivateFolderTree(home_)) throw Error("Unable to create the program folder " + home_);
     for (const char* folder : {"My Profiles", "Reports", "syss", "~tmp", "FTPTemp"})
-        fs::create_directories(fs::path(home_) / folder, ec);
+        safefile::makePrivateFolder(path(folder));
     if (shipped_.empty() || !fs::is_directory(shipped_)) return 0;
     int copied = 0;
+    std::error_code ec;
     for (fs::recursive_directory_iterator it(shipped_, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path target = fs::path(home_) / fs::relative(it->path(), shipped_);
         std::error_code step;
         if (it->is_directory(step)) {
-            fs::create_directories(target, step);
-        } else if (!fs::exists(target, step)) {
-            fs::create_directories(target.parent_path(), step);
+            safefile::makePrivateFolder(target.string());
+        } else if (!safefile::entryExists(target.string())) {
+            // A link of that name, even a dangling one, counts as there.
+            safefile::makePrivateFolderTree(target.parent_path().string());
             if (fs::copy_file(it->path(), target, step)) ++copied;
         }
     }

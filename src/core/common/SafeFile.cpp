@@ -81,4 +81,22 @@ bool makePrivateFolder(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool makePrivateFolderTree(const std::string& path)
+{
+    if (path.empty()) return false;
+    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
+        const std::string prefix = path.substr(0, at);
+        if (::mkdir(prefix.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
+    }
+    if (::mkdir(path.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool entryExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
 } // namespace larkspan::safefile

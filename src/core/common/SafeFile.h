@@ -43,5 +43,14 @@ bool isSymbolicLink(const std::string& path);
 // folder.
 bool makePrivateFolder(const std::string& path);
 
+// Creates a folder and every missing folder above it with mode 0700; folders
+// that exist are left as they are (a link among them is followed, as the
+// operator made it). False when path is not a folder afterwards.
+bool makePrivateFolderTree(const std::string& path);
+
+// True when something of that name exists, a symbolic link (dangling or not)
+// included.
+bool entryExists(const std::string& path);
+
 } // namespace safefile
 } // namespace larkspan

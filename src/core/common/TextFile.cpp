@@ -43,7 +43,7 @@ bool appendToFile(const std::string& path, const std::string& content)
 
 bool saveTextFile(Messages& messages, const std::string& path, const std::string& content)
 {
-    if (writeWholeFile(path, content)) return true;
+    if (safefile::replaceFile(path, content)) return true;
     messages.show(MessageKind::Error, "Unable to create file " + path);
     return false;
 }

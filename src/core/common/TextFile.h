@@ -15,7 +15,9 @@ bool writeWholeFile(const std::string& path, const std::string& content);
 // Appends bytes (never through a symbolic link); false on failure.
 bool appendToFile(const std::string& path, const std::string& content);
 
-// Writes a report or index file whole. On failure shows the error
+// Writes a report or index file whole through a private temporary file and
+// a rename: a link or a file another user planted at path is replaced, never
+// written through, and the new file is private (0600). On failure shows the error
 // "Unable to create file <path>" and returns false; callers go on as if the
 // file had been written.
 bool saveTextFile(Messages& messages, const std::string& path, const std::string& content);

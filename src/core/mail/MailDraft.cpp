@@ -1,7 +1,7 @@
 #include "mail/MailDraft.h"
 
 #include "common/Error.h"
-#include "common/TextFile.h"
+#include "common/SafeFile.h"
 #include "mail/EmlWriter.h"
 
 #include <atomic>
@@ -61,7 +61,8 @@ std::string saveMailDraft(const MailMessage& message, const LocalDateTime& now)
     headers.messageId = "<" + std::to_string(std::time(nullptr)) + "." + std::to_string(++serial) + "." + user +
                         "@larkspan.localhost>";
     const std::string content = writeEml(message, headers);
-    if (!writeWholeFile(path, content)) throw Error("Unable to create file " + path);
+    // A private new file: a link planted at the draft's name is replaced.
+    if (!safefile::replaceFile(path, content)) throw Error("Unable to create file " + path);
     return path;
 }
 

@@ -16,17 +16,42 @@ const ProfileKey* findProfileKey(std::string_view name)
     return nullptr;
 }
 
+namespace {
+
+[[noreturn]] void refuseName()
+{
+    throw Error("Invalid profile name.\nA profile name cannot contain \"/\", \"\\\", \"..\" or control "
+                "characters, be made of dots only or be the name of a file in the Reports folder.");
+}
+
+bool namedIn(const std::string& folder, const std::string& name, bool filesOnly)
+{
+    for (const FolderEntry& entry : listFolder(folder)) {
+        if (filesOnly && entry.directory) continue;
+        if (text::iequals(entry.name, name)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void checkProfileName(const std::string& name)
 {
     bool bad = name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
                name.find("..") != std::string::npos;
+    bad = bad || (!name.empty() && name.find_first_not_of('.') == std::string::npos);
     for (unsigned char c : name) {
         if (c < 0x20 || c == 0x7f) bad = true;
     }
-    if (bad) {
-        throw Error("Invalid profile name.\nA profile name cannot contain \"/\", \"\\\", \"..\" or control "
-                    "characters.");
-    }
+    if (bad) refuseName();
+}
+
+void checkProfileName(const ProgramFolder& folder, const std::string& name)
+{
+    checkProfileName(name);
+    if (name.empty()) return;
+    if (!folder.shippedData().empty() && namedIn(joinPath(folder.shippedData(), "Reports"), name, false)) refuseName();
+    if (namedIn(folder.reports(), name, true)) refuseName();
 }
 
 std::string pathIgnoringCase(const std::string& folder, const std::string& name)
@@ -42,7 +67,7 @@ std::string pathIgnoringCase(const std::string& folder, const std::string& name)
 
 ProfileFiles ProfileFiles::of(const ProgramFolder& folder, const std::string& name)
 {
-    checkProfileName(name);
+    checkProfileName(folder, name);
     const std::string profiles = folder.myProfiles();
     ProfileFiles files;
     files.settings = pathIgnoringCase(profiles, name + ".rpf");

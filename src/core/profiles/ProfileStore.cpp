@@ -8,6 +8,7 @@
 #include "common/Error.h"
 #include "common/FolderListing.h"
 #include "common/ProgramFolder.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Platform.h"
@@ -110,7 +111,7 @@ bool writeProfile(Platform& platform, const ProgramFolder& folder, const std::st
 {
     if (!base) {
         if (text::trim(name).empty()) return fail(platform, "You must assign a name to your profile to save it.");
-        checkProfileName(name);
+        checkProfileName(folder, name);
         if (text::trim(table.getText("url")).empty()) {
             return fail(platform, "You must assign a URL to your profile to save it.");
         }
@@ -197,13 +198,16 @@ void deleteProfile(Platform& platform, const ProgramFolder& folder, const std::s
     // A report folder that is a link is not followed: only files of the
     // profile's own folder are deleted.
     std::vector<FolderEntry> entries;
-    if (!fs::is_symlink(files.reportFolder, ec)) entries = listFolder(files.reportFolder);
+    if (!safefile::isSymbolicLink(files.reportFolder)) entries = listFolder(files.reportFolder);
     std::vector<std::string> remaining;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (it->directory) continue;
+        // A link goes as a link, even one to a folder; its target's mode is
+        // never touched.
+        const bool link = safefile::isSymbolicLink(it->path);
+        if (it->directory && !link) continue;
         bool deleted = false;
         for (int attempt = 0; attempt < 5 && !deleted; ++attempt) {
-            fs::permissions(it->path, fs::perms::owner_write, fs::perm_options::add, ec);
+            if (!link) fs::permissions(it->path, fs::perms::owner_write, fs::perm_options::add, ec);
             deleted = fs::remove(it->path, ec) && !ec;
         }
         if (!deleted) remaining.insert(remaining.begin(), it->path);

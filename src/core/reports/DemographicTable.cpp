@@ -61,8 +61,10 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
     namespace fs = std::filesystem;
     std::error_code error;
     if (!fs::exists(dataFile, error)) throw NoDemographicData("Required File Not Found");
-    const fs::perms perms = fs::status(dataFile, error).permissions();
-    if (!error && (perms & fs::perms::owner_write) == fs::perms::none) {
+    // The mode of a link's target is never touched.
+    const fs::file_status status = fs::symlink_status(dataFile, error);
+    const fs::perms perms = status.permissions();
+    if (!error && !fs::is_symlink(status) && (perms & fs::perms::owner_write) == fs::perms::none) {
         fs::permissions(dataFile, fs::perms::owner_write, fs::perm_options::add, error);
         if (error) throw NoDemographicData("Error Opening Required File - Read Only");
     }

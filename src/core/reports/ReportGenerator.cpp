@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Platform.h"
@@ -30,8 +31,15 @@ void ensureFolder(const std::string& path)
 {
     std::error_code ec;
     if (fs::is_directory(path, ec)) return;
-    fs::create_directories(path, ec);
-    if (!fs::is_directory(path, ec)) throw Error("Cannot create " + path);
+    if (!safefile::makePrivateFolderTree(path)) throw Error("Cannot create " + path);
+}
+
+// A report folder that is a link would have the run clear and fill the
+// folder it points to, which may belong to anyone.
+void refuseLinkedFolder(const std::string& path)
+{
+    if (safefile::isSymbolicLink(path))
+        throw Error("The report folder " + path + " is a symbolic link.\nThe report(s) were not generated.");
 }
 
 } // namespace
@@ -119,6 +127,7 @@ RunOutcome ReportGenerator::runReport(const std::string& profileName)
     RunState run;
     run.profileName = profileName;
     run.folder = reportFolder(profileName);
+    refuseLinkedFolder(run.folder);
     clearReportFolder(profileName);
 
     MailWanted wanted;

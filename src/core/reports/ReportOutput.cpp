@@ -1,5 +1,6 @@
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "mail/MailDraft.h"
@@ -14,6 +15,27 @@
 namespace larkspan {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// True when folder lies inside the program folder and one of its folders
+// below the program folder is a symbolic link. A CSV folder the operator
+// chose elsewhere is taken as chosen.
+bool linkInsideProgramFolder(const std::string& home, const std::string& folder)
+{
+    const fs::path base = fs::path(home).lexically_normal();
+    const fs::path relative = fs::path(folder).lexically_normal().lexically_relative(base);
+    if (relative.empty() || *relative.begin() == "..") return false;
+    fs::path at = base;
+    for (const fs::path& part : relative) {
+        if (part.empty() || part == ".") continue;
+        at /= part;
+        if (safefile::isSymbolicLink(at.string())) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 std::string ReportGenerator::writeReportFiles(const std::string& basePath)
 {
@@ -53,7 +75,7 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
         std::string folder = csvFolder_;
         if (folder.back() != '/') folder += '/';
         std::error_code ec;
-        if (fs::is_directory(folder, ec)) target = folder + name;
+        if (fs::is_directory(folder, ec) && !linkInsideProgramFolder(folder_.home(), folder)) target = folder + name;
     }
     std::string csv;
     try {
@@ -63,8 +85,7 @@ std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& baseP
                                                         ".  File creation unsuccessful.");
         return "";
     }
-    std::error_code ec;
-    if (profile_.ovrwrite || !fs::exists(target, ec))
+    if (profile_.ovrwrite || !safefile::entryExists(target))
         saveTextFile(platform_.messages, target, csv);
     else
         keptCsvFiles_.push_back(fs::path(target).filename().string());
@@ -91,8 +112,10 @@ void ReportGenerator::clearReportFolder(const std::string& profileName)
     std::error_code ec;
     const std::string folder = reportFolder(profileName);
     std::vector<fs::path> doomed;
+    if (safefile::isSymbolicLink(folder)) return;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
+        // Links go as links, whatever they point to; their targets stay.
+        if (!it->is_symlink(ec) && !it->is_regular_file(ec)) continue;
         const std::string ext = it->path().extension().string();
         // The mail draft of an earlier run goes too, so that no run leaves
         // behind a message about reports it did not make.

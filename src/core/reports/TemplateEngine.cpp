@@ -115,7 +115,6 @@ struct TemplateEngine::RowValues {
     std::string ownTarget;  // the whole href
     std::string display;
     std::string columns[5];
-    bool plain = true; // no value holds a placeholder word
 };
 
 // A literal run of the detail section or one of its placeholders.
@@ -135,11 +134,6 @@ const std::pair<const char*, int> kDetailTokens[] = {
     {"XXXRecCol1", 7},         {"XXXRecCol2", 8},     {"XXXRecCol3", 9},
     {"XXXRecCol4", 10},
 };
-
-bool holdsPlaceholderWord(const std::string& s)
-{
-    return s.find("XXX") != std::string::npos;
-}
 
 // A link to "http://" without a server address ("http:///a.html",
 // "http://-/a.html", as logs without one give) leads nowhere: its text
@@ -164,11 +158,9 @@ void unlinkWithoutServer(std::string& html)
     }
 }
 
-// A report page's last touches: its help page, and the placeholder values
-// of the first column shown without a link.
-void finishPage(std::string& html, const std::string& helpFile)
+// The first-column placeholder values shown without a link on a report page.
+void unlinkPlaceholderValues(std::string& html)
 {
-    if (html.find("XXXHelpFile") != std::string::npos) html = text::replaceAll(html, "XXXHelpFile", helpFile);
     if (html.find("Unknown</a>") != std::string::npos) {
         html = text::replaceAll(html, R"(<a href="http://Unknown">Unknown</a>)", "Unknown");
         html = text::replaceAll(html, R"(<a href="Unknown">Unknown</a>)", "Unknown");
@@ -176,6 +168,35 @@ void finishPage(std::string& html, const std::string& helpFile)
     if (html.find("<a href=\"http://") != std::string::npos) unlinkWithoutServer(html);
     if (html.find("Other</a>") != std::string::npos)
         html = text::replaceAll(html, R"(<a href="http://Other">Other</a>)", "Other");
+}
+
+// Replaces every placeholder of the table in one pass from left to right.
+// A value put in is never scanned again, so a placeholder word inside log
+// text or a header value stays as it is.
+std::string fillOnce(const std::string& text, const std::vector<std::pair<std::string, std::string>>& table)
+{
+    std::string out;
+    std::vector<std::size_t> next(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i)
+        next[i] = text.find(table[i].first);
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t best = std::string::npos;
+        std::size_t which = 0;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (next[i] < at) next[i] = text.find(table[i].first, at);
+            if (next[i] < best) {
+                best = next[i];
+                which = i;
+            }
+        }
+        if (best == std::string::npos) break;
+        out.append(text, at, best - at);
+        out += table[which].second;
+        at = best + table[which].first.size();
+    }
+    out.append(text, at, std::string::npos);
+    return out;
 }
 
 } // namespace
@@ -208,41 +229,29 @@ TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, boo
         for (int c = 1; c <= 4; ++c)
             v.columns[c] = grid_.htmlCell(c, row);
     }
-    v.plain =
-        !holdsPlaceholderWord(v.display) && !holdsPlaceholderWord(v.httpTarget) && !holdsPlaceholderWord(v.ownTarget);
-    for (const auto& c : v.columns)
-        v.plain = v.plain && !holdsPlaceholderWord(c);
     return v;
 }
 
-std::string TemplateEngine::detailRow(const std::string& section, int, const RowValues& v) const
+std::string TemplateEngine::fillTemplateText(const std::string& text, bool csv, const std::string& sentence,
+                                             const std::string* helpFile) const
 {
-    std::string copy = text::replaceAll(section, "XXXRowColor", v.color);
-    copy = text::replaceAll(copy, "XXXRowNumber", v.number);
-    copy = text::replaceAll(copy, "\"http://XXXDispRecCol0\"", "\"http://" + v.httpTarget + "\"");
-    copy = text::replaceAll(copy, "\"XXXDispRecCol0\"", "\"" + v.ownTarget + "\"");
-    copy = text::replaceAll(copy, "XXXDispRecCol0", v.display);
-    for (int c = 0; c <= 4; ++c)
-        copy = text::replaceAll(copy, "XXXRecCol" + std::to_string(c), v.columns[c]);
-    return copy;
-}
-
-std::string TemplateEngine::fillHeader(std::string document, bool csv) const
-{
+    std::vector<std::pair<std::string, std::string>> table;
     for (std::size_t i = 0; i < std::size(kHeaderPlaceholders); ++i) {
         std::string value = grid_.cell(kHeaderCells[i][0], kHeaderCells[i][1]);
         if (csv) value = csvInlineText(std::move(value));
-        document = text::replaceAll(document, kHeaderPlaceholders[i], value);
+        table.emplace_back(kHeaderPlaceholders[i], std::move(value));
     }
     for (int row = 3; row <= 4; ++row) {
         const std::string stem = row == 3 ? "XXXDetHdCol" : "XXXDetTailCol";
         for (int c = 0; c <= 4; ++c) {
             std::string value = grid_.cell(c, row);
             if (csv) value = csvCell(text::htmlToText(value));
-            document = text::replaceAll(document, stem + std::to_string(c), value);
+            table.emplace_back(stem + std::to_string(c), std::move(value));
         }
     }
-    return document;
+    table.emplace_back(reports::kMissingDatesMarker, sentence);
+    if (helpFile) table.emplace_back("XXXHelpFile", *helpFile);
+    return fillOnce(text, table);
 }
 
 std::string TemplateEngine::render(int templateRow, int linkColumn, const std::string* helpFile) const
@@ -259,9 +268,14 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     const long long limit = readWidth(grid_.cell(3, templateRow));
     const long long minimum = readWidth(grid_.cell(4, templateRow));
 
-    // The section split once at its placeholders; a row whose values hold
-    // no placeholder word is then filled by joining the pieces, which gives
-    // the same text as replacing placeholder after placeholder.
+    std::string sentence;
+    if (!missingDates_.empty())
+        sentence = csv ? reports::missingDatesCsv(missingDates_) : reports::missingDatesHtml(missingDates_);
+
+    // The section split once at its placeholders. Only the template's own
+    // text receives the header values, the missing-dates sentence and the
+    // help page; a row is then the pieces joined with its values, so text
+    // from the logs is never searched for placeholders.
     std::vector<Piece> pieces;
     for (std::size_t at = 0; at < section.size();) {
         std::size_t best = std::string::npos;
@@ -274,10 +288,12 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
             }
         }
         if (!found) {
-            pieces.push_back({Piece::Literal, section.substr(at)});
+            pieces.push_back({Piece::Literal, fillTemplateText(section.substr(at), csv, sentence, helpFile)});
             break;
         }
-        if (best > at) pieces.push_back({Piece::Literal, section.substr(at, best - at)});
+        if (best > at)
+            pieces.push_back(
+                {Piece::Literal, fillTemplateText(section.substr(at, best - at), csv, sentence, helpFile)});
         pieces.push_back({static_cast<Piece::Kind>(found->second), {}});
         at = best + std::strlen(found->first);
     }
@@ -288,10 +304,6 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
         if (pump_) pump_->poll();
         const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
-        if (!v.plain) {
-            rows += detailRow(section, row, v);
-            continue;
-        }
         std::string& out = helpFile ? line : rows;
         line.clear();
         for (const Piece& piece : pieces) {
@@ -324,29 +336,16 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
             }
         }
         if (helpFile) {
-            finishPage(line, *helpFile);
+            unlinkPlaceholderValues(line);
             rows += line;
         }
     }
 
-    std::string sentence;
-    if (!missingDates_.empty())
-        sentence = csv ? reports::missingDatesCsv(missingDates_) : reports::missingDatesHtml(missingDates_);
-    if (holdsPlaceholderWord(rows) || rows.find(reports::kMissingDatesMarker) != std::string::npos) {
-        // Header placeholders inside the rows are replaced with the rest.
-        std::string document = templ.substr(0, s) + rows;
-        document.append(templ, e + end.size(), std::string::npos);
-        document = fillHeader(std::move(document), csv);
-        document = text::replaceAll(document, reports::kMissingDatesMarker, sentence);
-        if (helpFile) finishPage(document, *helpFile);
-        return document;
-    }
-    std::string before = text::replaceAll(fillHeader(templ.substr(0, s), csv), reports::kMissingDatesMarker, sentence);
-    std::string after =
-        text::replaceAll(fillHeader(templ.substr(e + end.size()), csv), reports::kMissingDatesMarker, sentence);
+    std::string before = fillTemplateText(templ.substr(0, s), csv, sentence, helpFile);
+    std::string after = fillTemplateText(templ.substr(e + end.size()), csv, sentence, helpFile);
     if (helpFile) {
-        finishPage(before, *helpFile);
-        finishPage(after, *helpFile);
+        unlinkPlaceholderValues(before);
+        unlinkPlaceholderValues(after);
     }
     before.reserve(before.size() + rows.size() + after.size());
     before += rows;

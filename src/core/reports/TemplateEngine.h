@@ -35,10 +35,10 @@ class TemplateEngine {
     // post-processed (help link, placeholder values without links).
     std::string render(int templateRow, int linkColumn, const std::string* helpFile = nullptr) const;
     RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
-    // The detail section filled in for one row by replacing each placeholder
-    // in turn, so that placeholder words inside values are replaced as well.
-    std::string detailRow(const std::string& section, int row, const RowValues& values) const;
-    std::string fillHeader(std::string document, bool csv) const;
+    // The template's own text with the header values, the missing-dates
+    // sentence and (for a report page) the help page filled in, in one pass.
+    std::string fillTemplateText(const std::string& text, bool csv, const std::string& sentence,
+                                 const std::string* helpFile) const;
 
     const ReportGrid& grid_;
     std::string missingDates_;

@@ -1,13 +1,13 @@
 #include "settings/SettingsStore.h"
 
 #include "common/Error.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "settings/FileLock.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 
 namespace fs = std::filesystem;
 
@@ -127,22 +127,13 @@ void SettingsStore::store(const std::vector<Key>& keys) const
         for (const auto& value : key.values)
             out += encode(value.name, true) + "=" + (value.integer ? "i:" : "s:") + encode(value.data, false) + "\n";
     }
-    std::random_device random;
-    const std::string temporary = path_ + ".tmp" + std::to_string(random());
-    std::error_code ec;
-    if (!writeWholeFile(temporary, out)) throw Error("Unable to write the settings file " + path_);
-    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ec);
-    fs::rename(temporary, path_, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        throw Error("Unable to write the settings file " + path_);
-    }
+    // The temporary file is private from its creation and never left behind.
+    if (!safefile::replaceFile(path_, out)) throw Error("Unable to write the settings file " + path_);
 }
 
 bool SettingsStore::update(const std::function<bool(std::vector<Key>&)>& change)
 {
-    std::error_code ec;
-    fs::create_directories(fs::path(path_).parent_path(), ec);
+    safefile::makePrivateFolderTree(fs::path(path_).parent_path().string());
     FileLock lock(path_ + ".lock");
     if (!lock.acquire()) throw Error("The settings file " + path_ + " is locked by another program.");
     std::vector<Key> keys = load();

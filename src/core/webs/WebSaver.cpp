@@ -1,6 +1,7 @@
 #include "webs/WebSaver.h"
 
 #include "common/Error.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Messages.h"
@@ -68,7 +69,7 @@ bool saveWeb(WebStore& webs, Messages& messages, const WebDraft& draft, bool cre
 
     const std::string folder = creating ? webs.wwwstats() + name + "/" : webs.webFolder(name);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec) && !fs::create_directory(folder, ec))
+    if (!fs::is_directory(folder, ec) && !safefile::makePrivateFolder(folder))
         return fail(messages, "Cannot create " + folder);
 
     const std::string stem = creating ? name : webs.folderName(name);

@@ -1,6 +1,7 @@
 #include "webs/WebStore.h"
 
 #include "common/FolderListing.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "settings/SettingsStore.h"
@@ -29,6 +30,17 @@ void WebStore::setDataDirectory(const std::string& folder)
 }
 
 std::string WebStore::wwwstats() const { return withTrailingSeparator(dataDirectory() + "wwwstats"); }
+
+bool WebStore::createDataFolders(const std::string& dataDirectory)
+{
+    std::string folder = dataDirectory;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    safefile::makePrivateFolderTree(folder);
+    const std::string www = withTrailingSeparator(folder) + "wwwstats";
+    std::error_code ec;
+    return fs::is_directory(www, ec) || safefile::makePrivateFolder(www);
+}
 
 std::string WebStore::folderName(const std::string& name) const
 {

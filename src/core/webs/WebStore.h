@@ -29,6 +29,10 @@ public:
     void setDataDirectory(const std::string& folder);
     // <data directory>wwwstats, with a trailing separator.
     std::string wwwstats() const;
+    // Creates a data directory (and any missing folder above it) and its
+    // wwwstats folder, private to the user (0700); folders that exist keep
+    // their mode. False when wwwstats is not a folder afterwards.
+    static bool createDataFolders(const std::string& dataDirectory);
 
     // The web's folder with a trailing separator: an existing folder whose
     // name matches without regard to case, else <wwwstats><name>/.
