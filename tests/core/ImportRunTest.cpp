@@ -228,3 +228,26 @@ TEST_F(Importing, FtpWebsImportNothingYet)
     EXPECT_NE(messages().back().find("not available"), std::string::npos);
     EXPECT_TRUE(days.empty());
 }
+
+TEST_F(Importing, FilesThatGiveNoRecordAreNeverAQuietSuccess)
+{
+    // IIS logs of an unknown date format: every record dropped.
+    const std::string bad = temp.write("logs/in0103.log", "1.2.3.4, -, 2001.03.20, 7:55:20, W3SVC2, SALES1, -, 1, 2, 3, "
+                                                          "200, 0, GET, /a.gif, -,\r\n");
+    makeWeb(bad);
+    EXPECT_EQ(import(), ImportOutcome::Failed);
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "No records were imported from the file: " + bad +
+                                  "\nNone of its lines has a valid date in a layout the import reads.",
+                              "Error Importing Files\nNothing was imported: no file holds a record with a valid date "
+                              "in a layout the import reads.",
+                          }));
+
+    // Beside a file that gives records the run completes, the bad file named.
+    platform.messages.recorded.clear();
+    const std::string good = temp.write("logs/a.log", ncsa("10"));
+    makeWeb(good + "\r\n" + bad);
+    EXPECT_EQ(import(), ImportOutcome::Completed);
+    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages().back(), "Import Complete");
+}

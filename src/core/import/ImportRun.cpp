@@ -78,6 +78,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     conversion_ = ConversionRun{};
     conversion_.linesInBatch = 1;
     unixBox_ = false;
+    recordsImported_ = 0;
+    filesWithoutRecords_.clear();
 
     WebImportSource source = loadWebForImport(webs_.settingsFile(web));
     conversion_.serverUrl = source.settings.serverUrl;
@@ -247,6 +249,8 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         view_.showPanel(kConverting, 100);
         view_.hidePanel();
     }
+    recordsImported_ += converter.recordsWritten();
+    if (converter.gaveNothing()) filesWithoutRecords_.push_back(path);
     source.imported.record(path, file.size);
     if (file.size != 0 && !source.imported.save())
         platform_.messages.show(MessageKind::Error, "Unable to create file " + source.imported.path());
@@ -258,6 +262,11 @@ ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& w
 {
     try {
         const ImportOutcome outcome = run.run(web);
+        if (outcome == ImportOutcome::Completed && run.recordsImported() == 0 && !run.filesWithoutRecords().empty()) {
+            platform.messages.show(MessageKind::Error, "Error Importing Files\nNothing was imported: no file holds a "
+                                                       "record with a valid date in a layout the import reads.");
+            return ImportOutcome::Failed;
+        }
         if (outcome == ImportOutcome::Completed && !platform.unattended)
             platform.messages.show(MessageKind::Information, "Import Complete");
         return outcome;
