@@ -139,8 +139,8 @@ TEST_F(Importing, CommaListWithMissingRejectedAndUnixFiles)
     EXPECT_NE(list.find(empty + "|4\r\n"), std::string::npos);
     EXPECT_NE(list.find(good + "|"), std::string::npos);
     EXPECT_EQ(days.size(), 2u);
-    EXPECT_EQ(view.panels, (std::vector<std::string>{"Converting files to Windows format...\nPlease Wait@0",
-                                                     "Converting files to Windows format...\nPlease Wait@100"}));
+    EXPECT_EQ(view.panels, (std::vector<std::string>{"Converting line ends...\nPlease Wait@0",
+                                                     "Converting line ends...\nPlease Wait@100"}));
     EXPECT_FALSE(fs::exists(temp.file("FTPTemp")));
 }
 

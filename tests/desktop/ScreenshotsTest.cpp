@@ -102,7 +102,7 @@ TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
     status.filesTotal = 3;
     window.refresh(status);
     shoot(window, "import-window");
-    window.showPanel("Converting files to Windows format...\nPlease Wait", 40);
+    window.showPanel("Converting line ends...\nPlease Wait", 40);
     shoot(window, "import-window-panel");
 }
 

@@ -20,7 +20,7 @@ namespace larkspan {
 namespace {
 
 constexpr std::size_t kUnixProbeBytes = 10240;
-const char* const kConverting = "Converting files to Windows format...\nPlease Wait";
+const char* const kConverting = "Converting line ends...\nPlease Wait";
 
 std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
