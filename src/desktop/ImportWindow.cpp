@@ -191,6 +191,7 @@ void ImportWindow::runImport()
     ImportRun run(session_.platform(), webs, *this, tracker, options);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ImportOutcome outcome = importWeb(run, session_.platform(), web_);
+    outcome_ = outcome;
     QApplication::restoreOverrideCursor();
     unix_->setChecked(run.unixBox());
     running_ = false;
