@@ -4,6 +4,7 @@
 #include "ReportRunner.h"
 #include "WebManagerWindow.h"
 #include "profiles/ProfileEditing.h"
+#include "tracker/SessionTrackerWindow.h"
 
 #include "common/ProgramFolder.h"
 #include "platform/InstanceLock.h"
@@ -43,6 +44,10 @@ MainWindow::Hooks desktopHooks(DesktopSession& session)
         return editProfile(session, name, QApplication::activeWindow());
     };
     hooks.runReport = [&session] { runReport(session, nullptr); };
+    hooks.sessionTracker = [&session] {
+        SessionTrackerWindow viewer(session, nullptr, QApplication::activeWindow());
+        viewer.exec();
+    };
     return hooks;
 }
 

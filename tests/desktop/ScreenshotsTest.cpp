@@ -12,6 +12,7 @@
 #include "ReportProgressDialog.h"
 #include "ScheduleEditorWindow.h"
 #include "ScreenshotSaver.h"
+#include "SessionTrackerFixture.h"
 #include "WebManagerWindow.h"
 #include "WebPropertiesEditor.h"
 
@@ -106,6 +107,39 @@ TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
     shoot(window, "import-window");
     window.showPanel("Converting line ends...\nPlease Wait", 40);
     shoot(window, "import-window-panel");
+}
+
+TEST_F(Screenshots, SessionTrackerWithADayLoaded)
+{
+    const std::string year = "wwwstats/shop/2024/";
+    temp.write("wwwstats/shop/shop.dat", "shop\r\n0\r\n");
+    temp.write(year + "LKLT0301.lkmus", "2024-03-01,a.example,10.0.0.5,1,1,-,-,-,/,/,0\r\n");
+    std::string visitors;
+    std::string requests;
+    const char* pages[] = {"/index.html", "/products/lamp.html", "/img/lamp.jpg", "/cart.html", "/checkout.html"};
+    for (int v = 0; v < 6; ++v) {
+        const std::string client = "192.0.2." + std::to_string(10 + v);
+        const std::string host = v < 3 ? "proxy.isp.example" : v == 3 ? "crawler.search.example" : client;
+        visitors += "2024-03-02," + host + "," + client + ",5,4,10:0" + std::to_string(v) + ":00,10:1" +
+                    std::to_string(v) + ":00,601,/index.html,/checkout.html,42.5\r\n";
+        for (int p = 0; p < 5; ++p) {
+            requests += "2024-03-02," + host + "," + client + ",10:" + std::to_string(v) + std::to_string(p) +
+                        ":00,http://www.shop.example" + pages[p] + ",https://search.example/?q=lamp,192.0.2.1,200," +
+                        std::to_string(1200 * (p + 1)) + "\r\n";
+        }
+    }
+    temp.write(year + "LKLT0302.lkmus", visitors);
+    temp.write(year + "LKLT0302.lkdus", requests);
+
+    SessionTrackerWindow viewer(session(), std::make_unique<FakeHostLookup>());
+    shoot(viewer, "session-tracker-empty");
+    viewer.chooseWeb("shop");
+    viewer.chooseYear("2024");
+    viewer.refreshView();
+    viewer.tree()->expandAll();
+    shoot(viewer, "session-tracker-host");
+    viewer.tree()->setCurrentIndex(viewer.treeModel()->index(0, 0, viewer.treeModel()->index(0, 0)));
+    shoot(viewer, "session-tracker-client");
 }
 
 TEST_F(Screenshots, AutorunScheduleCountDownAndConsoleBar)

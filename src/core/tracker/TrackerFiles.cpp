@@ -150,14 +150,21 @@ std::vector<int> trackedYears(const std::string& webFolder)
     return years;
 }
 
-TrackerDay loadTrackerDay(const std::string& summaryPath)
+TrackerDay loadTrackerDay(const std::string& summaryPath) { return loadTrackerDay(summaryPath, {}); }
+
+TrackerDay loadTrackerDay(const std::string& summaryPath, const std::function<void(std::size_t)>& afterLine)
 {
     TrackerDay day;
     const std::string summary = summaryPathFor(summaryPath);
-    if (!forEachLine(summary, [&](std::string_view line) { day.visitors.push_back(parseSummaryLine(line)); }))
+    if (!forEachLine(summary, [&](std::string_view line) {
+            day.visitors.push_back(parseSummaryLine(line));
+            if (afterLine) afterLine(line.size());
+        }))
         throw Error("Unable to read " + summary);
-    forEachLine(detailPathFor(summaryPath),
-                [&](std::string_view line) { day.requests.push_back(parseDetailLine(line)); });
+    forEachLine(detailPathFor(summaryPath), [&](std::string_view line) {
+        day.requests.push_back(parseDetailLine(line));
+        if (afterLine) afterLine(line.size());
+    });
     return day;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,10 @@ struct TrackerDay {
 // missing detail file gives no requests. Throws Error when the summary file
 // cannot be read.
 TrackerDay loadTrackerDay(const std::string& summaryPath);
+// The same, calling afterLine with the length of every line read (summary
+// lines first), so a window can move a progress bar and let events through;
+// an exception thrown by afterLine stops the reading.
+TrackerDay loadTrackerDay(const std::string& summaryPath, const std::function<void(std::size_t)>& afterLine);
 
 // The requests of one visitor (host and client compared without regard to
 // case), or of every visitor of a host when client is empty; in file order.
