@@ -174,7 +174,7 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
 
     RobotSpotter spotter(RobotList({"curl"}), families);
     ASSERT_NE(spotter.robotName("curl/8.0"), nullptr);
-    EXPECT_EQ(*spotter.robotName("CURL/8.0"), "CURL"); // judged once per spelling, named by its own text
+    EXPECT_EQ(*spotter.robotName("CURL/8.0"), "curl"); // one verdict for every spelling of an agent
     EXPECT_EQ(spotter.robotName("Mozilla/5.0+(Windows+NT+10.0)"), nullptr);
     EXPECT_NE(spotter.robotName("Mozilla/5.0+(compatible;+bingbot/2.0)"), nullptr);
 
@@ -196,7 +196,7 @@ TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
     ReportBuilderFixture f;
     f.settings.maxrows = "ALL";
     fillStatusCodesReport(p.table, f.grid, f.context());
-    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "206", "301"}));
+    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "301", "206"}));  // ties: the sort rule
     EXPECT_EQ(f.column(1), (std::vector<std::string>{"4", "3", "1", "1"}));
     EXPECT_EQ(f.column(3)[0], "8");
     EXPECT_EQ(f.column(4)[1], "404 - Client - Not Found");
@@ -206,9 +206,10 @@ TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
     EXPECT_EQ(f.column(3), std::vector<std::string>{"http://a.example/links"});
 
     fillRobotsReport(p.table, f.grid, f.context());
-    EXPECT_EQ(f.column(0), (std::vector<std::string>{"Googlebot", "Spider"}));
+    EXPECT_EQ(f.column(0), (std::vector<std::string>{"Spider", "Googlebot"}));
     EXPECT_EQ(f.column(2)[0], "50.0%");
-    EXPECT_EQ(f.column(4)[1], "02/01/2000 23:59:59");
+    EXPECT_EQ(f.column(3)[1], "2");
+    EXPECT_EQ(f.column(4)[0], "02/01/2000 23:59:59");
 
     fillFileTypesReport(p.table, f.grid, f.context());
     EXPECT_EQ(f.column(0).front(), "htm");
@@ -329,11 +330,13 @@ TEST(TrafficReports, ProfilesWithoutTheNewKeysWriteTodaysReportSet)
     r.profile.setBoolean("details", true);
     const auto detailed = r.run();
     for (const char* name : {"LKRRobots.html", "LKRStatusCodes.html", "LKRNotFound.html", "LKRHours.html",
-                             "LKRWeekdays.html", "LKRFileTypes.html", "LKRPagesByKB.html", "csv/LKRStatusCodes.csv"})
+                             "LKRWeekdays.html", "LKRFileTypes.html", "LKRPagesByKB.html", "LKRStatusCodes.csv"})
         EXPECT_TRUE(detailed.count(name)) << name;
     for (const auto& [name, bytes] : older) {
         ASSERT_TRUE(detailed.count(name)) << name;
-        if (name.find("index") == std::string::npos) EXPECT_EQ(detailed.at(name), bytes) << name;
+        if (name.find("index") == std::string::npos) {
+            EXPECT_EQ(detailed.at(name), bytes) << name;
+        }
     }
     EXPECT_NE(detailed.at("index.html").find("Traffic Details"), std::string::npos);
     EXPECT_NE(detailed.at("LKRNotFound.html").find("http://a.example/links"), std::string::npos);
