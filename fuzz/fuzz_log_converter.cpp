@@ -1,8 +1,9 @@
 // Arbitrary bytes as a source log. The converter recognises a layout or
 // rejects the file with a message, and writes day files that each start
-// with a header block; the line normaliser keeps its output trimmed. A
-// crash, an exception other than a cancellation, a sanitizer report or a
-// broken day file is a fault.
+// with a header block; the line normaliser keeps its output trimmed; a
+// file reported as giving nothing wrote no record. A crash, an exception
+// other than a cancellation, a sanitizer report or a broken day file is a
+// fault.
 
 #include "common/Error.h"
 #include "import/DayWriter.h"
@@ -67,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.open(source)) std::abort();
     try {
         converter.convert(reader, source);
+        // A file said to give nothing wrote nothing.
+        if (converter.gaveNothing() && converter.recordsWritten() != 0) std::abort();
     } catch (const larkspan::Cancelled&) {
     }
     for (const auto& day : writer.runDays()) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, everything the build, the tests and the programs
-# need on Debian 12 (chromium renders report pages in one test). Packages
+# need on Debian 12 (chromium renders report pages in one test; the desktop
+# entry, metainfo, manual page and completion checks need their tools). Packages
 # already present are left alone.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev adwaita-icon-theme
   libcurl4-openssl-dev zlib1g-dev
   xdg-utils python3
+  file desktop-file-utils appstream man-db groff-base zsh
   clang libclang-rt-14-dev time
   chromium
 )

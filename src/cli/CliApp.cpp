@@ -1,6 +1,7 @@
 #include "CliApp.h"
 
 #include "Command.h"
+#include "CommandReference.h"
 #include "CommandTable.h"
 #include "ConsoleMailClient.h"
 #include "ConsoleMessages.h"
@@ -21,7 +22,7 @@ namespace larkspan {
 namespace {
 
 class NoPump : public EventPump {
-public:
+  public:
     void processEvents() override {}
 };
 
@@ -30,7 +31,7 @@ struct GlobalOptions {
     AnswerPolicy policy = AnswerPolicy::Ask;
     bool help = false;
     bool version = false;
-    std::vector<std::string> rest;  // the command and its arguments
+    std::vector<std::string> rest; // the command and its arguments
 };
 
 GlobalOptions parseGlobals(const std::vector<std::string>& args)
@@ -67,16 +68,33 @@ void printOverview(std::ostream& out, const std::vector<std::unique_ptr<Command>
     out << "Usage: larkspan-cli [--home DIR] [--yes|--no] COMMAND [ARGS...]\n\n"
            "Larkspan analyses web-server access logs: it imports the logs of each web\n"
            "into a per-day store and runs report profiles over a range of days.\n\n"
-           "Global options:\n"
-           "  --home DIR   program folder (default $LARKSPAN_HOME, else ~/.local/share/larkspan)\n"
-           "  --yes        answer Yes to every question\n"
-           "  --no         answer No to every question\n"
-           "  --help       show this help; \"help COMMAND\" shows a command's usage\n"
-           "  --version    show the version\n\n"
-           "Commands:\n";
+           "Global options:\n";
+    for (const auto& option : globalOptions()) {
+        const std::string shown = std::string(option.name) + (*option.placeholder ? " " : "") + option.placeholder;
+        out << "  " << std::left << std::setw(13) << shown << option.description << '\n';
+    }
+    out << "\nCommands:\n";
     for (const auto& command : commands)
         out << "  " << std::left << std::setw(14) << command->name() << command->summary() << '\n';
-    out << "  " << std::left << std::setw(14) << "help" << "show the usage of a command" << '\n';
+    out << "  " << std::left << std::setw(14) << "help"
+        << "show the usage of a command" << '\n';
+}
+
+// Options for the installation's manual page and shell completion; not
+// listed by --help. Returns true when the arguments asked for one.
+bool printReference(const std::vector<std::string>& args, std::ostream& out,
+                    const std::vector<std::unique_ptr<Command>>& commands)
+{
+    if (args.empty()) return false;
+    if (args.front() == "--manual-commands") {
+        writeManualCommands(out, commands);
+        return true;
+    }
+    if (args.front() == "--completion") {
+        writeCompletionWords(out, commands, args.size() > 1 ? args[1] : std::string());
+        return true;
+    }
+    return false;
 }
 
 const Command* findCommand(const std::vector<std::unique_ptr<Command>>& commands, const std::string& name)
@@ -91,12 +109,13 @@ void printUsage(std::ostream& stream, const Command& command)
     stream << "Usage: larkspan-cli " << command.name() << ' ' << command.usage() << '\n';
 }
 
-}  // namespace
+} // namespace
 
 int runCli(const std::string& executablePath, const std::vector<std::string>& args, CliStreams streams,
            CliServices services)
 {
     const auto commands = makeCommands();
+    if (printReference(args, streams.out, commands)) return kExitDone;
     GlobalOptions options;
     try {
         options = parseGlobals(args);
@@ -179,4 +198,4 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
     }
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -1,10 +1,12 @@
 #include "CommandTable.h"
 
 #include "commands/AnalyseCommand.h"
+#include "commands/AutorunCommand.h"
 #include "commands/ImportCommand.h"
 #include "commands/ProfileCommand.h"
 #include "commands/ReportCommand.h"
 #include "commands/SampleLogsCommand.h"
+#include "commands/ScheduleCommand.h"
 #include "commands/WebCommand.h"
 
 // Each command registers here, one line per command.
@@ -20,6 +22,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<AnalyseCommand>());
     commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<SampleLogsCommand>());
+    commands.push_back(std::make_unique<ScheduleCommand>());
+    commands.push_back(std::make_unique<AutorunCommand>());
     return commands;
 }
 

@@ -24,6 +24,7 @@ struct SessionServices {
     Shell* shell = nullptr;
     Help* help = nullptr;
     EventPump* pump = nullptr;
+    Clock* clock = nullptr;
 };
 
 // What the desktop program's windows share for one run of the program: the

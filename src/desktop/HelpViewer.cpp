@@ -3,6 +3,7 @@
 #include "DesktopIcons.h"
 #include "platform/Shell.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -42,6 +43,7 @@ bool DesktopHelp::showInViewer(const std::string& page)
         layout->addWidget(buttons);
         viewer_->resize(640, 520);
     }
+    keepUsableBesideModalWindow();
     browser_->setSource(QUrl::fromLocalFile(path));
     viewer_->show();
     viewer_->raise();
@@ -49,4 +51,16 @@ bool DesktopHelp::showInViewer(const std::string& page)
     return true;
 }
 
-}  // namespace larkspan
+void DesktopHelp::keepUsableBesideModalWindow()
+{
+    // A modal window blocks every window but its own children, so the help
+    // window becomes a child (still a window of its own) of the modal one.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == viewer_ || viewer_->parentWidget() == modal) return;
+    const QRect placed = viewer_->geometry();
+    const bool wasVisible = viewer_->isVisible();
+    viewer_->setParent(modal, Qt::Window);
+    if (wasVisible) viewer_->setGeometry(placed);
+}
+
+} // namespace larkspan

@@ -1,6 +1,7 @@
 #include "ImportWindow.h"
 
 #include "DesktopSession.h"
+#include "LogFileFilter.h"
 #include "import/ImportRun.h"
 #include "import/SessionTracker.h"
 #include "webs/FtpSettings.h"
@@ -85,8 +86,7 @@ ImportWindow::ImportWindow(DesktopSession& session, std::string web, QWidget* pa
     layout->addWidget(statusBar);
 
     chooseFiles = [this] {
-        return QFileDialog::getOpenFileNames(this, "Select Log File To Import", QString(),
-                                             "Log files (*.LOG *.log);;All files (*)");
+        return QFileDialog::getOpenFileNames(this, "Select Log File To Import", QString(), kLogFileFilter);
     };
     setFixedSize(480, sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -191,6 +191,7 @@ void ImportWindow::runImport()
     ImportRun run(session_.platform(), webs, *this, tracker, options);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ImportOutcome outcome = importWeb(run, session_.platform(), web_);
+    outcome_ = outcome;
     QApplication::restoreOverrideCursor();
     unix_->setChecked(run.unixBox());
     running_ = false;

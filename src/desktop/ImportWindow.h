@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/ImportRun.h"
 #include "import/ImportView.h"
 
 #include <QDialog>
@@ -32,6 +33,8 @@ class ImportWindow : public QDialog, public ImportView {
     // Shows the window (modal; unattended: started at once) and returns
     // true when it was closed with "Close" after a finished run.
     bool execute();
+    // How the last run ended; Failed while none has run.
+    ImportOutcome outcome() const { return outcome_; }
 
     // "Import Now" / "Close", and "Cancel Import".
     void startImport();
@@ -68,6 +71,7 @@ class ImportWindow : public QDialog, public ImportView {
     bool finished_ = false;
     bool userCancelled_ = false;
     bool started_ = false;
+    ImportOutcome outcome_ = ImportOutcome::Failed;
 
     QStackedWidget* upper_;
     QLabel* currentFile_;

@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
+#include "WindowPlacement.h"
 #include "common/Error.h"
 #include "profiles/ProfileStore.h"
 
@@ -66,6 +67,7 @@ MainWindow::MainWindow(DesktopSession& session, Hooks hooks, QWidget* parent)
     profileList_->installEventFilter(this);
 
     resize(680, 460);
+    placement::restore(session_.settings(), *this);
     try {
         refreshProfiles();
     } catch (const std::exception&) {
@@ -319,6 +321,9 @@ void MainWindow::buildTray()
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick) showAbout();
     });
+    // Shown from the start, not only once the window is first activated
+    // (a desktop may never activate it, say when it starts minimised).
+    if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();
 }
 
 void MainWindow::loadSettings()
@@ -426,6 +431,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!closingFromTray_) saveSettings();
+    try {
+        placement::remember(session_.settings(), *this);
+    } catch (const std::exception&) {
+        // Where the window stood is not worth a message at the end.
+    }
     if (tray_) tray_->hide();
     event->accept();
 }

@@ -239,17 +239,23 @@ void MainWindow::runCurrentProfile()
     const bool wasVisible = isVisible();
     const bool quitOnClose = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
+    // Shown again where it stood: a window hidden and shown again may
+    // otherwise be placed anew by the window manager.
     struct Restore {
         MainWindow& window;
         bool visible;
         bool quitOnClose;
+        QByteArray geometry;
         ~Restore()
         {
-            if (visible) window.show();
+            if (visible) {
+                window.restoreGeometry(geometry);
+                window.show();
+            }
             window.statusBar()->showMessage(kRestingText);
             QApplication::setQuitOnLastWindowClosed(quitOnClose);
         }
-    } restore{*this, wasVisible, quitOnClose};
+    } restore{*this, wasVisible, quitOnClose, saveGeometry()};
     hide();
     try {
         hooks_.runReport();

@@ -2,6 +2,7 @@
 
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
+#include "LogFileFilter.h"
 #include "common/Text.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebFileList.h"
@@ -24,6 +25,33 @@
 namespace larkspan {
 
 namespace {
+
+// Window colour for a field that can be typed in, button face for one that
+// cannot (disabled or read-only), so the difference shows at a glance.
+void paintAsEditable(QLineEdit& field, bool editable)
+{
+    QPalette palette = field.palette();
+    palette.setColor(QPalette::Base, QPalette().color(editable ? QPalette::Base : QPalette::Button));
+    field.setPalette(palette);
+}
+
+// Gives the label columns of several forms one width, so that their fields
+// line up below each other.
+void alignLabelColumns(std::initializer_list<QFormLayout*> forms)
+{
+    int widest = 0;
+    std::vector<QWidget*> labels;
+    for (QFormLayout* form : forms) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            if (QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole); item && item->widget()) {
+                labels.push_back(item->widget());
+                widest = std::max(widest, item->widget()->sizeHint().width());
+            }
+        }
+    }
+    for (QWidget* label : labels)
+        label->setMinimumWidth(widest);
+}
 
 QString qs(const std::string& text)
 {
@@ -82,8 +110,7 @@ WebPropertiesEditor::WebPropertiesEditor(DesktopSession& session, WebStore& webs
     layout->addLayout(buttons);
 
     chooseFiles = [this](const QString& startFolder) {
-        return QFileDialog::getOpenFileNames(this, "Select Log File To Import", startFolder,
-                                             "Log files (*.log);;All files (*)");
+        return QFileDialog::getOpenFileNames(this, "Select Log File To Import", startFolder, kLogFileFilter);
     };
     importTypeChanged();
     name_->setFocus();
@@ -125,7 +152,7 @@ QWidget* WebPropertiesEditor::buildPropertiesPage()
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(path_, 1);
     pathRow->addWidget(browse_);
-    auto* maskNote = new QLabel("Specify a file mask in Filepath. (Example: C:\\logdir\\*.log)");
+    auto* maskNote = new QLabel("Specify a file mask in Filepath. (Example: /var/log/apache2/access*.log)");
     maskNote->setObjectName("MaskNote");
     newFilesOnly_ = new QCheckBox("Get new files only");
     newFilesOnly_->setObjectName("NewFilesOnly");
@@ -183,6 +210,7 @@ QWidget* WebPropertiesEditor::buildFtpPage()
     logForm->addRow("File Pattern Mask:", ftpMask_);
     logForm->addRow(ftpNewFilesOnly_);
     logForm->addRow(ftpDelete_);
+    alignLabelColumns({serverForm, logForm});
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(server);
@@ -203,10 +231,7 @@ void WebPropertiesEditor::importTypeChanged()
     for (QWidget* control : std::initializer_list<QWidget*>{path_, browse_, newFilesOnly_, pathLabel_}) {
         control->setEnabled(local);
     }
-    // Window colour when the path can be typed, button face when not.
-    QPalette palette = path_->palette();
-    palette.setColor(QPalette::Base, local ? QPalette().color(QPalette::Base) : QPalette().color(QPalette::Button));
-    path_->setPalette(palette);
+    paintAsEditable(*path_, local);
 }
 
 bool WebPropertiesEditor::loadWeb(const std::string& name)
@@ -215,6 +240,8 @@ bool WebPropertiesEditor::loadWeb(const std::string& name)
     openedName_ = name;
     name_->setText(qs(name));
     name_->setReadOnly(true);
+    name_->setToolTip("The name of an existing web cannot be changed");
+    paintAsEditable(*name_, false);
     ImportType type = ImportType::Local;
     if (const auto settings = webs_.readSettings(name)) {
         name_->setText(qs(settings->name));

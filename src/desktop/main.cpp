@@ -1,3 +1,4 @@
+#include "AutorunController.h"
 #include "DesktopApp.h"
 #include "DesktopIcons.h"
 #include "DesktopSession.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
 
     DesktopSession session(folder);
     MainWindow window(session, desktopHooks(session));
+    AutorunController autorun(session, window);
+    autorun.install();
     window.show();
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QProcess>
 #include <QUrl>
 
 namespace larkspan {
@@ -20,7 +21,16 @@ bool QtShell::openDocument(const std::string& pathOrUrl) { return QDesktopServic
 
 bool QtShell::openTextEditor(const std::string& path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    // The desktop's handler for the file, else the operator's own editor.
+    if (QProcess::startDetached("xdg-open", {file})) return true;
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        QStringList command = QProcess::splitCommand(QString::fromLocal8Bit(qgetenv(variable)));
+        if (command.isEmpty()) continue;
+        const QString program = command.takeFirst();
+        if (QProcess::startDetached(program, command << file)) return true;
+    }
+    return false;
 }
 
 bool QtShell::moveToTrash(const std::string& path)

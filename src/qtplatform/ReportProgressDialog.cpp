@@ -1,5 +1,7 @@
 #include "ReportProgressDialog.h"
 
+#include "MiddleElidedLabel.h"
+
 #include "platform/CancelRequest.h"
 
 #include <QCloseEvent>
@@ -25,7 +27,7 @@ int clampToInt(long long value)
 
 ReportProgressDialog::ReportProgressDialog(CancelRequest& cancel, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      request_(cancel), bar_(new QProgressBar), phase_(new QLabel), detail_(new QLabel),
+      request_(cancel), bar_(new QProgressBar), phase_(new MiddleElidedLabel), detail_(new MiddleElidedLabel),
       cancel_(new QPushButton("Cancel"))
 {
     setObjectName("reportProgressDialog");
@@ -36,11 +38,8 @@ ReportProgressDialog::ReportProgressDialog(CancelRequest& cancel, QWidget* paren
     bar_->setTextVisible(true);
     phase_->setObjectName("Label1");
     detail_->setObjectName("Label2");
-    for (QLabel* line : {phase_, detail_}) {
-        line->setTextFormat(Qt::PlainText);
+    for (QLabel* line : {phase_, detail_})
         line->setMinimumWidth(360);
-        line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    }
     cancel_->setObjectName("CancelBtn");
     connect(cancel_, &QPushButton::clicked, this, &ReportProgressDialog::requestCancel);
 
@@ -75,11 +74,11 @@ void ReportProgressDialog::update(const QString& phase, const QString& detail, l
 
 void ReportProgressDialog::setPhase(const QString& phase)
 {
-    phase_->setText(phase);
+    phase_->setFullText(phase);
 }
 void ReportProgressDialog::setDetail(const QString& detail)
 {
-    detail_->setText(detail);
+    detail_->setFullText(detail);
 }
 
 void ReportProgressDialog::setCompleted(long long completed)
@@ -89,11 +88,11 @@ void ReportProgressDialog::setCompleted(long long completed)
 
 QString ReportProgressDialog::phase() const
 {
-    return phase_->text();
+    return phase_->fullText();
 }
 QString ReportProgressDialog::detail() const
 {
-    return detail_->text();
+    return detail_->fullText();
 }
 
 void ReportProgressDialog::requestCancel()

@@ -2,13 +2,13 @@
 
 #include <QDialog>
 
-class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace larkspan {
 
 class CancelRequest;
+class MiddleElidedLabel;
 
 // The report progress dialog: a bar counted in parts, the phase and the
 // detail line, and Cancel. Cancel (the button, Escape or the close box)
@@ -42,8 +42,8 @@ class ReportProgressDialog : public QDialog {
 
     CancelRequest& request_;
     QProgressBar* bar_;
-    QLabel* phase_;
-    QLabel* detail_;
+    MiddleElidedLabel* phase_;
+    MiddleElidedLabel* detail_;
     QPushButton* cancel_;
 };
 

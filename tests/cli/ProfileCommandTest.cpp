@@ -89,6 +89,17 @@ TEST(ProfileCommand, SetShowListFilterAndDelete)
     EXPECT_EQ(cli.home.read("My Profiles/shop.subd"), "products,SubDomain\r\nold,Exclude\r\n");
     EXPECT_EQ(cli.run({"profile", "filter", "shop", "--ip", "--add", "10.0.0.5,7"}).status, 0);
     EXPECT_EQ(cli.home.read("My Profiles/shop.ip"), "10.0.0.5,7\r\n");
+    // Wildcards exclude nothing in the filter: refused with the range form,
+    // whether added alone or in a list file.
+    r = cli.run({"profile", "filter", "shop", "--ip", "--add", "10.0.0.*"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("10.0.0.0,255"), std::string::npos) << r.err;
+    cli.home.write("ip.txt", "10.0.0.9\r\n192.168.*.*\r\n");
+    r = cli.run({"profile", "filter", "shop", "--ip", "--file", cli.home.file("ip.txt")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot use 192.168.*.*: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Only the last octet can be a range"), std::string::npos) << r.err;
+    EXPECT_EQ(cli.home.read("My Profiles/shop.ip"), "10.0.0.5,7\r\n");
     cli.home.write("refd.txt", "a.com\r\nb.com");
     EXPECT_EQ(cli.run({"profile", "filter", "shop", "--refd", "--file", cli.home.file("refd.txt")}).status, 0);
     EXPECT_EQ(cli.home.read("My Profiles/shop.refd"), "a.com\r\nb.com");

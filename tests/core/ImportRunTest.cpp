@@ -135,8 +135,8 @@ TEST_F(Importing, CommaListWithMissingRejectedAndUnixFiles)
     EXPECT_NE(list.find(empty + "|4\r\n"), std::string::npos);
     EXPECT_NE(list.find(good + "|"), std::string::npos);
     EXPECT_EQ(days.size(), 2u);
-    EXPECT_EQ(view.panels, (std::vector<std::string>{"Converting files to Windows format...\nPlease Wait@0",
-                                                     "Converting files to Windows format...\nPlease Wait@100"}));
+    EXPECT_EQ(view.panels, (std::vector<std::string>{"Converting line ends...\nPlease Wait@0",
+                                                     "Converting line ends...\nPlease Wait@100"}));
     EXPECT_FALSE(fs::exists(temp.file("FTPTemp")));
 }
 
@@ -223,4 +223,27 @@ TEST_F(Importing, FtpWebsImportNothingYet)
     EXPECT_EQ(import(), ImportOutcome::Cancelled);
     EXPECT_NE(messages().back().find("not available"), std::string::npos);
     EXPECT_TRUE(days.empty());
+}
+
+TEST_F(Importing, FilesThatGiveNoRecordAreNeverAQuietSuccess)
+{
+    // IIS logs of an unknown date format: every record dropped.
+    const std::string bad = temp.write("logs/in0103.log", "1.2.3.4, -, 2001.03.20, 7:55:20, W3SVC2, SALES1, -, 1, 2, 3, "
+                                                          "200, 0, GET, /a.gif, -,\r\n");
+    makeWeb(bad);
+    EXPECT_EQ(import(), ImportOutcome::Failed);
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "No records were imported from the file: " + bad +
+                                  "\nNone of its lines has a valid date in a layout the import reads.",
+                              "Error Importing Files\nNothing was imported: no file holds a record with a valid date "
+                              "in a layout the import reads.",
+                          }));
+
+    // Beside a file that gives records the run completes, the bad file named.
+    platform.messages.recorded.clear();
+    const std::string good = temp.write("logs/a.log", ncsa("10"));
+    makeWeb(good + "\r\n" + bad);
+    EXPECT_EQ(import(), ImportOutcome::Completed);
+    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages().back(), "Import Complete");
 }

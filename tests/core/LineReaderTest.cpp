@@ -1,12 +1,14 @@
 #include "common/Error.h"
+#include "fakes/Gzip.h"
 #include "fakes/TempFolder.h"
 #include "import/LineReader.h"
 #include "import/LogLine.h"
+#include "import/Utf16Text.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace larkspan;
+using larkspan::testing::gzip;
 using larkspan::testing::TempFolder;
 
 namespace {
@@ -20,22 +22,6 @@ std::vector<std::string> readAll(const std::string& path)
     while (reader.next(line)) lines.emplace_back(line);
     EXPECT_TRUE(reader.atEnd());
     return lines;
-}
-
-std::string gzip(const std::string& content)
-{
-    uLongf size = compressBound(content.size()) + 64;
-    std::string out(size, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    stream.avail_in = static_cast<uInt>(content.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
 }
 
 }  // namespace
@@ -149,4 +135,44 @@ TEST(LineReader, OverlongLinesAreCut)
         while (reader.next(line)) lines.emplace_back(line);
         EXPECT_EQ(lines, (std::vector<std::string>{"short", std::string(100, 'x'), "next", std::string(50, 'y')})) << block;
     }
+}
+
+namespace {
+
+std::string utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(LineReader, Utf16IsReadAsUtf8)
+{
+    TempFolder temp;
+    // U+010A holds the byte of a line feed: only whole code units break lines.
+    const std::u16string text = u"#Fields: date cs-uri-stem\r\n2000-10-10 /caf\u00e9/\u010a/\U0001F600\r\nlast";
+    const std::vector<std::string> expected = {"#Fields: date cs-uri-stem",
+                                               "2000-10-10 /caf\xC3\xA9/\xC4\x8A/\xF0\x9F\x98\x80", "last"};
+    EXPECT_EQ(readAll(temp.write("le.log", utf16(text, false))), expected);
+    EXPECT_EQ(readAll(temp.write("be.log", utf16(text, true))), expected);
+    // A lone surrogate and a dangling last byte are replaced, not dropped silently.
+    const std::u16string loneSurrogate{u'a', char16_t(0xD800), u'b'};
+    EXPECT_EQ(readAll(temp.write("bad.log", utf16(loneSurrogate, false) + "c")),
+              std::vector<std::string>{"a\xEF\xBF\xBD"
+                                       "b\xEF\xBF\xBD"});
+
+    // Code units and surrogate pairs split between blocks are carried over.
+    const std::string bytes = utf16(text, false).substr(2);
+    std::string whole, pieces;
+    Utf16Decoder(Utf16Order::LittleEndian).decode(bytes, whole);
+    Utf16Decoder split(Utf16Order::LittleEndian);
+    for (char c : bytes) split.decode(std::string_view(&c, 1), pieces);
+    split.finish(pieces);
+    EXPECT_EQ(pieces, whole);
 }

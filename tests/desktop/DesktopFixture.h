@@ -52,7 +52,7 @@ class DesktopFixture : public ::testing::Test {
         if (!session_) {
             ProgramFolder folder(temp.path(), shippedData);
             if (!shippedData.empty()) folder.install();
-            session_ = std::make_unique<DesktopSession>(folder, SessionServices{&messages, &shell, &help, nullptr});
+            session_ = std::make_unique<DesktopSession>(folder, SessionServices{&messages, &shell, &help, nullptr, clock});
         }
         return *session_;
     }
@@ -82,6 +82,8 @@ class DesktopFixture : public ::testing::Test {
     std::string settingsFile;
     // Set before the session is made to install the shipped files.
     std::string shippedData;
+    // Set before the session is made to stand on a fixed time.
+    Clock* clock = nullptr;
     FakeMessages messages;
     RecordingShell shell;
     RecordingHelp help;

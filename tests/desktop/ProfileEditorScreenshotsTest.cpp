@@ -51,7 +51,7 @@ TEST_F(EditorScreenshots, EveryEditorPageAndFilterDialog)
     }
     e.hide();
 
-    AddressFilterDialog ip("");
+    AddressFilterDialog ip("", messages);
     ip.addressField()->setText("172.16.0.1");
     ip.rangeChoice()->setChecked(true);
     ip.lastOctetField()->setText("55");

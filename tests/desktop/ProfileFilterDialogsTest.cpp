@@ -45,7 +45,7 @@ class FilterDialogs : public ProfileEditorFixture {
 
 TEST_F(FilterDialogs, IpFilterAddsASingleAddressOrARange)
 {
-    AddressFilterDialog dialog("");
+    AddressFilterDialog dialog("", messages);
     EXPECT_EQ(dialog.windowTitle(), "Add IP Filter");
     EXPECT_TRUE(dialog.singleChoice()->isChecked());
     EXPECT_FALSE(dialog.lastOctetField()->isEnabled());
@@ -61,19 +61,30 @@ TEST_F(FilterDialogs, IpFilterAddsASingleAddressOrARange)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.listText(), "172.16.0.1\r\n");
 
-    AddressFilterDialog range(dialog.listText());
+    AddressFilterDialog range(dialog.listText(), messages);
     range.rangeChoice()->setChecked(true);
     range.addressField()->setText("172.16.0.1");
     range.lastOctetField()->setText("55");
     range.acceptEntry();
     EXPECT_EQ(range.listText(), "172.16.0.1\r\n172.16.0.1,55\r\n");
 
-    AddressFilterDialog single(range.listText());
+    AddressFilterDialog single(range.listText(), messages);
     single.lastOctetField()->setText("9"); // ignored while a single address is chosen
     single.addressField()->setText("172.16.0.1,55");
     single.acceptEntry(); // already listed
     EXPECT_EQ(single.listText(), range.listText());
     EXPECT_EQ(single.result(), QDialog::Accepted);
+    EXPECT_TRUE(messages.recorded.empty());
+
+    // A "*" entry would exclude nothing: refused, the range form shown.
+    AddressFilterDialog wildcard(range.listText(), messages);
+    wildcard.addressField()->setText("10.0.0.*");
+    wildcard.acceptEntry();
+    EXPECT_EQ(lastText(), "The IP filter cannot use 10.0.0.*: entries with \"*\" exclude nothing.\nTo exclude "
+                          "10.0.0.0 through 10.0.0.255, give the first address and the last octet: 10.0.0.0,255");
+    EXPECT_EQ(messages.recorded.back().kind, MessageKind::Error);
+    EXPECT_EQ(wildcard.result(), 0); // stays open for the corrected entry
+    EXPECT_EQ(wildcard.listText(), range.listText());
 
     // Through the editor's Add button, after a last line without a break.
     listBox("IpList")->setListText("10.0.0.1");

@@ -2,12 +2,15 @@
 // (scripts/screenshots.sh sets build/shots), else into a temporary folder
 // and only checked to be there.
 #include "AboutBox.h"
+#include "AutorunController.h"
+#include "AutorunCountDown.h"
 #include "DataFolderDialog.h"
 #include "DesktopFixture.h"
 #include "ImportWindow.h"
 #include "LoadingWindow.h"
 #include "QtProgress.h"
 #include "ReportProgressDialog.h"
+#include "ScheduleEditorWindow.h"
 #include "ScreenshotSaver.h"
 #include "WebManagerWindow.h"
 #include "WebPropertiesEditor.h"
@@ -101,6 +104,32 @@ TEST_F(Screenshots, ImportWindowAndItsInformationPanel)
     status.filesTotal = 3;
     window.refresh(status);
     shoot(window, "import-window");
-    window.showPanel("Converting files to Windows format...\nPlease Wait", 40);
+    window.showPanel("Converting line ends...\nPlease Wait", 40);
     shoot(window, "import-window-panel");
+}
+
+TEST_F(Screenshots, AutorunScheduleCountDownAndConsoleBar)
+{
+    writeSettings(false, "1", "0");
+    for (const char* web : {"shop", "blog", "intranet", "mirror"})
+        temp.write(std::string("wwwstats/") + web + "/" + web + ".dat", std::string(web) + "\r\n0\r\n0\r\n\r\n");
+    temp.write("Schedule.job", "blog\r\nshop\r\n");
+    temp.write("Schedule.job.int", "Daily");
+    ScheduleEditorWindow editor(session());
+    editor.availableList()->setCurrentRow(0);
+    shoot(editor, "autorun-schedule");
+
+    CountDownWindow countDown;
+    countDown.showSeconds(17);
+    shoot(countDown, "autorun-count-down");
+
+    // Without a notification area the console shows that autorun is on.
+    for (const char* name : {"Weekly summary", "Monthly"})
+        addProfile(name);
+    AutorunController autorun(session(), window());
+    autorun.trayAvailable = false;
+    autorun.importWeb = [](const std::string&) { return ImportOutcome::Completed; };
+    autorun.enter();
+    shoot(window(), "main-autorun-without-tray");
+    autorun.quit();
 }

@@ -19,18 +19,21 @@ public:
 
 }  // namespace
 
+ImportOutcome importWithoutWindow(CommandContext& context, const std::string& web)
+{
+    WebStore webs(context.settings, context.folder.homeWithSeparator());
+    SilentImportView view;
+    NoSessionTracker tracker;
+    ImportOptions options;
+    options.buildSessionTracker = readBuildSessionTracker(context.settings);
+    options.temporaryFolder = context.folder.temporary();
+    ImportRun run(context.platform, webs, view, tracker, options);
+    return importWeb(run, context.platform, web);
+}
+
 analysis::ImportRunner offeredImport(CommandContext& context)
 {
-    return [&context](const std::string& web) {
-        WebStore webs(context.settings, context.folder.homeWithSeparator());
-        SilentImportView view;
-        NoSessionTracker tracker;
-        ImportOptions options;
-        options.buildSessionTracker = readBuildSessionTracker(context.settings);
-        options.temporaryFolder = context.folder.temporary();
-        ImportRun run(context.platform, webs, view, tracker, options);
-        importWeb(run, context.platform, web);
-    };
+    return [&context](const std::string& web) { importWithoutWindow(context, web); };
 }
 
 }  // namespace larkspan

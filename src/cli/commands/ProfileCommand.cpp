@@ -193,6 +193,11 @@ int runFilter(CommandContext& c, const std::vector<std::string>& args)
     std::string listText;
     if (a.has("file")) {
         if (!readWholeFile(a.value("file"), listText)) throw Error("Cannot open file " + a.value("file"));
+        const std::string problem = kind == "ip" ? ipListWildcardProblem(listText) : std::string();
+        if (!problem.empty()) {
+            c.platform.messages.show(MessageKind::Error, problem);
+            return kExitFailed;
+        }
     } else {
         readWholeFile(*path, listText);  // a missing list is empty
         const std::string entry = a.value("add");

@@ -62,13 +62,13 @@ void DayWriter::startRun(const std::string& webFolder)
 
 void DayWriter::startSourceFile() { currentKey_ = 0; }
 
-void DayWriter::writeRecord(std::string_view record, std::string_view year, std::string_view month,
+bool DayWriter::writeRecord(std::string_view record, std::string_view year, std::string_view month,
                             std::string_view day, const std::string& header)
 {
     const int y = year.size() == 4 ? digits(year) : -1;
     const int m = month.size() == 2 ? digits(month) : -1;
     const int d = day.size() == 2 ? digits(day) : -1;
-    if (y < 1 || !isValidDate(y, m, d)) return;
+    if (y < 1 || !isValidDate(y, m, d)) return false;
     const int key = y * 10000 + m * 100 + d;
     if (key == currentKey_) {
         buffer_.append(record);
@@ -76,7 +76,7 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
         // Very long lines: write early rather than hold a whole batch of
         // them. The file receives the same bytes either way.
         if (buffer_.size() >= kFlushBytes) flush();
-        return;
+        return true;
     }
     if (currentKey_ != 0) flush();
     currentKey_ = key;
@@ -96,6 +96,7 @@ void DayWriter::writeRecord(std::string_view record, std::string_view year, std:
     buffer_ += "\r\n";
     buffer_.append(record);
     buffer_ += "\r\n";
+    return true;
 }
 
 void DayWriter::addHeaderBlock(const std::string& header)

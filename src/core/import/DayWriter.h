@@ -26,8 +26,9 @@ public:
     // Buffers one canonical record (without line end). year has four
     // characters, month and day two; a record whose date is not a real
     // calendar date is dropped silently. header: the lines of the current
-    // header block joined by CR LF, written when a segment opens.
-    void writeRecord(std::string_view record, std::string_view year, std::string_view month, std::string_view day,
+    // header block joined by CR LF, written when a segment opens. Returns
+    // false when the record was dropped.
+    bool writeRecord(std::string_view record, std::string_view year, std::string_view month, std::string_view day,
                      const std::string& header);
     // Appends an updated header block (directives met between records).
     void addHeaderBlock(const std::string& header);

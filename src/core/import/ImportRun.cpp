@@ -20,7 +20,7 @@ namespace larkspan {
 namespace {
 
 constexpr std::size_t kUnixProbeBytes = 10240;
-const char* const kConverting = "Converting files to Windows format...\nPlease Wait";
+const char* const kConverting = "Converting line ends...\nPlease Wait";
 
 std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
@@ -78,6 +78,8 @@ ImportOutcome ImportRun::run(const std::string& web)
     conversion_ = ConversionRun{};
     conversion_.linesInBatch = 1;
     unixBox_ = false;
+    recordsImported_ = 0;
+    filesWithoutRecords_.clear();
 
     WebImportSource source = loadWebForImport(webs_.settingsFile(web));
     conversion_.serverUrl = source.settings.serverUrl;
@@ -240,6 +242,8 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         view_.showPanel(kConverting, 100);
         view_.hidePanel();
     }
+    recordsImported_ += converter.recordsWritten();
+    if (converter.gaveNothing()) filesWithoutRecords_.push_back(path);
     source.imported.record(path, file.size);
     if (file.size != 0 && !source.imported.save())
         platform_.messages.show(MessageKind::Error, "Unable to create file " + source.imported.path());
@@ -251,6 +255,11 @@ ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& w
 {
     try {
         const ImportOutcome outcome = run.run(web);
+        if (outcome == ImportOutcome::Completed && run.recordsImported() == 0 && !run.filesWithoutRecords().empty()) {
+            platform.messages.show(MessageKind::Error, "Error Importing Files\nNothing was imported: no file holds a "
+                                                       "record with a valid date in a layout the import reads.");
+            return ImportOutcome::Failed;
+        }
         if (outcome == ImportOutcome::Completed && !platform.unattended)
             platform.messages.show(MessageKind::Information, "Import Complete");
         return outcome;

@@ -50,6 +50,10 @@ public:
     // Whether the last source file held no carriage return in its first
     // 10240 bytes (the window's Unix box).
     bool unixBox() const { return unixBox_; }
+    // Records the last run wrote, and the source files that held text but
+    // gave no record (each was named in a warning as it was read).
+    long long recordsImported() const { return recordsImported_; }
+    const std::vector<std::string>& filesWithoutRecords() const { return filesWithoutRecords_; }
 
 private:
     ImportOutcome ftpRun(const std::string& web, const WebImportSource& source);
@@ -71,11 +75,14 @@ private:
     ImportStatus status_;
     std::string webName_;
     bool unixBox_ = false;
+    long long recordsImported_ = 0;
+    std::vector<std::string> filesWithoutRecords_;
 };
 
 // The import window's "Import Now" around a run: shows "Import Complete"
 // (information, not in unattended runs) after a completed run and
-// "Error Importing Files\n" + the reason after a failure.
+// "Error Importing Files\n" + the reason after a failure. A run whose files
+// all gave nothing is a failure, not a completed import.
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web);
 
 }  // namespace larkspan

@@ -1,6 +1,7 @@
 #include "import/LineReader.h"
 
 #include "common/Error.h"
+#include "import/Utf16Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,11 +53,45 @@ bool LineReader::open(const std::string& path)
         ::close(fd_);
         fd_ = -1;
         gz_ = gz;
+    } else if (n == 2 && utf16Order(std::string_view(reinterpret_cast<char*>(magic), 2)) != Utf16Order::None) {
+        utf16_ = std::make_unique<Utf16Decoder>(utf16Order(std::string_view(reinterpret_cast<char*>(magic), 2)));
+        if (::lseek(fd_, 2, SEEK_SET) != 2) {
+            ::close(fd_);
+            fd_ = -1;
+            return false;
+        }
     }
     return true;
 }
 
 std::size_t LineReader::readSome(char* into, std::size_t size)
+{
+    return utf16_ ? readDecoded(into, size) : readRaw(into, size);
+}
+
+std::size_t LineReader::readDecoded(char* into, std::size_t size)
+{
+    if (decodedFrom_ == decoded_.size()) {
+        decoded_.clear();
+        decodedFrom_ = 0;
+        char raw[1 << 16];
+        while (decoded_.empty()) {
+            const std::size_t n = readRaw(raw, sizeof raw);
+            if (n == 0) {
+                utf16_->finish(decoded_);
+                if (decoded_.empty()) return 0;
+                break;
+            }
+            utf16_->decode(std::string_view(raw, n), decoded_);
+        }
+    }
+    const std::size_t n = std::min(size, decoded_.size() - decodedFrom_);
+    std::memcpy(into, decoded_.data() + decodedFrom_, n);
+    decodedFrom_ += n;
+    return n;
+}
+
+std::size_t LineReader::readRaw(char* into, std::size_t size)
 {
     if (gz_) {
         const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace larkspan {
 
+class Utf16Decoder;
+
 // Reads a log file line by line in large blocks, without a working copy:
 // each CR, LF or CR LF ends a line, and a last line without a break is a
 // line too. Bytes are passed through as they are (NUL and 8-bit included).
 // gzip-compressed files (recognised by their magic bytes) are unpacked on
-// the fly. Memory stays at one block plus the longest line, and lines are
+// the fly, and UTF-16 files (recognised by their byte-order mark) are read
+// as UTF-8. Memory stays at one block plus the longest line, and lines are
 // cut at 16 MB.
 class LineReader {
 public:
@@ -41,10 +45,15 @@ public:
 private:
     bool fill();  // reads more bytes behind end_; false at the end of the file
     std::size_t readSome(char* into, std::size_t size);
+    std::size_t readRaw(char* into, std::size_t size);
+    std::size_t readDecoded(char* into, std::size_t size);
 
     std::string path_;
     int fd_ = -1;
     void* gz_ = nullptr;  // gzFile while reading compressed data
+    std::unique_ptr<Utf16Decoder> utf16_;  // while reading UTF-16 text
+    std::string decoded_;                  // UTF-8 text decoded but not yet handed out
+    std::size_t decodedFrom_ = 0;
     std::vector<char> buffer_;
     std::size_t start_ = 0;  // first byte of the unread text
     std::size_t end_ = 0;    // one past the last byte read

@@ -49,20 +49,34 @@ public:
 
     // The layout of the last file converted (valid after a recognised file).
     LogLayout layout() const { return layout_; }
+    // Records of the last file that reached the day writer with a valid date.
+    long long recordsWritten() const { return recordsWritten_; }
+    // Whether the last file held text to import but gave no record: it was
+    // refused, or every record of it was dropped. Either way a message
+    // naming the file has been shown.
+    bool gaveNothing() const { return gaveNothing_; }
 
 private:
     void convertFile(LineReader& reader, const std::string& path);
     bool findFirstLine(LineReader& reader, long long& lineNo, std::string& first);
+    bool refuseUtf16(std::string_view firstLine);
     bool classify(std::string_view first);
+    void classifyBracketed(std::string_view first, std::string_view before, std::size_t fieldsBeforeBracket);
     void convertBatches(LineReader& reader, long long lineNo, const std::string& first);
     void unrecognised();
     void handle(std::string_view line);
     void directive(std::string_view line);
+    void noteFileDate(const std::string& text, const std::string& upper);
+    bool keepDirective(const std::string& name, std::size_t size);
+    void takeFields(std::string& text, const std::string& upper);
     void w3cRecord(std::string_view line);
     void commaRecord(std::string_view line);
     void ncsaRecord(std::string_view line);
     void netscapeRecord(std::string_view line);
+    void virtualHostRecord();
     void writeIsoDated(std::string_view record, std::size_t datePosition);
+    void writeRecord(std::string_view record, std::string_view year, std::string_view month, std::string_view day);
+    void reportNothingImported();
     void askMissingServer();
     void setDirectives(std::vector<std::string> directives);
 
@@ -81,6 +95,12 @@ private:
     std::size_t datePosition_ = 0;
     bool lacksServer_ = false;
     bool recordWritten_ = false;
+    std::size_t keptFields_ = 0;           // records are cut to this many fields (0: all kept)
+    std::size_t otherDirectiveCount_ = 0;  // directives kept other than #Fields
+    std::size_t otherDirectiveBytes_ = 0;
+    long long recordLines_ = 0;  // lines taken as records, dated or not
+    long long recordsWritten_ = 0;
+    bool gaveNothing_ = false;
 
     // Reused buffers: no allocation per line once warm.
     std::string record_;

@@ -7,8 +7,17 @@
 
 namespace larkspan {
 
-// The source layouts the import recognises.
-enum class LogLayout { W3cExtended, CommaSeparated, NcsaCommon, NcsaCombined, NcsaSite, NetscapeFlexible };
+// The source layouts the import recognises. ApacheVirtualHost is Apache's
+// "vhost_combined": the combined record led by the site's host:port.
+enum class LogLayout {
+    W3cExtended,
+    CommaSeparated,
+    NcsaCommon,
+    NcsaCombined,
+    NcsaSite,
+    NetscapeFlexible,
+    ApacheVirtualHost
+};
 
 // The "#Fields:" line written for a layout with a fixed field list, and the
 // 1-based position of the date among a record's fields.
@@ -22,6 +31,9 @@ LayoutFields ncsaSiteFields();
 // NCSA combined chooses its line by the field count of the first record:
 // 11, 12 or 13 fields; any other count writes no "#Fields:" line (nullptr).
 LayoutFields ncsaCombinedFields(std::size_t fieldCount);
+// The fields of a combined record that a server extends past the user agent
+// (request time, host ...): the extra fields are cut off.
+constexpr std::size_t kCombinedFieldCount = 12;
 
 // A Netscape flexible "format=" line turned into canonical field names
 // (s-ip not included) and the date position (0 when the format has none).

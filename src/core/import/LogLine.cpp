@@ -198,6 +198,15 @@ bool hasBracketDate(std::string_view line)
     return line.substr(open + 1, close - open - 1).find('/') != std::string_view::npos;
 }
 
+bool isHostAndPort(std::string_view field)
+{
+    const std::size_t colon = field.rfind(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == field.size()) return false;
+    for (char c : field.substr(colon + 1))
+        if (c < '0' || c > '9') return false;
+    return field.substr(0, colon).find(':') == std::string_view::npos;
+}
+
 void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch)
 {
     // 1-3: the bracket text becomes the date and time.

@@ -22,6 +22,11 @@ bool isBracketRecord(std::string_view line);
 // between the first "[" and the next "]".
 bool hasBracketDate(std::string_view line);
 
+// "host:port" as Apache's virtual-host field writes it: a name or an IPv4
+// address, a colon and a decimal port. An IPv6 address, having several
+// colons, is not one.
+bool isHostAndPort(std::string_view field);
+
 // Rewrites a bracketed-date line into space-separated fields: the bracket
 // text becomes "yyyy-mm-dd hh:mm:ss" (zone dropped), the request loses its
 // quotes and becomes method, path and protocol, every later quoted field

@@ -7,7 +7,8 @@ namespace larkspan {
 
 LocalDateTime SystemClock::now() const
 {
-    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const auto at = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(at);
     std::tm local{};
 #if defined(_WIN32)
     localtime_s(&local, &t);
@@ -19,6 +20,8 @@ LocalDateTime SystemClock::now() const
     result.hour = local.tm_hour;
     result.minute = local.tm_min;
     result.second = local.tm_sec;
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch()).count();
+    result.millisecond = static_cast<int>(((sinceEpoch % 1000) + 1000) % 1000);
     return result;
 }
 

@@ -66,10 +66,35 @@ bool hasLine(const std::string& listText, const std::string& entry)
     return false;
 }
 
+// "10.0.0.*" cannot be read by the filter; "10.0.0.0,255" is the same range
+// in the form it reads. Only the last octet can be a range.
+static std::string wildcardRefusal(const std::string& entry)
+{
+    std::string message = "The IP filter cannot use " + entry + ": entries with \"*\" exclude nothing.\n";
+    const bool lastOctetOnly =
+        entry.size() > 2 && entry.find('*') == entry.size() - 1 && entry[entry.size() - 2] == '.';
+    if (lastOctetOnly) {
+        const std::string prefix = entry.substr(0, entry.size() - 1);
+        return message + "To exclude " + prefix + "0 through " + prefix + "255, give the first address and the last " +
+               "octet: " + prefix + "0,255";
+    }
+    return message + "Only the last octet can be a range: give the first address and the last octet, e.g. " +
+           "10.0.0.0,255 for 10.0.0.0 through 10.0.0.255";
+}
+
 ListAddition addIpFilter(std::string& listText, const std::string& address, const std::string& lastOctet)
 {
     if (address.empty()) return {};
-    return appendUnlessListed(listText, lastOctet.empty() ? address : address + "," + lastOctet);
+    const std::string entry = lastOctet.empty() ? address : address + "," + lastOctet;
+    if (entry.find('*') != std::string::npos) return {ListAddition::Refused, wildcardRefusal(entry)};
+    return appendUnlessListed(listText, entry);
+}
+
+std::string ipListWildcardProblem(const std::string& listText)
+{
+    for (const std::string& line : text::splitLines(listText))
+        if (line.find('*') != std::string::npos) return wildcardRefusal(text::trim(line));
+    return {};
 }
 
 ListAddition addWebFilter(std::string& listText, const std::string& directory, bool subWeb)

@@ -33,7 +33,12 @@ std::string appendEntry(const std::string& listText, const std::string& entry);
 bool hasLine(const std::string& listText, const std::string& entry);
 
 // IP list: the address, or "address,lastOctet" when a last octet is given.
+// An entry with "*" is refused: the filter would ignore it, and the message
+// says how to give the range instead.
 ListAddition addIpFilter(std::string& listText, const std::string& address, const std::string& lastOctet);
+// The refusal message for the first line of an IP list's text that holds
+// "*"; empty when there is none.
+std::string ipListWildcardProblem(const std::string& listText);
 
 // Sub-web list: "dir,SubDomain" inserted as the first line (refused when a
 // sub-web is already listed) or "dir,Exclude" appended.

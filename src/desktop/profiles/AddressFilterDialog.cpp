@@ -1,5 +1,6 @@
 #include "profiles/AddressFilterDialog.h"
 
+#include "platform/Messages.h"
 #include "profiles/ProfileLists.h"
 
 #include <QFrame>
@@ -25,9 +26,10 @@ QLabel* note(const char* text)
 
 } // namespace
 
-AddressFilterDialog::AddressFilterDialog(std::string listText, QWidget* parent)
-    : QDialog(parent), listText_(std::move(listText)), address_(new QLineEdit), lastOctet_(new QLineEdit),
-      single_(new QRadioButton("Exclude single IP address")), range_(new QRadioButton("Exclude IP Address Range"))
+AddressFilterDialog::AddressFilterDialog(std::string listText, Messages& messages, QWidget* parent)
+    : QDialog(parent), listText_(std::move(listText)), messages_(messages), address_(new QLineEdit),
+      lastOctet_(new QLineEdit), single_(new QRadioButton("Exclude single IP address")),
+      range_(new QRadioButton("Exclude IP Address Range"))
 {
     setObjectName("addressFilterDialog");
     setWindowTitle(kCaption);
@@ -92,7 +94,11 @@ void AddressFilterDialog::acceptEntry()
     const std::string address = address_->text().toLocal8Bit().toStdString();
     if (address.empty()) return;
     const std::string lastOctet = range_->isChecked() ? lastOctet_->text().toLocal8Bit().toStdString() : std::string();
-    profiles::addIpFilter(listText_, address, lastOctet);
+    const profiles::ListAddition added = profiles::addIpFilter(listText_, address, lastOctet);
+    if (added.outcome == profiles::ListAddition::Refused) {
+        messages_.show(MessageKind::Error, added.message);
+        return;
+    }
     accept();
 }
 

@@ -8,15 +8,18 @@ class QRadioButton;
 
 namespace larkspan {
 
+class Messages;
+
 // The Add IP Filter dialog: one address to exclude, or a range over the
 // last octet. OK adds the entry to the IP list's text unless the list
-// already holds it; the fields are not checked further.
+// already holds it; an entry with "*", which the filter cannot read, is
+// refused with a message that shows the range form.
 class AddressFilterDialog : public QDialog {
     Q_OBJECT
   public:
     static constexpr const char* kCaption = "Add IP Filter";
 
-    explicit AddressFilterDialog(std::string listText, QWidget* parent = nullptr);
+    AddressFilterDialog(std::string listText, Messages& messages, QWidget* parent = nullptr);
 
     // The IP list's text (CR LF breaks) after the dialog.
     const std::string& listText() const { return listText_; }
@@ -26,13 +29,15 @@ class AddressFilterDialog : public QDialog {
     QRadioButton* singleChoice() const { return single_; }
     QRadioButton* rangeChoice() const { return range_; }
 
-    // "&OK": nothing with an empty address; else adds and closes.
+    // "&OK": nothing with an empty address; a refused entry keeps the
+    // dialog open; else adds and closes.
     void acceptEntry();
 
   private:
     void rangeChoiceChanged();
 
     std::string listText_;
+    Messages& messages_;
     QLineEdit* address_;
     QLineEdit* lastOctet_;
     QRadioButton* single_;

@@ -417,7 +417,7 @@ void ProfileEditor::saveAndRun()
 
 void ProfileEditor::addAddressEntry()
 {
-    AddressFilterDialog dialog(ipList_->listText(), this);
+    AddressFilterDialog dialog(ipList_->listText(), session_.messages(), this);
     if (runDialog(dialog) == QDialog::Accepted) ipList_->setListText(dialog.listText());
 }
 

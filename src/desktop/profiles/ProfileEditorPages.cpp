@@ -180,7 +180,7 @@ QWidget* ProfileEditor::buildTimePeriodPage()
     auto* dateLayout = new QVBoxLayout(dates);
     auto* pickers = new QHBoxLayout;
     auto* startColumn = new QVBoxLayout;
-    labelled(startColumn, "&Report Start Date", start_);
+    labelled(startColumn, "Report S&tart Date", start_);
     auto* endColumn = new QVBoxLayout;
     labelled(endColumn, "R&eport End Date", end_);
     pickers->addLayout(startColumn);
@@ -202,7 +202,7 @@ QWidget* ProfileEditor::buildReportInformationPage()
     page_ = checkBox("cbPage", "&Page Analysis", true);
     browser_ = checkBox("cbBrowser", "&Browser Analysis", true);
     usage_ = checkBox("cbUsage", "&Usage Analysis", true);
-    referrers_ = checkBox("cbReferrers", "&Referral Analysis", true);
+    referrers_ = checkBox("cbReferrers", "Re&ferral Analysis", true);
     demogs_ = checkBox("cbDemogs", "Demograp&hic Analysis (Requires server side RDNS)", false);
     QGroupBox* requested = group("InformationRequested", " Information Requested ");
     auto* requestedLayout = new QVBoxLayout(requested);
