@@ -52,7 +52,7 @@ TEST(TrafficDetailsCommand, RobotsApartAndCountedAddUpOnAGeneratedLog)
     ASSERT_EQ(cli({"profile", "set", "p", "norobots=no"}).status, 0);
     const auto counted = cli({"analyse", "p", "--lists"});
     ASSERT_EQ(counted.status, 0) << counted.err;
-    EXPECT_EQ(valueOf(counted.out, "Robot hits"), robots);  // still listed, now also counted
+    EXPECT_EQ(valueOf(counted.out, "Robot hits"), robots); // still listed, now also counted
     EXPECT_EQ(valueOf(counted.out, "Records processed"), valueOf(apart.out, "Records processed") + robots);
     EXPECT_EQ(valueOf(counted.out, "Lines read"), valueOf(apart.out, "Lines read"));
 

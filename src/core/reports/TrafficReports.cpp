@@ -51,6 +51,14 @@ std::string detailTemplate(const DetailTexts& t)
     return html.html();
 }
 
+template <class Row> long long hitsOf(const std::vector<Row>& rows)
+{
+    long long total = 0;
+    for (const Row& row : rows)
+        total += row.hits;
+    return total;
+}
+
 std::string wholeKilobytes(double kilobytes)
 {
     return formatNumber(kilobytes, "0");
@@ -161,9 +169,7 @@ void fillStatusCodesReport(const analysis::StatisticsTable& stats, ReportGrid& g
         " answers (206) are listed apart and are not counted as downloads. Results are ordered from most hits to"
         " least hits."};
     startDetailGrid(grid, context, texts);
-    long long total = 0;
-    for (const VolumeRow& row : stats.traffic().statuses())
-        total += row.hits;
+    const long long total = hitsOf(stats.traffic().statuses());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().statuses())
         lines.push_back(detailLine(row.key, row.hits, total, wholeKilobytes(row.kilobytes), StatusCodeText(row.key)));
@@ -183,9 +189,7 @@ void fillPagesNotFoundReport(const analysis::StatisticsTable& stats, ReportGrid&
         " hits."};
     startDetailGrid(grid, context, texts);
     const auto top = topReferrers(stats.traffic());
-    long long total = 0;
-    for (const auto& row : stats.traffic().notFound())
-        total += row.hits;
+    const long long total = hitsOf(stats.traffic().notFound());
     std::vector<ReportLine> lines;
     for (const auto& row : stats.traffic().notFound()) {
         const auto found = top.find(row.key);
@@ -228,9 +232,7 @@ void fillFileTypesReport(const analysis::StatisticsTable& stats, ReportGrid& gri
         "The File Types report lists the requests of the given time frame by the extension of the file requested,"
         " with the kilobytes sent for each type. Results are ordered from most hits to least hits."};
     startDetailGrid(grid, context, texts);
-    long long total = 0;
-    for (const VolumeRow& row : stats.traffic().extensions())
-        total += row.hits;
+    const long long total = hitsOf(stats.traffic().extensions());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().extensions())
         lines.push_back(detailLine(row.key.empty() ? "(no extension)" : row.key, row.hits, total,
