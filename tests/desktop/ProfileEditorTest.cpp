@@ -296,7 +296,7 @@ TEST_F(ProfileEditorTest, UnknownRowsAndExactListTextsSurviveASave)
     EXPECT_EQ(lastText(), "Profile saved successfully.");
     KeyValueTable saved;
     saved.load(profileFile("kept", ".rpf"));
-    ASSERT_EQ(saved.rowCount(), 29);
+    ASSERT_EQ(saved.rowCount(), 31);
     EXPECT_EQ(saved.keyAt(0), "Custom");
     EXPECT_EQ(saved.valueAt(0), "a,b,c");
     EXPECT_EQ(saved.keyAt(1), "URL"); // the table's own row, not a second one
