@@ -1,8 +1,8 @@
 #include "CliRunner.h"
 #include "common/Dates.h"
 #include "common/KeyValueTable.h"
-#include "platform/Clock.h"
 #include "fakes/TempFolder.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -38,11 +38,10 @@ TEST(ProfileCommand, NewStartsFromTheBaseAndValidatesLikeTheEditor)
     EXPECT_NE(r.err.find("You must assign a Web to your profile to save it."), std::string::npos);
     r = cli.run({"profile", "new", "shop", "--web", "site", "--url", "www.example.com", "--set", "hitpage=no"});
     EXPECT_NE(r.err.find("You must select at least one hit filter option."), std::string::npos);
-    r = cli.run({"profile", "new", "shop", "--web", "site", "--url", "", "--from", "02/01/2024", "--to",
-                 "01/01/2024"});
+    r = cli.run({"profile", "new", "shop", "--web", "site", "--url", "", "--from", "02/01/2024", "--to", "01/01/2024"});
     EXPECT_NE(r.err.find("You must assign a URL to your profile to save it."), std::string::npos);
-    r = cli.run({"profile", "new", "shop", "--web", "site", "--url", "u", "--from", "02/01/2024", "--to",
-                 "01/01/2024"});
+    r = cli.run(
+        {"profile", "new", "shop", "--web", "site", "--url", "u", "--from", "02/01/2024", "--to", "01/01/2024"});
     EXPECT_NE(r.err.find("The start date of the report cannot be greater than the end date."), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(cli.home.file("My Profiles/shop.rpf")));
 
@@ -56,7 +55,13 @@ TEST(ProfileCommand, NewStartsFromTheBaseAndValidatesLikeTheEditor)
     EXPECT_EQ(t.getText("maxrows"), "ALL");
     EXPECT_EQ(t.getText("start"), std::to_string(dayNumber({2024, 2, 1})));
     EXPECT_EQ(t.getText("end"), std::to_string(dayNumber({2024, 2, 29})));
-    EXPECT_EQ(t.keyAt(28), "extra");
+    EXPECT_EQ(t.keyAt(30), "extra");
+    EXPECT_TRUE(t.getBoolean("norobots")); // the shipped base turns robots apart and the details on
+    EXPECT_TRUE(t.getBoolean("details"));
+    ASSERT_EQ(cli.run({"profile", "set", "shop", "norobots=no", "details=off"}).status, 0);
+    t.load(cli.home.file("My Profiles/shop.rpf"));
+    EXPECT_EQ(t.getText("norobots"), "FALSE");
+    EXPECT_EQ(t.getText("details"), "FALSE");
     EXPECT_TRUE(std::filesystem::exists(cli.home.file("My Profiles/shop.subd")));
 
     r = cli.run({"profile", "new", "shop", "--web", "site", "--url", "x"});

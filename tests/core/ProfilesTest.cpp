@@ -186,7 +186,9 @@ TEST(ProfileStore, SaveChecksInTheEditorsOrderAndWritesAllKeys)
     EXPECT_EQ(f.fake.messages.texts(), (std::vector<std::string>{"Profile saved successfully."}));
     KeyValueTable back;
     back.load(f.folder.myProfiles() + "/p.rpf");
-    ASSERT_EQ(back.rowCount(), 30);
+    ASSERT_EQ(back.rowCount(), 32);
+    EXPECT_EQ(back.getText("norobots"), "FALSE");  // missing keys are written as an older profile reads them
+    EXPECT_EQ(back.getText("details"), "FALSE");
     EXPECT_EQ(back.keyAt(0), "custom");
     EXPECT_EQ(back.valueAt(0), "a,b,c");
     EXPECT_EQ(back.keyAt(1), "URL");

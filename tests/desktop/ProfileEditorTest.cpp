@@ -106,6 +106,7 @@ TEST_F(ProfileEditorTest, SaveChecksComeInOrderEachShowingItsPage)
     EXPECT_EQ(e.pages()->currentIndex(), ProfileEditor::Options);
 
     child<QCheckBox>("cbHitOth")->setChecked(true);
+    child<QCheckBox>("cbDetails")->setChecked(true);
     picker("StartDate")->setDate(date(2024, 2, 10));
     picker("EndDate")->setDate(date(2024, 2, 9));
     EXPECT_FALSE(e.WriteProfile(false));
@@ -126,7 +127,9 @@ TEST_F(ProfileEditorTest, SaveChecksComeInOrderEachShowingItsPage)
     EXPECT_EQ(saved.getText("hitoth"), "TRUE");
     EXPECT_EQ(saved.getText("hitpage"), "FALSE");
     EXPECT_EQ(saved.getText("maxrows"), "");
-    EXPECT_EQ(saved.rowCount(), 28);
+    EXPECT_EQ(saved.getText("details"), "TRUE");
+    EXPECT_EQ(saved.getText("norobots"), "FALSE");
+    EXPECT_EQ(saved.rowCount(), 30);
     EXPECT_TRUE(exists(profileFile("shop", ".ip")));
     EXPECT_TRUE(exists(profileFile("shop", ".refd")));
 }
@@ -293,7 +296,7 @@ TEST_F(ProfileEditorTest, UnknownRowsAndExactListTextsSurviveASave)
     EXPECT_EQ(lastText(), "Profile saved successfully.");
     KeyValueTable saved;
     saved.load(profileFile("kept", ".rpf"));
-    ASSERT_EQ(saved.rowCount(), 29);
+    ASSERT_EQ(saved.rowCount(), 31);
     EXPECT_EQ(saved.keyAt(0), "Custom");
     EXPECT_EQ(saved.valueAt(0), "a,b,c");
     EXPECT_EQ(saved.keyAt(1), "URL"); // the table's own row, not a second one

@@ -44,14 +44,17 @@ end-to-end)
     "${cli[@]}" web add demo --files "$home/logs/access-*.log" --server-url www.example.com >/dev/null
     "${cli[@]}" import demo >/dev/null 2>&1
     "${cli[@]}" profile new march --web demo --url www.example.com --from 03/01/2024 --to 03/03/2024 \
-        --set obrowser=FALSE >/dev/null 2>&1
+        --set obrowser=FALSE --set norobots=FALSE >/dev/null 2>&1
     "${cli[@]}" report march >"$home/report.out" 2>&1 || { cat "$home/report.out"; fail "report failed"; }
     # The shipped tables came from the installed share folder, and the
-    # report names the hits of three days of forty lines.
+    # report names the hits of three days of forty lines (robots counted,
+    # as the shipped base would leave the generated crawlers out), and the
+    # base's traffic details are there.
     [ -f "$home/home/syss/seng.lklf" ] || fail "the shipped data was not found under the prefix"
     index=$home/home/Reports/march/index.html
     [ -f "$index" ] || fail "no index page"
     sed "s/<[^>]*>/ /g" "$index" | grep -Eq "Hits Total +120 " || fail "the index page does not count 120 hits"
+    grep -q "LKRStatusCodes.html" "$index" || fail "the index page has no status-code report"
     ;;
 manuals)
     need man

@@ -1,14 +1,14 @@
 #include "commands/AnalyseCommand.h"
 
-#include "commands/OfferedImport.h"
 #include "analysis/AnalysisPass.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
-#include "profiles/RunProfile.h"
+#include "commands/OfferedImport.h"
 #include "common/Dates.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
 #include "platform/Platform.h"
+#include "profiles/RunProfile.h"
 
 #include <cstdio>
 #include <ostream>
@@ -22,10 +22,14 @@ namespace {
 const char* modeName(BucketMode mode)
 {
     switch (mode) {
-    case BucketMode::Hourly: return "hourly";
-    case BucketMode::Daily: return "daily";
-    case BucketMode::Monthly: return "monthly";
-    case BucketMode::None: break;
+    case BucketMode::Hourly:
+        return "hourly";
+    case BucketMode::Daily:
+        return "daily";
+    case BucketMode::Monthly:
+        return "monthly";
+    case BucketMode::None:
+        break;
     }
     return "none";
 }
@@ -40,16 +44,53 @@ std::string number(double value)
 void printCounts(std::ostream& out, const char* title, const std::vector<CountRow>& rows)
 {
     out << title << ": " << rows.size() << '\n';
-    for (const CountRow& r : rows) out << "  " << r.count << '\t' << r.key << '\n';
+    for (const CountRow& r : rows)
+        out << "  " << r.count << '\t' << r.key << '\n';
 }
 
 void printPaths(std::ostream& out, const char* title, const std::vector<PathRow>& rows)
 {
     out << title << ": " << rows.size() << '\n';
-    for (const PathRow& r : rows) out << "  " << r.count << '\t' << r.key << '\n';
+    for (const PathRow& r : rows)
+        out << "  " << r.count << '\t' << r.key << '\n';
 }
 
-void printLists(std::ostream& out, const StatisticsTable& t)
+void printVolumes(std::ostream& out, const char* title, const std::vector<analysis::VolumeRow>& rows)
+{
+    out << title << ": " << rows.size() << '\n';
+    for (const analysis::VolumeRow& r : rows)
+        out << "  " << r.hits << '\t' << number(r.kilobytes) << '\t' << r.key << '\n';
+}
+
+void printSlots(std::ostream& out, const char* title, const analysis::TimeSlot* slots, std::size_t n)
+{
+    out << title << ":\n";
+    for (std::size_t i = 0; i < n; ++i)
+        out << "  " << i << '\t' << slots[i].hits << '\t' << number(slots[i].kilobytes) << '\t' << slots[i].sessions
+            << '\n';
+}
+
+// The traffic-detail tallies; printed only when the pass kept them.
+void printTraffic(std::ostream& out, const analysis::TrafficTallies& t)
+{
+    out << "Robot hits: " << t.robotHits() << '\n' << "Robots: " << t.robots().size() << '\n';
+    for (const analysis::RobotRow& r : t.robots())
+        out << "  " << r.hits << '\t' << number(r.kilobytes) << '\t' << dates::shortDate(civilDate(r.lastDay)) << ' '
+            << r.lastTime << '\t' << r.key << '\n';
+    printVolumes(out, "Status codes", t.statuses());
+    out << "Partial downloads: " << t.partialDownloads() << '\n' << "Not found: " << t.notFound().size() << '\n';
+    for (const analysis::NotFoundRow& r : t.notFound())
+        out << "  " << r.hits << '\t' << r.key << '\n';
+    out << "Not found by referrer: " << t.notFoundReferrers().size() << '\n';
+    for (const analysis::NotFoundRow& r : t.notFoundReferrers())
+        out << "  " << r.hits << '\t' << r.key << '\n';
+    printSlots(out, "Hours of the day", t.hours().data(), t.hours().size());
+    printSlots(out, "Days of the week (0 Sunday)", t.weekdays().data(), t.weekdays().size());
+    printVolumes(out, "File types", t.extensions());
+    printVolumes(out, "Page kilobytes", t.pageVolumes());
+}
+
+void printLists(std::ostream& out, const StatisticsTable& t, bool traffic)
 {
     printCounts(out, "Referrers", t.referrers());
     printCounts(out, "User agents", t.userAgents());
@@ -60,8 +101,10 @@ void printLists(std::ostream& out, const StatisticsTable& t)
     printCounts(out, "Download errors", t.downloadErrors());
     for (const ErrorAddressList& list : t.errorAddressLists()) {
         out << "Error list " << list.name << ": " << list.keys.size() << '\n';
-        for (const std::string& key : list.keys) out << "  " << key << '\n';
+        for (const std::string& key : list.keys)
+            out << "  " << key << '\n';
     }
+    if (traffic) printTraffic(out, t.traffic());
 }
 
 void printSummary(std::ostream& out, const profiles::RunProfile& p, const AnalysisResult& r, const StatisticsTable& t)
@@ -98,7 +141,9 @@ std::string_view AnalyseCommand::usage() const
     return "PROFILE [--lists] [--grid FILE]\n"
            "  Prints the general statistics and one line per time bucket:\n"
            "  key, label, hits, pages, downloads, images, other, sessions, kilobytes.\n"
-           "  --lists      also print the referrer, user-agent, page, download and error lists\n"
+           "  --lists      also print the referrer, user-agent, page, download and error lists, and with the\n"
+           "               profile's details or norobots setting the robot, status-code, not-found,\n"
+           "               hour, weekday, file-type and page-kilobyte tallies\n"
            "  --grid FILE  also save the statistics table as a cell-table file";
 }
 
@@ -121,7 +166,7 @@ int AnalyseCommand::run(CommandContext& c, const std::vector<std::string>& args)
         runAnalysisPass(c.platform, c.folder, PassInput::from(profile, dataDir), table, importRun);
     if (result.cancelled) return kExitCancelled;
     printSummary(c.out, profile, result, table);
-    if (a.flag("lists")) printLists(c.out, table);
+    if (a.flag("lists")) printLists(c.out, table, profile.details || profile.norobots);
     if (a.has("grid")) table.toCellTable().save(a.value("grid"));
     if (result.code == -100) c.err << "No imported data exists for the date range.\n";
     if (result.code == -150) c.err << "No record of the date range passed the profile's filters.\n";

@@ -4,6 +4,7 @@
 #include "analysis/DayFiles.h"
 #include "analysis/RecordFilter.h"
 #include "analysis/RecordTally.h"
+#include "analysis/RobotSpotter.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
 #include "common/ProgramFolder.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace larkspan::analysis {
@@ -37,8 +39,8 @@ bool listWithImportOffer(Platform& platform, const PassInput& input, const std::
         } else if (list.missingCount > kListedMissingDates) {
             question = "The date range you have selected is missing more than 15 days of reporting.";
         } else {
-            question = "The date range you have selected is missing the following dates to report on:\n" +
-                       list.missingDates;
+            question =
+                "The date range you have selected is missing the following dates to report on:\n" + list.missingDates;
         }
         question += "\nWould you like to run the import before continuing with the reports?";
         const Answer answer = platform.messages.ask(MessageKind::Warning, question, Buttons::YesNoCancel);
@@ -77,8 +79,8 @@ void writeDemographics(Platform& platform, const std::string& path, const std::v
         text += std::to_string(v->requests);
         text += "\r\n";
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                         std::fflush(file.get()) == 0;
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() && std::fflush(file.get()) == 0;
     platform.progress.setText(0, written ? "Writing demographic data..." : "Error writing demographic data...");
     if (std::fclose(file.release()) != 0) platform.progress.setText(0, "Error saving demographic data...");
 }
@@ -97,6 +99,8 @@ PassInput PassInput::from(const profiles::RunProfile& profile, const std::string
     in.preDate = profile.storedPreDate;
     in.demographics = profile.demogs;
     in.trackBySessions = profile.trackbyses;
+    in.noRobots = profile.norobots;
+    in.details = profile.details;
     return in;
 }
 
@@ -104,16 +108,20 @@ BucketMode chooseBucketMode(long long preDate, int fileCount, int monthCount)
 {
     switch (profiles::runPreDate(preDate)) {
     case 0:
-    case 1: return BucketMode::Hourly;
+    case 1:
+        return BucketMode::Hourly;
     case 2:
     case 3:
     case 4:
-    case 5: return BucketMode::Daily;
-    case 6: return BucketMode::Monthly;
+    case 5:
+        return BucketMode::Daily;
+    case 6:
+        return BucketMode::Monthly;
     case 7:
         if (fileCount == 1) return BucketMode::Hourly;
         return monthCount <= 2 ? BucketMode::Daily : BucketMode::Monthly;
-    default: return BucketMode::None;
+    default:
+        return BucketMode::None;
     }
 }
 
@@ -155,6 +163,9 @@ AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, 
 
     const RecordFilter filter = RecordFilter::load(folder, input.profile);
     RecordTally tally(table, filter, result.bucketMode, input.trackBySessions);
+    std::optional<RobotSpotter> robots;
+    if (input.noRobots || input.details) robots.emplace(RobotSpotter::load(folder.syss()));
+    tally.keepTrafficDetails(robots ? &*robots : nullptr, input.noRobots, input.details);
     ThrottledPump pump(platform.pump);
     DayFileReader reader(platform, pump, table, tally);
     int position = 0;

@@ -29,6 +29,8 @@ struct PassInput {
     long long preDate = 0;  // as stored; the pass keeps its low eight bits
     bool demographics = false;
     bool trackBySessions = false;
+    bool noRobots = false;  // robots' requests tallied apart, counted nowhere else
+    bool details = false;   // keep the traffic-detail tallies
 
     static PassInput from(const profiles::RunProfile& profile, const std::string& dataDirectory);
 };

@@ -1,6 +1,7 @@
 #include "analysis/RecordTally.h"
 
 #include "analysis/RequestClass.h"
+#include "analysis/RobotSpotter.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
 #include "common/Text.h"
@@ -22,7 +23,10 @@ std::string_view field(const std::vector<std::string_view>& values, int at)
     return at >= 0 ? values[static_cast<std::size_t>(at)] : std::string_view();
 }
 
-std::string threeLetters(const char* name) { return std::string(name).substr(0, 3); }
+std::string threeLetters(const char* name)
+{
+    return std::string(name).substr(0, 3);
+}
 
 }  // namespace
 
@@ -74,13 +78,22 @@ RecordTally::RecordTally(StatisticsTable& table, const RecordFilter& filter, Buc
 {
 }
 
+void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool details)
+{
+    spotter_ = spotter;
+    noRobots_ = noRobots && spotter;
+    details_ = details;
+}
+
 void RecordTally::startDay(int dayNumber)
 {
+    day_ = dayNumber;
     const CivilDate d = civilDate(dayNumber);
     char buffer[64];
     if (mode_ == BucketMode::Daily) {
         dayKey_ = dates::isoDate(d);
-        std::snprintf(buffer, sizeof buffer, "%s, %s %d, %04d", threeLetters(dates::dayName(weekday(dayNumber))).c_str(),
+        std::snprintf(buffer, sizeof buffer, "%s, %s %d, %04d",
+                      threeLetters(dates::dayName(weekday(dayNumber))).c_str(),
                       threeLetters(dates::monthName(d.month)).c_str(), d.day, d.year);
         dayLabel_ = buffer;
     } else if (mode_ == BucketMode::Monthly) {
@@ -121,8 +134,12 @@ void RecordTally::tallyBucket(int hitType, bool newVisitor, const std::vector<st
     }
     ++row.hits;
     switch (static_cast<HitType>(hitType)) {
-    case HitType::Page: ++row.pages; break;
-    case HitType::Download: ++row.downloads; break;
+    case HitType::Page:
+        ++row.pages;
+        break;
+    case HitType::Download:
+        ++row.downloads;
+        break;
     case HitType::Image:
         ++row.images;
         table_.addImageHit();
@@ -142,6 +159,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     const std::string_view client = field(values, at.clientAddress);
     if (!filter_.accept(path, client)) return;
 
+    if (spotter_ && setApartRobot(values, at)) return;
     const bool hasBucket = bucketKey(values, at);
     ++recordsProcessed_;
     const HitType type = classify(path);
@@ -162,9 +180,21 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
         if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer));
         if (at.uriStem >= 0 && !error) {
             if (hitType == kPage) table_.countPage(server, path);
-            if (hitType == kDownload) table_.countDownload(server, path);
+            if (hitType == kDownload) {
+                if (details_ && status == "206") {
+                    table_.traffic().countPartialDownload();
+                } else {
+                    table_.countDownload(server, path);
+                }
         }
+        }
+        if (details_) tallyDetails(hitType == kPage && !error, newVisitor, path, values, at);
         if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
+    }
+    if (details_ && at.status >= 0) {
+        TrafficTallies& traffic = table_.traffic();
+        traffic.countStatus(status, at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0);
+        if (status == "404" && at.uriStem >= 0) traffic.countNotFound(path, field(values, at.referrer));
     }
     if (error) {
         table_.countErrorStatus(status);
@@ -182,17 +212,42 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     }
 }
 
+bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at)
+{
+    if (at.userAgent < 0) return false;
+    const std::string* name = spotter_->robotName(field(values, at.userAgent));
+    if (!name) return false;
+    if (details_ || noRobots_) {
+        const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
+        table_.traffic().countRobot(*name, kilobytes, day_, field(values, at.time));
+    }
+    return noRobots_;
+}
+
+void RecordTally::tallyDetails(bool page, bool newVisitor, std::string_view path,
+                               const std::vector<std::string_view>& values, const FieldPositions& at)
+{
+    TrafficTallies& traffic = table_.traffic();
+    const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
+    traffic.countTime(at.time >= 0 ? hourOf(field(values, at.time)) : -1, weekday(day_), kilobytes, newVisitor);
+    if (at.uriStem < 0) return;
+    traffic.countExtension(extensionOf(path, extension_), kilobytes);
+    if (page) traffic.countPageVolume(field(values, at.serverAddress), path, kilobytes);
+}
+
 std::vector<const Visitor*> RecordTally::sortedVisitors() const
 {
     // Sorting lower-cased copies bytewise gives the case-insensitive order
     // of text::icompare without folding on every comparison.
     std::vector<std::pair<std::string, const Visitor*>> keyed;
     keyed.reserve(visitors_.size());
-    for (const Visitor& visitor : visitors_.rows()) keyed.emplace_back(text::toLower(visitor.key), &visitor);
+    for (const Visitor& visitor : visitors_.rows())
+        keyed.emplace_back(text::toLower(visitor.key), &visitor);
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<const Visitor*> out;
     out.reserve(keyed.size());
-    for (const auto& entry : keyed) out.push_back(entry.second);
+    for (const auto& entry : keyed)
+        out.push_back(entry.second);
     return out;
 }
 

@@ -10,6 +10,7 @@
 
 namespace larkspan::analysis {
 
+class RobotSpotter;
 class StatisticsTable;
 
 // The positions of the fields a record is read by, -1 when absent.
@@ -40,6 +41,11 @@ class RecordTally {
 public:
     RecordTally(StatisticsTable& table, const RecordFilter& filter, BucketMode mode, bool trackBySessions);
 
+    // Robots are looked for (with spotter) and tallied apart; with noRobots
+    // their requests count nowhere else. details keeps the traffic-detail
+    // tallies, and a 206 answer to a download is then no download.
+    void keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool details);
+
     // A day file begins: daily and monthly buckets are keyed by its day.
     void startDay(int dayNumber);
     // One data line split into its values (as many as there are fields).
@@ -54,6 +60,10 @@ public:
 private:
     // The bucket key of a record, or false when it has none.
     bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
+    // Tallies a robot's request; true when it counts nowhere else.
+    bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at);
+    void tallyDetails(bool page, bool newVisitor, std::string_view path, const std::vector<std::string_view>& values,
+                      const FieldPositions& at);
     void tallyBucket(int hitType, bool newVisitor, const std::vector<std::string_view>& values,
                      const FieldPositions& at);
 
@@ -62,6 +72,11 @@ private:
     BucketMode mode_;
     bool trackBySessions_;
     long long recordsProcessed_ = 0;
+    RobotSpotter* spotter_ = nullptr;
+    bool noRobots_ = false;
+    bool details_ = false;
+    int day_ = 0;
+    std::string extension_;
     std::string dayKey_;
     std::string dayLabel_;
     std::string key_;  // the current record's bucket key

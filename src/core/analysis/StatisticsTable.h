@@ -2,6 +2,7 @@
 
 #include "analysis/FoldedKey.h"
 #include "analysis/KeyedRows.h"
+#include "analysis/TrafficTallies.h"
 #include "common/CellTable.h"
 
 #include <optional>
@@ -120,6 +121,10 @@ public:
 
     BucketTotals bucketTotals() const;
 
+    // The traffic-detail tallies; kept apart from the classic grid, which
+    // toCellTable() renders unchanged.
+    const TrafficTallies& traffic() const { return traffic_; }
+
     // Row and column counts of the equivalent grid.
     int gridRows() const { return gridRows_; }
     int gridColumns() const { return gridColumns_; }
@@ -140,6 +145,7 @@ public:
     void setRecordsProcessed(long long n) { recordsProcessed_ = n; }
     void addImageHit() { ++imageHits_; }
     void addOtherHit() { ++otherHits_; }
+    TrafficTallies& traffic() { return traffic_; }
 
     // The bucket row of key; isNew is true when the row was just made (the
     // caller then writes its label).
@@ -186,6 +192,7 @@ private:
     // Per error list, its keys; and the lists by name (same order).
     std::vector<KeyedRows<KeyOnly>> errorListKeys_;
     KeyedRows<KeyOnly> errorListNames_;
+    TrafficTallies traffic_;
     std::string scratch_;  // reused for composed keys
     std::string listName_;
 };

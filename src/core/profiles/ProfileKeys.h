@@ -13,7 +13,7 @@ struct ProfileKey {
 };
 
 // The keys the editor writes, in the order it appends them when missing.
-inline constexpr std::array<ProfileKey, 28> kProfileKeys{{
+inline constexpr std::array<ProfileKey, 30> kProfileKeys{{
     {"url", KeyType::Text},        {"admin", KeyType::Text},       {"admin-email", KeyType::Text},
     {"cons-email", KeyType::Text}, {"pre-date", KeyType::Integer}, {"start", KeyType::Date},
     {"end", KeyType::Date},        {"path", KeyType::Text},        {"rtitle", KeyType::Text},
@@ -24,6 +24,7 @@ inline constexpr std::array<ProfileKey, 28> kProfileKeys{{
     {"g3d", KeyType::Boolean},     {"maxrows", KeyType::Text},     {"trackbyses", KeyType::Boolean},
     {"hitoth", KeyType::Boolean},  {"hitimg", KeyType::Boolean},   {"hitdf", KeyType::Boolean},
     {"hitpage", KeyType::Boolean},
+    {"norobots", KeyType::Boolean}, {"details", KeyType::Boolean},
 }};
 
 // The entries of the editor's "items to display" list.

@@ -1,11 +1,11 @@
 #include "profiles/RunProfile.h"
 
 #include "analysis/WebData.h"
-#include "profiles/ProfileFiles.h"
-#include "profiles/ProfileLists.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "profiles/ProfileFiles.h"
+#include "profiles/ProfileLists.h"
 
 #include <filesystem>
 
@@ -68,6 +68,8 @@ RunProfile loadRunProfile(const ProgramFolder& folder, const std::string& dataDi
     p.hitimg = t.getBoolean("hitimg");
     p.hitdf = t.getBoolean("hitdf");
     p.hitpage = t.getBoolean("hitpage");
+    p.norobots = t.getBoolean("norobots");
+    p.details = t.getBoolean("details");
     p.url = t.getText("url");
     p.csvpath = t.getText("csvpath");
     p.maxrows = t.getText("maxrows");

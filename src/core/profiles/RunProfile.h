@@ -26,6 +26,9 @@ struct RunProfile {
     bool oconsumer = false, oadmin = false, ocsv = false, obrowser = false, ovrwrite = false;
     bool gengraph = false, g3d = false, trackbyses = false;
     bool hitoth = false, hitimg = false, hitdf = false, hitpage = false;
+    // Robots left out of every count and tallied apart; the traffic-detail
+    // reports. Profiles older than these keys read them as off.
+    bool norobots = false, details = false;
     std::string url, csvpath, maxrows;
 
     std::vector<std::string> advertisingDomains;  // ".adds", cleaned

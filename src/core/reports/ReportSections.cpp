@@ -3,6 +3,7 @@
 #include "reports/PageReports.h"
 #include "reports/ReportGenerator.h"
 #include "reports/TableReportBuilders.h"
+#include "reports/TrafficReports.h"
 
 namespace larkspan {
 
@@ -82,6 +83,21 @@ const std::vector<ReportSection>& reportSections()
               true},
          },
          &prepareDemographics},
+        {"Traffic Details",
+         &RunProfile::details,
+         {
+             {"Robots and Crawlers", "LKRRobots", "Analyzing robot activity...", &fromStatistics<fillRobotsReport>},
+             {"Status Codes", "LKRStatusCodes", "Analyzing status codes...", &fromStatistics<fillStatusCodesReport>},
+             {"Pages Not Found", "LKRNotFound", "Analyzing pages not found...",
+              &fromStatistics<fillPagesNotFoundReport>},
+             {"Hours of the Day", "LKRHours", "Analyzing usage data...hours of the day",
+              &fromStatistics<fillHoursOfDayReport>},
+             {"Days of the Week", "LKRWeekdays", "Analyzing usage data...days of the week",
+              &fromStatistics<fillDaysOfWeekReport>},
+             {"File Types", "LKRFileTypes", "Analyzing file types...", &fromStatistics<fillFileTypesReport>},
+             {"Pages by Kilobytes", "LKRPagesByKB", "Analyzing Page URL activity...kilobytes",
+              &fromStatistics<fillPageKilobytesReport>},
+         }},
     };
     return sections;
 }

@@ -255,7 +255,8 @@ void ProfileEditor::populateFromTable()
         {"browser", browser_},   {"usage", usage_},        {"page", page_},           {"referrers", referrers_},
         {"demogs", demogs_},     {"oadmin", oadmin_},      {"oconsumer", oconsumer_}, {"obrowser", obrowser_},
         {"ocsv", ocsv_},         {"ovrwrite", overwrite_}, {"hitoth", hitOther_},     {"hitimg", hitImage_},
-        {"hitdf", hitDownload_}, {"hitpage", hitPage_},    {"gengraph", genGraph_},
+        {"hitdf", hitDownload_}, {"hitpage", hitPage_},    {"gengraph", genGraph_},   {"norobots", noRobots_},
+        {"details", details_},
     };
     for (const auto& [key, box] : booleans)
         box->setChecked(table_.getBoolean(key));
@@ -312,7 +313,8 @@ std::string ProfileEditor::controlValue(const std::string& key) const
         {"oconsumer", oconsumer_},      {"obrowser", obrowser_}, {"ocsv", ocsv_},
         {"ovrwrite", overwrite_},       {"gengraph", genGraph_}, {"g3d", graph3d_},
         {"trackbyses", trackSessions_}, {"hitoth", hitOther_},   {"hitimg", hitImage_},
-        {"hitdf", hitDownload_},        {"hitpage", hitPage_},
+        {"hitdf", hitDownload_},        {"hitpage", hitPage_},   {"norobots", noRobots_},
+        {"details", details_},
     };
     for (const auto& [name, box] : booleans) {
         if (key == name) return booleanText(box->isChecked());

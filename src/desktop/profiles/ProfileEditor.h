@@ -150,6 +150,8 @@ class ProfileEditor : public QDialog {
     QCheckBox* hitDownload_ = nullptr;
     QCheckBox* hitImage_ = nullptr;
     QCheckBox* hitOther_ = nullptr;
+    QCheckBox* noRobots_ = nullptr;
+    QCheckBox* details_ = nullptr;
     QRadioButton* trackPages_ = nullptr;
     QRadioButton* trackSessions_ = nullptr;
     FilterListBox* ipList_ = nullptr;

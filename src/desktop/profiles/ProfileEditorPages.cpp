@@ -312,10 +312,19 @@ QWidget* ProfileEditor::buildOptionsPage()
     ruleLayout->addWidget(note("Displays results based on a reporting\r\nof all unique sessions"), 1, 1);
     ruleLayout->setColumnStretch(1, 1);
 
+    noRobots_ = checkBox("cbNoRobots", "Leave robots and crawlers out of every count (they are listed apart)", false);
+    details_ = checkBox("cbDetails",
+                        "Traffic details (robots, status codes, pages not found, hours, weekdays, file types)", false);
+    QGroupBox* traffic = group("TrafficOptions", " Robots and Traffic Details ");
+    auto* trafficLayout = new QVBoxLayout(traffic);
+    trafficLayout->addWidget(noRobots_);
+    trafficLayout->addWidget(details_);
+
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(hits);
     layout->addWidget(rules);
+    layout->addWidget(traffic);
     layout->addStretch();
     return page;
 }

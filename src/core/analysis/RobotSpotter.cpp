@@ -1,0 +1,71 @@
+#include "analysis/RobotSpotter.h"
+
+#include "common/Text.h"
+#include "reports/AgentTallies.h"
+
+#include <utility>
+
+namespace larkspan::analysis {
+
+namespace {
+
+bool namesRobot(std::string_view token)
+{
+    return text::ifind(token, "bot") != std::string_view::npos ||
+           text::ifind(token, "spider") != std::string_view::npos ||
+           text::ifind(token, "crawler") != std::string_view::npos;
+}
+
+std::string_view withoutVersion(std::string_view token)
+{
+    const std::size_t slash = token.find('/');
+    return slash == std::string_view::npos ? token : token.substr(0, slash);
+}
+
+} // namespace
+
+RobotSpotter::RobotSpotter(RobotList robots, BrowserTable families)
+    : robots_(std::move(robots)), families_(std::move(families))
+{
+}
+
+RobotSpotter RobotSpotter::load(const std::string& syssFolder)
+{
+    BrowserTable families;
+    families.load(syssFolder + "/browsers.lklf");
+    return RobotSpotter(RobotList::load(syssFolder + "/rasags.lklf"), std::move(families));
+}
+
+const std::string* RobotSpotter::robotName(std::string_view agent)
+{
+    bool isNew = false;
+    Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
+    if (isNew) {
+        verdict.robot = identifyBrowser(agent, robots_, &families_).robot;
+        if (verdict.robot) verdict.name = robotNameOf(agent, families_);
+    }
+    return verdict.robot ? &verdict.name : nullptr;
+}
+
+std::string robotNameOf(std::string_view agent, const BrowserTable& families)
+{
+    if (const BrowserTable::Row* row = families.match(agent); row && row->robot) return row->family;
+    std::string_view first;
+    std::size_t start = 0;
+    while (start < agent.size()) {
+        const std::size_t end = agent.find_first_of("+;()", start);
+        const std::string_view token =
+            withoutVersion(agent.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (!token.empty()) {
+            if (first.empty()) first = token;
+            if (namesRobot(token) && text::ifind(token, "http") == std::string_view::npos &&
+                token.find('.') == std::string_view::npos)
+                return std::string(token);
+        }
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return first.empty() ? std::string("Unknown robot") : std::string(first);
+}
+
+} // namespace larkspan::analysis

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "analysis/KeyedRows.h"
+#include "reports/BrowserTable.h"
+#include "reports/RobotList.h"
+
+#include <string>
+#include <string_view>
+
+namespace larkspan::analysis {
+
+// Tells robots' user-agent texts (blanks written as "+") from the rest by
+// the browser report's own rule (the robot list, the browser table's robot
+// rows and the "spider", "crawler" and "robot" words), and names them. Each
+// distinct agent is judged once.
+class RobotSpotter {
+  public:
+    RobotSpotter(RobotList robots, BrowserTable families);
+    // Reads "rasags.lklf" and "browsers.lklf" from the syss folder; a file
+    // that cannot be read lists nothing.
+    static RobotSpotter load(const std::string& syssFolder);
+
+    // The robot's name, or nullptr when the agent is no robot.
+    const std::string* robotName(std::string_view agent);
+
+  private:
+    struct Verdict {
+        std::string key;
+        bool robot = false;
+        std::string name;
+    };
+    RobotList robots_;
+    BrowserTable families_;
+    KeyedRows<Verdict> verdicts_;
+};
+
+// The name a robot's agent text is reported under: the browser table's
+// family when a robot row matches, else the token naming the robot (the
+// one holding "bot", "spider" or "crawler", or the first), without its
+// version.
+std::string robotNameOf(std::string_view agent, const BrowserTable& families);
+
+} // namespace larkspan::analysis
