@@ -225,6 +225,8 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
     }
     status_.currentFile.clear();
     status_.fileStatus.clear();
+    // Kept as loaded; a failure to write it changes nothing for the run.
+    if (ftpWeb) writeWholeFile(webs_.fileListFile(web), joinCrLf(source.keptLines));
     if (isCancelled()) return cancelled();
 
     if (options_.buildSessionTracker) {
