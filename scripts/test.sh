@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh "$@"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"
+ctest --test-dir build --output-on-failure --timeout 300 -j "$(nproc 2>/dev/null || echo 2)"

@@ -143,9 +143,19 @@ TEST(FtpPassword, AskedOnATerminalWithoutEcho)
     const std::string line = password + "\n";
     ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
     const std::string rest = readUntil(master, "saved in");
+    // Bounded: a child stuck at its prompt fails the test instead of hanging it.
     int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    pid_t ended = 0;
+    for (int i = 0; i < 400 && ended == 0; ++i) {
+        ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == 0) ::usleep(50000);
+    }
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
     ::close(master);
+    ASSERT_EQ(ended, child) << "still running after 20 s: " << prompt + rest;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << rest;
     EXPECT_EQ((prompt + rest).find(password), std::string::npos) << prompt + rest;
     EXPECT_NE(fileText(home.file("settings.conf")).find("ftppwd=s:" + password + "\n"), std::string::npos);
