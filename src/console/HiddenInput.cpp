@@ -44,7 +44,7 @@ class EchoOff {
     ~EchoOff()
     {
         if (!active_) return;
-        if (echoOff) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+        if (echoOff) ::tcsetattr(STDIN_FILENO, TCSADRAIN, &savedTerminal);
         echoOff = 0;
         for (std::size_t i = 0; i < std::size(kRestoringSignals); ++i)
             ::sigaction(kRestoringSignals[i], &previous_[i], nullptr);
@@ -61,11 +61,13 @@ class EchoOff {
 
 std::optional<std::string> readHiddenLine(std::istream& in, std::ostream& out, const std::string& prompt)
 {
-    out << prompt << std::flush;
     std::string line;
     bool read = false;
     {
+        // Echo goes off before the prompt shows, so nothing typed after the
+        // prompt is echoed or discarded by the switch.
         const EchoOff quiet;
+        out << prompt << std::flush;
         read = static_cast<bool>(std::getline(in, line));
     }
     if (!read) return std::nullopt;
