@@ -14,7 +14,10 @@ if(DEFINED ENV{CI} AND NOT "$ENV{CI}" STREQUAL "")
 endif()
 target_compile_definitions(larkspan_options INTERFACE
   LARKSPAN_VERSION="${PROJECT_VERSION}")
-if(LARKSPAN_SANITIZE)
+if(LARKSPAN_SANITIZE STREQUAL "thread")
+  target_compile_options(larkspan_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(larkspan_options INTERFACE -fsanitize=thread)
+elseif(LARKSPAN_SANITIZE)
   target_compile_options(larkspan_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(larkspan_options INTERFACE -fsanitize=address,undefined)
