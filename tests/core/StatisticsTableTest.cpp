@@ -1,4 +1,5 @@
 #include "analysis/StatisticsTable.h"
+#include "analysis/ShortKeyIndex.h"
 #include "common/Text.h"
 
 #include <gtest/gtest.h>
@@ -177,4 +178,40 @@ TEST(KeyedRows, RepeatedKeysCountedCasesAndClearing)
     for (int i = 0; i < 5000; ++i) rows.count(std::to_string(i % 1000));
     EXPECT_EQ(rows.size(), 1001u);
     EXPECT_EQ(rows.rows()[1000].count, 5);
+}
+
+TEST(ShortKeyIndex, TellsEveryShortKeyApartAndFoldsOnlyAsciiCapitals)
+{
+    // Random keys of up to eight bytes, indexed as KeyedRows numbers them:
+    // both must agree on every look-up, whatever the case or the bytes.
+    struct Row {
+        std::string key;
+    };
+    std::mt19937 rng(11);
+    static const char bytes[] = "aAbB0\0.\x80\xc1\xe1\xff";
+    const std::string alphabet(bytes, sizeof bytes - 1); // with a NUL byte
+    KeyedRows<Row> rows;
+    ShortKeyIndex index;
+    for (int n = 0; n < 20000; ++n) {
+        std::string key;
+        const std::size_t len = rng() % (ShortKeyIndex::kMaxLength + 1);
+        for (std::size_t i = 0; i < len; ++i)
+            key.push_back(alphabet[rng() % alphabet.size()]);
+        ASSERT_TRUE(ShortKeyIndex::fits(key));
+        const long expected = rows.find(key);
+        ASSERT_EQ(index.find(key), expected) << n;
+        if (expected < 0) {
+            bool isNew = false;
+            rows.findOrAdd(key, isNew);
+            index.add(key, rows.size() - 1);
+        }
+    }
+    EXPECT_GT(rows.size(), 1000u); // the index grew many times
+    // Same bytes in another order or length are other keys; capitals fold.
+    EXPECT_NE(index.find("ab"), index.find("abb"));
+    EXPECT_EQ(index.find("AB"), index.find("ab"));
+    EXPECT_EQ(index.find("\xc1"), rows.find("\xc1"));
+    EXPECT_FALSE(ShortKeyIndex::fits("123456789"));
+    index.clear();
+    EXPECT_EQ(index.find("ab"), -1);
 }

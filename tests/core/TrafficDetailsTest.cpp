@@ -5,6 +5,7 @@
 #include "common/Dates.h"
 #include "common/KeyValueTable.h"
 #include "common/ProgramFolder.h"
+#include "common/Text.h"
 #include "common/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
@@ -127,10 +128,11 @@ TEST(TrafficTallies, HandCountedDayWithRobotsCounted)
     EXPECT_EQ(t.extensions()[0].hits, 5);
     EXPECT_EQ(t.extensions()[1].key, "jpg");
     EXPECT_EQ(t.extensions().back().key, ""); // "/folder/"
-    ASSERT_FALSE(t.pageVolumes().empty());
-    EXPECT_EQ(t.pageVolumes()[0].path, "/index.htm");
-    EXPECT_EQ(t.pageVolumes()[0].hits, 2);
-    EXPECT_EQ(t.pageVolumes()[0].kilobytes, 4);
+    ASSERT_FALSE(p.table.pages().empty());
+    ASSERT_EQ(p.table.pageKilobytes().size(), p.table.pages().size());
+    EXPECT_EQ(p.table.pages()[0].path, "/index.htm");
+    EXPECT_EQ(p.table.pages()[0].count, 2);
+    EXPECT_EQ(p.table.pageKilobytes()[0], 4);
 }
 
 TEST(TrafficTallies, RobotsLeftOutAddUpToTheRunWithRobotsCounted)
@@ -142,7 +144,8 @@ TEST(TrafficTallies, RobotsLeftOutAddUpToTheRunWithRobotsCounted)
     EXPECT_EQ(without.table.bucketTotals().hits + 2, with.table.bucketTotals().hits);
     EXPECT_EQ(sumHits(without.traffic().statuses()) + 2, sumHits(with.traffic().statuses()));
     EXPECT_EQ(without.traffic().hours()[23].hits, 0);
-    EXPECT_EQ(without.traffic().pageVolumes()[0].hits, 1);
+    EXPECT_EQ(without.table.pages()[0].count, 1);
+    EXPECT_EQ(without.table.pageKilobytes()[0], 2);
     for (const CountRow& agent : without.table.userAgents())
         EXPECT_EQ(agent.key.find("Googlebot"), std::string::npos);
 
@@ -178,16 +181,61 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     EXPECT_EQ(spotter.robotName("Mozilla/5.0+(Windows+NT+10.0)"), nullptr);
     EXPECT_NE(spotter.robotName("Mozilla/5.0+(compatible;+bingbot/2.0)"), nullptr);
 
+    // Many agents in turn, more than the spotter remembers at once, of equal
+    // lengths and in other spellings: every verdict stays the first one.
+    std::vector<std::string> agents;
+    for (int i = 0; i < 40; ++i) {
+        agents.push_back("Mozilla/5.0+(Browser" + std::to_string(10 + i) + ")");
+        agents.push_back("Agent" + std::to_string(10 + i) + "Crawler/1.0");
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < agents.size(); i += (round + 1)) {
+            std::string spelt = agents[i];
+            if (round == 2) spelt = text::toUpper(spelt);
+            const std::string* name = spotter.robotName(spelt);
+            if (i % 2 == 0) {
+                EXPECT_EQ(name, nullptr) << spelt;
+            } else {
+                ASSERT_NE(name, nullptr) << spelt;
+                EXPECT_EQ(*name, "Agent" + std::to_string(10 + i / 2) + "Crawler");
+            }
+        }
+    }
+
     EXPECT_EQ(hourOf("00:00:01"), 0);
     EXPECT_EQ(hourOf("7:05:00"), 7);
     EXPECT_EQ(hourOf("23:59:59"), 23);
     EXPECT_EQ(hourOf("24:00:00"), -1);
     EXPECT_EQ(hourOf("-"), -1);
     EXPECT_EQ(hourOf("ab:00"), -1);
-    std::string buffer;
-    EXPECT_EQ(extensionOf("/a.b/c", buffer), "");
-    EXPECT_EQ(extensionOf("/x/Report.PDF", buffer), "pdf");
-    EXPECT_EQ(extensionOf("/x/name.", buffer), "");
+    EXPECT_EQ(extensionOf("/a.b/c"), "");
+    EXPECT_EQ(extensionOf("/x/Report.PDF"), "PDF");
+    EXPECT_EQ(extensionOf("/x/name."), "");
+    EXPECT_EQ(extensionOf("C:\\logs.d\\name"), "");
+    EXPECT_EQ(extensionOf("archive.tar.GZ"), "GZ");
+
+    // Extensions and statuses merge however they are spelt; rows show lower case.
+    TrafficTallies tallies;
+    tallies.countExtension("PDF", 1);
+    tallies.countExtension("pdf", 2);
+    tallies.countStatus("404", 1);
+    tallies.countStatus("", 0);
+    tallies.countStatus("404", 2);
+    tallies.countStatus("-", 0);
+    tallies.countStatus("4040", 0);
+    ASSERT_EQ(tallies.extensions().size(), 1u);
+    EXPECT_EQ(tallies.extensions()[0].key, "pdf");
+    EXPECT_EQ(tallies.extensions()[0].hits, 2);
+    ASSERT_EQ(tallies.statuses().size(), 3u);
+    EXPECT_EQ(tallies.statuses()[0].key, "404");
+    EXPECT_EQ(tallies.statuses()[0].hits, 2);
+    EXPECT_EQ(tallies.statuses()[0].kilobytes, 3);
+    EXPECT_EQ(tallies.statuses()[1].key, "-");
+    EXPECT_EQ(tallies.statuses()[1].hits, 2);
+    tallies.clear();
+    tallies.countStatus("500", 0);
+    ASSERT_EQ(tallies.statuses().size(), 1u);
+    EXPECT_EQ(tallies.statuses()[0].key, "500");
 }
 
 TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)

@@ -62,6 +62,13 @@ void printVolumes(std::ostream& out, const char* title, const std::vector<analys
         out << "  " << r.hits << '\t' << number(r.kilobytes) << '\t' << r.key << '\n';
 }
 
+void printPageKilobytes(std::ostream& out, const StatisticsTable& t)
+{
+    out << "Page kilobytes: " << t.pages().size() << '\n';
+    for (std::size_t i = 0; i < t.pages().size(); ++i)
+        out << "  " << t.pages()[i].count << '\t' << number(t.pageKilobytes()[i]) << '\t' << t.pages()[i].key << '\n';
+}
+
 void printSlots(std::ostream& out, const char* title, const analysis::TimeSlot* slots, std::size_t n)
 {
     out << title << ":\n";
@@ -87,7 +94,6 @@ void printTraffic(std::ostream& out, const analysis::TrafficTallies& t)
     printSlots(out, "Hours of the day", t.hours().data(), t.hours().size());
     printSlots(out, "Days of the week (0 Sunday)", t.weekdays().data(), t.weekdays().size());
     printVolumes(out, "File types", t.extensions());
-    printVolumes(out, "Page kilobytes", t.pageVolumes());
 }
 
 void printLists(std::ostream& out, const StatisticsTable& t, bool traffic)
@@ -104,7 +110,10 @@ void printLists(std::ostream& out, const StatisticsTable& t, bool traffic)
         for (const std::string& key : list.keys)
             out << "  " << key << '\n';
     }
-    if (traffic) printTraffic(out, t.traffic());
+    if (traffic) {
+        printTraffic(out, t.traffic());
+        printPageKilobytes(out, t);
+    }
 }
 
 void printSummary(std::ostream& out, const profiles::RunProfile& p, const AnalysisResult& r, const StatisticsTable& t)

@@ -68,13 +68,21 @@ public:
     bool count(std::string_view key)
     {
         bool isNew = false;
+        countRow(key, isNew);
+        return isNew;
+    }
+
+    // The same, returning the row's index, for callers that keep more
+    // per row in a table of their own.
+    std::size_t countRow(std::string_view key, bool& isNew)
+    {
         const std::uint64_t offset = locate(key, isNew);
         std::int64_t n = 0;
         std::memcpy(&n, arena_.data() + offset + kCountAt, sizeof n);
         ++n;
         std::memcpy(arena_.data() + offset + kCountAt, &n, sizeof n);
         dirty_ = true;
-        return isNew;
+        return rowAt(offset);
     }
 
     void clear()

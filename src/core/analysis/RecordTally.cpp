@@ -88,6 +88,7 @@ void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool 
 void RecordTally::startDay(int dayNumber)
 {
     day_ = dayNumber;
+    weekday_ = weekday(dayNumber);
     const CivilDate d = civilDate(dayNumber);
     char buffer[64];
     if (mode_ == BucketMode::Daily) {
@@ -122,8 +123,7 @@ bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const F
     return true;
 }
 
-void RecordTally::tallyBucket(int hitType, bool newVisitor, const std::vector<std::string_view>& values,
-                              const FieldPositions& at)
+void RecordTally::tallyBucket(int hitType, bool newVisitor, double kilobytes)
 {
     const std::string& key = mode_ == BucketMode::Hourly ? key_ : dayKey_;
     bool isNew = false;
@@ -150,7 +150,7 @@ void RecordTally::tallyBucket(int hitType, bool newVisitor, const std::vector<st
         break;
     }
     if (newVisitor) ++row.sessions;
-    if (at.bytes >= 0) row.kilobytes += kilobytesOf(field(values, at.bytes));
+    row.kilobytes += kilobytes;
 }
 
 void RecordTally::add(const std::vector<std::string_view>& values, const FieldPositions& at)
@@ -159,7 +159,9 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     const std::string_view client = field(values, at.clientAddress);
     if (!filter_.accept(path, client)) return;
 
-    if (spotter_ && setApartRobot(values, at)) return;
+    // Worked out once: the buckets, the robots and the details share it.
+    const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
+    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
     const bool hasBucket = bucketKey(values, at);
     ++recordsProcessed_;
     const HitType type = classify(path);
@@ -175,11 +177,11 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
         const bool pageOrFile = hitType == kPage || hitType == kDownload;
         if (pageOrFile) ++visitor.requests;
 
-        if (hasBucket) tallyBucket(hitType, newVisitor, values, at);
+        if (hasBucket) tallyBucket(hitType, newVisitor, kilobytes);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
         if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer));
         if (at.uriStem >= 0 && !error) {
-            if (hitType == kPage) table_.countPage(server, path);
+            if (hitType == kPage) table_.countPage(server, path, kilobytes);
             if (hitType == kDownload) {
                 if (details_ && status == "206") {
                     table_.traffic().countPartialDownload();
@@ -188,12 +190,12 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
                 }
         }
         }
-        if (details_) tallyDetails(hitType == kPage && !error, newVisitor, path, values, at);
+        if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
         if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
     }
     if (details_ && at.status >= 0) {
         TrafficTallies& traffic = table_.traffic();
-        traffic.countStatus(status, at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0);
+        traffic.countStatus(status, kilobytes);
         if (status == "404" && at.uriStem >= 0) traffic.countNotFound(path, field(values, at.referrer));
     }
     if (error) {
@@ -212,27 +214,21 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     }
 }
 
-bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at)
+bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes)
 {
     if (at.userAgent < 0) return false;
     const std::string* name = spotter_->robotName(field(values, at.userAgent));
     if (!name) return false;
-    if (details_ || noRobots_) {
-        const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-        table_.traffic().countRobot(*name, kilobytes, day_, field(values, at.time));
-    }
+    if (details_ || noRobots_) table_.traffic().countRobot(*name, kilobytes, day_, field(values, at.time));
     return noRobots_;
 }
 
-void RecordTally::tallyDetails(bool page, bool newVisitor, std::string_view path,
+void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
                                const std::vector<std::string_view>& values, const FieldPositions& at)
 {
     TrafficTallies& traffic = table_.traffic();
-    const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-    traffic.countTime(at.time >= 0 ? hourOf(field(values, at.time)) : -1, weekday(day_), kilobytes, newVisitor);
-    if (at.uriStem < 0) return;
-    traffic.countExtension(extensionOf(path, extension_), kilobytes);
-    if (page) traffic.countPageVolume(field(values, at.serverAddress), path, kilobytes);
+    traffic.countTime(at.time >= 0 ? hourOf(field(values, at.time)) : -1, weekday_, kilobytes, newVisitor);
+    if (at.uriStem >= 0) traffic.countExtension(extensionOf(path), kilobytes);
 }
 
 std::vector<const Visitor*> RecordTally::sortedVisitors() const

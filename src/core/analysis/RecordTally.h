@@ -61,11 +61,10 @@ private:
     // The bucket key of a record, or false when it has none.
     bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
     // Tallies a robot's request; true when it counts nowhere else.
-    bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at);
-    void tallyDetails(bool page, bool newVisitor, std::string_view path, const std::vector<std::string_view>& values,
-                      const FieldPositions& at);
-    void tallyBucket(int hitType, bool newVisitor, const std::vector<std::string_view>& values,
-                     const FieldPositions& at);
+    bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes);
+    void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
+                      const std::vector<std::string_view>& values, const FieldPositions& at);
+    void tallyBucket(int hitType, bool newVisitor, double kilobytes);
 
     StatisticsTable& table_;
     const RecordFilter& filter_;
@@ -76,7 +75,7 @@ private:
     bool noRobots_ = false;
     bool details_ = false;
     int day_ = 0;
-    std::string extension_;
+    int weekday_ = 0;
     std::string dayKey_;
     std::string dayLabel_;
     std::string key_;  // the current record's bucket key

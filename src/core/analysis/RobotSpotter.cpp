@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "reports/AgentTallies.h"
 
+#include <cstring>
 #include <utility>
 
 namespace larkspan::analysis {
@@ -36,15 +37,48 @@ RobotSpotter RobotSpotter::load(const std::string& syssFolder)
     return RobotSpotter(RobotList::load(syssFolder + "/rasags.lklf"), std::move(families));
 }
 
+const RobotSpotter::Verdict* RobotSpotter::recentVerdict(std::string_view agent)
+{
+    const std::vector<Verdict>& rows = verdicts_.rows();
+    const auto matches = [&](const Recent& recent) {
+        return recent.length == agent.size() &&
+               std::memcmp(rows[recent.row].key.data(), agent.data(), agent.size()) == 0;
+    };
+    // The agent of the record before is the likeliest.
+    if (matches(recent_[lastHit_])) return &rows[recent_[lastHit_].row];
+    for (std::size_t i = 0; i < recent_.size(); ++i) {
+        if (matches(recent_[i])) {
+            lastHit_ = i;
+            return &rows[recent_[i].row];
+        }
+    }
+    return nullptr;
+}
+
+void RobotSpotter::remember(std::string_view agent, const Verdict& verdict)
+{
+    // Only the first spelling can be matched byte for byte.
+    if (verdict.key != agent) return;
+    recent_[nextRecent_] = Recent{static_cast<std::uint32_t>(&verdict - verdicts_.rows().data()),
+                                  static_cast<std::uint32_t>(agent.size())};
+    lastHit_ = nextRecent_;
+    nextRecent_ = (nextRecent_ + 1) % recent_.size();
+}
+
 const std::string* RobotSpotter::robotName(std::string_view agent)
 {
-    bool isNew = false;
-    Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
-    if (isNew) {
-        verdict.robot = identifyBrowser(agent, robots_, &families_).robot;
-        if (verdict.robot) verdict.name = robotNameOf(agent, families_);
+    const Verdict* known = recentVerdict(agent);
+    if (!known) {
+        bool isNew = false;
+        Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
+        if (isNew) {
+            verdict.robot = identifyBrowser(agent, robots_, &families_).robot;
+            if (verdict.robot) verdict.name = robotNameOf(agent, families_);
+        }
+        remember(agent, verdict);
+        known = &verdict;
     }
-    return verdict.robot ? &verdict.name : nullptr;
+    return known->robot ? &known->name : nullptr;
 }
 
 std::string robotNameOf(std::string_view agent, const BrowserTable& families)

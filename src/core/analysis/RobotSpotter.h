@@ -4,6 +4,8 @@
 #include "reports/BrowserTable.h"
 #include "reports/RobotList.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,9 +31,23 @@ class RobotSpotter {
         bool robot = false;
         std::string name;
     };
+    // A verdict's row and its agent's length.
+    struct Recent {
+        std::uint32_t row = 0;
+        std::uint32_t length = UINT32_MAX; // none yet
+    };
+    const Verdict* recentVerdict(std::string_view agent);
+    void remember(std::string_view agent, const Verdict& verdict);
+
     RobotList robots_;
     BrowserTable families_;
     KeyedRows<Verdict> verdicts_;
+    // The last agents judged, spelt as first seen: a log's records come in
+    // runs per visit and a few visits interleave, so most look-ups end here
+    // without hashing the long agent text.
+    std::array<Recent, 16> recent_{};
+    std::size_t nextRecent_ = 0;
+    std::size_t lastHit_ = 0;
 };
 
 // The name a robot's agent text is reported under: the browser table's

@@ -119,14 +119,17 @@ void StatisticsTable::countIn(KeyedRows<CountRow>& rows, std::string_view key)
     if (rows.count(key)) raiseRows(rows.size());
 }
 
-void StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path)
+std::size_t StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path)
 {
     scratch_.assign(serverAddress);
     scratch_.append(path);
-    if (rows.count(scratch_)) {
+    bool isNew = false;
+    const std::size_t row = rows.countRow(scratch_, isNew);
+    if (isNew) {
         rows.newest().path.assign(path);
         raiseRows(rows.size());
     }
+    return row;
 }
 
 void StatisticsTable::countReferrer(std::string_view referrer) { countIn(referrers_, referrer); }
@@ -135,9 +138,11 @@ void StatisticsTable::countErrorStatus(std::string_view status) { countIn(errorS
 void StatisticsTable::countPageError(std::string_view status) { countIn(pageErrors_, status); }
 void StatisticsTable::countDownloadError(std::string_view status) { countIn(downloadErrors_, status); }
 
-void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path)
+void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes)
 {
-    countPath(pages_, serverAddress, path);
+    const std::size_t row = countPath(pages_, serverAddress, path);
+    if (row == pageKilobytes_.size()) pageKilobytes_.push_back(0);
+    pageKilobytes_[row] += kilobytes;
 }
 
 void StatisticsTable::countDownload(std::string_view serverAddress, std::string_view path)

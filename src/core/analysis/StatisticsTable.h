@@ -100,6 +100,8 @@ public:
     const std::vector<CountRow>& referrers() const { return referrers_.rows(); }
     const std::vector<CountRow>& userAgents() const { return userAgents_.rows(); }
     const std::vector<PathRow>& pages() const { return pages_.rows(); }
+    // The kilobytes sent for each page, beside pages() row by row.
+    const std::vector<double>& pageKilobytes() const { return pageKilobytes_; }
     const std::vector<PathRow>& downloads() const { return downloads_.rows(); }
     const std::vector<CountRow>& errorStatuses() const { return errorStatuses_.rows(); }
     const std::vector<CountRow>& pageErrors() const { return pageErrors_.rows(); }
@@ -152,7 +154,7 @@ public:
     BucketRow& bucket(std::string_view key, bool& isNew);
     void countReferrer(std::string_view referrer);
     void countUserAgent(std::string_view agent);
-    void countPage(std::string_view serverAddress, std::string_view path);
+    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes = 0);
     void countDownload(std::string_view serverAddress, std::string_view path);
     void countErrorStatus(std::string_view status);
     void countPageError(std::string_view status);
@@ -164,7 +166,8 @@ public:
 private:
     void raiseRows(std::size_t rowsNeeded);
     void countIn(KeyedRows<CountRow>& rows, std::string_view key);
-    void countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
+    // The index of the row counted.
+    std::size_t countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
 
     struct KeyOnly {
         std::string key;
@@ -184,6 +187,7 @@ private:
     KeyedRows<CountRow> referrers_;
     KeyedRows<CountRow> userAgents_;
     KeyedRows<PathRow> pages_;
+    std::vector<double> pageKilobytes_;
     KeyedRows<PathRow> downloads_;
     KeyedRows<CountRow> errorStatuses_;
     KeyedRows<CountRow> pageErrors_;

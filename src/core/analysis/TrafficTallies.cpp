@@ -7,7 +7,8 @@ void TrafficTallies::clear()
     robots_.clear();
     statuses_.clear();
     extensions_.clear();
-    pages_.clear();
+    shortStatuses_.clear();
+    shortExtensions_.clear();
     notFound_.clear();
     notFoundReferrers_.clear();
     hours_ = {};
@@ -31,10 +32,32 @@ void TrafficTallies::countRobot(std::string_view name, double kilobytes, int day
     ++robotHits_;
 }
 
+namespace {
+
+// The row of a key not found in index, made when new.
+[[gnu::noinline]] VolumeRow& addVolumeRow(KeyedRows<VolumeRow>& rows, ShortKeyIndex& index, std::string_view key,
+                                          bool& isNew)
+{
+    VolumeRow& row = rows.findOrAdd(key, isNew);
+    if (ShortKeyIndex::fits(key)) index.add(key, static_cast<std::size_t>(&row - rows.rows().data()));
+    return row;
+}
+
+// The row of key in rows, made when new; short keys are found through index.
+inline VolumeRow& volumeRow(KeyedRows<VolumeRow>& rows, ShortKeyIndex& index, std::string_view key, bool& isNew)
+{
+    const long at = ShortKeyIndex::fits(key) ? index.find(key) : -1;
+    if (at < 0) return addVolumeRow(rows, index, key, isNew);
+    isNew = false;
+    return rows.rows()[static_cast<std::size_t>(at)];
+}
+
+} // namespace
+
 void TrafficTallies::countStatus(std::string_view status, double kilobytes)
 {
     bool isNew = false;
-    VolumeRow& row = statuses_.findOrAdd(status.empty() ? std::string_view("-") : status, isNew);
+    VolumeRow& row = volumeRow(statuses_, shortStatuses_, status.empty() ? std::string_view("-") : status, isNew);
     ++row.hits;
     row.kilobytes += kilobytes;
 }
@@ -63,32 +86,25 @@ void TrafficTallies::countTime(int hour, int weekday, double kilobytes, bool new
 void TrafficTallies::countExtension(std::string_view extension, double kilobytes)
 {
     bool isNew = false;
-    VolumeRow& row = extensions_.findOrAdd(extension, isNew);
+    VolumeRow& row = volumeRow(extensions_, shortExtensions_, extension, isNew);
+    if (isNew) {
+        // Rows match without regard to case; the report shows lower case.
+        for (char& c : row.key)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
     ++row.hits;
     row.kilobytes += kilobytes;
 }
 
-void TrafficTallies::countPageVolume(std::string_view serverAddress, std::string_view path, double kilobytes)
+std::string_view extensionOf(std::string_view path)
 {
-    scratch_.assign(serverAddress);
-    scratch_.append(path);
-    bool isNew = false;
-    VolumeRow& row = pages_.findOrAdd(scratch_, isNew);
-    if (isNew) row.path.assign(path);
-    ++row.hits;
-    row.kilobytes += kilobytes;
-}
-
-std::string_view extensionOf(std::string_view path, std::string& buffer)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot + 1 == name.size()) return {};
-    buffer.assign(name.substr(dot + 1));
-    for (char& c : buffer)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return buffer;
+    // The last dot of the last segment, found from the end.
+    for (std::size_t i = path.size(); i-- > 0;) {
+        const char c = path[i];
+        if (c == '.') return path.substr(i + 1);
+        if (c == '/' || c == '\\') return {};
+    }
+    return {};
 }
 
 int hourOf(std::string_view time)

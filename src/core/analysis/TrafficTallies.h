@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/KeyedRows.h"
+#include "analysis/ShortKeyIndex.h"
 
 #include <array>
 #include <string>
@@ -18,11 +19,9 @@ struct RobotRow {
     std::string lastTime; // its logged time ("hh:mm:ss"), "-" when none
 };
 
-// A status code, a file extension or a page (server address + path) with
-// its requests and kilobytes.
+// A status code or a file extension with its requests and kilobytes.
 struct VolumeRow {
     std::string key;
-    std::string path; // pages only: the path alone
     long long hits = 0;
     double kilobytes = 0;
 };
@@ -42,12 +41,13 @@ struct TimeSlot {
 
 // What the traffic-detail reports read: tallies by key, so memory grows with
 // the distinct robots, statuses, paths and extensions, never with the log.
+// The kilobytes of each page are kept beside the page list of the
+// statistics table (StatisticsTable::pageKilobytes).
 class TrafficTallies {
   public:
     const std::vector<RobotRow>& robots() const { return robots_.rows(); }
     const std::vector<VolumeRow>& statuses() const { return statuses_.rows(); }
     const std::vector<VolumeRow>& extensions() const { return extensions_.rows(); }
-    const std::vector<VolumeRow>& pageVolumes() const { return pages_.rows(); }
     const std::vector<NotFoundRow>& notFound() const { return notFound_.rows(); }
     // Keys are the path, a tab and the referrer.
     const std::vector<NotFoundRow>& notFoundReferrers() const { return notFoundReferrers_.rows(); }
@@ -62,15 +62,16 @@ class TrafficTallies {
     void countNotFound(std::string_view path, std::string_view referrer);
     // hour is -1 when the record's time names none.
     void countTime(int hour, int weekday, double kilobytes, bool newVisitor);
+    // extension as logged; its row is keyed in lower case.
     void countExtension(std::string_view extension, double kilobytes);
-    void countPageVolume(std::string_view serverAddress, std::string_view path, double kilobytes);
     void countPartialDownload() { ++partialDownloads_; }
 
   private:
     KeyedRows<RobotRow> robots_;
     KeyedRows<VolumeRow> statuses_;
     KeyedRows<VolumeRow> extensions_;
-    KeyedRows<VolumeRow> pages_;
+    ShortKeyIndex shortStatuses_;
+    ShortKeyIndex shortExtensions_;
     KeyedRows<NotFoundRow> notFound_;
     KeyedRows<NotFoundRow> notFoundReferrers_;
     std::array<TimeSlot, 24> hours_{};
@@ -80,9 +81,9 @@ class TrafficTallies {
     std::string scratch_;
 };
 
-// The extension of a request path, lower case without the dot ("html");
+// The extension of a request path as logged, without the dot ("html");
 // empty when the last segment has none.
-std::string_view extensionOf(std::string_view path, std::string& buffer);
+std::string_view extensionOf(std::string_view path);
 
 // The hour of a logged time "hh:mm:ss", or -1.
 int hourOf(std::string_view time);

@@ -250,14 +250,18 @@ void fillPageKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid&
         "The Pages by Kilobytes report lists the pages of your site by the kilobytes sent for them in the given"
         " time frame, with the number of hits each received. Results are ordered from most kilobytes to least."};
     startDetailGrid(grid, context, texts);
+    const std::vector<analysis::PathRow>& pages = stats.pages();
+    const std::vector<double>& pageKilobytes = stats.pageKilobytes();
     double kilobytes = 0;
-    for (const VolumeRow& row : stats.traffic().pageVolumes())
-        kilobytes += row.kilobytes;
+    for (double k : pageKilobytes)
+        kilobytes += k;
     const auto total = static_cast<long long>(kilobytes);
     std::vector<ReportLine> lines;
-    for (const VolumeRow& row : stats.traffic().pageVolumes())
-        lines.push_back(detailLine(row.path == "/" ? row.key : row.path, static_cast<long long>(row.kilobytes), total,
-                                   std::to_string(row.hits), ""));
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const analysis::PathRow& row = pages[i];
+        lines.push_back(detailLine(row.path == "/" ? row.key : row.path, static_cast<long long>(pageKilobytes[i]),
+                                   total, std::to_string(row.count), ""));
+    }
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Kilobytes<br>", " Kilobytes", " of #,### Pages Shown<br>", 1});
 }
