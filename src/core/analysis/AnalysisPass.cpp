@@ -2,6 +2,7 @@
 
 #include "analysis/DayFileReader.h"
 #include "analysis/DayFiles.h"
+#include "analysis/DayWorkers.h"
 #include "analysis/RecordFilter.h"
 #include "analysis/RecordTally.h"
 #include "analysis/RobotSpotter.h"
@@ -9,6 +10,7 @@
 #include "analysis/WebData.h"
 #include "common/ProgramFolder.h"
 #include "common/SafeFile.h"
+#include "common/WorkerThreads.h"
 #include "platform/Platform.h"
 #include "profiles/DateRange.h"
 #include "profiles/ProfileFiles.h"
@@ -58,9 +60,9 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Appends one day's visitors to the demographic data file; failures are
-// reported in the progress message and the pass goes on.
-void writeDemographics(Platform& platform, const std::string& path, const std::vector<const Visitor*>& visitors)
+// Appends one day's demographic lines to the demographic data file;
+// failures are reported in the progress message and the pass goes on.
+void writeDemographics(Platform& platform, const std::string& path, const std::string& text)
 {
     platform.progress.setCaption("Analyzing Log Data...");
     platform.progress.setText(0, "Saving demographic data...");
@@ -71,13 +73,6 @@ void writeDemographics(Platform& platform, const std::string& path, const std::v
         if (fd >= 0) ::close(fd);
         platform.progress.setText(0, "Error saving demographic data...");
         return;
-    }
-    std::string text;
-    for (const Visitor* v : visitors) {
-        text += v->key;
-        text += ',';
-        text += std::to_string(v->requests);
-        text += "\r\n";
     }
     const bool written =
         std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() && std::fflush(file.get()) == 0;
@@ -168,8 +163,19 @@ AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, 
     tally.keepTrafficDetails(robots ? &*robots : nullptr, input.noRobots, input.details);
     ThrottledPump pump(platform.pump);
     DayFileReader reader(platform, pump, table, tally);
+
+    // The first run of days is read here, the others on worker threads.
+    const TallySettings settings{filter,         result.bucketMode, input.trackBySessions, robots ? &*robots : nullptr,
+                                 input.noRobots, input.details,     input.demographics};
+    const std::vector<std::size_t> starts =
+        splitDays(list.files, input.threads != 0 ? input.threads : workerThreadCount());
+    std::optional<DayWorkers> workers;
+    if (starts.size() > 1) workers.emplace(settings, list.files, starts);
+    const std::size_t firstRunEnd = starts.size() > 1 ? starts[1] : list.files.size();
+
     int position = 0;
-    for (const DayFile& file : list.files) {
+    for (std::size_t i = 0; i < firstRunEnd; ++i) {
+        const DayFile& file = list.files[i];
         // One pump per file at least, so Cancel is seen between files.
         pump.force();
         tally.startDay(file.day);
@@ -181,10 +187,18 @@ AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, 
             return result;
         }
         if (input.demographics && tally.hasVisitors()) {
-            writeDemographics(platform, files.demographics, tally.sortedVisitors());
+            writeDemographics(platform, files.demographics, demographicLines(tally.sortedVisitors()));
         }
         tally.clearVisitors();
-        platform.progress.setBar(0, ++position, fileCount);
+        ++position;
+        platform.progress.setBar(0, position + (workers ? workers->filesDone() : 0), fileCount);
+    }
+    if (workers) {
+        const auto writeDay = [&](const std::string& text) { writeDemographics(platform, files.demographics, text); };
+        if (!workers->finish(platform, pump, table, reader.fieldNames(), writeDay, result, position)) {
+            result.cancelled = true;
+            return result;
+        }
     }
     platform.progress.setCaption("Analyzing Log Data...");
     platform.progress.setText(0, "");

@@ -31,6 +31,9 @@ struct PassInput {
     bool trackBySessions = false;
     bool noRobots = false;  // robots' requests tallied apart, counted nowhere else
     bool details = false;   // keep the traffic-detail tallies
+    // Threads that read day files at once; 0 takes workerThreadCount().
+    // With 1 every day is read on the calling thread.
+    unsigned threads = 0;
 
     static PassInput from(const profiles::RunProfile& profile, const std::string& dataDirectory);
 };

@@ -23,21 +23,49 @@ struct FileCloser {
 }  // namespace
 
 DayFileReader::DayFileReader(Platform& platform, ThrottledPump& pump, StatisticsTable& table, RecordTally& tally)
-    : platform_(platform), pump_(pump), table_(table), tally_(tally)
+    : platform_(&platform), pump_(&pump), table_(table), tally_(tally)
 {
     values_.reserve(64);
 }
 
+DayFileReader::DayFileReader(StatisticsTable& table, RecordTally& tally, const std::atomic<bool>& stop)
+    : stop_(&stop), fieldsKnown_(false), table_(table), tally_(tally)
+{
+    values_.reserve(64);
+}
+
+void DayFileReader::reportUnreadable(Platform& platform, const UnreadableDayFile& file)
+{
+    platform.messages.show(MessageKind::Error, "File Access Error : " + std::to_string(file.code));
+    throw Error("Cannot read file " + file.path + ": " + std::strerror(file.code));
+}
+
+void DayFileReader::inheritFields(const std::vector<std::string>& fieldNames)
+{
+    fields_ = fieldNames;
+    positions_ = FieldPositions::of(fields_);
+    fieldsKnown_ = true;
+    needsEarlierFields_ = false;
+}
+
+bool DayFileReader::keepGoing()
+{
+    if (platform_) return !(pump_->poll() && platform_->cancel.requested());
+    return !stop_->load(std::memory_order_relaxed);
+}
+
 bool DayFileReader::read(const std::string& path)
 {
-    platform_.progress.setCaption("Analyzing Log Files...");
-    platform_.progress.setText(0, "Opening file: " + path);
+    if (platform_) {
+        platform_->progress.setCaption("Analyzing Log Files...");
+        platform_->progress.setText(0, "Opening file: " + path);
+    }
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        const int code = errno != 0 ? errno : EIO;
-        platform_.messages.show(MessageKind::Error, "File Access Error : " + std::to_string(code));
-        throw Error("Cannot read file " + path + ": " + std::strerror(code));
+        const UnreadableDayFile unreadable{path, errno != 0 ? errno : EIO};
+        if (!platform_) throw unreadable;
+        reportUnreadable(*platform_, unreadable);
     }
     // Every file starts space-delimited until its "#Delim:" says otherwise.
     delimiter_ = ' ';
@@ -83,14 +111,14 @@ bool DayFileReader::read(const std::string& path)
         }
     }
     table_.setRecordsProcessed(tally_.recordsProcessed());
-    platform_.progress.setText(0, "Done processing " + path);
+    if (platform_) platform_->progress.setText(0, "Done processing " + path);
     return true;
 }
 
 void DayFileReader::progressMessage()
 {
-    platform_.progress.setText(0, std::to_string(linesRead_) + " Records read.  " +
-                                      std::to_string(tally_.recordsProcessed()) + " Records processed...");
+    platform_->progress.setText(0, std::to_string(linesRead_) + " Records read.  " +
+                                       std::to_string(tally_.recordsProcessed()) + " Records processed...");
 }
 
 bool DayFileReader::line(std::string_view text, bool whole)
@@ -98,18 +126,18 @@ bool DayFileReader::line(std::string_view text, bool whole)
     if (blockLines_ == 0) {
         // A new block of lines: the first of the pass sets the table up.
         if (!table_.isSetUp()) table_.setUp();
-        if (pump_.poll() && platform_.cancel.requested()) return false;
+        if (!keepGoing()) return false;
     }
     if (++blockLines_ == kBlockLines) blockLines_ = 0;
     if (text.empty()) return true;
     if (text.front() != '#') {
         ++linesRead_;
-        if (linesRead_ % 10 == 0 && pump_.poll()) {
+        if (platform_ && linesRead_ % 10 == 0 && pump_->poll()) {
             progressMessage();
-            if (platform_.cancel.requested()) return false;
+            if (platform_->cancel.requested()) return false;
         }
         if (whole) dataLine(text);
-        return true;
+        return !needsEarlierFields_;
     }
     if (!whole) return true;
     if (text::istartsWith(text, "#Fields:")) {
@@ -122,7 +150,8 @@ bool DayFileReader::line(std::string_view text, bool whole)
 
 void DayFileReader::header(std::string_view text)
 {
-    platform_.progress.setText(0, "Reading header...");
+    if (platform_) platform_->progress.setText(0, "Reading header...");
+    fieldsKnown_ = true;
     fields_.clear();
     std::vector<std::string_view> names;
     if (delimiter_ == ' ') {
@@ -155,6 +184,10 @@ void DayFileReader::header(std::string_view text)
 
 void DayFileReader::dataLine(std::string_view text)
 {
+    if (!fieldsKnown_) {
+        needsEarlierFields_ = true;
+        return;
+    }
     if (fields_.empty()) return;
     values_.clear();
     const char d = delimiter_;

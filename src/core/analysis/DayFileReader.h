@@ -2,6 +2,7 @@
 
 #include "analysis/RecordTally.h"
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,6 +17,13 @@ namespace larkspan::analysis {
 
 class StatisticsTable;
 
+// A day file a worker thread could not open, with the system's error
+// number; the thread that owns the platform reports it (reportUnreadable).
+struct UnreadableDayFile {
+    std::string path;
+    int code = 0;
+};
+
 // Reads canonical day files line by line for the analysis pass: directive
 // lines set the field list (and, from "#Delim:", the delimiter), data lines
 // are split and handed to the tally. The field list of the latest
@@ -23,12 +31,26 @@ class StatisticsTable;
 class DayFileReader {
 public:
     DayFileReader(Platform& platform, ThrottledPump& pump, StatisticsTable& table, RecordTally& tally);
+    // A reader for a worker thread: it shows nothing, stops when stop is
+    // set (tested every block of lines) and starts without knowing the
+    // field list, which the days before it may have set: a data line before
+    // its first "#Fields:" line stops it (needsEarlierFields) until
+    // inheritFields gives it that list.
+    DayFileReader(StatisticsTable& table, RecordTally& tally, const std::atomic<bool>& stop);
 
-    // Reads one file. Returns false when the operator cancelled. Throws
-    // Error when the file cannot be opened (after the error box).
+    // Reads one file. Returns false when the operator cancelled (or a
+    // worker's reader stopped). Throws Error when the file cannot be opened
+    // (after the error box); a worker's reader throws UnreadableDayFile.
     bool read(const std::string& path);
 
+    // Shows "File Access Error : " and the error number, then throws Error.
+    [[noreturn]] static void reportUnreadable(Platform& platform, const UnreadableDayFile& file);
+
     long long linesRead() const { return linesRead_; }
+    bool needsEarlierFields() const { return needsEarlierFields_; }
+    // The field list in force after the last line read.
+    const std::vector<std::string>& fieldNames() const { return fields_; }
+    void inheritFields(const std::vector<std::string>& fieldNames);
 
     // Lines are read in blocks of this many.
     static constexpr int kBlockLines = 8000;
@@ -42,9 +64,13 @@ private:
     void header(std::string_view text);
     void dataLine(std::string_view text);
     void progressMessage();
+    bool keepGoing();
 
-    Platform& platform_;
-    ThrottledPump& pump_;
+    Platform* platform_ = nullptr; // none on a worker thread
+    ThrottledPump* pump_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
+    bool fieldsKnown_ = true;
+    bool needsEarlierFields_ = false;
     StatisticsTable& table_;
     RecordTally& tally_;
     long long linesRead_ = 0;

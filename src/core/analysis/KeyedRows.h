@@ -74,12 +74,15 @@ public:
 
     // The same, returning the row's index, for callers that keep more
     // per row in a table of their own.
-    std::size_t countRow(std::string_view key, bool& isNew)
+    std::size_t countRow(std::string_view key, bool& isNew) { return addCount(key, 1, isNew); }
+
+    // Adds amount to the counter of key's row (made when new); its index.
+    std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew)
     {
         const std::uint64_t offset = locate(key, isNew);
         std::int64_t n = 0;
         std::memcpy(&n, arena_.data() + offset + kCountAt, sizeof n);
-        ++n;
+        n += amount;
         std::memcpy(arena_.data() + offset + kCountAt, &n, sizeof n);
         dirty_ = true;
         return rowAt(offset);

@@ -105,21 +105,32 @@ void StatisticsTable::noteFieldNames(const std::vector<std::string_view>& names)
         ++fieldNameCount_[cell];
         raiseRows(i + 1);
     }
+    if (journalOn_) {
+        journal(JournalEntry::Kind::Header, StatList::Buckets, journalHeaders_.size());
+        journalHeaders_.emplace_back(names.begin(), names.end());
+    }
 }
 
 BucketRow& StatisticsTable::bucket(std::string_view key, bool& isNew)
 {
     BucketRow& row = buckets_.findOrAdd(key, isNew);
-    if (isNew) raiseRows(buckets_.size());
+    if (isNew) {
+        raiseRows(buckets_.size());
+        if (journalOn_) journal(JournalEntry::Kind::NewRow, StatList::Buckets, buckets_.size() - 1);
+    }
     return row;
 }
 
-void StatisticsTable::countIn(KeyedRows<CountRow>& rows, std::string_view key)
+void StatisticsTable::countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key)
 {
-    if (rows.count(key)) raiseRows(rows.size());
+    if (rows.count(key)) {
+        raiseRows(rows.size());
+        if (journalOn_) journal(JournalEntry::Kind::NewRow, list, rows.size() - 1);
+    }
 }
 
-std::size_t StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path)
+std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
+                                       std::string_view path)
 {
     scratch_.assign(serverAddress);
     scratch_.append(path);
@@ -128,26 +139,42 @@ std::size_t StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_vie
     if (isNew) {
         rows.newest().path.assign(path);
         raiseRows(rows.size());
+        if (journalOn_) journal(JournalEntry::Kind::NewRow, list, row);
     }
     return row;
 }
 
-void StatisticsTable::countReferrer(std::string_view referrer) { countIn(referrers_, referrer); }
-void StatisticsTable::countUserAgent(std::string_view agent) { countIn(userAgents_, agent); }
-void StatisticsTable::countErrorStatus(std::string_view status) { countIn(errorStatuses_, status); }
-void StatisticsTable::countPageError(std::string_view status) { countIn(pageErrors_, status); }
-void StatisticsTable::countDownloadError(std::string_view status) { countIn(downloadErrors_, status); }
+void StatisticsTable::countReferrer(std::string_view referrer)
+{
+    countIn(StatList::Referrers, referrers_, referrer);
+}
+void StatisticsTable::countUserAgent(std::string_view agent)
+{
+    countIn(StatList::UserAgents, userAgents_, agent);
+}
+void StatisticsTable::countErrorStatus(std::string_view status)
+{
+    countIn(StatList::ErrorStatuses, errorStatuses_, status);
+}
+void StatisticsTable::countPageError(std::string_view status)
+{
+    countIn(StatList::PageErrors, pageErrors_, status);
+}
+void StatisticsTable::countDownloadError(std::string_view status)
+{
+    countIn(StatList::DownloadErrors, downloadErrors_, status);
+}
 
 void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes)
 {
-    const std::size_t row = countPath(pages_, serverAddress, path);
+    const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path);
     if (row == pageKilobytes_.size()) pageKilobytes_.push_back(0);
     pageKilobytes_[row] += kilobytes;
 }
 
 void StatisticsTable::countDownload(std::string_view serverAddress, std::string_view path)
 {
-    countPath(downloads_, serverAddress, path);
+    countPath(StatList::Downloads, downloads_, serverAddress, path);
 }
 
 void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::string_view key)
@@ -179,6 +206,7 @@ void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::s
     }
     list.keys.emplace_back(key);
     list.rows.push_back(row);
+    if (journalOn_) journal(JournalEntry::Kind::ErrorAddress, StatList::Buckets, at, list.keys.size() - 1);
 }
 
 CellTable StatisticsTable::toCellTable() const

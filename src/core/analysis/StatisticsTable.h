@@ -5,10 +5,12 @@
 #include "analysis/TrafficTallies.h"
 #include "common/CellTable.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -163,11 +165,37 @@ public:
     // already holds it (any case).
     void addErrorAddress(char kind, std::string_view status, std::string_view key);
 
-private:
+    // --- passes split over threads --------------------------------------
+
+    // A table one worker fills from a run of consecutive days journals the
+    // order in which it met new keys, "#Fields:" lines and error addresses,
+    // so that mergeFrom lays its rows out exactly as one reading of all the
+    // days in order would have.
+    void keepJournal() { journalOn_ = true; }
+    // Adds a journaled part filled from the days right after this table's.
+    void mergeFrom(const StatisticsTable& part);
+
+  private:
+    struct JournalEntry {
+        enum class Kind : std::uint8_t { Header, NewRow, ErrorAddress };
+        Kind kind;
+        StatList list;       // NewRow
+        std::uint32_t index; // the header, the row or the error address list
+        std::uint32_t item;  // ErrorAddress: the key within its list
+    };
+
     void raiseRows(std::size_t rowsNeeded);
-    void countIn(KeyedRows<CountRow>& rows, std::string_view key);
+    void countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key);
     // The index of the row counted.
-    std::size_t countPath(KeyedRows<PathRow>& rows, std::string_view serverAddress, std::string_view path);
+    std::size_t countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
+                          std::string_view path);
+    void journal(JournalEntry::Kind kind, StatList list, std::size_t index, std::size_t item = 0);
+    void replayRow(const StatisticsTable& part, StatList list, std::size_t row);
+    const KeyedRows<CountRow>& countList(StatList list) const;
+    KeyedRows<CountRow>& countList(StatList list)
+    {
+        return const_cast<KeyedRows<CountRow>&>(std::as_const(*this).countList(list));
+    }
 
     struct KeyOnly {
         std::string key;
@@ -197,6 +225,9 @@ private:
     std::vector<KeyedRows<KeyOnly>> errorListKeys_;
     KeyedRows<KeyOnly> errorListNames_;
     TrafficTallies traffic_;
+    bool journalOn_ = false;
+    std::vector<JournalEntry> journal_;
+    std::vector<std::vector<std::string>> journalHeaders_;
     std::string scratch_;  // reused for composed keys
     std::string listName_;
 };

@@ -62,6 +62,43 @@ void TrafficTallies::countStatus(std::string_view status, double kilobytes)
     row.kilobytes += kilobytes;
 }
 
+void TrafficTallies::mergeFrom(const TrafficTallies& part)
+{
+    bool isNew = false;
+    for (const RobotRow& from : part.robots_.rows()) {
+        RobotRow& to = robots_.findOrAdd(from.key, isNew);
+        to.hits += from.hits;
+        to.kilobytes += from.kilobytes;
+        to.lastDay = from.lastDay;
+        to.lastTime = from.lastTime;
+    }
+    for (const VolumeRow& from : part.statuses_.rows()) {
+        VolumeRow& to = volumeRow(statuses_, shortStatuses_, from.key, isNew);
+        to.hits += from.hits;
+        to.kilobytes += from.kilobytes;
+    }
+    for (const VolumeRow& from : part.extensions_.rows()) {
+        VolumeRow& to = volumeRow(extensions_, shortExtensions_, from.key, isNew);
+        to.hits += from.hits;
+        to.kilobytes += from.kilobytes;
+    }
+    for (const NotFoundRow& from : part.notFound_.rows())
+        notFound_.findOrAdd(from.key, isNew).hits += from.hits;
+    for (const NotFoundRow& from : part.notFoundReferrers_.rows())
+        notFoundReferrers_.findOrAdd(from.key, isNew).hits += from.hits;
+    const auto addSlots = [](auto& to, const auto& from) {
+        for (std::size_t i = 0; i < to.size(); ++i) {
+            to[i].hits += from[i].hits;
+            to[i].kilobytes += from[i].kilobytes;
+            to[i].sessions += from[i].sessions;
+        }
+    };
+    addSlots(hours_, part.hours_);
+    addSlots(weekdays_, part.weekdays_);
+    robotHits_ += part.robotHits_;
+    partialDownloads_ += part.partialDownloads_;
+}
+
 void TrafficTallies::countNotFound(std::string_view path, std::string_view referrer)
 {
     bool isNew = false;

@@ -66,6 +66,11 @@ class TrafficTallies {
     void countExtension(std::string_view extension, double kilobytes);
     void countPartialDownload() { ++partialDownloads_; }
 
+    // Adds the tallies of the days right after this one's, kept apart by
+    // another thread: rows in order of first appearance, a robot's last
+    // visit from part whenever part saw it.
+    void mergeFrom(const TrafficTallies& part);
+
   private:
     KeyedRows<RobotRow> robots_;
     KeyedRows<VolumeRow> statuses_;
