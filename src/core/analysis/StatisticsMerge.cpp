@@ -40,13 +40,7 @@ void StatisticsTable::replayRow(const StatisticsTable& part, StatList list, std:
         const BucketRow& from = part.buckets_.rows()[row];
         BucketRow& to = bucket(from.key, isNew);
         if (isNew) to.label = from.label;
-        to.hits += from.hits;
-        to.kilobytes += from.kilobytes;
-        to.sessions += from.sessions;
-        to.pages += from.pages;
-        to.downloads += from.downloads;
-        to.images += from.images;
-        to.others += from.others;
+        addBucketCounts(to, from);
         return;
     }
     case StatList::Pages:

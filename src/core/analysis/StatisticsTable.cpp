@@ -64,15 +64,7 @@ const ErrorAddressList* StatisticsTable::errorAddressList(std::string_view name)
 BucketTotals StatisticsTable::bucketTotals() const
 {
     BucketTotals t;
-    for (const BucketRow& b : buckets_.rows()) {
-        t.hits += b.hits;
-        t.pages += b.pages;
-        t.downloads += b.downloads;
-        t.images += b.images;
-        t.others += b.others;
-        t.sessions += b.sessions;
-        t.kilobytes += b.kilobytes;
-    }
+    for (const BucketRow& b : buckets_.rows()) addBucketCounts(t, b);
     return t;
 }
 

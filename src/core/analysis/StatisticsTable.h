@@ -76,6 +76,19 @@ struct BucketTotals {
     double kilobytes = 0;
 };
 
+// Adds the counts of bucket to sum (a BucketTotals or another bucket).
+template <class Sum>
+void addBucketCounts(Sum& sum, const BucketRow& bucket)
+{
+    sum.hits += bucket.hits;
+    sum.pages += bucket.pages;
+    sum.downloads += bucket.downloads;
+    sum.images += bucket.images;
+    sum.others += bucket.others;
+    sum.sessions += bucket.sessions;
+    sum.kilobytes += bucket.kilobytes;
+}
+
 // The statistics table of one report run. It replaces the classic grid of
 // text cells with typed lists behind hashed indexes; toCellTable() renders
 // the grid layout (cell by cell) for inspection and tests.
