@@ -9,6 +9,7 @@
 #include "tracker/TrackerFiles.h"
 
 #include <cerrno>
+#include <filesystem>
 
 namespace larkspan::tracker {
 
@@ -33,6 +34,9 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
     }
     ThrottledPump pump(platform_.pump, pumpInterval_);
     DayTracker day(hosts_);
+    std::error_code sizeUnknown;
+    const auto size = std::filesystem::file_size(dayFile, sizeUnknown);
+    if (!sizeUnknown) day.reserveFor(static_cast<std::size_t>(size));
     std::string_view line;
     while (reader.next(line)) {
         ++linesRead_;
@@ -40,12 +44,15 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
         if (platform_.cancel.requested()) return false;
         day.addLine(line);
     }
-    saveTextFile(platform_.messages, summaryPathFor(dayFile), joinCrLf(day.summaryLines()));
+    saveTextFile(platform_.messages, summaryPathFor(dayFile), day.summaryFileText());
     saveTextFile(platform_.messages, detailPathFor(dayFile), day.detailFileText());
     if (progress) progress(linesRead_);
     return true;
 }
 
-void TrackerDatabase::closeCache() { hosts_.close(); }
+void TrackerDatabase::closeCache()
+{
+    hosts_.close();
+}
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker
