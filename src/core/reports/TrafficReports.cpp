@@ -87,6 +87,31 @@ void finishDetail(ReportGrid& grid, const ReportContext& context, const DetailTe
     setTemplateAndChart(grid, detailTemplate(t), "1", "0", "-1", "1");
 }
 
+// finishDetail for rows ranked before they are lines (see finishRankedRows):
+// the lines detailLine would make from countOf(row) and textOf(row, column)
+// for the name (column 0, "-" not yet "Unknown") and columns 3 and 4.
+template <class CountOf, class TextOf>
+void finishDetailRows(ReportGrid& grid, const ReportContext& context, const DetailTexts& t, std::size_t rows,
+                      CountOf countOf, TextOf textOf, long long total, const RankedSummary& summary)
+{
+    if (total == 0) throw NoDataError(kNoDataForReport);
+    const RankedCells cells(rows, 5, [&](std::size_t row, std::size_t column, std::string& scratch) {
+        switch (column) {
+        case 0:
+            return unknownForDash(textOf(row, 0, scratch));
+        case 1:
+            return std::string_view(scratch = std::to_string(countOf(row)));
+        case 2:
+            return std::string_view(scratch =
+                                        percentText(static_cast<double>(countOf(row)), static_cast<double>(total)));
+        default:
+            return textOf(row, column, scratch);
+        }
+    });
+    finishRankedRows(grid, cells, 1, context.settings.maxrows, total, summary);
+    setTemplateAndChart(grid, detailTemplate(t), "1", "0", "-1", "1");
+}
+
 std::string lastVisitText(const analysis::RobotRow& row)
 {
     return dates::shortDate(civilDate(row.lastDay)) + " " + row.lastTime;
@@ -189,14 +214,24 @@ void fillPagesNotFoundReport(const analysis::StatisticsTable& stats, ReportGrid&
         " hits."};
     startDetailGrid(grid, context, texts);
     const auto top = topReferrers(stats.traffic());
-    const long long total = hitsOf(stats.traffic().notFound());
-    std::vector<ReportLine> lines;
-    for (const auto& row : stats.traffic().notFound()) {
-        const auto found = top.find(row.key);
-        lines.push_back(detailLine(row.key, row.hits, total, found != top.end() ? found->second.second : "-", ""));
-    }
-    finishDetail(grid, context, texts, std::move(lines), total,
-                 {" Requests<br>", " Requests", " of #,### Addresses Shown<br>", 1});
+    const auto& rows = stats.traffic().notFound();
+    const long long total = hitsOf(rows);
+    const auto cellOf = [&](std::size_t i, std::size_t column, std::string&) {
+        const analysis::NotFoundRow& row = rows[i];
+        switch (column) {
+        case 0:
+            return std::string_view(row.key);
+        case 3: {
+            const auto found = top.find(row.key);
+            return found != top.end() ? std::string_view(found->second.second) : std::string_view("-");
+        }
+        default:
+            return std::string_view();
+        }
+    };
+    const auto hitsOfRow = [&](std::size_t i) { return rows[i].hits; };
+    finishDetailRows(grid, context, texts, rows.size(), hitsOfRow, cellOf, total,
+                     {" Requests<br>", " Requests", " of #,### Addresses Shown<br>", 1});
 }
 
 void fillHoursOfDayReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
@@ -254,12 +289,21 @@ void fillPageKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid&
     for (const VolumeRow& row : stats.traffic().pageVolumes())
         kilobytes += row.kilobytes;
     const auto total = static_cast<long long>(kilobytes);
-    std::vector<ReportLine> lines;
-    for (const VolumeRow& row : stats.traffic().pageVolumes())
-        lines.push_back(detailLine(row.path == "/" ? row.key : row.path, static_cast<long long>(row.kilobytes), total,
-                                   std::to_string(row.hits), ""));
-    finishDetail(grid, context, texts, std::move(lines), total,
-                 {" Kilobytes<br>", " Kilobytes", " of #,### Pages Shown<br>", 1});
+    const auto& rows = stats.traffic().pageVolumes();
+    const auto cellOf = [&](std::size_t i, std::size_t column, std::string& scratch) {
+        const VolumeRow& row = rows[i];
+        switch (column) {
+        case 0:
+            return std::string_view(row.path == "/" ? row.key : row.path);
+        case 3:
+            return std::string_view(scratch = std::to_string(row.hits));
+        default:
+            return std::string_view();
+        }
+    };
+    const auto kilobytesOfRow = [&](std::size_t i) { return static_cast<long long>(rows[i].kilobytes); };
+    finishDetailRows(grid, context, texts, rows.size(), kilobytesOfRow, cellOf, total,
+                     {" Kilobytes<br>", " Kilobytes", " of #,### Pages Shown<br>", 1});
 }
 
 } // namespace larkspan
