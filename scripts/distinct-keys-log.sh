@@ -20,7 +20,7 @@ awk -v n="$lines" -v day="$day" 'BEGIN {
     if (i >= 16777216) address = sprintf("11.%d.%d.%d", int(i / 65536) % 256, int(i / 256) % 256, i % 256)
     status = (i % 50 == 7) ? 404 : 200
     printf "%s - - [%s] \"GET /section-%d/page-%07d.html?id=%d&ref=%x HTTP/1.1\" %d %d " \
-           "\"https://site-%d.example.org/from/%d?q=word%d\" \"Mozilla/5.0 (X11; Linux x86_64) Tester/%d.%d\"\n",
+           "\"https://site-%d.example.org/from/%d?q=word%d\" \"Mozilla/5.0 (X11; Linux x86_64; rv:%d.%d) Gecko/20100101 Firefox/133.0\"\n",
            address, stamp, i % 97, i, i, i * 7, status, 1000 + (i * 37) % 50000, i % 9973, i, i, i, i % 10
   }
 }' >"$output"

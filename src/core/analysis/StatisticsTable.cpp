@@ -124,7 +124,8 @@ void StatisticsTable::countPath(KeyedRows<PathRow>& rows, std::string_view serve
     scratch_.assign(serverAddress);
     scratch_.append(path);
     if (rows.count(scratch_)) {
-        rows.newest().path.assign(path);
+        PathRow& row = rows.newest();
+        row.path = row.key.substr(serverAddress.size());
         raiseRows(rows.size());
     }
 }
@@ -210,7 +211,7 @@ CellTable StatisticsTable::toCellTable() const
     auto putCounts = [&grid](const std::vector<CountRow>& rows, int keyColumn) {
         int row = 0;
         for (const CountRow& c : rows) {
-            grid.setCell(keyColumn, row, c.key);
+            grid.setCell(keyColumn, row, std::string(c.key));
             grid.setCell(keyColumn + 1, row, numberText(c.count));
             ++row;
         }
@@ -223,9 +224,9 @@ CellTable StatisticsTable::toCellTable() const
     auto putPaths = [&grid](const std::vector<PathRow>& rows, int pathColumn) {
         int row = 0;
         for (const PathRow& p : rows) {
-            grid.setCell(pathColumn, row, p.path);
+            grid.setCell(pathColumn, row, std::string(p.path));
             grid.setCell(pathColumn + 1, row, numberText(p.count));
-            grid.setCell(pathColumn + 2, row, p.key);
+            grid.setCell(pathColumn + 2, row, std::string(p.key));
             ++row;
         }
     };

@@ -74,7 +74,7 @@ void TrafficTallies::countPageVolume(std::string_view serverAddress, std::string
     scratch_.append(path);
     bool isNew = false;
     VolumeRow& row = pages_.findOrAdd(scratch_, isNew);
-    if (isNew) row.path.assign(path);
+    if (isNew) row.path = row.key.substr(serverAddress.size());
     ++row.hits;
     row.kilobytes += kilobytes;
 }

@@ -117,14 +117,14 @@ std::string lastVisitText(const analysis::RobotRow& row)
     return dates::shortDate(civilDate(row.lastDay)) + " " + row.lastTime;
 }
 
-// The referrer seen most often with each 404 path (the first on a tie).
-std::unordered_map<std::string, std::pair<long long, std::string>, text::CaseInsensitiveHash,
-                   text::CaseInsensitiveEqual>
-topReferrers(const analysis::TrafficTallies& traffic)
+// The referrer seen most often with each 404 path (the first on a tie); the
+// texts are the tallies' own.
+using TopReferrers = std::unordered_map<std::string_view, std::pair<long long, std::string_view>,
+                                        text::CaseInsensitiveHash, text::CaseInsensitiveEqual>;
+
+TopReferrers topReferrers(const analysis::TrafficTallies& traffic)
 {
-    std::unordered_map<std::string, std::pair<long long, std::string>, text::CaseInsensitiveHash,
-                       text::CaseInsensitiveEqual>
-        top;
+    TopReferrers top;
     for (const analysis::NotFoundRow& pair : traffic.notFoundReferrers()) {
         const std::size_t tab = pair.key.find('\t');
         auto& best = top[pair.key.substr(0, tab)];
@@ -177,8 +177,8 @@ void fillRobotsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, 
     const auto& robots = stats.traffic().robots();
     std::vector<ReportLine> lines;
     for (const auto& row : robots)
-        lines.push_back(detailLine(row.key, row.hits, stats.traffic().robotHits(), wholeKilobytes(row.kilobytes),
-                                   lastVisitText(row)));
+        lines.push_back(detailLine(std::string(row.key), row.hits, stats.traffic().robotHits(),
+                                   wholeKilobytes(row.kilobytes), lastVisitText(row)));
     finishDetail(grid, context, texts, std::move(lines), stats.traffic().robotHits(),
                  {" Robot requests<br>", " Robot requests", " of #,### Robots Shown<br>", 1});
 }
@@ -197,7 +197,8 @@ void fillStatusCodesReport(const analysis::StatisticsTable& stats, ReportGrid& g
     const long long total = hitsOf(stats.traffic().statuses());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().statuses())
-        lines.push_back(detailLine(row.key, row.hits, total, wholeKilobytes(row.kilobytes), StatusCodeText(row.key)));
+        lines.push_back(detailLine(std::string(row.key), row.hits, total, wholeKilobytes(row.kilobytes),
+                                   StatusCodeText(std::string(row.key))));
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Requests<br>", " Requests", " of #,### Status Codes Shown<br>", 1});
 }
@@ -270,7 +271,7 @@ void fillFileTypesReport(const analysis::StatisticsTable& stats, ReportGrid& gri
     const long long total = hitsOf(stats.traffic().extensions());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().extensions())
-        lines.push_back(detailLine(row.key.empty() ? "(no extension)" : row.key, row.hits, total,
+        lines.push_back(detailLine(row.key.empty() ? "(no extension)" : std::string(row.key), row.hits, total,
                                    wholeKilobytes(row.kilobytes), ""));
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Hits<br>", " Hits", " of #,### File Types Shown<br>", 1});
