@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 using namespace larkspan;
@@ -177,4 +178,59 @@ TEST(KeyedRows, RepeatedKeysCountedCasesAndClearing)
     for (int i = 0; i < 5000; ++i) rows.count(std::to_string(i % 1000));
     EXPECT_EQ(rows.size(), 1001u);
     EXPECT_EQ(rows.rows()[1000].count, 5);
+}
+
+TEST(KeyedRows, ViewedKeysStayWholeAcrossBlocksCopiesAndMoves)
+{
+    KeyedRows<CountRow> rows;
+    // Keys in several arena blocks, one longer than a block, and a table
+    // that grows many times: every view must still read its key.
+    const std::string huge(3u << 20, 'h');
+    rows.count(huge);
+    for (int i = 0; i < 60000; ++i)
+        rows.count("http://referrer.example/page-" + std::to_string(i));
+    rows.count("HTTP://REFERRER.EXAMPLE/PAGE-7");
+    ASSERT_EQ(rows.size(), 60001u);
+    EXPECT_EQ(rows.rows()[0].key, huge);
+    EXPECT_EQ(rows.rows()[60000].key, "http://referrer.example/page-59999");
+    EXPECT_EQ(rows.rows()[8].count, 2);
+
+    KeyedRows<CountRow> copy = rows;
+    rows.count("http://referrer.example/page-1");
+    rows = KeyedRows<CountRow>(); // the original's blocks are gone
+    EXPECT_EQ(copy.rows()[2].key, "http://referrer.example/page-1");
+    EXPECT_EQ(copy.rows()[2].count, 1);
+    EXPECT_FALSE(copy.count("http://referrer.example/PAGE-1"));
+    EXPECT_EQ(copy.rows()[2].count, 2);
+
+    KeyedRows<CountRow> moved = std::move(copy);
+    EXPECT_EQ(moved.rows()[8].key, "http://referrer.example/page-7");
+    // A moved-from table is empty and usable, even for the key last looked up.
+    EXPECT_TRUE(copy.count("http://referrer.example/PAGE-1"));
+    EXPECT_EQ(copy.size(), 1u);
+}
+
+TEST(StatisticsTable, CopiedTablesKeepTheirOwnKeysAndPaths)
+{
+    auto copy = std::make_unique<StatisticsTable>();
+    {
+        StatisticsTable t;
+        t.setUp();
+        t.countPage("10.0.0.1", "/Index.html");
+        t.countPage("10.0.0.1", "/index.HTML");
+        t.countPage("", "/other.html");
+        t.traffic().countPageVolume("10.0.0.1", "/Index.html", 4);
+        t.countUserAgent("Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
+        *copy = t;
+        t.countPage("10.0.0.2", "/late.html");
+    }
+    const StatisticsTable& c = *copy;
+    ASSERT_EQ(c.pages().size(), 2u);
+    EXPECT_EQ(c.pages()[0].key, "10.0.0.1/Index.html");
+    EXPECT_EQ(c.pages()[0].path, "/Index.html");
+    EXPECT_EQ(c.pages()[0].count, 2);
+    EXPECT_EQ(c.pages()[1].path, "/other.html");
+    EXPECT_EQ(c.traffic().pageVolumes()[0].path, "/Index.html");
+    EXPECT_EQ(c.userAgents()[0].key, "Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
+    EXPECT_EQ(c.toCellTable().cell(15, 0), "/Index.html");
 }
