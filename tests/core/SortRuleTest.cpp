@@ -17,7 +17,7 @@ TEST(SortRule, CountsSortNumericallyAndTiesFollowTheFirstColumn)
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "delta");
     EXPECT_EQ(rows[1][0], "Alpha");
-    EXPECT_EQ(rows[2][0], "gamma"); // equal counts: Z to A when descending
+    EXPECT_EQ(rows[2][0], "gamma");  // equal counts: Z to A when descending
     EXPECT_EQ(rows[3][0], "beta");
     sortRows(rows, 1, false);
     EXPECT_EQ(rows[0][0], "beta");
