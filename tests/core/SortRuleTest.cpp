@@ -72,9 +72,23 @@ std::vector<std::size_t> composedKeyOrder(const std::vector<TextRow>& rows, std:
     return order;
 }
 
+class ViewCells : public SortCells {
+public:
+    explicit ViewCells(const std::vector<const TextRow*>& rows) : rows_(rows) {}
+    std::size_t rowCount() const override { return rows_.size(); }
+    std::size_t cellCount(std::size_t row) const override { return rows_[row]->size(); }
+    std::string_view cell(std::size_t row, std::size_t column, std::string&) const override
+    {
+        return column < rows_[row]->size() ? std::string_view((*rows_[row])[column]) : std::string_view();
+    }
+
+private:
+    const std::vector<const TextRow*>& rows_;
+};
+
 } // namespace
 
-TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrder)
+TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrderAndItsFirstRows)
 {
     // Short alphabets make ties, case twins, prefixes, control bytes below
     // the tab, 8-bit bytes, signs, points and ragged rows likely.
@@ -94,8 +108,17 @@ TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrder)
         for (const TextRow& row : rows)
             view.push_back(&row);
         const std::size_t column = random() % 4;
-        for (const bool descending : {false, true})
-            ASSERT_EQ(sortRuleOrder(view, column, descending), composedKeyOrder(rows, column, descending))
-                << "round " << round << " column " << column;
+        for (const bool descending : {false, true}) {
+            const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
+            ASSERT_EQ(sortRuleOrder(view, column, descending), order) << "round " << round << " column " << column;
+            // The first rows alone, chosen without sorting them all.
+            for (const std::size_t limit : {0u, 1u, 3u, 25u}) {
+                std::size_t distinct = 0;
+                const auto top = sortRuleTop(ViewCells(view), column, descending, limit, distinct);
+                EXPECT_EQ(distinct, order.size());
+                const auto prefix = std::vector<std::size_t>(order.begin(), order.begin() + std::min(limit, order.size()));
+                ASSERT_EQ(top, prefix) << "round " << round << " limit " << limit;
+            }
+        }
     }
 }

@@ -117,25 +117,107 @@ class TextRowCells : public SortCells {
     const std::vector<const TextRow*>& rows_;
 };
 
+// Compares rows by their sort keys (text::icompare of the composed keys).
+class KeyComparer {
+  public:
+    KeyComparer(const SortCells& cells, std::size_t column) : cells_(cells), column_(column)
+    {
+        const std::size_t count = cells.rowCount();
+        shapes_.resize(count);
+        std::string scratch;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view cell = cells.cell(i, column, scratch);
+            shapes_[i] = {static_cast<std::uint32_t>(cell.size()), text::isNumber(cell)};
+            width_ = std::max(width_, cell.size());
+        }
+    }
+
+    int operator()(std::size_t a, std::size_t b) const
+    {
+        KeyReader keyA(cells_, a, column_, shapes_[a], width_);
+        KeyReader keyB(cells_, b, column_, shapes_[b], width_);
+        return compareKeys(keyA, keyB);
+    }
+
+    // A hash of the row's whole key, folding case: equal keys hash equal
+    // even where padding or tabs inside cells make their cells differ.
+    std::size_t keyHash(std::size_t row) const
+    {
+        KeyReader key(cells_, row, column_, shapes_[row], width_);
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (std::string_view piece = key.piece(); !piece.empty(); piece = key.piece()) {
+            for (const char c : piece)
+                h = (h ^ static_cast<unsigned char>(text::lower(c))) * 0x100000001b3ull;
+            key.advance(piece.size());
+        }
+        return static_cast<std::size_t>(h);
+    }
+
+  private:
+    const SortCells& cells_;
+    std::size_t column_;
+    std::vector<SortCellShape> shapes_;
+    std::size_t width_ = 0;
+};
+
+// How many rows have a key equal to an earlier row's: rows are grouped by a
+// hash first, so only rows that may be equal are compared.
+std::size_t duplicateCount(const SortCells& cells, const KeyComparer& compare)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> hashed(cells.rowCount());
+    for (std::size_t i = 0; i < hashed.size(); ++i)
+        hashed[i] = {compare.keyHash(i), i};
+    std::sort(hashed.begin(), hashed.end());
+    std::size_t duplicates = 0;
+    std::vector<std::size_t> group;
+    for (std::size_t begin = 0; begin < hashed.size();) {
+        std::size_t end = begin + 1;
+        while (end < hashed.size() && hashed[end].first == hashed[begin].first)
+            ++end;
+        if (end - begin > 1) {
+            group.clear();
+            for (std::size_t i = begin; i < end; ++i)
+                group.push_back(hashed[i].second);
+            std::sort(group.begin(), group.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+            for (std::size_t i = 1; i < group.size(); ++i)
+                if (compare(group[i - 1], group[i]) == 0) ++duplicates;
+        }
+        begin = end;
+    }
+    return duplicates;
+}
+
 } // namespace
+
+std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column, bool descending, std::size_t limit,
+                                     std::size_t& distinct)
+{
+    const std::size_t count = cells.rowCount();
+    const KeyComparer compare(cells, column);
+    distinct = count - duplicateCount(cells, compare);
+    // The order sortRuleOrder gives, as a strict total order: by key, then
+    // the first row of equal keys (the one kept) before the others.
+    const auto before = [&](std::size_t a, std::size_t b) {
+        const int c = compare(a, b);
+        return c != 0 ? (descending ? c > 0 : c < 0) : a < b;
+    };
+    std::vector<std::size_t> order(count);
+    std::vector<std::size_t> top;
+    for (std::size_t selected = std::min(count, limit + limit / 2 + 16);; selected = std::min(count, selected * 4)) {
+        for (std::size_t i = 0; i < count; ++i)
+            order[i] = i;
+        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(selected), order.end(), before);
+        top.clear();
+        for (std::size_t i = 0; i < selected && top.size() < limit; ++i)
+            if (top.empty() || compare(top.back(), order[i]) != 0) top.push_back(order[i]);
+        if (top.size() >= limit || selected == count) return top;
+    }
+}
 
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
     const std::size_t count = cells.rowCount();
-    std::vector<SortCellShape> shapes(count);
-    std::size_t width = 0;
-    std::string scratch;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view cell = cells.cell(i, column, scratch);
-        shapes[i] = {static_cast<std::uint32_t>(cell.size()), text::isNumber(cell)};
-        width = std::max(width, cell.size());
-    }
-    const auto compare = [&](std::size_t a, std::size_t b) {
-        KeyReader keyA(cells, a, column, shapes[a], width);
-        KeyReader keyB(cells, b, column, shapes[b], width);
-        return compareKeys(keyA, keyB);
-    };
-
+    const KeyComparer compare(cells, column);
     std::vector<std::size_t> order(count);
     for (std::size_t i = 0; i < count; ++i)
         order[i] = i;

@@ -34,6 +34,12 @@ void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending);
 std::vector<std::size_t> sortRuleOrder(const SortCells& rows, std::size_t column, bool descending);
 std::vector<std::size_t> sortRuleOrder(const std::vector<const TextRow*>& rows, std::size_t column, bool descending);
 
+// The first limit indexes of sortRuleOrder(rows, column, descending), found
+// without sorting every row (O(k log limit) comparisons for a small limit),
+// and in distinct the length the whole order would have.
+std::vector<std::size_t> sortRuleTop(const SortCells& rows, std::size_t column, bool descending, std::size_t limit,
+                                     std::size_t& distinct);
+
 // Keeps the elements of items that order names, in that order.
 template <typename T> void applyOrder(std::vector<T>& items, const std::vector<std::size_t>& order)
 {

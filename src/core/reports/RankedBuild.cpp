@@ -87,29 +87,60 @@ RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const
     return writeRankedSummary(grid, unique, total, summary);
 }
 
-long long appendRankedRows(ReportGrid& grid, const SortCells& rows, std::size_t column, const std::string& maxrows,
+namespace {
+
+// The rows of a ranked report that have a first cell (the others are never shown).
+class ListedCells final : public SortCells {
+  public:
+    explicit ListedCells(const SortCells& rows) : rows_(rows)
+    {
+        std::string scratch;
+        for (std::size_t i = 0; i < rows.rowCount(); ++i)
+            if (!rows.cell(i, 0, scratch).empty()) listed_.push_back(i);
+    }
+    std::size_t rowCount() const override { return listed_.size(); }
+    std::size_t cellCount(std::size_t row) const override { return rows_.cellCount(listed_[row]); }
+    std::string_view cell(std::size_t row, std::size_t column, std::string& scratch) const override
+    {
+        return rows_.cell(listed_[row], column, scratch);
+    }
+
+  private:
+    const SortCells& rows_;
+    std::vector<std::size_t> listed_;
+};
+
+} // namespace
+
+long long appendRankedRows(ReportGrid& grid, const SortCells& all, std::size_t column, const std::string& maxrows,
                            const LineMarkup& markup)
 {
-    std::vector<std::size_t> order = sortRuleOrder(rows, column, true);
-    std::string scratch;
-    std::erase_if(order, [&](std::size_t row) { return rows.cell(row, 0, scratch).empty(); });
-    if (order.empty()) throw NoDataError(kNoDataForReport);
-    const std::size_t shown = std::min(order.size(), topCount(maxrows).value_or(order.size()));
+    const ListedCells rows(all);
+    if (rows.rowCount() == 0) throw NoDataError(kNoDataForReport);
+    const std::optional<std::size_t> limit = topCount(maxrows);
+    std::size_t unique = 0;
+    std::vector<std::size_t> order;
+    if (limit && *limit < rows.rowCount()) {
+        order = sortRuleTop(rows, column, true, *limit, unique);
+    } else {
+        order = sortRuleOrder(rows, column, true);
+        unique = order.size();
+    }
 
-    std::vector<ReportLine> lines(shown);
-    for (std::size_t i = 0; i < shown; ++i) {
-        const std::size_t row = order[i];
+    std::vector<ReportLine> lines(order.size());
+    std::string scratch;
+    for (std::size_t i = 0; i < order.size(); ++i) {
         TextRow& cells = lines[i].cells;
-        cells.resize(rows.cellCount(row));
+        cells.resize(rows.cellCount(order[i]));
         for (std::size_t c = 0; c < cells.size(); ++c)
-            cells[c] = rows.cell(row, c, scratch);
+            cells[c] = rows.cell(order[i], c, scratch);
         if (markup) markup(lines[i]);
     }
     // The lines not shown would have widened the grid all the same.
-    for (const std::size_t row : order)
-        grid.widenTo(static_cast<int>(rows.cellCount(row)));
+    for (std::size_t i = 0; i < rows.rowCount(); ++i)
+        grid.widenTo(static_cast<int>(rows.cellCount(i)));
     grid.appendLines(std::move(lines));
-    return static_cast<long long>(order.size());
+    return static_cast<long long>(unique);
 }
 
 RankedResult finishRankedRows(ReportGrid& grid, const SortCells& rows, std::size_t column, const std::string& maxrows,
