@@ -246,19 +246,16 @@ bool ImportRun::buildSessionTracker(const std::string& web)
     status_.filesTotal = static_cast<long long>(days.size());
     status_.filesDone = 0;
     conversion_.linesHandled = 0;
-    bool completed = true;
-    for (const auto& day : days) {
-        status_.currentFile = "Building Session Tracker Database for \n" + day;
-        pump.force();
-        if (isCancelled()) break;
-        completed = tracker_.buildDay(day, [this](long long lines) {
-            conversion_.linesHandled = lines;
-            refresh();
-        });
-        if (!completed) break;
-        ++status_.filesDone;
+    const bool completed = tracker_.buildDays(days, [&](const TrackerStep& step) {
+        const std::string caption = "Building Session Tracker Database for \n" + days[step.day];
+        if (status_.currentFile != caption) {
+            status_.currentFile = caption;
+            pump.force();
+        }
+        status_.filesDone = static_cast<long long>(step.daysDone);
+        conversion_.linesHandled = step.linesRead;
         refresh();
-    }
+    }) && !isCancelled();
     tracker_.closeCache();
     return completed;
 }
@@ -267,13 +264,15 @@ ImportOutcome ImportRun::fetchFtpFiles(const std::string& web, const WebImportSo
                                        std::vector<SourceFile>& files)
 {
     FtpSettings ftp;
-    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp)) return ImportOutcome::Failed;
+    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp))
+        return ImportOutcome::Failed;
     if (ftp.server.empty() || ftp.user.empty() || ftp.password.empty() || ftp.startDirectory.empty() ||
         ftp.fileMask.empty()) {
-        platform_.messages.show(MessageKind::Error,
-                                "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
-                                "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
-                                "on FTP server\n\tFile Pattern Mask\nCancelling Import");
+        platform_.messages.show(
+            MessageKind::Error,
+            "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
+            "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
+            "on FTP server\n\tFile Pattern Mask\nCancelling Import");
         return ImportOutcome::Cancelled;
     }
     if (options_.ftpDownloadFolder.empty()) throw Error("There is no folder to download FTP files into.");
