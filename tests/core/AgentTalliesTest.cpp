@@ -235,3 +235,15 @@ TEST(ShippedAgentTables, TodaysBrowsersPhonesAndBotsAreNamedByFamily)
     EXPECT_EQ(identifyBrowser("Wget/1.21.4", RobotList(), &families).name, "Wget/1.21.4");
     EXPECT_EQ(identifyBrowser("Mozilla/4.75+[en]+(X11;+U;+Linux)", RobotList(), &families).name, "Netscape");
 }
+
+TEST(RobotList, MatchesBeginningsOfEveryLengthIgnoringCase)
+{
+    const RobotList robots({"Slurp", "ia_archiver", "Mozilla/5.0 (compatible; Yeti", "a", "sLURP"});
+    EXPECT_TRUE(robots.matches("SLURP/3.0"));
+    EXPECT_TRUE(robots.matches("Ia_Archiver"));  // the whole agent
+    EXPECT_TRUE(robots.matches("mozilla/5.0 (COMPATIBLE; yeti/1.1)"));
+    EXPECT_TRUE(robots.matches("Apache-HttpClient"));  // the one-letter entry
+    EXPECT_FALSE(robots.matches("Mozilla/5.0 (compatible; Googlebot/2.1)"));
+    EXPECT_FALSE(robots.matches("Slur"));  // shorter than every entry it begins
+    EXPECT_FALSE(robots.matches(""));
+}

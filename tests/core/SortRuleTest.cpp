@@ -1,6 +1,12 @@
 #include "common/SortRule.h"
 
+#include "common/Text.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <random>
 
 using namespace larkspan;
 
@@ -34,4 +40,85 @@ TEST(SortRule, TextColumnsPadWithBlanks)
     EXPECT_EQ(rows[0][0], "A");
     EXPECT_EQ(rows[1][0], "b");
     EXPECT_EQ(rows[2][0], "aa");
+}
+
+namespace {
+
+// The rule written out the long way: every key composed as text, sorted
+// stably, equal keys dropped, reversed when descending.
+std::vector<std::size_t> composedKeyOrder(const std::vector<TextRow>& rows, std::size_t column, bool descending)
+{
+    std::size_t width = 0;
+    for (const TextRow& row : rows)
+        width = std::max(width, column < row.size() ? row[column].size() : 0);
+    std::vector<std::pair<std::string, std::size_t>> keyed;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string cell = column < rows[i].size() ? rows[i][column] : "";
+        std::string key(width - cell.size(), text::isNumber(cell) ? '0' : ' ');
+        key += cell;
+        for (const std::string& value : rows[i])
+            key += "\t" + value;
+        keyed.emplace_back(key, i);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return text::icompare(a.first, b.first) < 0; });
+    keyed.erase(std::unique(keyed.begin(), keyed.end(),
+                            [](const auto& a, const auto& b) { return text::iequals(a.first, b.first); }),
+                keyed.end());
+    if (descending) std::reverse(keyed.begin(), keyed.end());
+    std::vector<std::size_t> order;
+    for (const auto& k : keyed)
+        order.push_back(k.second);
+    return order;
+}
+
+class ViewCells : public SortCells {
+public:
+    explicit ViewCells(const std::vector<const TextRow*>& rows) : rows_(rows) {}
+    std::size_t rowCount() const override { return rows_.size(); }
+    std::size_t cellCount(std::size_t row) const override { return rows_[row]->size(); }
+    std::string_view cell(std::size_t row, std::size_t column, std::string&) const override
+    {
+        return column < rows_[row]->size() ? std::string_view((*rows_[row])[column]) : std::string_view();
+    }
+
+private:
+    const std::vector<const TextRow*>& rows_;
+};
+
+} // namespace
+
+TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrderAndItsFirstRows)
+{
+    // Short alphabets make ties, case twins, prefixes, control bytes below
+    // the tab, 8-bit bytes, signs, points and ragged rows likely.
+    const std::string alphabet[] = {"a", "A", "b", "", "\x01", "\t", "\xe9", "-", "1", "10", ".", "ab", " "};
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<TextRow> rows(random() % 40);
+        for (TextRow& row : rows) {
+            row.resize(random() % 5);
+            for (std::string& cell : row) {
+                const int pieces = static_cast<int>(random() % 4);
+                for (int p = 0; p < pieces; ++p)
+                    cell += alphabet[random() % std::size(alphabet)];
+            }
+        }
+        std::vector<const TextRow*> view;
+        for (const TextRow& row : rows)
+            view.push_back(&row);
+        const std::size_t column = random() % 4;
+        for (const bool descending : {false, true}) {
+            const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
+            ASSERT_EQ(sortRuleOrder(view, column, descending), order) << "round " << round << " column " << column;
+            // The first rows alone, chosen without sorting them all.
+            for (const std::size_t limit : {0u, 1u, 3u, 25u}) {
+                std::size_t distinct = 0;
+                const auto top = sortRuleTop(ViewCells(view), column, descending, limit, distinct);
+                EXPECT_EQ(distinct, order.size());
+                const auto prefix = std::vector<std::size_t>(order.begin(), order.begin() + std::min(limit, order.size()));
+                ASSERT_EQ(top, prefix) << "round " << round << " limit " << limit;
+            }
+        }
+    }
 }

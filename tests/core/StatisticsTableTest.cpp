@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 using namespace larkspan;
@@ -214,4 +215,58 @@ TEST(ShortKeyIndex, TellsEveryShortKeyApartAndFoldsOnlyAsciiCapitals)
     EXPECT_FALSE(ShortKeyIndex::fits("123456789"));
     index.clear();
     EXPECT_EQ(index.find("ab"), -1);
+}
+
+TEST(KeyedRows, ViewedKeysStayWholeAcrossBlocksCopiesAndMoves)
+{
+    KeyedRows<CountRow> rows;
+    // Keys in several arena blocks, one longer than a block, and a table
+    // that grows many times: every view must still read its key.
+    const std::string huge(3u << 20, 'h');
+    rows.count(huge);
+    for (int i = 0; i < 60000; ++i)
+        rows.count("http://referrer.example/page-" + std::to_string(i));
+    rows.count("HTTP://REFERRER.EXAMPLE/PAGE-7");
+    ASSERT_EQ(rows.size(), 60001u);
+    EXPECT_EQ(rows.rows()[0].key, huge);
+    EXPECT_EQ(rows.rows()[60000].key, "http://referrer.example/page-59999");
+    EXPECT_EQ(rows.rows()[8].count, 2);
+
+    KeyedRows<CountRow> copy = rows;
+    rows.count("http://referrer.example/page-1");
+    rows = KeyedRows<CountRow>(); // the original's blocks are gone
+    EXPECT_EQ(copy.rows()[2].key, "http://referrer.example/page-1");
+    EXPECT_EQ(copy.rows()[2].count, 1);
+    EXPECT_FALSE(copy.count("http://referrer.example/PAGE-1"));
+    EXPECT_EQ(copy.rows()[2].count, 2);
+
+    KeyedRows<CountRow> moved = std::move(copy);
+    EXPECT_EQ(moved.rows()[8].key, "http://referrer.example/page-7");
+    // A moved-from table is empty and usable, even for the key last looked up.
+    EXPECT_TRUE(copy.count("http://referrer.example/PAGE-1"));
+    EXPECT_EQ(copy.size(), 1u);
+}
+
+TEST(StatisticsTable, CopiedTablesKeepTheirOwnKeysAndPaths)
+{
+    auto copy = std::make_unique<StatisticsTable>();
+    {
+        StatisticsTable t;
+        t.setUp();
+        t.countPage("10.0.0.1", "/Index.html", 4);
+        t.countPage("10.0.0.1", "/index.HTML");
+        t.countPage("", "/other.html");
+        t.countUserAgent("Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
+        *copy = t;
+        t.countPage("10.0.0.2", "/late.html");
+    }
+    const StatisticsTable& c = *copy;
+    ASSERT_EQ(c.pages().size(), 2u);
+    EXPECT_EQ(c.pages()[0].key, "10.0.0.1/Index.html");
+    EXPECT_EQ(c.pages()[0].path, "/Index.html");
+    EXPECT_EQ(c.pages()[0].count, 2);
+    EXPECT_EQ(c.pages()[1].path, "/other.html");
+    EXPECT_EQ(c.pageKilobytes()[0], 4);
+    EXPECT_EQ(c.userAgents()[0].key, "Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
+    EXPECT_EQ(c.toCellTable().cell(15, 0), "/Index.html");
 }

@@ -97,6 +97,8 @@ TEST(Utf8, ValidTextStaysAndOtherBytesAreReadAsWindows1252)
     // Mixed in one text, and forms a strict reader refuses: overlong, a
     // surrogate, a sequence cut short, beyond U+10FFFF.
     EXPECT_EQ(text::toValidUtf8("\xc3\xa9\xe9"), "\xc3\xa9\xc3\xa9");
+    EXPECT_EQ(text::toValidUtf8Owned("\xc3\xa9\xe9"), "\xc3\xa9\xc3\xa9");
+    EXPECT_EQ(text::toValidUtf8Owned(utf8), utf8);
     for (const char* bad : {"\xc0\x80", "\xed\xa0\x80", "\xe4\xb8", "\xf4\x90\x80\x80"}) {
         EXPECT_FALSE(text::isValidUtf8(bad)) << bad;
         EXPECT_TRUE(text::isValidUtf8(text::toValidUtf8(bad))) << bad;

@@ -27,7 +27,7 @@ class RobotSpotter {
 
   private:
     struct Verdict {
-        std::string key;
+        std::string_view key;
         bool robot = false;
         std::string name;
     };

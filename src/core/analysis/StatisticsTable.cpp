@@ -129,7 +129,8 @@ std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, 
     bool isNew = false;
     const std::size_t row = rows.countRow(scratch_, isNew);
     if (isNew) {
-        rows.newest().path.assign(path);
+        PathRow& added = rows.newest();
+        added.path = added.key.substr(serverAddress.size());
         raiseRows(rows.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, list, row);
     }
@@ -235,7 +236,7 @@ CellTable StatisticsTable::toCellTable() const
     auto putCounts = [&grid](const std::vector<CountRow>& rows, int keyColumn) {
         int row = 0;
         for (const CountRow& c : rows) {
-            grid.setCell(keyColumn, row, c.key);
+            grid.setCell(keyColumn, row, std::string(c.key));
             grid.setCell(keyColumn + 1, row, numberText(c.count));
             ++row;
         }
@@ -248,9 +249,9 @@ CellTable StatisticsTable::toCellTable() const
     auto putPaths = [&grid](const std::vector<PathRow>& rows, int pathColumn) {
         int row = 0;
         for (const PathRow& p : rows) {
-            grid.setCell(pathColumn, row, p.path);
+            grid.setCell(pathColumn, row, std::string(p.path));
             grid.setCell(pathColumn + 1, row, numberText(p.count));
-            grid.setCell(pathColumn + 2, row, p.key);
+            grid.setCell(pathColumn + 2, row, std::string(p.key));
             ++row;
         }
     };

@@ -44,15 +44,16 @@ struct BucketRow {
 
 // A referrer, user agent or status code with its count.
 struct CountRow {
-    std::string key;
+    std::string_view key;  // the table's own copy; lives as long as the table
     long long count = 0;
 };
 
 // A page or download file: key is the server address followed directly by
-// the path (query removed); path is the path alone.
+// the path (query removed); path is the path alone. Both are the table's own
+// text and live as long as the table.
 struct PathRow {
-    std::string key;
-    std::string path;
+    std::string_view key;
+    std::string_view path;  // the end of key
     long long count = 0;
 };
 
@@ -211,7 +212,7 @@ public:
     }
 
     struct KeyOnly {
-        std::string key;
+        std::string_view key;
     };
 
     bool setUp_ = false;

@@ -1,5 +1,7 @@
 #include "analysis/TrafficTallies.h"
 
+#include <algorithm>
+
 namespace larkspan::analysis {
 
 void TrafficTallies::clear()
@@ -122,13 +124,17 @@ void TrafficTallies::countTime(int hour, int weekday, double kilobytes, bool new
 
 void TrafficTallies::countExtension(std::string_view extension, double kilobytes)
 {
-    bool isNew = false;
-    VolumeRow& row = volumeRow(extensions_, shortExtensions_, extension, isNew);
-    if (isNew) {
-        // Rows match without regard to case; the report shows lower case.
-        for (char& c : row.key)
+    // Rows match without regard to case and the report shows lower case, so
+    // a key is stored in lower case from the start.
+    std::string_view key = extension;
+    if (std::any_of(extension.begin(), extension.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+        scratch_.assign(extension);
+        for (char& c : scratch_)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        key = scratch_;
     }
+    bool isNew = false;
+    VolumeRow& row = volumeRow(extensions_, shortExtensions_, key, isNew);
     ++row.hits;
     row.kilobytes += kilobytes;
 }

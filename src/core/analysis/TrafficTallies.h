@@ -11,8 +11,10 @@
 namespace larkspan::analysis {
 
 // A robot by the name it is reported under.
+// Keys (and a page's path, the end of its key) are the tallies' own text and
+// live as long as the tallies.
 struct RobotRow {
-    std::string key; // the robot's name
+    std::string_view key; // the robot's name
     long long hits = 0;
     double kilobytes = 0;
     int lastDay = 0;      // day number of the latest request seen
@@ -21,14 +23,14 @@ struct RobotRow {
 
 // A status code or a file extension with its requests and kilobytes.
 struct VolumeRow {
-    std::string key;
+    std::string_view key;
     long long hits = 0;
     double kilobytes = 0;
 };
 
 // A requested path that got 404, or one (path, referrer) pair of them.
 struct NotFoundRow {
-    std::string key;
+    std::string_view key;
     long long hits = 0;
 };
 

@@ -64,6 +64,12 @@ bool isValidUtf8(std::string_view s)
     return true;
 }
 
+std::string toValidUtf8Owned(std::string s)
+{
+    if (isValidUtf8(s)) return s;
+    return toValidUtf8(std::string_view(s));
+}
+
 std::string toValidUtf8(std::string_view s)
 {
     if (isValidUtf8(s)) return std::string(s);

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace larkspan {
 
 // One entry of a counted list of the statistics table (a user-agent text or
 // a referring URL as stored, with the number of requests it stands for).
+// The text is the table's own; the list lives no longer than the table.
 struct CountedText {
-    std::string text;
+    std::string_view text;
     long long count = 0;
 };
 

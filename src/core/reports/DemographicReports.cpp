@@ -77,13 +77,25 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
         total += measureOf(row, measure);
     if (total == 0) throw NoDataError(kNoDataForReport);
 
-    std::vector<ReportLine> lines;
+    TemplateCells html(reports::standardHtmlTemplate());
+    html.wideSummary().firstCell(TemplateCells::FirstCell::PlainLeft).right(1).right(2).remove(3).remove(4);
+
+    long long unique = 0;
     if (grouping == Grouping::Machine) {
-        // The table holds one row per address already.
-        for (const DemographicRow& row : table)
-            lines.emplace_back(TextRow{row.address, std::to_string(measureOf(row, measure)),
-                                       percentText(static_cast<double>(measureOf(row, measure)),
-                                                   static_cast<double>(total), kPercentPattern)});
+        // The table holds one row per address already: only the rows shown become lines.
+        const RankedCells cells(table.size(), 3, [&](std::size_t i, std::size_t column, std::string& scratch) {
+            const DemographicRow& row = table[i];
+            switch (column) {
+            case 0:
+                return std::string_view(row.address);
+            case 1:
+                return std::string_view(scratch = std::to_string(measureOf(row, measure)));
+            default:
+                return std::string_view(scratch = percentText(static_cast<double>(measureOf(row, measure)),
+                                                              static_cast<double>(total), kPercentPattern));
+            }
+        });
+        unique = appendRankedRows(grid, cells, 1, context.settings.maxrows);
     } else {
         GroupedCounts groups;
         for (const DemographicRow& row : table) {
@@ -98,18 +110,14 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
             }
             groups.add(key, measureOf(row, measure));
         }
-        lines = groups.lines(total);
+        std::vector<ReportLine> lines = groups.lines(total);
+        std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
+        if (lines.empty()) throw NoDataError(kNoDataForReport);
+        sortLines(lines, 1, true);
+        unique = static_cast<long long>(lines.size());
+        grid.appendLines(std::move(lines));
+        applyTopN(grid, context.settings.maxrows);
     }
-    std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
-    if (lines.empty()) throw NoDataError(kNoDataForReport);
-    sortLines(lines, 1, true);
-
-    TemplateCells html(reports::standardHtmlTemplate());
-    html.wideSummary().firstCell(TemplateCells::FirstCell::PlainLeft).right(1).right(2).remove(3).remove(4);
-
-    const long long unique = static_cast<long long>(lines.size());
-    grid.appendLines(std::move(lines));
-    applyTopN(grid, context.settings.maxrows);
     long long shown = 0;
     for (const ReportLine& line : grid.details())
         shown += countValue(line.cell(1));

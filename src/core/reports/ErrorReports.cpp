@@ -101,9 +101,10 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
     for (const CountRow& row : rows) {
         ReportLine line;
         line.cells.resize(6);
-        const std::string description = StatusCodeText(row.key);
+        const std::string description = StatusCodeText(std::string(row.key));
         line.set(5, description);
-        describeWithAddresses(line, description, stats.errorAddressList(std::string(1, kind) + ";" + row.key));
+        describeWithAddresses(line, description,
+                              stats.errorAddressList(std::string(1, kind) + ";" + std::string(row.key)));
         line.set(countColumn, std::to_string(row.count));
         line.set(countColumn + 1, percentText(static_cast<double>(row.count), static_cast<double>(total)));
         lines.push_back(std::move(line));
@@ -148,7 +149,7 @@ void fillTotalErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& g
     for (const CountRow& row : rows) {
         ReportLine line;
         line.cells.resize(3);
-        line.cells[0] = StatusCodeText(row.key);
+        line.cells[0] = StatusCodeText(std::string(row.key));
         line.cells[1] = std::to_string(row.count);
         line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
         lines.push_back(std::move(line));

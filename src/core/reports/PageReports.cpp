@@ -45,25 +45,27 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
         total += row.count;
     if (total == 0) throw NoDataError(kNoDataForReport);
 
-    std::vector<ReportLine> lines;
-    lines.reserve(rows.size());
-    for (const PathRow& row : rows) {
-        ReportLine line;
-        line.cells.resize(6);
-        line.cells[0] = row.path == "/" ? row.key : row.path;
-        line.cells[1] = std::to_string(row.count);
-        line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
-        line.cells[5] = row.key;
-        lines.push_back(std::move(line));
-    }
-    dashToUnknown(lines);
-    sortLines(lines, 1, true);
+    const RankedCells cells(rows.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
+        const PathRow& row = rows[i];
+        switch (column) {
+        case 0:
+            return unknownForDash(row.path == "/" ? row.key : row.path);
+        case 1:
+            return std::string_view(scratch = std::to_string(row.count));
+        case 2:
+            return std::string_view(scratch = percentText(static_cast<double>(row.count), static_cast<double>(total)));
+        case 5:
+            return std::string_view(row.key);
+        default:
+            return std::string_view();
+        }
+    });
 
     TemplateCells html(reports::standardHtmlTemplate());
     if (t.linkLeft) html.firstCell(TemplateCells::FirstCell::LinkLeft);
     html.right(1).right(2).remove(3).remove(4);
 
-    finishRanked(grid, std::move(lines), maxrows, total, t.summary);
+    finishRankedRows(grid, cells, 1, maxrows, total, t.summary);
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
 }
 

@@ -25,6 +25,11 @@ void dashToUnknown(std::vector<ReportLine>& lines)
         if (text::iequals(line.cell(0), "-")) line.set(0, "Unknown");
 }
 
+std::string_view unknownForDash(std::string_view firstCell)
+{
+    return firstCell == "-" ? std::string_view("Unknown") : firstCell;
+}
+
 std::string percentText(double count, double total, const char* pattern)
 {
     return formatNumber(total != 0 ? count / total * 100.0 : 0.0, pattern);
@@ -36,25 +41,26 @@ long long countValue(const std::string& cell)
     return text::parseInteger(cell, value) ? value : 0;
 }
 
-void applyTopN(ReportGrid& grid, const std::string& maxrows)
+std::optional<std::size_t> topCount(const std::string& maxrows)
 {
-    if (maxrows == "ALL") return;
+    if (maxrows == "ALL") return std::nullopt;
     long long n = 0;
     if (!text::parseInteger(text::trim(maxrows), n)) throw Error("'" + maxrows + "' is not a valid integer value");
-    if (n < 0) n = 0;
-    grid.keepDetails(static_cast<std::size_t>(n));
+    return static_cast<std::size_t>(n < 0 ? 0 : n);
 }
 
-RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows, long long total,
-                          const RankedSummary& summary)
+void applyTopN(ReportGrid& grid, const std::string& maxrows)
 {
-    std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
-    grid.appendLines(std::move(lines));
-    if (grid.detailCount() == 0) throw NoDataError(kNoDataForReport);
+    if (const auto n = topCount(maxrows)) grid.keepDetails(*n);
+}
 
+namespace {
+
+// Row 4 column 0 of a ranked report, from the detail rows left in the grid.
+RankedResult writeRankedSummary(ReportGrid& grid, long long unique, long long total, const RankedSummary& summary)
+{
     RankedResult result;
-    result.unique = grid.detailCount();
-    applyTopN(grid, maxrows);
+    result.unique = unique;
     for (const auto& line : grid.details())
         result.shownSum += countValue(line.cell(summary.countColumn));
     result.shownRows = grid.detailCount();
@@ -66,6 +72,82 @@ RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const
             percentText(static_cast<double>(result.shownSum), static_cast<double>(total), "##0.### % of all ") +
             std::to_string(total) + summary.secondNoun);
     return result;
+}
+
+} // namespace
+
+RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const std::string& maxrows, long long total,
+                          const RankedSummary& summary)
+{
+    std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
+    grid.appendLines(std::move(lines));
+    if (grid.detailCount() == 0) throw NoDataError(kNoDataForReport);
+    const long long unique = grid.detailCount();
+    applyTopN(grid, maxrows);
+    return writeRankedSummary(grid, unique, total, summary);
+}
+
+namespace {
+
+// The rows of a ranked report that have a first cell (the others are never shown).
+class ListedCells final : public SortCells {
+  public:
+    explicit ListedCells(const SortCells& rows) : rows_(rows)
+    {
+        std::string scratch;
+        for (std::size_t i = 0; i < rows.rowCount(); ++i)
+            if (!rows.cell(i, 0, scratch).empty()) listed_.push_back(i);
+    }
+    std::size_t rowCount() const override { return listed_.size(); }
+    std::size_t cellCount(std::size_t row) const override { return rows_.cellCount(listed_[row]); }
+    std::string_view cell(std::size_t row, std::size_t column, std::string& scratch) const override
+    {
+        return rows_.cell(listed_[row], column, scratch);
+    }
+
+  private:
+    const SortCells& rows_;
+    std::vector<std::size_t> listed_;
+};
+
+} // namespace
+
+long long appendRankedRows(ReportGrid& grid, const SortCells& all, std::size_t column, const std::string& maxrows,
+                           const LineMarkup& markup)
+{
+    const ListedCells rows(all);
+    if (rows.rowCount() == 0) throw NoDataError(kNoDataForReport);
+    const std::optional<std::size_t> limit = topCount(maxrows);
+    std::size_t unique = 0;
+    std::vector<std::size_t> order;
+    if (limit && *limit < rows.rowCount()) {
+        order = sortRuleTop(rows, column, true, *limit, unique);
+    } else {
+        order = sortRuleOrder(rows, column, true);
+        unique = order.size();
+    }
+
+    std::vector<ReportLine> lines(order.size());
+    std::string scratch;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        TextRow& cells = lines[i].cells;
+        cells.resize(rows.cellCount(order[i]));
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            cells[c] = rows.cell(order[i], c, scratch);
+        if (markup) markup(lines[i]);
+    }
+    // The lines not shown would have widened the grid all the same.
+    for (std::size_t i = 0; i < rows.rowCount(); ++i)
+        grid.widenTo(static_cast<int>(rows.cellCount(i)));
+    grid.appendLines(std::move(lines));
+    return static_cast<long long>(unique);
+}
+
+RankedResult finishRankedRows(ReportGrid& grid, const SortCells& rows, std::size_t column, const std::string& maxrows,
+                              long long total, const RankedSummary& summary, const LineMarkup& markup)
+{
+    const long long unique = appendRankedRows(grid, rows, column, maxrows, markup);
+    return writeRankedSummary(grid, unique, total, summary);
 }
 
 void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn, const char* labelColumn,

@@ -2,7 +2,11 @@
 
 #include "reports/ReportGrid.h"
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace larkspan {
@@ -14,6 +18,8 @@ void sortLines(std::vector<ReportLine>& lines, std::size_t column, bool descendi
 
 // Every first-column value "-" (in any case) becomes "Unknown".
 void dashToUnknown(std::vector<ReportLine>& lines);
+// The same for one first-column text.
+std::string_view unknownForDash(std::string_view firstCell);
 
 // count / total * 100 with the pattern (default "##0.0##%").
 std::string percentText(double count, double total, const char* pattern = "##0.0##%");
@@ -44,6 +50,47 @@ RankedResult finishRanked(ReportGrid& grid, std::vector<ReportLine> lines, const
 
 // The top-N step alone: keeps the first maxrows detail rows unless "ALL".
 void applyTopN(ReportGrid& grid, const std::string& maxrows);
+// The number of rows maxrows lets a report show: std::nullopt for "ALL";
+// Error when it is neither "ALL" nor a whole number.
+std::optional<std::size_t> topCount(const std::string& maxrows);
+
+// The rows of a ranked report before they are lines: cell() gives the text
+// a line of the row would hold in each column (cellCount columns), so rows
+// are ranked by the report sort rule and only the rows shown become lines.
+template <class CellOf> class RankedCells final : public SortCells {
+  public:
+    RankedCells(std::size_t rows, std::size_t cells, CellOf cellOf)
+        : rows_(rows), cells_(cells), cellOf_(std::move(cellOf))
+    {
+    }
+    std::size_t rowCount() const override { return rows_; }
+    std::size_t cellCount(std::size_t) const override { return cells_; }
+    std::string_view cell(std::size_t row, std::size_t column, std::string& scratch) const override
+    {
+        return cellOf_(row, column, scratch);
+    }
+
+  private:
+    std::size_t rows_;
+    std::size_t cells_;
+    CellOf cellOf_;
+};
+
+// Markup a shown line gets besides its cells (a link, broken lines).
+using LineMarkup = std::function<void(ReportLine&)>;
+
+// Ranks rows by column (descending), drops those with an empty first cell
+// (NoDataError when none is left) and writes the lines of the rows the top-N
+// limit shows into the grid; returns the number of rows ranked.
+long long appendRankedRows(ReportGrid& grid, const SortCells& rows, std::size_t column, const std::string& maxrows,
+                           const LineMarkup& markup = {});
+
+// finishRanked over rows not yet written as lines: ranks them by column
+// (descending), then drops the rows with an empty first cell, applies the
+// top-N limit and writes lines for the rows shown only. The grid comes out
+// exactly as sortLines + finishRanked would leave it.
+RankedResult finishRankedRows(ReportGrid& grid, const SortCells& rows, std::size_t column, const std::string& maxrows,
+                              long long total, const RankedSummary& summary, const LineMarkup& markup = {});
 
 // Row 5: the adapted template with no first-column cut; row 9 columns 1-4.
 void setTemplateAndChart(ReportGrid& grid, const std::string& html, const char* valueColumn, const char* labelColumn,

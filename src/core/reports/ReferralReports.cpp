@@ -91,30 +91,36 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
         return domain != "Unknown" && !excluded.contains(domain);
     };
     long long total = 0;
-    for (const analysis::CountRow& row : referrers)
-        if (counted(row)) total += row.count;
-    if (total == 0) throw NoDataError(kNoDataForReport);
-
-    std::vector<ReportLine> lines;
-    for (const analysis::CountRow& row : referrers) {
+    std::vector<std::size_t> listed;
+    for (std::size_t i = 0; i < referrers.size(); ++i) {
+        const analysis::CountRow& row = referrers[i];
+        if (!counted(row)) continue;
+        total += row.count;
         const std::string trimmed = text::trim(row.key);
-        if (trimmed.empty() || trimmed == "-" || !counted(row)) continue;
-        ReportLine line;
-        line.cells.resize(6);
-        line.cells[1] = std::to_string(row.count);
-        line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
-        line.cells[5] = row.key;
-        // The page breaks a long URL into lines; the text (and the CSV file) keeps it whole.
-        line.setWithMarkup(0, row.key, displayMarkup(row.key));
-        lines.push_back(std::move(line));
+        if (!trimmed.empty() && trimmed != "-") listed.push_back(i);
     }
-    if (lines.empty()) throw NoDataError(kNoDataForReport);
-    sortLines(lines, 1, true);
+    if (total == 0) throw NoDataError(kNoDataForReport);
+    if (listed.empty()) throw NoDataError(kNoDataForReport);
+    const RankedCells cells(listed.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
+        const analysis::CountRow& row = referrers[listed[i]];
+        switch (column) {
+        case 0:
+        case 5:
+            return std::string_view(row.key);
+        case 1:
+            return std::string_view(scratch = std::to_string(row.count));
+        case 2:
+            return std::string_view(scratch = percentText(static_cast<double>(row.count), static_cast<double>(total)));
+        default:
+            return std::string_view();
+        }
+    });
 
     TemplateCells html(reports::standardHtmlTemplate());
     html.firstCell(TemplateCells::FirstCell::OwnLink).right(1).right(2).remove(3).remove(4);
-    finishRanked(grid, std::move(lines), maxrows, total,
-                 {" Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 1});
+    // The page breaks a long URL into lines; the text (and the CSV file) keeps it whole.
+    finishRankedRows(grid, cells, 1, maxrows, total, {" Referrals<br>", " Referrals", " of #,### Unique Shown<br>", 1},
+                     [](ReportLine& line) { line.setWithMarkup(0, line.cell(0), displayMarkup(line.cell(0))); });
     setTemplateAndChart(grid, html.html(), "1", "0", "-1", "1");
     grid.setCell(0, 9, "5");
 }

@@ -2,6 +2,7 @@
 
 #include "common/SortRule.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,8 @@ class ReportGrid {
     void appendLines(std::vector<ReportLine> lines);
     // Keeps the first n detail rows.
     void keepDetails(std::size_t n);
+    // At least columns columns, as if a line that wide had been appended.
+    void widenTo(int columns) { columns_ = std::max(columns_, columns); }
 
   private:
     int columns_ = 5;

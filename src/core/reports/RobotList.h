@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -23,9 +24,11 @@ class RobotList {
     bool matches(std::string_view agent) const;
 
   private:
-    // Entries indexed by length, so a test costs one look-up per distinct
-    // entry length rather than one comparison per entry.
+    // Entries by length and by a hash that grows a byte at a time, so a test
+    // reads the agent's beginning once, checking a hash at each entry length
+    // (ascending), and compares text only when a hash is met.
     std::vector<std::size_t> lengths_;
+    std::unordered_set<std::uint64_t> hashes_;
     std::unordered_set<std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> prefixes_;
 };
 

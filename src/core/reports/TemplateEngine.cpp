@@ -298,8 +298,15 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
         at = best + std::strlen(found->first);
     }
 
-    std::string rows;
-    rows.reserve(static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64));
+    // The rows are written straight into the page, between the template's
+    // text before and after them, so a long report is held once.
+    std::string rows = fillTemplateText(templ.substr(0, s), csv, sentence, helpFile);
+    std::string after = fillTemplateText(templ.substr(e + end.size()), csv, sentence, helpFile);
+    if (helpFile) {
+        unlinkPlaceholderValues(rows);
+        unlinkPlaceholderValues(after);
+    }
+    rows.reserve(rows.size() + static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64) + after.size());
     std::string line;
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
         if (pump_) pump_->poll();
@@ -341,16 +348,8 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
         }
     }
 
-    std::string before = fillTemplateText(templ.substr(0, s), csv, sentence, helpFile);
-    std::string after = fillTemplateText(templ.substr(e + end.size()), csv, sentence, helpFile);
-    if (helpFile) {
-        unlinkPlaceholderValues(before);
-        unlinkPlaceholderValues(after);
-    }
-    before.reserve(before.size() + rows.size() + after.size());
-    before += rows;
-    before += after;
-    return before;
+    rows += after;
+    return rows;
 }
 
 std::string TemplateEngine::renderTemplate(int templateRow) const
@@ -368,12 +367,12 @@ std::string TemplateEngine::renderReportPage(const std::string& reportPath) cons
     long long n = -1;
     if (!text::parseInteger(text::trim(grid_.cell(0, 9)), n)) n = -1;
     const std::string helpFile = fileNamePart(reportPath) + "help.html";
-    return text::toValidUtf8(render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile));
+    return text::toValidUtf8Owned(render(5, n < 0 ? -1 : static_cast<int>(n), &helpFile));
 }
 
 std::string TemplateEngine::renderCsv() const
 {
-    return text::toValidUtf8(renderTemplate(6));
+    return text::toValidUtf8Owned(renderTemplate(6));
 }
 
 } // namespace larkspan

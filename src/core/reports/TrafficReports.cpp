@@ -87,19 +87,44 @@ void finishDetail(ReportGrid& grid, const ReportContext& context, const DetailTe
     setTemplateAndChart(grid, detailTemplate(t), "1", "0", "-1", "1");
 }
 
+// finishDetail for rows ranked before they are lines (see finishRankedRows):
+// the lines detailLine would make from countOf(row) and textOf(row, column)
+// for the name (column 0, "-" not yet "Unknown") and columns 3 and 4.
+template <class CountOf, class TextOf>
+void finishDetailRows(ReportGrid& grid, const ReportContext& context, const DetailTexts& t, std::size_t rows,
+                      CountOf countOf, TextOf textOf, long long total, const RankedSummary& summary)
+{
+    if (total == 0) throw NoDataError(kNoDataForReport);
+    const RankedCells cells(rows, 5, [&](std::size_t row, std::size_t column, std::string& scratch) {
+        switch (column) {
+        case 0:
+            return unknownForDash(textOf(row, 0, scratch));
+        case 1:
+            return std::string_view(scratch = std::to_string(countOf(row)));
+        case 2:
+            return std::string_view(scratch =
+                                        percentText(static_cast<double>(countOf(row)), static_cast<double>(total)));
+        default:
+            return textOf(row, column, scratch);
+        }
+    });
+    finishRankedRows(grid, cells, 1, context.settings.maxrows, total, summary);
+    setTemplateAndChart(grid, detailTemplate(t), "1", "0", "-1", "1");
+}
+
 std::string lastVisitText(const analysis::RobotRow& row)
 {
     return dates::shortDate(civilDate(row.lastDay)) + " " + row.lastTime;
 }
 
-// The referrer seen most often with each 404 path (the first on a tie).
-std::unordered_map<std::string, std::pair<long long, std::string>, text::CaseInsensitiveHash,
-                   text::CaseInsensitiveEqual>
-topReferrers(const analysis::TrafficTallies& traffic)
+// The referrer seen most often with each 404 path (the first on a tie); the
+// texts are the tallies' own.
+using TopReferrers = std::unordered_map<std::string_view, std::pair<long long, std::string_view>,
+                                        text::CaseInsensitiveHash, text::CaseInsensitiveEqual>;
+
+TopReferrers topReferrers(const analysis::TrafficTallies& traffic)
 {
-    std::unordered_map<std::string, std::pair<long long, std::string>, text::CaseInsensitiveHash,
-                       text::CaseInsensitiveEqual>
-        top;
+    TopReferrers top;
     for (const analysis::NotFoundRow& pair : traffic.notFoundReferrers()) {
         const std::size_t tab = pair.key.find('\t');
         auto& best = top[pair.key.substr(0, tab)];
@@ -152,8 +177,8 @@ void fillRobotsReport(const analysis::StatisticsTable& stats, ReportGrid& grid, 
     const auto& robots = stats.traffic().robots();
     std::vector<ReportLine> lines;
     for (const auto& row : robots)
-        lines.push_back(detailLine(row.key, row.hits, stats.traffic().robotHits(), wholeKilobytes(row.kilobytes),
-                                   lastVisitText(row)));
+        lines.push_back(detailLine(std::string(row.key), row.hits, stats.traffic().robotHits(),
+                                   wholeKilobytes(row.kilobytes), lastVisitText(row)));
     finishDetail(grid, context, texts, std::move(lines), stats.traffic().robotHits(),
                  {" Robot requests<br>", " Robot requests", " of #,### Robots Shown<br>", 1});
 }
@@ -172,7 +197,8 @@ void fillStatusCodesReport(const analysis::StatisticsTable& stats, ReportGrid& g
     const long long total = hitsOf(stats.traffic().statuses());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().statuses())
-        lines.push_back(detailLine(row.key, row.hits, total, wholeKilobytes(row.kilobytes), StatusCodeText(row.key)));
+        lines.push_back(detailLine(std::string(row.key), row.hits, total, wholeKilobytes(row.kilobytes),
+                                   StatusCodeText(std::string(row.key))));
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Requests<br>", " Requests", " of #,### Status Codes Shown<br>", 1});
 }
@@ -189,14 +215,24 @@ void fillPagesNotFoundReport(const analysis::StatisticsTable& stats, ReportGrid&
         " hits."};
     startDetailGrid(grid, context, texts);
     const auto top = topReferrers(stats.traffic());
-    const long long total = hitsOf(stats.traffic().notFound());
-    std::vector<ReportLine> lines;
-    for (const auto& row : stats.traffic().notFound()) {
-        const auto found = top.find(row.key);
-        lines.push_back(detailLine(row.key, row.hits, total, found != top.end() ? found->second.second : "-", ""));
-    }
-    finishDetail(grid, context, texts, std::move(lines), total,
-                 {" Requests<br>", " Requests", " of #,### Addresses Shown<br>", 1});
+    const auto& rows = stats.traffic().notFound();
+    const long long total = hitsOf(rows);
+    const auto cellOf = [&](std::size_t i, std::size_t column, std::string&) {
+        const analysis::NotFoundRow& row = rows[i];
+        switch (column) {
+        case 0:
+            return std::string_view(row.key);
+        case 3: {
+            const auto found = top.find(row.key);
+            return found != top.end() ? std::string_view(found->second.second) : std::string_view("-");
+        }
+        default:
+            return std::string_view();
+        }
+    };
+    const auto hitsOfRow = [&](std::size_t i) { return rows[i].hits; };
+    finishDetailRows(grid, context, texts, rows.size(), hitsOfRow, cellOf, total,
+                     {" Requests<br>", " Requests", " of #,### Addresses Shown<br>", 1});
 }
 
 void fillHoursOfDayReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context)
@@ -235,7 +271,7 @@ void fillFileTypesReport(const analysis::StatisticsTable& stats, ReportGrid& gri
     const long long total = hitsOf(stats.traffic().extensions());
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().extensions())
-        lines.push_back(detailLine(row.key.empty() ? "(no extension)" : row.key, row.hits, total,
+        lines.push_back(detailLine(row.key.empty() ? "(no extension)" : std::string(row.key), row.hits, total,
                                    wholeKilobytes(row.kilobytes), ""));
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Hits<br>", " Hits", " of #,### File Types Shown<br>", 1});
@@ -256,14 +292,20 @@ void fillPageKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid&
     for (double k : pageKilobytes)
         kilobytes += k;
     const auto total = static_cast<long long>(kilobytes);
-    std::vector<ReportLine> lines;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    const auto cellOf = [&](std::size_t i, std::size_t column, std::string& scratch) {
         const analysis::PathRow& row = pages[i];
-        lines.push_back(detailLine(row.path == "/" ? row.key : row.path, static_cast<long long>(pageKilobytes[i]),
-                                   total, std::to_string(row.count), ""));
-    }
-    finishDetail(grid, context, texts, std::move(lines), total,
-                 {" Kilobytes<br>", " Kilobytes", " of #,### Pages Shown<br>", 1});
+        switch (column) {
+        case 0:
+            return std::string_view(row.path == "/" ? row.key : row.path);
+        case 3:
+            return std::string_view(scratch = std::to_string(row.count));
+        default:
+            return std::string_view();
+        }
+    };
+    const auto kilobytesOfRow = [&](std::size_t i) { return static_cast<long long>(pageKilobytes[i]); };
+    finishDetailRows(grid, context, texts, pages.size(), kilobytesOfRow, cellOf, total,
+                     {" Kilobytes<br>", " Kilobytes", " of #,### Pages Shown<br>", 1});
 }
 
 } // namespace larkspan
