@@ -4,8 +4,10 @@
 #include "common/FolderListing.h"
 #include "common/SafeFile.h"
 #include "common/TextFile.h"
+#include "common/WorkerThreads.h"
 #include "import/FtpFetch.h"
 #include "import/LineReader.h"
+#include "import/ReadAheadLines.h"
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
@@ -19,6 +21,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -267,13 +270,15 @@ ImportOutcome ImportRun::fetchFtpFiles(const std::string& web, const WebImportSo
                                        std::vector<SourceFile>& files)
 {
     FtpSettings ftp;
-    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp)) return ImportOutcome::Failed;
+    if (!readFtpSettings(webs_.settings(), platform_.messages, webs_.folderName(web), ftp))
+        return ImportOutcome::Failed;
     if (ftp.server.empty() || ftp.user.empty() || ftp.password.empty() || ftp.startDirectory.empty() ||
         ftp.fileMask.empty()) {
-        platform_.messages.show(MessageKind::Error,
-                                "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
-                                "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
-                                "on FTP server\n\tFile Pattern Mask\nCancelling Import");
+        platform_.messages.show(
+            MessageKind::Error,
+            "Error\nSome or all of the FTP settings were not found.\nPlease make sure that the Web "
+            "has settings for: \n\tFTP Server Address\n\tUsername\n\tPassword\n\tLog File Directory "
+            "on FTP server\n\tFile Pattern Mask\nCancelling Import");
         return ImportOutcome::Cancelled;
     }
     if (options_.ftpDownloadFolder.empty()) throw Error("There is no folder to download FTP files into.");
@@ -412,7 +417,7 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
     reading_ = &reader;
     readingSize_ = file.size;
     struct ReadingEnd {
-        const LineReader*& reading;
+        const LineSource*& reading;
         ~ReadingEnd() { reading = nullptr; }
     } readingEnd{reading_};
 
@@ -430,21 +435,35 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
         if (imported > 0) skipImported(reader, imported, poll);
     }
     // A file that holds nothing past what was imported is not read again.
-    if (imported == 0 || !reader.atEnd()) {
+    const bool convert = imported == 0 || !reader.atEnd();
+    convertLines(reader, readPath, convert, byContent_, poll);
+    // The reader is the calling thread's again: what it read is final.
+    if (byContent_) fingerprints_.record(head, reader.contentRead(), file.path);
+}
+
+void ImportRun::convertLines(LineReader& reader, const std::string& readPath, bool convert, bool drain,
+                             const std::function<void()>& poll)
+{
+    const unsigned threads = options_.threads != 0 ? options_.threads : workerThreadCount();
+    std::optional<ReadAheadLines> ahead;
+    if (threads > 1 && (convert || drain)) ahead.emplace(reader);
+    LineSource& lines = ahead ? static_cast<LineSource&>(*ahead) : reader;
+    reading_ = &lines;
+    if (convert) {
         LogConverter converter(platform_.messages, writer_, conversion_,
                                {poll, [&](const std::string&) { refresh(); }});
-        converter.convert(reader, readPath);
+        converter.convert(lines, readPath);
         writer_.flush();
         fileRecords_ = converter.recordsWritten();
         fileGaveNothing_ = converter.gaveNothing();
     }
-    if (byContent_) {
+    if (drain) {
         // A file the conversion left early (rejected) counts as read whole.
         std::string_view rest;
-        while (reader.next(rest))
+        while (lines.next(rest))
             poll();
-        fingerprints_.record(head, reader.contentRead(), file.path);
     }
+    reading_ = &reader;
 }
 
 void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)

@@ -14,6 +14,8 @@
 
 namespace larkspan {
 
+class LineReader;
+class LineSource;
 class SessionTrackerBuilder;
 class WebStore;
 struct Platform;
@@ -36,6 +38,10 @@ struct ImportOptions {
     // How long a run waits for another import of the same web to end
     // before it refuses.
     int lockWaitMs = 3000;
+    // Threads a source file's conversion may use: 0 takes
+    // workerThreadCount(); 1 reads on the calling thread, more lets a worker
+    // read and split the lines ahead of the conversion.
+    unsigned threads = 0;
 };
 
 // One import run of one web: lists the web's source files, converts each
@@ -84,6 +90,11 @@ class ImportRun {
     // question); false when the file is skipped or the run cancelled.
     bool openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy);
     void convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath);
+    // Converts the lines from where reader stands, ahead of it on a worker
+    // when threads allow; with drain, the lines the conversion leaves are
+    // read too.
+    void convertLines(LineReader& reader, const std::string& readPath, bool convert, bool drain,
+                      const std::function<void()>& poll);
     void commitFile(const SourceFile& file, WebImportSource& source);
     // False when the step was cancelled.
     bool buildSessionTracker(const std::string& web);
@@ -103,7 +114,7 @@ class ImportRun {
     bool byContent_ = false;  // new files only with a mask: files recognised by content
     bool legacyList_ = false; // by content, but no fingerprints kept yet
     const ImportedFiles* importedList_ = nullptr;
-    const LineReader* reading_ = nullptr; // the file under way, for its progress
+    const LineSource* reading_ = nullptr; // the file under way, for its progress
     std::uint64_t readingSize_ = 0;
     ConversionRun conversion_;
     ImportStatus status_;

@@ -1,0 +1,154 @@
+#include "import/ReadAheadLines.h"
+
+#include "import/LineReader.h"
+#include "import/LogLine.h"
+
+namespace larkspan {
+
+void ReadAheadLines::Block::clear()
+{
+    text.clear();
+    records.clear();
+    lines.clear();
+    filePosition = 0;
+    last = false;
+    error = nullptr;
+}
+
+ReadAheadLines::ReadAheadLines(LineReader& reader) : reader_(reader)
+{
+    for (std::size_t i = 0; i < kBlocks; ++i)
+        free_.push_back(std::make_unique<Block>());
+    worker_ = std::thread([this] { work(); });
+}
+
+ReadAheadLines::~ReadAheadLines()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stop_.store(true, std::memory_order_relaxed);
+    }
+    changed_.notify_all();
+    worker_.join();
+}
+
+std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree()
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stop_.load(std::memory_order_relaxed) || !free_.empty(); });
+    if (stop_.load(std::memory_order_relaxed)) return nullptr;
+    std::unique_ptr<Block> block = std::move(free_.back());
+    free_.pop_back();
+    return block;
+}
+
+void ReadAheadLines::work()
+{
+    for (;;) {
+        std::unique_ptr<Block> block = takeFree();
+        if (!block) return;
+        block->clear();
+        try {
+            fillBlock(*block);
+        } catch (...) {
+            block->error = std::current_exception();
+            block->last = true;
+        }
+        if (stop_.load(std::memory_order_relaxed)) return;
+        const bool last = block->last;
+        {
+            std::lock_guard lock(mutex_);
+            full_.push_back(std::move(block));
+        }
+        changed_.notify_all();
+        if (last) return;
+    }
+}
+
+void ReadAheadLines::fillBlock(Block& block)
+{
+    const bool prepare = prepare_.load(std::memory_order_relaxed);
+    std::string_view line;
+    while (block.text.size() < kBlockBytes && block.lines.size() < kBlockLines) {
+        // A cancelled conversion stops reading within one line.
+        if (stop_.load(std::memory_order_relaxed)) return;
+        if (!reader_.next(line)) {
+            block.last = true;
+            break;
+        }
+        addLine(block, line, prepare);
+    }
+    block.filePosition = reader_.filePosition();
+}
+
+void ReadAheadLines::addLine(Block& block, std::string_view line, bool prepare)
+{
+    Line entry;
+    entry.from = block.text.size();
+    entry.size = line.size();
+    block.text.append(line);
+    if (prepare) {
+        if (logline::isBracketRecord(line)) {
+            // Rewritten into reused buffers, then appended: no allocation
+            // per line once the block's buffers have grown.
+            thread_local std::string record, scratch;
+            logline::normaliseNcsa(line, record, scratch);
+            entry.recordFrom = block.records.size();
+            entry.recordSize = record.size();
+            block.records.append(record);
+            entry.prepared = Prepared::Bracket;
+        } else {
+            entry.prepared = Prepared::NotBracket;
+        }
+    }
+    block.lines.push_back(entry);
+}
+
+bool ReadAheadLines::advance()
+{
+    if (current_) {
+        if (current_->error) std::rethrow_exception(current_->error);
+        if (current_->last) return false;
+        {
+            std::lock_guard lock(mutex_);
+            free_.push_back(std::move(current_));
+        }
+        changed_.notify_all();
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !full_.empty(); });
+    current_ = std::move(full_.front());
+    full_.pop_front();
+    index_ = 0;
+    position_ = current_->filePosition;
+    return true;
+}
+
+bool ReadAheadLines::next(std::string_view& line)
+{
+    while (!current_ || index_ == current_->lines.size())
+        if (!advance()) return false;
+    const Line& entry = current_->lines[index_++];
+    line = std::string_view(current_->text).substr(entry.from, entry.size);
+    return true;
+}
+
+bool ReadAheadLines::atEnd()
+{
+    while (!current_ || index_ == current_->lines.size())
+        if (!advance()) return true;
+    return false;
+}
+
+LineSource::Prepared ReadAheadLines::prepared(std::string_view line, std::string_view& record) const
+{
+    if (!current_ || index_ == 0) return Prepared::Unknown;
+    const Line& entry = current_->lines[index_ - 1];
+    // Only the line last handed out, as it was handed out, is known.
+    if (line.data() != current_->text.data() + entry.from || line.size() != entry.size) return Prepared::Unknown;
+    if (entry.prepared == Prepared::Bracket)
+        record = std::string_view(current_->records).substr(entry.recordFrom, entry.recordSize);
+    return entry.prepared;
+}
+
+} // namespace larkspan
