@@ -25,9 +25,6 @@ class LineSource {
         NotBracket, // not a bracketed-date access record
         Bracket,    // a bracketed-date record, rewritten as normaliseNcsa does
     };
-    // Asks the source to check and rewrite bracketed-date records ahead of
-    // time from now on (the file's layout is one of them).
-    virtual void prepareBracketRecords() {}
     // What is known of line, which must be the line the last next() gave
     // to count; record then holds the rewritten record, valid as long as
     // the line.

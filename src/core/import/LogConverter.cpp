@@ -172,7 +172,6 @@ void LogConverter::convertFile(LineSource& reader, const std::string& path)
     std::string first;
     if (!findFirstLine(reader, lineNo, first) || !classify(first)) return;
     run_.linesInBatch = kBatchLines;
-    if (layout_ != LogLayout::W3cExtended && layout_ != LogLayout::CommaSeparated) reader.prepareBracketRecords();
     convertBatches(reader, lineNo, first);
     writer_.flush();
     if (recordLines_ > 0 && recordsWritten_ == 0) reportNothingImported();

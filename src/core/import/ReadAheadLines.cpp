@@ -67,7 +67,6 @@ void ReadAheadLines::work()
 
 void ReadAheadLines::fillBlock(Block& block)
 {
-    const bool prepare = prepare_.load(std::memory_order_relaxed);
     std::string_view line;
     while (block.text.size() < kBlockBytes && block.lines.size() < kBlockLines) {
         // A cancelled conversion stops reading within one line.
@@ -76,30 +75,28 @@ void ReadAheadLines::fillBlock(Block& block)
             block.last = true;
             break;
         }
-        addLine(block, line, prepare);
+        addLine(block, line);
     }
     block.filePosition = reader_.filePosition();
 }
 
-void ReadAheadLines::addLine(Block& block, std::string_view line, bool prepare)
+void ReadAheadLines::addLine(Block& block, std::string_view line)
 {
     Line entry;
     entry.from = block.text.size();
     entry.size = line.size();
     block.text.append(line);
-    if (prepare) {
-        if (logline::isBracketRecord(line)) {
-            // Rewritten into reused buffers, then appended: no allocation
-            // per line once the block's buffers have grown.
-            thread_local std::string record, scratch;
-            logline::normaliseNcsa(line, record, scratch);
-            entry.recordFrom = block.records.size();
-            entry.recordSize = record.size();
-            block.records.append(record);
-            entry.prepared = Prepared::Bracket;
-        } else {
-            entry.prepared = Prepared::NotBracket;
-        }
+    if (logline::isBracketRecord(line)) {
+        // Rewritten into reused buffers, then appended: no allocation per
+        // line once the block's buffers have grown.
+        thread_local std::string record, scratch;
+        logline::normaliseNcsa(line, record, scratch);
+        entry.recordFrom = block.records.size();
+        entry.recordSize = record.size();
+        block.records.append(record);
+        entry.prepared = Prepared::Bracket;
+    } else {
+        entry.prepared = Prepared::NotBracket;
     }
     block.lines.push_back(entry);
 }

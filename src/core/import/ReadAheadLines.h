@@ -18,9 +18,10 @@ namespace larkspan {
 class LineReader;
 
 // Reads a source file's lines on a worker thread while the caller converts
-// the lines read before: reading, unpacking and splitting (and, once asked,
-// rewriting bracketed-date records) overlap the conversion and writing on
-// the calling thread. The caller sees exactly the lines the reader gives,
+// the lines read before: reading, unpacking, splitting and the rewriting of
+// bracketed-date records (the costly step of the commonest layouts, done for
+// every line that is one, whatever the file's layout turns out to be)
+// overlap the conversion and writing on the calling thread. The caller sees exactly the lines the reader gives,
 // in order, and a read failure surfaces at the place in the stream where it
 // happened, as the same SourceReadError.
 //
@@ -40,7 +41,6 @@ class ReadAheadLines final : public LineSource {
     bool next(std::string_view& line) override;
     bool atEnd() override;
     std::uint64_t filePosition() const override { return position_; }
-    void prepareBracketRecords() override { prepare_.store(true, std::memory_order_relaxed); }
     Prepared prepared(std::string_view line, std::string_view& record) const override;
 
   private:
@@ -65,7 +65,7 @@ class ReadAheadLines final : public LineSource {
     void work();
     std::unique_ptr<Block> takeFree();
     void fillBlock(Block& block);
-    void addLine(Block& block, std::string_view line, bool prepare);
+    void addLine(Block& block, std::string_view line);
     // Makes the next full block current; false when the stream has ended.
     bool advance();
 
@@ -75,7 +75,6 @@ class ReadAheadLines final : public LineSource {
     std::deque<std::unique_ptr<Block>> full_;
     std::vector<std::unique_ptr<Block>> free_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> prepare_{false};
 
     // The caller's side.
     std::unique_ptr<Block> current_;
