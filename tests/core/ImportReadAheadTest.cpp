@@ -253,3 +253,29 @@ TEST_F(ImportReadAhead, CancelMidFileLeavesTheDaysAsTheyWere)
     EXPECT_EQ(cancelled.files, before);
     EXPECT_TRUE(cancelled.days.empty());
 }
+
+TEST_F(ImportReadAhead, AWriteFailureEndsTheRunAsOnOneThread)
+{
+    // The second file's day cannot be staged (a folder stands at the staged
+    // copy's name): the first file stays imported, the second leaves nothing.
+    const auto days = sampleLogs(samples::SampleLayout::NcsaCombined, 4, false, 3, 4000);
+    RunResult results[2];
+    for (unsigned threads : {1u, 2u}) {
+        const std::string web = "fail" + std::to_string(threads);
+        makeWeb(web, join(days));
+        fs::create_directories(temp.file("wwwstats/" + web + "/2024/LKLT0228.log.lkst"));
+        results[threads - 1] = import(web, threads);
+    }
+    // The message names the web's own day file.
+    for (std::string& message : results[0].messages)
+        message.replace(message.find("fail1"), 5, "fail2");
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_EQ(results[0].files, results[1].files);
+    EXPECT_EQ(results[1].outcome, ImportOutcome::Failed);
+    EXPECT_EQ(results[1].messages,
+              std::vector<std::string>{"Error Importing Files\nError Writing Data to File: " + webs.webFolder("fail2") +
+                                       "2024/LKLT0228.log: File exists"});
+    EXPECT_EQ(results[1].files.count("2024/LKLT0227.log"), 1u);
+    EXPECT_EQ(results[1].files.count("2024/LKLT0228.log"), 0u);
+    EXPECT_FALSE(fs::exists(temp.file("wwwstats/fail2/fail2.lkjn")));
+}

@@ -198,6 +198,10 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
     legacyList_ = byContent_ && !fs::exists(fingerprints_.path()) && !source.imported.entries().empty();
     importedList_ = &source.imported;
     writer_.startRun(webs_.webFolder(web), byContent_);
+    // With threads to spare, lines are read ahead and day files written
+    // behind the conversion.
+    threads_ = options_.threads != 0 ? options_.threads : workerThreadCount();
+    writer_.writeInBackground(threads_ > 1);
 
     std::vector<SourceFile> files;
     if (ftpWeb) {
@@ -392,11 +396,13 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         convertSource(file, reader, temporaryCopy.empty() ? path : temporaryCopy);
         commitFile(file, source);
     } catch (const SourceReadError& e) {
+        writer_.discardWrites();
         journal_.rollback();
         writer_.rollbackSourceFile();
         platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be read.\n" + e.what() +
                                                         "\nThis file will be skipped and the process will continue.");
     } catch (...) {
+        writer_.discardWrites();
         journal_.rollback();
         writer_.rollbackSourceFile();
         throw;
@@ -444,9 +450,8 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
 void ImportRun::convertLines(LineReader& reader, const std::string& readPath, bool convert, bool drain,
                              const std::function<void()>& poll)
 {
-    const unsigned threads = options_.threads != 0 ? options_.threads : workerThreadCount();
     std::optional<ReadAheadLines> ahead;
-    if (threads > 1 && (convert || drain)) ahead.emplace(reader);
+    if (threads_ > 1 && (convert || drain)) ahead.emplace(reader);
     LineSource& lines = ahead ? static_cast<LineSource&>(*ahead) : reader;
     reading_ = &lines;
     if (convert) {
@@ -454,6 +459,7 @@ void ImportRun::convertLines(LineReader& reader, const std::string& readPath, bo
                                {poll, [&](const std::string&) { refresh(); }});
         converter.convert(lines, readPath);
         writer_.flush();
+        writer_.finishWrites();
         fileRecords_ = converter.recordsWritten();
         fileGaveNothing_ = converter.gaveNothing();
     }

@@ -38,9 +38,9 @@ struct ImportOptions {
     // How long a run waits for another import of the same web to end
     // before it refuses.
     int lockWaitMs = 3000;
-    // Threads a source file's conversion may use: 0 takes
-    // workerThreadCount(); 1 reads on the calling thread, more lets a worker
-    // read and split the lines ahead of the conversion.
+    // Threads the conversion may use: 0 takes workerThreadCount(); 1 does
+    // everything on the calling thread; more lets workers read and split the
+    // lines ahead of the conversion and write the day files behind it.
     unsigned threads = 0;
 };
 
@@ -111,6 +111,7 @@ class ImportRun {
     ImportJournal journal_;
     DayWriter writer_;
     SourceFingerprints fingerprints_;
+    unsigned threads_ = 1;
     bool byContent_ = false;  // new files only with a mask: files recognised by content
     bool legacyList_ = false; // by content, but no fingerprints kept yet
     const ImportedFiles* importedList_ = nullptr;
