@@ -83,7 +83,7 @@ TEST(ReadAheadLines, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)
     const std::string path = temp.write("a.log", text);
     LineReader reader;
     ASSERT_TRUE(reader.open(path));
-    ReadAheadLines ahead(reader);
+    ReadAheadLines ahead(reader, ReadAheadLines::Rewriting::Always);
     std::string_view line, record;
     std::string expected, scratch;
     int prepared = 0;

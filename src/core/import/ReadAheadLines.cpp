@@ -15,7 +15,7 @@ void ReadAheadLines::Block::clear()
     error = nullptr;
 }
 
-ReadAheadLines::ReadAheadLines(LineReader& reader) : reader_(reader)
+ReadAheadLines::ReadAheadLines(LineReader& reader, Rewriting rewriting) : reader_(reader), rewriting_(rewriting)
 {
     for (std::size_t i = 0; i < kBlocks; ++i)
         free_.push_back(std::make_unique<Block>());
@@ -32,11 +32,14 @@ ReadAheadLines::~ReadAheadLines()
     worker_.join();
 }
 
-std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree()
+std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree(bool& rewrite)
 {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return stop_.load(std::memory_order_relaxed) || !free_.empty(); });
     if (stop_.load(std::memory_order_relaxed)) return nullptr;
+    // A block is waiting for the caller: it is busy, and the worker can
+    // take on the rewriting.
+    rewrite = rewriting_ == Rewriting::Always || !full_.empty();
     std::unique_ptr<Block> block = std::move(free_.back());
     free_.pop_back();
     return block;
@@ -45,11 +48,12 @@ std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree()
 void ReadAheadLines::work()
 {
     for (;;) {
-        std::unique_ptr<Block> block = takeFree();
+        bool rewrite = false;
+        std::unique_ptr<Block> block = takeFree(rewrite);
         if (!block) return;
         block->clear();
         try {
-            fillBlock(*block);
+            fillBlock(*block, rewrite);
         } catch (...) {
             block->error = std::current_exception();
             block->last = true;
@@ -65,7 +69,7 @@ void ReadAheadLines::work()
     }
 }
 
-void ReadAheadLines::fillBlock(Block& block)
+void ReadAheadLines::fillBlock(Block& block, bool rewrite)
 {
     std::string_view line;
     while (block.text.size() < kBlockBytes && block.lines.size() < kBlockLines) {
@@ -75,18 +79,20 @@ void ReadAheadLines::fillBlock(Block& block)
             block.last = true;
             break;
         }
-        addLine(block, line);
+        addLine(block, line, rewrite);
     }
     block.filePosition = reader_.filePosition();
 }
 
-void ReadAheadLines::addLine(Block& block, std::string_view line)
+void ReadAheadLines::addLine(Block& block, std::string_view line, bool rewrite)
 {
     Line entry;
     entry.from = block.text.size();
     entry.size = line.size();
     block.text.append(line);
-    if (logline::isBracketRecord(line)) {
+    if (!rewrite) {
+        entry.prepared = Prepared::Unknown;
+    } else if (logline::isBracketRecord(line)) {
         // Rewritten into reused buffers, then appended: no allocation per
         // line once the block's buffers have grown.
         thread_local std::string record, scratch;

@@ -18,12 +18,15 @@ namespace larkspan {
 class LineReader;
 
 // Reads a source file's lines on a worker thread while the caller converts
-// the lines read before: reading, unpacking, splitting and the rewriting of
-// bracketed-date records (the costly step of the commonest layouts, done for
-// every line that is one, whatever the file's layout turns out to be)
-// overlap the conversion and writing on the calling thread. The caller sees exactly the lines the reader gives,
-// in order, and a read failure surfaces at the place in the stream where it
-// happened, as the same SourceReadError.
+// the lines read before: reading, unpacking and splitting overlap the
+// conversion and writing on the calling thread. The worker also rewrites
+// bracketed-date records (the costly step of the commonest layouts) for the
+// blocks it fills while the caller has lines waiting; when the caller is
+// waiting for lines, the worker hands them on unprepared and the caller
+// rewrites them itself, so the work finds its balance between the two. The
+// caller sees exactly the lines the reader gives, in order, and a read
+// failure surfaces at the place in the stream where it happened, as the
+// same SourceReadError.
 //
 // Memory stays bounded: lines travel in a few recycled blocks of about
 // 1 MB, so the worker waits when the caller falls behind. Destroying the
@@ -31,9 +34,13 @@ class LineReader;
 // reader be used again on the calling thread.
 class ReadAheadLines final : public LineSource {
   public:
+    enum class Rewriting {
+        Balanced, // records of the blocks filled while the caller is busy
+        Always,   // every record (for tests)
+    };
     // reader: open, and positioned where conversion begins; the worker
     // owns it until this object is destroyed.
-    explicit ReadAheadLines(LineReader& reader);
+    explicit ReadAheadLines(LineReader& reader, Rewriting rewriting = Rewriting::Balanced);
     ~ReadAheadLines() override;
     ReadAheadLines(const ReadAheadLines&) = delete;
     ReadAheadLines& operator=(const ReadAheadLines&) = delete;
@@ -63,13 +70,16 @@ class ReadAheadLines final : public LineSource {
     static constexpr std::size_t kBlockLines = 8192;
 
     void work();
-    std::unique_ptr<Block> takeFree();
-    void fillBlock(Block& block);
-    void addLine(Block& block, std::string_view line);
+    // The next block to fill and whether to rewrite its records; null when
+    // stopped.
+    std::unique_ptr<Block> takeFree(bool& rewrite);
+    void fillBlock(Block& block, bool rewrite);
+    void addLine(Block& block, std::string_view line, bool rewrite);
     // Makes the next full block current; false when the stream has ended.
     bool advance();
 
     LineReader& reader_;
+    const Rewriting rewriting_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::unique_ptr<Block>> full_;
