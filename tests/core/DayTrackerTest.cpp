@@ -1,6 +1,8 @@
 #include "tracker/DayTracker.h"
+#include "common/Text.h"
 #include "fakes/TempFolder.h"
 #include "tracker/HostNameCache.h"
+#include "tracker/TrackerLine.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,7 @@ const char* const kHeader = "#FileFormat: LKLT\n#Delim: SPACEDELIMITED\n";
 const char* const kFields = "#Fields: date time c-ip s-ip cs-method cs-uri-stem sc-status sc-bytes cs(Referer)\n";
 
 class DayTrackerTest : public ::testing::Test {
-protected:
+  protected:
     DayTrackerTest() : hosts(folder.file("syss")) {}
 
     void openCache() { hosts.open(folder.file("web/web.nslc")); }
@@ -40,7 +42,7 @@ protected:
     std::vector<std::string> detail;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DayTrackerTest, OneVisitorWithAPageAndAnImage)
 {
@@ -58,14 +60,14 @@ TEST_F(DayTrackerTest, WhatCountsAsARequestAPageAndAnImage)
 {
     openCache();
     track(std::string(kHeader) + kFields +
-          "2000-10-10 10:00:00 10.0.0.1 1.2.3.4 POST /form.html 200 100 -\n"  // not counted
-          "2000-10-10 10:00:01 10.0.0.1 1.2.3.4 head /style.css 200 512 -\n"  // hit, neither page nor image
-          "2000-10-10 10:00:02 10.0.0.1 1.2.3.4 GET / 200 - -\n"              // no extension: a page
-          "2000-10-10 10:00:03 10.0.0.1 1.2.3.4 GET /download/setup.EXE?v=1 200 1024 -\n"  // download: a page
-          "2000-10-10 10:00:04 10.0.0.1 1.2.3.4 GET /v1.x\\y 200 x -\n"  // backslash after the dot: a page
-          "2000-10-10 10:00:05 10.0.0.1 1.2.3.4 GET /pic.JPG 304 - -\n"  // image, URL without server
-          "2000-10-10 10:00:06 10.0.0.1 1.2.3.4 GET /a.b/c 200 0 -\n"    // extension ".b/c": neither
-          "2000-10-10 10:00:07 10.0.0.1 1.2.3.4 GET /short 200\n");      // wrong field count
+          "2000-10-10 10:00:00 10.0.0.1 1.2.3.4 POST /form.html 200 100 -\n"              // not counted
+          "2000-10-10 10:00:01 10.0.0.1 1.2.3.4 head /style.css 200 512 -\n"              // hit, neither page nor image
+          "2000-10-10 10:00:02 10.0.0.1 1.2.3.4 GET / 200 - -\n"                          // no extension: a page
+          "2000-10-10 10:00:03 10.0.0.1 1.2.3.4 GET /download/setup.EXE?v=1 200 1024 -\n" // download: a page
+          "2000-10-10 10:00:04 10.0.0.1 1.2.3.4 GET /v1.x\\y 200 x -\n" // backslash after the dot: a page
+          "2000-10-10 10:00:05 10.0.0.1 1.2.3.4 GET /pic.JPG 304 - -\n" // image, URL without server
+          "2000-10-10 10:00:06 10.0.0.1 1.2.3.4 GET /a.b/c 200 0 -\n"   // extension ".b/c": neither
+          "2000-10-10 10:00:07 10.0.0.1 1.2.3.4 GET /short 200\n");     // wrong field count
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_EQ(summary[0], "2000-10-10,10.0.0.1,10.0.0.1,6,3,10:00:01,10:00:06,6,http://1.2.3.4/,"
                           "http://1.2.3.4/v1.x\\y,1.5");
@@ -80,12 +82,12 @@ TEST_F(DayTrackerTest, FirstAndLastPageFollowTheClockNotTheFileOrder)
 {
     openCache();
     track(std::string(kHeader) + kFields +
-          "2000-10-10 12:00:00 c - GET /b.css 200 - -\n"           // not a page: no first page yet
-          "2000-10-10 12:00:00 c - GET /same.htm 200 - -\n"        // same second: fills the empty pages
-          "2000-10-10 12:00:00 c - GET /later-read.htm 200 - -\n"  // same second again: changes nothing
+          "2000-10-10 12:00:00 c - GET /b.css 200 - -\n"          // not a page: no first page yet
+          "2000-10-10 12:00:00 c - GET /same.htm 200 - -\n"       // same second: fills the empty pages
+          "2000-10-10 12:00:00 c - GET /later-read.htm 200 - -\n" // same second again: changes nothing
           "2000-10-10 11:00:00 c - GET /early.htm 200 - -\n"
-          "2000-10-10 13:00:00 c - GET /late.gif 200 - -\n"       // image: latest time but not last page
-          "2000-10-10 9:00:00 c - GET /bad-time.htm 200 - -\n");  // hour unreadable: counted, no time
+          "2000-10-10 13:00:00 c - GET /late.gif 200 - -\n"      // image: latest time but not last page
+          "2000-10-10 9:00:00 c - GET /bad-time.htm 200 - -\n"); // hour unreadable: counted, no time
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_EQ(summary[0], "2000-10-10,c,c,6,4,11:00:00,13:00:00,7201,/early.htm,/same.htm,0");
 }
@@ -118,11 +120,11 @@ TEST_F(DayTrackerTest, KilobytesRoundHalvesToEvenPerRequest)
 TEST_F(DayTrackerTest, DirectivesGovernTheRecordsBelowThem)
 {
     openCache();
-    track(std::string("2000-10-10 10:00:00 c - GET /lost.htm 200 - -\n") +  // before any field list
+    track(std::string("2000-10-10 10:00:00 c - GET /lost.htm 200 - -\n") + // before any field list
           "#Delim:\tTABDELIMITED\n#Date:\t2000-10-11\textra\n#Fields:\ttime\tc-ip\tcs-method\tcs-uri-stem\n"
           "10:00:00\tc\tGET\t/tab.htm\n"
           "#Delim: SPACEDELIMITED\n#Fields: time c-ip cs-method\n"
-          "10:00:01 c GET\n");  // no cs-uri-stem: not used
+          "10:00:01 c GET\n"); // no cs-uri-stem: not used
     EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-11,c,c,1,1,10:00:00,10:00:00,1,/tab.htm,/tab.htm,0"}));
     EXPECT_EQ(detail, (std::vector<std::string>{"2000-10-11,c,c,10:00:00,/tab.htm,-,-,-,-"}));
 }
@@ -161,4 +163,35 @@ TEST_F(DayTrackerTest, FieldsHoldingACommaOrAQuoteAreQuoted)
               (std::vector<std::string>{"2000-10-10,c,c,1,1,10:00:00,10:00:00,1,\"/a,b.htm\",\"/a,b.htm\",0.01"}));
     EXPECT_EQ(detail,
               (std::vector<std::string>{"2000-10-10,c,c,10:00:00,\"/a,b.htm\",\"http://r/?q=x,\"\"y\"\"\",-,200,10"}));
+}
+
+// Request lines are grouped by visitor for sorting; the result must still be
+// the order of the whole lines, also where one client's text begins with
+// another's, clients differ only in case, or a field is quoted.
+TEST_F(DayTrackerTest, RequestLinesComeInTheOrderOfTheirWholeText)
+{
+    folder.write("web/web.nslc", "abc=h\r\nabc!=h\r\nabc-=h\r\nQ=h\r\n");
+    openCache();
+    const char* const clients[] = {"abc", "abc!", "ABC", "abc-", "q", "Q", "a,b", "x\"y", "abc!x"};
+    const char* const paths[] = {"/b.htm", "/A.htm", "/a.htm", "/i.gif", "/c,d.htm", "/I.GIF"};
+    std::string log = std::string(kHeader) + kFields;
+    unsigned state = 7;
+    for (int i = 0; i < 400; ++i) {
+        state = state * 1103515245u + 12345u;
+        const unsigned pick = state >> 8;
+        const std::string time = "10:0" + std::to_string(pick % 3) + ":0" + std::to_string((pick / 3) % 4);
+        log +=
+            "2000-10-10 " + time + " " + clients[(pick / 12) % 9] + " - GET " + paths[(pick / 108) % 6] + " 200 10 -\n";
+    }
+    track(log);
+    ASSERT_EQ(detail.size(), 400u);
+    for (std::size_t i = 1; i < detail.size(); ++i)
+        ASSERT_LE(text::icompare(detail[i - 1], detail[i]), 0) << detail[i - 1] << "\n" << detail[i];
+    for (std::size_t i = 1; i < summary.size(); ++i) {
+        const auto key = [](const std::string& line) {
+            const std::vector<std::string> f = splitFields(line);
+            return f[0] + "," + f[1] + "," + f[2];
+        };
+        EXPECT_LT(text::icompare(key(summary[i - 1]), key(summary[i])), 0) << summary[i];
+    }
 }

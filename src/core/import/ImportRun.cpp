@@ -253,19 +253,16 @@ bool ImportRun::buildSessionTracker(const std::string& web)
     status_.filesTotal = static_cast<long long>(days.size());
     status_.filesDone = 0;
     conversion_.linesHandled = 0;
-    bool completed = true;
-    for (const auto& day : days) {
-        status_.currentFile = "Building Session Tracker Database for \n" + day;
-        pump.force();
-        if (isCancelled()) break;
-        completed = tracker_.buildDay(day, [this](long long lines) {
-            conversion_.linesHandled = lines;
-            refresh();
-        });
-        if (!completed) break;
-        ++status_.filesDone;
+    const bool completed = tracker_.buildDays(days, [&](const TrackerStep& step) {
+        const std::string caption = "Building Session Tracker Database for \n" + days[step.day];
+        if (status_.currentFile != caption) {
+            status_.currentFile = caption;
+            pump.force();
+        }
+        status_.filesDone = static_cast<long long>(step.daysDone);
+        conversion_.linesHandled = step.linesRead;
         refresh();
-    }
+    }) && !isCancelled();
     tracker_.closeCache();
     return completed;
 }

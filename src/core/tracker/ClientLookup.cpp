@@ -12,9 +12,18 @@ constexpr std::size_t kMaxHostName = 253;
 constexpr std::size_t kMaxAddress = 45;
 constexpr std::size_t kMaxFailureText = 200;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isHex(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // A failure description kept on one line of printable text.
 std::string failureText(std::string_view description)
@@ -25,7 +34,7 @@ std::string failureText(std::string_view description)
     return out.empty() ? std::string("Unknown error") : out;
 }
 
-}  // namespace
+} // namespace
 
 void ProgramHostNames::load(const std::string& syssFolder)
 {
@@ -89,4 +98,4 @@ LookupOutcome lookupClient(ProgramHostNames& names, DnsResolver& resolver, const
     return recordAnswer(names, isAddressText(text) ? resolver.reverse(text) : resolver.forward(text));
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -35,7 +35,7 @@ bool isSaneAddress(std::string_view address);
 struct LookupOutcome {
     bool found = false;
     bool fromCache = false;
-    std::string message;  // the information text to show
+    std::string message; // the information text to show
 };
 
 // The cached answer for an address text: "Client IP Address:\t" + text +
@@ -53,4 +53,4 @@ LookupOutcome recordAnswer(ProgramHostNames& names, const DnsAnswer& answer);
 // lookup of an address or a forward lookup of a name, recorded as above.
 LookupOutcome lookupClient(ProgramHostNames& names, DnsResolver& resolver, const std::string& text);
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

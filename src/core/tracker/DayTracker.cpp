@@ -6,10 +6,14 @@
 #include "tracker/TrackerLine.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace larkspan::tracker {
 
@@ -20,7 +24,7 @@ enum class RequestKind { Page, Image, Other };
 // The list entries by kind, for extensions that hold no ";": such an
 // extension occurs in a list exactly when it is one of its entries.
 class ExtensionKinds {
-public:
+  public:
     ExtensionKinds()
     {
         add(analysis::kImageExtensions, RequestKind::Image);
@@ -33,7 +37,7 @@ public:
         return it == kinds_.end() ? RequestKind::Other : it->second;
     }
 
-private:
+  private:
     void add(std::string_view list, RequestKind kind)
     {
         for (std::size_t start = 0; start < list.size();) {
@@ -81,68 +85,119 @@ bool earlier(int h1, int m1, int s1, int h2, int m2, int s2)
     return s1 < s2;
 }
 
-std::string twoDigits(int value)
+void appendTwoDigits(std::string& out, int value)
 {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
+    if (value < 0 || value > 99) {
+        out += std::to_string(value);
+        return;
+    }
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+void appendClock(std::string& out, int hour, int minute, int second)
+{
+    appendTwoDigits(out, hour);
+    out += ':';
+    appendTwoDigits(out, minute);
+    out += ':';
+    appendTwoDigits(out, second);
 }
 
 // Splits at the delimiter into values; false as soon as the count cannot be
-// the expected one.
+// the expected one. Sixteen bytes are searched at a time where the machine
+// has the instructions for it.
 bool splitExactly(std::string_view line, char delimiter, std::size_t expected, std::vector<std::string_view>& values)
 {
     values.clear();
-    const char* p = line.data();
-    const char* const end = p + line.size();
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* fieldStart = begin;
+    const char* p = begin;
+    const auto cut = [&](const char* at) {
+        if (values.size() + 1 == expected) return false;
+        values.emplace_back(fieldStart, static_cast<std::size_t>(at - fieldStart));
+        fieldStart = at + 1;
+        return true;
+    };
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(delimiter);
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        for (; hits != 0; hits &= hits - 1)
+            if (!cut(p + std::countr_zero(hits))) return false;
+    }
+#endif
     for (;;) {
         const auto* at = static_cast<const char*>(std::memchr(p, delimiter, static_cast<std::size_t>(end - p)));
         if (!at) break;
-        if (values.size() + 1 == expected) return false;
-        values.emplace_back(p, static_cast<std::size_t>(at - p));
+        if (!cut(at)) return false;
         p = at + 1;
     }
-    values.emplace_back(p, static_cast<std::size_t>(end - p));
+    values.emplace_back(fieldStart, static_cast<std::size_t>(end - fieldStart));
     return values.size() == expected;
 }
 
-// ASCII capitals to lower case, inline for the sort keys.
-inline char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-// Sorts items by their text without regard to case (text::icompare's
-// order), keeping equal texts in their order: each text is folded once and
-// then compared bytewise, which gives the same order.
-template <typename Item, typename TextOf> void sortFolded(std::vector<Item>& items, TextOf textOf)
+// Two digits at the start of text, or -1.
+int twoDigitsAt(std::string_view text, std::size_t at)
 {
-    std::size_t total = 0;
-    for (const Item& item : items)
-        total += textOf(item).size();
-    std::string folded;
-    folded.reserve(total);
-    std::vector<std::pair<std::size_t, std::size_t>> spans;  // offset, length
-    spans.reserve(items.size());
-    for (const Item& item : items) {
-        const std::string_view text = textOf(item);
-        spans.emplace_back(folded.size(), text.size());
-        for (const char c : text)
-            folded += foldCase(c);
-    }
-    std::vector<std::size_t> order(items.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    const std::string_view all = folded;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int c = all.substr(spans[a].first, spans[a].second).compare(all.substr(spans[b].first, spans[b].second));
-        return c != 0 ? c < 0 : a < b;
-    });
-    std::vector<Item> sorted;
-    sorted.reserve(items.size());
-    for (const std::size_t i : order)
-        sorted.push_back(std::move(items[i]));
-    items = std::move(sorted);
+    if (at + 2 > text.size()) return -1;
+    const unsigned tens = static_cast<unsigned char>(text[at]) - '0';
+    const unsigned ones = static_cast<unsigned char>(text[at + 1]) - '0';
+    if (tens > 9 || ones > 9) return -1;
+    return static_cast<int>(tens * 10 + ones);
 }
 
-}  // namespace
+// Compares two texts as text::icompare does (ASCII capitals folded to lower
+// case, then unsigned bytes), eight bytes at a time.
+int compareFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= n; i += 8) {
+            const std::uint64_t x = analysis::folded::lowerWord(analysis::folded::load8(a.data() + i));
+            const std::uint64_t y = analysis::folded::lowerWord(analysis::folded::load8(b.data() + i));
+            if (x == y) continue;
+            const int shift = std::countr_zero(x ^ y) & ~7;
+            return ((x >> shift) & 0xff) < ((y >> shift) & 0xff) ? -1 : 1;
+        }
+    }
+    for (; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(text::lower(a[i]));
+        const auto cb = static_cast<unsigned char>(text::lower(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A stable sort for the few lines of one visitor, which mostly come in
+// order already.
+template <typename Iterator, typename Less> void insertionSort(Iterator first, Iterator last, Less less)
+{
+    for (Iterator i = first; i != last; ++i) {
+        const auto item = *i;
+        Iterator j = i;
+        for (; j != first && less(item, *(j - 1)); --j)
+            *j = *(j - 1);
+        *j = item;
+    }
+}
+
+// The order of items by their text without regard to case, equal texts in
+// their own order.
+template <typename TextOf> std::vector<std::size_t> foldedOrder(std::size_t count, TextOf textOf)
+{
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return compareFolded(textOf(a), textOf(b)) < 0; });
+    return order;
+}
+
+} // namespace
 
 std::string kilobytesText(long long hundredths)
 {
@@ -165,6 +220,14 @@ DayTracker::DayTracker(const BuildHostNames& hosts) : hosts_(hosts)
     std::fill(std::begin(columns_), std::end(columns_), -1);
 }
 
+void DayTracker::reserveFor(std::size_t dayFileBytes)
+{
+    // Request lines leave out the agent and most other fields: they take
+    // about a third of the day file.
+    detailText_.reserve(dayFileBytes / 2);
+    requests_.reserve(dayFileBytes / 256);
+}
+
 void DayTracker::addLine(std::string_view line)
 {
     if (!line.empty() && line.front() == '#')
@@ -184,6 +247,7 @@ void DayTracker::directive(std::string_view line)
     } else if (name == "#DATE") {
         const std::string_view value = rest.substr(std::min<std::size_t>(1, rest.size()));
         dayDate_ = std::string(value.substr(0, value.find(delimiter_)));
+        ++dateVersion_;
     } else if (name == "#FIELDS") {
         static constexpr std::string_view kNames[ColumnCount] = {
             "time", "c-ip", "s-ip", "cs-method", "cs-uri-stem", "sc-status", "cs(Referer)", "date", "sc-bytes"};
@@ -203,20 +267,19 @@ std::string_view DayTracker::column(Column c) const
     return columns_[c] < 0 ? std::string_view("-") : values_[static_cast<std::size_t>(columns_[c])];
 }
 
-DayTracker::Visitor& DayTracker::visitorFor(std::string_view date, std::string_view host, std::string_view client,
-                                            bool& created)
+std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created)
 {
     key_.assign(date).append(",").append(host).append(",").append(client);
     const auto found = index_.find(key_);
     created = found == index_.end();
-    if (!created) return visitors_[found->second];
+    if (!created) return found->second;
     Visitor v;
     v.key = key_;
     v.dateEnd = date.size();
     v.hostEnd = date.size() + 1 + host.size();
     index_.emplace(key_, visitors_.size());
     visitors_.push_back(std::move(v));
-    return visitors_.back();
+    return visitors_.size() - 1;
 }
 
 void DayTracker::record(std::string_view line)
@@ -225,12 +288,14 @@ void DayTracker::record(std::string_view line)
     if (dayDate_.empty() && columns_[Date] < 0) return;
     if (!splitExactly(line, delimiter_, fieldCount_, values_)) return;
     if (!analysis::isCountedMethod(column(Method))) return;
-    if (dayDate_.empty()) dayDate_ = std::string(column(Date));
+    if (dayDate_.empty()) {
+        dayDate_ = std::string(column(Date));
+        ++dateVersion_;
+    }
 
     const std::string_view client = column(Client);
-    std::string_view host = hosts_.lookup(client);
-    if (host == kLookupFailed) host = client;
-    const std::string_view time = column(Time);
+    bool created = false;
+    if (!last_.valid || last_.dateVersion != dateVersion_ || last_.client != client) newClient(client, created);
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
@@ -239,68 +304,87 @@ void DayTracker::record(std::string_view line)
     if (page && server != "-") url_.append("http://").append(server);
     url_.append(path);
 
-    bool created = false;
-    Visitor& v = visitorFor(dayDate_, host, client, created);
-    const TimeOfDay t = timeParts(time);
+    Visitor& v = visitors_[last_.visitor];
+    countRequest(v, created, page, timeParts(column(Time)));
+    v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
+    if (kind != RequestKind::Other) addRequest();
+}
+
+void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
+{
     if (created) {
         if (page) {
             v.pages = 1;
             v.firstPage = v.lastPage = url_;
         }
         v.earliest = v.latest = t;
-    } else {
-        ++v.hits;
-        if (page) ++v.pages;
-        if (t.known()) {
-            const TimeOfDay& e = v.earliest;
-            const TimeOfDay& l = v.latest;
-            if (earlier(t.hour, t.minute, t.second, e.hour, e.minute, e.second)) {
-                v.earliest = t;
-                if (page) v.firstPage = url_;
-            } else if (page && v.firstPage.empty()) {
-                v.firstPage = url_;
-            }
-            if (earlier(l.hour, l.minute, l.second, t.hour, t.minute, t.second)) {
-                v.latest = t;
-                if (page) v.lastPage = url_;
-            } else if (page && v.lastPage.empty()) {
-                v.lastPage = url_;
-            }
-        }
+        return;
     }
-    v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
+    ++v.hits;
+    if (page) ++v.pages;
+    if (!t.known()) return;
+    const TimeOfDay& e = v.earliest;
+    const TimeOfDay& l = v.latest;
+    if (earlier(t.hour, t.minute, t.second, e.hour, e.minute, e.second)) {
+        v.earliest = t;
+        if (page) v.firstPage = url_;
+    } else if (page && v.firstPage.empty()) {
+        v.firstPage = url_;
+    }
+    if (earlier(l.hour, l.minute, l.second, t.hour, t.minute, t.second)) {
+        v.latest = t;
+        if (page) v.lastPage = url_;
+    } else if (page && v.lastPage.empty()) {
+        v.lastPage = url_;
+    }
+}
 
-    if (kind == RequestKind::Other) return;
-    // Request lines share one buffer, with a case-folded copy for sorting.
+// A client other than the previous record's: its host name, visitor and
+// the date, host and client part its request lines begin with. Lines whose
+// part is the same without regard to case share a prefix group, so the sort
+// compares those parts once per group. A part without quotes is its
+// visitor's key, and the visitor stands for the group.
+void DayTracker::newClient(std::string_view client, bool& created)
+{
+    std::string_view host = hosts_.lookup(client);
+    if (host == kLookupFailed) host = client;
+    last_.host = host;
+    last_.client = client;
+    last_.dateVersion = dateVersion_;
+    last_.visitor = visitorFor(dayDate_, host, client, created);
+    last_.prefix.clear();
+    appendField(last_.prefix, dayDate_, true);
+    appendField(last_.prefix, host);
+    appendField(last_.prefix, client);
+    last_.prefix += ',';
+    if (last_.prefix.size() == dayDate_.size() + host.size() + client.size() + 3) {
+        last_.group = last_.visitor;
+    } else {
+        const auto [at, added] = quotedIndex_.try_emplace(last_.prefix, quotedPrefixes_.size());
+        if (added) quotedPrefixes_.push_back(last_.prefix);
+        last_.group = kQuotedGroup | at->second;
+    }
+    last_.valid = true;
+}
+
+void DayTracker::addRequest()
+{
     const std::size_t start = detailText_.size();
-    appendField(detailText_, dayDate_, true);
-    appendField(detailText_, host);
-    appendField(detailText_, client);
-    appendField(detailText_, time);
-    appendField(detailText_, url_);
-    appendField(detailText_, column(Referrer));
-    appendField(detailText_, server);
-    appendField(detailText_, column(Status));
-    appendField(detailText_, column(Bytes));
-    const std::size_t length = detailText_.size() - start;
-    detailFolded_.resize(start + length);
-    for (std::size_t i = start; i < start + length; ++i)
-        detailFolded_[i] = text::lower(detailText_[i]);
-    detailSpans_.emplace_back(start, length);
+    detailText_ += last_.prefix;
+    const std::string_view rest[] = {column(Time),   url_,           column(Referrer),
+                                     column(Server), column(Status), column(Bytes)};
+    appendFields(detailText_, rest);
+    requests_.push_back({start, static_cast<std::uint32_t>(detailText_.size() - start),
+                         static_cast<std::uint32_t>(last_.prefix.size()), last_.group});
 }
 
 DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)
 {
     TimeOfDay t;
     if (time.empty() || time == "-") return t;
-    const auto part = [time](std::size_t at) {
-        long long value = 0;
-        if (at >= time.size() || !text::parseInteger(time.substr(at, 2), value)) return -1;
-        return static_cast<int>(value);
-    };
-    t.hour = part(0);
-    t.minute = part(3);
-    t.second = part(6);
+    t.hour = twoDigitsAt(time, 0);
+    t.minute = twoDigitsAt(time, 3);
+    t.second = twoDigitsAt(time, 6);
     return t;
 }
 
@@ -329,80 +413,131 @@ long long DayTracker::hundredthsOfKilobytes(std::string_view bytes)
     return static_cast<long long>(std::clamp(hundredths, -1e15, 1e15));
 }
 
-std::string DayTracker::summaryLine(const Visitor& v)
+void DayTracker::appendSummaryLine(std::string& line, const Visitor& v)
 {
     const std::string_view key = v.key;
     const std::size_t dateEnd = v.dateEnd;
     const TimeOfDay& e = v.earliest;
     const TimeOfDay& l = v.latest;
-    const bool timed = e.known() && l.known();
-    std::string line;
     appendField(line, key.substr(0, dateEnd), true);
     appendField(line, key.substr(dateEnd + 1, v.hostEnd - dateEnd - 1));
     appendField(line, key.substr(v.hostEnd + 1));
-    appendField(line, std::to_string(v.hits));
-    appendField(line, std::to_string(v.pages));
-    if (timed) {
+    line += ',';
+    line += std::to_string(v.hits);
+    line += ',';
+    line += std::to_string(v.pages);
+    if (e.known() && l.known()) {
         const long long duration =
             (l.hour * 3600LL + l.minute * 60LL + l.second) - (e.hour * 3600LL + e.minute * 60LL + e.second) + 1;
-        appendField(line, twoDigits(e.hour) + ":" + twoDigits(e.minute) + ":" + twoDigits(e.second));
-        appendField(line, twoDigits(l.hour) + ":" + twoDigits(l.minute) + ":" + twoDigits(l.second));
-        appendField(line, std::to_string(duration));
+        line += ',';
+        appendClock(line, e.hour, e.minute, e.second);
+        line += ',';
+        appendClock(line, l.hour, l.minute, l.second);
+        line += ',';
+        line += std::to_string(duration);
     } else {
         line += ",-,-,-";
     }
     appendField(line, v.firstPage.empty() ? std::string_view("-") : std::string_view(v.firstPage));
     appendField(line, v.lastPage.empty() ? std::string_view("-") : std::string_view(v.lastPage));
     appendField(line, kilobytesText(v.hundredthsKb));
-    return line;
+}
+
+std::vector<std::size_t> DayTracker::visitorOrder() const
+{
+    return foldedOrder(visitors_.size(), [this](std::size_t i) { return std::string_view(visitors_[i].key); });
 }
 
 std::vector<std::string> DayTracker::summaryLines() const
 {
-    std::vector<const Visitor*> order;
-    order.reserve(visitors_.size());
-    for (const Visitor& v : visitors_)
-        order.push_back(&v);
-    sortFolded(order, [](const Visitor* v) { return std::string_view(v->key); });
     std::vector<std::string> lines;
-    lines.reserve(order.size());
-    for (const Visitor* v : order)
-        lines.push_back(summaryLine(*v));
+    lines.reserve(visitors_.size());
+    for (const std::size_t i : visitorOrder()) {
+        lines.emplace_back();
+        appendSummaryLine(lines.back(), visitors_[i]);
+    }
     return lines;
 }
 
+std::string DayTracker::summaryFileText() const
+{
+    std::string out;
+    for (const std::size_t i : visitorOrder()) {
+        appendSummaryLine(out, visitors_[i]);
+        out += "\r\n";
+    }
+    return out;
+}
+
+// Request lines ordered by prefix (a bucket per prefix, in reading order),
+// then within each prefix by the rest of the line; a prefix's lines are
+// usually in time order already and are then left as they are.
 std::vector<std::size_t> DayTracker::detailOrder() const
 {
-    std::vector<std::size_t> order(detailSpans_.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    const std::string_view folded = detailFolded_;
-    const auto& spans = detailSpans_;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int c =
-            folded.substr(spans[a].first, spans[a].second).compare(folded.substr(spans[b].first, spans[b].second));
-        return c != 0 ? c < 0 : a < b;
-    });
+    // Group texts: a plain group's is its visitor's key and the comma.
+    std::vector<std::string> texts;
+    std::vector<std::size_t> plainSlot(visitors_.size(), kNone);
+    for (const Request& r : requests_) {
+        if ((r.group & kQuotedGroup) == 0 && plainSlot[r.group] == kNone) {
+            plainSlot[r.group] = texts.size();
+            texts.push_back(visitors_[r.group].key + ",");
+        }
+    }
+    const std::size_t plainCount = texts.size();
+    texts.insert(texts.end(), quotedPrefixes_.begin(), quotedPrefixes_.end());
+    const auto slotOf = [&](std::size_t group) {
+        return (group & kQuotedGroup) != 0 ? plainCount + (group & ~kQuotedGroup) : plainSlot[group];
+    };
+    const std::vector<std::size_t> groupOrder =
+        foldedOrder(texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); });
+    std::vector<std::size_t> rank(texts.size());
+    for (std::size_t r = 0; r < groupOrder.size(); ++r)
+        rank[groupOrder[r]] = r;
+    std::vector<std::size_t> bucketStart(texts.size() + 1, 0);
+    for (const Request& r : requests_)
+        ++bucketStart[rank[slotOf(r.group)] + 1];
+    for (std::size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[b] += bucketStart[b - 1];
+    std::vector<std::size_t> order(requests_.size());
+    std::vector<std::size_t> next(bucketStart.begin(), bucketStart.end() - 1);
+    for (std::size_t i = 0; i < requests_.size(); ++i)
+        order[next[rank[slotOf(requests_[i].group)]]++] = i;
+
+    const std::string_view all = detailText_;
+    const auto rest = [&](std::size_t i) {
+        const Request& r = requests_[i];
+        return all.substr(r.offset + r.restOffset, r.length - r.restOffset);
+    };
+    const auto before = [&](std::size_t a, std::size_t b) { return compareFolded(rest(a), rest(b)) < 0; };
+    for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) {
+        const auto first = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b]);
+        const auto last = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b + 1]);
+        if (last - first <= 32)
+            insertionSort(first, last, before);
+        else if (!std::is_sorted(first, last, before))
+            std::stable_sort(first, last, before);
+    }
     return order;
 }
 
 std::vector<std::string> DayTracker::detailLines() const
 {
     std::vector<std::string> lines;
+    lines.reserve(requests_.size());
     for (const std::size_t i : detailOrder())
-        lines.emplace_back(detailText_, detailSpans_[i].first, detailSpans_[i].second);
+        lines.emplace_back(detailText_, requests_[i].offset, requests_[i].length);
     return lines;
 }
 
 std::string DayTracker::detailFileText() const
 {
     std::string out;
-    out.reserve(detailText_.size() + 2 * detailSpans_.size());
+    out.reserve(detailText_.size() + 2 * requests_.size());
     for (const std::size_t i : detailOrder()) {
-        out.append(detailText_, detailSpans_[i].first, detailSpans_[i].second);
+        out.append(detailText_, requests_[i].offset, requests_[i].length);
         out += "\r\n";
     }
     return out;
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -18,9 +18,12 @@ class BuildHostNames;
 // ("GET", "HEAD") make visitors (date, host, client) and, for pages and
 // images, request lines. The tables are sorted once, at the end.
 class DayTracker {
-public:
+  public:
     explicit DayTracker(const BuildHostNames& hosts);
 
+    // Makes room for the request lines of a day file of this size, so the
+    // buffer is not copied as it grows.
+    void reserveFor(std::size_t dayFileBytes);
     void addLine(std::string_view line);
 
     // The visitor lines sorted by date, host and client, and the request
@@ -28,10 +31,11 @@ public:
     // request lines are all kept, in reading order).
     std::vector<std::string> summaryLines() const;
     std::vector<std::string> detailLines() const;
-    // The request lines as the file holds them, each ended by CR LF.
+    // The files' texts: the same lines, each ended by CR LF.
+    std::string summaryFileText() const;
     std::string detailFileText() const;
 
-private:
+  private:
     struct TimeOfDay {
         int hour = -1;
         int minute = -1;
@@ -39,9 +43,9 @@ private:
         bool known() const { return hour != -1 && minute != -1 && second != -1; }
     };
     struct Visitor {
-        std::string key;          // date + "," + host + "," + client, as first met
-        std::size_t dateEnd = 0;  // end of date within key
-        std::size_t hostEnd = 0;  // end of host within key
+        std::string key;         // date + "," + host + "," + client, as first met
+        std::size_t dateEnd = 0; // end of date within key
+        std::size_t hostEnd = 0; // end of host within key
         long long hits = 1;
         long long pages = 0;
         std::string firstPage;
@@ -50,34 +54,66 @@ private:
         TimeOfDay latest;
         long long hundredthsKb = 0;
     };
+    // A request line: its text in detailText_, the length of its date,
+    // host and client part (with the comma after it), and the group of
+    // lines with the same part: a visitor's index, or kQuotedGroup and an
+    // index into quotedPrefixes_ when a field of the part is quoted.
+    struct Request {
+        std::size_t offset;
+        std::uint32_t length;
+        std::uint32_t restOffset;
+        std::size_t group;
+    };
+    // What the previous record's client resolved to: records of one client
+    // come in runs, and a run needs neither the cache nor the index.
+    struct LastClient {
+        std::string client;
+        std::string host;
+        std::size_t dateVersion = 0;
+        std::size_t visitor = kNone;
+        std::string prefix; // of its request lines
+        std::size_t group = kNone;
+        bool valid = false;
+    };
     enum Column { Time, Client, Server, Method, UriStem, Status, Referrer, Date, Bytes, ColumnCount };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kQuotedGroup = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
 
     void directive(std::string_view line);
     void record(std::string_view line);
     std::string_view column(Column c) const;
-    Visitor& visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
+    std::size_t visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
+    void countRequest(Visitor& v, bool created, bool page, TimeOfDay t);
+    void newClient(std::string_view client, bool& created);
+    void addRequest();
+    std::vector<std::size_t> visitorOrder() const;
+    std::vector<std::size_t> detailOrder() const;
     static TimeOfDay timeParts(std::string_view time);
     static long long hundredthsOfKilobytes(std::string_view bytes);
-    static std::string summaryLine(const Visitor& v);
+    static void appendSummaryLine(std::string& out, const Visitor& v);
 
     const BuildHostNames& hosts_;
     char delimiter_ = ' ';
     std::string dayDate_;
+    std::size_t dateVersion_ = 0;
     std::size_t fieldCount_ = 0;
     int columns_[ColumnCount];
     std::vector<std::string_view> values_;
     std::string key_;
     std::string url_;
+    LastClient last_;
     std::vector<Visitor> visitors_;
     std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> index_;
-    std::vector<std::size_t> detailOrder() const;
+    // The distinct date, host and client parts of request lines that need
+    // quotes, as written, each with its comma.
+    std::vector<std::string> quotedPrefixes_;
+    std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> quotedIndex_;
     std::string detailText_;
-    std::string detailFolded_;
-    std::vector<std::pair<std::size_t, std::size_t>> detailSpans_;  // offset and length in detailText_
+    std::vector<Request> requests_;
 };
 
 // The file text of a visitor's kilobytes: hundredths written in the
 // shortest decimal form ("0", "0.5", "12.34").
 std::string kilobytesText(long long hundredths);
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -6,9 +6,15 @@
 
 namespace larkspan::tracker {
 
-std::string programCachePath(const std::string& syssFolder) { return joinPath(syssFolder, "nslcache.lklf"); }
+std::string programCachePath(const std::string& syssFolder)
+{
+    return joinPath(syssFolder, "nslcache.lklf");
+}
 
-std::string failureListPath(const std::string& syssFolder) { return joinPath(syssFolder, "nslerrs.lklf"); }
+std::string failureListPath(const std::string& syssFolder)
+{
+    return joinPath(syssFolder, "nslerrs.lklf");
+}
 
 std::string webCachePath(const std::string& webFolder, const std::string& web)
 {
@@ -40,4 +46,4 @@ void BuildHostNames::close()
     program_.saveMerged(programCachePath(syss_));
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -12,15 +12,15 @@ inline constexpr std::string_view kLookupFailed = "!NSLOOKUPERROR!";
 
 // Where the cache files lie: the program-wide cache and failure list in the
 // program's "syss" folder, and a web's own cache in its web folder.
-std::string programCachePath(const std::string& syssFolder);                     // nslcache.lklf
-std::string failureListPath(const std::string& syssFolder);                      // nslerrs.lklf
-std::string webCachePath(const std::string& webFolder, const std::string& web);  // <web>.nslc
+std::string programCachePath(const std::string& syssFolder);                    // nslcache.lklf
+std::string failureListPath(const std::string& syssFolder);                     // nslerrs.lklf
+std::string webCachePath(const std::string& webFolder, const std::string& web); // <web>.nslc
 
 // The host names a session tracker build reads, from opening the cache for
 // a web to closing it. A build only reads: no lookup here goes to the
 // network.
 class BuildHostNames {
-public:
+  public:
     explicit BuildHostNames(std::string syssFolder);
 
     // Loads the program-wide cache (an unreadable file leaves it empty) and
@@ -36,11 +36,11 @@ public:
     // is ignored. The web's cache is never written.
     void close();
 
-private:
+  private:
     std::string syss_;
     HostNameList program_;
     HostNameList web_;
     bool open_ = false;
 };
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -14,7 +14,10 @@ namespace larkspan::tracker {
 
 namespace {
 
-bool before(const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; }
+bool before(const std::string& a, const std::string& b)
+{
+    return text::icompare(a, b) < 0;
+}
 
 std::vector<std::string> readEntries(const std::string& path, bool& present)
 {
@@ -31,7 +34,7 @@ std::vector<std::string> readEntries(const std::string& path, bool& present)
     return lines;
 }
 
-}  // namespace
+} // namespace
 
 void HostNameList::load(const std::string& path)
 {
@@ -95,4 +98,4 @@ bool HostNameList::saveMerged(const std::string& path)
     return true;
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -13,7 +13,7 @@ namespace larkspan::tracker {
 // entry equal to one already present (same fold) is not added again, so of
 // two answers for one address the first in sort order wins.
 class HostNameList {
-public:
+  public:
     // Replaces the entries with the file's lines (sorted once; of equal
     // lines the first in the file is kept). An unreadable or missing file
     // leaves the list empty; empty lines are skipped.
@@ -39,8 +39,8 @@ public:
     // the file cannot be written.
     bool saveMerged(const std::string& path);
 
-private:
+  private:
     std::vector<std::string> entries_;
 };
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

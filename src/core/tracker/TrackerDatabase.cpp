@@ -2,18 +2,48 @@
 
 #include "common/Error.h"
 #include "common/TextFile.h"
+#include "common/WorkerThreads.h"
 #include "import/LineReader.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
 #include "tracker/DayTracker.h"
+#include "tracker/ParallelDays.h"
 #include "tracker/TrackerFiles.h"
 
 #include <cerrno>
+#include <filesystem>
 
 namespace larkspan::tracker {
 
-TrackerDatabase::TrackerDatabase(Platform& platform, std::string syssFolder, std::chrono::milliseconds pumpInterval)
-    : platform_(platform), hosts_(std::move(syssFolder)), pumpInterval_(pumpInterval)
+namespace {
+
+// Workers publish their line counts and test the stop flag this often.
+constexpr long long kLinesBetweenChecks = 2048;
+
+// Feeds the day file's lines to a tracker; goOn() is asked after every
+// line and ends the reading early when it says no. False when the file
+// cannot be opened (errno kept) or reading was ended early.
+template <typename GoOn> bool trackDayFile(const std::string& dayFile, DayTracker& day, GoOn goOn)
+{
+    LineReader reader;
+    if (!reader.open(dayFile)) return false;
+    std::error_code sizeUnknown;
+    const auto size = std::filesystem::file_size(dayFile, sizeUnknown);
+    if (!sizeUnknown) day.reserveFor(static_cast<std::size_t>(size));
+    std::string_view line;
+    while (reader.next(line)) {
+        day.addLine(line);
+        if (!goOn()) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TrackerDatabase::TrackerDatabase(Platform& platform, std::string syssFolder, std::chrono::milliseconds pumpInterval,
+                                 unsigned threads)
+    : platform_(platform), hosts_(std::move(syssFolder)), pumpInterval_(pumpInterval),
+      threads_(threads == 0 ? workerThreadCount() : threads)
 {
 }
 
@@ -23,29 +53,96 @@ void TrackerDatabase::openCache(const std::string& webFolder, const std::string&
     linesRead_ = 0;
 }
 
+void TrackerDatabase::unreadable(const std::string& dayFile, int code)
+{
+    platform_.messages.show(MessageKind::Error, "File Access Error : " + std::to_string(code));
+    throw Error("The day file " + dayFile + " cannot be read.");
+}
+
+void TrackerDatabase::save(const std::string& dayFile, const std::string& summary, const std::string& detail)
+{
+    saveTextFile(platform_.messages, summaryPathFor(dayFile), summary);
+    saveTextFile(platform_.messages, detailPathFor(dayFile), detail);
+}
+
 bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress& progress)
 {
-    LineReader reader;
-    if (!reader.open(dayFile)) {
-        const int code = errno;
-        platform_.messages.show(MessageKind::Error, "File Access Error : " + std::to_string(code));
-        throw Error("The day file " + dayFile + " cannot be read.");
-    }
+    if (platform_.cancel.requested()) return false;
     ThrottledPump pump(platform_.pump, pumpInterval_);
     DayTracker day(hosts_);
-    std::string_view line;
-    while (reader.next(line)) {
+    bool cancelled = false;
+    const bool read = trackDayFile(dayFile, day, [&] {
         ++linesRead_;
         if (pump.poll() && progress) progress(linesRead_);
-        if (platform_.cancel.requested()) return false;
-        day.addLine(line);
-    }
-    saveTextFile(platform_.messages, summaryPathFor(dayFile), joinCrLf(day.summaryLines()));
-    saveTextFile(platform_.messages, detailPathFor(dayFile), day.detailFileText());
+        cancelled = platform_.cancel.requested();
+        return !cancelled;
+    });
+    if (cancelled) return false;
+    if (!read) unreadable(dayFile, errno);
+    save(dayFile, day.summaryFileText(), day.detailFileText());
     if (progress) progress(linesRead_);
     return true;
 }
 
-void TrackerDatabase::closeCache() { hosts_.close(); }
+bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
+{
+    if (threads_ <= 1 || dayFiles.size() <= 1) return buildDaysInTurn(dayFiles, progress);
+    const long long linesBefore = linesRead_;
+    ParallelDays days(dayFiles.size(), threads_,
+                      [&](std::size_t index, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
+                          DayOutcome outcome;
+                          DayTracker day(hosts_);
+                          long long unpublished = 0;
+                          const bool read = trackDayFile(dayFiles[index], day, [&] {
+                              if (++unpublished < kLinesBetweenChecks) return true;
+                              lines.fetch_add(unpublished, std::memory_order_relaxed);
+                              unpublished = 0;
+                              return !stop.load(std::memory_order_relaxed);
+                          });
+                          lines.fetch_add(unpublished, std::memory_order_relaxed);
+                          if (stop.load(std::memory_order_relaxed)) return outcome;
+                          if (!read) {
+                              outcome.unreadable = true;
+                              outcome.openError = errno;
+                              return outcome;
+                          }
+                          outcome.summary = day.summaryFileText();
+                          outcome.detail = day.detailFileText();
+                          return outcome;
+                      });
+    ThrottledPump pump(platform_.pump, pumpInterval_);
+    TrackerStep step;
+    for (; step.day < dayFiles.size(); ++step.day) {
+        progress(step);
+        if (pump.poll()) progress(step);
+        if (platform_.cancel.requested()) return false;
+        while (!days.waitFor(step.day, pumpInterval_ > std::chrono::milliseconds(0) ? pumpInterval_
+                                                                                    : std::chrono::milliseconds(1))) {
+            step.linesRead = linesBefore + days.linesRead();
+            if (pump.poll()) progress(step);
+            if (platform_.cancel.requested()) return false;
+        }
+        DayOutcome outcome = days.take(step.day);
+        if (platform_.cancel.requested()) return false;
+        if (outcome.failure) std::rethrow_exception(outcome.failure);
+        if (outcome.unreadable) unreadable(dayFiles[step.day], outcome.openError);
+        save(dayFiles[step.day], outcome.summary, outcome.detail);
+        ++step.daysDone;
+        step.linesRead = linesBefore + days.linesRead();
+        progress(step);
+    }
+    linesRead_ = linesBefore + days.linesRead();
+    return true;
+}
 
-}  // namespace larkspan::tracker
+bool TrackerDatabase::buildDaysInTurn(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
+{
+    return SessionTrackerBuilder::buildDays(dayFiles, progress);
+}
+
+void TrackerDatabase::closeCache()
+{
+    hosts_.close();
+}
+
+} // namespace larkspan::tracker

@@ -14,23 +14,32 @@ namespace tracker {
 
 // The session tracker step of an import run: for each day file the run
 // wrote, reads it once and replaces its ".lkmus" and ".lkdus" files
-// (TrackerFiles.h), naming clients from the host name cache. Cancel is
-// tested at every line; the platform's pump runs between lines.
+// (TrackerFiles.h), naming clients from the host name cache. Several days
+// are read at once on worker threads; files are written, messages shown and
+// the pump run on the calling thread, day by day in order, so the outcome
+// is the same as building the days one after another.
 class TrackerDatabase : public SessionTrackerBuilder {
-public:
+  public:
+    // threads: 1 builds every day on the calling thread.
     TrackerDatabase(Platform& platform, std::string syssFolder,
-                    std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50));
+                    std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50), unsigned threads = 0);
 
     void openCache(const std::string& webFolder, const std::string& web) override;
     bool buildDay(const std::string& dayFile, const TrackerProgress& progress) override;
+    bool buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress) override;
     void closeCache() override;
 
-private:
+  private:
+    bool buildDaysInTurn(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress);
+    [[noreturn]] void unreadable(const std::string& dayFile, int code);
+    void save(const std::string& dayFile, const std::string& summary, const std::string& detail);
+
     Platform& platform_;
     BuildHostNames hosts_;
     std::chrono::milliseconds pumpInterval_;
+    unsigned threads_;
     long long linesRead_ = 0;
 };
 
-}  // namespace tracker
-}  // namespace larkspan
+} // namespace tracker
+} // namespace larkspan

@@ -49,11 +49,17 @@ template <typename Each> bool forEachLine(const std::string& path, Each each)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-std::string summaryPathFor(const std::string& dayFile) { return withExtension(dayFile, kSummaryExtension); }
+std::string summaryPathFor(const std::string& dayFile)
+{
+    return withExtension(dayFile, kSummaryExtension);
+}
 
-std::string detailPathFor(const std::string& dayFile) { return withExtension(dayFile, kDetailExtension); }
+std::string detailPathFor(const std::string& dayFile)
+{
+    return withExtension(dayFile, kDetailExtension);
+}
 
 std::vector<std::string> summaryFields(const VisitorSummary& v)
 {
@@ -150,7 +156,10 @@ std::vector<int> trackedYears(const std::string& webFolder)
     return years;
 }
 
-TrackerDay loadTrackerDay(const std::string& summaryPath) { return loadTrackerDay(summaryPath, {}); }
+TrackerDay loadTrackerDay(const std::string& summaryPath)
+{
+    return loadTrackerDay(summaryPath, {});
+}
 
 TrackerDay loadTrackerDay(const std::string& summaryPath, const std::function<void(std::size_t)>& afterLine)
 {
@@ -177,4 +186,4 @@ std::vector<const RequestDetail*> requestsOf(const TrackerDay& day, std::string_
     return found;
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

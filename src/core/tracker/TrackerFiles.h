@@ -22,7 +22,7 @@ std::string detailPathFor(const std::string& dayFile);
 // as written; times are "hh:mm:ss" or "-", duration seconds or "-".
 struct VisitorSummary {
     std::string date;
-    std::string host;  // the cached host name, or the client address
+    std::string host; // the cached host name, or the client address
     std::string client;
     long long hits = 0;
     long long pages = 0;
@@ -95,4 +95,4 @@ TrackerDay loadTrackerDay(const std::string& summaryPath, const std::function<vo
 // case), or of every visitor of a host when client is empty; in file order.
 std::vector<const RequestDetail*> requestsOf(const TrackerDay& day, std::string_view host, std::string_view client);
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

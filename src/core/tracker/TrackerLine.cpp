@@ -1,18 +1,41 @@
 #include "tracker/TrackerLine.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace larkspan::tracker {
+
+namespace {
+
+// True when one of the eight packed bytes equals the byte c.
+inline bool holdsByte(std::uint64_t word, unsigned char c)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t high = 0x8080808080808080ull;
+    const std::uint64_t x = word ^ (ones * c);
+    return ((x - ones) & ~x & high) != 0;
+}
+
+} // namespace
+
+bool needsQuotes(std::string_view field)
+{
+    const char* p = field.data();
+    std::size_t n = field.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (holdsByte(word, ',') || holdsByte(word, '"')) return true;
+    }
+    for (; n > 0; ++p, --n)
+        if (*p == ',' || *p == '"') return true;
+    return false;
+}
 
 void appendField(std::string& line, std::string_view field, bool first)
 {
     if (!first) line += ',';
-    bool plain = true;
-    for (const char c : field) {
-        if (c == ',' || c == '"') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain) {
+    if (!needsQuotes(field)) {
         line += field;
         return;
     }
@@ -22,6 +45,26 @@ void appendField(std::string& line, std::string_view field, bool first)
         line += c;
     }
     line += '"';
+}
+
+void appendFields(std::string& line, std::span<const std::string_view> fields)
+{
+    std::size_t length = fields.size() - 1;
+    for (const std::string_view field : fields) {
+        if (needsQuotes(field)) {
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                appendField(line, fields[i], i == 0);
+            return;
+        }
+        length += field.size();
+    }
+    std::size_t at = line.size();
+    line.resize(at + length);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line[at++] = ',';
+        std::memcpy(line.data() + at, fields[i].data(), fields[i].size());
+        at += fields[i].size();
+    }
 }
 
 std::string joinFields(const std::vector<std::string>& fields)
@@ -63,4 +106,4 @@ std::vector<std::string> splitFields(std::string_view line)
     return fields;
 }
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,15 @@ namespace larkspan::tracker {
 // field is written as it is, so lines without such fields read exactly as
 // plain comma lists.
 
+// True when a field holds a comma or a double quote and is written quoted.
+bool needsQuotes(std::string_view field);
+
 // Appends one field (with its leading comma unless it is the first).
 void appendField(std::string& line, std::string_view field, bool first = false);
+
+// Appends several fields, the first without a leading comma (empty spans
+// are not allowed).
+void appendFields(std::string& line, std::span<const std::string_view> fields);
 
 // Joins fields into one line (without a line break).
 std::string joinFields(const std::vector<std::string>& fields);
@@ -24,4 +32,4 @@ std::string joinFields(const std::vector<std::string>& fields);
 // empty field.
 std::vector<std::string> splitFields(std::string_view line);
 
-}  // namespace larkspan::tracker
+} // namespace larkspan::tracker
