@@ -105,13 +105,13 @@ class ImportReadAhead : public ::testing::Test {
     std::vector<std::string> sampleLogs(samples::SampleLayout layout, std::uint64_t seed, bool gzipped, int days,
                                         long lines)
     {
-        samples::SampleLogOptions options;
-        options.layout = layout;
-        options.days = days;
-        options.linesPerDay = lines;
-        options.seed = seed;
-        options.start = CivilDate{2024, 2, 27};
-        options.gzip = gzipped;
+        // From 27 February 2024: three days or more take in the leap day.
+        const samples::SampleLogOptions options{.layout = layout,
+                                                .days = days,
+                                                .linesPerDay = lines,
+                                                .seed = seed,
+                                                .start = CivilDate{2024, 2, 27},
+                                                .gzip = gzipped};
         const std::string folder = temp.file("logs/" + std::to_string(static_cast<int>(layout)) + "-" +
                                              std::to_string(seed) + (gzipped ? "z" : ""));
         return samples::writeSampleLogs(folder, options, platform.pump, platform.cancel).files;
@@ -157,7 +157,7 @@ TEST_F(ImportReadAhead, EveryLayoutAndSeedGivesTheSameDayFiles)
     for (SampleLayout layout : {SampleLayout::NcsaCommon, SampleLayout::NcsaCombined, SampleLayout::NcsaSite,
                                 SampleLayout::W3c, SampleLayout::Csv, SampleLayout::Netscape})
         for (std::uint64_t seed : {1u, 29u}) {
-            // Compressed sources on the second seed; the leap day inside.
+            // Compressed sources on the second seed.
             const auto files = sampleLogs(layout, seed, seed != 1, 3, 2500);
             expectSameImports(join(files), "web" + std::to_string(n++));
             EXPECT_EQ(last.days.size(), 3u);
