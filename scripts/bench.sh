@@ -152,11 +152,11 @@ analog_status=0
   analog_status=$?
 analog_wall=$(wall_seconds "$work/analog.time")
 row analog 1 "$analog_wall" "$(user_seconds "$work/analog.time")" \
-  "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", w > 0 ? n / w : 0 }')" \
+  "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", (w > 0 ? n / w : 0) }')" \
   "$(peak_mb "$work/analog.time")" "$([ $analog_status -eq 0 ] || echo "FAILED (status $analog_status)")"
 for threads in 1 "$default_threads"; do
   awk -v i="$(wall_seconds "$work/import-1-file-t$threads.time")" -v r="$(wall_seconds "$work/report-t$threads.time")" \
     -v a="$analog_wall" -v t="$threads" 'BEGIN {
-    printf "import 1 file + report, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", t, i + r, a > 0 ? (i + r) / a : 0, a }'
+    printf "import 1 file + report, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", t, i + r, (a > 0 ? (i + r) / a : 0), a }'
 done
 echo "Logs, outputs and /usr/bin/time reports: $work"
