@@ -24,7 +24,7 @@ std::string failureOf(const std::function<void()>& action)
 
 } // namespace
 
-TEST(DayFileWrites, FilesReceiveTheSameBytesInTheSameOrder)
+TEST(WriteBehindParallel, FilesReceiveTheSameBytesInTheSameOrder)
 {
     TempFolder temp;
     const std::string a = temp.file("a.log.lkst"), b = temp.file("b.log");
@@ -54,7 +54,7 @@ TEST(DayFileWrites, FilesReceiveTheSameBytesInTheSameOrder)
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST(DayFileWrites, AFailureSurfacesAsAtOnceAndStopsTheWritesAfterIt)
+TEST(WriteBehindParallel, AFailureSurfacesAsAtOnceAndStopsTheWritesAfterIt)
 {
     TempFolder temp;
     // A full disk: every write to /dev/full fails with ENOSPC.

@@ -61,7 +61,7 @@ std::string bracketRecord(int i)
 
 } // namespace
 
-TEST(ReadAheadLines, GivesExactlyTheReadersLinesWhateverTheBlocks)
+TEST(ReadAheadParallel, GivesExactlyTheReadersLinesWhateverTheBlocks)
 {
     TempFolder temp;
     const std::string plain = temp.write("plain.log", awkwardText(30000));
@@ -74,7 +74,7 @@ TEST(ReadAheadLines, GivesExactlyTheReadersLinesWhateverTheBlocks)
     EXPECT_EQ(readAhead(plain).size(), 30001u);
 }
 
-TEST(ReadAheadLines, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)
+TEST(ReadAheadParallel, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)
 {
     TempFolder temp;
     std::string text = "#not a record\n";
@@ -102,7 +102,7 @@ TEST(ReadAheadLines, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)
     EXPECT_EQ(prepared, 20001);
 }
 
-TEST(ReadAheadLines, AReadFailureSurfacesAfterTheLinesBeforeIt)
+TEST(ReadAheadParallel, AReadFailureSurfacesAfterTheLinesBeforeIt)
 {
     TempFolder temp;
     std::string text;
@@ -139,7 +139,7 @@ TEST(ReadAheadLines, AReadFailureSurfacesAfterTheLinesBeforeIt)
     EXPECT_THROW(ahead.next(line), SourceReadError);
 }
 
-TEST(ReadAheadLines, StopsAtOnceWhenLeftEarlyAndTheReaderGoesOn)
+TEST(ReadAheadParallel, StopsAtOnceWhenLeftEarlyAndTheReaderGoesOn)
 {
     TempFolder temp;
     const std::string path = temp.write("big.log", awkwardText(60000));

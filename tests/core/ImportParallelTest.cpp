@@ -41,9 +41,9 @@ bool operator==(const RunResult& a, const RunResult& b)
            a.records == b.records;
 }
 
-class ImportReadAhead : public ::testing::Test {
+class ImportParallel : public ::testing::Test {
   protected:
-    ImportReadAhead() : store(temp.file("settings.conf")), webs(store, temp.path()) {}
+    ImportParallel() : store(temp.file("settings.conf")), webs(store, temp.path()) {}
 
     void makeWeb(const std::string& web, const std::string& fileList, bool newOnly = false)
     {
@@ -150,7 +150,7 @@ std::vector<std::string> splitLines(const std::string& text, std::size_t parts)
 
 } // namespace
 
-TEST_F(ImportReadAhead, EveryLayoutAndSeedGivesTheSameDayFiles)
+TEST_F(ImportParallel, EveryLayoutAndSeedGivesTheSameDayFiles)
 {
     using samples::SampleLayout;
     int n = 0;
@@ -165,7 +165,7 @@ TEST_F(ImportReadAhead, EveryLayoutAndSeedGivesTheSameDayFiles)
         }
 }
 
-TEST_F(ImportReadAhead, DaysSplitOverManyFilesAndAFileThatFailsMidWay)
+TEST_F(ImportParallel, DaysSplitOverManyFilesAndAFileThatFailsMidWay)
 {
     // Every source file holds a part of every day, so each day is written
     // anew by the first and appended to by the others; one file's days
@@ -203,7 +203,7 @@ TEST_F(ImportReadAhead, DaysSplitOverManyFilesAndAFileThatFailsMidWay)
     EXPECT_EQ(last.files.count("2024/LKLT0301.log"), 1u);
 }
 
-TEST_F(ImportReadAhead, NewFilesOnlyUnderRotationReadsTheSameNewLines)
+TEST_F(ImportParallel, NewFilesOnlyUnderRotationReadsTheSameNewLines)
 {
     const std::string text = temp.read(
         fs::relative(sampleLogs(samples::SampleLayout::NcsaCombined, 5, false, 1, 9000)[0], temp.path()).string());
@@ -234,7 +234,7 @@ TEST_F(ImportReadAhead, NewFilesOnlyUnderRotationReadsTheSameNewLines)
     EXPECT_EQ(records, 9000);
 }
 
-TEST_F(ImportReadAhead, CancelMidFileLeavesTheDaysAsTheyWere)
+TEST_F(ImportParallel, CancelMidFileLeavesTheDaysAsTheyWere)
 {
     const auto days = sampleLogs(samples::SampleLayout::NcsaCombined, 8, false, 2, 20000);
     makeWeb("c", days[0]);
@@ -254,7 +254,7 @@ TEST_F(ImportReadAhead, CancelMidFileLeavesTheDaysAsTheyWere)
     EXPECT_TRUE(cancelled.days.empty());
 }
 
-TEST_F(ImportReadAhead, AWriteFailureEndsTheRunAsOnOneThread)
+TEST_F(ImportParallel, AWriteFailureEndsTheRunAsOnOneThread)
 {
     // The second file's day cannot be staged (a folder stands at the staged
     // copy's name): the first file stays imported, the second leaves nothing.
