@@ -35,7 +35,8 @@ std::vector<std::string> readAhead(const std::string& path, std::size_t block = 
 {
     LineReader reader(block);
     EXPECT_TRUE(reader.open(path));
-    ReadAheadLines ahead(reader);
+    ReadAheadLines::Blocks blocks;
+    ReadAheadLines ahead(reader, blocks);
     return linesOf(ahead);
 }
 
@@ -83,7 +84,8 @@ TEST(ReadAheadParallel, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)
     const std::string path = temp.write("a.log", text);
     LineReader reader;
     ASSERT_TRUE(reader.open(path));
-    ReadAheadLines ahead(reader, ReadAheadLines::Rewriting::Always);
+    ReadAheadLines::Blocks blocks;
+    ReadAheadLines ahead(reader, blocks, ReadAheadLines::Rewriting::Always);
     std::string_view line, record;
     std::string expected, scratch;
     int prepared = 0;
@@ -128,7 +130,8 @@ TEST(ReadAheadParallel, AReadFailureSurfacesAfterTheLinesBeforeIt)
     const std::string directError = readUntilFailure(direct, directLines);
     LineReader reader;
     ASSERT_TRUE(reader.open(path));
-    ReadAheadLines ahead(reader);
+    ReadAheadLines::Blocks blocks;
+    ReadAheadLines ahead(reader, blocks);
     EXPECT_EQ(readUntilFailure(ahead, aheadLines), directError);
     EXPECT_NE(directError, "no failure");
     EXPECT_EQ(aheadLines, directLines);
@@ -145,12 +148,14 @@ TEST(ReadAheadParallel, StopsAtOnceWhenLeftEarlyAndTheReaderGoesOn)
     const std::string path = temp.write("big.log", awkwardText(60000));
     const auto all = readDirectly(path);
     // Left with the worker waiting for room and with it still reading:
-    // either way the object's end joins it.
+    // either way the object's end joins it, and the blocks serve the next
+    // reader.
+    ReadAheadLines::Blocks blocks;
     for (int taken : {0, 1, 5000}) {
         LineReader reader;
         ASSERT_TRUE(reader.open(path));
         {
-            ReadAheadLines ahead(reader);
+            ReadAheadLines ahead(reader, blocks);
             std::string_view line;
             for (int i = 0; i < taken; ++i) {
                 ASSERT_TRUE(ahead.next(line));

@@ -448,7 +448,7 @@ void ImportRun::convertLines(LineReader& reader, const std::string& readPath, bo
                              const std::function<void()>& poll)
 {
     std::optional<ReadAheadLines> ahead;
-    if (threads_ > 1 && (convert || drain)) ahead.emplace(reader);
+    if (threads_ > 1 && (convert || drain)) ahead.emplace(reader, readAheadBlocks_);
     LineSource& lines = ahead ? static_cast<LineSource&>(*ahead) : reader;
     reading_ = &lines;
     if (convert) {

@@ -4,6 +4,7 @@
 #include "import/ImportJournal.h"
 #include "import/ImportView.h"
 #include "import/LogConverter.h"
+#include "import/ReadAheadLines.h"
 #include "import/SourceFiles.h"
 #include "import/SourceFingerprints.h"
 
@@ -112,6 +113,7 @@ class ImportRun {
     DayWriter writer_;
     SourceFingerprints fingerprints_;
     unsigned threads_ = 1;
+    ReadAheadLines::Blocks readAheadBlocks_;
     bool byContent_ = false;  // new files only with a mask: files recognised by content
     bool legacyList_ = false; // by content, but no fingerprints kept yet
     const ImportedFiles* importedList_ = nullptr;

@@ -15,10 +15,20 @@ void ReadAheadLines::Block::clear()
     error = nullptr;
 }
 
-ReadAheadLines::ReadAheadLines(LineReader& reader, Rewriting rewriting) : reader_(reader), rewriting_(rewriting)
+ReadAheadLines::Blocks::Blocks() = default;
+ReadAheadLines::Blocks::~Blocks() = default;
+
+ReadAheadLines::ReadAheadLines(LineReader& reader, Blocks& blocks, Rewriting rewriting)
+    : reader_(reader), blocks_(blocks), rewriting_(rewriting)
 {
-    for (std::size_t i = 0; i < kBlocks; ++i)
-        free_.push_back(std::make_unique<Block>());
+    while (free_.size() < kBlocks) {
+        if (blocks_.spare_.empty()) {
+            free_.push_back(std::make_unique<Block>());
+        } else {
+            free_.push_back(std::move(blocks_.spare_.back()));
+            blocks_.spare_.pop_back();
+        }
+    }
     worker_ = std::thread([this] { work(); });
 }
 
@@ -30,6 +40,12 @@ ReadAheadLines::~ReadAheadLines()
     }
     changed_.notify_all();
     worker_.join();
+    // The worker is gone: every block is back in this thread's hands.
+    if (current_) free_.push_back(std::move(current_));
+    for (auto& block : full_)
+        free_.push_back(std::move(block));
+    for (auto& block : free_)
+        blocks_.spare_.push_back(std::move(block));
 }
 
 std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree(bool& rewrite)
@@ -37,9 +53,10 @@ std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree(bool& rewrite)
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return stop_.load(std::memory_order_relaxed) || !free_.empty(); });
     if (stop_.load(std::memory_order_relaxed)) return nullptr;
-    // A block is waiting for the caller: it is busy, and the worker can
-    // take on the rewriting.
-    rewrite = rewriting_ == Rewriting::Always || !full_.empty();
+    // Blocks are waiting for the caller (besides the one just handed on,
+    // which it may not have taken yet): it is the busier side, and the
+    // worker takes on the rewriting.
+    rewrite = rewriting_ == Rewriting::Always || full_.size() >= 2;
     std::unique_ptr<Block> block = std::move(free_.back());
     free_.pop_back();
     return block;
@@ -58,10 +75,13 @@ void ReadAheadLines::work()
             block->error = std::current_exception();
             block->last = true;
         }
-        if (stop_.load(std::memory_order_relaxed)) return;
         const bool last = block->last;
         {
             std::lock_guard lock(mutex_);
+            if (stop_.load(std::memory_order_relaxed)) {
+                free_.push_back(std::move(block));
+                return;
+            }
             full_.push_back(std::move(block));
         }
         changed_.notify_all();

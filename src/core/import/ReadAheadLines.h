@@ -33,14 +33,31 @@ class LineReader;
 // object stops the worker within one line and joins it; only then may the
 // reader be used again on the calling thread.
 class ReadAheadLines final : public LineSource {
+    struct Block;
+
   public:
+    // The blocks, kept from one source file to the next: a run's memory is
+    // taken (and faulted in) once, not once per file.
+    class Blocks {
+      public:
+        Blocks();
+        ~Blocks();
+        Blocks(const Blocks&) = delete;
+        Blocks& operator=(const Blocks&) = delete;
+
+      private:
+        friend class ReadAheadLines;
+        std::vector<std::unique_ptr<Block>> spare_;
+    };
+
     enum class Rewriting {
         Balanced, // records of the blocks filled while the caller is busy
         Always,   // every record (for tests)
     };
     // reader: open, and positioned where conversion begins; the worker
-    // owns it until this object is destroyed.
-    explicit ReadAheadLines(LineReader& reader, Rewriting rewriting = Rewriting::Balanced);
+    // owns it until this object is destroyed. The blocks come from and go
+    // back to blocks, which must outlive this object.
+    ReadAheadLines(LineReader& reader, Blocks& blocks, Rewriting rewriting = Rewriting::Balanced);
     ~ReadAheadLines() override;
     ReadAheadLines(const ReadAheadLines&) = delete;
     ReadAheadLines& operator=(const ReadAheadLines&) = delete;
@@ -65,9 +82,9 @@ class ReadAheadLines final : public LineSource {
         std::exception_ptr error;       // what ended reading, after the lines
         void clear();
     };
-    static constexpr std::size_t kBlocks = 4;
-    static constexpr std::size_t kBlockBytes = 1 << 20;
-    static constexpr std::size_t kBlockLines = 8192;
+    static constexpr std::size_t kBlocks = 6;
+    static constexpr std::size_t kBlockBytes = 512 << 10;
+    static constexpr std::size_t kBlockLines = 2048;
 
     void work();
     // The next block to fill and whether to rewrite its records; null when
@@ -79,6 +96,7 @@ class ReadAheadLines final : public LineSource {
     bool advance();
 
     LineReader& reader_;
+    Blocks& blocks_;
     const Rewriting rewriting_;
     std::mutex mutex_;
     std::condition_variable changed_;
