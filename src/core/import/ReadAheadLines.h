@@ -21,15 +21,15 @@ class LineReader;
 // the lines read before: reading, unpacking and splitting overlap the
 // conversion and writing on the calling thread. The worker also rewrites
 // bracketed-date records (the costly step of the commonest layouts) for the
-// blocks it fills while the caller has lines waiting; when the caller is
-// waiting for lines, the worker hands them on unprepared and the caller
-// rewrites them itself, so the work finds its balance between the two. The
+// blocks it fills while two blocks wait for the caller; otherwise it hands
+// the lines on unprepared and the caller rewrites them itself, so the work
+// finds its balance between the two. The
 // caller sees exactly the lines the reader gives, in order, and a read
 // failure surfaces at the place in the stream where it happened, as the
 // same SourceReadError.
 //
-// Memory stays bounded: lines travel in a few recycled blocks of about
-// 1 MB, so the worker waits when the caller falls behind. Destroying the
+// Memory stays bounded: lines travel in a few recycled blocks of up to
+// 512 KB (plus one line), so the worker waits when the caller falls behind. Destroying the
 // object stops the worker within one line and joins it; only then may the
 // reader be used again on the calling thread.
 class ReadAheadLines final : public LineSource {
