@@ -198,10 +198,11 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
     legacyList_ = byContent_ && !fs::exists(fingerprints_.path()) && !source.imported.entries().empty();
     importedList_ = &source.imported;
     writer_.startRun(webs_.webFolder(web), byContent_);
-    // With threads to spare, lines are read ahead and day files written
-    // behind the conversion.
+    // With a second thread lines are read ahead of the conversion; day
+    // files are written behind it only with a third, since on two cores a
+    // third thread costs more than the writes it takes over.
     threads_ = options_.threads != 0 ? options_.threads : workerThreadCount();
-    writer_.writeInBackground(threads_ > 1);
+    writer_.writeInBackground(threads_ > 2);
 
     std::vector<SourceFile> files;
     if (ftpWeb) {

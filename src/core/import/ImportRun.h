@@ -40,8 +40,9 @@ struct ImportOptions {
     // before it refuses.
     int lockWaitMs = 3000;
     // Threads the conversion may use: 0 takes workerThreadCount(); 1 does
-    // everything on the calling thread; more lets workers read and split the
-    // lines ahead of the conversion and write the day files behind it.
+    // everything on the calling thread; 2 lets a worker read and split the
+    // lines ahead of the conversion; 3 or more also writes the day files
+    // behind it on another.
     unsigned threads = 0;
 };
 
