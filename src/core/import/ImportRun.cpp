@@ -440,16 +440,17 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
     }
     // A file that holds nothing past what was imported is not read again.
     const bool convert = imported == 0 || !reader.atEnd();
-    convertLines(reader, readPath, convert, byContent_, poll);
+    convertLines(reader, file, readPath, convert, byContent_, poll);
     // The reader is the calling thread's again: what it read is final.
     if (byContent_) fingerprints_.record(head, reader.contentRead(), file.path);
 }
 
-void ImportRun::convertLines(LineReader& reader, const std::string& readPath, bool convert, bool drain,
-                             const std::function<void()>& poll)
+void ImportRun::convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert,
+                             bool drain, const std::function<void()>& poll)
 {
     std::optional<ReadAheadLines> ahead;
-    if (threads_ > 1 && (convert || drain)) ahead.emplace(reader, readAheadBlocks_);
+    if (threads_ > 1 && file.size >= options_.readAheadFrom && (convert || drain))
+        ahead.emplace(reader, readAheadBlocks_);
     LineSource& lines = ahead ? static_cast<LineSource&>(*ahead) : reader;
     reading_ = &lines;
     if (convert) {

@@ -9,6 +9,7 @@
 #include "import/SourceFingerprints.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ struct ImportOptions {
     // lines ahead of the conversion; 3 or more also writes the day files
     // behind it on another.
     unsigned threads = 0;
+    // Source files smaller than this are read on the calling thread
+    // whatever the threads: their few blocks would not repay a worker's
+    // start and the waits at either end.
+    std::uint64_t readAheadFrom = 8 << 20;
 };
 
 // One import run of one web: lists the web's source files, converts each
@@ -95,7 +100,7 @@ class ImportRun {
     // Converts the lines from where reader stands, ahead of it on a worker
     // when threads allow; with drain, the lines the conversion leaves are
     // read too.
-    void convertLines(LineReader& reader, const std::string& readPath, bool convert, bool drain,
+    void convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert, bool drain,
                       const std::function<void()>& poll);
     void commitFile(const SourceFile& file, WebImportSource& source);
     // False when the step was cancelled.
