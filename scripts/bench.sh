@@ -2,8 +2,12 @@
 # Measures speed and peak memory on generated logs: builds a Release
 # larkspan-cli in build-bench/, writes DAYS days of LINES NCSA combined
 # records each (default 100 x 10,000 = 1,000,000 lines), then times each step
-# of the import and report road with /usr/bin/time -v. Steps whose command
-# larkspan-cli does not offer yet are skipped with a note.
+# of the import and report road with /usr/bin/time. Every timed step runs
+# twice: on one core (LARKSPAN_THREADS=1) and with the default thread count.
+# When analog is installed (scripts/install-deps.sh --bench tries to), it
+# reads the same lines as one file and the ratio of Larkspan's import+report
+# to analog's time is printed. Steps whose command larkspan-cli does not
+# offer yet are skipped with a note.
 #
 #   scripts/bench.sh [DAYS [LINES_PER_DAY]]
 set -euo pipefail
@@ -11,7 +15,7 @@ cd "$(dirname "$0")/.."
 days=${1:-100}
 per_day=${2:-10000}
 lines=$((days * per_day))
-scripts/install-deps.sh
+scripts/install-deps.sh --bench
 
 generator=()
 if command -v ninja >/dev/null 2>&1; then
@@ -34,33 +38,43 @@ has_command() {
   grep -qx -- "$1" <<<"$commands"
 }
 
-# Wall seconds from /usr/bin/time's "h:mm:ss" or "m:ss.ss".
-wall_seconds() {
-  awk -F': ' '/Elapsed \(wall clock\)/ {
-    n = split($2, p, ":"); s = 0
-    for (i = 1; i <= n; ++i) s = s * 60 + p[i]
-    printf "%.2f", s }' "$1"
-}
+# The figures /usr/bin/time -f '%e %U %M' wrote: wall s, user s, peak MB.
+wall_seconds() { awk 'END { print $1 }' "$1"; }
+user_seconds() { awk 'END { print $2 }' "$1"; }
+peak_mb() { awk 'END { printf "%.1f", $3 / 1024 }' "$1"; }
 
-peak_mb() {
-  awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$1"
+default_threads=$(nproc 2>/dev/null || echo 2)
+if [ "$default_threads" -lt 2 ]; then
+  default_threads=2
+fi
+row() {
+  printf '%-14s %7s %8s %8s %12s %8s  %s\n' "$@"
 }
-
 printf '%s, %s cores; %d lines over %d days\n' "$(uname -m)" "$(nproc)" "$lines" "$days"
-printf '%-14s %10s %14s %10s  %s\n' step "wall s" "lines/s" "peak MB" note
+row step threads "wall s" "user s" "lines/s" "peak MB" note
 
-# step NAME COUNTS_LINES COMMAND [ARGS...]: runs larkspan-cli [--home H] [--yes] COMMAND ARGS
-# under /usr/bin/time -v; COUNTS_LINES "yes" prints lines per second.
-step() {
-  local name=$1 counts=$2 command_name=$3
-  shift 3
+# run NAME THREADS COUNTS_LINES COMMAND [ARGS...]: runs larkspan-cli [--home H]
+# [--yes] COMMAND ARGS under /usr/bin/time with LARKSPAN_THREADS=THREADS ("-"
+# leaves the default); COUNTS_LINES "yes" prints lines per second. The figures
+# land in $work/NAME[-tTHREADS].time.
+run() {
+  local name=$1 threads=$2 counts=$3 command_name=$4
+  shift 4
+  local label="${name// /-}"
+  if [ "$threads" != - ]; then
+    label="$label-t$threads"
+  fi
   if [ "$command_name" != sample-logs ] && ! has_command "$command_name"; then
-    printf '%-14s %10s %14s %10s  %s\n' "$name" - - - "skipped: larkspan-cli has no \"$command_name\" command yet"
+    row "$name" "$threads" - - - - "skipped: larkspan-cli has no \"$command_name\" command yet"
     return 0
   fi
-  local report="$work/${name// /-}.time" output="$work/${name// /-}.out"
-  local status=0
-  /usr/bin/time -v -o "$report" "$cli" "${home[@]}" --yes "$command_name" "$@" >"$output" 2>&1 || status=$?
+  local report="$work/$label.time" output="$work/$label.out"
+  local status=0 environment=()
+  if [ "$threads" != - ]; then
+    environment=(LARKSPAN_THREADS="$threads")
+  fi
+  env "${environment[@]}" /usr/bin/time -f '%e %U %M' -o "$report" \
+    "$cli" "${home[@]}" --yes "$command_name" "$@" >"$output" 2>&1 || status=$?
   local wall rate="-" note=""
   wall=$(wall_seconds "$report")
   if [ "$counts" = yes ] && awk -v w="$wall" 'BEGIN { exit !(w > 0) }'; then
@@ -69,32 +83,93 @@ step() {
   if [ $status -ne 0 ]; then
     note="FAILED (status $status): $(tail -n 1 "$output")"
   fi
-  printf '%-14s %10s %14s %10s  %s\n' "$name" "$wall" "$rate" "$(peak_mb "$report")" "$note"
+  row "$name" "$threads" "$wall" "$(user_seconds "$report")" "$rate" "$(peak_mb "$report")" "$note"
 }
 
-step generate yes sample-logs "$work/logs" --layout ncsa-combined --days "$days" --lines-per-day "$per_day" \
+# step NAME COUNTS_LINES COMMAND [ARGS...]: on one core, then with the default threads.
+step() {
+  local name=$1
+  shift
+  run "$name" 1 "$@"
+  run "$name" "$default_threads" "$@"
+}
+
+# import_step NAME WEB [ARGS...]: imports WEB on one core, then with the
+# default threads, each time into an empty web (replacing day files costs
+# more than writing new ones, which would favour the first run).
+import_step() {
+  local name=$1 web=$2
+  shift 2
+  local threads
+  for threads in 1 "$default_threads"; do
+    rm -rf "$work/home/wwwstats/$web/"[0-9][0-9][0-9][0-9]
+    run "$name" "$threads" yes import "$web" "$@"
+  done
+}
+
+run generate - yes sample-logs "$work/logs" --layout ncsa-combined --days "$days" --lines-per-day "$per_day" \
   --seed 1 --start "$start"
-step "web add" no web add bench --files "$work/logs/*.log"
-step import yes import bench --no-tracker
+run "web add" - no web add bench --files "$work/logs/*.log"
+import_step import bench --no-tracker
 # The same files imported with the session tracker step: the step's own time
 # is the difference, and it must stay within half of the import's.
-step "web add t" no web add tracked --files "$work/logs/*.log"
-step "import+tracker" yes import tracked
-import_wall=$(wall_seconds "$work/import.time")
-with_tracker_wall=$(wall_seconds "$work/import+tracker.time")
-awk -v a="$import_wall" -v b="$with_tracker_wall" -v n="$lines" 'BEGIN {
-  t = b - a; if (t < 0) t = 0
-  printf "%-14s %10.2f %14s %10s  %s\n", "tracker step", t, (t > 0 ? sprintf("%.0f", n / t) : "-"), "-",
-         sprintf("%.0f%% of the import (limit 50%%)", a > 0 ? 100 * t / a : 0) }'
+run "web add t" - no web add tracked --files "$work/logs/*.log"
+import_step "import+tracker" tracked
+for threads in 1 "$default_threads"; do
+  awk -v a="$(wall_seconds "$work/import-t$threads.time")" -v b="$(wall_seconds "$work/import+tracker-t$threads.time")" \
+    -v n="$lines" -v t="$threads" 'BEGIN {
+    s = b - a; if (s < 0) s = 0
+    printf "%-14s %7s %8.2f %8s %12s %8s  %s\n", "tracker step", t, s, "-", (s > 0 ? sprintf("%.0f", n / s) : "-"), "-",
+           sprintf("%.0f%% of the import (limit 50%%)", a > 0 ? 100 * s / a : 0) }'
+done
 # The same lines as one file: peak memory must not grow with a source file's size.
 cat "$work"/logs/*.log >"$work/single.log"
-step "web add 1" no web add single --files "$work/single.log"
-step "import 1 file" yes import single --no-tracker
+run "web add 1" - no web add single --files "$work/single.log"
+import_step "import 1 file" single --no-tracker
 # Every section, HTML and CSV files for every report; "E-mail administrator"
 # without an address writes the HTML files without mailing or opening a browser.
-step "profile new" no profile new bench --web bench --url http://www.example.com \
+run "profile new" - no profile new bench --web bench --url http://www.example.com \
   --from "$first_day" --to "$last_day" --set maxrows=ALL --set browser=TRUE --set page=TRUE --set usage=TRUE \
   --set referrers=TRUE --set demogs=TRUE --set oadmin=TRUE --set admin-email= --set ocsv=TRUE --set ovrwrite=TRUE
 step analyse yes analyse bench
 step report yes report bench
+
+# analog reads the same single file with its common reports on: a timing
+# reference only (what it writes is not looked at).
+if ! command -v analog >/dev/null 2>&1; then
+  echo "analog is not installed (scripts/install-deps.sh --bench could not install it): no comparison."
+  echo "Logs, outputs and /usr/bin/time reports: $work"
+  exit 0
+fi
+cat >"$work/analog.cfg" <<EOF
+LOGFILE $work/single.log
+OUTFILE $work/analog.html
+LOGFORMAT COMBINED
+GENERAL ON
+MONTHLY ON
+DAILYREP ON
+HOURLYREP ON
+REQUEST ON
+REFERRER ON
+BROWSERSUM ON
+OSREP ON
+HOST ON
+DOMAIN ON
+STATUS ON
+FILETYPE ON
+SIZE ON
+DIRECTORY ON
+EOF
+analog_status=0
+/usr/bin/time -f '%e %U %M' -o "$work/analog.time" analog -G +g"$work/analog.cfg" >"$work/analog.out" 2>&1 ||
+  analog_status=$?
+analog_wall=$(wall_seconds "$work/analog.time")
+row analog 1 "$analog_wall" "$(user_seconds "$work/analog.time")" \
+  "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", (w > 0 ? n / w : 0) }')" \
+  "$(peak_mb "$work/analog.time")" "$([ $analog_status -eq 0 ] || echo "FAILED (status $analog_status)")"
+for threads in 1 "$default_threads"; do
+  awk -v i="$(wall_seconds "$work/import-1-file-t$threads.time")" -v r="$(wall_seconds "$work/report-t$threads.time")" \
+    -v a="$analog_wall" -v t="$threads" 'BEGIN {
+    printf "import 1 file + report, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", t, i + r, (a > 0 ? (i + r) / a : 0), a }'
+done
 echo "Logs, outputs and /usr/bin/time reports: $work"

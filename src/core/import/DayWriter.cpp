@@ -201,24 +201,33 @@ void DayWriter::appendHeader(const std::string& header, bool segmentStart)
 void DayWriter::flush()
 {
     if (buffer_.empty() || current_ == nullptr) return;
-    int fd;
-    if (current_->append || current_->created) {
-        fd = ::open(current_->writePath.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    } else {
-        // A file planted where the staged copy goes is never written through.
-        ::unlink(current_->writePath.c_str());
-        fd = ::open(current_->writePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    safefile::kPrivateFileMode);
-        current_->created = fd >= 0;
-    }
-    if (fd < 0) writeFailed(current_->target);
-    const bool written = safefile::writeAll(fd, buffer_);
-    const int error = errno;
-    if (::close(fd) != 0 || !written) {
-        if (!written) errno = error;
-        writeFailed(current_->target);
-    }
+    write_.path = current_->writePath;
+    write_.target = current_->target;
+    write_.create = !current_->append && !current_->created;
+    write_.text.swap(buffer_);
+    if (background_)
+        background_->queue(write_);
+    else
+        writeDayFile(write_);
+    current_->created = true;
+    buffer_.swap(write_.text);
     buffer_.clear();
+}
+
+void DayWriter::writeInBackground(bool on)
+{
+    if (on && !background_) background_ = std::make_unique<DayFileWrites>();
+    if (!on) background_.reset();
+}
+
+void DayWriter::finishWrites()
+{
+    if (background_) background_->finish();
+}
+
+void DayWriter::discardWrites()
+{
+    if (background_) background_->discard();
 }
 
 void DayWriter::commitSourceFile()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "import/DayFileWrites.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,6 +31,10 @@ class ImportJournal;
 // changed is not written again, and once the header text written for a
 // source file outweighs its records, a block is cut to what readers need:
 // #FileFormat and #Delim with the #Fields and #Date lines that changed.
+//
+// Writes may be handed to a worker thread (writeInBackground): files then
+// receive the same bytes in the same order, and finishWrites() must have
+// returned before the journal commits, discardWrites() before it rolls back.
 class DayWriter {
   public:
     explicit DayWriter(ImportJournal& journal) : journal_(journal) {}
@@ -47,8 +54,15 @@ class DayWriter {
     // Appends an updated header block (directives met between records)
     // when it differs from the block that governs the day's last records.
     void addHeaderBlock(const std::string& header);
-    // Writes the buffer out to the staged or appended file.
+    // Writes the buffer out to the staged or appended file (or hands it to
+    // the background writer).
     void flush();
+    // Hands writes to a worker thread (on) or writes at once (off, the default).
+    void writeInBackground(bool on);
+    // Waits for the writes handed on; throws the first failure.
+    void finishWrites();
+    // Drops the writes not yet done and waits for the one under way.
+    void discardWrites();
 
     // After the journal's commit: the source file's days count as written.
     void commitSourceFile();
@@ -87,6 +101,8 @@ class DayWriter {
     StagedDay* current_ = nullptr;
     std::string buffer_;         // whole lines, each ending in CR LF
     long long headerBudget_ = 0; // header bytes this file may still write in full
+    std::unique_ptr<DayFileWrites> background_;
+    DayFileWrite write_; // the write being prepared; its buffer is reused
 };
 
 } // namespace larkspan

@@ -4,8 +4,10 @@
 #include "common/FolderListing.h"
 #include "common/SafeFile.h"
 #include "common/TextFile.h"
+#include "common/WorkerThreads.h"
 #include "import/FtpFetch.h"
 #include "import/LineReader.h"
+#include "import/ReadAheadLines.h"
 #include "import/SessionTracker.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
@@ -19,6 +21,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -195,6 +198,11 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
     legacyList_ = byContent_ && !fs::exists(fingerprints_.path()) && !source.imported.entries().empty();
     importedList_ = &source.imported;
     writer_.startRun(webs_.webFolder(web), byContent_);
+    // With a second thread lines are read ahead of the conversion; day
+    // files are written behind it only with a third, since on two cores a
+    // third thread costs more than the writes it takes over.
+    threads_ = options_.threads != 0 ? options_.threads : workerThreadCount();
+    writer_.writeInBackground(threads_ > 2);
 
     std::vector<SourceFile> files;
     if (ftpWeb) {
@@ -386,11 +394,13 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         convertSource(file, reader, temporaryCopy.empty() ? path : temporaryCopy);
         commitFile(file, source);
     } catch (const SourceReadError& e) {
+        writer_.discardWrites();
         journal_.rollback();
         writer_.rollbackSourceFile();
         platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be read.\n" + e.what() +
                                                         "\nThis file will be skipped and the process will continue.");
     } catch (...) {
+        writer_.discardWrites();
         journal_.rollback();
         writer_.rollbackSourceFile();
         throw;
@@ -411,7 +421,7 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
     reading_ = &reader;
     readingSize_ = file.size;
     struct ReadingEnd {
-        const LineReader*& reading;
+        const LineSource*& reading;
         ~ReadingEnd() { reading = nullptr; }
     } readingEnd{reading_};
 
@@ -429,21 +439,36 @@ void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const 
         if (imported > 0) skipImported(reader, imported, poll);
     }
     // A file that holds nothing past what was imported is not read again.
-    if (imported == 0 || !reader.atEnd()) {
+    const bool convert = imported == 0 || !reader.atEnd();
+    convertLines(reader, file, readPath, convert, byContent_, poll);
+    // The reader is the calling thread's again: what it read is final.
+    if (byContent_) fingerprints_.record(head, reader.contentRead(), file.path);
+}
+
+void ImportRun::convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert,
+                             bool drain, const std::function<void()>& poll)
+{
+    std::optional<ReadAheadLines> ahead;
+    if (threads_ > 1 && file.size >= options_.readAheadFrom && (convert || drain))
+        ahead.emplace(reader, readAheadBlocks_);
+    LineSource& lines = ahead ? static_cast<LineSource&>(*ahead) : reader;
+    reading_ = &lines;
+    if (convert) {
         LogConverter converter(platform_.messages, writer_, conversion_,
                                {poll, [&](const std::string&) { refresh(); }});
-        converter.convert(reader, readPath);
+        converter.convert(lines, readPath);
         writer_.flush();
+        writer_.finishWrites();
         fileRecords_ = converter.recordsWritten();
         fileGaveNothing_ = converter.gaveNothing();
     }
-    if (byContent_) {
+    if (drain) {
         // A file the conversion left early (rejected) counts as read whole.
         std::string_view rest;
-        while (reader.next(rest))
+        while (lines.next(rest))
             poll();
-        fingerprints_.record(head, reader.contentRead(), file.path);
     }
+    reading_ = &reader;
 }
 
 void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)

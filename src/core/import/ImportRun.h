@@ -4,16 +4,20 @@
 #include "import/ImportJournal.h"
 #include "import/ImportView.h"
 #include "import/LogConverter.h"
+#include "import/ReadAheadLines.h"
 #include "import/SourceFiles.h"
 #include "import/SourceFingerprints.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace larkspan {
 
+class LineReader;
+class LineSource;
 class SessionTrackerBuilder;
 class WebStore;
 struct Platform;
@@ -36,6 +40,15 @@ struct ImportOptions {
     // How long a run waits for another import of the same web to end
     // before it refuses.
     int lockWaitMs = 3000;
+    // Threads the conversion may use: 0 takes workerThreadCount(); 1 does
+    // everything on the calling thread; 2 lets a worker read and split the
+    // lines ahead of the conversion; 3 or more also writes the day files
+    // behind it on another.
+    unsigned threads = 0;
+    // Source files smaller than this are read on the calling thread
+    // whatever the threads: their few blocks would not repay a worker's
+    // start and the waits at either end.
+    std::uint64_t readAheadFrom = 8 << 20;
 };
 
 // One import run of one web: lists the web's source files, converts each
@@ -84,6 +97,11 @@ class ImportRun {
     // question); false when the file is skipped or the run cancelled.
     bool openSource(const std::string& path, LineReader& reader, std::string& temporaryCopy);
     void convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath);
+    // Converts the lines from where reader stands, ahead of it on a worker
+    // when threads allow; with drain, the lines the conversion leaves are
+    // read too.
+    void convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert, bool drain,
+                      const std::function<void()>& poll);
     void commitFile(const SourceFile& file, WebImportSource& source);
     // False when the step was cancelled.
     bool buildSessionTracker(const std::string& web);
@@ -100,10 +118,12 @@ class ImportRun {
     ImportJournal journal_;
     DayWriter writer_;
     SourceFingerprints fingerprints_;
+    unsigned threads_ = 1;
+    ReadAheadLines::Blocks readAheadBlocks_;
     bool byContent_ = false;  // new files only with a mask: files recognised by content
     bool legacyList_ = false; // by content, but no fingerprints kept yet
     const ImportedFiles* importedList_ = nullptr;
-    const LineReader* reading_ = nullptr; // the file under way, for its progress
+    const LineSource* reading_ = nullptr; // the file under way, for its progress
     std::uint64_t readingSize_ = 0;
     ConversionRun conversion_;
     ImportStatus status_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Error.h"
+#include "import/LineSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +28,7 @@ class SourceReadError : public Error {
 // the fly, and UTF-16 files (recognised by their byte-order mark) are read
 // as UTF-8. Memory stays at one block plus the longest line, and lines are
 // cut at 16 MB.
-class LineReader {
+class LineReader final : public LineSource {
   public:
     // blockSize: bytes read at a time (small blocks only for tests and
     // fuzzing). A line longer than maxLine is cut to its first maxLine bytes.
@@ -50,9 +51,9 @@ class LineReader {
     // The next line, valid until the following call; false at the end.
     // Throws SourceReadError when the file cannot be read (or its
     // compressed data is damaged).
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) override;
     // True when no further line follows.
-    bool atEnd();
+    bool atEnd() override;
 
     // Reading stops at this many bytes of content, as if the file ended
     // there, until clearLimit() lets it go on from the same byte.
@@ -66,7 +67,7 @@ class LineReader {
     std::uint64_t contentRead() const { return contentRead_; }
     // How far into the file itself reading has come (packed bytes for a
     // compressed file): for progress against the file's size.
-    std::uint64_t filePosition() const;
+    std::uint64_t filePosition() const override;
 
     bool compressed() const { return gz_ != nullptr; }
 

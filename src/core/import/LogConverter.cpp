@@ -4,6 +4,7 @@
 #include "import/DayWriter.h"
 #include "import/ImportJournal.h"
 #include "import/LineReader.h"
+#include "import/LineSource.h"
 #include "import/LogLine.h"
 #include "platform/Messages.h"
 
@@ -41,9 +42,15 @@ std::string_view padded(std::string_view s, char (&buffer)[2])
     return std::string_view(buffer, 2);
 }
 
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // A two-digit year as servers wrote it around 2000: 00-69 are 20xx, 70-99
 // are 19xx. Any other text is left to the calendar check.
@@ -101,7 +108,8 @@ void appendDashedBlanks(std::string& out, std::string_view text)
             ++i;
         }
         out += ' ';
-        for (std::size_t k = 1; k < run; ++k) out += "- ";
+        for (std::size_t k = 1; k < run; ++k)
+            out += "- ";
     }
 }
 
@@ -117,23 +125,23 @@ void replaceEvery(std::string_view text, std::string_view pattern, std::string_v
     out.append(text.substr(from));
 }
 
-}  // namespace
+} // namespace
 
 LogConverter::LogConverter(Messages& messages, DayWriter& writer, ConversionRun& run, Hooks hooks)
     : messages_(messages), writer_(writer), run_(run), hooks_(std::move(hooks))
 {
 }
 
-void LogConverter::convert(LineReader& reader, const std::string& path)
+void LogConverter::convert(LineSource& reader, const std::string& path)
 {
     try {
         convertFile(reader, path);
     } catch (const Cancelled&) {
         throw;
     } catch (const SourceReadError&) {
-        throw;  // the run skips the file
+        throw; // the run skips the file
     } catch (const ImportWriteError&) {
-        throw;  // the run ends as failed
+        throw; // the run ends as failed
     } catch (const std::exception& e) {
         messages_.show(MessageKind::Error,
                        std::string("Error\nAn error occurred while importing.\n") + e.what() + "\nCancelling Import");
@@ -141,8 +149,9 @@ void LogConverter::convert(LineReader& reader, const std::string& path)
     }
 }
 
-void LogConverter::convertFile(LineReader& reader, const std::string& path)
+void LogConverter::convertFile(LineSource& reader, const std::string& path)
 {
+    source_ = &reader;
     path_ = path;
     writer_.startSourceFile();
     directives_.clear();
@@ -185,7 +194,7 @@ bool LogConverter::refuseUtf16(std::string_view firstLine)
     return true;
 }
 
-bool LogConverter::findFirstLine(LineReader& reader, long long& lineNo, std::string& first)
+bool LogConverter::findFirstLine(LineSource& reader, long long& lineNo, std::string& first)
 {
     // Within the first batch: blank lines, lines of no layout and error
     // lines before the first accepted line are dropped.
@@ -204,7 +213,7 @@ bool LogConverter::findFirstLine(LineReader& reader, long long& lineNo, std::str
             return true;
         }
     }
-    if (lineNo == 0) return false;  // a file of no lines ends silently
+    if (lineNo == 0) return false; // a file of no lines ends silently
     if (!anyText) {
         messages_.show(MessageKind::Warning, "Empty Log File: " + path_ + "\nCannot Process Empty Log.");
         return false;
@@ -222,10 +231,10 @@ void LogConverter::unrecognised()
                                                  "\nContact Quennet for any updates to the program.");
 }
 
-void LogConverter::convertBatches(LineReader& reader, long long lineNo, const std::string& first)
+void LogConverter::convertBatches(LineSource& reader, long long lineNo, const std::string& first)
 {
     std::string_view line;
-    std::string held;  // a site-layout batch's first line while its second is read
+    std::string held; // a site-layout batch's first line while its second is read
     // The site layout checks each batch's second line first: an error line
     // there ends the file (with a message when more lines follow the batch).
     auto siteBatch = [&](std::string_view opening) {
@@ -236,7 +245,8 @@ void LogConverter::convertBatches(LineReader& reader, long long lineNo, const st
         }
         ++lineNo;
         if (line.find(kErrorTag) != std::string_view::npos) {
-            while (lineNo % kBatchLines != 0 && reader.next(line)) ++lineNo;
+            while (lineNo % kBatchLines != 0 && reader.next(line))
+                ++lineNo;
             if (!reader.atEnd()) unrecognised();
             return false;
         }
@@ -282,7 +292,8 @@ bool LogConverter::classify(std::string_view first)
         datePosition_ = format.datePosition;
         if (run_.serverUrl.empty()) askMissingServer();
         std::string fields = "#Fields:";
-        for (const auto& name : format.names) fields += " " + name;
+        for (const auto& name : format.names)
+            fields += " " + name;
         fields += " s-ip";
         setDirectives({fields});
         return true;
@@ -334,8 +345,10 @@ void LogConverter::handle(std::string_view line)
     switch (layout_) {
     case LogLayout::W3cExtended:
         if (logline::isBlank(line)) return;
-        if (line.front() == '#') directive(line);
-        else w3cRecord(line);
+        if (line.front() == '#')
+            directive(line);
+        else
+            w3cRecord(line);
         return;
     case LogLayout::CommaSeparated:
         if (!logline::isBlank(line)) commaRecord(line);
@@ -344,12 +357,29 @@ void LogConverter::handle(std::string_view line)
     case LogLayout::NcsaCombined:
     case LogLayout::NcsaSite:
     case LogLayout::ApacheVirtualHost:
-        if (logline::isBracketRecord(line)) ncsaRecord(line);
+        if (bracketRecord(line)) ncsaRecord();
         return;
     case LogLayout::NetscapeFlexible:
-        if (line.find("format=") == std::string_view::npos && logline::isBracketRecord(line)) netscapeRecord(line);
+        if (line.find("format=") == std::string_view::npos && bracketRecord(line)) netscapeRecord();
         return;
     }
+}
+
+bool LogConverter::bracketRecord(std::string_view line)
+{
+    std::string_view ready;
+    switch (source_->prepared(line, ready)) {
+    case LineSource::Prepared::NotBracket:
+        return false;
+    case LineSource::Prepared::Bracket:
+        record_.assign(ready);
+        return true;
+    case LineSource::Prepared::Unknown:
+        break;
+    }
+    if (!logline::isBracketRecord(line)) return false;
+    logline::normaliseNcsa(line, record_, scratch_);
+    return true;
 }
 
 void LogConverter::askMissingServer()
@@ -440,9 +470,12 @@ void LogConverter::w3cRecord(std::string_view line)
         record = record_;
     }
     std::string_view date;
-    if (datePosition_ == 0) date = fileDate_;
-    else if (datePosition_ == 1) date = chars(line, 1, 10);
-    else date = field(line, datePosition_, line.find('\t') != std::string_view::npos ? '\t' : ' ');
+    if (datePosition_ == 0)
+        date = fileDate_;
+    else if (datePosition_ == 1)
+        date = chars(line, 1, 10);
+    else
+        date = field(line, datePosition_, line.find('\t') != std::string_view::npos ? '\t' : ' ');
     writeRecord(record, chars(date, 1, 4), chars(date, 6, 2), chars(date, 9, 2));
 }
 
@@ -484,7 +517,8 @@ void LogConverter::commaRecord(std::string_view line)
         const std::string_view day =
             slash == std::string_view::npos
                 ? std::string_view()
-                : date.substr(slash + 1, slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash - 1);
+                : date.substr(slash + 1,
+                              slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash - 1);
         const std::string_view written =
             slash2 == std::string_view::npos ? std::string_view() : date.substr(slash2 + 1);
         char yearBuffer[4];
@@ -507,7 +541,8 @@ void LogConverter::commaRecord(std::string_view line)
     if (field(record_, 7) == "-") {
         if (!run_.serverUrl.empty()) {
             std::size_t start = 0;
-            for (int k = 1; k < 7; ++k) start = record_.find(' ', start) + 1;
+            for (int k = 1; k < 7; ++k)
+                start = record_.find(' ', start) + 1;
             record_.replace(start, 1, run_.serverUrl);
         } else {
             askMissingServer();
@@ -516,9 +551,8 @@ void LogConverter::commaRecord(std::string_view line)
     writeIsoDated(record_, datePosition_);
 }
 
-void LogConverter::ncsaRecord(std::string_view line)
+void LogConverter::ncsaRecord()
 {
-    logline::normaliseNcsa(line, record_, scratch_);
     if (keptFields_ != 0) keepFields(record_, keptFields_);
     if (layout_ == LogLayout::ApacheVirtualHost) {
         virtualHostRecord();
@@ -526,13 +560,18 @@ void LogConverter::ncsaRecord(std::string_view line)
         if (field(record_, 3) == "-") {
             const std::string_view site = field(record_, 2);
             const std::size_t start = static_cast<std::size_t>(site.data() - record_.data()) + site.size() + 1;
-            if (site != "-") record_.replace(start, 1, std::string(site));
-            else if (!run_.serverUrl.empty()) record_.replace(start, 1, run_.serverUrl);
-            else askMissingServer();
+            if (site != "-")
+                record_.replace(start, 1, std::string(site));
+            else if (!run_.serverUrl.empty())
+                record_.replace(start, 1, run_.serverUrl);
+            else
+                askMissingServer();
         }
     } else if (field(record_, 2) == "-") {
-        if (!run_.serverUrl.empty()) record_.replace(record_.find(' ') + 1, 1, run_.serverUrl);
-        else askMissingServer();
+        if (!run_.serverUrl.empty())
+            record_.replace(record_.find(' ') + 1, 1, run_.serverUrl);
+        else
+            askMissingServer();
     }
     writeIsoDated(record_, datePosition_);
 }
@@ -567,12 +606,11 @@ void LogConverter::virtualHostRecord()
     record_.swap(work_);
 }
 
-void LogConverter::netscapeRecord(std::string_view line)
+void LogConverter::netscapeRecord()
 {
-    logline::normaliseNcsa(line, record_, scratch_);
     record_ += ' ';
     record_ += run_.serverUrl.empty() ? "-" : run_.serverUrl;
     writeIsoDated(record_, datePosition_);
 }
 
-}  // namespace larkspan
+} // namespace larkspan

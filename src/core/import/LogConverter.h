@@ -13,13 +13,13 @@
 namespace larkspan {
 
 class DayWriter;
-class LineReader;
+class LineSource;
 class Messages;
 
 // What the conversion keeps for a whole import run.
 struct ConversionRun {
-    std::string serverUrl;          // the web's server URL (may be empty)
-    bool missingServerAccepted = false;  // the missing-server question was answered Yes
+    std::string serverUrl;              // the web's server URL (may be empty)
+    bool missingServerAccepted = false; // the missing-server question was answered Yes
     long long linesHandled = 0;
     long long linesInBatch = 0;
 };
@@ -28,7 +28,7 @@ struct ConversionRun {
 // canonical form, through the day writer. Lines are read in batches of at
 // most 8001; the day writer is flushed after each.
 class LogConverter {
-public:
+  public:
     static constexpr long long kBatchLines = 8001;
     static constexpr long long kProgressEvery = 100;
 
@@ -47,7 +47,7 @@ public:
     // or after "Error\nAn error occurred while importing.\n..." was shown.
     // A read failure (SourceReadError) and a write failure (ImportWriteError)
     // pass through to the run.
-    void convert(LineReader& reader, const std::string& path);
+    void convert(LineSource& reader, const std::string& path);
 
     // The layout of the last file converted (valid after a recognised file).
     LogLayout layout() const { return layout_; }
@@ -58,23 +58,26 @@ public:
     // naming the file has been shown.
     bool gaveNothing() const { return gaveNothing_; }
 
-private:
-    void convertFile(LineReader& reader, const std::string& path);
-    bool findFirstLine(LineReader& reader, long long& lineNo, std::string& first);
+  private:
+    void convertFile(LineSource& reader, const std::string& path);
+    bool findFirstLine(LineSource& reader, long long& lineNo, std::string& first);
     bool refuseUtf16(std::string_view firstLine);
     bool classify(std::string_view first);
     void classifyBracketed(std::string_view first, std::string_view before, std::size_t fieldsBeforeBracket);
-    void convertBatches(LineReader& reader, long long lineNo, const std::string& first);
+    void convertBatches(LineSource& reader, long long lineNo, const std::string& first);
     void unrecognised();
     void handle(std::string_view line);
+    // Whether line is a bracketed-date record; if so, record_ holds it
+    // rewritten into fields.
+    bool bracketRecord(std::string_view line);
     void directive(std::string_view line);
     void noteFileDate(const std::string& text, const std::string& upper);
     bool keepDirective(const std::string& name, std::size_t size);
     void takeFields(std::string& text, const std::string& upper);
     void w3cRecord(std::string_view line);
     void commaRecord(std::string_view line);
-    void ncsaRecord(std::string_view line);
-    void netscapeRecord(std::string_view line);
+    void ncsaRecord();
+    void netscapeRecord();
     void virtualHostRecord();
     void writeIsoDated(std::string_view record, std::size_t datePosition);
     void writeRecord(std::string_view record, std::string_view year, std::string_view month, std::string_view day);
@@ -88,6 +91,7 @@ private:
     Hooks hooks_;
 
     // Per file.
+    LineSource* source_ = nullptr;
     std::string path_;
     LogLayout layout_ = LogLayout::W3cExtended;
     std::vector<std::string> directives_;
@@ -97,10 +101,10 @@ private:
     std::size_t datePosition_ = 0;
     bool lacksServer_ = false;
     bool recordWritten_ = false;
-    std::size_t keptFields_ = 0;           // records are cut to this many fields (0: all kept)
-    std::size_t otherDirectiveCount_ = 0;  // directives kept other than #Fields
+    std::size_t keptFields_ = 0;          // records are cut to this many fields (0: all kept)
+    std::size_t otherDirectiveCount_ = 0; // directives kept other than #Fields
     std::size_t otherDirectiveBytes_ = 0;
-    long long recordLines_ = 0;  // lines taken as records, dated or not
+    long long recordLines_ = 0; // lines taken as records, dated or not
     long long recordsWritten_ = 0;
     bool gaveNothing_ = false;
 
@@ -110,4 +114,4 @@ private:
     std::string work_;
 };
 
-}  // namespace larkspan
+} // namespace larkspan
