@@ -6,7 +6,7 @@
 #include "reports/RankedBuild.h"
 #include "reports/ReportContext.h"
 #include "reports/ReportGrid.h"
-#include "reports/StatusCodeText.h"
+#include "reports/StatusCodeDescription.h"
 #include "reports/TemplateEngine.h"
 
 #include <gtest/gtest.h>
@@ -65,15 +65,15 @@ std::vector<std::string> firstColumn(const ReportGrid& grid)
 
 } // namespace
 
-TEST(StatusCodeTextTest, NamesClassAndReason)
+TEST(StatusCodeDescription, NamesClassAndReason)
 {
-    EXPECT_EQ(StatusCodeText("404"), "404 - Client - Not Found");
-    EXPECT_EQ(StatusCodeText("499"), "499 - Client - Unknown");
-    EXPECT_EQ(StatusCodeText("418"), "418 - Client - Unknown");
-    EXPECT_EQ(StatusCodeText("505"), "505 - Server - HTTP Version not supported");
-    EXPECT_EQ(StatusCodeText("416"), "416 - Client - Requested range not satisfiable");
-    EXPECT_EQ(StatusCodeText(""), " - Unknown");
-    EXPECT_EQ(StatusCodeText("5xx"), "5xx - Server - Unknown");
+    EXPECT_EQ(statusCodeDescription("404"), "404 - Client - Not Found");
+    EXPECT_EQ(statusCodeDescription("499"), "499 - Client - Unknown");
+    EXPECT_EQ(statusCodeDescription("418"), "418 - Client - Unknown");
+    EXPECT_EQ(statusCodeDescription("505"), "505 - Server - HTTP Version not supported");
+    EXPECT_EQ(statusCodeDescription("416"), "416 - Client - Requested range not satisfiable");
+    EXPECT_EQ(statusCodeDescription(""), " - Unknown");
+    EXPECT_EQ(statusCodeDescription("5xx"), "5xx - Server - Unknown");
 }
 
 TEST(PageReports, HeaderRowsAndSummaryOfALimitedPageReport)

@@ -52,7 +52,9 @@ class ReportGenerator {
     // the profile asks; returns the last document text produced.
     std::string writeReportFiles(const std::string& basePath);
     enum class DocumentKind { Html, Csv };
-    std::string AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind);
+    // Writes the grid as one HTML or CSV file beside basePath; its text,
+    // empty when it could not be produced.
+    std::string writeGridDocument(const std::string& basePath, DocumentKind kind);
     // The copy without help link, logo and first image, saved as "e" + name.
     EmailCopy writeEmailCopy(const std::string& path, const std::string& html);
     // Deletes the HTML and JPEG files and the mail draft of the profile's

@@ -44,14 +44,14 @@ std::string ReportGenerator::writeReportFiles(const std::string& basePath)
     if (!text::parseInteger(text::trim(grid_.cell(1, 9)), valueColumn)) valueColumn = -1;
     if (profile_.gengraph && valueColumn >= 0) drawChart(basePath);
     std::string last;
-    if (profile_.ocsv) last = AssembleReportsFromOutGrid(basePath, DocumentKind::Csv);
+    if (profile_.ocsv) last = writeGridDocument(basePath, DocumentKind::Csv);
     // The page is written in every run: index.html links to it whatever the
     // switches say; they decide only what is shown and mailed.
-    last = AssembleReportsFromOutGrid(basePath, DocumentKind::Html);
+    last = writeGridDocument(basePath, DocumentKind::Html);
     return last;
 }
 
-std::string ReportGenerator::AssembleReportsFromOutGrid(const std::string& basePath, DocumentKind kind)
+std::string ReportGenerator::writeGridDocument(const std::string& basePath, DocumentKind kind)
 {
     const TemplateEngine engine(grid_, settings_.missingDates, &throttledPump_);
     if (kind == DocumentKind::Html) {

@@ -10,7 +10,7 @@
 #include "reports/ReportGrid.h"
 #include "reports/ReportGridStart.h"
 #include "reports/ReportTemplates.h"
-#include "reports/StatusCodeText.h"
+#include "reports/StatusCodeDescription.h"
 #include "reports/TemplateCells.h"
 
 #include <unordered_map>
@@ -198,7 +198,7 @@ void fillStatusCodesReport(const analysis::StatisticsTable& stats, ReportGrid& g
     std::vector<ReportLine> lines;
     for (const VolumeRow& row : stats.traffic().statuses())
         lines.push_back(detailLine(std::string(row.key), row.hits, total, wholeKilobytes(row.kilobytes),
-                                   StatusCodeText(std::string(row.key))));
+                                   statusCodeDescription(std::string(row.key))));
     finishDetail(grid, context, texts, std::move(lines), total,
                  {" Requests<br>", " Requests", " of #,### Status Codes Shown<br>", 1});
 }

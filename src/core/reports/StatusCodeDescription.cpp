@@ -1,4 +1,4 @@
-#include "reports/StatusCodeText.h"
+#include "reports/StatusCodeDescription.h"
 
 #include "common/Text.h"
 
@@ -64,7 +64,7 @@ const char* reason(long long code)
 
 } // namespace
 
-std::string StatusCodeText(const std::string& code)
+std::string statusCodeDescription(const std::string& code)
 {
     const char* part = " - ";
     if (!code.empty() && code[0] == '4')
