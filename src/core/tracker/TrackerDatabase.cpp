@@ -86,7 +86,7 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
 
 bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
 {
-    if (threads_ <= 1 || dayFiles.size() <= 1) return buildDaysInTurn(dayFiles, progress);
+    if (threads_ <= 1 || dayFiles.size() <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
     const long long linesBefore = linesRead_;
     ParallelDays days(dayFiles.size(), threads_,
                       [&](std::size_t index, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
@@ -133,11 +133,6 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
     }
     linesRead_ = linesBefore + days.linesRead();
     return true;
-}
-
-bool TrackerDatabase::buildDaysInTurn(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
-{
-    return SessionTrackerBuilder::buildDays(dayFiles, progress);
 }
 
 void TrackerDatabase::closeCache()

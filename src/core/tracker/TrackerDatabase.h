@@ -30,7 +30,6 @@ class TrackerDatabase : public SessionTrackerBuilder {
     void closeCache() override;
 
   private:
-    bool buildDaysInTurn(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress);
     [[noreturn]] void unreadable(const std::string& dayFile, int code);
     void save(const std::string& dayFile, const std::string& summary, const std::string& detail);
 
