@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 using namespace larkspan;
 
 TEST(ReplaceAll, ReplacementContainingThePatternEnds)
@@ -43,8 +46,7 @@ TEST(HtmlToText, EntitiesTagsAndBlanks)
 
 TEST(HtmlEscape, LogTextCannotOpenTags)
 {
-    EXPECT_EQ(text::htmlEscape("<script>alert('x')</script>&"),
-              "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;");
+    EXPECT_EQ(text::htmlEscape("<script>alert('x')</script>&"), "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;");
 }
 
 TEST(CaseInsensitive, CompareFindAndHash)
@@ -102,5 +104,36 @@ TEST(Utf8, ValidTextStaysAndOtherBytesAreReadAsWindows1252)
     for (const char* bad : {"\xc0\x80", "\xed\xa0\x80", "\xe4\xb8", "\xf4\x90\x80\x80"}) {
         EXPECT_FALSE(text::isValidUtf8(bad)) << bad;
         EXPECT_TRUE(text::isValidUtf8(text::toValidUtf8(bad))) << bad;
+    }
+}
+
+// icompare reads eight bytes at a time; its order must be that of folding
+// each byte and comparing unsigned, wherever in a long text the first
+// difference falls, with 8-bit bytes, capitals and "_" (after the letters).
+TEST(Text, IcompareOrdersLongTextsAsByteByByteFolding)
+{
+    const auto reference = [](std::string_view a, std::string_view b) {
+        const std::size_t n = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto ca = static_cast<unsigned char>(text::lower(a[i]));
+            const auto cb = static_cast<unsigned char>(text::lower(b[i]));
+            if (ca != cb) return ca < cb ? -1 : 1;
+        }
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    };
+    static const char alphabet[] = "aAzZ_@[`{0\x7f\x80\xc3\xe9\xff";
+    unsigned state = 12345;
+    const auto next = [&] { return (state = state * 1103515245u + 12345u) >> 8; };
+    for (int n = 0; n < 20000; ++n) {
+        std::string a;
+        const std::size_t length = next() % 40;
+        for (std::size_t i = 0; i < length; ++i)
+            a.push_back(alphabet[next() % (sizeof alphabet - 1)]);
+        std::string b = a;
+        if (!b.empty() && next() % 4 != 0) b[next() % b.size()] = alphabet[next() % (sizeof alphabet - 1)];
+        if (next() % 5 == 0) b.resize(next() % (b.size() + 1));
+        const int expected = reference(a, b);
+        ASSERT_EQ(text::icompare(a, b), expected) << '"' << a << "\" \"" << b << '"';
+        ASSERT_EQ(text::icompare(b, a), -expected);
     }
 }

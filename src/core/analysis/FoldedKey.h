@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FoldedWords.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,26 +15,8 @@ namespace larkspan::analysis {
 // almost every record.
 namespace folded {
 
-// Lower-cases the ASCII capitals of eight packed bytes; other bytes
-// (including 8-bit ones) are left as they are.
-inline std::uint64_t lowerWord(std::uint64_t w) noexcept
-{
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t high = 0x8080808080808080ull;
-    const std::uint64_t ascii = ~w & high;                      // bytes below 0x80
-    const std::uint64_t low7 = w & ~high;
-    const std::uint64_t geA = (low7 + ones * (0x80 - 'A')) & high;  // >= 'A'
-    const std::uint64_t gtZ = (low7 + ones * (0x7f - 'Z')) & high;  // >  'Z'
-    const std::uint64_t capital = geA & ~gtZ & ascii;
-    return w | (capital >> 2);  // 0x80 >> 2 == 0x20
-}
-
-inline std::uint64_t load8(const char* p) noexcept
-{
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
+using text::words::load8;
+using text::words::lowerWord;
 
 // The bytes of a key shorter than 8 packed into one word (a function of
 // the bytes and n only; pieces may overlap).
@@ -97,7 +81,7 @@ inline bool equal(std::string_view a, std::string_view b) noexcept
     return lowerWord(load8(p + n - 8)) == lowerWord(load8(q + n - 8));
 }
 
-}  // namespace folded
+} // namespace folded
 
 struct FoldedHash {
     using is_transparent = void;
@@ -109,4 +93,4 @@ struct FoldedEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept { return folded::equal(a, b); }
 };
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

@@ -78,16 +78,6 @@ class KeyReader {
     bool tabDue_ = false; // the sort cell is read; the first tab comes next
 };
 
-int compareFolded(std::string_view a, std::string_view b)
-{
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto ca = static_cast<unsigned char>(text::lower(a[i]));
-        const auto cb = static_cast<unsigned char>(text::lower(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return 0;
-}
-
 // text::icompare of two rows' sort keys.
 int compareKeys(KeyReader& a, KeyReader& b)
 {
@@ -96,7 +86,7 @@ int compareKeys(KeyReader& a, KeyReader& b)
         const std::string_view pb = b.piece();
         if (pa.empty() || pb.empty()) return pa.empty() ? (pb.empty() ? 0 : -1) : 1;
         const std::size_t n = std::min(pa.size(), pb.size());
-        if (const int c = compareFolded(pa.substr(0, n), pb.substr(0, n))) return c;
+        if (const int c = text::icompare(pa.substr(0, n), pb.substr(0, n))) return c;
         a.advance(n);
         b.advance(n);
     }

@@ -8,7 +8,10 @@
 namespace larkspan::text {
 
 // ASCII-only case folding: file, key and value names compare this way.
-char lower(char c);
+inline char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 char upper(char c);
 std::string toLower(std::string_view s);
 std::string toUpper(std::string_view s);
@@ -69,4 +72,4 @@ bool isNumber(std::string_view s);
 // Every LF not preceded by CR becomes CR LF and a lone CR becomes CR LF.
 std::string toCrLf(std::string_view s);
 
-}  // namespace larkspan::text
+} // namespace larkspan::text

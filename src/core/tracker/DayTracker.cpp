@@ -149,29 +149,6 @@ int twoDigitsAt(std::string_view text, std::size_t at)
     return static_cast<int>(tens * 10 + ones);
 }
 
-// Compares two texts as text::icompare does (ASCII capitals folded to lower
-// case, then unsigned bytes), eight bytes at a time.
-int compareFolded(std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 8 <= n; i += 8) {
-            const std::uint64_t x = analysis::folded::lowerWord(analysis::folded::load8(a.data() + i));
-            const std::uint64_t y = analysis::folded::lowerWord(analysis::folded::load8(b.data() + i));
-            if (x == y) continue;
-            const int shift = std::countr_zero(x ^ y) & ~7;
-            return ((x >> shift) & 0xff) < ((y >> shift) & 0xff) ? -1 : 1;
-        }
-    }
-    for (; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(text::lower(a[i]));
-        const auto cb = static_cast<unsigned char>(text::lower(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 // A stable sort for the few lines of one visitor, which mostly come in
 // order already.
 template <typename Iterator, typename Less> void insertionSort(Iterator first, Iterator last, Less less)
@@ -193,7 +170,7 @@ template <typename TextOf> std::vector<std::size_t> foldedOrder(std::size_t coun
     for (std::size_t i = 0; i < count; ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return compareFolded(textOf(a), textOf(b)) < 0; });
+                     [&](std::size_t a, std::size_t b) { return text::icompare(textOf(a), textOf(b)) < 0; });
     return order;
 }
 
@@ -508,7 +485,7 @@ std::vector<std::size_t> DayTracker::detailOrder() const
         const Request& r = requests_[i];
         return all.substr(r.offset + r.restOffset, r.length - r.restOffset);
     };
-    const auto before = [&](std::size_t a, std::size_t b) { return compareFolded(rest(a), rest(b)) < 0; };
+    const auto before = [&](std::size_t a, std::size_t b) { return text::icompare(rest(a), rest(b)) < 0; };
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) {
         const auto first = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b]);
         const auto last = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b + 1]);
