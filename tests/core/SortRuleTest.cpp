@@ -17,7 +17,7 @@ TEST(SortRule, CountsSortNumericallyAndTiesFollowTheFirstColumn)
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "delta");
     EXPECT_EQ(rows[1][0], "Alpha");
-    EXPECT_EQ(rows[2][0], "gamma");  // equal counts: Z to A when descending
+    EXPECT_EQ(rows[2][0], "gamma"); // equal counts: Z to A when descending
     EXPECT_EQ(rows[3][0], "beta");
     sortRows(rows, 1, false);
     EXPECT_EQ(rows[0][0], "beta");
@@ -73,7 +73,7 @@ std::vector<std::size_t> composedKeyOrder(const std::vector<TextRow>& rows, std:
 }
 
 class ViewCells : public SortCells {
-public:
+  public:
     explicit ViewCells(const std::vector<const TextRow*>& rows) : rows_(rows) {}
     std::size_t rowCount() const override { return rows_.size(); }
     std::size_t cellCount(std::size_t row) const override { return rows_[row]->size(); }
@@ -82,7 +82,7 @@ public:
         return column < rows_[row]->size() ? std::string_view((*rows_[row])[column]) : std::string_view();
     }
 
-private:
+  private:
     const std::vector<const TextRow*>& rows_;
 };
 
@@ -116,9 +116,56 @@ TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrderAndItsFirstRows)
                 std::size_t distinct = 0;
                 const auto top = sortRuleTop(ViewCells(view), column, descending, limit, distinct);
                 EXPECT_EQ(distinct, order.size());
-                const auto prefix = std::vector<std::size_t>(order.begin(), order.begin() + std::min(limit, order.size()));
+                const auto prefix =
+                    std::vector<std::size_t>(order.begin(), order.begin() + std::min(limit, order.size()));
                 ASSERT_EQ(top, prefix) << "round " << round << " limit " << limit;
             }
         }
     }
+}
+
+TEST(SortRule, CountColumnsOfDigitsRankLikeTheirComposedKeys)
+{
+    // Counts of every width, first cells that share long prefixes and differ
+    // in case only, twins that are equal ignoring case, rows that repeat.
+    const std::string stems[] = {"/section-1/page-000", "/SECTION-1/page-000", "/section-1/page-00", "10.0.0.", ""};
+    const std::string counts[] = {"1", "9", "10", "100", "0", "007", "1234567890123456789", "99999999999999999999"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<TextRow> rows(1 + random() % 60);
+        const bool wide = round % 5 == 0; // a count too long for an integer
+        for (TextRow& row : rows) {
+            const std::size_t countChoice = random() % (wide ? 8 : 6);
+            row = {stems[random() % std::size(stems)] + std::to_string(random() % 12), counts[countChoice],
+                   random() % 2 ? "12.5%" : "7.0%"};
+        }
+        std::vector<const TextRow*> view;
+        for (const TextRow& row : rows)
+            view.push_back(&row);
+        for (const bool descending : {true, false}) {
+            const std::vector<std::size_t> order = composedKeyOrder(rows, 1, descending);
+            ASSERT_EQ(sortRuleOrder(view, 1, descending), order) << "round " << round;
+            for (const std::size_t limit : {1u, 5u, 100u}) {
+                std::size_t distinct = 0;
+                const auto top = sortRuleTop(ViewCells(view), 1, descending, limit, distinct);
+                EXPECT_EQ(distinct, order.size());
+                ASSERT_EQ(top, std::vector<std::size_t>(order.begin(), order.begin() + std::min(limit, order.size())))
+                    << "round " << round << " limit " << limit;
+            }
+        }
+    }
+}
+
+TEST(SortRule, EqualCountsKeepFirstAppearanceAmongCaseTwins)
+{
+    // "Page" and "page" are one key: the first of them is the row kept,
+    // whichever order the ranking meets them in.
+    const std::vector<TextRow> rows = {{"b", "2"}, {"page", "2"}, {"Page", "2"}, {"a", "10"}, {"PAGE", "2"}};
+    std::vector<const TextRow*> view;
+    for (const TextRow& row : rows)
+        view.push_back(&row);
+    EXPECT_EQ(sortRuleOrder(view, 1, true), (std::vector<std::size_t>{3, 1, 0}));
+    std::size_t distinct = 0;
+    EXPECT_EQ(sortRuleTop(ViewCells(view), 1, true, 2, distinct), (std::vector<std::size_t>{3, 1}));
+    EXPECT_EQ(distinct, 3u);
 }

@@ -107,6 +107,63 @@ class TextRowCells : public SortCells {
     const std::vector<const TextRow*>& rows_;
 };
 
+// A row's place in a ranking: the first bytes of its key condensed into two
+// integers that order rows exactly as their keys do wherever they differ.
+// Only rows whose integers are equal need their keys read again.
+struct RankedEntry {
+    std::uint64_t lead = 0;   // the number in the sort column, else key bytes 0-7
+    std::uint64_t follow = 0; // the next eight key bytes
+    std::size_t row = 0;
+
+    bool samePrefix(const RankedEntry& other) const { return lead == other.lead && follow == other.follow; }
+    bool prefixBefore(const RankedEntry& other) const
+    {
+        return lead != other.lead ? lead < other.lead : follow < other.follow;
+    }
+};
+
+// Up to eight bytes of the key from where the reader stands, case folded
+// and packed high byte first; a key that ends early is padded with zero
+// bytes, so a key sorts before every longer key it begins.
+std::uint64_t takeWord(KeyReader& key)
+{
+    std::uint64_t word = 0;
+    int taken = 0;
+    while (taken < 8) {
+        const std::string_view piece = key.piece();
+        if (piece.empty()) break;
+        const std::size_t n = std::min<std::size_t>(piece.size(), static_cast<std::size_t>(8 - taken));
+        for (std::size_t i = 0; i < n; ++i)
+            word = (word << 8) | static_cast<unsigned char>(text::lower(piece[i]));
+        key.advance(n);
+        taken += static_cast<int>(n);
+    }
+    return taken == 0 ? 0 : word << (8 * (8 - taken));
+}
+
+void skipBytes(KeyReader& key, std::size_t count)
+{
+    while (count > 0) {
+        const std::string_view piece = key.piece();
+        if (piece.empty()) return;
+        const std::size_t n = std::min(piece.size(), count);
+        key.advance(n);
+        count -= n;
+    }
+}
+
+// A cell of decimal digits only that fits an unsigned 64-bit integer.
+bool readDigits(std::string_view cell, std::uint64_t& value)
+{
+    if (cell.empty() || cell.size() > 19) return false;
+    value = 0;
+    for (const char c : cell) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+}
+
 // Compares rows by their sort keys (text::icompare of the composed keys).
 class KeyComparer {
   public:
@@ -127,6 +184,44 @@ class KeyComparer {
         KeyReader keyA(cells_, a, column_, shapes_[a], width_);
         KeyReader keyB(cells_, b, column_, shapes_[b], width_);
         return compareKeys(keyA, keyB);
+    }
+
+    // Every row's entry. When every sort cell is a run of digits, the padded
+    // cells are digit strings of one length, which order as their values:
+    // the value leads, and the bytes after the cell and its tab follow.
+    std::vector<RankedEntry> entries() const
+    {
+        const std::size_t count = cells_.rowCount();
+        std::vector<RankedEntry> out(count);
+        std::string scratch;
+        bool numbers = width_ <= 19;
+        for (std::size_t i = 0; i < count && numbers; ++i)
+            numbers = shapes_[i].number && cells_.cellCount(i) > 0 &&
+                      readDigits(cells_.cell(i, column_, scratch), out[i].lead);
+        for (std::size_t i = 0; i < count; ++i) {
+            KeyReader key(cells_, i, column_, shapes_[i], width_);
+            out[i].row = i;
+            if (numbers) {
+                skipBytes(key, width_ + 1);
+            } else {
+                out[i].lead = takeWord(key);
+            }
+            out[i].follow = takeWord(key);
+        }
+        return out;
+    }
+
+    // Whether two rows' keys are equal.
+    bool equal(const RankedEntry& a, const RankedEntry& b) const
+    {
+        return a.samePrefix(b) && (*this)(a.row, b.row) == 0;
+    }
+
+    // The key order, ties left to the caller: negative when a comes first.
+    int order(const RankedEntry& a, const RankedEntry& b) const
+    {
+        if (!a.samePrefix(b)) return a.prefixBefore(b) ? -1 : 1;
+        return (*this)(a.row, b.row);
     }
 
     // A hash of the row's whole key, folding case: equal keys hash equal
@@ -150,29 +245,42 @@ class KeyComparer {
     std::size_t width_ = 0;
 };
 
-// How many rows have a key equal to an earlier row's: rows are grouped by a
-// hash first, so only rows that may be equal are compared.
-std::size_t duplicateCount(const SortCells& cells, const KeyComparer& compare)
+// How many rows have a key equal to an earlier row's. Equal keys have equal
+// entries, so only rows sharing an entry's integers are hashed, and only
+// rows sharing a hash as well are compared.
+std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& compare)
 {
-    std::vector<std::pair<std::size_t, std::size_t>> hashed(cells.rowCount());
-    for (std::size_t i = 0; i < hashed.size(); ++i)
-        hashed[i] = {compare.keyHash(i), i};
-    std::sort(hashed.begin(), hashed.end());
+    std::sort(entries.begin(), entries.end(),
+              [](const RankedEntry& a, const RankedEntry& b) { return a.prefixBefore(b); });
     std::size_t duplicates = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> hashed;
     std::vector<std::size_t> group;
-    for (std::size_t begin = 0; begin < hashed.size();) {
-        std::size_t end = begin + 1;
-        while (end < hashed.size() && hashed[end].first == hashed[begin].first)
-            ++end;
-        if (end - begin > 1) {
-            group.clear();
-            for (std::size_t i = begin; i < end; ++i)
-                group.push_back(hashed[i].second);
-            std::sort(group.begin(), group.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
-            for (std::size_t i = 1; i < group.size(); ++i)
-                if (compare(group[i - 1], group[i]) == 0) ++duplicates;
+    for (std::size_t first = 0; first < entries.size();) {
+        std::size_t last = first + 1;
+        while (last < entries.size() && entries[last].samePrefix(entries[first]))
+            ++last;
+        if (last - first > 1) {
+            hashed.clear();
+            for (std::size_t i = first; i < last; ++i)
+                hashed.emplace_back(compare.keyHash(entries[i].row), entries[i].row);
+            std::sort(hashed.begin(), hashed.end());
+            for (std::size_t begin = 0; begin < hashed.size();) {
+                std::size_t end = begin + 1;
+                while (end < hashed.size() && hashed[end].first == hashed[begin].first)
+                    ++end;
+                if (end - begin > 1) {
+                    group.clear();
+                    for (std::size_t i = begin; i < end; ++i)
+                        group.push_back(hashed[i].second);
+                    std::sort(group.begin(), group.end(),
+                              [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+                    for (std::size_t i = 1; i < group.size(); ++i)
+                        if (compare(group[i - 1], group[i]) == 0) ++duplicates;
+                }
+                begin = end;
+            }
         }
-        begin = end;
+        first = last;
     }
     return duplicates;
 }
@@ -184,37 +292,38 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
 {
     const std::size_t count = cells.rowCount();
     const KeyComparer compare(cells, column);
-    distinct = count - duplicateCount(cells, compare);
+    std::vector<RankedEntry> entries = compare.entries();
+    distinct = count - duplicateCount(entries, compare);
     // The order sortRuleOrder gives, as a strict total order: by key, then
     // the first row of equal keys (the one kept) before the others.
-    const auto before = [&](std::size_t a, std::size_t b) {
-        const int c = compare(a, b);
-        return c != 0 ? (descending ? c > 0 : c < 0) : a < b;
+    const auto before = [&](const RankedEntry& a, const RankedEntry& b) {
+        const int c = compare.order(a, b);
+        return c != 0 ? (descending ? c > 0 : c < 0) : a.row < b.row;
     };
-    std::vector<std::size_t> order(count);
     std::vector<std::size_t> top;
     for (std::size_t selected = std::min(count, limit + limit / 2 + 16);; selected = std::min(count, selected * 4)) {
-        for (std::size_t i = 0; i < count; ++i)
-            order[i] = i;
-        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(selected), order.end(), before);
+        std::partial_sort(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(selected), entries.end(),
+                          before);
         top.clear();
         for (std::size_t i = 0; i < selected && top.size() < limit; ++i)
-            if (top.empty() || compare(top.back(), order[i]) != 0) top.push_back(order[i]);
+            if (i == 0 || !compare.equal(entries[i - 1], entries[i])) top.push_back(entries[i].row);
         if (top.size() >= limit || selected == count) return top;
     }
 }
 
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
-    const std::size_t count = cells.rowCount();
     const KeyComparer compare(cells, column);
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
-    order.erase(
-        std::unique(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) == 0; }),
-        order.end());
+    std::vector<RankedEntry> entries = compare.entries();
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const RankedEntry& a, const RankedEntry& b) { return compare.order(a, b) < 0; });
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [&](const RankedEntry& a, const RankedEntry& b) { return compare.equal(a, b); }),
+                  entries.end());
+    std::vector<std::size_t> order;
+    order.reserve(entries.size());
+    for (const RankedEntry& entry : entries)
+        order.push_back(entry.row);
     if (descending) std::reverse(order.begin(), order.end());
     return order;
 }
