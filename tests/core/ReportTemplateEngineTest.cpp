@@ -266,3 +266,48 @@ TEST(ReportTemplateEngine, PlaceholderWordsInsideValuesStayLiteral)
     EXPECT_NE(csv.find("[aXXXRecCol1b|7|XXXReportTitle XXXHelpFile "), std::string::npos) << csv;
     EXPECT_EQ(count(csv, "The following dates were not found to report on"), 1u) << csv;
 }
+
+TEST(ReportTemplateEngine, ServerlessLinksInsideOneCellAllLoseTheirAnchorsAndNothingElse)
+{
+    // An error row lists every address that got its status, each as a link;
+    // the ones without a server keep their text only, however many there are.
+    ReportGrid grid = tinyGrid("<!-- startdetail -->[XXXRecCol0]<!-- enddetail -->");
+    std::string markup = "404";
+    std::string expected = "[404";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string path = "/p" + std::to_string(i) + ".html";
+        const std::string key = i % 3 == 0 ? "www.example.com" + path : (i % 3 == 1 ? "-" + path : path);
+        const std::string link = R"(<br><a href="http://)" + key + "\">" + key + "</a>";
+        markup += link;
+        expected += i % 3 == 0 ? link : "<br>" + key;
+    }
+    expected += "]";
+    ReportLine line;
+    line.setWithMarkup(0, "404", markup);
+    std::vector<ReportLine> lines;
+    lines.push_back(std::move(line));
+    grid.appendLines(std::move(lines));
+    EXPECT_EQ(TemplateEngine(grid, "").renderReportPage("/r/LKRPageErrors"), expected);
+}
+
+TEST(ReportTemplateEngine, AnchorWithoutServerDropsTheFirstCloseAfterItsTag)
+{
+    // A dropped anchor takes the first "</a>" after its tag with it, also
+    // when another anchor opens in between; one that never closes stays.
+    ReportGrid grid = tinyGrid("<!-- startdetail -->XXXRecCol0|<!-- enddetail -->");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"(<a href="http://-/a">x<a href="http://s/b">y</a>z</a>)", R"(x<a href="http://s/b">yz</a>|)"},
+        {R"(<a href="http:///a">x<a href="http:///b">y</a>z</a>.)", "xyz.|"},
+        {R"(<a href="http:///a">x)", R"(<a href="http:///a">x|)"},
+        {R"(<a href="http://-/a">x</a><a href="http:///b">y)", R"(x<a href="http:///b">y|)"},
+    };
+    for (const auto& [markup, expected] : cases) {
+        ReportGrid one = grid;
+        ReportLine line;
+        line.setWithMarkup(0, "t", markup);
+        std::vector<ReportLine> lines;
+        lines.push_back(std::move(line));
+        one.appendLines(std::move(lines));
+        EXPECT_EQ(TemplateEngine(one, "").renderReportPage("/r/LKRPages"), expected) << markup;
+    }
+}

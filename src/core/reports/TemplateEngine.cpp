@@ -7,6 +7,7 @@
 #include "reports/ReportGrid.h"
 #include "reports/ReportTemplates.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -138,24 +139,49 @@ const std::pair<const char*, int> kDetailTokens[] = {
 // A link to "http://" without a server address ("http:///a.html",
 // "http://-/a.html", as logs without one give) leads nowhere: its text
 // stays, the anchor goes. Targets are escaped, so the tag ends at its ">".
+// The page is copied once with the dropped tags left out: a cell listing
+// thousands of such links costs no more than its length.
 void unlinkWithoutServer(std::string& html)
 {
-    static const std::string open = "<a href=\"http://";
-    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+    static const std::string_view open = "<a href=\"http://";
+    static const std::string_view close = "</a>";
+    std::string out;
+    std::size_t copied = 0;                 // html is in out up to here
+    std::vector<std::size_t> droppedCloses; // ascending; the ones before copied are done
+    std::size_t nextDropped = 0;
+    const auto copyUpTo = [&](std::size_t end) {
+        for (; nextDropped < droppedCloses.size() && droppedCloses[nextDropped] < end; ++nextDropped) {
+            const std::size_t at = droppedCloses[nextDropped];
+            if (at >= copied) out.append(html, copied, at - copied);
+            copied = std::max(copied, at + close.size());
+        }
+        if (end > copied) out.append(html, copied, end - copied);
+        copied = std::max(copied, end);
+    };
+    std::size_t searchCloseFrom = 0;
+    for (std::size_t at = html.find(open); at != std::string::npos;) {
         const std::size_t host = at + open.size();
         const std::size_t hostEnd = html.find_first_of("/\"", host);
-        if (hostEnd == std::string::npos) return;
+        if (hostEnd == std::string::npos) break;
         const std::string_view name(html.data() + host, hostEnd - host);
         if (!name.empty() && name != "-") {
-            at = hostEnd;
+            at = html.find(open, hostEnd);
             continue;
         }
         const std::size_t tagEnd = html.find('>', hostEnd);
-        const std::size_t close = tagEnd == std::string::npos ? tagEnd : html.find("</a>", tagEnd);
-        if (close == std::string::npos) return;
-        html.erase(close, 4);
-        html.erase(at, tagEnd + 1 - at);
+        const std::size_t closeAt =
+            tagEnd == std::string::npos ? tagEnd : html.find(close, std::max(tagEnd, searchCloseFrom));
+        if (closeAt == std::string::npos) break;
+        if (out.empty()) out.reserve(html.size());
+        copyUpTo(at);
+        copied = tagEnd + 1;
+        droppedCloses.push_back(closeAt);
+        searchCloseFrom = closeAt + close.size();
+        at = html.find(open, tagEnd + 1);
     }
+    if (droppedCloses.empty()) return;
+    copyUpTo(html.size());
+    html.swap(out);
 }
 
 // The first-column placeholder values shown without a link on a report page.
