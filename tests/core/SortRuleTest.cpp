@@ -169,3 +169,19 @@ TEST(SortRule, EqualCountsKeepFirstAppearanceAmongCaseTwins)
     EXPECT_EQ(sortRuleTop(ViewCells(view), 1, true, 2, distinct), (std::vector<std::size_t>{3, 1}));
     EXPECT_EQ(distinct, 3u);
 }
+
+TEST(SortRule, KeysEqualAcrossDifferentCellSplitsAreOneRow)
+{
+    // Tabs inside cells let two rows compose the same long key from
+    // differently split cells; they are one row, the first of them.
+    const std::vector<TextRow> rows = {{"abcdefghijklmnop\tABCDEFGHIJKLMNOPQ", "rest of the row", "5"},
+                                       {"other", "x", "5"},
+                                       {"ABCDEFGHIJKLMNOP", "abcdefghijklmnopq\tREST OF THE ROW", "5"}};
+    std::vector<const TextRow*> view;
+    for (const TextRow& row : rows)
+        view.push_back(&row);
+    EXPECT_EQ(sortRuleOrder(view, 2, true), (std::vector<std::size_t>{1, 0}));
+    std::size_t distinct = 0;
+    EXPECT_EQ(sortRuleTop(ViewCells(view), 2, true, 1, distinct), (std::vector<std::size_t>{1}));
+    EXPECT_EQ(distinct, 2u);
+}

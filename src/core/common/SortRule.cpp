@@ -1,8 +1,10 @@
 #include "common/SortRule.h"
 
+#include "common/FoldedWords.h"
 #include "common/Text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 namespace larkspan {
@@ -164,6 +166,53 @@ bool readDigits(std::string_view cell, std::uint64_t& value)
     return true;
 }
 
+// A hash of a text that arrives in pieces, folding case: the same bytes
+// hash the same however they are split. Whole words are folded and mixed
+// eight bytes at a time; the bytes between them gather in a pending word.
+class FoldedStreamHash {
+  public:
+    void add(std::string_view piece)
+    {
+        std::size_t i = 0;
+        while (pendingBytes_ != 0 && i < piece.size())
+            addByte(piece[i++]);
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; i + 8 <= piece.size(); i += 8)
+                mix(text::words::lowerWord(text::words::load8(piece.data() + i)));
+        }
+        for (; i < piece.size(); ++i)
+            addByte(piece[i]);
+    }
+
+    std::uint64_t finish()
+    {
+        // At most seven bytes are pending: the top byte tells how many.
+        mix(pending_ | static_cast<std::uint64_t>(pendingBytes_) << 56);
+        return hash_;
+    }
+
+  private:
+    void addByte(char c)
+    {
+        pending_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(text::lower(c))) << (8 * pendingBytes_);
+        if (++pendingBytes_ == 8) {
+            mix(pending_);
+            pending_ = 0;
+            pendingBytes_ = 0;
+        }
+    }
+
+    void mix(std::uint64_t word)
+    {
+        hash_ = (hash_ ^ word) * 0x9e3779b97f4a7c15ull;
+        hash_ ^= hash_ >> 29;
+    }
+
+    std::uint64_t hash_ = 0xcbf29ce484222325ull;
+    std::uint64_t pending_ = 0;
+    unsigned pendingBytes_ = 0;
+};
+
 // Compares rows by their sort keys (text::icompare of the composed keys).
 class KeyComparer {
   public:
@@ -229,13 +278,12 @@ class KeyComparer {
     std::size_t keyHash(std::size_t row) const
     {
         KeyReader key(cells_, row, column_, shapes_[row], width_);
-        std::uint64_t h = 0xcbf29ce484222325ull;
+        FoldedStreamHash hash;
         for (std::string_view piece = key.piece(); !piece.empty(); piece = key.piece()) {
-            for (const char c : piece)
-                h = (h ^ static_cast<unsigned char>(text::lower(c))) * 0x100000001b3ull;
+            hash.add(piece);
             key.advance(piece.size());
         }
-        return static_cast<std::size_t>(h);
+        return static_cast<std::size_t>(hash.finish());
     }
 
   private:
