@@ -185,3 +185,31 @@ TEST(SortRule, KeysEqualAcrossDifferentCellSplitsAreOneRow)
     EXPECT_EQ(sortRuleTop(ViewCells(view), 2, true, 1, distinct), (std::vector<std::size_t>{1}));
     EXPECT_EQ(distinct, 2u);
 }
+
+TEST(SortRule, LongAndNulPaddedKeysCountAsDistinctOnlyWhenTheyDiffer)
+{
+    // Keys alike for many bytes, keys that differ only by a trailing NUL
+    // byte, and true case twins far longer than any prefix kept.
+    const std::string stem(45, 'q');
+    // The count comes first, so a key ends with the text.
+    std::vector<TextRow> rows = {{"3", stem + "a"},
+                                 {"3", stem + "A"},
+                                 {"3", stem + "b"},
+                                 {"3", std::string("x")},
+                                 {"3", std::string("x\0", 2)},
+                                 {"3", std::string("X")},
+                                 {"3", stem},
+                                 {"3", stem + std::string("\0", 1)}};
+    std::vector<const TextRow*> view;
+    for (const TextRow& row : rows)
+        view.push_back(&row);
+    const std::vector<std::size_t> order = composedKeyOrder(rows, 0, true);
+    EXPECT_EQ(order.size(), 6u);
+    EXPECT_EQ(sortRuleOrder(view, 0, true), order);
+    for (const std::size_t limit : {1u, 4u}) {
+        std::size_t distinct = 0;
+        EXPECT_EQ(sortRuleTop(ViewCells(view), 0, true, limit, distinct),
+                  std::vector<std::size_t>(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(limit)));
+        EXPECT_EQ(distinct, 6u);
+    }
+}

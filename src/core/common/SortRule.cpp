@@ -1,10 +1,8 @@
 #include "common/SortRule.h"
 
-#include "common/FoldedWords.h"
 #include "common/Text.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 
 namespace larkspan {
@@ -127,7 +125,7 @@ struct RankedEntry {
 // Up to eight bytes of the key from where the reader stands, case folded
 // and packed high byte first; a key that ends early is padded with zero
 // bytes, so a key sorts before every longer key it begins.
-std::uint64_t takeWord(KeyReader& key)
+std::uint64_t takeWord(KeyReader& key, int* takenBytes = nullptr)
 {
     std::uint64_t word = 0;
     int taken = 0;
@@ -140,6 +138,7 @@ std::uint64_t takeWord(KeyReader& key)
         key.advance(n);
         taken += static_cast<int>(n);
     }
+    if (takenBytes) *takenBytes = taken;
     return taken == 0 ? 0 : word << (8 * (8 - taken));
 }
 
@@ -166,53 +165,6 @@ bool readDigits(std::string_view cell, std::uint64_t& value)
     return true;
 }
 
-// A hash of a text that arrives in pieces, folding case: the same bytes
-// hash the same however they are split. Whole words are folded and mixed
-// eight bytes at a time; the bytes between them gather in a pending word.
-class FoldedStreamHash {
-  public:
-    void add(std::string_view piece)
-    {
-        std::size_t i = 0;
-        while (pendingBytes_ != 0 && i < piece.size())
-            addByte(piece[i++]);
-        if constexpr (std::endian::native == std::endian::little) {
-            for (; i + 8 <= piece.size(); i += 8)
-                mix(text::words::lowerWord(text::words::load8(piece.data() + i)));
-        }
-        for (; i < piece.size(); ++i)
-            addByte(piece[i]);
-    }
-
-    std::uint64_t finish()
-    {
-        // At most seven bytes are pending: the top byte tells how many.
-        mix(pending_ | static_cast<std::uint64_t>(pendingBytes_) << 56);
-        return hash_;
-    }
-
-  private:
-    void addByte(char c)
-    {
-        pending_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(text::lower(c))) << (8 * pendingBytes_);
-        if (++pendingBytes_ == 8) {
-            mix(pending_);
-            pending_ = 0;
-            pendingBytes_ = 0;
-        }
-    }
-
-    void mix(std::uint64_t word)
-    {
-        hash_ = (hash_ ^ word) * 0x9e3779b97f4a7c15ull;
-        hash_ ^= hash_ >> 29;
-    }
-
-    std::uint64_t hash_ = 0xcbf29ce484222325ull;
-    std::uint64_t pending_ = 0;
-    unsigned pendingBytes_ = 0;
-};
-
 // Compares rows by their sort keys (text::icompare of the composed keys).
 class KeyComparer {
   public:
@@ -238,7 +190,7 @@ class KeyComparer {
     // Every row's entry. When every sort cell is a run of digits, the padded
     // cells are digit strings of one length, which order as their values:
     // the value leads, and the bytes after the cell and its tab follow.
-    std::vector<RankedEntry> entries() const
+    std::vector<RankedEntry> entries()
     {
         const std::size_t count = cells_.rowCount();
         std::vector<RankedEntry> out(count);
@@ -257,7 +209,20 @@ class KeyComparer {
             }
             out[i].follow = takeWord(key);
         }
+        afterEntry_ = numbers ? width_ + 1 + 8 : 16;
         return out;
+    }
+
+    // Where the key bytes that entries() left out begin.
+    std::size_t afterEntry() const { return afterEntry_; }
+
+    // Eight key bytes from offset on, packed as in an entry; taken tells
+    // how many the key still had (fewer than eight: it ends there).
+    std::uint64_t wordAt(std::size_t row, std::size_t offset, int& taken) const
+    {
+        KeyReader key(cells_, row, column_, shapes_[row], width_);
+        skipBytes(key, offset);
+        return takeWord(key, &taken);
     }
 
     // Whether two rows' keys are equal.
@@ -273,62 +238,88 @@ class KeyComparer {
         return (*this)(a.row, b.row);
     }
 
-    // A hash of the row's whole key, folding case: equal keys hash equal
-    // even where padding or tabs inside cells make their cells differ.
-    std::size_t keyHash(std::size_t row) const
-    {
-        KeyReader key(cells_, row, column_, shapes_[row], width_);
-        FoldedStreamHash hash;
-        for (std::string_view piece = key.piece(); !piece.empty(); piece = key.piece()) {
-            hash.add(piece);
-            key.advance(piece.size());
-        }
-        return static_cast<std::size_t>(hash.finish());
-    }
-
   private:
     const SortCells& cells_;
     std::size_t column_;
     std::vector<SortCellShape> shapes_;
     std::size_t width_ = 0;
+    std::size_t afterEntry_ = 0;
 };
 
+// How many of the rows have a key equal to an earlier one of them, by
+// comparing the keys whole; for the few rows left when keys are alike.
+std::size_t comparedDuplicates(std::vector<std::size_t>& rows, const KeyComparer& compare)
+{
+    std::sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+    std::size_t duplicates = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (compare(rows[i - 1], rows[i]) == 0) ++duplicates;
+    return duplicates;
+}
+
 // How many rows have a key equal to an earlier row's. Equal keys have equal
-// entries, so only rows sharing an entry's integers are hashed, and only
-// rows sharing a hash as well are compared.
+// entries; rows that share one are told apart by the next eight key bytes,
+// then the next, so a key is read only as far as it is like another. Rows
+// whose keys end alike are compared whole.
 std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& compare)
 {
     std::sort(entries.begin(), entries.end(),
               [](const RankedEntry& a, const RankedEntry& b) { return a.prefixBefore(b); });
-    std::size_t duplicates = 0;
-    std::vector<std::pair<std::size_t, std::size_t>> hashed;
-    std::vector<std::size_t> group;
+    struct Alike {
+        std::vector<std::size_t> rows;
+        std::size_t offset; // the rows' keys agree before it
+    };
+    std::vector<Alike> pending;
     for (std::size_t first = 0; first < entries.size();) {
         std::size_t last = first + 1;
         while (last < entries.size() && entries[last].samePrefix(entries[first]))
             ++last;
         if (last - first > 1) {
-            hashed.clear();
+            Alike alike{{}, compare.afterEntry()};
             for (std::size_t i = first; i < last; ++i)
-                hashed.emplace_back(compare.keyHash(entries[i].row), entries[i].row);
-            std::sort(hashed.begin(), hashed.end());
-            for (std::size_t begin = 0; begin < hashed.size();) {
-                std::size_t end = begin + 1;
-                while (end < hashed.size() && hashed[end].first == hashed[begin].first)
-                    ++end;
-                if (end - begin > 1) {
-                    group.clear();
-                    for (std::size_t i = begin; i < end; ++i)
-                        group.push_back(hashed[i].second);
-                    std::sort(group.begin(), group.end(),
-                              [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
-                    for (std::size_t i = 1; i < group.size(); ++i)
-                        if (compare(group[i - 1], group[i]) == 0) ++duplicates;
-                }
-                begin = end;
-            }
+                alike.rows.push_back(entries[i].row);
+            pending.push_back(std::move(alike));
         }
         first = last;
+    }
+    entries = {};
+
+    struct Probe {
+        std::uint64_t word;
+        int taken;
+        std::size_t row;
+        bool operator<(const Probe& other) const
+        {
+            return word != other.word ? word < other.word : taken < other.taken;
+        }
+    };
+    std::size_t duplicates = 0;
+    std::vector<Probe> probes;
+    while (!pending.empty()) {
+        Alike alike = std::move(pending.back());
+        pending.pop_back();
+        probes.clear();
+        for (const std::size_t row : alike.rows) {
+            int taken = 0;
+            const std::uint64_t word = compare.wordAt(row, alike.offset, taken);
+            probes.push_back({word, taken, row});
+        }
+        std::sort(probes.begin(), probes.end());
+        for (std::size_t first = 0; first < probes.size();) {
+            std::size_t last = first + 1;
+            while (last < probes.size() && !(probes[first] < probes[last]))
+                ++last;
+            if (last - first > 1) {
+                Alike next{{}, alike.offset + 8};
+                for (std::size_t i = first; i < last; ++i)
+                    next.rows.push_back(probes[i].row);
+                if (probes[first].taken < 8)
+                    duplicates += comparedDuplicates(next.rows, compare);
+                else
+                    pending.push_back(std::move(next));
+            }
+            first = last;
+        }
     }
     return duplicates;
 }
@@ -339,7 +330,7 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
                                      std::size_t& distinct)
 {
     const std::size_t count = cells.rowCount();
-    const KeyComparer compare(cells, column);
+    KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
     distinct = count - duplicateCount(entries, compare);
     // The order sortRuleOrder gives, as a strict total order: by key, then
@@ -350,8 +341,12 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
     };
     std::vector<std::size_t> top;
     for (std::size_t selected = std::min(count, limit + limit / 2 + 16);; selected = std::min(count, selected * 4)) {
-        std::partial_sort(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(selected), entries.end(),
-                          before);
+        // Selection first, then a sort of the selected: rows that arrive in
+        // the reverse of the wanted order (a table in ascending key order
+        // ranked descending) cost a heap selection a full sift each.
+        const auto end = entries.begin() + static_cast<std::ptrdiff_t>(selected);
+        std::nth_element(entries.begin(), end, entries.end(), before);
+        std::sort(entries.begin(), end, before);
         top.clear();
         for (std::size_t i = 0; i < selected && top.size() < limit; ++i)
             if (i == 0 || !compare.equal(entries[i - 1], entries[i])) top.push_back(entries[i].row);
@@ -361,7 +356,7 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
 
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
-    const KeyComparer compare(cells, column);
+    KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
     std::stable_sort(entries.begin(), entries.end(),
                      [&](const RankedEntry& a, const RankedEntry& b) { return compare.order(a, b) < 0; });
