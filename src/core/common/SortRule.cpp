@@ -216,13 +216,19 @@ class KeyComparer {
     // Where the key bytes that entries() left out begin.
     std::size_t afterEntry() const { return afterEntry_; }
 
-    // Eight key bytes from offset on, packed as in an entry; taken tells
-    // how many the key still had (fewer than eight: it ends there).
-    std::uint64_t wordAt(std::size_t row, std::size_t offset, int& taken) const
+    // The key bytes from offset on, eight to a word, packed as in an entry;
+    // taken tells how many the key still had (fewer than all: it ends).
+    template <std::size_t N>
+    void wordsAt(std::size_t row, std::size_t offset, std::uint64_t (&words)[N], int& taken) const
     {
         KeyReader key(cells_, row, column_, shapes_[row], width_);
         skipBytes(key, offset);
-        return takeWord(key, &taken);
+        taken = 0;
+        for (std::uint64_t& word : words) {
+            int bytes = 0;
+            word = takeWord(key, &bytes);
+            taken += bytes;
+        }
     }
 
     // Whether two rows' keys are equal.
@@ -258,9 +264,9 @@ std::size_t comparedDuplicates(std::vector<std::size_t>& rows, const KeyComparer
 }
 
 // How many rows have a key equal to an earlier row's. Equal keys have equal
-// entries; rows that share one are told apart by the next eight key bytes,
-// then the next, so a key is read only as far as it is like another. Rows
-// whose keys end alike are compared whole.
+// entries; rows that share one are told apart by the next 24 key bytes,
+// then the next, so a key is read only about as far as it is like another.
+// Rows whose keys end alike are compared whole.
 std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& compare)
 {
     std::sort(entries.begin(), entries.end(),
@@ -284,13 +290,17 @@ std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& 
     }
     entries = {};
 
+    // Each round reads the next 24 bytes of every key still alike.
+    constexpr std::size_t kWords = 3;
     struct Probe {
-        std::uint64_t word;
+        std::uint64_t words[kWords];
         int taken;
         std::size_t row;
         bool operator<(const Probe& other) const
         {
-            return word != other.word ? word < other.word : taken < other.taken;
+            for (std::size_t i = 0; i < kWords; ++i)
+                if (words[i] != other.words[i]) return words[i] < other.words[i];
+            return taken < other.taken;
         }
     };
     std::size_t duplicates = 0;
@@ -298,11 +308,10 @@ std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& 
     while (!pending.empty()) {
         Alike alike = std::move(pending.back());
         pending.pop_back();
-        probes.clear();
-        for (const std::size_t row : alike.rows) {
-            int taken = 0;
-            const std::uint64_t word = compare.wordAt(row, alike.offset, taken);
-            probes.push_back({word, taken, row});
+        probes.resize(alike.rows.size());
+        for (std::size_t i = 0; i < alike.rows.size(); ++i) {
+            probes[i].row = alike.rows[i];
+            compare.wordsAt(alike.rows[i], alike.offset, probes[i].words, probes[i].taken);
         }
         std::sort(probes.begin(), probes.end());
         for (std::size_t first = 0; first < probes.size();) {
@@ -310,10 +319,10 @@ std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& 
             while (last < probes.size() && !(probes[first] < probes[last]))
                 ++last;
             if (last - first > 1) {
-                Alike next{{}, alike.offset + 8};
+                Alike next{{}, alike.offset + 8 * kWords};
                 for (std::size_t i = first; i < last; ++i)
                     next.rows.push_back(probes[i].row);
-                if (probes[first].taken < 8)
+                if (probes[first].taken < static_cast<int>(8 * kWords))
                     duplicates += comparedDuplicates(next.rows, compare);
                 else
                     pending.push_back(std::move(next));
