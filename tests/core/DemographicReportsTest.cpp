@@ -1,5 +1,6 @@
 #include "reports/DemographicReports.h"
 #include "ReportBuilderFixture.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -73,4 +74,39 @@ TEST(DemographicReports, EmptyTablesAndZeroTotals)
     EXPECT_EQ(f.noData([&] { fillSessionsByDomainReport(blankAddress, f.grid, f.context()); }), "No data for report.");
     const DemographicTable zero = tableOf("a.b.com,0\r\n");
     EXPECT_EQ(f.noData([&] { fillHitsByDomainReport(zero, f.grid, f.context()); }), "No Data for Report");
+}
+
+TEST(DemographicReports, MachinesRankByCountThenNameDescendingAndTheTopRowsAreTheFullOrdersFirst)
+{
+    // Counts of one to four digits, names alike for long stretches and in
+    // mixed case: the shown rows are the first rows of the whole ranking.
+    std::string data;
+    for (int i = 0; i < 400; ++i) {
+        const std::string name =
+            (i % 2 ? "Host-" : "host-") + std::string(20, 'x') + std::to_string(i % 50) + ".Example";
+        data += name + std::to_string(i) + "," + std::to_string((i * 37) % 1200 / (1 + i % 4)) + "\r\n";
+    }
+    const DemographicTable table = tableOf(data);
+    ReportBuilderFixture f;
+    f.settings.maxrows = "ALL";
+    fillHitsByMachineReport(table, f.grid, f.context());
+    const Strings names = f.column(0);
+    const Strings counts = f.column(1);
+    ASSERT_EQ(names.size(), 400u);
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        const long long before = std::stoll(counts[i - 1]);
+        const long long after = std::stoll(counts[i]);
+        ASSERT_GE(before, after) << i;
+        if (before == after) {
+            EXPECT_GT(text::icompare(names[i - 1], names[i]), 0) << names[i - 1] << " " << names[i];
+        }
+    }
+    for (const char* limit : {"1", "7", "100"}) {
+        f.settings.maxrows = limit;
+        fillHitsByMachineReport(table, f.grid, f.context());
+        const Strings top = f.column(0);
+        ASSERT_EQ(top.size(), static_cast<std::size_t>(std::stoi(limit)));
+        EXPECT_EQ(top, Strings(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(top.size()))) << limit;
+        EXPECT_NE(f.grid.cell(0, 4).find(" of 400 Unique Shown"), std::string::npos);
+    }
 }

@@ -83,21 +83,16 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
     long long unique = 0;
     if (grouping == Grouping::Machine) {
         // The table holds one row per address already: only the rows shown become lines.
-        // The ranking reads the counts many times; their texts are made once.
-        std::vector<std::string> counts;
-        counts.reserve(table.size());
-        for (const DemographicRow& row : table)
-            counts.push_back(std::to_string(measureOf(row, measure)));
+        PercentTexts percents(total, kPercentPattern);
         const RankedCells cells(table.size(), 3, [&](std::size_t i, std::size_t column, std::string& scratch) {
             const DemographicRow& row = table[i];
             switch (column) {
             case 0:
                 return std::string_view(row.address);
             case 1:
-                return std::string_view(counts[i]);
+                return countText(measureOf(row, measure), scratch);
             default:
-                return std::string_view(scratch = percentText(static_cast<double>(measureOf(row, measure)),
-                                                              static_cast<double>(total), kPercentPattern));
+                return percents.of(measureOf(row, measure));
             }
         });
         unique = appendRankedRows(grid, cells, 1, context.settings.maxrows);

@@ -4,10 +4,13 @@
 #include "common/Text.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 
 namespace larkspan {
 
@@ -21,7 +24,15 @@ struct Tally {
     long long sessions = 0;
 };
 
-using AddressIndex = std::map<std::string, Tally, text::CaseInsensitiveLess>;
+std::string_view trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 long long countOf(std::string_view textIn)
 {
@@ -30,18 +41,46 @@ long long countOf(std::string_view textIn)
     return text::parseInteger(textIn, value) ? value : 0;
 }
 
-// Adds one data line to the index; lines without "," are passed over.
-void addLine(AddressIndex& index, const std::string& rawLine)
-{
-    const std::string line = text::trim(rawLine);
-    const std::size_t comma = line.find(',');
-    if (comma == std::string::npos) return;
-    std::string address = line.substr(0, comma);
-    auto [it, added] = index.try_emplace(address);
-    if (added) it->second.address = std::move(address);
-    it->second.sessions += 1;
-    it->second.requests += countOf(std::string_view(line).substr(comma + 1));
-}
+// The addresses of the data file, each once (ignoring case) in the spelling
+// it first has, with its totals.
+class AddressIndex {
+  public:
+    // Adds one data line; lines without "," are passed over.
+    void addLine(std::string_view rawLine)
+    {
+        const std::string_view line = trimmed(rawLine);
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) return;
+        const std::string_view address = line.substr(0, comma);
+        auto found = index_.find(address);
+        if (found == index_.end()) {
+            // A deque never moves its elements: the keys' views stay valid.
+            tallies_.push_back({std::string(address), 0, 0});
+            found = index_.emplace(tallies_.back().address, tallies_.size() - 1).first;
+        }
+        Tally& tally = tallies_[found->second];
+        tally.sessions += 1;
+        tally.requests += countOf(line.substr(comma + 1));
+    }
+
+    std::size_t size() const { return tallies_.size(); }
+
+    // The tallies in ascending address order (ignoring case).
+    std::vector<const Tally*> sorted() const
+    {
+        std::vector<const Tally*> out;
+        out.reserve(tallies_.size());
+        for (const Tally& tally : tallies_)
+            out.push_back(&tally);
+        std::sort(out.begin(), out.end(),
+                  [](const Tally* a, const Tally* b) { return text::icompare(a->address, b->address) < 0; });
+        return out;
+    }
+
+  private:
+    std::deque<Tally> tallies_;
+    std::unordered_map<std::string_view, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
+};
 
 DemographicRow makeRow(const Tally& tally, const demographics::CodeList& countries, const demographics::CodeList& types)
 {
@@ -81,11 +120,11 @@ DemographicTable demographicsFromText(const std::string& content, const demograp
 {
     AddressIndex index;
     for (const std::string& line : text::splitLines(content))
-        addLine(index, line);
+        index.addLine(line);
     DemographicTable table;
     table.reserve(index.size());
-    for (const auto& entry : index)
-        table.push_back(makeRow(entry.second, countries, types));
+    for (const Tally* tally : index.sorted())
+        table.push_back(makeRow(*tally, countries, types));
     return table;
 }
 
@@ -107,7 +146,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
         if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
-        addLine(index, line);
+        index.addLine(line);
     }
     in.close();
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(lines));
@@ -116,8 +155,8 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     platform.progress.setText(1, "Processing Data...");
     DemographicTable table;
     table.reserve(index.size());
-    for (const auto& entry : index) {
-        table.push_back(makeRow(entry.second, countries, types));
+    for (const Tally* tally : index.sorted()) {
+        table.push_back(makeRow(*tally, countries, types));
         if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();

@@ -45,15 +45,16 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
         total += row.count;
     if (total == 0) throw NoDataError(kNoDataForReport);
 
+    PercentTexts percents(total);
     const RankedCells cells(rows.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
         const PathRow& row = rows[i];
         switch (column) {
         case 0:
             return unknownForDash(row.path == "/" ? row.key : row.path);
         case 1:
-            return std::string_view(scratch = std::to_string(row.count));
+            return countText(row.count, scratch);
         case 2:
-            return std::string_view(scratch = percentText(static_cast<double>(row.count), static_cast<double>(total)));
+            return percents.of(row.count);
         case 5:
             return std::string_view(row.key);
         default:

@@ -7,6 +7,7 @@
 #include "reports/NoDataError.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace larkspan {
 
@@ -33,6 +34,21 @@ std::string_view unknownForDash(std::string_view firstCell)
 std::string percentText(double count, double total, const char* pattern)
 {
     return formatNumber(total != 0 ? count / total * 100.0 : 0.0, pattern);
+}
+
+std::string_view PercentTexts::of(long long count)
+{
+    auto [it, added] = texts_.try_emplace(count);
+    if (added) it->second = percentText(static_cast<double>(count), static_cast<double>(total_), pattern_);
+    return it->second;
+}
+
+std::string_view countText(long long count, std::string& scratch)
+{
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, count);
+    scratch.assign(digits, end);
+    return scratch;
 }
 
 long long countValue(const std::string& cell)

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace larkspan {
@@ -23,6 +24,23 @@ std::string_view unknownForDash(std::string_view firstCell);
 
 // count / total * 100 with the pattern (default "##0.0##%").
 std::string percentText(double count, double total, const char* pattern = "##0.0##%");
+
+// The percentage texts of counts against one total, each made once: a
+// ranking reads a row's cells many times, and counts repeat.
+class PercentTexts {
+  public:
+    explicit PercentTexts(long long total, const char* pattern = "##0.0##%") : total_(total), pattern_(pattern) {}
+    // percentText(count, total, pattern); the view lives as long as this object.
+    std::string_view of(long long count);
+
+  private:
+    long long total_;
+    const char* pattern_;
+    std::unordered_map<long long, std::string> texts_;
+};
+
+// A count's decimal text, written into scratch.
+std::string_view countText(long long count, std::string& scratch);
 
 // Reads a count cell: a whole number, else 0.
 long long countValue(const std::string& cell);

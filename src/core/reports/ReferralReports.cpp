@@ -101,6 +101,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
     }
     if (total == 0) throw NoDataError(kNoDataForReport);
     if (listed.empty()) throw NoDataError(kNoDataForReport);
+    PercentTexts percents(total);
     const RankedCells cells(listed.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
         const analysis::CountRow& row = referrers[listed[i]];
         switch (column) {
@@ -108,9 +109,9 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
         case 5:
             return std::string_view(row.key);
         case 1:
-            return std::string_view(scratch = std::to_string(row.count));
+            return countText(row.count, scratch);
         case 2:
-            return std::string_view(scratch = percentText(static_cast<double>(row.count), static_cast<double>(total)));
+            return percents.of(row.count);
         default:
             return std::string_view();
         }

@@ -95,15 +95,15 @@ void finishDetailRows(ReportGrid& grid, const ReportContext& context, const Deta
                       CountOf countOf, TextOf textOf, long long total, const RankedSummary& summary)
 {
     if (total == 0) throw NoDataError(kNoDataForReport);
+    PercentTexts percents(total);
     const RankedCells cells(rows, 5, [&](std::size_t row, std::size_t column, std::string& scratch) {
         switch (column) {
         case 0:
             return unknownForDash(textOf(row, 0, scratch));
         case 1:
-            return std::string_view(scratch = std::to_string(countOf(row)));
+            return countText(countOf(row), scratch);
         case 2:
-            return std::string_view(scratch =
-                                        percentText(static_cast<double>(countOf(row)), static_cast<double>(total)));
+            return percents.of(countOf(row));
         default:
             return textOf(row, column, scratch);
         }
