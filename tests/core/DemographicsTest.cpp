@@ -118,3 +118,22 @@ TEST(DemographicTable, ReadingTheDataFileReportsMissingFilesAndCancel)
     fake.cancel.request();
     EXPECT_THROW(parseDemographics(fake.platform(), data, countries, types), Cancelled);
 }
+
+TEST(DemographicTable, DaysOfSortedAddressesMergeAcrossTheBreakInOrder)
+{
+    // One sorted block per day: the second block starts over and repeats
+    // addresses of the first in other spellings.
+    const DemographicTable table = demographicsFromText(
+        "b.example.com,1\r\nc.example.com,1\r\nc.EXAMPLE.com,4\r\na.example.com,1\r\nB.example.com,2\r\n"
+        "C.example.com,3\r\nd.example.com,5\r\n",
+        kCountries, kTypes);
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_EQ(table[0].address, "a.example.com");
+    EXPECT_EQ(table[1].address, "b.example.com");
+    EXPECT_EQ(table[1].requests, 3);
+    EXPECT_EQ(table[1].sessions, 2);
+    EXPECT_EQ(table[2].address, "c.example.com");
+    EXPECT_EQ(table[2].requests, 8);
+    EXPECT_EQ(table[2].sessions, 3);
+    EXPECT_EQ(table[3].address, "d.example.com");
+}

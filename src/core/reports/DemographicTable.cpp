@@ -1,5 +1,6 @@
 #include "reports/DemographicTable.h"
 
+#include "analysis/FoldedKey.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
@@ -52,13 +53,7 @@ class AddressIndex {
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos) return;
         const std::string_view address = line.substr(0, comma);
-        auto found = index_.find(address);
-        if (found == index_.end()) {
-            // A deque never moves its elements: the keys' views stay valid.
-            tallies_.push_back({std::string(address), 0, 0});
-            found = index_.emplace(tallies_.back().address, tallies_.size() - 1).first;
-        }
-        Tally& tally = tallies_[found->second];
+        Tally& tally = tallyOf(address);
         tally.sessions += 1;
         tally.requests += countOf(line.substr(comma + 1));
     }
@@ -72,14 +67,45 @@ class AddressIndex {
         out.reserve(tallies_.size());
         for (const Tally& tally : tallies_)
             out.push_back(&tally);
-        std::sort(out.begin(), out.end(),
-                  [](const Tally* a, const Tally* b) { return text::icompare(a->address, b->address) < 0; });
+        const auto before = [](const Tally* a, const Tally* b) { return text::icompare(a->address, b->address) < 0; };
+        if (!ascending_) std::sort(out.begin(), out.end(), before);
         return out;
     }
 
   private:
+    // The data file is written in ascending address order: while it keeps
+    // to it, an address is new unless it equals the last one, and no index
+    // is needed. The first address out of order builds the index.
+    Tally& tallyOf(std::string_view address)
+    {
+        if (ascending_) {
+            const int order = tallies_.empty() ? 1 : text::icompare(address, tallies_.back().address);
+            if (order == 0) return tallies_.back();
+            if (order > 0) {
+                tallies_.push_back({std::string(address), 0, 0});
+                return tallies_.back();
+            }
+            ascending_ = false;
+            for (std::size_t i = 0; i < tallies_.size(); ++i)
+                index_.emplace(tallies_[i].address, i);
+        }
+        // The new tally is put in first so that the index's key can view its
+        // text: a deque never moves its elements. A known address takes it out.
+        tallies_.push_back({std::string(address), 0, 0});
+        const auto [found, added] = index_.try_emplace(tallies_.back().address, tallies_.size() - 1);
+        if (!added) tallies_.pop_back();
+        return tallies_[found->second];
+    }
+
+    bool ascending_ = true;
     std::deque<Tally> tallies_;
-    std::unordered_map<std::string_view, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
+    struct FoldedHash {
+        std::size_t operator()(std::string_view s) const noexcept { return analysis::folded::hash(s); }
+    };
+    struct FoldedEqual {
+        bool operator()(std::string_view a, std::string_view b) const noexcept { return analysis::folded::equal(a, b); }
+    };
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> index_;
 };
 
 DemographicRow makeRow(const Tally& tally, const demographics::CodeList& countries, const demographics::CodeList& types)
