@@ -266,8 +266,9 @@ std::size_t comparedDuplicates(std::vector<std::size_t>& rows, const KeyComparer
 // How many rows have a key equal to an earlier row's. Equal keys have equal
 // entries; rows that share one are told apart by the next 24 key bytes,
 // then the next, so a key is read only about as far as it is like another.
-// Rows whose keys end alike are compared whole.
-std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& compare)
+// Rows whose keys end alike are compared whole. Leaves the entries sorted by
+// their integers.
+std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer& compare)
 {
     std::sort(entries.begin(), entries.end(),
               [](const RankedEntry& a, const RankedEntry& b) { return a.prefixBefore(b); });
@@ -288,7 +289,6 @@ std::size_t duplicateCount(std::vector<RankedEntry> entries, const KeyComparer& 
         }
         first = last;
     }
-    entries = {};
 
     // Each round reads the next 24 bytes of every key still alike.
     constexpr std::size_t kWords = 3;
