@@ -1,17 +1,14 @@
 #include "reports/DemographicTable.h"
 
-#include "analysis/FoldedKey.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <deque>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string_view>
-#include <unordered_map>
 
 namespace larkspan {
 
@@ -19,107 +16,131 @@ namespace {
 
 const char* const kCaption = "Analyzing Demographics Data...";
 
-struct Tally {
-    std::string address;
-    long long requests = 0;
-    long long sessions = 0;
-};
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-long long countOf(std::string_view textIn)
-{
-    long long value = 0;
-    if (textIn.size() > 255) textIn = textIn.substr(0, 255);
-    return text::parseInteger(textIn, value) ? value : 0;
-}
-
-// The addresses of the data file, each once (ignoring case) in the spelling
-// it first has, with its totals.
-class AddressIndex {
+// Each address's counts in the order of its first line, found again
+// without regard to case. The addresses sit end to end in one text, so a
+// day file with a million visitors costs a few dozen bytes per address
+// until the table is made, in address order, with everything derived.
+class AddressTallies {
   public:
     // Adds one data line; lines without "," are passed over.
-    void addLine(std::string_view rawLine)
+    void add(std::string_view rawLine)
     {
         const std::string_view line = trimmed(rawLine);
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos) return;
-        const std::string_view address = line.substr(0, comma);
-        Tally& tally = tallyOf(address);
+        Tally& tally = find(line.substr(0, comma));
         tally.sessions += 1;
         tally.requests += countOf(line.substr(comma + 1));
     }
 
     std::size_t size() const { return tallies_.size(); }
 
-    // The tallies in ascending address order (ignoring case).
-    std::vector<const Tally*> sorted() const
+    // The tallies' positions in ascending address order (ignoring case).
+    std::vector<std::uint32_t> addressOrder() const
     {
-        std::vector<const Tally*> out;
-        out.reserve(tallies_.size());
-        for (const Tally& tally : tallies_)
-            out.push_back(&tally);
-        const auto before = [](const Tally* a, const Tally* b) { return text::icompare(a->address, b->address) < 0; };
-        if (!ascending_) std::sort(out.begin(), out.end(), before);
-        return out;
+        std::vector<std::uint32_t> order(tallies_.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<std::uint32_t>(i);
+        if (ascending_) return order;
+        std::sort(order.begin(), order.end(),
+                  [this](std::uint32_t a, std::uint32_t b) { return text::icompare(address(a), address(b)) < 0; });
+        return order;
+    }
+
+    DemographicRow row(std::uint32_t at, const demographics::CodeList& countries,
+                       const demographics::CodeList& types) const
+    {
+        DemographicRow row;
+        row.address = std::string(address(at));
+        row.requests = tallies_[at].requests;
+        row.sessions = tallies_[at].sessions;
+        demographics::DomainParts parts = demographics::deriveDomainParts(row.address, countries, types);
+        row.domain = std::move(parts.domain);
+        row.country = std::move(parts.country);
+        row.type = std::move(parts.type);
+        return row;
     }
 
   private:
-    // The data file is written in ascending address order: while it keeps
-    // to it, an address is new unless it equals the last one, and no index
-    // is needed. The first address out of order builds the index.
-    Tally& tallyOf(std::string_view address)
+    struct Tally {
+        std::size_t offset = 0; // of the address in addresses_, as first written
+        std::size_t length = 0;
+        long long requests = 0;
+        long long sessions = 0;
+    };
+
+    // Blanks and control characters removed from both ends.
+    static std::string_view trimmed(std::string_view text)
     {
-        if (ascending_) {
-            const int order = tallies_.empty() ? 1 : text::icompare(address, tallies_.back().address);
-            if (order == 0) return tallies_.back();
-            if (order > 0) {
-                tallies_.push_back({std::string(address), 0, 0});
-                return tallies_.back();
-            }
-            ascending_ = false;
-            for (std::size_t i = 0; i < tallies_.size(); ++i)
-                index_.emplace(tallies_[i].address, i);
-        }
-        // The new tally is put in first so that the index's key can view its
-        // text: a deque never moves its elements. A known address takes it out.
-        tallies_.push_back({std::string(address), 0, 0});
-        const auto [found, added] = index_.try_emplace(tallies_.back().address, tallies_.size() - 1);
-        if (!added) tallies_.pop_back();
-        return tallies_[found->second];
+        const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+        while (!text.empty() && blank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && blank(text.back()))
+            text.remove_suffix(1);
+        return text;
     }
 
-    bool ascending_ = true;
-    std::deque<Tally> tallies_;
-    struct FoldedHash {
-        std::size_t operator()(std::string_view s) const noexcept { return analysis::folded::hash(s); }
-    };
-    struct FoldedEqual {
-        bool operator()(std::string_view a, std::string_view b) const noexcept { return analysis::folded::equal(a, b); }
-    };
-    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> index_;
-};
+    static long long countOf(std::string_view textIn)
+    {
+        long long value = 0;
+        if (textIn.size() > 255) textIn = textIn.substr(0, 255);
+        return text::parseInteger(textIn, value) ? value : 0;
+    }
 
-DemographicRow makeRow(const Tally& tally, const demographics::CodeList& countries, const demographics::CodeList& types)
-{
-    DemographicRow row;
-    row.address = tally.address;
-    row.requests = tally.requests;
-    row.sessions = tally.sessions;
-    demographics::DomainParts parts = demographics::deriveDomainParts(tally.address, countries, types);
-    row.domain = std::move(parts.domain);
-    row.country = std::move(parts.country);
-    row.type = std::move(parts.type);
-    return row;
-}
+    std::string_view address(std::size_t at) const
+    {
+        return std::string_view(addresses_).substr(tallies_[at].offset, tallies_[at].length);
+    }
+
+    // The data file is written in ascending address order: while it keeps
+    // to it, an address is new unless it equals the last one, and the index
+    // is not needed. The first address out of order builds it.
+    Tally& find(std::string_view key)
+    {
+        if (ascending_) {
+            const int order = tallies_.empty() ? 1 : text::icompare(key, address(tallies_.size() - 1));
+            if (order == 0) return tallies_.back();
+            if (order > 0) return append(key);
+            ascending_ = false;
+        }
+        if (2 * (tallies_.size() + 1) > slots_.size()) grow();
+        for (std::size_t slot = text::CaseInsensitiveHash{}(key)&mask_;; slot = (slot + 1) & mask_) {
+            if (slots_[slot] == 0) {
+                slots_[slot] = static_cast<std::uint32_t>(tallies_.size() + 1);
+                return append(key);
+            }
+            if (text::iequals(address(slots_[slot] - 1), key)) return tallies_[slots_[slot] - 1];
+        }
+    }
+
+    Tally& append(std::string_view key)
+    {
+        tallies_.push_back({addresses_.size(), key.size(), 0, 0});
+        addresses_.append(key);
+        return tallies_.back();
+    }
+
+    void grow()
+    {
+        std::size_t size = std::max<std::size_t>(64, 2 * slots_.size());
+        while (2 * (tallies_.size() + 1) > size)
+            size *= 2;
+        slots_.assign(size, 0);
+        mask_ = slots_.size() - 1;
+        for (std::size_t at = 0; at < tallies_.size(); ++at) {
+            std::size_t slot = text::CaseInsensitiveHash{}(address(at)) & mask_;
+            while (slots_[slot] != 0)
+                slot = (slot + 1) & mask_;
+            slots_[slot] = static_cast<std::uint32_t>(at + 1);
+        }
+    }
+
+    std::vector<Tally> tallies_;
+    std::string addresses_;
+    std::vector<std::uint32_t> slots_; // a tally's position + 1; 0 is free
+    std::size_t mask_ = 0;
+    bool ascending_ = true; // every address so far came after the one before
+};
 
 void openForReading(const std::string& dataFile, std::ifstream& in)
 {
@@ -144,13 +165,13 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types)
 {
-    AddressIndex index;
+    AddressTallies tallies;
     for (const std::string& line : text::splitLines(content))
-        index.addLine(line);
+        tallies.add(line);
     DemographicTable table;
-    table.reserve(index.size());
-    for (const Tally* tally : index.sorted())
-        table.push_back(makeRow(*tally, countries, types));
+    table.reserve(tallies.size());
+    for (const std::uint32_t at : tallies.addressOrder())
+        table.push_back(tallies.row(at, countries, types));
     return table;
 }
 
@@ -164,7 +185,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
 
     ThrottledPump pump(platform.pump);
     platform.progress.setText(0, kCaption);
-    AddressIndex index;
+    AddressTallies tallies;
     long long lines = 0;
     std::string line;
     while (std::getline(in, line)) {
@@ -172,7 +193,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
         if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
-        index.addLine(line);
+        tallies.add(line);
     }
     in.close();
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(lines));
@@ -180,9 +201,9 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     platform.progress.setText(0, kCaption);
     platform.progress.setText(1, "Processing Data...");
     DemographicTable table;
-    table.reserve(index.size());
-    for (const Tally* tally : index.sorted()) {
-        table.push_back(makeRow(*tally, countries, types));
+    table.reserve(tallies.size());
+    for (const std::uint32_t at : tallies.addressOrder()) {
+        table.push_back(tallies.row(at, countries, types));
         if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
