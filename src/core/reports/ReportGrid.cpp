@@ -16,6 +16,33 @@ std::string escapeLogText(std::string_view s)
     return text::htmlEscape(s);
 }
 
+void appendEscapedLogText(std::string& out, std::string_view s)
+{
+    for (std::size_t at = 0; at < s.size();) {
+        const std::size_t special = s.find_first_of("&<>\"'", at);
+        out.append(s.substr(at, special - at));
+        if (special == std::string_view::npos) return;
+        switch (s[special]) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += "&#39;";
+            break;
+        }
+        at = special + 1;
+    }
+}
+
 const std::string& ReportLine::cell(std::size_t column) const
 {
     return column < cells.size() ? cells[column] : kEmpty;
@@ -85,6 +112,16 @@ const std::string* ReportGrid::markup(int column, int row) const
     if (column < 0 || row < kHeaderRows) return nullptr;
     const auto d = static_cast<std::size_t>(row - kHeaderRows);
     return d < details_.size() ? details_[d].markup(static_cast<std::size_t>(column)) : nullptr;
+}
+
+void ReportGrid::appendHtmlCell(std::string& out, int column, int row) const
+{
+    if (const std::string* m = markup(column, row))
+        out += *m;
+    else if (row < kHeaderRows)
+        out += cell(column, row);
+    else
+        appendEscapedLogText(out, cell(column, row));
 }
 
 std::string ReportGrid::htmlCell(int column, int row) const

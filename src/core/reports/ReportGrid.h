@@ -13,6 +13,8 @@ namespace larkspan {
 // Log text made safe for a page: &, <, >, " and ' escaped (text without them
 // is returned as it is, which is most of it).
 std::string escapeLogText(std::string_view text);
+// The same, appended to out.
+void appendEscapedLogText(std::string& out, std::string_view text);
 
 // One line of a report: the text of each column as the report rules define it
 // (what CSV files show, what sorting and totals read), and for the columns a
@@ -57,6 +59,8 @@ class ReportGrid {
 
     // The HTML form of a cell: the builder's markup, or the text escaped.
     std::string htmlCell(int column, int row) const;
+    // The same, appended to out.
+    void appendHtmlCell(std::string& out, int column, int row) const;
     // The builder's markup of a detail cell, or nullptr for plain text.
     const std::string* markup(int column, int row) const;
 

@@ -8,6 +8,7 @@
 #include "reports/ReportTemplates.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <vector>
 
@@ -107,16 +108,6 @@ TemplateEngine::TemplateEngine(const ReportGrid& grid, std::string missingDates,
     : grid_(grid), missingDates_(std::move(missingDates)), pump_(pump)
 {
 }
-
-// Every value a detail row puts into the section, ready to insert.
-struct TemplateEngine::RowValues {
-    std::string color;
-    std::string number;
-    std::string httpTarget; // between the quotes after "http://"
-    std::string ownTarget;  // the whole href
-    std::string display;
-    std::string columns[5];
-};
 
 // A literal run of the detail section or one of its placeholders.
 struct TemplateEngine::Piece {
@@ -227,35 +218,83 @@ std::string fillOnce(const std::string& text, const std::vector<std::pair<std::s
 
 } // namespace
 
-TemplateEngine::RowValues TemplateEngine::rowValues(int row, int linkColumn, bool csv, long long limit,
-                                                    long long minimum) const
+void TemplateEngine::appendRowValue(std::string& out, const Piece& piece, int row, const RowFormat& format) const
 {
-    RowValues v;
-    const int displayColumn = linkColumn >= 0 ? linkColumn : 0;
-    v.color = (row - ReportGrid::kFirstDetailRow) % 2 == 0 ? "#E8E8E8" : "#CCCCCC";
-    v.number = std::to_string(row - ReportGrid::kFirstDetailRow + 1) + ".";
+    const int displayColumn = format.linkColumn >= 0 ? format.linkColumn : 0;
     const std::string& target = grid_.cell(displayColumn, row);
-    if (csv) {
-        v.display = target;
-        v.httpTarget = target;
-        v.ownTarget = target;
-        v.columns[0] = csvLogCell(prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), limit, minimum));
-        for (int c = 1; c <= 4; ++c)
-            v.columns[c] = csvLogCell(text::cutAtLessThan(grid_.cell(c, row)));
-    } else {
-        // Link targets: log text must stay inside the quotes and may not
-        // bring its own scheme where the template gives none.
-        v.httpTarget = escapeLogText(target);
-        v.ownTarget = safeLinkTarget(target);
-        v.display = grid_.htmlCell(displayColumn, row);
-        if (const std::string* markup = grid_.markup(0, row))
-            v.columns[0] = prepareFirstColumn(*markup, limit, minimum);
-        else
-            v.columns[0] = escapeLogText(prepareFirstColumn(grid_.cell(0, row), limit, minimum));
-        for (int c = 1; c <= 4; ++c)
-            v.columns[c] = grid_.htmlCell(c, row);
+    switch (piece.kind) {
+    case Piece::Literal:
+        out += piece.literal;
+        return;
+    case Piece::Color:
+        out += (row - ReportGrid::kFirstDetailRow) % 2 == 0 ? "#E8E8E8" : "#CCCCCC";
+        return;
+    case Piece::Number: {
+        char digits[24];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, row - ReportGrid::kFirstDetailRow + 1);
+        out.append(digits, end);
+        out += '.';
+        return;
     }
-    return v;
+    default:
+        break;
+    }
+    if (format.csv) {
+        switch (piece.kind) {
+        case Piece::HttpTarget:
+            out += "\"http://";
+            out += target;
+            out += '"';
+            return;
+        case Piece::OwnTarget:
+            out += '"';
+            out += target;
+            out += '"';
+            return;
+        case Piece::Display:
+            out += target;
+            return;
+        case Piece::Column0:
+            out +=
+                csvLogCell(prepareFirstColumn(text::cutAtLessThan(grid_.cell(0, row)), format.limit, format.minimum));
+            return;
+        default:
+            out += csvLogCell(text::cutAtLessThan(grid_.cell(piece.kind - Piece::Column0, row)));
+            return;
+        }
+    }
+    // Link targets: log text must stay inside the quotes and may not
+    // bring its own scheme where the template gives none.
+    switch (piece.kind) {
+    case Piece::HttpTarget:
+        out += "\"http://";
+        appendEscapedLogText(out, target);
+        out += '"';
+        return;
+    case Piece::OwnTarget:
+        out += '"';
+        out += safeLinkTarget(target);
+        out += '"';
+        return;
+    case Piece::Display:
+        grid_.appendHtmlCell(out, displayColumn, row);
+        return;
+    case Piece::Column0: {
+        const std::string* markup = grid_.markup(0, row);
+        const std::string& value = markup ? *markup : grid_.cell(0, row);
+        const auto size = static_cast<long long>(value.size());
+        const bool asItStands =
+            (format.limit < 0 || size <= format.limit) && (format.minimum <= 0 || size >= format.minimum);
+        if (markup)
+            out += asItStands ? value : prepareFirstColumn(value, format.limit, format.minimum);
+        else
+            appendEscapedLogText(out, asItStands ? value : prepareFirstColumn(value, format.limit, format.minimum));
+        return;
+    }
+    default:
+        grid_.appendHtmlCell(out, piece.kind - Piece::Column0, row);
+        return;
+    }
 }
 
 std::string TemplateEngine::fillTemplateText(const std::string& text, bool csv, const std::string& sentence,
@@ -333,41 +372,14 @@ std::string TemplateEngine::render(int templateRow, int linkColumn, const std::s
         unlinkPlaceholderValues(after);
     }
     rows.reserve(rows.size() + static_cast<std::size_t>(grid_.detailCount()) * (section.size() + 64) + after.size());
+    const RowFormat format{linkColumn, csv, limit, minimum};
     std::string line;
     for (int row = ReportGrid::kFirstDetailRow; row < grid_.rowCount(); ++row) {
         if (pump_) pump_->poll();
-        const RowValues v = rowValues(row, linkColumn, csv, limit, minimum);
         std::string& out = helpFile ? line : rows;
         line.clear();
-        for (const Piece& piece : pieces) {
-            switch (piece.kind) {
-            case Piece::Literal:
-                out += piece.literal;
-                break;
-            case Piece::Color:
-                out += v.color;
-                break;
-            case Piece::Number:
-                out += v.number;
-                break;
-            case Piece::HttpTarget:
-                out += "\"http://";
-                out += v.httpTarget;
-                out += '"';
-                break;
-            case Piece::OwnTarget:
-                out += '"';
-                out += v.ownTarget;
-                out += '"';
-                break;
-            case Piece::Display:
-                out += v.display;
-                break;
-            default:
-                out += v.columns[piece.kind - Piece::Column0];
-                break;
-            }
-        }
+        for (const Piece& piece : pieces)
+            appendRowValue(out, piece, row, format);
         if (helpFile) {
             unlinkPlaceholderValues(line);
             rows += line;

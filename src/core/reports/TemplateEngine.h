@@ -29,12 +29,19 @@ class TemplateEngine {
     std::string renderCsv() const;
 
   private:
-    struct RowValues;
     struct Piece;
+    // How the detail rows of one rendering are written.
+    struct RowFormat {
+        int linkColumn;
+        bool csv;
+        long long limit;   // the first column's longest text, -1 for any
+        long long minimum; // and its shortest (padded with blanks)
+    };
     // helpFile: for a report page, the help page's name; the page is then
     // post-processed (help link, placeholder values without links).
     std::string render(int templateRow, int linkColumn, const std::string* helpFile = nullptr) const;
-    RowValues rowValues(int row, int linkColumn, bool csv, long long limit, long long minimum) const;
+    // Appends the value a detail row gives the placeholder piece.
+    void appendRowValue(std::string& out, const Piece& piece, int row, const RowFormat& format) const;
     // The template's own text with the header values, the missing-dates
     // sentence and (for a report page) the help page filled in, in one pass.
     std::string fillTemplateText(const std::string& text, bool csv, const std::string& sentence,
