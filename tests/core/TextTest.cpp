@@ -47,6 +47,12 @@ TEST(HtmlToText, EntitiesTagsAndBlanks)
 TEST(HtmlEscape, LogTextCannotOpenTags)
 {
     EXPECT_EQ(text::htmlEscape("<script>alert('x')</script>&"), "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;");
+    EXPECT_EQ(text::htmlEscape("\"\"a&&"), "&quot;&quot;a&amp;&amp;");
+    EXPECT_EQ(text::htmlEscape(std::string("x\0<", 3)), std::string("x\0&lt;", 6));
+    std::string page = "<td>";
+    text::appendHtmlEscaped(page, "a>b");
+    text::appendHtmlEscaped(page, "");
+    EXPECT_EQ(page, "<td>a&gt;b");
 }
 
 TEST(CaseInsensitive, CompareFindAndHash)

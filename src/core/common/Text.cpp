@@ -233,12 +233,13 @@ std::string htmlToText(std::string_view html)
     return collapsed;
 }
 
-std::string htmlEscape(std::string_view s)
+void appendHtmlEscaped(std::string& out, std::string_view s)
 {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
+    for (std::size_t at = 0; at < s.size();) {
+        const std::size_t special = s.find_first_of("&<>\"'", at);
+        out.append(s.substr(at, special - at));
+        if (special == std::string_view::npos) return;
+        switch (s[special]) {
         case '&':
             out += "&amp;";
             break;
@@ -251,13 +252,19 @@ std::string htmlEscape(std::string_view s)
         case '"':
             out += "&quot;";
             break;
-        case '\'':
+        default:
             out += "&#39;";
             break;
-        default:
-            out += c;
         }
+        at = special + 1;
     }
+}
+
+std::string htmlEscape(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    appendHtmlEscaped(out, s);
     return out;
 }
 

@@ -61,6 +61,8 @@ std::string htmlToText(std::string_view html);
 
 // Escapes &, <, >, " and ' so that log text can be placed in HTML.
 std::string htmlEscape(std::string_view s);
+// The same, appended to out.
+void appendHtmlEscaped(std::string& out, std::string_view s);
 
 // Whole text is a decimal integer with an optional sign.
 bool isInteger(std::string_view s);

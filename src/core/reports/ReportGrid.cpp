@@ -18,29 +18,7 @@ std::string escapeLogText(std::string_view s)
 
 void appendEscapedLogText(std::string& out, std::string_view s)
 {
-    for (std::size_t at = 0; at < s.size();) {
-        const std::size_t special = s.find_first_of("&<>\"'", at);
-        out.append(s.substr(at, special - at));
-        if (special == std::string_view::npos) return;
-        switch (s[special]) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += "&#39;";
-            break;
-        }
-        at = special + 1;
-    }
+    text::appendHtmlEscaped(out, s);
 }
 
 const std::string& ReportLine::cell(std::size_t column) const
