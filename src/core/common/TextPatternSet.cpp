@@ -24,7 +24,7 @@ TextPatternSet::TextPatternSet(const std::vector<std::string_view>& patterns)
     std::size_t letters = 0;
     for (const std::string_view pattern : patterns)
         letters += pattern.size();
-    if (rowOf(letters + 1) >= kHasOutput) throw std::length_error("too many texts to look for");
+    if (rowOf(letters + 1) >= kTrieEdge) throw std::length_error("too many texts to look for");
     std::vector<std::vector<std::uint32_t>> own;
     buildTrie(patterns, own);
     linkFailures(own);
@@ -103,10 +103,15 @@ void TextPatternSet::linkFailures(const std::vector<std::vector<std::uint32_t>>&
         outputs_.insert(outputs_.end(), found[state].begin(), found[state].end());
     }
     outputStart_.push_back(static_cast<std::uint32_t>(outputs_.size()));
-    for (std::uint32_t& target : transitions_) {
+    for (std::size_t slot = 0; slot < transitions_.size(); ++slot) {
+        std::uint32_t& target = transitions_[slot];
         if (target == kNone) target = 0; // the padding of a row: no byte has its class
-        target = static_cast<std::uint32_t>(rowOf(target)) | (firstOutput_[target] != kNone ? kHasOutput : 0);
+        const bool deeper = depth_[target] == depth_[numberOf(static_cast<State>(slot))] + 1;
+        target = static_cast<std::uint32_t>(rowOf(target)) | (firstOutput_[target] != kNone ? kHasOutput : 0) |
+                 (deeper ? kTrieEdge : 0);
     }
+    depth_.clear();
+    depth_.shrink_to_fit();
 }
 
 std::size_t TextPatternSet::firstFound(std::string_view text) const
@@ -116,7 +121,7 @@ std::size_t TextPatternSet::firstFound(std::string_view text) const
     State row = 0;
     for (const char c : text) {
         const std::uint32_t target = step(row, c);
-        row = target & ~kHasOutput;
+        row = target & ~kFlags;
         if ((target & kHasOutput) && firstOutput_[numberOf(row)] < best) {
             best = firstOutput_[numberOf(row)];
             if (best == 0) break;
@@ -132,7 +137,7 @@ bool TextPatternSet::containsAny(std::string_view text) const
     for (const char c : text) {
         const std::uint32_t target = step(row, c);
         if (target & kHasOutput) return true;
-        row = target;
+        row = target & ~kFlags;
     }
     return false;
 }
@@ -144,7 +149,7 @@ void TextPatternSet::allFound(std::string_view text, std::vector<std::size_t>& f
     State row = 0;
     for (const char c : text) {
         const std::uint32_t target = step(row, c);
-        row = target & ~kHasOutput;
+        row = target & ~kFlags;
         if (target & kHasOutput) {
             const std::size_t state = numberOf(row);
             found.insert(found.end(), outputs_.begin() + outputStart_[state],
@@ -157,14 +162,13 @@ void TextPatternSet::allFound(std::string_view text, std::vector<std::size_t>& f
 
 bool TextPatternSet::beginsWithAny(std::string_view text) const
 {
-    std::size_t state = 0;
+    State row = 0;
     for (const char c : text) {
-        const std::size_t child = numberOf(step(static_cast<State>(rowOf(state)), c) & ~kHasOutput);
-        // A transition that does not go one level deeper left the trie: no
-        // pattern begins with what was read.
-        if (depth_[child] != depth_[state] + 1) return false;
-        state = child;
-        if (ownPattern_[state] != kNone) return true;
+        const std::uint32_t target = step(row, c);
+        // A fallback to a shorter text: no pattern begins with what was read.
+        if (!(target & kTrieEdge)) return false;
+        row = target & ~kFlags;
+        if (ownPattern_[numberOf(row)] != kNone) return true;
     }
     return false;
 }

@@ -38,10 +38,13 @@ class TextPatternSet {
     // A state is named by the offset of its row in the transition table
     // (state number << rowShift_; rows are a power of two wide); a
     // transition also carries kHasOutput when a pattern ends at its target,
-    // so the scan reads one table per byte.
+    // so the scan reads one table per byte, and kTrieEdge when it spells one
+    // byte more of a pattern's beginning (not a fallback to a shorter text).
     using State = std::uint32_t;
     static constexpr std::uint32_t kNone = UINT32_MAX;
     static constexpr std::uint32_t kHasOutput = 0x80000000u;
+    static constexpr std::uint32_t kTrieEdge = 0x40000000u;
+    static constexpr std::uint32_t kFlags = kHasOutput | kTrieEdge;
 
     std::uint32_t step(State row, char c) const
     {
@@ -58,8 +61,8 @@ class TextPatternSet {
     std::size_t classCount_ = 1; // class 0: bytes in no pattern
     unsigned rowShift_ = 0;
     std::array<std::uint8_t, 256> byteClass_{}; // capitals share their small letter's class
-    std::vector<std::uint32_t> transitions_;    // complete: row + class gives the target row (| kHasOutput)
-    std::vector<std::uint32_t> depth_;          // by state number: length of the text the state stands for
+    std::vector<std::uint32_t> transitions_;    // complete: row + class gives the target row | flags
+    std::vector<std::uint32_t> depth_;          // while building: length of the text a state stands for
     std::vector<std::uint32_t> firstOutput_;    // lowest pattern ending at the state, or kNone
     std::vector<std::uint32_t> outputStart_;    // the state's patterns: outputs_[start, start of next state)
     std::vector<std::uint32_t> outputs_;        // ascending per state
