@@ -4,7 +4,9 @@
 
 namespace larkspan {
 
-RobotList::RobotList(const std::vector<std::string>& entries) : beginnings_(entries) {}
+RobotList::RobotList(const std::vector<std::string>& entries) : beginnings_(std::make_shared<TextPatternSet>(entries))
+{
+}
 
 RobotList RobotList::load(const std::string& path)
 {
@@ -13,7 +15,7 @@ RobotList RobotList::load(const std::string& path)
 
 bool RobotList::matches(std::string_view agent) const
 {
-    return beginnings_.beginsWithAny(agent);
+    return beginnings_->beginsWithAny(agent);
 }
 
 } // namespace larkspan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,9 @@ class RobotList {
 
   private:
     // Read along the agent's beginning only while it spells the start of an
-    // entry, so most agents are judged after a few bytes.
-    TextPatternSet beginnings_;
+    // entry, so most agents are judged after a few bytes. Copies of the list
+    // (one per analysis worker) share the one table.
+    std::shared_ptr<const TextPatternSet> beginnings_ = std::make_shared<TextPatternSet>();
 };
 
 } // namespace larkspan
