@@ -1,7 +1,6 @@
 #include "analysis/RobotSpotter.h"
 
 #include "common/Text.h"
-#include "reports/AgentTallies.h"
 
 #include <cstring>
 #include <utility>
@@ -26,7 +25,7 @@ std::string_view withoutVersion(std::string_view token)
 } // namespace
 
 RobotSpotter::RobotSpotter(RobotList robots, BrowserTable families)
-    : robots_(std::move(robots)), families_(std::move(families))
+    : classifier_(std::move(robots), &families), families_(std::move(families))
 {
 }
 
@@ -72,7 +71,7 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
         bool isNew = false;
         Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
         if (isNew) {
-            verdict.robot = identifyBrowser(agent, robots_, &families_).robot;
+            verdict.robot = classifier_.isRobot(agent);
             if (verdict.robot) verdict.name = robotNameOf(agent, families_);
         }
         remember(agent, verdict);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/KeyedRows.h"
+#include "reports/AgentClassifier.h"
 #include "reports/BrowserTable.h"
 #include "reports/RobotList.h"
 
@@ -39,7 +40,7 @@ class RobotSpotter {
     const Verdict* recentVerdict(std::string_view agent);
     void remember(std::string_view agent, const Verdict& verdict);
 
-    RobotList robots_;
+    AgentClassifier classifier_;
     BrowserTable families_;
     KeyedRows<Verdict> verdicts_;
     // The last agents judged, spelt as first seen: a log's records come in
