@@ -128,7 +128,9 @@ TEST(SortRule, CountColumnsOfDigitsRankLikeTheirComposedKeys)
 {
     // Counts of every width, first cells that share long prefixes and differ
     // in case only, twins that are equal ignoring case, rows that repeat.
-    const std::string stems[] = {"/section-1/page-000", "/SECTION-1/page-000", "/section-1/page-00", "10.0.0.", ""};
+    const std::string stems[] = {
+        "/section-1/page-000",       "/SECTION-1/page-000",      "/section-1/page-00", "10.0.0.", "",
+        "/Caf\xc9-\xe9t\xe9/Page-0", "/caf\xc9-\xe9T\xe9/page-0"};
     const std::string counts[] = {"1", "9", "10", "100", "0", "007", "1234567890123456789", "99999999999999999999"};
     std::mt19937 random(11);
     for (int round = 0; round < 300; ++round) {
