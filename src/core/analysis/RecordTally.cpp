@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,12 +24,24 @@ std::string_view field(const std::vector<std::string_view>& values, int at)
     return at >= 0 ? values[static_cast<std::size_t>(at)] : std::string_view();
 }
 
+// The first eight bytes of key folded to lower case, the first the most
+// significant, zeros after a shorter key.
+std::uint64_t foldedPrefix(std::string_view key)
+{
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const auto byte = i < key.size() ? static_cast<unsigned char>(text::lower(key[i])) : 0u;
+        prefix = (prefix << 8) | byte;
+    }
+    return prefix;
+}
+
 std::string threeLetters(const char* name)
 {
     return std::string(name).substr(0, 3);
 }
 
-}  // namespace
+} // namespace
 
 double kilobytesOf(std::string_view bytes)
 {
@@ -49,7 +62,7 @@ double kilobytesOf(std::string_view bytes)
         buffer[bytes.size()] = '\0';
         value = std::strtod(buffer, nullptr);
     }
-    return std::nearbyint(value / 1024.0);  // the default rounding mode rounds halves to even
+    return std::nearbyint(value / 1024.0); // the default rounding mode rounds halves to even
 }
 
 FieldPositions FieldPositions::of(const std::vector<std::string>& names)
@@ -108,7 +121,7 @@ void RecordTally::startDay(int dayNumber)
 bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at)
 {
     if (mode_ == BucketMode::None) return false;
-    if (mode_ != BucketMode::Hourly) return true;  // the day's key
+    if (mode_ != BucketMode::Hourly) return true; // the day's key
     if (at.time < 0) return false;
     const std::string_view time = field(values, at.time);
     const std::size_t colon = time.find(':');
@@ -188,7 +201,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
                 } else {
                     table_.countDownload(server, path);
                 }
-        }
+            }
         }
         if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
         if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
@@ -233,18 +246,26 @@ void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double ki
 
 std::vector<const Visitor*> RecordTally::sortedVisitors() const
 {
-    // Sorting lower-cased copies bytewise gives the case-insensitive order
-    // of text::icompare without folding on every comparison.
-    std::vector<std::pair<std::string, const Visitor*>> keyed;
+    // Each visitor sorts by its first eight bytes folded to lower case and
+    // packed so that integer order is byte order; only visitors sharing
+    // those compare their whole addresses. No address is copied.
+    struct Keyed {
+        std::uint64_t prefix;
+        const Visitor* visitor;
+    };
+    std::vector<Keyed> keyed;
     keyed.reserve(visitors_.size());
     for (const Visitor& visitor : visitors_.rows())
-        keyed.emplace_back(text::toLower(visitor.key), &visitor);
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        keyed.push_back(Keyed{foldedPrefix(visitor.key), &visitor});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return text::icompare(a.visitor->key, b.visitor->key) < 0;
+    });
     std::vector<const Visitor*> out;
     out.reserve(keyed.size());
-    for (const auto& entry : keyed)
-        out.push_back(entry.second);
+    for (const Keyed& entry : keyed)
+        out.push_back(entry.visitor);
     return out;
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

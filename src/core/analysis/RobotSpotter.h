@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace larkspan::analysis {
 
@@ -26,10 +28,11 @@ class RobotSpotter {
     const std::string* robotName(std::string_view agent);
 
   private:
+    // Most agents are no robots: a verdict names its robot by number
+    // rather than holding a name of its own.
     struct Verdict {
         std::string_view key;
-        bool robot = false;
-        std::string name;
+        std::uint32_t robot = 0; // the robot's name in robotNames_ plus one; 0: no robot
     };
     // A verdict's row and its agent's length.
     struct Recent {
@@ -38,10 +41,15 @@ class RobotSpotter {
     };
     const Verdict* recentVerdict(std::string_view agent);
     void remember(std::string_view agent, const Verdict& verdict);
+    // The number of the name agent's robot is reported under.
+    std::uint32_t robotNumber(std::string_view agent);
 
     RobotList robots_;
     BrowserTable families_;
     KeyedRows<Verdict> verdicts_;
+    // Each name once; a deque, so the names handed out stay where they are.
+    std::deque<std::string> robotNames_;
+    std::unordered_map<std::string, std::uint32_t> robotNumbers_;
     // The last agents judged, spelt as first seen: a log's records come in
     // runs per visit and a few visits interleave, so most look-ups end here
     // without hashing the long agent text.

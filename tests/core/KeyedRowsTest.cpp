@@ -1,0 +1,141 @@
+#include "analysis/KeyedRows.h"
+#include "analysis/RecordTally.h"
+#include "analysis/StatisticsTable.h"
+#include "common/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace larkspan;
+using namespace larkspan::analysis;
+
+namespace {
+
+// Random keys over a small alphabet with capitals, a NUL and high bytes, so
+// that many keys differ only in case and many share their hash tag's slot.
+std::string randomKey(std::mt19937& rng, std::size_t maxLength)
+{
+    static const char bytes[] = "aAbBzZ0/.\0\x80\xff";
+    const std::string alphabet(bytes, sizeof bytes - 1);
+    std::string key;
+    const std::size_t length = rng() % (maxLength + 1);
+    for (std::size_t i = 0; i < length; ++i)
+        key.push_back(alphabet[rng() % alphabet.size()]);
+    return key;
+}
+
+} // namespace
+
+TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
+{
+    // Every count, every first spelling and every row number as a map keyed
+    // by the lower-cased text gives them, across many doublings of the index.
+    std::mt19937 rng(5);
+    KeyedRows<CountRow> rows;
+    std::map<std::string, std::size_t> rowOf; // folded key -> row
+    std::vector<std::string> firstSpelling;
+    std::vector<long long> counts;
+    for (int n = 0; n < 60000; ++n) {
+        const std::string key = randomKey(rng, n % 3 == 0 ? 3 : 12);
+        const auto [at, added] = rowOf.try_emplace(text::toLower(key), firstSpelling.size());
+        if (added) {
+            firstSpelling.push_back(key);
+            counts.push_back(0);
+        }
+        const long long amount = n % 5 + 1;
+        counts[at->second] += amount;
+        bool isNew = false;
+        ASSERT_EQ(rows.addCount(key, amount, isNew), at->second) << n;
+        ASSERT_EQ(isNew, added) << n;
+    }
+    ASSERT_EQ(rows.size(), firstSpelling.size());
+    ASSERT_GT(rows.size(), 20000u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows.rows()[i].key, firstSpelling[i]) << i;
+        ASSERT_EQ(rows.rows()[i].count, counts[i]) << i;
+        ASSERT_EQ(rows.find(text::toUpper(firstSpelling[i])), static_cast<long>(i)) << i;
+    }
+    EXPECT_EQ(rows.find("no such key, longer than any made"), -1);
+}
+
+TEST(KeyedRows, EmptyAndHugeKeysAmongSmallBlocks)
+{
+    // The arena starts with a small block and doubles it: an empty key, a
+    // key longer than the largest block and keys spilling over block ends
+    // keep their text, also in a copy made after the original changed.
+    KeyedRows<CountRow> rows;
+    EXPECT_TRUE(rows.count(""));
+    const std::string huge((1u << 20) + 3, 'x');
+    std::vector<std::string> keys;
+    for (int i = 0; i < 3000; ++i) {
+        keys.push_back(std::string(static_cast<std::size_t>(i % 700), 'k') + std::to_string(i));
+        rows.count(keys.back());
+        if (i == 1500) rows.count(huge);
+    }
+    EXPECT_FALSE(rows.count(""));
+    KeyedRows<CountRow> copy = rows;
+    rows.clear();
+    EXPECT_TRUE(rows.count(keys[7])); // new again after clearing
+    ASSERT_EQ(copy.size(), 3002u);
+    EXPECT_EQ(copy.rows()[0].count, 2);
+    EXPECT_EQ(copy.rows()[1502].key, huge);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::size_t row = i < 1501 ? i + 1 : i + 2;
+        ASSERT_EQ(copy.rows()[row].key, keys[i]) << i;
+        ASSERT_EQ(copy.find(keys[i]), static_cast<long>(row)) << i;
+    }
+}
+
+TEST(KeyedRows, CallersMayChangeCountsThroughTheRows)
+{
+    // Counts live in the rows themselves: a count changed through rows() is
+    // the one later look-ups add to, also right after the same key.
+    KeyedRows<CountRow> rows;
+    rows.count("Agent");
+    rows.rows()[0].count = 10;
+    rows.count("agent");
+    rows.count("Agent");
+    EXPECT_EQ(rows.rows()[0].count, 12);
+}
+
+TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)
+{
+    // The day's visitors come out in the order of text::icompare, also for
+    // addresses sharing their first eight bytes, differing in case only
+    // from others' prefixes, holding NUL or high bytes, or ending early.
+    StatisticsTable table;
+    RecordFilter filter;
+    RecordTally tally(table, filter, BucketMode::Hourly, false);
+    FieldPositions at;
+    at.clientAddress = 0;
+    at.method = 1;
+    at.uriStem = 2;
+    at.time = 3;
+    std::mt19937 rng(9);
+    std::vector<std::string> addresses = {"10.0.0.1",    "10.0.0.10", "10.0.0.1A",
+                                          "10.0.0.1b",   "10.0.0",    "2001:DB8::1",
+                                          "2001:db8::2", "",          std::string("a\0b", 3),
+                                          "\xff"};
+    for (int i = 0; i < 3000; ++i)
+        addresses.push_back((i % 2 ? "2001:DB8:" : "2001:db8:") + randomKey(rng, 6));
+    for (const std::string& address : addresses)
+        tally.add({address, "GET", "/index.html", "10:00:00"}, at);
+
+    const std::vector<const Visitor*> sorted = tally.sortedVisitors();
+    ASSERT_FALSE(sorted.empty());
+    for (std::size_t i = 1; i < sorted.size(); ++i)
+        ASSERT_LT(text::icompare(sorted[i - 1]->key, sorted[i]->key), 0) << i;
+    std::vector<std::string> folded;
+    for (const std::string& address : addresses)
+        folded.push_back(text::toLower(address));
+    std::sort(folded.begin(), folded.end());
+    folded.erase(std::unique(folded.begin(), folded.end()), folded.end());
+    ASSERT_EQ(sorted.size(), folded.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        ASSERT_EQ(text::toLower(sorted[i]->key), folded[i]) << i;
+}
