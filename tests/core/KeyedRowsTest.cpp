@@ -1,5 +1,6 @@
 #include "analysis/KeyedRows.h"
 #include "analysis/RecordTally.h"
+#include "analysis/RobotSpotter.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Text.h"
 
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -101,6 +103,93 @@ TEST(KeyedRows, CallersMayChangeCountsThroughTheRows)
     rows.count("agent");
     rows.count("Agent");
     EXPECT_EQ(rows.rows()[0].count, 12);
+}
+
+TEST(KeyedRows, CompactedTablesStillFindAndCount)
+{
+    KeyedRows<CountRow> rows;
+    for (int i = 0; i < 1000; ++i)
+        rows.count("/page-" + std::to_string(i % 300) + ".html");
+    rows.compact();
+    EXPECT_EQ(rows.find("/PAGE-17.HTML"), 17);
+    EXPECT_EQ(rows.find("/page-300.html"), -1);
+    // Counting again builds the index for every row, old and new.
+    EXPECT_FALSE(rows.count("/Page-299.html"));
+    EXPECT_TRUE(rows.count("/page-300.html"));
+    for (int i = 0; i < 301; ++i)
+        ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".HTML"), i);
+    EXPECT_EQ(rows.rows()[299].count, 4);
+    EXPECT_EQ(rows.rows()[299].key, "/page-299.html");
+}
+
+TEST(KeyedRows, SharedTextsStoredOnceAndOutliveTheirFirstOwner)
+{
+    auto judged = std::make_unique<KeyedRows<CountRow>>();
+    KeyedRows<CountRow> listed;
+    listed.count("Kept/1.0"); // stored before the sharing began
+    listed.storeTextsIn(judged->texts());
+    const std::string agent = "Mozilla/5.0 (X11; Linux x86_64; rv:1.1) Gecko/20100101 Firefox/133.0";
+    judged->count(agent);
+    judged->count("Other/2.0");
+    const std::string_view stored = judged->rows()[0].key;
+    const std::string_view other = judged->rows()[1].key;
+    bool isNew = false;
+    // The same bytes in the shared arena: viewed, not copied.
+    listed.countRow(agent, isNew, stored, judged->texts().get());
+    EXPECT_EQ(listed.rows()[1].key.data(), stored.data());
+    // Another spelling, or a text of some other arena: copied.
+    listed.countRow("OTHER/2.0", isNew, other, judged->texts().get());
+    EXPECT_NE(listed.rows()[2].key.data(), other.data());
+    KeyedRows<CountRow> elsewhere;
+    elsewhere.count("Third/3.0");
+    listed.countRow("Third/3.0", isNew, elsewhere.rows()[0].key, elsewhere.texts().get());
+    EXPECT_NE(listed.rows()[3].key.data(), elsewhere.rows()[0].key.data());
+
+    // The first owner gone and its memory used again: every key still reads.
+    judged.reset();
+    elsewhere = KeyedRows<CountRow>();
+    std::vector<std::string> scribbles;
+    for (std::size_t size = 16; size <= (1u << 20); size *= 2)
+        scribbles.emplace_back(size, 'Z');
+    const std::vector<std::string> expected = {"Kept/1.0", agent, "OTHER/2.0", "Third/3.0"};
+    ASSERT_EQ(listed.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(listed.rows()[i].key, expected[i]);
+}
+
+TEST(RecordTally, AgentListOutlivesTheRobotSpotter)
+{
+    // The agent list shares the spotter's copies of the agents: the table is
+    // read after the pass, when the spotter is gone.
+    StatisticsTable table;
+    RecordFilter filter;
+    std::vector<std::string> agents;
+    {
+        RobotSpotter spotter(RobotList({"curl"}), BrowserTable());
+        RecordTally tally(table, filter, BucketMode::Hourly, false);
+        tally.keepTrafficDetails(&spotter, true, true);
+        FieldPositions at;
+        at.clientAddress = 0;
+        at.method = 1;
+        at.uriStem = 2;
+        at.userAgent = 3;
+        for (int i = 0; i < 2000; ++i) {
+            agents.push_back("Mozilla/5.0+(Agent+" + std::to_string(i) + ")");
+            const std::string spelt = i % 3 == 0 ? text::toUpper(agents.back()) : agents.back();
+            tally.add({"10.0.0." + std::to_string(i), "GET", "/index.html", spelt}, at);
+            tally.add({"10.0.0.1", "GET", "/index.html", "curl/8.0"}, at); // a robot: listed nowhere
+            tally.add({"10.0.0.2", "GET", "/index.html", agents.back()}, at);
+        }
+    }
+    std::vector<std::string> scribbles;
+    for (std::size_t size = 16; size <= (1u << 20); size *= 2)
+        scribbles.emplace_back(size, 'Z');
+    const std::vector<CountRow>& rows = table.userAgents();
+    ASSERT_EQ(rows.size(), agents.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].key, i % 3 == 0 ? text::toUpper(agents[i]) : agents[i]) << i;
+        ASSERT_EQ(rows[i].count, 2) << i;
+    }
 }
 
 TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)

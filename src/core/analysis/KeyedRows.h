@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "analysis/TextArena.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,10 +21,10 @@ namespace larkspan::analysis {
 // Look-ups take a string_view and allocate nothing when the key is already
 // there.
 //
-// A Row whose key is a std::string_view points into the table's text arena:
-// each key's bytes stored once, packed end to end in blocks that never move
-// (they grow with the table, so a small table holds a small block). A Row
-// with a std::string key gets a copy of its own. The index is an
+// A Row whose key is a std::string_view points into the table's text arena
+// (each key's bytes stored once, end to end), which the table may share with
+// another keyed by the same texts, so that a text both tables hold is stored
+// once. A Row with a std::string key gets a copy of its own. The index is an
 // open-addressing table of 8-byte slots (row number and hash tag), kept at
 // most three quarters full, so a look-up of a new key touches slots only.
 template <class Row> class KeyedRows {
@@ -35,10 +36,8 @@ template <class Row> class KeyedRows {
     {
         if (this != &other) {
             rows_ = std::move(other.rows_);
-            blocks_ = std::move(other.blocks_);
-            blockSize_ = other.blockSize_;
-            blockFree_ = other.blockFree_;
-            blockEnd_ = other.blockEnd_;
+            texts_ = std::move(other.texts_);
+            earlierTexts_ = std::move(other.earlierTexts_);
             slots_ = std::move(other.slots_);
             mask_ = other.mask_;
             last_ = other.last_;
@@ -62,10 +61,11 @@ template <class Row> class KeyedRows {
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
 
-    // Index of the row whose key equals key (any case), or -1.
+    // Index of the row whose key equals key (any case), or -1; a search of
+    // every row on a compacted table.
     long find(std::string_view key) const
     {
-        if (slots_.empty()) return -1;
+        if (slots_.empty()) return findUnindexed(key);
         const std::uint64_t h = folded::hash(key);
         for (std::size_t pos = h & mask_;; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];
@@ -101,20 +101,55 @@ template <class Row> class KeyedRows {
         return row;
     }
 
+    // The arena the keys' texts are stored in (rows with a string_view key).
+    const std::shared_ptr<TextArena>& texts()
+    {
+        if (!texts_) texts_ = std::make_shared<TextArena>();
+        return texts_;
+    }
+
+    // New keys' texts go to arena from now on, which another table may share
+    // (the texts stored so far stay where they are).
+    void storeTextsIn(std::shared_ptr<TextArena> arena)
+    {
+        if (texts_) earlierTexts_.push_back(std::move(texts_));
+        texts_ = std::move(arena);
+    }
+
+    // Like countRow; a new row's key views stored rather than a copy when
+    // stored holds the same bytes as key and lies in storedIn, the arena this
+    // table stores its texts in.
+    std::size_t countRow(std::string_view key, bool& isNew, std::string_view stored, const TextArena* storedIn)
+    {
+        if (storedIn && storedIn == texts_.get()) borrowed_ = stored;
+        const std::size_t row = countRow(key, isNew);
+        borrowed_ = {};
+        return row;
+    }
+
+    // For a table that is read from now on: the rows take no more room than
+    // they need and the index is dropped (a later look-up rebuilds it).
+    void compact()
+    {
+        rows_.shrink_to_fit();
+        slots_.clear();
+        slots_.shrink_to_fit();
+        mask_ = 0;
+    }
+
+    // Empties the table; new texts go to an arena of its own.
     void clear()
     {
         rows_.clear();
-        blocks_.clear();
-        blockFree_ = 0;
-        blockEnd_ = nullptr;
+        // An arena shared with another table keeps its texts for that one.
+        texts_.reset();
+        earlierTexts_.clear();
         last_ = 0;
         std::fill(slots_.begin(), slots_.end(), Slot{});
     }
 
   private:
     static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
-    static constexpr std::size_t kFirstBlockSize = std::size_t{1} << 10;
-    static constexpr std::size_t kLargestBlockSize = std::size_t{1} << 20;
 
     struct Slot {
         std::uint32_t rowPlusOne = 0; // 0: empty
@@ -173,20 +208,10 @@ template <class Row> class KeyedRows {
 
     std::string_view storeText(std::string_view text)
     {
-        if (blockFree_ < text.size()) {
-            // Each block twice the last, up to a limit: a table of a few
-            // keys holds a small block, a big one wastes at most the end of
-            // its last block.
-            const std::size_t last = blocks_.empty() ? kFirstBlockSize / 2 : blockSize_;
-            blockSize_ = std::max(std::min(last * 2, kLargestBlockSize), text.size());
-            blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
-            blockFree_ = blockSize_;
-            blockEnd_ = blocks_.back().get() + blockSize_;
-        }
-        char* at = blockEnd_ - blockFree_;
-        blockFree_ -= text.size();
-        if (!text.empty()) std::memcpy(at, text.data(), text.size());
-        return std::string_view(at, text.size());
+        if (borrowed_.size() == text.size() && borrowed_.data() &&
+            std::memcmp(borrowed_.data(), text.data(), text.size()) == 0)
+            return borrowed_;
+        return texts()->store(text);
     }
 
     bool matches(const Slot& slot, std::uint64_t h, std::string_view key) const
@@ -196,17 +221,30 @@ template <class Row> class KeyedRows {
         return rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key);
     }
 
-    // Twice the slots; the keys are hashed again from the rows rather than
-    // keeping every hash.
+    // At least twice the slots, enough for one more row; the keys are hashed
+    // again from the rows rather than keeping every hash.
     void grow()
     {
-        const std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
+        std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
+        while ((rows_.size() + 1) * 4 > capacity * 3)
+            capacity *= 2;
         slots_.clear();
         slots_.shrink_to_fit(); // the old and the new array are not held at once
         slots_.assign(capacity, Slot{});
         mask_ = capacity - 1;
         for (std::size_t i = 0; i < rows_.size(); ++i)
             index(i);
+    }
+
+    // find() on a compacted table.
+    long findUnindexed(std::string_view key) const
+    {
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const auto& rowKey = rows_[i].key;
+            if (rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key))
+                return static_cast<long>(i);
+        }
+        return -1;
     }
 
     void index(std::size_t row)
@@ -221,11 +259,9 @@ template <class Row> class KeyedRows {
     void forget()
     {
         rows_.clear();
-        blocks_.clear();
+        texts_.reset();
+        earlierTexts_.clear();
         slots_.clear();
-        blockSize_ = 0;
-        blockFree_ = 0;
-        blockEnd_ = nullptr;
         mask_ = 0;
         last_ = 0;
     }
@@ -252,20 +288,13 @@ template <class Row> class KeyedRows {
                 }
             }
         }
-        std::size_t capacity = 16;
-        while (rows_.size() * 4 >= capacity * 3)
-            capacity *= 2;
-        slots_.assign(capacity, Slot{});
-        mask_ = capacity - 1;
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            index(i);
+        if (!rows_.empty()) grow();
     }
 
     std::vector<Row> rows_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t blockSize_ = 0;
-    std::size_t blockFree_ = 0;
-    char* blockEnd_ = nullptr;
+    std::shared_ptr<TextArena> texts_;
+    std::vector<std::shared_ptr<TextArena>> earlierTexts_; // still viewed by rows
+    std::string_view borrowed_;
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     std::uint32_t last_ = 0; // the row of the last key looked up, plus one

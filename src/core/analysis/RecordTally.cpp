@@ -94,6 +94,7 @@ RecordTally::RecordTally(StatisticsTable& table, const RecordFilter& filter, Buc
 void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool details)
 {
     spotter_ = spotter;
+    if (spotter_) table_.shareUserAgentTexts(spotter_->agentTexts());
     noRobots_ = noRobots && spotter;
     details_ = details;
 }
@@ -204,7 +205,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
             }
         }
         if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
-        if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
+        if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent));
     }
     if (details_ && at.status >= 0) {
         TrafficTallies& traffic = table_.traffic();
@@ -224,6 +225,16 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
                 table_.addErrorAddress('D', status, key);
             }
         }
+    }
+}
+
+void RecordTally::countUserAgent(std::string_view agent)
+{
+    // The spotter judged this record's agent and keeps a copy of it.
+    if (spotter_) {
+        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get());
+    } else {
+        table_.countUserAgent(agent);
     }
 }
 

@@ -75,6 +75,7 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
         remember(agent, verdict);
         known = &verdict;
     }
+    lastAgent_ = known->key;
     return known->robot != 0 ? &robotNames_[known->robot - 1] : nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +27,12 @@ class RobotSpotter {
 
     // The robot's name, or nullptr when the agent is no robot.
     const std::string* robotName(std::string_view agent);
+
+    // The spotter's own copy of the agent last judged, as first spelt, and
+    // the arena it lies in: a table of agents sharing that arena needs no
+    // copy of its own (see StatisticsTable::shareUserAgentTexts).
+    std::string_view lastAgent() const { return lastAgent_; }
+    const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
 
   private:
     // Most agents are no robots: a verdict names its robot by number
@@ -56,6 +63,7 @@ class RobotSpotter {
     std::array<Recent, 16> recent_{};
     std::size_t nextRecent_ = 0;
     std::size_t lastHit_ = 0;
+    std::string_view lastAgent_;
 };
 
 // The name a robot's agent text is reported under: the browser table's
