@@ -48,7 +48,7 @@ if [ "$default_threads" -lt 2 ]; then
   default_threads=2
 fi
 row() {
-  printf '%-14s %7s %8s %8s %12s %8s  %s\n' "$@"
+  printf '%-16s %7s %8s %8s %12s %8s  %s\n' "$@"
 }
 printf '%s, %s cores; %d lines over %d days\n' "$(uname -m)" "$(nproc)" "$lines" "$days"
 row step threads "wall s" "user s" "lines/s" "peak MB" note
@@ -139,20 +139,28 @@ for threads in 1 "$default_threads"; do
   fi
   awk -v a="$without" -v b="$with" -v n="$lines" -v t="$threads" -v limit="$limit" 'BEGIN {
     s = b - a; if (s < 0) s = 0
-    printf "%-14s %7s %8.2f %8s %12s %8s  %s\n", "tracker step", t, s, "-", (s > 0 ? sprintf("%.0f", n / s) : "-"), "-",
+    printf "%-16s %7s %8.2f %8s %12s %8s  %s\n", "tracker step", t, s, "-", (s > 0 ? sprintf("%.0f", n / s) : "-"), "-",
            sprintf("%.0f%% of the import%s, best of 3: %.2f s without, %.2f s with", a > 0 ? 100 * s / a : 0, limit, a, b) }'
 done
 # The same lines as one file: peak memory must not grow with a source file's size.
 cat "$work"/logs/*.log >"$work/single.log"
 run "web add 1" - no web add single --files "$work/single.log"
 import_step "import 1 file" single --no-tracker
-# Every section, HTML and CSV files for every report; "E-mail administrator"
+run "web add 1 t" - no web add singlet --files "$work/single.log"
+import_step "import 1 file+t" singlet
+# Every section, HTML and CSV files for every report, all rows; "E-mail administrator"
 # without an address writes the HTML files without mailing or opening a browser.
 run "profile new" - no profile new bench --web bench --url http://www.example.com \
   --from "$first_day" --to "$last_day" --set maxrows=ALL --set browser=TRUE --set page=TRUE --set usage=TRUE \
   --set referrers=TRUE --set demogs=TRUE --set oadmin=TRUE --set admin-email= --set ocsv=TRUE --set ovrwrite=TRUE
+# The everyday report: every section but the demographic ones, HTML pages
+# only, the profile's default number of rows.
+run "profile daily" - no profile new everyday --web bench --url http://www.example.com \
+  --from "$first_day" --to "$last_day" --set browser=TRUE --set page=TRUE --set usage=TRUE \
+  --set referrers=TRUE --set demogs=FALSE --set oadmin=TRUE --set admin-email= --set ocsv=FALSE --set ovrwrite=TRUE
 step analyse yes analyse bench
 step report yes report bench
+step "report daily" yes report everyday
 
 # analog reads the same single file with its common reports on: a timing
 # reference only (what it writes is not looked at).
@@ -187,9 +195,17 @@ analog_wall=$(wall_seconds "$work/analog.time")
 row analog 1 "$analog_wall" "$(user_seconds "$work/analog.time")" \
   "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", (w > 0 ? n / w : 0) }')" \
   "$(peak_mb "$work/analog.time")" "$([ $analog_status -eq 0 ] || echo "FAILED (status $analog_status)")"
+# ratio IMPORT_LABEL REPORT_LABEL THREADS TEXT: the two steps' wall time beside analog's.
+ratio() {
+  awk -v i="$(wall_seconds "$work/$1-t$3.time")" -v r="$(wall_seconds "$work/$2-t$3.time")" \
+    -v a="$analog_wall" -v t="$3" -v what="$4" 'BEGIN {
+    printf "%s, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", what, t, i + r, (a > 0 ? (i + r) / a : 0), a }'
+}
 for threads in 1 "$default_threads"; do
-  awk -v i="$(wall_seconds "$work/import-1-file-t$threads.time")" -v r="$(wall_seconds "$work/report-t$threads.time")" \
-    -v a="$analog_wall" -v t="$threads" 'BEGIN {
-    printf "import 1 file + report, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", t, i + r, (a > 0 ? (i + r) / a : 0), a }'
+  ratio import-1-file report "$threads" "import 1 file + report (every section, CSV, all rows)"
+  ratio import-1-file report-daily "$threads" "import 1 file + report (every section but demographics)"
+  ratio import-1-file+t report-daily "$threads" "import 1 file with tracker + report (every section but demographics)"
+  awk -v r="$(wall_seconds "$work/report-daily-t$threads.time")" -v a="$analog_wall" -v t="$threads" 'BEGIN {
+    printf "report over imported days (every section but demographics), %s thread(s): %.2f x analog\n", t, (a > 0 ? r / a : 0) }'
 done
 echo "Logs, outputs and /usr/bin/time reports: $work"

@@ -1,5 +1,6 @@
 #include "ShippedTables.h"
 #include "common/Error.h"
+#include "common/Text.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "reports/DemographicTable.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 using namespace larkspan;
 using namespace larkspan::demographics;
@@ -83,6 +85,32 @@ TEST(DemographicTable, MergesAddressesIgnoringCaseAndSortsThem)
 
     EXPECT_TRUE(demographicsFromText("only,\r\nlines\r\n", kCountries, kTypes).size() == 1);
     EXPECT_TRUE(demographicsFromText("no commas\r\n", kCountries, kTypes).empty());
+}
+
+TEST(DemographicTable, ManyAddressesMatchAnOrderedMapOfThem)
+{
+    // Thousands of addresses, each seen up to three times in changing case,
+    // against the plain reading: a map ordered without regard to case.
+    std::map<std::string, std::pair<long long, long long>, larkspan::text::CaseInsensitiveLess> expected;
+    std::string data;
+    for (int i = 0; i < 6000; ++i) {
+        const int n = (i * 7919) % 2500;
+        std::string address = "h" + std::to_string(n) + (n % 3 == 0 ? ".Example.COM" : ".example.de");
+        if (i % 2) std::transform(address.begin(), address.end(), address.begin(), ::toupper);
+        data += address + "," + std::to_string(i % 11) + "\r\n";
+        auto [it, added] = expected.try_emplace(address, 0, 0);
+        it->second.first += i % 11;
+        it->second.second += 1;
+    }
+    const DemographicTable table = demographicsFromText(data, kCountries, kTypes);
+    ASSERT_EQ(table.size(), expected.size());
+    std::size_t row = 0;
+    for (const auto& [address, counts] : expected) {
+        EXPECT_EQ(table[row].address, address);
+        EXPECT_EQ(table[row].requests, counts.first);
+        EXPECT_EQ(table[row].sessions, counts.second);
+        ++row;
+    }
 }
 
 TEST(DemographicTable, ReadingTheDataFileReportsMissingFilesAndCancel)

@@ -4,10 +4,11 @@
 #include "common/Text.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 namespace larkspan {
 
@@ -15,46 +16,101 @@ namespace {
 
 const char* const kCaption = "Analyzing Demographics Data...";
 
-struct Tally {
-    std::string address;
-    long long requests = 0;
-    long long sessions = 0;
+// Each address's counts in the order of its first line, found again
+// without regard to case. The addresses sit end to end in one text, so a
+// day file with a million visitors costs a few dozen bytes per address
+// until the table is made, in address order, with everything derived.
+class AddressTallies {
+  public:
+    // Adds one data line; lines without "," are passed over.
+    void add(std::string_view rawLine)
+    {
+        const std::string line = text::trim(rawLine);
+        const std::size_t comma = line.find(',');
+        if (comma == std::string::npos) return;
+        Tally& tally = find(std::string_view(line).substr(0, comma));
+        tally.sessions += 1;
+        tally.requests += countOf(std::string_view(line).substr(comma + 1));
+    }
+
+    std::size_t size() const { return tallies_.size(); }
+
+    // The tallies' positions in ascending address order (ignoring case).
+    std::vector<std::uint32_t> addressOrder() const
+    {
+        std::vector<std::uint32_t> order(tallies_.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<std::uint32_t>(i);
+        std::sort(order.begin(), order.end(),
+                  [this](std::uint32_t a, std::uint32_t b) { return text::icompare(address(a), address(b)) < 0; });
+        return order;
+    }
+
+    DemographicRow row(std::uint32_t at, const demographics::CodeList& countries,
+                       const demographics::CodeList& types) const
+    {
+        DemographicRow row;
+        row.address = std::string(address(at));
+        row.requests = tallies_[at].requests;
+        row.sessions = tallies_[at].sessions;
+        demographics::DomainParts parts = demographics::deriveDomainParts(row.address, countries, types);
+        row.domain = std::move(parts.domain);
+        row.country = std::move(parts.country);
+        row.type = std::move(parts.type);
+        return row;
+    }
+
+  private:
+    struct Tally {
+        std::size_t offset = 0; // of the address in addresses_, as first written
+        std::size_t length = 0;
+        long long requests = 0;
+        long long sessions = 0;
+    };
+
+    static long long countOf(std::string_view textIn)
+    {
+        long long value = 0;
+        if (textIn.size() > 255) textIn = textIn.substr(0, 255);
+        return text::parseInteger(textIn, value) ? value : 0;
+    }
+
+    std::string_view address(std::size_t at) const
+    {
+        return std::string_view(addresses_).substr(tallies_[at].offset, tallies_[at].length);
+    }
+
+    Tally& find(std::string_view key)
+    {
+        if (2 * (tallies_.size() + 1) > slots_.size()) grow();
+        for (std::size_t slot = text::CaseInsensitiveHash{}(key)&mask_;; slot = (slot + 1) & mask_) {
+            if (slots_[slot] == 0) {
+                slots_[slot] = static_cast<std::uint32_t>(tallies_.size() + 1);
+                tallies_.push_back({addresses_.size(), key.size(), 0, 0});
+                addresses_.append(key);
+                return tallies_.back();
+            }
+            if (text::iequals(address(slots_[slot] - 1), key)) return tallies_[slots_[slot] - 1];
+        }
+    }
+
+    void grow()
+    {
+        slots_.assign(std::max<std::size_t>(64, 2 * slots_.size()), 0);
+        mask_ = slots_.size() - 1;
+        for (std::size_t at = 0; at < tallies_.size(); ++at) {
+            std::size_t slot = text::CaseInsensitiveHash{}(address(at)) & mask_;
+            while (slots_[slot] != 0)
+                slot = (slot + 1) & mask_;
+            slots_[slot] = static_cast<std::uint32_t>(at + 1);
+        }
+    }
+
+    std::vector<Tally> tallies_;
+    std::string addresses_;
+    std::vector<std::uint32_t> slots_; // a tally's position + 1; 0 is free
+    std::size_t mask_ = 0;
 };
-
-using AddressIndex = std::map<std::string, Tally, text::CaseInsensitiveLess>;
-
-long long countOf(std::string_view textIn)
-{
-    long long value = 0;
-    if (textIn.size() > 255) textIn = textIn.substr(0, 255);
-    return text::parseInteger(textIn, value) ? value : 0;
-}
-
-// Adds one data line to the index; lines without "," are passed over.
-void addLine(AddressIndex& index, const std::string& rawLine)
-{
-    const std::string line = text::trim(rawLine);
-    const std::size_t comma = line.find(',');
-    if (comma == std::string::npos) return;
-    std::string address = line.substr(0, comma);
-    auto [it, added] = index.try_emplace(address);
-    if (added) it->second.address = std::move(address);
-    it->second.sessions += 1;
-    it->second.requests += countOf(std::string_view(line).substr(comma + 1));
-}
-
-DemographicRow makeRow(const Tally& tally, const demographics::CodeList& countries, const demographics::CodeList& types)
-{
-    DemographicRow row;
-    row.address = tally.address;
-    row.requests = tally.requests;
-    row.sessions = tally.sessions;
-    demographics::DomainParts parts = demographics::deriveDomainParts(tally.address, countries, types);
-    row.domain = std::move(parts.domain);
-    row.country = std::move(parts.country);
-    row.type = std::move(parts.type);
-    return row;
-}
 
 void openForReading(const std::string& dataFile, std::ifstream& in)
 {
@@ -79,13 +135,13 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types)
 {
-    AddressIndex index;
+    AddressTallies tallies;
     for (const std::string& line : text::splitLines(content))
-        addLine(index, line);
+        tallies.add(line);
     DemographicTable table;
-    table.reserve(index.size());
-    for (const auto& entry : index)
-        table.push_back(makeRow(entry.second, countries, types));
+    table.reserve(tallies.size());
+    for (const std::uint32_t at : tallies.addressOrder())
+        table.push_back(tallies.row(at, countries, types));
     return table;
 }
 
@@ -99,7 +155,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
 
     ThrottledPump pump(platform.pump);
     platform.progress.setText(0, kCaption);
-    AddressIndex index;
+    AddressTallies tallies;
     long long lines = 0;
     std::string line;
     while (std::getline(in, line)) {
@@ -107,7 +163,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
         if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
-        addLine(index, line);
+        tallies.add(line);
     }
     in.close();
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(lines));
@@ -115,9 +171,9 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     platform.progress.setText(0, kCaption);
     platform.progress.setText(1, "Processing Data...");
     DemographicTable table;
-    table.reserve(index.size());
-    for (const auto& entry : index) {
-        table.push_back(makeRow(entry.second, countries, types));
+    table.reserve(tallies.size());
+    for (const std::uint32_t at : tallies.addressOrder()) {
+        table.push_back(tallies.row(at, countries, types));
         if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
