@@ -151,6 +151,8 @@ template <class Row> class KeyedRows {
   private:
     static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
 
+    static constexpr std::size_t kGentleGrowthFrom = std::size_t{1} << 16;
+
     struct Slot {
         std::uint32_t rowPlusOne = 0; // 0: empty
         std::uint32_t tag = 0;        // upper half of the key's hash
@@ -198,6 +200,10 @@ template <class Row> class KeyedRows {
     // Appends a new key's row, its key text in the arena when it views one.
     void append(std::string_view key)
     {
+        // Long lists grow by half rather than doubling: less room left
+        // unused at the end, less held while the rows move.
+        if (rows_.size() == rows_.capacity() && rows_.size() >= kGentleGrowthFrom)
+            rows_.reserve(rows_.size() + rows_.size() / 2);
         rows_.emplace_back();
         if constexpr (kKeyInArena) {
             rows_.back().key = storeText(key);
