@@ -63,6 +63,16 @@ TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
         ASSERT_EQ(rows.find(text::toUpper(firstSpelling[i])), static_cast<long>(i)) << i;
     }
     EXPECT_EQ(rows.find("no such key, longer than any made"), -1);
+
+    // Past the size where the rows grow by half: views and counts hold.
+    const std::size_t before = rows.size();
+    for (int i = 0; i < 100000; ++i)
+        rows.count("/distinct/" + std::to_string(i));
+    ASSERT_EQ(rows.size(), before + 100000);
+    EXPECT_EQ(rows.rows()[before].key, "/distinct/0");
+    EXPECT_EQ(rows.rows()[before + 99999].key, "/distinct/99999");
+    EXPECT_EQ(rows.find("/DISTINCT/54321"), static_cast<long>(before + 54321));
+    EXPECT_EQ(rows.rows()[0].key, firstSpelling[0]);
 }
 
 TEST(KeyedRows, EmptyAndHugeKeysAmongSmallBlocks)
@@ -160,12 +170,17 @@ TEST(KeyedRows, SharedTextsStoredOnceAndOutliveTheirFirstOwner)
 TEST(RecordTally, AgentListOutlivesTheRobotSpotter)
 {
     // The agent list shares the spotter's copies of the agents: the table is
-    // read after the pass, when the spotter is gone.
+    // read after the pass, when the spotter (and the one it was copied from)
+    // is gone.
     StatisticsTable table;
     RecordFilter filter;
     std::vector<std::string> agents;
     {
-        RobotSpotter spotter(RobotList({"curl"}), BrowserTable());
+        // A worker's spotter is a copy of one that judged agents before.
+        auto original = std::make_unique<RobotSpotter>(RobotList({"curl"}), BrowserTable());
+        original->robotName("Mozilla/5.0+(Agent+0)");
+        RobotSpotter spotter(*original);
+        original.reset();
         RecordTally tally(table, filter, BucketMode::Hourly, false);
         tally.keepTrafficDetails(&spotter, true, true);
         FieldPositions at;

@@ -75,7 +75,7 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
         remember(agent, verdict);
         known = &verdict;
     }
-    lastAgent_ = known->key;
+    lastVerdict_ = static_cast<std::size_t>(known - verdicts_.rows().data()) + 1;
     return known->robot != 0 ? &robotNames_[known->robot - 1] : nullptr;
 }
 

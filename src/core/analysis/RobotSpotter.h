@@ -31,7 +31,10 @@ class RobotSpotter {
     // The spotter's own copy of the agent last judged, as first spelt, and
     // the arena it lies in: a table of agents sharing that arena needs no
     // copy of its own (see StatisticsTable::shareUserAgentTexts).
-    std::string_view lastAgent() const { return lastAgent_; }
+    std::string_view lastAgent() const
+    {
+        return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key;
+    }
     const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
 
   private:
@@ -63,7 +66,9 @@ class RobotSpotter {
     std::array<Recent, 16> recent_{};
     std::size_t nextRecent_ = 0;
     std::size_t lastHit_ = 0;
-    std::string_view lastAgent_;
+    // The row of the verdict last given, plus one (a copy's own row, unlike
+    // a view).
+    std::size_t lastVerdict_ = 0;
 };
 
 // The name a robot's agent text is reported under: the browser table's
