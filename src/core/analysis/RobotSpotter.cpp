@@ -1,7 +1,6 @@
 #include "analysis/RobotSpotter.h"
 
 #include "common/Text.h"
-#include "reports/AgentTallies.h"
 
 #include <cstring>
 #include <utility>
@@ -26,7 +25,7 @@ std::string_view withoutVersion(std::string_view token)
 } // namespace
 
 RobotSpotter::RobotSpotter(RobotList robots, BrowserTable families)
-    : robots_(std::move(robots)), families_(std::move(families))
+    : classifier_(std::move(robots), &families), families_(std::move(families))
 {
 }
 
@@ -71,7 +70,7 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
     if (!known) {
         bool isNew = false;
         Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
-        if (isNew && identifyBrowser(agent, robots_, &families_).robot) verdict.robot = robotNumber(agent);
+        if (isNew && classifier_.isRobot(agent)) verdict.robot = robotNumber(agent);
         remember(agent, verdict);
         known = &verdict;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/KeyedRows.h"
+#include "reports/AgentClassifier.h"
 #include "reports/BrowserTable.h"
 #include "reports/RobotList.h"
 
@@ -54,7 +55,7 @@ class RobotSpotter {
     // The number of the name agent's robot is reported under.
     std::uint32_t robotNumber(std::string_view agent);
 
-    RobotList robots_;
+    AgentClassifier classifier_;
     BrowserTable families_;
     KeyedRows<Verdict> verdicts_;
     // Each name once; a deque, so the names handed out stay where they are.

@@ -1,11 +1,11 @@
 #include "reports/AgentTallies.h"
 
 #include "common/Text.h"
+#include "common/TextPatternSet.h"
 #include "reports/BrowserTable.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
-#include <algorithm>
 #include <unordered_map>
 
 namespace larkspan {
@@ -21,80 +21,67 @@ void addNamed(std::vector<NamedCount>& list, NameIndex& index, const std::string
     list[it->second].count += count;
 }
 
-std::string browserName(std::string_view agent)
-{
-    const std::size_t plus = agent.find('+');
-    const std::string_view head = plus == std::string_view::npos ? agent : agent.substr(0, plus);
-    const std::string_view rest = plus == std::string_view::npos ? std::string_view{} : agent.substr(plus + 1);
-    if (text::istartsWith(head, "mozilla")) {
-        if (text::ifind(rest, "compatible") == std::string_view::npos) return "Netscape";
-        if (text::ifind(rest, "MSIE") != std::string_view::npos) return "Microsoft Internet Explorer";
-        return "Other Netscape Compatible";
+// Adds up browser names, one agent at a time in list order.
+class BrowserCounter {
+  public:
+    explicit BrowserCounter(BrowserTally& tally) : tally_(tally) {}
+    void add(const BrowserIdentity& identity, long long count)
+    {
+        tally_.total += count;
+        if (identity.robot || identity.unknown) return;
+        tally_.base += count;
+        addNamed(tally_.browsers, index_, identity.name, count);
     }
-    if (text::iequals(text::trim(head), "null;")) return "Unknown";
-    const std::size_t paren = rest.find('(');
-    const std::string_view version = paren == std::string_view::npos ? rest : rest.substr(0, paren);
-    std::string name = std::string(head) + " " + std::string(version);
-    std::replace(name.begin(), name.end(), '+', ' ');
-    return text::trim(name);
+
+  private:
+    BrowserTally& tally_;
+    NameIndex index_;
+};
+
+// Merges the per-row counts by name, in table order.
+void nameSystems(OperatingSystemTally& tally, const OperatingSystemTable& table)
+{
+    NameIndex index;
+    for (std::size_t row = 0; row < tally.rowCounts.size(); ++row) {
+        const long long count = tally.rowCounts[row];
+        tally.base += count;
+        if (count != 0) addNamed(tally.systems, index, table.rows()[row].name, count);
+    }
 }
 
 } // namespace
 
 BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots, const BrowserTable* families)
 {
-    BrowserIdentity identity;
-    const std::string lowered = text::toLower(agent);
-    if (lowered.find("spider") != std::string::npos || lowered.find("crawler") != std::string::npos ||
-        lowered.find("robot") != std::string::npos || robots.matches(agent)) {
-        identity.robot = true;
-        return identity;
-    }
-    if (const BrowserTable::Row* family = families ? families->match(agent) : nullptr) {
-        identity.robot = family->robot;
-        if (!identity.robot) identity.name = family->family;
-        return identity;
-    }
-    identity.name = text::trim(browserName(agent));
-    identity.unknown = identity.name.empty() || identity.name == "-" || identity.name == "Unknown";
-    return identity;
+    return AgentClassifier(robots, families).identify(agent);
 }
 
 BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots, const BrowserTable* families)
 {
+    const AgentClassifier classifier(robots, families);
     BrowserTally tally;
-    NameIndex index;
-    for (const CountedText& agent : agents) {
-        tally.total += agent.count;
-        const BrowserIdentity identity = identifyBrowser(agent.text, robots, families);
-        if (identity.robot || identity.unknown) continue;
-        tally.base += agent.count;
-        addNamed(tally.browsers, index, identity.name, agent.count);
-    }
+    BrowserCounter counter(tally);
+    for (const CountedText& agent : agents)
+        counter.add(classifier.identify(agent.text), agent.count);
     return tally;
 }
 
 OperatingSystemTally tallyOperatingSystems(const CountedTextList& agents, const OperatingSystemTable& table)
 {
+    std::vector<std::string_view> markers;
+    for (const OperatingSystemTable::Row& row : table.rows())
+        markers.push_back(row.marker);
+    const TextPatternSet markerSet(markers);
     OperatingSystemTally tally;
-    std::vector<std::string> lowered;
-    lowered.reserve(agents.size());
+    tally.rowCounts.assign(markers.size(), 0);
+    std::vector<std::size_t> rows;
     for (const CountedText& agent : agents) {
         tally.total += agent.count;
-        lowered.push_back(text::toLower(agent.text));
+        markerSet.allFound(agent.text, rows);
+        for (const std::size_t row : rows)
+            tally.rowCounts[row] += agent.count;
     }
-    NameIndex index;
-    for (const OperatingSystemTable::Row& row : table.rows()) {
-        long long count = 0;
-        if (!row.marker.empty()) {
-            const std::string marker = text::toLower(row.marker);
-            for (std::size_t i = 0; i < agents.size(); ++i)
-                if (lowered[i].find(marker) != std::string::npos) count += agents[i].count;
-        }
-        tally.rowCounts.push_back(count);
-        tally.base += count;
-        if (count != 0) addNamed(tally.systems, index, row.name, count);
-    }
+    nameSystems(tally, table);
     return tally;
 }
 

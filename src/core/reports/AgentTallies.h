@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reports/AgentClassifier.h"
 #include "reports/CountedText.h"
 
 namespace larkspan {
@@ -12,23 +13,8 @@ class BrowserTable;
 class RobotList;
 class OperatingSystemTable;
 
-// What a stored user-agent text (blanks written as "+") says about its
-// client: a robot, an unknown client, or a browser name.
-struct BrowserIdentity {
-    bool robot = false;
-    bool unknown = false;
-    std::string name;
-};
-
-// Robots: "SPIDER", "CRAWLER" or "ROBOT" anywhere (any case), or a beginning
-// listed in the robot list. Then the first row of the browser table the text
-// matches names its family (or marks it a robot). Failing that, the older
-// rule: the text before the first "+" names
-// the browser: a "mozilla" beginning gives "Netscape" unless the rest says
-// "compatible", then "Microsoft Internet Explorer" with "MSIE" in it and
-// "Other Netscape Compatible" without; any other text gives its first token
-// and the rest up to "(" with "+" shown as blanks. "null;", "-" and empty
-// names are unknown.
+// The identity of one agent by AgentClassifier's rules. Builds the
+// classifier for the one call: judging many agents, make one and keep it.
 BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots,
                                 const BrowserTable* families = nullptr);
 
@@ -57,7 +43,8 @@ struct OperatingSystemTally {
 };
 
 // Counts, per row of the operating-system table, the requests whose
-// user-agent text contains the row's text (ignoring case).
+// user-agent text contains the row's text (ignoring case); each text is read
+// once for all rows.
 OperatingSystemTally tallyOperatingSystems(const CountedTextList& agents, const OperatingSystemTable& table);
 
 } // namespace larkspan

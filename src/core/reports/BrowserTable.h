@@ -1,8 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/TextPatternSet.h"
 
 namespace larkspan {
 
@@ -30,9 +33,15 @@ class BrowserTable {
     // The first row whose text the agent contains (ignoring case), or null.
     const Row* match(std::string_view agent) const;
     bool empty() const { return rows_.empty(); }
+    const std::vector<Row>& rows() const { return rows_; }
 
   private:
+    void appendRow(std::string_view marker, std::string family, bool robot);
+    void indexMarkers();
+
     std::vector<Row> rows_;
+    // The rows' markers in row order, shared by the table's copies.
+    std::shared_ptr<const TextPatternSet> markers_ = std::make_shared<TextPatternSet>();
 };
 
 } // namespace larkspan

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include "common/Text.h"
+#include "common/TextPatternSet.h"
 
 namespace larkspan {
 
@@ -24,12 +23,10 @@ class RobotList {
     bool matches(std::string_view agent) const;
 
   private:
-    // Entries by length and by a hash that grows a byte at a time, so a test
-    // reads the agent's beginning once, checking a hash at each entry length
-    // (ascending), and compares text only when a hash is met.
-    std::vector<std::size_t> lengths_;
-    std::unordered_set<std::uint64_t> hashes_;
-    std::unordered_set<std::string, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> prefixes_;
+    // Read along the agent's beginning only while it spells the start of an
+    // entry, so most agents are judged after a few bytes. Copies of the list
+    // (one per analysis worker) share the one table.
+    std::shared_ptr<const TextPatternSet> beginnings_ = std::make_shared<TextPatternSet>();
 };
 
 } // namespace larkspan

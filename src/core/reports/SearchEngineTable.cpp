@@ -2,6 +2,7 @@
 
 #include "common/CellTable.h"
 #include "common/Text.h"
+#include "common/TextPatternSet.h"
 #include "reports/KeywordExtraction.h"
 
 namespace larkspan {
@@ -54,31 +55,33 @@ void SearchEngineTable::addRow(std::string marker, std::string parameters, std::
 
 void SearchEngineTable::tally(const CountedTextList& referrers)
 {
-    // Lower-case every URL once; each row then searches with a plain find.
-    std::vector<std::string> lowered;
-    lowered.reserve(referrers.size());
-    for (const CountedText& referrer : referrers)
-        lowered.push_back(text::toLower(referrer.text));
-
+    // One pass over each URL finds every engine whose marker it holds; the
+    // URLs are read in list order, so each engine's words keep that order.
+    std::vector<std::string_view> markers;
+    std::vector<std::vector<std::string>> parameters;
     for (Row& row : rows_) {
         row.referrals.clear();
         row.keywords.clear();
         row.phrases.clear();
-        if (row.marker.empty()) continue;
-        const std::string marker = text::toLower(row.marker);
-        const std::vector<std::string> parameters = text::split(row.parameters, ';');
-        long long referrals = 0;
-        bool matched = false;
-        for (std::size_t i = 0; i < referrers.size(); ++i) {
-            if (lowered[i].find(marker) == std::string::npos) continue;
-            matched = true;
-            referrals += referrers[i].count;
-            const keywords::SearchWords words = keywords::extract(referrers[i].text, parameters);
-            if (!words.keyword.empty()) appendListed(row.keywords, words.keyword);
-            if (!words.phrase.empty()) appendListed(row.phrases, words.phrase);
-        }
-        if (matched) row.referrals = std::to_string(referrals);
+        markers.push_back(row.marker);
+        parameters.push_back(text::split(row.parameters, ';'));
     }
+    const TextPatternSet markerSet(markers);
+    std::vector<long long> referrals(rows_.size(), 0);
+    std::vector<bool> matched(rows_.size(), false);
+    std::vector<std::size_t> found;
+    for (const CountedText& referrer : referrers) {
+        markerSet.allFound(referrer.text, found);
+        for (const std::size_t r : found) {
+            matched[r] = true;
+            referrals[r] += referrer.count;
+            const keywords::SearchWords words = keywords::extract(referrer.text, parameters[r]);
+            if (!words.keyword.empty()) appendListed(rows_[r].keywords, words.keyword);
+            if (!words.phrase.empty()) appendListed(rows_[r].phrases, words.phrase);
+        }
+    }
+    for (std::size_t r = 0; r < rows_.size(); ++r)
+        if (matched[r]) rows_[r].referrals = std::to_string(referrals[r]);
 }
 
 } // namespace larkspan
