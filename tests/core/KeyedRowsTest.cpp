@@ -115,6 +115,35 @@ TEST(KeyedRows, CallersMayChangeCountsThroughTheRows)
     EXPECT_EQ(rows.rows()[0].count, 12);
 }
 
+TEST(KeyedRows, HintedLookUpsMatchPlainOnesEvenAfterTheIndexGrew)
+{
+    // A hint is taken, then other keys are added (the index grows and the
+    // slot fetched is elsewhere) before the hinted key is counted: the row
+    // is the one a plain look-up finds, a new key is added once.
+    KeyedRows<CountRow> rows;
+    for (int i = 0; i < 40000; ++i)
+        rows.count("http://site-" + std::to_string(i) + ".example/");
+    ASSERT_TRUE(rows.largeIndex());
+    int added = 0;
+    for (int i = 0; i < 60000; i += 3) {
+        const std::string key = "HTTP://SITE-" + std::to_string(i) + ".EXAMPLE/";
+        const KeyHint hint = rows.prefetch(key);
+        EXPECT_TRUE(hint.hashed);
+        rows.count("http://new-" + std::to_string(++added) + ".example/");
+        bool isNew = false;
+        const std::size_t row = rows.countRow(key, isNew, hint);
+        ASSERT_EQ(isNew, i >= 40000) << i;
+        ASSERT_EQ(rows.find(key), static_cast<long>(row)) << i;
+        // The last key needs no hash when spelled as stored, not in another case.
+        EXPECT_EQ(rows.prefetch(key).hashed, i < 40000) << i;
+    }
+    EXPECT_EQ(rows.rows()[39998].count, 1);
+    EXPECT_EQ(rows.rows()[39996].count, 2);
+    KeyedRows<CountRow> small;
+    small.count("a");
+    EXPECT_FALSE(small.prefetch("b").hashed); // a small index is in the caches anyway
+}
+
 TEST(KeyedRows, CompactedTablesStillFindAndCount)
 {
     KeyedRows<CountRow> rows;

@@ -27,6 +27,13 @@ namespace larkspan::analysis {
 // once. A Row with a std::string key gets a copy of its own. The index is an
 // open-addressing table of 8-byte slots (row number and hash tag), kept at
 // most three quarters full, so a look-up of a new key touches slots only.
+// The folded hash of a key worked out ahead of its look-up (see
+// KeyedRows::prefetch); a look-up given none hashes the key itself.
+struct KeyHint {
+    std::uint64_t hash = 0;
+    bool hashed = false;
+};
+
 template <class Row> class KeyedRows {
   public:
     KeyedRows() = default;
@@ -74,9 +81,26 @@ template <class Row> class KeyedRows {
         }
     }
 
+    // A key's hash worked out ahead of its look-up, its index slot fetched
+    // from memory meanwhile: the keys of one record then wait for memory
+    // together rather than one after the other. Empty when the key is the
+    // last one looked up, which needs no hash.
+    using Hint = KeyHint;
+    Hint prefetch(std::string_view key) const
+    {
+        if (!largeIndex() || isLast(key)) return {};
+        const Hint hint{folded::hash(key), true};
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hint.hash & mask_]);
+        return hint;
+    }
+
+    // Whether the index has outgrown the processor's caches, so that a
+    // look-up waits for memory unless its slot was fetched ahead.
+    bool largeIndex() const { return slots_.size() >= kPrefetchFromSlots; }
+
     // The row of key, appended at the end when new; isNew tells which.
-    // The caller fills a new row's other fields.
-    Row& findOrAdd(std::string_view key, bool& isNew) { return rows_[locate(key, isNew)]; }
+    // The caller fills a new row's other fields. A hint is prefetch(key)'s.
+    Row& findOrAdd(std::string_view key, bool& isNew, const Hint& hint = {}) { return rows_[locate(key, isNew, hint)]; }
 
     // The last row made, for filling a new row's other fields after count().
     Row& newest() { return rows_.back(); }
@@ -91,12 +115,15 @@ template <class Row> class KeyedRows {
 
     // The same, returning the row's index, for callers that keep more
     // per row in a table of their own.
-    std::size_t countRow(std::string_view key, bool& isNew) { return addCount(key, 1, isNew); }
+    std::size_t countRow(std::string_view key, bool& isNew, const Hint& hint = {})
+    {
+        return addCount(key, 1, isNew, hint);
+    }
 
     // Adds amount to the counter of key's row (made when new); its index.
-    std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew)
+    std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew, const Hint& hint = {})
     {
-        const std::size_t row = locate(key, isNew);
+        const std::size_t row = locate(key, isNew, hint);
         rows_[row].count += amount;
         return row;
     }
@@ -119,10 +146,11 @@ template <class Row> class KeyedRows {
     // Like countRow; a new row's key views stored rather than a copy when
     // stored holds the same bytes as key and lies in storedIn, the arena this
     // table stores its texts in.
-    std::size_t countRow(std::string_view key, bool& isNew, std::string_view stored, const TextArena* storedIn)
+    std::size_t countRow(std::string_view key, bool& isNew, std::string_view stored, const TextArena* storedIn,
+                         const Hint& hint = {})
     {
         if (storedIn && storedIn == texts_.get()) borrowed_ = stored;
-        const std::size_t row = countRow(key, isNew);
+        const std::size_t row = countRow(key, isNew, hint);
         borrowed_ = {};
         return row;
     }
@@ -152,6 +180,7 @@ template <class Row> class KeyedRows {
     static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
 
     static constexpr std::size_t kGentleGrowthFrom = std::size_t{1} << 16;
+    static constexpr std::size_t kPrefetchFromSlots = std::size_t{1} << 16; // 512 KB
 
     struct Slot {
         std::uint32_t rowPlusOne = 0; // 0: empty
@@ -161,26 +190,29 @@ template <class Row> class KeyedRows {
     static std::uint32_t tagOf(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32); }
 
     // The row of key, made when new.
-    std::size_t locate(std::string_view key, bool& isNew)
+    // Log records come in runs from one visitor: the key of the last
+    // look-up, spelled the same, needs no hashing.
+    bool isLast(std::string_view key) const
     {
-        // Log records come in runs from one visitor: the key of the last
-        // look-up, spelled the same, needs no hashing.
-        if (last_ != 0) {
-            const auto& lastKey = rows_[last_ - 1].key;
-            if (lastKey.size() == key.size() && std::memcmp(lastKey.data(), key.data(), key.size()) == 0) {
-                isNew = false;
-                return last_ - 1;
-            }
+        if (last_ == 0) return false;
+        const auto& lastKey = rows_[last_ - 1].key;
+        return lastKey.size() == key.size() && std::memcmp(lastKey.data(), key.data(), key.size()) == 0;
+    }
+
+    std::size_t locate(std::string_view key, bool& isNew, const Hint& hint)
+    {
+        if (isLast(key)) {
+            isNew = false;
+            return last_ - 1;
         }
-        const std::size_t row = lookup(key, isNew);
+        const std::size_t row = lookup(key, isNew, hint.hashed ? hint.hash : folded::hash(key));
         last_ = static_cast<std::uint32_t>(row + 1);
         return row;
     }
 
-    std::size_t lookup(std::string_view key, bool& isNew)
+    std::size_t lookup(std::string_view key, bool& isNew, std::uint64_t h)
     {
         if ((rows_.size() + 1) * 4 > slots_.size() * 3) grow();
-        const std::uint64_t h = folded::hash(key);
         std::size_t pos = h & mask_;
         for (;; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];

@@ -175,27 +175,29 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
 
     // Worked out once: the buckets, the robots and the details share it.
     const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
-    const bool hasBucket = bucketKey(values, at);
-    ++recordsProcessed_;
     const HitType type = classify(path);
     const int hitType = static_cast<int>(type);
     const std::string_view status = field(values, at.status);
     const bool error = at.status >= 0 && isErrorStatus(status);
     const std::string_view server = field(values, at.serverAddress);
     const bool counted = at.method >= 0 && isCountedMethod(field(values, at.method));
+    const bool pageOrFile = hitType == kPage || hitType == kDownload;
+    const bool pageCounted = counted && at.uriStem >= 0 && !error && hitType == kPage;
+    const Lookahead ahead = counted ? lookAhead(values, at, server, path, pageOrFile, pageCounted) : Lookahead{};
+    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
+    const bool hasBucket = bucketKey(values, at);
+    ++recordsProcessed_;
 
     if (counted) {
         bool newVisitor = false;
-        Visitor& visitor = visitors_.findOrAdd(client, newVisitor);
-        const bool pageOrFile = hitType == kPage || hitType == kDownload;
+        Visitor& visitor = visitors_.findOrAdd(client, newVisitor, ahead.visitor);
         if (pageOrFile) ++visitor.requests;
 
         if (hasBucket) tallyBucket(hitType, newVisitor, kilobytes);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
-        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer));
+        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer), ahead.referrer);
         if (at.uriStem >= 0 && !error) {
-            if (hitType == kPage) table_.countPage(server, path, kilobytes);
+            if (hitType == kPage) table_.countPage(server, path, kilobytes, ahead.page);
             if (hitType == kDownload) {
                 if (details_ && status == "206") {
                     table_.traffic().countPartialDownload();
@@ -205,7 +207,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
             }
         }
         if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
-        if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent));
+        if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent), ahead.agent);
     }
     if (details_ && at.status >= 0) {
         TrafficTallies& traffic = table_.traffic();
@@ -228,13 +230,29 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     }
 }
 
-void RecordTally::countUserAgent(std::string_view agent)
+RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view>& values, const FieldPositions& at,
+                                              std::string_view server, std::string_view path, bool pageOrFile,
+                                              bool pageCounted)
+{
+    // Only the look-ups that will be made: with sessions tracked, whether
+    // the referrer and the agent count is known only once the visitor is.
+    Lookahead ahead;
+    ahead.visitor = visitors_.prefetch(field(values, at.clientAddress));
+    if (pageCounted) ahead.page = table_.prefetchPage(server, path);
+    if (!trackBySessions_ && pageOrFile) {
+        if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
+        if (at.userAgent >= 0) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
+    }
+    return ahead;
+}
+
+void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
 {
     // The spotter judged this record's agent and keeps a copy of it.
     if (spotter_) {
-        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get());
+        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
     } else {
-        table_.countUserAgent(agent);
+        table_.countUserAgent(agent, {}, nullptr, hint);
     }
 }
 

@@ -64,7 +64,17 @@ class RecordTally {
     bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes);
     void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
                       const std::vector<std::string_view>& values, const FieldPositions& at);
-    void countUserAgent(std::string_view agent);
+    // The hints of the keys a counted record will be looked up by, so that
+    // their index slots are fetched from memory together.
+    struct Lookahead {
+        KeyHint visitor;
+        KeyHint page;
+        KeyHint referrer;
+        KeyHint agent;
+    };
+    Lookahead lookAhead(const std::vector<std::string_view>& values, const FieldPositions& at, std::string_view server,
+                        std::string_view path, bool pageOrFile, bool pageCounted);
+    void countUserAgent(std::string_view agent, const KeyHint& hint);
     void tallyBucket(int hitType, bool newVisitor, double kilobytes);
 
     StatisticsTable& table_;

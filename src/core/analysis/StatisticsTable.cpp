@@ -124,21 +124,23 @@ BucketRow& StatisticsTable::bucket(std::string_view key, bool& isNew)
     return row;
 }
 
-void StatisticsTable::countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key)
+void StatisticsTable::countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key, const KeyHint& hint)
 {
-    if (rows.count(key)) {
+    bool isNew = false;
+    rows.countRow(key, isNew, hint);
+    if (isNew) {
         raiseRows(rows.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, list, rows.size() - 1);
     }
 }
 
 std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
-                                       std::string_view path)
+                                       std::string_view path, const KeyHint& hint)
 {
     scratch_.assign(serverAddress);
     scratch_.append(path);
     bool isNew = false;
-    const std::size_t row = rows.countRow(scratch_, isNew);
+    const std::size_t row = rows.countRow(scratch_, isNew, hint);
     if (isNew) {
         PathRow& added = rows.newest();
         added.path = added.key.substr(serverAddress.size());
@@ -148,18 +150,27 @@ std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, 
     return row;
 }
 
-void StatisticsTable::countReferrer(std::string_view referrer)
+KeyHint StatisticsTable::prefetchPage(std::string_view serverAddress, std::string_view path)
 {
-    countIn(StatList::Referrers, referrers_, referrer);
+    if (!pages_.largeIndex()) return {};
+    scratch_.assign(serverAddress);
+    scratch_.append(path);
+    return pages_.prefetch(scratch_);
+}
+
+void StatisticsTable::countReferrer(std::string_view referrer, const KeyHint& hint)
+{
+    countIn(StatList::Referrers, referrers_, referrer, hint);
 }
 void StatisticsTable::countUserAgent(std::string_view agent)
 {
     countUserAgent(agent, {}, nullptr);
 }
-void StatisticsTable::countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn)
+void StatisticsTable::countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                                     const KeyHint& hint)
 {
     bool isNew = false;
-    userAgents_.countRow(agent, isNew, stored, storedIn);
+    userAgents_.countRow(agent, isNew, stored, storedIn, hint);
     if (isNew) {
         raiseRows(userAgents_.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, StatList::UserAgents, userAgents_.size() - 1);
@@ -178,9 +189,10 @@ void StatisticsTable::countDownloadError(std::string_view status)
     countIn(StatList::DownloadErrors, downloadErrors_, status);
 }
 
-void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes)
+void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes,
+                                const KeyHint& hint)
 {
-    const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path);
+    const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path, hint);
     if (row == pageKilobytes_.size()) pageKilobytes_.push_back(0);
     pageKilobytes_[row] += kilobytes;
 }

@@ -168,15 +168,23 @@ class StatisticsTable {
     // The bucket row of key; isNew is true when the row was just made (the
     // caller then writes its label).
     BucketRow& bucket(std::string_view key, bool& isNew);
-    void countReferrer(std::string_view referrer);
+    // A key's hint (see KeyedRows::prefetch), for the count of the same key
+    // in the same record soon after.
+    KeyHint prefetchReferrer(std::string_view referrer) const { return referrers_.prefetch(referrer); }
+    KeyHint prefetchUserAgent(std::string_view agent) const { return userAgents_.prefetch(agent); }
+    KeyHint prefetchPage(std::string_view serverAddress, std::string_view path);
+
+    void countReferrer(std::string_view referrer, const KeyHint& hint = {});
     void countUserAgent(std::string_view agent);
     // The same, with stored a copy of agent's text in storedIn; when that is
     // the arena of shareUserAgentTexts, a new row views it instead of a copy.
-    void countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn);
+    void countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                        const KeyHint& hint = {});
     // New user agents' texts are stored in arena from now on: the robot
     // spotter's, so that an agent judged and counted is stored once.
     void shareUserAgentTexts(std::shared_ptr<TextArena> arena) { userAgents_.storeTextsIn(std::move(arena)); }
-    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes = 0);
+    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes = 0,
+                   const KeyHint& hint = {});
     void countDownload(std::string_view serverAddress, std::string_view path);
     void countErrorStatus(std::string_view status);
     void countPageError(std::string_view status);
@@ -209,10 +217,10 @@ class StatisticsTable {
     };
 
     void raiseRows(std::size_t rowsNeeded);
-    void countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key);
+    void countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key, const KeyHint& hint = {});
     // The index of the row counted.
     std::size_t countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
-                          std::string_view path);
+                          std::string_view path, const KeyHint& hint = {});
     void journal(JournalEntry::Kind kind, StatList list, std::size_t index, std::size_t item = 0);
     void replayRow(const StatisticsTable& part, StatList list, std::size_t row);
     const KeyedRows<CountRow>& countList(StatList list) const;
