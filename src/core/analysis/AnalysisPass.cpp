@@ -80,7 +80,7 @@ void writeDemographics(Platform& platform, const std::string& path, const std::s
     if (std::fclose(file.release()) != 0) platform.progress.setText(0, "Error saving demographic data...");
 }
 
-}  // namespace
+} // namespace
 
 PassInput PassInput::from(const profiles::RunProfile& profile, const std::string& dataDirectory)
 {
@@ -120,8 +120,10 @@ BucketMode chooseBucketMode(long long preDate, int fileCount, int monthCount)
     }
 }
 
-AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, const PassInput& input,
-                               StatisticsTable& table, const ImportRunner& importRun)
+namespace {
+
+AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const PassInput& input,
+                         StatisticsTable& table, const ImportRunner& importRun)
 {
     AnalysisResult result;
     const profiles::ProfileFiles files = profiles::ProfileFiles::of(folder, input.profile);
@@ -142,7 +144,7 @@ AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, 
             list = listDayFiles(webFolder, input.firstDay, input.lastDay);
         }
     } catch (const std::exception&) {
-        return result;  // the file list could not be made
+        return result; // the file list could not be made
     }
     result.missingDates = list.missingDates;
     result.monthCount = list.monthCount;
@@ -207,4 +209,15 @@ AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, 
     return result;
 }
 
-}  // namespace larkspan::analysis
+} // namespace
+
+AnalysisResult runAnalysisPass(Platform& platform, const ProgramFolder& folder, const PassInput& input,
+                               StatisticsTable& table, const ImportRunner& importRun)
+{
+    const AnalysisResult result = tallyDays(platform, folder, input, table, importRun);
+    // The reports only read the table now; what the pass needed besides it
+    // (the visitors, the robot verdicts) is gone by here.
+    table.compact();
+    return result;
+}
+} // namespace larkspan::analysis

@@ -42,7 +42,18 @@ std::vector<std::size_t> splitDays(const std::vector<DayFile>& files, unsigned t
 
 std::string demographicLines(const std::vector<const Visitor*>& visitors)
 {
+    // Sized first: the text of a big day is held once, without slack.
+    const auto digits = [](long long n) {
+        std::size_t count = n < 0 ? 2 : 1;
+        for (n /= 10; n != 0; n /= 10)
+            ++count;
+        return count;
+    };
+    std::size_t size = 0;
+    for (const Visitor* v : visitors)
+        size += v->key.size() + digits(v->requests) + 3;
     std::string text;
+    text.reserve(size);
     for (const Visitor* v : visitors) {
         text += v->key;
         text += ',';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "analysis/TextArena.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,14 +21,19 @@ namespace larkspan::analysis {
 // Look-ups take a string_view and allocate nothing when the key is already
 // there.
 //
-// Each key is stored once, in an arena of blocks that never move: the row
-// number and a counter sit right before the key's text. A Row whose key is a
-// std::string_view points into the arena (the table's rows cost no text of
-// their own, however many distinct keys a log has); a Row with a std::string
-// key gets a copy. The index is an open-addressing table, kept at most half
-// full; each slot holds the key's hash tag, its length and its arena entry,
-// so count() usually touches one slot and one arena line, not the row; the
-// rows' `count` members are brought up to date when the rows are read.
+// A Row whose key is a std::string_view points into the table's text arena
+// (each key's bytes stored once, end to end), which the table may share with
+// another keyed by the same texts, so that a text both tables hold is stored
+// once. A Row with a std::string key gets a copy of its own. The index is an
+// open-addressing table of 8-byte slots (row number and hash tag), kept at
+// most three quarters full, so a look-up of a new key touches slots only.
+// The folded hash of a key worked out ahead of its look-up (see
+// KeyedRows::prefetch); a look-up given none hashes the key itself.
+struct KeyHint {
+    std::uint64_t hash = 0;
+    bool hashed = false;
+};
+
 template <class Row> class KeyedRows {
   public:
     KeyedRows() = default;
@@ -37,15 +43,11 @@ template <class Row> class KeyedRows {
     {
         if (this != &other) {
             rows_ = std::move(other.rows_);
-            dirty_ = other.dirty_;
-            entries_ = std::move(other.entries_);
-            blocks_ = std::move(other.blocks_);
-            blockFree_ = other.blockFree_;
-            blockEnd_ = other.blockEnd_;
+            texts_ = std::move(other.texts_);
+            earlierTexts_ = std::move(other.earlierTexts_);
             slots_ = std::move(other.slots_);
             mask_ = other.mask_;
             last_ = other.last_;
-            lastLength_ = other.lastLength_;
             other.forget();
         }
         return *this;
@@ -61,42 +63,46 @@ template <class Row> class KeyedRows {
         return *this;
     }
 
-    const std::vector<Row>& rows() const
-    {
-        syncCounts();
-        return rows_;
-    }
-    std::vector<Row>& rows()
-    {
-        syncCounts();
-        return rows_;
-    }
+    const std::vector<Row>& rows() const { return rows_; }
+    std::vector<Row>& rows() { return rows_; }
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
 
-    // Index of the row whose key equals key (any case), or -1.
+    // Index of the row whose key equals key (any case), or -1; a search of
+    // every row on a compacted table.
     long find(std::string_view key) const
     {
-        if (slots_.empty()) return -1;
+        if (slots_.empty()) return findUnindexed(key);
         const std::uint64_t h = folded::hash(key);
         for (std::size_t pos = h & mask_;; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];
-            if (!slot.entry) return -1;
-            if (matches(slot, h, key)) return static_cast<long>(rowAt(slot.entry));
+            if (slot.rowPlusOne == 0) return -1;
+            if (matches(slot, h, key)) return static_cast<long>(slot.rowPlusOne - 1);
         }
     }
 
-    // The row of key, appended at the end when new; isNew tells which.
-    // The caller fills a new row's other fields.
-    Row& findOrAdd(std::string_view key, bool& isNew)
+    // A key's hash worked out ahead of its look-up, its index slot fetched
+    // from memory meanwhile: the keys of one record then wait for memory
+    // together rather than one after the other. Empty when the key is the
+    // last one looked up, which needs no hash.
+    using Hint = KeyHint;
+    Hint prefetch(std::string_view key) const
     {
-        char* entry = locate(key, isNew);
-        syncCounts();
-        return rows_[rowAt(entry)];
+        if (!largeIndex() || isLast(key)) return {};
+        const Hint hint{folded::hash(key), true};
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hint.hash & mask_]);
+        return hint;
     }
 
-    // The last row made, for filling a new row's other fields after count()
-    // (its count is brought up to date only when the rows are read).
+    // Whether the index has outgrown the processor's caches, so that a
+    // look-up waits for memory unless its slot was fetched ahead.
+    bool largeIndex() const { return slots_.size() >= kPrefetchFromSlots; }
+
+    // The row of key, appended at the end when new; isNew tells which.
+    // The caller fills a new row's other fields. A hint is prefetch(key)'s.
+    Row& findOrAdd(std::string_view key, bool& isNew, const Hint& hint = {}) { return rows_[locate(key, isNew, hint)]; }
+
+    // The last row made, for filling a new row's other fields after count().
     Row& newest() { return rows_.back(); }
 
     // Adds 1 to the counter of key's row (made when new); true when new.
@@ -109,204 +115,227 @@ template <class Row> class KeyedRows {
 
     // The same, returning the row's index, for callers that keep more
     // per row in a table of their own.
-    std::size_t countRow(std::string_view key, bool& isNew) { return addCount(key, 1, isNew); }
-
-    // Adds amount to the counter of key's row (made when new); its index.
-    std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew)
+    std::size_t countRow(std::string_view key, bool& isNew, const Hint& hint = {})
     {
-        char* entry = locate(key, isNew);
-        std::int64_t n = 0;
-        std::memcpy(&n, entry + kCountAt, sizeof n);
-        n += amount;
-        std::memcpy(entry + kCountAt, &n, sizeof n);
-        dirty_ = true;
-        return rowAt(entry);
+        return addCount(key, 1, isNew, hint);
     }
 
+    // Adds amount to the counter of key's row (made when new); its index.
+    std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew, const Hint& hint = {})
+    {
+        const std::size_t row = locate(key, isNew, hint);
+        rows_[row].count += amount;
+        return row;
+    }
+
+    // The arena the keys' texts are stored in (rows with a string_view key).
+    const std::shared_ptr<TextArena>& texts()
+    {
+        if (!texts_) texts_ = std::make_shared<TextArena>();
+        return texts_;
+    }
+
+    // New keys' texts go to arena from now on, which another table may share
+    // (the texts stored so far stay where they are).
+    void storeTextsIn(std::shared_ptr<TextArena> arena)
+    {
+        if (texts_) earlierTexts_.push_back(std::move(texts_));
+        texts_ = std::move(arena);
+    }
+
+    // Like countRow; a new row's key views stored rather than a copy when
+    // stored holds the same bytes as key and lies in storedIn, the arena this
+    // table stores its texts in.
+    std::size_t countRow(std::string_view key, bool& isNew, std::string_view stored, const TextArena* storedIn,
+                         const Hint& hint = {})
+    {
+        if (storedIn && storedIn == texts_.get()) borrowed_ = stored;
+        const std::size_t row = countRow(key, isNew, hint);
+        borrowed_ = {};
+        return row;
+    }
+
+    // For a table that is read from now on: the rows take no more room than
+    // they need and the index is dropped (a later look-up rebuilds it).
+    void compact()
+    {
+        rows_.shrink_to_fit();
+        slots_.clear();
+        slots_.shrink_to_fit();
+        mask_ = 0;
+    }
+
+    // Empties the table; new texts go to an arena of its own.
     void clear()
     {
         rows_.clear();
-        entries_.clear();
-        blocks_.clear();
-        blockFree_ = 0;
-        blockEnd_ = nullptr;
-        dirty_ = false;
-        last_ = nullptr;
+        // An arena shared with another table keeps its texts for that one.
+        texts_.reset();
+        earlierTexts_.clear();
+        last_ = 0;
         std::fill(slots_.begin(), slots_.end(), Slot{});
     }
 
   private:
     static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
-    // An arena entry: the row number (4 bytes, 4 spare), the counter
-    // (8 bytes), the key, padding to a multiple of 8.
-    static constexpr std::size_t kCountAt = 8;
-    static constexpr std::size_t kKeyAt = 16;
-    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+    static constexpr std::size_t kGentleGrowthFrom = std::size_t{1} << 16;
+    static constexpr std::size_t kPrefetchFromSlots = std::size_t{1} << 16; // 512 KB
 
     struct Slot {
-        char* entry = nullptr;    // the key's arena entry
-        std::uint32_t tag = 0;    // upper half of the key's hash
-        std::uint32_t length = 0; // of the key
+        std::uint32_t rowPlusOne = 0; // 0: empty
+        std::uint32_t tag = 0;        // upper half of the key's hash
     };
 
-    // The arena entry of key, made (with its row) when new.
-    char* locate(std::string_view key, bool& isNew)
+    static std::uint32_t tagOf(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32); }
+
+    // The row of key, made when new.
+    // Log records come in runs from one visitor: the key of the last
+    // look-up, spelled the same, needs no hashing.
+    bool isLast(std::string_view key) const
     {
-        // Log records come in runs from one visitor: the key of the last
-        // look-up, spelled the same, needs no hashing.
-        if (last_ && lastLength_ == key.size() && std::memcmp(last_ + kKeyAt, key.data(), key.size()) == 0) {
-            isNew = false;
-            return last_;
-        }
-        last_ = lookup(key, isNew);
-        lastLength_ = key.size();
-        return last_;
+        if (last_ == 0) return false;
+        const auto& lastKey = rows_[last_ - 1].key;
+        return lastKey.size() == key.size() && std::memcmp(lastKey.data(), key.data(), key.size()) == 0;
     }
 
-    char* lookup(std::string_view key, bool& isNew)
+    std::size_t locate(std::string_view key, bool& isNew, const Hint& hint)
     {
-        if ((rows_.size() + 1) * 2 > slots_.size()) grow();
-        const std::uint64_t h = folded::hash(key);
+        if (isLast(key)) {
+            isNew = false;
+            return last_ - 1;
+        }
+        const std::size_t row = lookup(key, isNew, hint.hashed ? hint.hash : folded::hash(key));
+        last_ = static_cast<std::uint32_t>(row + 1);
+        return row;
+    }
+
+    std::size_t lookup(std::string_view key, bool& isNew, std::uint64_t h)
+    {
+        if ((rows_.size() + 1) * 4 > slots_.size() * 3) grow();
         std::size_t pos = h & mask_;
         for (;; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];
-            if (!slot.entry) break;
+            if (slot.rowPlusOne == 0) break;
             if (matches(slot, h, key)) {
                 isNew = false;
-                return slot.entry;
+                return slot.rowPlusOne - 1;
             }
         }
         isNew = true;
-        char* entry = store(key);
-        slots_[pos] = Slot{entry, static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(key.size())};
-        return entry;
+        const std::size_t row = rows_.size();
+        append(key);
+        slots_[pos] = Slot{static_cast<std::uint32_t>(row + 1), tagOf(h)};
+        return row;
     }
 
-    // Writes a new key's entry and appends its row.
-    char* store(std::string_view key)
+    // Appends a new key's row, its key text in the arena when it views one.
+    void append(std::string_view key)
     {
-        const std::size_t size = kKeyAt + (key.size() + 7) / 8 * 8;
-        if (blocks_.empty() || blockFree_ < size) {
-            const std::size_t blockSize = std::max(kBlockSize, size);
-            blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
-            blockFree_ = blockSize;
-            blockEnd_ = blocks_.back().get() + blockSize;
-        }
-        char* entry = blockEnd_ - blockFree_;
-        blockFree_ -= size;
-        const auto row = static_cast<std::uint32_t>(rows_.size());
-        std::memset(entry, 0, kKeyAt);
-        std::memcpy(entry, &row, sizeof row);
-        std::memcpy(entry + kKeyAt, key.data(), key.size());
-        entries_.push_back(entry);
+        // Long lists grow by half rather than doubling: less room left
+        // unused at the end, less held while the rows move.
+        if (rows_.size() == rows_.capacity() && rows_.size() >= kGentleGrowthFrom)
+            rows_.reserve(rows_.size() + rows_.size() / 2);
         rows_.emplace_back();
         if constexpr (kKeyInArena) {
-            rows_.back().key = std::string_view(entry + kKeyAt, key.size());
+            rows_.back().key = storeText(key);
         } else {
             rows_.back().key.assign(key);
         }
-        return entry;
+    }
+
+    std::string_view storeText(std::string_view text)
+    {
+        if (borrowed_.size() == text.size() && borrowed_.data() &&
+            std::memcmp(borrowed_.data(), text.data(), text.size()) == 0)
+            return borrowed_;
+        return texts()->store(text);
     }
 
     bool matches(const Slot& slot, std::uint64_t h, std::string_view key) const
     {
-        return slot.tag == static_cast<std::uint32_t>(h >> 32) && slot.length == key.size() &&
-               folded::equal(std::string_view(slot.entry + kKeyAt, slot.length), key);
+        if (slot.tag != tagOf(h)) return false;
+        const auto& rowKey = rows_[slot.rowPlusOne - 1].key;
+        return rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key);
     }
 
-    static std::size_t rowAt(const char* entry)
-    {
-        std::uint32_t row = 0;
-        std::memcpy(&row, entry, sizeof row);
-        return row;
-    }
-
-    std::string_view keyAt(std::size_t row) const
-    {
-        return std::string_view(entries_[row] + kKeyAt, rows_[row].key.size());
-    }
-
-    void syncCounts() const
-    {
-        if constexpr (requires(Row r) { r.count = std::int64_t{}; }) {
-            if (!dirty_) return;
-            for (std::size_t i = 0; i < rows_.size(); ++i) {
-                std::int64_t n = 0;
-                std::memcpy(&n, entries_[i] + kCountAt, sizeof n);
-                rows_[i].count = n;
-            }
-            dirty_ = false;
-        }
-    }
-
-    // Twice the slots; the keys are hashed again from the arena rather than
-    // keeping every hash.
+    // At least twice the slots, enough for one more row; the keys are hashed
+    // again from the rows rather than keeping every hash.
     void grow()
     {
-        const std::size_t capacity = slots_.empty() ? 64 : slots_.size() * 2;
+        std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
+        while ((rows_.size() + 1) * 4 > capacity * 3)
+            capacity *= 2;
+        slots_.clear();
+        slots_.shrink_to_fit(); // the old and the new array are not held at once
         slots_.assign(capacity, Slot{});
         mask_ = capacity - 1;
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            index(i);
+    }
+
+    // find() on a compacted table.
+    long findUnindexed(std::string_view key) const
+    {
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            const std::string_view key = keyAt(i);
-            const std::uint64_t h = folded::hash(key);
-            std::size_t pos = h & mask_;
-            while (slots_[pos].entry)
-                pos = (pos + 1) & mask_;
-            slots_[pos] =
-                Slot{entries_[i], static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(key.size())};
+            const auto& rowKey = rows_[i].key;
+            if (rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key))
+                return static_cast<long>(i);
         }
+        return -1;
+    }
+
+    void index(std::size_t row)
+    {
+        const std::uint64_t h = folded::hash(std::string_view(rows_[row].key));
+        std::size_t pos = h & mask_;
+        while (slots_[pos].rowPlusOne != 0)
+            pos = (pos + 1) & mask_;
+        slots_[pos] = Slot{static_cast<std::uint32_t>(row + 1), tagOf(h)};
     }
 
     void forget()
     {
         rows_.clear();
-        entries_.clear();
-        blocks_.clear();
+        texts_.reset();
+        earlierTexts_.clear();
         slots_.clear();
-        blockFree_ = 0;
-        blockEnd_ = nullptr;
         mask_ = 0;
-        dirty_ = false;
-        last_ = nullptr;
-        lastLength_ = 0;
+        last_ = 0;
     }
 
-    // A row's string_view member `path`, when it has one, is a piece of its
-    // key: copies point it at the same piece of their own key.
+    // The other table's keys are distinct already: the copy takes its rows
+    // in order, each key copied into this table's arena, and indexes them
+    // once. A row's string_view member `path`, when it has one, is a piece
+    // of its key: copies point it at the same piece of their own key.
     void copyFrom(const KeyedRows& other)
     {
-        other.syncCounts();
-        for (std::size_t i = 0; i < other.rows_.size(); ++i) {
-            bool isNew = false;
-            char* entry = lookup(other.keyAt(i), isNew);
-            std::memcpy(entry + kCountAt, other.entries_[i] + kCountAt, sizeof(std::int64_t));
+        rows_.reserve(other.rows_.size());
+        for (const Row& from : other.rows_) {
+            rows_.push_back(from);
             Row& row = rows_.back();
-            const Row& from = other.rows_[i];
-            const auto key = row.key;
-            row = from;
-            row.key = key;
-            if constexpr (kKeyInArena && requires { row.path = std::string_view(); }) {
-                if constexpr (std::is_same_v<decltype(Row::path), std::string_view>) {
-                    row.path = from.path.empty()
-                                   ? std::string_view()
-                                   : key.substr(static_cast<std::size_t>(from.path.data() - from.key.data()),
-                                                from.path.size());
+            if constexpr (kKeyInArena) {
+                row.key = storeText(from.key);
+                if constexpr (requires { row.path = std::string_view(); }) {
+                    if constexpr (std::is_same_v<decltype(Row::path), std::string_view>) {
+                        row.path = from.path.empty()
+                                       ? std::string_view()
+                                       : row.key.substr(static_cast<std::size_t>(from.path.data() - from.key.data()),
+                                                        from.path.size());
+                    }
                 }
             }
         }
-        dirty_ = other.dirty_;
+        if (!rows_.empty()) grow();
     }
 
-    mutable std::vector<Row> rows_;
-    mutable bool dirty_ = false;
-    std::vector<char*> entries_; // by row
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t blockFree_ = 0;
-    char* blockEnd_ = nullptr;
+    std::vector<Row> rows_;
+    std::shared_ptr<TextArena> texts_;
+    std::vector<std::shared_ptr<TextArena>> earlierTexts_; // still viewed by rows
+    std::string_view borrowed_;
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
-    char* last_ = nullptr; // entry of the last key looked up
-    std::size_t lastLength_ = 0;
+    std::uint32_t last_ = 0; // the row of the last key looked up, plus one
 };
 
 } // namespace larkspan::analysis

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,12 +24,24 @@ std::string_view field(const std::vector<std::string_view>& values, int at)
     return at >= 0 ? values[static_cast<std::size_t>(at)] : std::string_view();
 }
 
+// The first eight bytes of key folded to lower case, the first the most
+// significant, zeros after a shorter key.
+std::uint64_t foldedPrefix(std::string_view key)
+{
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const auto byte = i < key.size() ? static_cast<unsigned char>(text::lower(key[i])) : 0u;
+        prefix = (prefix << 8) | byte;
+    }
+    return prefix;
+}
+
 std::string threeLetters(const char* name)
 {
     return std::string(name).substr(0, 3);
 }
 
-}  // namespace
+} // namespace
 
 double kilobytesOf(std::string_view bytes)
 {
@@ -49,7 +62,7 @@ double kilobytesOf(std::string_view bytes)
         buffer[bytes.size()] = '\0';
         value = std::strtod(buffer, nullptr);
     }
-    return std::nearbyint(value / 1024.0);  // the default rounding mode rounds halves to even
+    return std::nearbyint(value / 1024.0); // the default rounding mode rounds halves to even
 }
 
 FieldPositions FieldPositions::of(const std::vector<std::string>& names)
@@ -81,6 +94,7 @@ RecordTally::RecordTally(StatisticsTable& table, const RecordFilter& filter, Buc
 void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool details)
 {
     spotter_ = spotter;
+    if (spotter_) table_.shareUserAgentTexts(spotter_->agentTexts());
     noRobots_ = noRobots && spotter;
     details_ = details;
 }
@@ -108,7 +122,7 @@ void RecordTally::startDay(int dayNumber)
 bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at)
 {
     if (mode_ == BucketMode::None) return false;
-    if (mode_ != BucketMode::Hourly) return true;  // the day's key
+    if (mode_ != BucketMode::Hourly) return true; // the day's key
     if (at.time < 0) return false;
     const std::string_view time = field(values, at.time);
     const std::size_t colon = time.find(':');
@@ -161,37 +175,39 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
 
     // Worked out once: the buckets, the robots and the details share it.
     const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
-    const bool hasBucket = bucketKey(values, at);
-    ++recordsProcessed_;
     const HitType type = classify(path);
     const int hitType = static_cast<int>(type);
     const std::string_view status = field(values, at.status);
     const bool error = at.status >= 0 && isErrorStatus(status);
     const std::string_view server = field(values, at.serverAddress);
     const bool counted = at.method >= 0 && isCountedMethod(field(values, at.method));
+    const bool pageOrFile = hitType == kPage || hitType == kDownload;
+    const bool pageCounted = counted && at.uriStem >= 0 && !error && hitType == kPage;
+    const Lookahead ahead = counted ? lookAhead(values, at, server, path, pageOrFile, pageCounted) : Lookahead{};
+    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
+    const bool hasBucket = bucketKey(values, at);
+    ++recordsProcessed_;
 
     if (counted) {
         bool newVisitor = false;
-        Visitor& visitor = visitors_.findOrAdd(client, newVisitor);
-        const bool pageOrFile = hitType == kPage || hitType == kDownload;
+        Visitor& visitor = visitors_.findOrAdd(client, newVisitor, ahead.visitor);
         if (pageOrFile) ++visitor.requests;
 
         if (hasBucket) tallyBucket(hitType, newVisitor, kilobytes);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
-        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer));
+        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer), ahead.referrer);
         if (at.uriStem >= 0 && !error) {
-            if (hitType == kPage) table_.countPage(server, path, kilobytes);
+            if (hitType == kPage) table_.countPage(server, path, kilobytes, ahead.page);
             if (hitType == kDownload) {
                 if (details_ && status == "206") {
                     table_.traffic().countPartialDownload();
                 } else {
                     table_.countDownload(server, path);
                 }
-        }
+            }
         }
         if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
-        if (at.userAgent >= 0 && selected) table_.countUserAgent(field(values, at.userAgent));
+        if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent), ahead.agent);
     }
     if (details_ && at.status >= 0) {
         TrafficTallies& traffic = table_.traffic();
@@ -214,6 +230,32 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     }
 }
 
+RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view>& values, const FieldPositions& at,
+                                              std::string_view server, std::string_view path, bool pageOrFile,
+                                              bool pageCounted)
+{
+    // Only the look-ups that will be made: with sessions tracked, whether
+    // the referrer and the agent count is known only once the visitor is.
+    Lookahead ahead;
+    ahead.visitor = visitors_.prefetch(field(values, at.clientAddress));
+    if (pageCounted) ahead.page = table_.prefetchPage(server, path);
+    if (!trackBySessions_ && pageOrFile) {
+        if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
+        if (at.userAgent >= 0) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
+    }
+    return ahead;
+}
+
+void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
+{
+    // The spotter judged this record's agent and keeps a copy of it.
+    if (spotter_) {
+        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
+    } else {
+        table_.countUserAgent(agent, {}, nullptr, hint);
+    }
+}
+
 bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes)
 {
     if (at.userAgent < 0) return false;
@@ -233,18 +275,26 @@ void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double ki
 
 std::vector<const Visitor*> RecordTally::sortedVisitors() const
 {
-    // Sorting lower-cased copies bytewise gives the case-insensitive order
-    // of text::icompare without folding on every comparison.
-    std::vector<std::pair<std::string, const Visitor*>> keyed;
+    // Each visitor sorts by its first eight bytes folded to lower case and
+    // packed so that integer order is byte order; only visitors sharing
+    // those compare their whole addresses. No address is copied.
+    struct Keyed {
+        std::uint64_t prefix;
+        const Visitor* visitor;
+    };
+    std::vector<Keyed> keyed;
     keyed.reserve(visitors_.size());
     for (const Visitor& visitor : visitors_.rows())
-        keyed.emplace_back(text::toLower(visitor.key), &visitor);
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        keyed.push_back(Keyed{foldedPrefix(visitor.key), &visitor});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return text::icompare(a.visitor->key, b.visitor->key) < 0;
+    });
     std::vector<const Visitor*> out;
     out.reserve(keyed.size());
-    for (const auto& entry : keyed)
-        out.push_back(entry.second);
+    for (const Keyed& entry : keyed)
+        out.push_back(entry.visitor);
     return out;
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

@@ -15,15 +15,15 @@ class StatisticsTable;
 
 // The positions of the fields a record is read by, -1 when absent.
 struct FieldPositions {
-    int clientAddress = -1;  // c-ip
-    int method = -1;         // cs-method
-    int uriStem = -1;        // cs-uri-stem
-    int status = -1;         // sc-status
-    int time = -1;           // time
-    int serverAddress = -1;  // s-ip
-    int bytes = -1;          // sc-bytes
-    int userAgent = -1;      // cs(User-Agent)
-    int referrer = -1;       // cs(Referer)
+    int clientAddress = -1; // c-ip
+    int method = -1;        // cs-method
+    int uriStem = -1;       // cs-uri-stem
+    int status = -1;        // sc-status
+    int time = -1;          // time
+    int serverAddress = -1; // s-ip
+    int bytes = -1;         // sc-bytes
+    int userAgent = -1;     // cs(User-Agent)
+    int referrer = -1;      // cs(Referer)
 
     // Each name's position is that of its first case-insensitive match.
     static FieldPositions of(const std::vector<std::string>& fieldNames);
@@ -31,14 +31,14 @@ struct FieldPositions {
 
 // One client address of the current day with its page and download count.
 struct Visitor {
-    std::string_view key;  // the address as first logged that day (the tally's own copy)
+    std::string_view key; // the address as first logged that day (the tally's own copy)
     long long requests = 0;
 };
 
 // Filters, classifies and tallies the records of a pass into the
 // statistics table, keeping the visitor set of the current day.
 class RecordTally {
-public:
+  public:
     RecordTally(StatisticsTable& table, const RecordFilter& filter, BucketMode mode, bool trackBySessions);
 
     // Robots are looked for (with spotter) and tallied apart; with noRobots
@@ -57,13 +57,24 @@ public:
     bool hasVisitors() const { return !visitors_.empty(); }
     void clearVisitors() { visitors_.clear(); }
 
-private:
+  private:
     // The bucket key of a record, or false when it has none.
     bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
     // Tallies a robot's request; true when it counts nowhere else.
     bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes);
     void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
                       const std::vector<std::string_view>& values, const FieldPositions& at);
+    // The hints of the keys a counted record will be looked up by, so that
+    // their index slots are fetched from memory together.
+    struct Lookahead {
+        KeyHint visitor;
+        KeyHint page;
+        KeyHint referrer;
+        KeyHint agent;
+    };
+    Lookahead lookAhead(const std::vector<std::string_view>& values, const FieldPositions& at, std::string_view server,
+                        std::string_view path, bool pageOrFile, bool pageCounted);
+    void countUserAgent(std::string_view agent, const KeyHint& hint);
     void tallyBucket(int hitType, bool newVisitor, double kilobytes);
 
     StatisticsTable& table_;
@@ -78,7 +89,7 @@ private:
     int weekday_ = 0;
     std::string dayKey_;
     std::string dayLabel_;
-    std::string key_;  // the current record's bucket key
+    std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
 };
 
@@ -86,4 +97,4 @@ private:
 // halves to the even neighbour; 0 for a value that is not a number.
 double kilobytesOf(std::string_view bytes);
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

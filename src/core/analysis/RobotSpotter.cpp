@@ -70,14 +70,20 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
     if (!known) {
         bool isNew = false;
         Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
-        if (isNew) {
-            verdict.robot = classifier_.isRobot(agent);
-            if (verdict.robot) verdict.name = robotNameOf(agent, families_);
-        }
+        if (isNew && classifier_.isRobot(agent)) verdict.robot = robotNumber(agent);
         remember(agent, verdict);
         known = &verdict;
     }
-    return known->robot ? &known->name : nullptr;
+    lastVerdict_ = static_cast<std::size_t>(known - verdicts_.rows().data()) + 1;
+    return known->robot != 0 ? &robotNames_[known->robot - 1] : nullptr;
+}
+
+std::uint32_t RobotSpotter::robotNumber(std::string_view agent)
+{
+    std::string name = robotNameOf(agent, families_);
+    const auto [at, added] = robotNumbers_.try_emplace(name, static_cast<std::uint32_t>(robotNames_.size() + 1));
+    if (added) robotNames_.push_back(std::move(name));
+    return at->second;
 }
 
 std::string robotNameOf(std::string_view agent, const BrowserTable& families)

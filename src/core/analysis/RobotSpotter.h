@@ -7,8 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace larkspan::analysis {
 
@@ -26,11 +29,21 @@ class RobotSpotter {
     // The robot's name, or nullptr when the agent is no robot.
     const std::string* robotName(std::string_view agent);
 
+    // The spotter's own copy of the agent last judged, as first spelt, and
+    // the arena it lies in: a table of agents sharing that arena needs no
+    // copy of its own (see StatisticsTable::shareUserAgentTexts).
+    std::string_view lastAgent() const
+    {
+        return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key;
+    }
+    const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
+
   private:
+    // Most agents are no robots: a verdict names its robot by number
+    // rather than holding a name of its own.
     struct Verdict {
         std::string_view key;
-        bool robot = false;
-        std::string name;
+        std::uint32_t robot = 0; // the robot's name in robotNames_ plus one; 0: no robot
     };
     // A verdict's row and its agent's length.
     struct Recent {
@@ -39,16 +52,24 @@ class RobotSpotter {
     };
     const Verdict* recentVerdict(std::string_view agent);
     void remember(std::string_view agent, const Verdict& verdict);
+    // The number of the name agent's robot is reported under.
+    std::uint32_t robotNumber(std::string_view agent);
 
     AgentClassifier classifier_;
     BrowserTable families_;
     KeyedRows<Verdict> verdicts_;
+    // Each name once; a deque, so the names handed out stay where they are.
+    std::deque<std::string> robotNames_;
+    std::unordered_map<std::string, std::uint32_t> robotNumbers_;
     // The last agents judged, spelt as first seen: a log's records come in
     // runs per visit and a few visits interleave, so most look-ups end here
     // without hashing the long agent text.
     std::array<Recent, 16> recent_{};
     std::size_t nextRecent_ = 0;
     std::size_t lastHit_ = 0;
+    // The row of the verdict last given, plus one (a copy's own row, unlike
+    // a view).
+    std::size_t lastVerdict_ = 0;
 };
 
 // The name a robot's agent text is reported under: the browser table's

@@ -12,7 +12,10 @@ namespace {
 constexpr int kSetUpSize = 38;
 constexpr int kFirstErrorListColumn = 38;
 
-std::string numberText(long long n) { return std::to_string(n); }
+std::string numberText(long long n)
+{
+    return std::to_string(n);
+}
 
 // General floating-point text: whole values without a decimal point.
 std::string kilobyteText(double value)
@@ -22,23 +25,27 @@ std::string kilobyteText(double value)
     return buffer;
 }
 
-template <class Rows>
-std::optional<long long> listCounter(const Rows& rows)
+template <class Rows> std::optional<long long> listCounter(const Rows& rows)
 {
     if (rows.empty()) return std::nullopt;
     return static_cast<long long>(rows.size()) - 1;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<long long> StatisticsTable::counter(StatList list) const
 {
     switch (list) {
-    case StatList::Buckets: return listCounter(buckets_);
-    case StatList::Referrers: return listCounter(referrers_);
-    case StatList::Pages: return listCounter(pages_);
-    case StatList::Downloads: return listCounter(downloads_);
-    case StatList::UserAgents: return listCounter(userAgents_);
+    case StatList::Buckets:
+        return listCounter(buckets_);
+    case StatList::Referrers:
+        return listCounter(referrers_);
+    case StatList::Pages:
+        return listCounter(pages_);
+    case StatList::Downloads:
+        return listCounter(downloads_);
+    case StatList::UserAgents:
+        return listCounter(userAgents_);
     case StatList::PageErrors:
         return setUp_ ? static_cast<long long>(pageErrors_.size()) - 1 : listCounter(pageErrors_);
     case StatList::DownloadErrors:
@@ -64,11 +71,15 @@ const ErrorAddressList* StatisticsTable::errorAddressList(std::string_view name)
 BucketTotals StatisticsTable::bucketTotals() const
 {
     BucketTotals t;
-    for (const BucketRow& b : buckets_.rows()) addBucketCounts(t, b);
+    for (const BucketRow& b : buckets_.rows())
+        addBucketCounts(t, b);
     return t;
 }
 
-void StatisticsTable::reset() { *this = StatisticsTable(); }
+void StatisticsTable::reset()
+{
+    *this = StatisticsTable();
+}
 
 void StatisticsTable::setUp()
 {
@@ -113,21 +124,23 @@ BucketRow& StatisticsTable::bucket(std::string_view key, bool& isNew)
     return row;
 }
 
-void StatisticsTable::countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key)
+void StatisticsTable::countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key, const KeyHint& hint)
 {
-    if (rows.count(key)) {
+    bool isNew = false;
+    rows.countRow(key, isNew, hint);
+    if (isNew) {
         raiseRows(rows.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, list, rows.size() - 1);
     }
 }
 
 std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
-                                       std::string_view path)
+                                       std::string_view path, const KeyHint& hint)
 {
     scratch_.assign(serverAddress);
     scratch_.append(path);
     bool isNew = false;
-    const std::size_t row = rows.countRow(scratch_, isNew);
+    const std::size_t row = rows.countRow(scratch_, isNew, hint);
     if (isNew) {
         PathRow& added = rows.newest();
         added.path = added.key.substr(serverAddress.size());
@@ -137,13 +150,31 @@ std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, 
     return row;
 }
 
-void StatisticsTable::countReferrer(std::string_view referrer)
+KeyHint StatisticsTable::prefetchPage(std::string_view serverAddress, std::string_view path)
 {
-    countIn(StatList::Referrers, referrers_, referrer);
+    if (!pages_.largeIndex()) return {};
+    scratch_.assign(serverAddress);
+    scratch_.append(path);
+    return pages_.prefetch(scratch_);
+}
+
+void StatisticsTable::countReferrer(std::string_view referrer, const KeyHint& hint)
+{
+    countIn(StatList::Referrers, referrers_, referrer, hint);
 }
 void StatisticsTable::countUserAgent(std::string_view agent)
 {
-    countIn(StatList::UserAgents, userAgents_, agent);
+    countUserAgent(agent, {}, nullptr);
+}
+void StatisticsTable::countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                                     const KeyHint& hint)
+{
+    bool isNew = false;
+    userAgents_.countRow(agent, isNew, stored, storedIn, hint);
+    if (isNew) {
+        raiseRows(userAgents_.size());
+        if (journalOn_) journal(JournalEntry::Kind::NewRow, StatList::UserAgents, userAgents_.size() - 1);
+    }
 }
 void StatisticsTable::countErrorStatus(std::string_view status)
 {
@@ -158,9 +189,10 @@ void StatisticsTable::countDownloadError(std::string_view status)
     countIn(StatList::DownloadErrors, downloadErrors_, status);
 }
 
-void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes)
+void StatisticsTable::countPage(std::string_view serverAddress, std::string_view path, double kilobytes,
+                                const KeyHint& hint)
 {
-    const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path);
+    const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path, hint);
     if (row == pageKilobytes_.size()) pageKilobytes_.push_back(0);
     pageKilobytes_[row] += kilobytes;
 }
@@ -168,6 +200,15 @@ void StatisticsTable::countPage(std::string_view serverAddress, std::string_view
 void StatisticsTable::countDownload(std::string_view serverAddress, std::string_view path)
 {
     countPath(StatList::Downloads, downloads_, serverAddress, path);
+}
+
+void StatisticsTable::compact()
+{
+    referrers_.compact();
+    userAgents_.compact();
+    pages_.compact();
+    pageKilobytes_.shrink_to_fit();
+    downloads_.compact();
 }
 
 void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::string_view key)
@@ -205,13 +246,14 @@ void StatisticsTable::addErrorAddress(char kind, std::string_view status, std::s
 CellTable StatisticsTable::toCellTable() const
 {
     CellTable grid(gridColumns_, gridRows_);
-    for (std::size_t r = 0; r < fieldNames_.size(); ++r) grid.setCell(0, static_cast<int>(r), fieldNames_[r]);
+    for (std::size_t r = 0; r < fieldNames_.size(); ++r)
+        grid.setCell(0, static_cast<int>(r), fieldNames_[r]);
     if (!setUp_) return grid;
 
     grid.setCell(1, 0, numberText(recordsProcessed_));
     const std::pair<int, StatList> counters[] = {
-        {1, StatList::Buckets},   {4, StatList::Referrers},      {5, StatList::Pages},
-        {6, StatList::PageErrors}, {7, StatList::Downloads},     {8, StatList::DownloadErrors},
+        {1, StatList::Buckets},       {4, StatList::Referrers},   {5, StatList::Pages},
+        {6, StatList::PageErrors},    {7, StatList::Downloads},   {8, StatList::DownloadErrors},
         {9, StatList::ErrorStatuses}, {10, StatList::UserAgents},
     };
     for (const auto& [row, list] : counters) {
@@ -261,10 +303,11 @@ CellTable StatisticsTable::toCellTable() const
     int column = kFirstErrorListColumn;
     for (const ErrorAddressList& list : errorLists_) {
         grid.setCell(column, 0, list.name);
-        for (std::size_t i = 0; i < list.keys.size(); ++i) grid.setCell(column, list.rows[i], list.keys[i]);
+        for (std::size_t i = 0; i < list.keys.size(); ++i)
+            grid.setCell(column, list.rows[i], list.keys[i]);
         ++column;
     }
     return grid;
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

@@ -6,6 +6,7 @@
 #include "common/CellTable.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,23 +20,23 @@ namespace larkspan::analysis {
 // list's rows are in order of first appearance; keys are matched without
 // regard to case, the first spelling seen being the one kept.
 enum class StatList {
-    Buckets,         // counter (1,1)
-    Referrers,       // counter (1,4)
-    Pages,           // counter (1,5)
-    PageErrors,      // counter (1,6)
-    Downloads,       // counter (1,7)
-    DownloadErrors,  // counter (1,8)
-    ErrorStatuses,   // counter (1,9)
-    UserAgents,      // counter (1,10)
+    Buckets,        // counter (1,1)
+    Referrers,      // counter (1,4)
+    Pages,          // counter (1,5)
+    PageErrors,     // counter (1,6)
+    Downloads,      // counter (1,7)
+    DownloadErrors, // counter (1,8)
+    ErrorStatuses,  // counter (1,9)
+    UserAgents,     // counter (1,10)
 };
 
 // One time bucket: an hour of the day, a day or a month.
 struct BucketRow {
-    std::string key;    // "09:00 to 09:59", "2000-02-01" or "2000-02"
-    std::string label;  // hourly: the key; daily "Tue, Feb 1, 2000"; monthly "February, 2000"
-    long long hits = 0;       // counted requests of every hit type
-    double kilobytes = 0;     // sum of each request's bytes / 1024, rounded half to even
-    long long sessions = 0;   // new visitors whose first counted request of the day fell here
+    std::string key;        // "09:00 to 09:59", "2000-02-01" or "2000-02"
+    std::string label;      // hourly: the key; daily "Tue, Feb 1, 2000"; monthly "February, 2000"
+    long long hits = 0;     // counted requests of every hit type
+    double kilobytes = 0;   // sum of each request's bytes / 1024, rounded half to even
+    long long sessions = 0; // new visitors whose first counted request of the day fell here
     long long pages = 0;
     long long downloads = 0;
     long long images = 0;
@@ -44,7 +45,7 @@ struct BucketRow {
 
 // A referrer, user agent or status code with its count.
 struct CountRow {
-    std::string_view key;  // the table's own copy; lives as long as the table
+    std::string_view key; // the table's own copy; lives as long as the table
     long long count = 0;
 };
 
@@ -53,7 +54,7 @@ struct CountRow {
 // text and live as long as the table.
 struct PathRow {
     std::string_view key;
-    std::string_view path;  // the end of key
+    std::string_view path; // the end of key
     long long count = 0;
 };
 
@@ -78,8 +79,7 @@ struct BucketTotals {
 };
 
 // Adds the counts of bucket to sum (a BucketTotals or another bucket).
-template <class Sum>
-void addBucketCounts(Sum& sum, const BucketRow& bucket)
+template <class Sum> void addBucketCounts(Sum& sum, const BucketRow& bucket)
 {
     sum.hits += bucket.hits;
     sum.pages += bucket.pages;
@@ -97,7 +97,7 @@ void addBucketCounts(Sum& sum, const BucketRow& bucket)
 // Read side (report builders) first; the write side is used only by the
 // analysis pass.
 class StatisticsTable {
-public:
+  public:
     // --- read ---------------------------------------------------------
 
     // True once the pass has read its first block of lines (the grid became
@@ -130,8 +130,8 @@ public:
 
     // Records kept by the filters so far, as written after each day file (1,0).
     long long recordsProcessed() const { return recordsProcessed_; }
-    long long imageHits() const { return imageHits_; }  // (7,0)
-    long long otherHits() const { return otherHits_; }  // (8,0)
+    long long imageHits() const { return imageHits_; } // (7,0)
+    long long otherHits() const { return otherHits_; } // (8,0)
 
     // Column 0: the field names met in "#Fields:" lines, by row; a row
     // without a name is empty text.
@@ -168,9 +168,23 @@ public:
     // The bucket row of key; isNew is true when the row was just made (the
     // caller then writes its label).
     BucketRow& bucket(std::string_view key, bool& isNew);
-    void countReferrer(std::string_view referrer);
+    // A key's hint (see KeyedRows::prefetch), for the count of the same key
+    // in the same record soon after.
+    KeyHint prefetchReferrer(std::string_view referrer) const { return referrers_.prefetch(referrer); }
+    KeyHint prefetchUserAgent(std::string_view agent) const { return userAgents_.prefetch(agent); }
+    KeyHint prefetchPage(std::string_view serverAddress, std::string_view path);
+
+    void countReferrer(std::string_view referrer, const KeyHint& hint = {});
     void countUserAgent(std::string_view agent);
-    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes = 0);
+    // The same, with stored a copy of agent's text in storedIn; when that is
+    // the arena of shareUserAgentTexts, a new row views it instead of a copy.
+    void countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                        const KeyHint& hint = {});
+    // New user agents' texts are stored in arena from now on: the robot
+    // spotter's, so that an agent judged and counted is stored once.
+    void shareUserAgentTexts(std::shared_ptr<TextArena> arena) { userAgents_.storeTextsIn(std::move(arena)); }
+    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes = 0,
+                   const KeyHint& hint = {});
     void countDownload(std::string_view serverAddress, std::string_view path);
     void countErrorStatus(std::string_view status);
     void countPageError(std::string_view status);
@@ -178,6 +192,10 @@ public:
     // Adds key to the list kind ('P' or 'D') + ";" + status unless the list
     // already holds it (any case).
     void addErrorAddress(char kind, std::string_view status, std::string_view key);
+
+    // The pass is over: the long lists take no more room than their rows
+    // and drop their look-up indexes (a later count builds them again).
+    void compact();
 
     // --- passes split over threads --------------------------------------
 
@@ -199,10 +217,10 @@ public:
     };
 
     void raiseRows(std::size_t rowsNeeded);
-    void countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key);
+    void countIn(StatList list, KeyedRows<CountRow>& rows, std::string_view key, const KeyHint& hint = {});
     // The index of the row counted.
     std::size_t countPath(StatList list, KeyedRows<PathRow>& rows, std::string_view serverAddress,
-                          std::string_view path);
+                          std::string_view path, const KeyHint& hint = {});
     void journal(JournalEntry::Kind kind, StatList list, std::size_t index, std::size_t item = 0);
     void replayRow(const StatisticsTable& part, StatList list, std::size_t row);
     const KeyedRows<CountRow>& countList(StatList list) const;
@@ -242,8 +260,8 @@ public:
     bool journalOn_ = false;
     std::vector<JournalEntry> journal_;
     std::vector<std::vector<std::string>> journalHeaders_;
-    std::string scratch_;  // reused for composed keys
+    std::string scratch_; // reused for composed keys
     std::string listName_;
 };
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis
