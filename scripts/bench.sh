@@ -188,9 +188,16 @@ FILETYPE ON
 SIZE ON
 DIRECTORY ON
 EOF
+# analog's best of three runs (its first run may meet a cold file).
 analog_status=0
-/usr/bin/time -f '%e %U %M' -o "$work/analog.time" analog -G +g"$work/analog.cfg" >"$work/analog.out" 2>&1 ||
-  analog_status=$?
+for round in 1 2 3; do
+  /usr/bin/time -f '%e %U %M' -o "$work/analog-$round.time" analog -G +g"$work/analog.cfg" >"$work/analog.out" 2>&1 ||
+    analog_status=$?
+  if [ "$round" = 1 ] || awk -v w="$(wall_seconds "$work/analog-$round.time")" -v b="$(wall_seconds "$work/analog.time")" \
+    'BEGIN { exit !(w < b) }'; then
+    cp "$work/analog-$round.time" "$work/analog.time"
+  fi
+done
 analog_wall=$(wall_seconds "$work/analog.time")
 row analog 1 "$analog_wall" "$(user_seconds "$work/analog.time")" \
   "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", (w > 0 ? n / w : 0) }')" \
