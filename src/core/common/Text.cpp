@@ -114,9 +114,19 @@ std::string trimRight(std::string_view s)
     return std::string(s.substr(0, e));
 }
 
+std::string_view trimView(std::string_view s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
 std::string trim(std::string_view s)
 {
-    return trimLeft(trimRight(s));
+    return std::string(trimView(s));
 }
 
 std::vector<std::string> splitLines(std::string_view s)

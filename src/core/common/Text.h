@@ -38,6 +38,8 @@ struct CaseInsensitiveLess {
 
 // Blanks and control characters (<= ' ') removed from both ends.
 std::string trim(std::string_view s);
+// The same without a copy: the part of s between them.
+std::string_view trimView(std::string_view s);
 std::string trimLeft(std::string_view s);
 std::string trimRight(std::string_view s);
 

@@ -1,5 +1,7 @@
 #include "import/LogLine.h"
 
+#include "common/Text.h"
+
 #include <cstring>
 
 namespace larkspan::logline {
@@ -149,13 +151,7 @@ void unquoteFields(std::string_view s, std::string& out)
 
 }  // namespace
 
-std::string_view trimmed(std::string_view line)
-{
-    std::size_t b = 0, e = line.size();
-    while (b < e && static_cast<unsigned char>(line[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ') --e;
-    return line.substr(b, e - b);
-}
+std::string_view trimmed(std::string_view line) { return text::trimView(line); }
 
 bool isBlank(std::string_view line) { return trimmed(line).empty(); }
 

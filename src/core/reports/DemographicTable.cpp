@@ -25,7 +25,7 @@ class AddressTallies {
     // Adds one data line; lines without "," are passed over.
     void add(std::string_view rawLine)
     {
-        const std::string_view line = trimmed(rawLine);
+        const std::string_view line = text::trimView(rawLine);
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos) return;
         Tally& tally = find(line.substr(0, comma));
@@ -68,17 +68,6 @@ class AddressTallies {
         long long requests = 0;
         long long sessions = 0;
     };
-
-    // Blanks and control characters removed from both ends.
-    static std::string_view trimmed(std::string_view text)
-    {
-        const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-        while (!text.empty() && blank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && blank(text.back()))
-            text.remove_suffix(1);
-        return text;
-    }
 
     static long long countOf(std::string_view textIn)
     {
