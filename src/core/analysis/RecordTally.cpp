@@ -4,6 +4,7 @@
 #include "analysis/RobotSpotter.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
+#include "common/FoldedWords.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -22,18 +23,6 @@ constexpr int kDownload = static_cast<int>(HitType::Download);
 std::string_view field(const std::vector<std::string_view>& values, int at)
 {
     return at >= 0 ? values[static_cast<std::size_t>(at)] : std::string_view();
-}
-
-// The first eight bytes of key folded to lower case, the first the most
-// significant, zeros after a shorter key.
-std::uint64_t foldedPrefix(std::string_view key)
-{
-    std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const auto byte = i < key.size() ? static_cast<unsigned char>(text::lower(key[i])) : 0u;
-        prefix = (prefix << 8) | byte;
-    }
-    return prefix;
 }
 
 std::string threeLetters(const char* name)
@@ -285,7 +274,7 @@ std::vector<const Visitor*> RecordTally::sortedVisitors() const
     std::vector<Keyed> keyed;
     keyed.reserve(visitors_.size());
     for (const Visitor& visitor : visitors_.rows())
-        keyed.push_back(Keyed{foldedPrefix(visitor.key), &visitor});
+        keyed.push_back(Keyed{text::words::foldedPrefix(visitor.key), &visitor});
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
         return text::icompare(a.visitor->key, b.visitor->key) < 0;

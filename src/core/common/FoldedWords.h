@@ -1,7 +1,10 @@
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace larkspan::text::words {
 
@@ -27,6 +30,22 @@ inline std::uint64_t load8(const char* p) noexcept
     std::uint64_t w;
     std::memcpy(&w, p, 8);
     return w;
+}
+
+// The first eight bytes of text lower-cased and packed high byte first,
+// zero bytes after a shorter text: comparing two of them as integers orders
+// the texts' beginnings as a case-folded byte comparison would.
+inline std::uint64_t foldedPrefix(std::string_view text) noexcept
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (text.size() >= 8) return __builtin_bswap64(lowerWord(load8(text.data())));
+    }
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const unsigned char byte = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+        prefix = (prefix << 8) | (byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
+    }
+    return prefix;
 }
 
 } // namespace larkspan::text::words

@@ -135,7 +135,7 @@ std::uint64_t takeWord(KeyReader& key, int* takenBytes = nullptr)
         if (piece.size() >= 8) {
             key.advance(8);
             if (takenBytes) *takenBytes = 8;
-            return __builtin_bswap64(text::words::lowerWord(text::words::load8(piece.data())));
+            return text::words::foldedPrefix(piece);
         }
     }
     std::uint64_t word = 0;
