@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 namespace larkspan {
 
@@ -47,18 +48,21 @@ class AddressTallies {
         return order;
     }
 
-    DemographicRow row(std::uint32_t at, const demographics::CodeList& countries,
-                       const demographics::CodeList& types) const
+    std::string_view address(std::size_t at) const
     {
-        DemographicRow row;
-        row.address = std::string(address(at));
-        row.requests = tallies_[at].requests;
-        row.sessions = tallies_[at].sessions;
-        demographics::DomainParts parts = demographics::deriveDomainParts(row.address, countries, types);
-        row.domain = std::move(parts.domain);
-        row.country = std::move(parts.country);
-        row.type = std::move(parts.type);
-        return row;
+        return std::string_view(*addresses_).substr(tallies_[at].offset, tallies_[at].length);
+    }
+    std::size_t offsetOf(std::size_t at) const { return tallies_[at].offset; }
+    long long requestsOf(std::size_t at) const { return tallies_[at].requests; }
+    long long sessionsOf(std::size_t at) const { return tallies_[at].sessions; }
+
+    // The addresses' text, end to end (the views address() gave stay
+    // valid); the tallies are of no use after.
+    std::unique_ptr<std::string> takeAddresses()
+    {
+        std::vector<Tally>().swap(tallies_);
+        std::vector<std::uint32_t>().swap(slots_);
+        return std::move(addresses_);
     }
 
   private:
@@ -74,11 +78,6 @@ class AddressTallies {
         long long value = 0;
         if (textIn.size() > 255) textIn = textIn.substr(0, 255);
         return text::parseInteger(textIn, value) ? value : 0;
-    }
-
-    std::string_view address(std::size_t at) const
-    {
-        return std::string_view(addresses_).substr(tallies_[at].offset, tallies_[at].length);
     }
 
     // The data file is written in ascending address order: while it keeps
@@ -104,8 +103,8 @@ class AddressTallies {
 
     Tally& append(std::string_view key)
     {
-        tallies_.push_back({addresses_.size(), key.size(), 0, 0});
-        addresses_.append(key);
+        tallies_.push_back({addresses_->size(), key.size(), 0, 0});
+        addresses_->append(key);
         return tallies_.back();
     }
 
@@ -125,7 +124,7 @@ class AddressTallies {
     }
 
     std::vector<Tally> tallies_;
-    std::string addresses_;
+    std::unique_ptr<std::string> addresses_ = std::make_unique<std::string>();
     std::vector<std::uint32_t> slots_; // a tally's position + 1; 0 is free
     std::size_t mask_ = 0;
     bool ascending_ = true; // every address so far came after the one before
@@ -151,17 +150,60 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
 
 } // namespace
 
+class DemographicGroups::Index {
+  public:
+    std::unordered_map<std::string_view, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> positions;
+};
+
+void DemographicGroups::add(Index& index, std::string_view key, long long requests, long long sessions)
+{
+    auto found = index.positions.find(key);
+    if (found == index.positions.end()) {
+        groups_.push_back({texts_.store(key), 0, 0});
+        found = index.positions.emplace(groups_.back().key, groups_.size() - 1).first;
+    }
+    Group& group = groups_[found->second];
+    group.requests += requests;
+    group.sessions += sessions;
+}
+
+// Lays the tallies out as the table, in address order, and sums them by
+// domain and by country code. afterRow(n) is called after the n-th row.
+class DemographicTableBuilder {
+  public:
+    template <class AfterRow>
+    static DemographicTable build(AddressTallies& tallies, const demographics::CodeList& countries,
+                                  const demographics::CodeList& types, AfterRow afterRow)
+    {
+        DemographicTable table;
+        DemographicGroups::Index domainIndex;
+        DemographicGroups::Index countryIndex;
+        {
+            const std::vector<std::uint32_t> order = tallies.addressOrder();
+            table.rows_.reserve(order.size());
+            for (const std::uint32_t at : order) {
+                const DemographicRow row{tallies.address(at), tallies.requestsOf(at), tallies.sessionsOf(at)};
+                table.rows_.push_back(row);
+                const demographics::DomainParts parts = deriveDomainParts(row.address, countries, types);
+                table.domains_.add(domainIndex,
+                                   parts.domain == "n/a" ? std::string_view("Not Available") : parts.domain,
+                                   row.requests, row.sessions);
+                table.countryCodes_.add(countryIndex, parts.country, row.requests, row.sessions);
+                afterRow(table.rows_.size());
+            }
+        }
+        table.addresses_ = tallies.takeAddresses();
+        return table;
+    }
+};
+
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types)
 {
     AddressTallies tallies;
     for (const std::string& line : text::splitLines(content))
         tallies.add(line);
-    DemographicTable table;
-    table.reserve(tallies.size());
-    for (const std::uint32_t at : tallies.addressOrder())
-        table.push_back(tallies.row(at, countries, types));
-    return table;
+    return DemographicTableBuilder::build(tallies, countries, types, [](std::size_t) {});
 }
 
 DemographicTable parseDemographics(Platform& platform, const std::string& dataFile, const std::string& countryListPath,
@@ -189,14 +231,11 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
 
     platform.progress.setText(0, kCaption);
     platform.progress.setText(1, "Processing Data...");
-    DemographicTable table;
-    table.reserve(tallies.size());
-    for (const std::uint32_t at : tallies.addressOrder()) {
-        table.push_back(tallies.row(at, countries, types));
-        if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
+    DemographicTable table = DemographicTableBuilder::build(tallies, countries, types, [&](std::size_t rows) {
+        if (rows % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(rows));
         pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
-    }
+    });
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(table.size()));
     return table;
 }
