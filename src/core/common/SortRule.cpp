@@ -242,19 +242,6 @@ class KeyComparer {
         }
     }
 
-    // Whether two rows' keys are equal.
-    bool equal(const RankedEntry& a, const RankedEntry& b) const
-    {
-        return a.samePrefix(b) && (*this)(a.row, b.row) == 0;
-    }
-
-    // The key order, ties left to the caller: negative when a comes first.
-    int order(const RankedEntry& a, const RankedEntry& b) const
-    {
-        if (!a.samePrefix(b)) return a.prefixBefore(b) ? -1 : 1;
-        return (*this)(a.row, b.row);
-    }
-
   private:
     const SortCells& cells_;
     std::size_t column_;
@@ -263,28 +250,43 @@ class KeyComparer {
     std::size_t afterEntry_ = 0;
 };
 
-// How many of the rows have a key equal to an earlier one of them, by
-// comparing the keys whole; for the few rows left when keys are alike.
-std::size_t comparedDuplicates(std::vector<std::size_t>& rows, const KeyComparer& compare)
+// Sorts entries[first, last), whose keys are alike as far as they were
+// read and ended there, by their whole keys, ties by row; marks each entry
+// whose key equals the one before. Returns how many it marked.
+std::size_t sortEndedAlike(std::vector<RankedEntry>& entries, std::size_t first, std::size_t last,
+                           const KeyComparer& compare, std::vector<char>& sameAsBefore)
 {
-    std::sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
+    std::sort(begin, end, [&](const RankedEntry& a, const RankedEntry& b) {
+        const int c = compare(a.row, b.row);
+        return c != 0 ? c < 0 : a.row < b.row;
+    });
     std::size_t duplicates = 0;
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        if (compare(rows[i - 1], rows[i]) == 0) ++duplicates;
+    for (std::size_t i = first + 1; i < last; ++i) {
+        if (compare(entries[i - 1].row, entries[i].row) != 0) continue;
+        sameAsBefore[i] = 1;
+        ++duplicates;
+    }
     return duplicates;
 }
 
-// How many rows have a key equal to an earlier row's. Equal keys have equal
-// entries; rows that share one are told apart by the next 24 key bytes,
-// then the next, so a key is read only about as far as it is like another.
-// Rows whose keys end alike are compared whole. Leaves the entries sorted by
-// their integers.
-std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer& compare)
+// Sorts the entries by their whole keys, rows of equal keys by row, and
+// marks in sameAsBefore each entry whose key equals the one before it;
+// returns how many it marked. The entries' integers order them first; rows
+// that share them are ordered by the next 24 key bytes, then the next, so
+// a key is read only about as far as it is like another (a sort by pieces
+// of the keys, most significant first). Rows whose keys end alike are
+// compared whole.
+std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& compare, std::vector<char>& sameAsBefore)
 {
-    std::sort(entries.begin(), entries.end(),
-              [](const RankedEntry& a, const RankedEntry& b) { return a.prefixBefore(b); });
+    sameAsBefore.assign(entries.size(), 0);
+    std::sort(entries.begin(), entries.end(), [](const RankedEntry& a, const RankedEntry& b) {
+        return a.samePrefix(b) ? a.row < b.row : a.prefixBefore(b);
+    });
     struct Alike {
-        std::vector<std::size_t> rows;
+        std::size_t first;
+        std::size_t last;
         std::size_t offset; // the rows' keys agree before it
     };
     std::vector<Alike> pending;
@@ -292,12 +294,7 @@ std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer&
         std::size_t last = first + 1;
         while (last < entries.size() && entries[last].samePrefix(entries[first]))
             ++last;
-        if (last - first > 1) {
-            Alike alike{{}, compare.afterEntry()};
-            for (std::size_t i = first; i < last; ++i)
-                alike.rows.push_back(entries[i].row);
-            pending.push_back(std::move(alike));
-        }
+        if (last - first > 1) pending.push_back({first, last, compare.afterEntry()});
         first = last;
     }
 
@@ -307,36 +304,45 @@ std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer&
         std::uint64_t words[kWords];
         int taken;
         std::size_t row;
+        bool sameBytes(const Probe& other) const
+        {
+            for (std::size_t i = 0; i < kWords; ++i)
+                if (words[i] != other.words[i]) return false;
+            return taken == other.taken;
+        }
         bool operator<(const Probe& other) const
         {
             for (std::size_t i = 0; i < kWords; ++i)
                 if (words[i] != other.words[i]) return words[i] < other.words[i];
-            return taken < other.taken;
+            return taken != other.taken ? taken < other.taken : row < other.row;
         }
     };
     std::size_t duplicates = 0;
     std::vector<Probe> probes;
     while (!pending.empty()) {
-        Alike alike = std::move(pending.back());
+        const Alike alike = pending.back();
         pending.pop_back();
-        probes.resize(alike.rows.size());
-        for (std::size_t i = 0; i < alike.rows.size(); ++i) {
-            probes[i].row = alike.rows[i];
-            compare.wordsAt(alike.rows[i], alike.offset, probes[i].words, probes[i].taken);
+        const std::size_t count = alike.last - alike.first;
+        probes.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            probes[i].row = entries[alike.first + i].row;
+            compare.wordsAt(probes[i].row, alike.offset, probes[i].words, probes[i].taken);
         }
         std::sort(probes.begin(), probes.end());
-        for (std::size_t first = 0; first < probes.size();) {
+        // The entries of the run share their integers: only the rows move.
+        for (std::size_t i = 0; i < count; ++i)
+            entries[alike.first + i].row = probes[i].row;
+        for (std::size_t first = 0; first < count;) {
             std::size_t last = first + 1;
-            while (last < probes.size() && !(probes[first] < probes[last]))
+            while (last < count && probes[first].sameBytes(probes[last]))
                 ++last;
             if (last - first > 1) {
-                Alike next{{}, alike.offset + 8 * kWords};
-                for (std::size_t i = first; i < last; ++i)
-                    next.rows.push_back(probes[i].row);
-                if (probes[first].taken < static_cast<int>(8 * kWords))
-                    duplicates += comparedDuplicates(next.rows, compare);
-                else
-                    pending.push_back(std::move(next));
+                if (probes[first].taken < static_cast<int>(8 * kWords)) {
+                    duplicates +=
+                        sortEndedAlike(entries, alike.first + first, alike.first + last, compare, sameAsBefore);
+                } else {
+                    pending.push_back({alike.first + first, alike.first + last, alike.offset + 8 * kWords});
+                }
             }
             first = last;
         }
@@ -344,51 +350,47 @@ std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer&
     return duplicates;
 }
 
+// The rows of the first limit distinct keys of entries sorted by
+// sortEntries, from the end when descending: of equal keys, the first row.
+std::vector<std::size_t> distinctRows(const std::vector<RankedEntry>& entries, const std::vector<char>& sameAsBefore,
+                                      bool descending, std::size_t limit)
+{
+    std::vector<std::size_t> rows;
+    rows.reserve(std::min(limit, entries.size()));
+    if (!descending) {
+        for (std::size_t i = 0; i < entries.size() && rows.size() < limit; ++i)
+            if (!sameAsBefore[i]) rows.push_back(entries[i].row);
+        return rows;
+    }
+    for (std::size_t end = entries.size(); end > 0 && rows.size() < limit;) {
+        std::size_t start = end - 1;
+        while (sameAsBefore[start])
+            --start;
+        rows.push_back(entries[start].row);
+        end = start;
+    }
+    return rows;
+}
+
 } // namespace
 
 std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column, bool descending, std::size_t limit,
                                      std::size_t& distinct)
 {
-    const std::size_t count = cells.rowCount();
     KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
-    distinct = count - duplicateCount(entries, compare);
-    // The order sortRuleOrder gives, as a strict total order: by key, then
-    // the first row of equal keys (the one kept) before the others.
-    const auto before = [&](const RankedEntry& a, const RankedEntry& b) {
-        const int c = compare.order(a, b);
-        return c != 0 ? (descending ? c > 0 : c < 0) : a.row < b.row;
-    };
-    std::vector<std::size_t> top;
-    for (std::size_t selected = std::min(count, limit + limit / 2 + 16);; selected = std::min(count, selected * 4)) {
-        // Selection first, then a sort of the selected: rows that arrive in
-        // the reverse of the wanted order (a table in ascending key order
-        // ranked descending) cost a heap selection a full sift each.
-        const auto end = entries.begin() + static_cast<std::ptrdiff_t>(selected);
-        std::nth_element(entries.begin(), end, entries.end(), before);
-        std::sort(entries.begin(), end, before);
-        top.clear();
-        for (std::size_t i = 0; i < selected && top.size() < limit; ++i)
-            if (i == 0 || !compare.equal(entries[i - 1], entries[i])) top.push_back(entries[i].row);
-        if (top.size() >= limit || selected == count) return top;
-    }
+    std::vector<char> sameAsBefore;
+    distinct = entries.size() - sortEntries(entries, compare, sameAsBefore);
+    return distinctRows(entries, sameAsBefore, descending, limit);
 }
 
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
     KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&](const RankedEntry& a, const RankedEntry& b) { return compare.order(a, b) < 0; });
-    entries.erase(std::unique(entries.begin(), entries.end(),
-                              [&](const RankedEntry& a, const RankedEntry& b) { return compare.equal(a, b); }),
-                  entries.end());
-    std::vector<std::size_t> order;
-    order.reserve(entries.size());
-    for (const RankedEntry& entry : entries)
-        order.push_back(entry.row);
-    if (descending) std::reverse(order.begin(), order.end());
-    return order;
+    std::vector<char> sameAsBefore;
+    sortEntries(entries, compare, sameAsBefore);
+    return distinctRows(entries, sameAsBefore, descending, entries.size());
 }
 
 std::vector<std::size_t> sortRuleOrder(const std::vector<const TextRow*>& rows, std::size_t column, bool descending)
