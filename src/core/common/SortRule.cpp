@@ -109,18 +109,28 @@ class TextRowCells : public SortCells {
     const std::vector<const TextRow*>& rows_;
 };
 
-// A row's place in a ranking: the first bytes of its key condensed into two
-// integers that order rows exactly as their keys do wherever they differ.
-// Only rows whose integers are equal need their keys read again.
+// A row's place in a ranking: key bytes condensed into integers that order
+// rows exactly as their keys do wherever they differ. First the key's
+// beginning (the number in the sort column, then the bytes after it, or the
+// first bytes), later the next bytes of keys that were alike so far.
 struct RankedEntry {
-    std::uint64_t lead = 0;   // the number in the sort column, else key bytes 0-7
-    std::uint64_t follow = 0; // the next eight key bytes
+    static constexpr std::size_t kWords = 4;
+    std::uint64_t words[kWords] = {};
+    int taken = 0; // key bytes the words hold (fewer than they can: the key ended)
     std::size_t row = 0;
 
-    bool samePrefix(const RankedEntry& other) const { return lead == other.lead && follow == other.follow; }
-    bool prefixBefore(const RankedEntry& other) const
+    bool sameWords(const RankedEntry& other) const
     {
-        return lead != other.lead ? lead < other.lead : follow < other.follow;
+        for (std::size_t i = 0; i < kWords; ++i)
+            if (words[i] != other.words[i]) return false;
+        return taken == other.taken;
+    }
+    // By the words, then by row.
+    bool operator<(const RankedEntry& other) const
+    {
+        for (std::size_t i = 0; i < kWords; ++i)
+            if (words[i] != other.words[i]) return words[i] < other.words[i];
+        return taken != other.taken ? taken < other.taken : row < other.row;
     }
 };
 
@@ -191,13 +201,6 @@ class KeyComparer {
         }
     }
 
-    int operator()(std::size_t a, std::size_t b) const
-    {
-        KeyReader keyA(cells_, a, column_, shapes_[a], width_);
-        KeyReader keyB(cells_, b, column_, shapes_[b], width_);
-        return compareKeys(keyA, keyB);
-    }
-
     // Every row's entry. When every sort cell is a run of digits, the padded
     // cells are digit strings of one length, which order as their values:
     // the value leads, and the bytes after the cell and its tab follow.
@@ -209,37 +212,37 @@ class KeyComparer {
         bool numbers = width_ <= 19;
         for (std::size_t i = 0; i < count && numbers; ++i)
             numbers = shapes_[i].number && cells_.cellCount(i) > 0 &&
-                      readDigits(cells_.cell(i, column_, scratch), out[i].lead);
+                      readDigits(cells_.cell(i, column_, scratch), out[i].words[0]);
+        const std::size_t firstByteWord = numbers ? 1 : 0;
         for (std::size_t i = 0; i < count; ++i) {
             KeyReader key(cells_, i, column_, shapes_[i], width_);
             out[i].row = i;
-            if (numbers) {
-                skipBytes(key, width_ + 1);
-            } else {
-                out[i].lead = takeWord(key);
-            }
-            out[i].follow = takeWord(key);
+            if (numbers) skipBytes(key, width_ + 1);
+            takeWords(key, out[i], firstByteWord);
         }
-        afterEntry_ = numbers ? width_ + 1 + 8 : 16;
+        firstBytes_ = 8 * (RankedEntry::kWords - firstByteWord);
+        afterEntry_ = (numbers ? width_ + 1 : 0) + firstBytes_;
         return out;
     }
 
-    // Where the key bytes that entries() left out begin.
+    // How many key bytes entries() puts in an entry, and where the key bytes
+    // it left out begin.
+    std::size_t firstBytes() const { return firstBytes_; }
     std::size_t afterEntry() const { return afterEntry_; }
 
-    // The key bytes from offset on, eight to a word, packed as in an entry;
-    // taken tells how many the key still had (fewer than all: it ends).
-    template <std::size_t N>
-    void wordsAt(std::size_t row, std::size_t offset, std::uint64_t (&words)[N], int& taken) const
+    // Fills an entry's words with the key bytes from offset on.
+    void readAt(RankedEntry& entry, std::size_t offset) const
     {
-        KeyReader key(cells_, row, column_, shapes_[row], width_);
+        KeyReader key(cells_, entry.row, column_, shapes_[entry.row], width_);
         skipBytes(key, offset);
-        taken = 0;
-        for (std::uint64_t& word : words) {
-            int bytes = 0;
-            word = takeWord(key, &bytes);
-            taken += bytes;
-        }
+        takeWords(key, entry, 0);
+    }
+
+    int operator()(std::size_t a, std::size_t b) const
+    {
+        KeyReader keyA(cells_, a, column_, shapes_[a], width_);
+        KeyReader keyB(cells_, b, column_, shapes_[b], width_);
+        return compareKeys(keyA, keyB);
     }
 
   private:
@@ -247,7 +250,19 @@ class KeyComparer {
     std::size_t column_;
     std::vector<SortCellShape> shapes_;
     std::size_t width_ = 0;
+    std::size_t firstBytes_ = 0;
     std::size_t afterEntry_ = 0;
+
+    // The entry's words from the first'th on, eight key bytes each.
+    static void takeWords(KeyReader& key, RankedEntry& entry, std::size_t first)
+    {
+        entry.taken = 0;
+        for (std::size_t i = first; i < RankedEntry::kWords; ++i) {
+            int bytes = 0;
+            entry.words[i] = takeWord(key, &bytes);
+            entry.taken += bytes;
+        }
+    }
 };
 
 // Sorts entries[first, last), whose keys are alike as far as they were
@@ -273,79 +288,48 @@ std::size_t sortEndedAlike(std::vector<RankedEntry>& entries, std::size_t first,
 
 // Sorts the entries by their whole keys, rows of equal keys by row, and
 // marks in sameAsBefore each entry whose key equals the one before it;
-// returns how many it marked. The entries' integers order them first; rows
-// that share them are ordered by the next 24 key bytes, then the next, so
-// a key is read only about as far as it is like another (a sort by pieces
-// of the keys, most significant first). Rows whose keys end alike are
-// compared whole.
+// returns how many it marked. The entries' words order them first; the
+// rows of a run that share them are ordered by the next 32 key bytes, then
+// the next, so a key is read only about as far as it is like another (a
+// sort by pieces of the keys, most significant first, in place). Rows
+// whose keys end alike are compared whole.
 std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& compare, std::vector<char>& sameAsBefore)
 {
     sameAsBefore.assign(entries.size(), 0);
-    std::sort(entries.begin(), entries.end(), [](const RankedEntry& a, const RankedEntry& b) {
-        return a.samePrefix(b) ? a.row < b.row : a.prefixBefore(b);
-    });
     struct Alike {
         std::size_t first;
         std::size_t last;
         std::size_t offset; // the rows' keys agree before it
     };
     std::vector<Alike> pending;
-    for (std::size_t first = 0; first < entries.size();) {
-        std::size_t last = first + 1;
-        while (last < entries.size() && entries[last].samePrefix(entries[first]))
-            ++last;
-        if (last - first > 1) pending.push_back({first, last, compare.afterEntry()});
-        first = last;
-    }
-
-    // Each round reads the next 24 bytes of every key still alike.
-    constexpr std::size_t kWords = 3;
-    struct Probe {
-        std::uint64_t words[kWords];
-        int taken;
-        std::size_t row;
-        bool sameBytes(const Probe& other) const
-        {
-            for (std::size_t i = 0; i < kWords; ++i)
-                if (words[i] != other.words[i]) return false;
-            return taken == other.taken;
-        }
-        bool operator<(const Probe& other) const
-        {
-            for (std::size_t i = 0; i < kWords; ++i)
-                if (words[i] != other.words[i]) return words[i] < other.words[i];
-            return taken != other.taken ? taken < other.taken : row < other.row;
+    std::size_t duplicates = 0;
+    // Sorts entries[first, last) by their words and files the runs that
+    // share them: for comparing whole when their keys ended, else for
+    // reading on from next.
+    const auto sortRun = [&](std::size_t first, std::size_t last, std::size_t wordBytes, std::size_t next) {
+        std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                  entries.begin() + static_cast<std::ptrdiff_t>(last));
+        for (std::size_t start = first; start < last;) {
+            std::size_t end = start + 1;
+            while (end < last && entries[end].sameWords(entries[start]))
+                ++end;
+            if (end - start > 1) {
+                if (entries[start].taken < static_cast<int>(wordBytes))
+                    duplicates += sortEndedAlike(entries, start, end, compare, sameAsBefore);
+                else
+                    pending.push_back({start, end, next});
+            }
+            start = end;
         }
     };
-    std::size_t duplicates = 0;
-    std::vector<Probe> probes;
+    constexpr std::size_t kRoundBytes = 8 * RankedEntry::kWords;
+    sortRun(0, entries.size(), compare.firstBytes(), compare.afterEntry());
     while (!pending.empty()) {
         const Alike alike = pending.back();
         pending.pop_back();
-        const std::size_t count = alike.last - alike.first;
-        probes.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            probes[i].row = entries[alike.first + i].row;
-            compare.wordsAt(probes[i].row, alike.offset, probes[i].words, probes[i].taken);
-        }
-        std::sort(probes.begin(), probes.end());
-        // The entries of the run share their integers: only the rows move.
-        for (std::size_t i = 0; i < count; ++i)
-            entries[alike.first + i].row = probes[i].row;
-        for (std::size_t first = 0; first < count;) {
-            std::size_t last = first + 1;
-            while (last < count && probes[first].sameBytes(probes[last]))
-                ++last;
-            if (last - first > 1) {
-                if (probes[first].taken < static_cast<int>(8 * kWords)) {
-                    duplicates +=
-                        sortEndedAlike(entries, alike.first + first, alike.first + last, compare, sameAsBefore);
-                } else {
-                    pending.push_back({alike.first + first, alike.first + last, alike.offset + 8 * kWords});
-                }
-            }
-            first = last;
-        }
+        for (std::size_t i = alike.first; i < alike.last; ++i)
+            compare.readAt(entries[i], alike.offset);
+        sortRun(alike.first, alike.last, kRoundBytes, alike.offset + kRoundBytes);
     }
     return duplicates;
 }
