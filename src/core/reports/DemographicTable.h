@@ -76,7 +76,7 @@ class DemographicTable {
   private:
     friend class DemographicTableBuilder;
 
-    std::unique_ptr<const std::string> addresses_; // every row's address, end to end
+    std::unique_ptr<analysis::TextArena> addresses_; // every row's address, each stored once
     std::vector<DemographicRow> rows_;
     DemographicGroups domains_;
     DemographicGroups countryCodes_;
