@@ -16,6 +16,9 @@ namespace larkspan {
 namespace {
 
 const char* const kCaption = "Analyzing Demographics Data...";
+// The pump is asked whether it is time to process events every so many
+// lines or rows, rather than reading the clock for each.
+constexpr long long kLinesPerPoll = 64;
 
 // Each address's counts in the order of its first line, found again
 // without regard to case. Each address is stored once, in an arena whose
@@ -196,7 +199,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     while (std::getline(in, line)) {
         ++lines;
         if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
-        pump.poll();
+        if (lines % kLinesPerPoll == 0) pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
         tallies.add(line);
     }
@@ -207,7 +210,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     platform.progress.setText(1, "Processing Data...");
     DemographicTable table = DemographicTableBuilder::build(tallies, countries, types, [&](std::size_t rows) {
         if (rows % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(rows));
-        pump.poll();
+        if (rows % kLinesPerPoll == 0) pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
     });
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(table.size()));
