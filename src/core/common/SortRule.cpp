@@ -6,30 +6,26 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <stdexcept>
 
 namespace larkspan {
 
 namespace {
 
-// How a row's sort column is padded: its length and whether it reads as a
-// number (padded with "0") or not (blanks).
-struct SortCellShape {
-    std::uint32_t length = 0;
-    bool number = false;
-};
-
 // Reads a row's sort key (padding, sort cell, then a tab before each cell)
-// piece by piece, composing nothing.
+// piece by piece, composing nothing. The sort cell is padded on the left to
+// width with "0" when it reads as a number, else with blanks.
 class KeyReader {
   public:
     KeyReader(const KeyReader&) = delete;
     KeyReader& operator=(const KeyReader&) = delete;
 
-    KeyReader(const SortCells& cells, std::size_t row, std::size_t column, SortCellShape shape, std::size_t width)
-        : cells_(cells), row_(row), cellCount_(cells.cellCount(row)), pad_(width - shape.length),
-          padChar_(shape.number ? '0' : ' ')
+    KeyReader(const SortCells& cells, std::size_t row, std::size_t column, std::size_t width)
+        : cells_(cells), row_(row), cellCount_(cells.cellCount(row))
     {
         piece_ = cells_.cell(row_, column, scratch_);
+        pad_ = width - piece_.size();
+        padChar_ = text::isNumber(piece_) ? '0' : ' ';
     }
 
     // The unread text of the current piece; empty at the end of the key.
@@ -71,8 +67,8 @@ class KeyReader {
     const SortCells& cells_;
     std::size_t row_;
     std::size_t cellCount_;
-    std::size_t pad_;
-    char padChar_;
+    std::size_t pad_ = 0;
+    char padChar_ = ' ';
     std::string scratch_;
     std::string_view piece_;
     std::size_t at_ = 0;
@@ -116,8 +112,8 @@ class TextRowCells : public SortCells {
 struct RankedEntry {
     static constexpr std::size_t kWords = 4;
     std::uint64_t words[kWords] = {};
-    int taken = 0; // key bytes the words hold (fewer than they can: the key ended)
-    std::size_t row = 0;
+    std::uint32_t taken = 0; // key bytes the words hold (fewer than they can: the key ended)
+    std::uint32_t row = 0;
 
     bool sameWords(const RankedEntry& other) const
     {
@@ -192,13 +188,11 @@ class KeyComparer {
     KeyComparer(const SortCells& cells, std::size_t column) : cells_(cells), column_(column)
     {
         const std::size_t count = cells.rowCount();
-        shapes_.resize(count);
+        // An entry names its row in 32 bits.
+        if (count > UINT32_MAX) throw std::length_error("too many rows to rank");
         std::string scratch;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string_view cell = cells.cell(i, column, scratch);
-            shapes_[i] = {static_cast<std::uint32_t>(cell.size()), text::isNumber(cell)};
-            width_ = std::max(width_, cell.size());
-        }
+        for (std::size_t i = 0; i < count; ++i)
+            width_ = std::max(width_, cells.cell(i, column, scratch).size());
     }
 
     // Every row's entry. When every sort cell is a run of digits, the padded
@@ -211,12 +205,12 @@ class KeyComparer {
         std::string scratch;
         bool numbers = width_ <= 19;
         for (std::size_t i = 0; i < count && numbers; ++i)
-            numbers = shapes_[i].number && cells_.cellCount(i) > 0 &&
-                      readDigits(cells_.cell(i, column_, scratch), out[i].words[0]);
+            numbers = cells_.cellCount(i) > 0 && readDigits(cells_.cell(i, column_, scratch), out[i].words[0]) &&
+                      text::isNumber(cells_.cell(i, column_, scratch));
         const std::size_t firstByteWord = numbers ? 1 : 0;
         for (std::size_t i = 0; i < count; ++i) {
-            KeyReader key(cells_, i, column_, shapes_[i], width_);
-            out[i].row = i;
+            KeyReader key(cells_, i, column_, width_);
+            out[i].row = static_cast<std::uint32_t>(i);
             if (numbers) skipBytes(key, width_ + 1);
             takeWords(key, out[i], firstByteWord);
         }
@@ -233,22 +227,21 @@ class KeyComparer {
     // Fills an entry's words with the key bytes from offset on.
     void readAt(RankedEntry& entry, std::size_t offset) const
     {
-        KeyReader key(cells_, entry.row, column_, shapes_[entry.row], width_);
+        KeyReader key(cells_, entry.row, column_, width_);
         skipBytes(key, offset);
         takeWords(key, entry, 0);
     }
 
     int operator()(std::size_t a, std::size_t b) const
     {
-        KeyReader keyA(cells_, a, column_, shapes_[a], width_);
-        KeyReader keyB(cells_, b, column_, shapes_[b], width_);
+        KeyReader keyA(cells_, a, column_, width_);
+        KeyReader keyB(cells_, b, column_, width_);
         return compareKeys(keyA, keyB);
     }
 
   private:
     const SortCells& cells_;
     std::size_t column_;
-    std::vector<SortCellShape> shapes_;
     std::size_t width_ = 0;
     std::size_t firstBytes_ = 0;
     std::size_t afterEntry_ = 0;
@@ -260,7 +253,7 @@ class KeyComparer {
         for (std::size_t i = first; i < RankedEntry::kWords; ++i) {
             int bytes = 0;
             entry.words[i] = takeWord(key, &bytes);
-            entry.taken += bytes;
+            entry.taken += static_cast<std::uint32_t>(bytes);
         }
     }
 };
@@ -314,7 +307,7 @@ std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& co
             while (end < last && entries[end].sameWords(entries[start]))
                 ++end;
             if (end - start > 1) {
-                if (entries[start].taken < static_cast<int>(wordBytes))
+                if (entries[start].taken < wordBytes)
                     duplicates += sortEndedAlike(entries, start, end, compare, sameAsBefore);
                 else
                     pending.push_back({start, end, next});
