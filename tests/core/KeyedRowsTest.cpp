@@ -173,6 +173,16 @@ TEST(KeyedRows, CompactedTablesStillFindAndCount)
     EXPECT_TRUE(rows.count("/page-300.html"));
     for (int i = 0; i < 301; ++i)
         ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".HTML"), i);
+
+    // An index dropped alone: the rows stay, a count rebuilds it.
+    rows.dropIndex();
+    EXPECT_EQ(rows.find("/PAGE-300.HTML"), 300);
+    EXPECT_FALSE(rows.count("/page-0.html"));
+    EXPECT_TRUE(rows.count("/page-301.html"));
+    EXPECT_EQ(rows.size(), 302u);
+    EXPECT_EQ(rows.rows()[0].count, 5);
+    for (int i = 0; i < 302; ++i)
+        ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".html"), i);
     EXPECT_EQ(rows.rows()[299].count, 4);
     EXPECT_EQ(rows.rows()[299].key, "/page-299.html");
 }

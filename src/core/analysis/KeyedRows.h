@@ -159,7 +159,14 @@ template <class Row> class KeyedRows {
     // they need and the index is dropped (a later look-up rebuilds it).
     void compact()
     {
+        dropIndex(); // first: not held while the rows move
         rows_.shrink_to_fit();
+    }
+
+    // Drops the look-up index alone (a later look-up rebuilds it), for a
+    // table that takes no more keys for a while.
+    void dropIndex()
+    {
         slots_.clear();
         slots_.shrink_to_fit();
         mask_ = 0;

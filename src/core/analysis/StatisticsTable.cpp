@@ -206,6 +206,14 @@ void StatisticsTable::countDownload(std::string_view serverAddress, std::string_
     countPath(StatList::Downloads, downloads_, serverAddress, path);
 }
 
+void StatisticsTable::dropIndexes()
+{
+    referrers_.dropIndex();
+    userAgents_.dropIndex();
+    pages_.dropIndex();
+    downloads_.dropIndex();
+}
+
 void StatisticsTable::compact()
 {
     referrers_.compact();
