@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace larkspan::text {
+
+// What two delimiters in a row (an empty value between them) do to a split.
+enum class AdjacentDelimiters { Allowed, Rejected };
+
+// The result of splitValues when the line does not split as asked.
+inline constexpr std::size_t kSplitFailed = static_cast<std::size_t>(-1);
+
+// Splits line at every delimiter into values, which then view line, and
+// returns how many values it gave. A delimiter at either end gives an empty
+// first or last value. Returns kSplitFailed as soon as the line would give
+// more values than values has room for, or, when adjacent delimiters are
+// rejected, as soon as two follow each other; values then hold only the
+// part split so far. Sixteen bytes are searched at a time where the machine
+// has the instructions.
+std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
+                        AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
+
+} // namespace larkspan::text
