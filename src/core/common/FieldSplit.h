@@ -17,8 +17,8 @@ inline constexpr std::size_t kSplitFailed = static_cast<std::size_t>(-1);
 // first or last value. Returns kSplitFailed as soon as the line would give
 // more values than values has room for, or, when adjacent delimiters are
 // rejected, as soon as two follow each other; values then hold only the
-// part split so far. Sixteen bytes are searched at a time where the machine
-// has the instructions.
+// part split so far. The delimiters of 64 bytes at a time are found as one
+// bit mask (sixteen bytes to an instruction where the machine has it).
 std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
                         AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
 
