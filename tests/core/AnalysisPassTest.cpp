@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <random>
 
 using namespace larkspan;
 using namespace larkspan::analysis;
@@ -18,7 +20,10 @@ using larkspan::testing::TempFolder;
 
 namespace {
 
-int day(int y, int m, int d) { return dayNumber({y, m, d}); }
+int day(int y, int m, int d)
+{
+    return dayNumber({y, m, d});
+}
 
 const char* kHeader =
     "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n"
@@ -67,7 +72,7 @@ struct PassFixture {
     std::string demographics() { return temp.read("My Profiles/p.dmgrpt"); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(AnalysisPass, FileListMissingDatesAndResultCodes)
 {
@@ -109,7 +114,7 @@ TEST(AnalysisPass, BucketModesFromThePredefinedRange)
     EXPECT_EQ(chooseBucketMode(6, 5, 2), BucketMode::Monthly);
     EXPECT_EQ(chooseBucketMode(7, 1, 5), BucketMode::Hourly);
     EXPECT_EQ(chooseBucketMode(-1, 3, 2), BucketMode::None);
-    EXPECT_EQ(chooseBucketMode(263, 3, 2), BucketMode::Daily);  // low eight bits: 7
+    EXPECT_EQ(chooseBucketMode(263, 3, 2), BucketMode::Daily); // low eight bits: 7
 
     PassFixture f;
     f.dayFile(1999, 12, 20, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
@@ -152,9 +157,9 @@ TEST(AnalysisPass, OneVisitorsHitsSessionsAndDemographics)
     EXPECT_EQ(b.downloads, 1);
     EXPECT_EQ(b.images, 2);
     EXPECT_EQ(b.others, 1);
-    EXPECT_EQ(b.kilobytes, 2 + 0 + 2 + 0);  // 1.5 -> 2, 0.5 -> 0, 2.5 -> 2, "abc" -> 0
+    EXPECT_EQ(b.kilobytes, 2 + 0 + 2 + 0); // 1.5 -> 2, 0.5 -> 0, 2.5 -> 2, "abc" -> 0
     EXPECT_EQ(f.table.buckets()[1].label, "Wed, Feb 2, 2000");
-    EXPECT_EQ(f.table.buckets()[1].sessions, 1);  // a new visitor again the next day
+    EXPECT_EQ(f.table.buckets()[1].sessions, 1); // a new visitor again the next day
     EXPECT_EQ(f.table.imageHits(), 2);
     EXPECT_EQ(f.table.otherHits(), 1);
     EXPECT_EQ(f.demographics(), "2.2.2.2,0\r\nHost.Example,2\r\nhost.example,1\r\n");
@@ -192,7 +197,7 @@ TEST(AnalysisPass, ReferrerAndAgentRulesDependOnTrackingBySessions)
     ASSERT_EQ(on.table.referrers().size(), 1u);
     EXPECT_EQ(on.table.referrers()[0].key, "http://r1/");
     EXPECT_EQ(on.table.userAgents().size(), 1u);
-    EXPECT_EQ(on.table.bucketTotals().hits, 3);  // POST adds no hit
+    EXPECT_EQ(on.table.bucketTotals().hits, 3); // POST adds no hit
 }
 
 TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
@@ -204,7 +209,8 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
                   rec("09:00:00", "1.1.1.1", "GET", "/gone.htm", "404", "0", "10.0.0.2") +
                   rec("09:00:00", "1.1.1.1", "POST", "/form.asp", "500") +
                   rec("09:00:00", "1.1.1.1", "GET", "/f.zip", "503") +
-                  rec("09:00:00", "1.1.1.1", "GET", "/img.gif", "404") + rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
+                  rec("09:00:00", "1.1.1.1", "GET", "/img.gif", "404") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
     f.run(day(2000, 2, 1), day(2000, 2, 1));
     ASSERT_EQ(f.table.errorStatuses().size(), 3u);
     EXPECT_EQ(f.table.errorStatuses()[0].key, "404");
@@ -218,7 +224,7 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
     EXPECT_EQ(p404->keys, (std::vector<std::string>{"10.0.0.1/gone.htm", "10.0.0.2/gone.htm"}));
     EXPECT_NE(f.table.errorAddressList("D;503"), nullptr);
     EXPECT_EQ(f.table.errorAddressList("P;500"), nullptr);
-    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x");  // 4040 is no error
+    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x"); // 4040 is no error
 }
 
 TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
@@ -238,7 +244,7 @@ TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
     EXPECT_EQ(f.table.buckets()[1].key, "9:00 to 9:59");
     EXPECT_EQ(f.table.buckets()[2].key, "-:00 to -:59");
     EXPECT_EQ(f.table.buckets()[2].sessions, 1);
-    EXPECT_EQ(f.table.bucketTotals().hits, 3);  // "0930" has no bucket
+    EXPECT_EQ(f.table.bucketTotals().hits, 3); // "0930" has no bucket
 }
 
 TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
@@ -252,10 +258,11 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
               false);
     // A TAB-delimited W3C day whose server address the import appended
     // after a blank.
-    f.dayFile(2000, 2, 4,
-              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n"
-              "6.6.6.6\tGET\t/w.htm\tMozilla/4.0 (compatible; MSIE 6.0) -\r\n",
-              false);
+    f.dayFile(
+        2000, 2, 4,
+        "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n"
+        "6.6.6.6\tGET\t/w.htm\tMozilla/4.0 (compatible; MSIE 6.0) -\r\n",
+        false);
     f.run(day(2000, 2, 1), day(2000, 2, 4));
     ASSERT_EQ(f.table.pages().size(), 3u);
     EXPECT_EQ(f.table.pages()[2].key, "-/w.htm");
@@ -268,7 +275,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     EXPECT_EQ(f.table.recordsProcessed(), 3);
     ASSERT_EQ(f.table.userAgents().size(), 2u);
     EXPECT_EQ(f.table.userAgents()[1].key, "Mozilla/5.0 (X11; Linux)");
-    EXPECT_EQ(f.table.pages()[1].key, "/t.htm");  // no s-ip: empty text before the path
+    EXPECT_EQ(f.table.pages()[1].key, "/t.htm"); // no s-ip: empty text before the path
 }
 
 TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
@@ -276,11 +283,11 @@ TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
     PassFixture f;
     std::string huge(20u << 20, 'x');
     f.dayFile(2000, 2, 1,
-              "2000-02-01 09:00:00 1.1.1.1 GET / 200\r\n"            // before any header
-                  + std::string(kHeader) + rec("09:00:00", "1.1.1.1", "GET", "/a b", "200") +  // one word too many
-                  "2000-02-01  09:00:00 1.1.1.1 GET / 200 1 s a r\r\n" +                        // two spaces
+              "2000-02-01 09:00:00 1.1.1.1 GET / 200\r\n"                                     // before any header
+                  + std::string(kHeader) + rec("09:00:00", "1.1.1.1", "GET", "/a b", "200") + // one word too many
+                  "2000-02-01  09:00:00 1.1.1.1 GET / 200 1 s a r\r\n" +                      // two spaces
                   huge + "\r\n" + rec("09:00:00", "\xe9\xff", "GET", "/\x80.htm", "200") + "\r\n\r\n" +
-                  "2000-02-01 09:00:00 1.1.1.1 GET /last.htm 200 1 s a r",  // no final line break
+                  "2000-02-01 09:00:00 1.1.1.1 GET /last.htm 200 1 s a r", // no final line break
               false);
     const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 1));
     EXPECT_EQ(r.code, 0);
@@ -359,6 +366,29 @@ TEST(RecordTally, KilobytesRoundHalvesToEven)
     EXPECT_EQ(kilobytesOf("-"), 0);
     EXPECT_EQ(kilobytesOf("1e5"), 0);
     EXPECT_EQ(kilobytesOf("3072.0"), 3);
+    EXPECT_EQ(kilobytesOf("0000001536"), 2);
+    EXPECT_EQ(kilobytesOf("15 36"), 0);
+    EXPECT_EQ(kilobytesOf("15/36"), 0);
+    // Every byte count rounds as the division in floating point does, on
+    // both sides of each half and at every length of digits (a count of
+    // more digits than a double holds exactly is read digit by digit).
+    const auto inFloatingPoint = [](const std::string& digits) {
+        double value = 0;
+        for (char c : digits)
+            value = value * 10 + (c - '0');
+        return std::nearbyint(value / 1024.0);
+    };
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 200000; ++round) {
+        const int digits = 1 + round % 20;
+        std::uint64_t limit = 1;
+        for (int i = 0; i < digits && limit < UINT64_MAX / 10; ++i)
+            limit *= 10;
+        std::uint64_t count = random() % limit;
+        if (round % 3 == 0) count = (count & ~std::uint64_t{1023}) + 511 + round % 3;
+        const std::string text = std::to_string(count);
+        EXPECT_EQ(kilobytesOf(text), inFloatingPoint(text)) << text;
+    }
 }
 
 TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
@@ -367,7 +397,8 @@ TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
     // A long first file whose header differs from nothing before it, then a
     // TAB file with a doubled TAB, then a file without a header of its own.
     std::string body;
-    for (int i = 0; i < 9000; ++i) body += "2000-02-01 09:00:00 1.1.1.1 GET /a.htm 200\r\n";
+    for (int i = 0; i < 9000; ++i)
+        body += "2000-02-01 09:00:00 1.1.1.1 GET /a.htm 200\r\n";
     f.dayFile(2000, 2, 1, "#Fields: date time c-ip cs-method cs-uri-stem sc-status\r\n" + body, false);
     f.dayFile(2000, 2, 2,
               "#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-status\r\n"

@@ -35,6 +35,24 @@ std::string threeLetters(const char* name)
 double kilobytesOf(std::string_view bytes)
 {
     if (bytes.empty() || bytes.size() > 60) return 0;
+    // Up to 15 digits the count is exact as an integer and as a double, and
+    // so is its division by 1024: rounding the integer quotient gives the
+    // same result without floating-point work.
+    if (bytes.size() <= 15) {
+        std::uint64_t count = 0;
+        bool digitsOnly = true;
+        for (char c : bytes) {
+            const unsigned digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+            digitsOnly = digitsOnly && digit <= 9;
+            count = count * 10 + digit;
+        }
+        if (digitsOnly) {
+            const std::uint64_t whole = count >> 10;
+            const std::uint64_t rest = count & 1023;
+            const bool up = rest > 512 || (rest == 512 && (whole & 1) != 0);
+            return static_cast<double>(whole + (up ? 1 : 0));
+        }
+    }
     double value = 0;
     bool digitsOnly = true;
     for (char c : bytes) {
