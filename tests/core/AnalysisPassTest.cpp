@@ -1,4 +1,5 @@
 #include "analysis/AnalysisPass.h"
+#include "analysis/DayFileReader.h"
 #include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
@@ -413,4 +414,63 @@ TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
     EXPECT_EQ(f.table.pages()[0].count, 9000);
     EXPECT_EQ(f.table.pages()[1].path, "/b b.htm");
     EXPECT_EQ(f.table.pages()[2].path, "/d.htm");
+}
+
+TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
+{
+    PassFixture f;
+    constexpr std::size_t chunk = DayFileReader::kReadChunk;
+    const std::string header = kHeader;
+    const std::string before = rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", "");
+    // A record whose agent makes its line (with its "\r\n") `length` bytes.
+    const auto recordOf = [&](std::size_t length, char fill) {
+        const std::string agent(length - before.size(), fill);
+        return rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", agent);
+    };
+    std::vector<std::size_t> agentLengths;
+    // Day 1: the first record's "\r\n" at every place around the end of the
+    // first read, then records of exactly one read and one byte either side.
+    std::string body;
+    const std::size_t lengths[] = {chunk - header.size() - 2, chunk - header.size() - 1, chunk - header.size(),
+                                   chunk - header.size() + 1};
+    char fill = 'a';
+    for (std::size_t length : lengths) {
+        f.dayFile(2000, 2, 1 + static_cast<int>(fill - 'a'),
+                  recordOf(length, fill) + rec("10:00:00", "2.2.2.2", "GET", "/y.htm", "200"));
+        agentLengths.push_back(length - before.size());
+        ++fill;
+    }
+    for (std::size_t length : {chunk - 1, chunk, chunk + 1, std::size_t{300}}) {
+        body += recordOf(length, fill++);
+        agentLengths.push_back(length - before.size());
+    }
+    // NUL, 8-bit bytes and a lone "\r" inside a value are text like any other.
+    body += rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", std::string("N\0\xff\r\xe9", 5));
+    f.dayFile(2000, 2, 5, body);
+    // A TAB-delimited day whose server address follows the agent after a
+    // blank, its first record's line break on the read's edge.
+    const std::string tabHeader =
+        "#Delim:\tTABDELIMITED\r\n#Fields:\tc-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n";
+    const std::string tabAgent = "T (x) " + std::string(chunk - tabHeader.size() - 30, 't');
+    f.dayFile(2000, 2, 6, tabHeader + "7.7.7.7\tGET\t/t.htm\t" + tabAgent + " 9.9.9.9\r\n", false);
+
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 6));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(f.table.recordsProcessed(), 4 * 2 + 4 + 1 + 1);
+    const auto& agents = f.table.userAgents();
+    ASSERT_EQ(agents.size(), agentLengths.size() + 1 + 1 + 1); // and "Mozilla/4.0"
+    std::size_t next = 0;
+    for (const auto& row : agents) {
+        if (row.key == "Mozilla/4.0") continue;
+        if (next < agentLengths.size()) {
+            EXPECT_EQ(row.key.size(), agentLengths[next]) << "record " << next;
+            EXPECT_EQ(row.key.find_first_not_of(static_cast<char>('a' + next)), std::string_view::npos);
+            ++next;
+        } else if (next++ == agentLengths.size()) {
+            EXPECT_EQ(row.key, std::string_view("N\0\xff\r\xe9", 5));
+        } else {
+            EXPECT_EQ(row.key, tabAgent);
+        }
+    }
+    EXPECT_EQ(f.table.pages().back().key, "9.9.9.9/t.htm");
 }

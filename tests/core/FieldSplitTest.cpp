@@ -113,3 +113,37 @@ TEST(FieldSplit, RandomLinesSplitAsThePlainRulesSay)
                           random() % 2 ? AdjacentDelimiters::Rejected : AdjacentDelimiters::Allowed);
     }
 }
+
+TEST(FieldSplit, ALineSplitAtTheStartOfATextEndsAtItsFirstLineBreak)
+{
+    std::mt19937 random(4);
+    const std::string alphabet = std::string("  \t\n\r\x00\x80"
+                                             "ab",
+                                             9);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(random() % (round % 10 == 0 ? 400 : 150), 'x');
+        for (char& c : text)
+            if (random() % 4 == 0) c = alphabet[random() % alphabet.size()];
+        // Line breaks beyond the text must not count.
+        const std::string framed = text + "\n\n";
+        const std::string_view view(framed.data(), text.size());
+        const std::size_t room = 1 + random() % 20;
+        const auto adjacent = random() % 2 ? AdjacentDelimiters::Rejected : AdjacentDelimiters::Allowed;
+        std::vector<std::string_view> values(room);
+        const larkspan::text::SplitLine split = larkspan::text::splitLine(view, ' ', values, adjacent);
+
+        const std::size_t lineBreak = view.find('\n');
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        EXPECT_EQ(split.length, lineBreak);
+        bool failed = false;
+        const std::vector<std::string_view> expected =
+            plainSplit(view.substr(0, lineBreak), ' ', room, adjacent, failed);
+        if (failed) {
+            EXPECT_EQ(split.count, kSplitFailed);
+            continue;
+        }
+        ASSERT_EQ(split.count, expected.size());
+        for (std::size_t i = 0; i < split.count; ++i)
+            EXPECT_EQ(values[i], expected[i]) << "value " << i;
+    }
+}

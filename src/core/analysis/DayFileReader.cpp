@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace larkspan::analysis {
 
 namespace {
-
-constexpr std::size_t kChunk = 1u << 20;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -72,7 +71,7 @@ bool DayFileReader::read(const std::string& path)
     blockLines_ = 0;
 
     std::string& buffer = buffer_;
-    if (buffer.size() != kChunk) buffer.assign(kChunk, '\0');
+    if (buffer.size() != kReadChunk) buffer.assign(kReadChunk, '\0');
     std::size_t held = 0;  // bytes of buffer in use
     bool skipping = false; // inside an over-long line
     bool atEnd = false;
@@ -81,20 +80,29 @@ bool DayFileReader::read(const std::string& path)
         if (got == 0) atEnd = true;
         held += got;
         std::size_t start = 0;
-        for (;;) {
-            const void* nl = std::memchr(buffer.data() + start, '\n', held - start);
-            std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) : held;
-            if (!nl && !atEnd) break; // incomplete line: read more
-            if (!nl && start == held) break;
-            std::string_view text(buffer.data() + start, end - start);
+        while (start < held) {
+            const std::string_view rest(buffer.data() + start, held - start);
+            // A data line is split as its end is looked for.
+            std::optional<std::size_t> split;
+            std::size_t length = std::string_view::npos;
+            if (!skipping && fieldsKnown_ && !fields_.empty() && rest.front() != '#') {
+                const text::SplitLine s =
+                    text::splitLine(rest, delimiter_, values_, text::AdjacentDelimiters::Rejected);
+                length = s.length;
+                split = s.count;
+            } else if (const void* nl = std::memchr(rest.data(), '\n', rest.size())) {
+                length = static_cast<std::size_t>(static_cast<const char*>(nl) - rest.data());
+            }
+            const bool broken = length != std::string_view::npos;
+            if (!broken && !atEnd) break; // incomplete line: read more
+            std::string_view text = rest.substr(0, length);
             if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
             if (skipping) {
                 skipping = false; // the rest of an over-long line
-            } else if (!line(text)) {
+            } else if (!line(text, true, split)) {
                 return false;
             }
-            start = nl ? end + 1 : held;
-            if (!nl) break;
+            start += broken ? length + 1 : rest.size();
         }
         // Keep the incomplete line; grow the buffer for long lines up to the limit.
         std::memmove(buffer.data(), buffer.data() + start, held - start);
@@ -121,7 +129,7 @@ void DayFileReader::progressMessage()
                                        std::to_string(tally_.recordsProcessed()) + " Records processed...");
 }
 
-bool DayFileReader::line(std::string_view text, bool whole)
+bool DayFileReader::line(std::string_view text, bool whole, std::optional<std::size_t> split)
 {
     if (blockLines_ == 0) {
         // A new block of lines: the first of the pass sets the table up.
@@ -136,7 +144,7 @@ bool DayFileReader::line(std::string_view text, bool whole)
             progressMessage();
             if (platform_->cancel.requested()) return false;
         }
-        if (whole) dataLine(text);
+        if (whole) dataLine(text, split);
         return !needsEarlierFields_;
     }
     if (!whole) return true;
@@ -184,7 +192,7 @@ void DayFileReader::header(std::string_view text)
     values_.assign(fields_.size(), {});
 }
 
-void DayFileReader::dataLine(std::string_view text)
+void DayFileReader::dataLine(std::string_view text, std::optional<std::size_t> split)
 {
     if (!fieldsKnown_) {
         needsEarlierFields_ = true;
@@ -194,8 +202,10 @@ void DayFileReader::dataLine(std::string_view text)
     // Two delimiters in a row drop the line, and so do more values than
     // fields. values_ has one slot per field.
     const char d = delimiter_;
-    const std::size_t count = text::splitValues(text, d, values_, text::AdjacentDelimiters::Rejected);
+    const std::size_t count = split ? *split : text::splitValues(text, d, values_, text::AdjacentDelimiters::Rejected);
     if (count == text::kSplitFailed) return;
+    // A line split before its "\r" was cut off holds it in its last value.
+    if (split && values_[count - 1].ends_with('\r')) values_[count - 1].remove_suffix(1);
     if (d == '\t' && count + 1 == fields_.size()) {
         // The import appends a missing server address to a TAB-delimited
         // W3C record after a blank (and " s-ip" to its field list): the

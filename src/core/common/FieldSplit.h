@@ -22,4 +22,16 @@ inline constexpr std::size_t kSplitFailed = static_cast<std::size_t>(-1);
 std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
                         AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
 
+// A line split at the start of a longer text.
+struct SplitLine {
+    std::size_t length = 0; // up to its line break; npos when the text holds none
+    std::size_t count = 0;  // as splitValues's result
+};
+
+// Splits the line at the start of text, which ends before text's first "\n"
+// (or with text when there is none), as splitValues does, finding its end in
+// the same pass. A "\r" before the line break stays in the last value.
+SplitLine splitLine(std::string_view text, char delimiter, std::span<std::string_view> values,
+                    AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
+
 } // namespace larkspan::text
