@@ -5,6 +5,7 @@
 #include "common/Dates.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
+#include "common/Text.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 
@@ -473,4 +474,35 @@ TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
         }
     }
     EXPECT_EQ(f.table.pages().back().key, "9.9.9.9/t.htm");
+}
+
+TEST(AnalysisPass, UserAgentListIsTheSameWhetherTheRobotSpotterJudgesAgentsOrNot)
+{
+    // More distinct agents than the spotter remembers recently, each in
+    // several letter cases, interleaved over two days; images count no agent.
+    std::string days[2];
+    for (int i = 0; i < 600; ++i) {
+        std::string agent = "Agent/" + std::to_string(i % 40) + "+(" + std::string(60, 'x') + ")";
+        if (i % 3 == 1) agent[0] = 'a';
+        if (i % 5 == 2) agent = text::toUpper(agent);
+        const std::string uri = i % 7 == 3 ? "/p.gif" : "/p" + std::to_string(i % 7) + ".htm";
+        days[i % 2] += rec("09:00:00", "1.1.1." + std::to_string(i % 9), "GET", uri, "200", "1024", "10.0.0.1", agent);
+    }
+    const auto agentList = [&](bool details, unsigned threads) {
+        PassFixture f;
+        f.dayFile(2000, 2, 1, days[0]);
+        f.dayFile(2000, 2, 2, days[1]);
+        f.input.details = details;
+        f.input.threads = threads;
+        f.run(day(2000, 2, 1), day(2000, 2, 2));
+        std::vector<std::pair<std::string, long long>> rows;
+        for (const auto& row : f.table.userAgents())
+            rows.emplace_back(std::string(row.key), row.count);
+        return rows;
+    };
+    const auto plain = agentList(false, 1);
+    ASSERT_EQ(plain.size(), 40u);
+    EXPECT_EQ(plain[0].first, "Agent/0+(" + std::string(60, 'x') + ")");
+    EXPECT_EQ(agentList(true, 1), plain);
+    EXPECT_EQ(agentList(true, 2), plain);
 }

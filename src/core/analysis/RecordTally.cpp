@@ -248,16 +248,29 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     if (pageCounted) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
         if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
-        if (at.userAgent >= 0) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
+        // With a spotter the agent's row is mostly known by its number.
+        if (at.userAgent >= 0 && !spotter_) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
     }
     return ahead;
 }
 
 void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
 {
-    // The spotter judged this record's agent and keeps a copy of it.
+    // The spotter judged this record's agent and keeps a copy of it; the
+    // agent's number finds its row without looking up its long text again.
     if (spotter_) {
-        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
+        const std::size_t number = spotter_->lastAgentNumber();
+        if (number == 0) {
+            table_.countUserAgent(agent, {}, nullptr, hint);
+            return;
+        }
+        if (number < agentRows_.size() && agentRows_[number] != 0) {
+            table_.countUserAgentAt(agentRows_[number] - 1);
+            return;
+        }
+        const std::size_t row = table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
+        if (number >= agentRows_.size()) agentRows_.resize(number + 1, 0);
+        agentRows_[number] = row + 1;
     } else {
         table_.countUserAgent(agent, {}, nullptr, hint);
     }

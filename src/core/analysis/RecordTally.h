@@ -91,6 +91,8 @@ class RecordTally {
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
+    // By the spotter's number of an agent: its user-agent row plus one (0: none yet).
+    std::vector<std::size_t> agentRows_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,
