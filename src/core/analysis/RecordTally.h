@@ -4,6 +4,7 @@
 #include "analysis/KeyedRows.h"
 #include "analysis/RecordFilter.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,7 +93,7 @@ class RecordTally {
     std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
     // By the spotter's number of an agent: its user-agent row plus one (0: none yet).
-    std::vector<std::size_t> agentRows_;
+    std::vector<std::uint32_t> agentRows_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,
