@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kPage = static_cast<int>(HitType::Page);
 // Agents numbered by the spotter whose user-agent row is remembered (4 bytes each).
-constexpr std::size_t kRememberedAgents = std::size_t{1} << 18;
+constexpr std::size_t kRememberedAgents = std::size_t{1} << 16;
 // About as many user agents as make their index outgrow the caches.
 constexpr std::size_t kManyAgents = std::size_t{1} << 15;
 constexpr int kDownload = static_cast<int>(HitType::Download);
