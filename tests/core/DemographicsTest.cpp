@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 
 using namespace larkspan;
 using namespace larkspan::demographics;
@@ -81,7 +82,9 @@ TEST(DemographicTable, MergesAddressesIgnoringCaseAndSortsThem)
     EXPECT_EQ(table[2].address, "host.example.com"); // first spelling
     EXPECT_EQ(table[2].requests, 5);
     EXPECT_EQ(table[2].sessions, 2);
-    EXPECT_EQ(table[2].domain, "example.com");
+    ASSERT_EQ(table.domains().groups().size(), 3u);
+    EXPECT_EQ(table.domains().groups()[0].key, "Not Available");
+    EXPECT_EQ(table.domains().groups()[2].key, "example.com");
 
     EXPECT_TRUE(demographicsFromText("only,\r\nlines\r\n", kCountries, kTypes).size() == 1);
     EXPECT_TRUE(demographicsFromText("no commas\r\n", kCountries, kTypes).empty());
@@ -133,9 +136,12 @@ TEST(DemographicTable, ReadingTheDataFileReportsMissingFilesAndCancel)
     std::filesystem::permissions(data, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     const DemographicTable table = parseDemographics(fake.platform(), data, countries, types);
     ASSERT_EQ(table.size(), 25u);
-    EXPECT_EQ(table[0].domain, "example.co.uk");
-    EXPECT_EQ(table[0].country, "uk");
-    EXPECT_EQ(table[0].type, "co");
+    ASSERT_EQ(table.domains().groups().size(), 1u);
+    EXPECT_EQ(table.domains().groups()[0].key, "example.co.uk");
+    EXPECT_EQ(table.domains().groups()[0].sessions, 25);
+    EXPECT_EQ(table.domains().groups()[0].requests, 50);
+    ASSERT_EQ(table.countryCodes().groups().size(), 1u);
+    EXPECT_EQ(table.countryCodes().groups()[0].key, "uk");
     EXPECT_EQ(fake.progress.lines[0].back(), "Analyzing Demographics Data...");
     EXPECT_EQ(fake.progress.lines[1].back(), "Done Reading Data...25");
     EXPECT_NE(std::find(fake.progress.lines[1].begin(), fake.progress.lines[1].end(), "Reading Data...20"),
@@ -164,4 +170,77 @@ TEST(DemographicTable, DaysOfSortedAddressesMergeAcrossTheBreakInOrder)
     EXPECT_EQ(table[2].requests, 8);
     EXPECT_EQ(table[2].sessions, 3);
     EXPECT_EQ(table[3].address, "d.example.com");
+}
+
+TEST(DemographicTable, GroupsMatchThePlainReadingOfEveryAddress)
+{
+    // Random host names and numbers in changing case: the domain and country
+    // totals must be those of deriving every address's parts and grouping
+    // them in address order, first spelling kept.
+    std::mt19937 random(7);
+    const char* tops[] = {"com", "COM", "uk", "co.uk", "Co.UK", "de", "net", "xx", ""};
+    std::map<std::string, std::pair<long long, long long>, larkspan::text::CaseInsensitiveLess> addresses;
+    std::string data;
+    for (int i = 0; i < 4000; ++i) {
+        std::string address;
+        if (random() % 4 == 0) {
+            address = "10.0." + std::to_string(random() % 40) + "." + std::to_string(random() % 9);
+        } else {
+            address = "h" + std::to_string(random() % 300) + ".d" + std::to_string(random() % 30) + "." +
+                      tops[random() % std::size(tops)];
+        }
+        const long long count = static_cast<long long>(random() % 5);
+        data += address + "," + std::to_string(count) + "\r\n";
+        auto [it, added] = addresses.try_emplace(address, 0, 0);
+        it->second.first += count;
+        it->second.second += 1;
+    }
+    struct Totals {
+        std::string key;
+        long long requests = 0;
+        long long sessions = 0;
+    };
+    const auto addTo = [](std::vector<Totals>& groups, const std::string& key, long long requests, long long sessions) {
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const Totals& t) { return larkspan::text::iequals(t.key, key); });
+        if (it == groups.end()) it = groups.insert(groups.end(), Totals{key});
+        it->requests += requests;
+        it->sessions += sessions;
+    };
+    std::vector<Totals> domains;
+    std::vector<Totals> countries;
+    for (const auto& [address, counts] : addresses) {
+        const DomainParts parts = deriveDomainParts(address, kCountries, kTypes);
+        addTo(domains, parts.domain == "n/a" ? "Not Available" : parts.domain, counts.first, counts.second);
+        addTo(countries, parts.country, counts.first, counts.second);
+    }
+
+    DemographicTable table = demographicsFromText(data, kCountries, kTypes);
+    const DemographicTable moved = std::move(table); // the rows' texts move with it
+    ASSERT_EQ(moved.size(), addresses.size());
+    EXPECT_EQ(moved[0].address, addresses.begin()->first);
+    const auto expectGroups = [](const DemographicGroups& groups, const std::vector<Totals>& expected) {
+        ASSERT_EQ(groups.groups().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(groups.groups()[i].key, expected[i].key);
+            EXPECT_EQ(groups.groups()[i].requests, expected[i].requests);
+            EXPECT_EQ(groups.groups()[i].sessions, expected[i].sessions);
+        }
+    };
+    expectGroups(moved.domains(), domains);
+    expectGroups(moved.countryCodes(), countries);
+}
+
+TEST(DemographicTable, ShortAddressesStayReadableAfterTheTableMoves)
+{
+    // A few short addresses fit a string's own buffer: their views must not
+    // point into a text that moved away.
+    DemographicTable table = demographicsFromText("b,1\r\na,2\r\n", kCountries, kTypes);
+    DemographicTable other;
+    other = std::move(table);
+    const DemographicTable last(std::move(other));
+    ASSERT_EQ(last.size(), 2u);
+    EXPECT_EQ(last[0].address, "a");
+    EXPECT_EQ(last[1].address, "b");
+    EXPECT_EQ(last.domains().groups()[0].key, "a");
 }

@@ -73,6 +73,22 @@ TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
     EXPECT_EQ(rows.rows()[before + 99999].key, "/distinct/99999");
     EXPECT_EQ(rows.find("/DISTINCT/54321"), static_cast<long>(before + 54321));
     EXPECT_EQ(rows.rows()[0].key, firstSpelling[0]);
+
+    // Past a million rows they grow by a quarter: never more than a quarter
+    // of the room unused, and every earlier view and count still holds.
+    const std::size_t middle = rows.size();
+    for (int i = 0; i < 1000000; ++i) {
+        rows.count("/m/" + std::to_string(i));
+        if (rows.size() > (std::size_t{1} << 20)) {
+            ASSERT_LE(rows.rows().capacity(), rows.size() + rows.size() / 4 + 1) << i;
+        }
+    }
+    ASSERT_EQ(rows.size(), middle + 1000000);
+    EXPECT_EQ(rows.rows()[middle + 999999].key, "/m/999999");
+    EXPECT_EQ(rows.find("/M/777777"), static_cast<long>(middle + 777777));
+    EXPECT_EQ(rows.rows()[before + 99999].key, "/distinct/99999");
+    EXPECT_EQ(rows.rows()[0].key, firstSpelling[0]);
+    EXPECT_EQ(rows.rows()[0].count, counts[0]);
 }
 
 TEST(KeyedRows, EmptyAndHugeKeysAmongSmallBlocks)
@@ -157,6 +173,16 @@ TEST(KeyedRows, CompactedTablesStillFindAndCount)
     EXPECT_TRUE(rows.count("/page-300.html"));
     for (int i = 0; i < 301; ++i)
         ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".HTML"), i);
+
+    // An index dropped alone: the rows stay, a count rebuilds it.
+    rows.dropIndex();
+    EXPECT_EQ(rows.find("/PAGE-300.HTML"), 300);
+    EXPECT_FALSE(rows.count("/page-0.html"));
+    EXPECT_TRUE(rows.count("/page-301.html"));
+    EXPECT_EQ(rows.size(), 302u);
+    EXPECT_EQ(rows.rows()[0].count, 5);
+    for (int i = 0; i < 302; ++i)
+        ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".html"), i);
     EXPECT_EQ(rows.rows()[299].count, 4);
     EXPECT_EQ(rows.rows()[299].key, "/page-299.html");
 }

@@ -109,9 +109,10 @@ TEST(RankedRows, LimitedReferrerAndMachineReportsShowTheFirstRowsOfTheFullOnes)
     const referrers::ExcludedDomains excluded({"site/dir1.example"});
     expectLimitsShowThePrefix(f, [&] { fillReferringUrlsReport(f.stats, f.grid, f.context(), excluded); });
 
-    DemographicTable machines;
+    std::string data;
     for (const auto& [name, times] : mixedKeys())
-        machines.push_back(DemographicRow{name, times, 1, "n/a", "", ""});
+        data += name + "," + std::to_string(times) + "\r\n";
+    const DemographicTable machines = demographicsFromText(data, {}, {});
     expectLimitsShowThePrefix(f, [&] { fillHitsByMachineReport(machines, f.grid, f.context()); });
     expectLimitsShowThePrefix(f, [&] { fillSessionsByMachineReport(machines, f.grid, f.context()); });
 }

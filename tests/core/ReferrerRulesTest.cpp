@@ -13,6 +13,16 @@ TEST(ReferrerRules, DomainIsTheHostAfterTheSchemeOrUnknown)
     EXPECT_EQ(domainOf("www.example.com/page"), "Unknown"); // no "://"
     EXPECT_EQ(domainOf("http:///path"), "Unknown");
     EXPECT_EQ(domainOf("http://-"), "Unknown");
+    EXPECT_EQ(domainOf("http://  host.example \t/x"), "host.example"); // blanks around the host trimmed
+
+    // The view is a piece of the URL itself, or the word Unknown.
+    for (const std::string url : {"http://www.example.com/page", "https:// Example.org", "-", "x://", "a://b://c/d"}) {
+        const std::string_view host = domainView(url);
+        EXPECT_EQ(host, domainOf(url)) << url;
+        if (host != "Unknown") {
+            EXPECT_TRUE(host.data() >= url.data() && host.data() + host.size() <= url.data() + url.size());
+        }
+    }
 }
 
 TEST(ReferrerRules, PathAndQueryFollowTheHostsSlash)

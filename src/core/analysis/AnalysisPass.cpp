@@ -188,6 +188,9 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
             result.cancelled = true;
             return result;
         }
+        // After the last day the lists take no more keys: their indexes go
+        // before the day's visitors are sorted, the pass's fullest moment.
+        if (!workers && i + 1 == firstRunEnd) table.dropIndexes();
         if (input.demographics && tally.hasVisitors()) {
             writeDemographics(platform, files.demographics, demographicLines(tally.sortedVisitors()));
         }

@@ -162,7 +162,14 @@ template <class Row> class KeyedRows {
     // they need and the index is dropped (a later look-up rebuilds it).
     void compact()
     {
+        dropIndex(); // first: not held while the rows move
         rows_.shrink_to_fit();
+    }
+
+    // Drops the look-up index alone (a later look-up rebuilds it), for a
+    // table that takes no more keys for a while.
+    void dropIndex()
+    {
         slots_.clear();
         slots_.shrink_to_fit();
         mask_ = 0;
@@ -183,6 +190,7 @@ template <class Row> class KeyedRows {
     static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
 
     static constexpr std::size_t kGentleGrowthFrom = std::size_t{1} << 16;
+    static constexpr std::size_t kGentlerGrowthFrom = std::size_t{1} << 20;
     static constexpr std::size_t kPrefetchFromSlots = std::size_t{1} << 16; // 512 KB
 
     struct Slot {
@@ -235,10 +243,11 @@ template <class Row> class KeyedRows {
     // Appends a new key's row, its key text in the arena when it views one.
     void append(std::string_view key)
     {
-        // Long lists grow by half rather than doubling: less room left
-        // unused at the end, less held while the rows move.
+        // Long lists grow by half rather than doubling, and lists of a
+        // million rows by a quarter: less room left unused at the end, less
+        // held while the rows move, for a few more moves.
         if (rows_.size() == rows_.capacity() && rows_.size() >= kGentleGrowthFrom)
-            rows_.reserve(rows_.size() + rows_.size() / 2);
+            rows_.reserve(rows_.size() + rows_.size() / (rows_.size() >= kGentlerGrowthFrom ? 4 : 2));
         rows_.emplace_back();
         if constexpr (kKeyInArena) {
             rows_.back().key = storeText(key);

@@ -194,13 +194,25 @@ void StatisticsTable::countPage(std::string_view serverAddress, std::string_view
                                 const KeyHint& hint)
 {
     const std::size_t row = countPath(StatList::Pages, pages_, serverAddress, path, hint);
-    if (row == pageKilobytes_.size()) pageKilobytes_.push_back(0);
+    if (row == pageKilobytes_.size()) {
+        // In step with the pages' rows rather than doubling on its own.
+        if (pageKilobytes_.size() == pageKilobytes_.capacity()) pageKilobytes_.reserve(pages_.rows().capacity());
+        pageKilobytes_.push_back(0);
+    }
     pageKilobytes_[row] += kilobytes;
 }
 
 void StatisticsTable::countDownload(std::string_view serverAddress, std::string_view path)
 {
     countPath(StatList::Downloads, downloads_, serverAddress, path);
+}
+
+void StatisticsTable::dropIndexes()
+{
+    referrers_.dropIndex();
+    userAgents_.dropIndex();
+    pages_.dropIndex();
+    downloads_.dropIndex();
 }
 
 void StatisticsTable::compact()

@@ -198,6 +198,9 @@ class StatisticsTable {
     // The pass is over: the long lists take no more room than their rows
     // and drop their look-up indexes (a later count builds them again).
     void compact();
+    // The long lists take no more keys for a while: their look-up indexes
+    // go (a later count builds them again), the rows stay as they are.
+    void dropIndexes();
 
     // --- passes split over threads --------------------------------------
 

@@ -6,30 +6,26 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <stdexcept>
 
 namespace larkspan {
 
 namespace {
 
-// How a row's sort column is padded: its length and whether it reads as a
-// number (padded with "0") or not (blanks).
-struct SortCellShape {
-    std::uint32_t length = 0;
-    bool number = false;
-};
-
 // Reads a row's sort key (padding, sort cell, then a tab before each cell)
-// piece by piece, composing nothing.
+// piece by piece, composing nothing. The sort cell is padded on the left to
+// width with "0" when it reads as a number, else with blanks.
 class KeyReader {
   public:
     KeyReader(const KeyReader&) = delete;
     KeyReader& operator=(const KeyReader&) = delete;
 
-    KeyReader(const SortCells& cells, std::size_t row, std::size_t column, SortCellShape shape, std::size_t width)
-        : cells_(cells), row_(row), cellCount_(cells.cellCount(row)), pad_(width - shape.length),
-          padChar_(shape.number ? '0' : ' ')
+    KeyReader(const SortCells& cells, std::size_t row, std::size_t column, std::size_t width)
+        : cells_(cells), row_(row), cellCount_(cells.cellCount(row))
     {
         piece_ = cells_.cell(row_, column, scratch_);
+        pad_ = width - piece_.size();
+        padChar_ = text::isNumber(piece_) ? '0' : ' ';
     }
 
     // The unread text of the current piece; empty at the end of the key.
@@ -71,8 +67,8 @@ class KeyReader {
     const SortCells& cells_;
     std::size_t row_;
     std::size_t cellCount_;
-    std::size_t pad_;
-    char padChar_;
+    std::size_t pad_ = 0;
+    char padChar_ = ' ';
     std::string scratch_;
     std::string_view piece_;
     std::size_t at_ = 0;
@@ -109,18 +105,28 @@ class TextRowCells : public SortCells {
     const std::vector<const TextRow*>& rows_;
 };
 
-// A row's place in a ranking: the first bytes of its key condensed into two
-// integers that order rows exactly as their keys do wherever they differ.
-// Only rows whose integers are equal need their keys read again.
+// A row's place in a ranking: key bytes condensed into integers that order
+// rows exactly as their keys do wherever they differ. First the key's
+// beginning (the number in the sort column, then the bytes after it, or the
+// first bytes), later the next bytes of keys that were alike so far.
 struct RankedEntry {
-    std::uint64_t lead = 0;   // the number in the sort column, else key bytes 0-7
-    std::uint64_t follow = 0; // the next eight key bytes
-    std::size_t row = 0;
+    static constexpr std::size_t kWords = 4;
+    std::uint64_t words[kWords] = {};
+    std::uint32_t taken = 0; // key bytes the words hold (fewer than they can: the key ended)
+    std::uint32_t row = 0;
 
-    bool samePrefix(const RankedEntry& other) const { return lead == other.lead && follow == other.follow; }
-    bool prefixBefore(const RankedEntry& other) const
+    bool sameWords(const RankedEntry& other) const
     {
-        return lead != other.lead ? lead < other.lead : follow < other.follow;
+        for (std::size_t i = 0; i < kWords; ++i)
+            if (words[i] != other.words[i]) return false;
+        return taken == other.taken;
+    }
+    // By the words, then by row.
+    bool operator<(const RankedEntry& other) const
+    {
+        for (std::size_t i = 0; i < kWords; ++i)
+            if (words[i] != other.words[i]) return words[i] < other.words[i];
+        return taken != other.taken ? taken < other.taken : row < other.row;
     }
 };
 
@@ -182,20 +188,11 @@ class KeyComparer {
     KeyComparer(const SortCells& cells, std::size_t column) : cells_(cells), column_(column)
     {
         const std::size_t count = cells.rowCount();
-        shapes_.resize(count);
+        // An entry names its row in 32 bits.
+        if (count > UINT32_MAX) throw std::length_error("too many rows to rank");
         std::string scratch;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string_view cell = cells.cell(i, column, scratch);
-            shapes_[i] = {static_cast<std::uint32_t>(cell.size()), text::isNumber(cell)};
-            width_ = std::max(width_, cell.size());
-        }
-    }
-
-    int operator()(std::size_t a, std::size_t b) const
-    {
-        KeyReader keyA(cells_, a, column_, shapes_[a], width_);
-        KeyReader keyB(cells_, b, column_, shapes_[b], width_);
-        return compareKeys(keyA, keyB);
+        for (std::size_t i = 0; i < count; ++i)
+            width_ = std::max(width_, cells.cell(i, column, scratch).size());
     }
 
     // Every row's entry. When every sort cell is a run of digits, the padded
@@ -208,140 +205,148 @@ class KeyComparer {
         std::string scratch;
         bool numbers = width_ <= 19;
         for (std::size_t i = 0; i < count && numbers; ++i)
-            numbers = shapes_[i].number && cells_.cellCount(i) > 0 &&
-                      readDigits(cells_.cell(i, column_, scratch), out[i].lead);
+            numbers = cells_.cellCount(i) > 0 && readDigits(cells_.cell(i, column_, scratch), out[i].words[0]) &&
+                      text::isNumber(cells_.cell(i, column_, scratch));
+        const std::size_t firstByteWord = numbers ? 1 : 0;
         for (std::size_t i = 0; i < count; ++i) {
-            KeyReader key(cells_, i, column_, shapes_[i], width_);
-            out[i].row = i;
-            if (numbers) {
-                skipBytes(key, width_ + 1);
-            } else {
-                out[i].lead = takeWord(key);
-            }
-            out[i].follow = takeWord(key);
+            KeyReader key(cells_, i, column_, width_);
+            out[i].row = static_cast<std::uint32_t>(i);
+            if (numbers) skipBytes(key, width_ + 1);
+            takeWords(key, out[i], firstByteWord);
         }
-        afterEntry_ = numbers ? width_ + 1 + 8 : 16;
+        firstBytes_ = 8 * (RankedEntry::kWords - firstByteWord);
+        afterEntry_ = (numbers ? width_ + 1 : 0) + firstBytes_;
         return out;
     }
 
-    // Where the key bytes that entries() left out begin.
+    // How many key bytes entries() puts in an entry, and where the key bytes
+    // it left out begin.
+    std::size_t firstBytes() const { return firstBytes_; }
     std::size_t afterEntry() const { return afterEntry_; }
 
-    // The key bytes from offset on, eight to a word, packed as in an entry;
-    // taken tells how many the key still had (fewer than all: it ends).
-    template <std::size_t N>
-    void wordsAt(std::size_t row, std::size_t offset, std::uint64_t (&words)[N], int& taken) const
+    // Fills an entry's words with the key bytes from offset on.
+    void readAt(RankedEntry& entry, std::size_t offset) const
     {
-        KeyReader key(cells_, row, column_, shapes_[row], width_);
+        KeyReader key(cells_, entry.row, column_, width_);
         skipBytes(key, offset);
-        taken = 0;
-        for (std::uint64_t& word : words) {
-            int bytes = 0;
-            word = takeWord(key, &bytes);
-            taken += bytes;
-        }
+        takeWords(key, entry, 0);
     }
 
-    // Whether two rows' keys are equal.
-    bool equal(const RankedEntry& a, const RankedEntry& b) const
+    int operator()(std::size_t a, std::size_t b) const
     {
-        return a.samePrefix(b) && (*this)(a.row, b.row) == 0;
-    }
-
-    // The key order, ties left to the caller: negative when a comes first.
-    int order(const RankedEntry& a, const RankedEntry& b) const
-    {
-        if (!a.samePrefix(b)) return a.prefixBefore(b) ? -1 : 1;
-        return (*this)(a.row, b.row);
+        KeyReader keyA(cells_, a, column_, width_);
+        KeyReader keyB(cells_, b, column_, width_);
+        return compareKeys(keyA, keyB);
     }
 
   private:
     const SortCells& cells_;
     std::size_t column_;
-    std::vector<SortCellShape> shapes_;
     std::size_t width_ = 0;
+    std::size_t firstBytes_ = 0;
     std::size_t afterEntry_ = 0;
+
+    // The entry's words from the first'th on, eight key bytes each.
+    static void takeWords(KeyReader& key, RankedEntry& entry, std::size_t first)
+    {
+        entry.taken = 0;
+        for (std::size_t i = first; i < RankedEntry::kWords; ++i) {
+            int bytes = 0;
+            entry.words[i] = takeWord(key, &bytes);
+            entry.taken += static_cast<std::uint32_t>(bytes);
+        }
+    }
 };
 
-// How many of the rows have a key equal to an earlier one of them, by
-// comparing the keys whole; for the few rows left when keys are alike.
-std::size_t comparedDuplicates(std::vector<std::size_t>& rows, const KeyComparer& compare)
+// Sorts entries[first, last), whose keys are alike as far as they were
+// read and ended there, by their whole keys, ties by row; marks each entry
+// whose key equals the one before. Returns how many it marked.
+std::size_t sortEndedAlike(std::vector<RankedEntry>& entries, std::size_t first, std::size_t last,
+                           const KeyComparer& compare, std::vector<char>& sameAsBefore)
 {
-    std::sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
+    std::sort(begin, end, [&](const RankedEntry& a, const RankedEntry& b) {
+        const int c = compare(a.row, b.row);
+        return c != 0 ? c < 0 : a.row < b.row;
+    });
     std::size_t duplicates = 0;
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        if (compare(rows[i - 1], rows[i]) == 0) ++duplicates;
+    for (std::size_t i = first + 1; i < last; ++i) {
+        if (compare(entries[i - 1].row, entries[i].row) != 0) continue;
+        sameAsBefore[i] = 1;
+        ++duplicates;
+    }
     return duplicates;
 }
 
-// How many rows have a key equal to an earlier row's. Equal keys have equal
-// entries; rows that share one are told apart by the next 24 key bytes,
-// then the next, so a key is read only about as far as it is like another.
-// Rows whose keys end alike are compared whole. Leaves the entries sorted by
-// their integers.
-std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer& compare)
+// Sorts the entries by their whole keys, rows of equal keys by row, and
+// marks in sameAsBefore each entry whose key equals the one before it;
+// returns how many it marked. The entries' words order them first; the
+// rows of a run that share them are ordered by the next 32 key bytes, then
+// the next, so a key is read only about as far as it is like another (a
+// sort by pieces of the keys, most significant first, in place). Rows
+// whose keys end alike are compared whole.
+std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& compare, std::vector<char>& sameAsBefore)
 {
-    std::sort(entries.begin(), entries.end(),
-              [](const RankedEntry& a, const RankedEntry& b) { return a.prefixBefore(b); });
+    sameAsBefore.assign(entries.size(), 0);
     struct Alike {
-        std::vector<std::size_t> rows;
+        std::size_t first;
+        std::size_t last;
         std::size_t offset; // the rows' keys agree before it
     };
     std::vector<Alike> pending;
-    for (std::size_t first = 0; first < entries.size();) {
-        std::size_t last = first + 1;
-        while (last < entries.size() && entries[last].samePrefix(entries[first]))
-            ++last;
-        if (last - first > 1) {
-            Alike alike{{}, compare.afterEntry()};
-            for (std::size_t i = first; i < last; ++i)
-                alike.rows.push_back(entries[i].row);
-            pending.push_back(std::move(alike));
-        }
-        first = last;
-    }
-
-    // Each round reads the next 24 bytes of every key still alike.
-    constexpr std::size_t kWords = 3;
-    struct Probe {
-        std::uint64_t words[kWords];
-        int taken;
-        std::size_t row;
-        bool operator<(const Probe& other) const
-        {
-            for (std::size_t i = 0; i < kWords; ++i)
-                if (words[i] != other.words[i]) return words[i] < other.words[i];
-            return taken < other.taken;
+    std::size_t duplicates = 0;
+    // Sorts entries[first, last) by their words and files the runs that
+    // share them: for comparing whole when their keys ended, else for
+    // reading on from next.
+    const auto sortRun = [&](std::size_t first, std::size_t last, std::size_t wordBytes, std::size_t next) {
+        std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                  entries.begin() + static_cast<std::ptrdiff_t>(last));
+        for (std::size_t start = first; start < last;) {
+            std::size_t end = start + 1;
+            while (end < last && entries[end].sameWords(entries[start]))
+                ++end;
+            if (end - start > 1) {
+                if (entries[start].taken < wordBytes)
+                    duplicates += sortEndedAlike(entries, start, end, compare, sameAsBefore);
+                else
+                    pending.push_back({start, end, next});
+            }
+            start = end;
         }
     };
-    std::size_t duplicates = 0;
-    std::vector<Probe> probes;
+    constexpr std::size_t kRoundBytes = 8 * RankedEntry::kWords;
+    sortRun(0, entries.size(), compare.firstBytes(), compare.afterEntry());
     while (!pending.empty()) {
-        Alike alike = std::move(pending.back());
+        const Alike alike = pending.back();
         pending.pop_back();
-        probes.resize(alike.rows.size());
-        for (std::size_t i = 0; i < alike.rows.size(); ++i) {
-            probes[i].row = alike.rows[i];
-            compare.wordsAt(alike.rows[i], alike.offset, probes[i].words, probes[i].taken);
-        }
-        std::sort(probes.begin(), probes.end());
-        for (std::size_t first = 0; first < probes.size();) {
-            std::size_t last = first + 1;
-            while (last < probes.size() && !(probes[first] < probes[last]))
-                ++last;
-            if (last - first > 1) {
-                Alike next{{}, alike.offset + 8 * kWords};
-                for (std::size_t i = first; i < last; ++i)
-                    next.rows.push_back(probes[i].row);
-                if (probes[first].taken < static_cast<int>(8 * kWords))
-                    duplicates += comparedDuplicates(next.rows, compare);
-                else
-                    pending.push_back(std::move(next));
-            }
-            first = last;
-        }
+        for (std::size_t i = alike.first; i < alike.last; ++i)
+            compare.readAt(entries[i], alike.offset);
+        sortRun(alike.first, alike.last, kRoundBytes, alike.offset + kRoundBytes);
     }
     return duplicates;
+}
+
+// The rows of the first limit distinct keys of entries sorted by
+// sortEntries, from the end when descending: of equal keys, the first row.
+std::vector<std::size_t> distinctRows(const std::vector<RankedEntry>& entries, const std::vector<char>& sameAsBefore,
+                                      bool descending, std::size_t limit)
+{
+    std::vector<std::size_t> rows;
+    rows.reserve(std::min(limit, entries.size()));
+    if (!descending) {
+        for (std::size_t i = 0; i < entries.size() && rows.size() < limit; ++i)
+            if (!sameAsBefore[i]) rows.push_back(entries[i].row);
+        return rows;
+    }
+    for (std::size_t end = entries.size(); end > 0 && rows.size() < limit;) {
+        std::size_t start = end - 1;
+        while (sameAsBefore[start])
+            --start;
+        rows.push_back(entries[start].row);
+        end = start;
+    }
+    return rows;
 }
 
 } // namespace
@@ -349,46 +354,20 @@ std::size_t duplicateCount(std::vector<RankedEntry>& entries, const KeyComparer&
 std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column, bool descending, std::size_t limit,
                                      std::size_t& distinct)
 {
-    const std::size_t count = cells.rowCount();
     KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
-    distinct = count - duplicateCount(entries, compare);
-    // The order sortRuleOrder gives, as a strict total order: by key, then
-    // the first row of equal keys (the one kept) before the others.
-    const auto before = [&](const RankedEntry& a, const RankedEntry& b) {
-        const int c = compare.order(a, b);
-        return c != 0 ? (descending ? c > 0 : c < 0) : a.row < b.row;
-    };
-    std::vector<std::size_t> top;
-    for (std::size_t selected = std::min(count, limit + limit / 2 + 16);; selected = std::min(count, selected * 4)) {
-        // Selection first, then a sort of the selected: rows that arrive in
-        // the reverse of the wanted order (a table in ascending key order
-        // ranked descending) cost a heap selection a full sift each.
-        const auto end = entries.begin() + static_cast<std::ptrdiff_t>(selected);
-        std::nth_element(entries.begin(), end, entries.end(), before);
-        std::sort(entries.begin(), end, before);
-        top.clear();
-        for (std::size_t i = 0; i < selected && top.size() < limit; ++i)
-            if (i == 0 || !compare.equal(entries[i - 1], entries[i])) top.push_back(entries[i].row);
-        if (top.size() >= limit || selected == count) return top;
-    }
+    std::vector<char> sameAsBefore;
+    distinct = entries.size() - sortEntries(entries, compare, sameAsBefore);
+    return distinctRows(entries, sameAsBefore, descending, limit);
 }
 
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
     KeyComparer compare(cells, column);
     std::vector<RankedEntry> entries = compare.entries();
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&](const RankedEntry& a, const RankedEntry& b) { return compare.order(a, b) < 0; });
-    entries.erase(std::unique(entries.begin(), entries.end(),
-                              [&](const RankedEntry& a, const RankedEntry& b) { return compare.equal(a, b); }),
-                  entries.end());
-    std::vector<std::size_t> order;
-    order.reserve(entries.size());
-    for (const RankedEntry& entry : entries)
-        order.push_back(entry.row);
-    if (descending) std::reverse(order.begin(), order.end());
-    return order;
+    std::vector<char> sameAsBefore;
+    sortEntries(entries, compare, sameAsBefore);
+    return distinctRows(entries, sameAsBefore, descending, entries.size());
 }
 
 std::vector<std::size_t> sortRuleOrder(const std::vector<const TextRow*>& rows, std::size_t column, bool descending)

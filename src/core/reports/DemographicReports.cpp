@@ -31,13 +31,19 @@ long long measureOf(const DemographicRow& row, Measure measure)
     return measure == Measure::Sessions ? row.sessions : row.requests;
 }
 
+long long measureOf(const DemographicGroups::Group& group, Measure measure)
+{
+    return measure == Measure::Sessions ? group.sessions : group.requests;
+}
+
+// Counts by key (the first spelling kept), in order of each key's first count.
 class GroupedCounts {
   public:
-    void add(const std::string& key, long long count)
+    void add(std::string_view key, long long count)
     {
-        auto [it, added] = index_.try_emplace(key, keys_.size());
+        auto [it, added] = index_.try_emplace(std::string(key), keys_.size());
         if (added) {
-            keys_.push_back(key);
+            keys_.push_back(it->first);
             counts_.push_back(0);
         }
         counts_[it->second] += count;
@@ -48,16 +54,43 @@ class GroupedCounts {
         out.reserve(keys_.size());
         for (std::size_t i = 0; i < keys_.size(); ++i)
             out.emplace_back(
-                TextRow{keys_[i], std::to_string(counts_[i]),
+                TextRow{std::string(keys_[i]), std::to_string(counts_[i]),
                         percentText(static_cast<double>(counts_[i]), static_cast<double>(total), kPercentPattern)});
         return out;
     }
 
   private:
-    std::vector<std::string> keys_;
+    std::vector<std::string_view> keys_; // the index's own text
     std::vector<long long> counts_;
     std::unordered_map<std::string, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
 };
+
+// The lines of the domain or country groups. Countries are merged by name
+// here: codes that share a name ("uk" and "gb") make one line, as sorting
+// would write identical lines only once.
+std::vector<ReportLine> groupedLines(const DemographicTable& table, const demographics::CodeList* countries,
+                                     Grouping grouping, Measure measure, long long total)
+{
+    if (grouping == Grouping::Domain) {
+        std::vector<ReportLine> out;
+        const auto& groups = table.domains().groups();
+        out.reserve(groups.size());
+        for (const DemographicGroups::Group& group : groups) {
+            const long long count = measureOf(group, measure);
+            out.emplace_back(
+                TextRow{std::string(group.key), std::to_string(count),
+                        percentText(static_cast<double>(count), static_cast<double>(total), kPercentPattern)});
+        }
+        return out;
+    }
+    GroupedCounts byName;
+    for (const DemographicGroups::Group& group : table.countryCodes().groups()) {
+        std::string name = countries->nameOf(group.key);
+        if (name.empty()) name = "Unknown";
+        byName.add(name, measureOf(group, measure));
+    }
+    return byName.lines(total);
+}
 
 void buildDemographic(const DemographicTable& table, const demographics::CodeList* countries, ReportGrid& grid,
                       const ReportContext& context, Grouping grouping, Measure measure, const DemogTexts& t)
@@ -97,20 +130,7 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
         });
         unique = appendRankedRows(grid, cells, 1, context.settings.maxrows);
     } else {
-        GroupedCounts groups;
-        for (const DemographicRow& row : table) {
-            std::string key;
-            if (grouping == Grouping::Domain) {
-                key = row.domain == "n/a" ? "Not Available" : row.domain;
-            } else {
-                // Codes that share a name ("uk" and "gb") are merged by name here,
-                // before sorting, which would write identical lines only once.
-                key = countries->nameOf(row.country);
-                if (key.empty()) key = "Unknown";
-            }
-            groups.add(key, measureOf(row, measure));
-        }
-        std::vector<ReportLine> lines = groups.lines(total);
+        std::vector<ReportLine> lines = groupedLines(table, countries, grouping, measure, total);
         std::erase_if(lines, [](const ReportLine& line) { return line.cell(0).empty(); });
         if (lines.empty()) throw NoDataError(kNoDataForReport);
         sortLines(lines, 1, true);

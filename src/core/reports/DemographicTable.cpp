@@ -9,17 +9,21 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 namespace larkspan {
 
 namespace {
 
 const char* const kCaption = "Analyzing Demographics Data...";
+// The pump is asked whether it is time to process events every so many
+// lines or rows, rather than reading the clock for each.
+constexpr long long kLinesPerPoll = 64;
 
 // Each address's counts in the order of its first line, found again
-// without regard to case. The addresses sit end to end in one text, so a
-// day file with a million visitors costs a few dozen bytes per address
-// until the table is made, in address order, with everything derived.
+// without regard to case. Each address is stored once, in an arena whose
+// texts never move, so the tallies are the table's rows already: a day file
+// with a million visitors costs a few dozen bytes per address.
 class AddressTallies {
   public:
     // Adds one data line; lines without "," are passed over.
@@ -28,47 +32,30 @@ class AddressTallies {
         const std::string_view line = text::trimView(rawLine);
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos) return;
-        Tally& tally = find(line.substr(0, comma));
+        DemographicRow& tally = find(line.substr(0, comma));
         tally.sessions += 1;
         tally.requests += countOf(line.substr(comma + 1));
     }
 
-    std::size_t size() const { return tallies_.size(); }
+    std::size_t size() const { return rows_.size(); }
 
-    // The tallies' positions in ascending address order (ignoring case).
-    std::vector<std::uint32_t> addressOrder() const
+    // The tallies in ascending address order (ignoring case), sorted in
+    // place; the addresses live in texts().
+    std::vector<DemographicRow> takeRowsInAddressOrder()
     {
-        std::vector<std::uint32_t> order(tallies_.size());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<std::uint32_t>(i);
-        if (ascending_) return order;
-        std::sort(order.begin(), order.end(),
-                  [this](std::uint32_t a, std::uint32_t b) { return text::icompare(address(a), address(b)) < 0; });
-        return order;
+        std::vector<std::uint32_t>().swap(slots_);
+        if (!ascending_) {
+            // The addresses are distinct ignoring case: no two compare equal.
+            std::sort(rows_.begin(), rows_.end(), [](const DemographicRow& a, const DemographicRow& b) {
+                return text::icompare(a.address, b.address) < 0;
+            });
+        }
+        return std::move(rows_);
     }
 
-    DemographicRow row(std::uint32_t at, const demographics::CodeList& countries,
-                       const demographics::CodeList& types) const
-    {
-        DemographicRow row;
-        row.address = std::string(address(at));
-        row.requests = tallies_[at].requests;
-        row.sessions = tallies_[at].sessions;
-        demographics::DomainParts parts = demographics::deriveDomainParts(row.address, countries, types);
-        row.domain = std::move(parts.domain);
-        row.country = std::move(parts.country);
-        row.type = std::move(parts.type);
-        return row;
-    }
+    std::unique_ptr<analysis::TextArena> takeTexts() { return std::move(texts_); }
 
   private:
-    struct Tally {
-        std::size_t offset = 0; // of the address in addresses_, as first written
-        std::size_t length = 0;
-        long long requests = 0;
-        long long sessions = 0;
-    };
-
     static long long countOf(std::string_view textIn)
     {
         long long value = 0;
@@ -76,57 +63,51 @@ class AddressTallies {
         return text::parseInteger(textIn, value) ? value : 0;
     }
 
-    std::string_view address(std::size_t at) const
-    {
-        return std::string_view(addresses_).substr(tallies_[at].offset, tallies_[at].length);
-    }
-
     // The data file is written in ascending address order: while it keeps
     // to it, an address is new unless it equals the last one, and the index
     // is not needed. The first address out of order builds it.
-    Tally& find(std::string_view key)
+    DemographicRow& find(std::string_view key)
     {
         if (ascending_) {
-            const int order = tallies_.empty() ? 1 : text::icompare(key, address(tallies_.size() - 1));
-            if (order == 0) return tallies_.back();
+            const int order = rows_.empty() ? 1 : text::icompare(key, rows_.back().address);
+            if (order == 0) return rows_.back();
             if (order > 0) return append(key);
             ascending_ = false;
         }
-        if (2 * (tallies_.size() + 1) > slots_.size()) grow();
+        if (2 * (rows_.size() + 1) > slots_.size()) grow();
         for (std::size_t slot = text::CaseInsensitiveHash{}(key)&mask_;; slot = (slot + 1) & mask_) {
             if (slots_[slot] == 0) {
-                slots_[slot] = static_cast<std::uint32_t>(tallies_.size() + 1);
+                slots_[slot] = static_cast<std::uint32_t>(rows_.size() + 1);
                 return append(key);
             }
-            if (text::iequals(address(slots_[slot] - 1), key)) return tallies_[slots_[slot] - 1];
+            if (text::iequals(rows_[slots_[slot] - 1].address, key)) return rows_[slots_[slot] - 1];
         }
     }
 
-    Tally& append(std::string_view key)
+    DemographicRow& append(std::string_view key)
     {
-        tallies_.push_back({addresses_.size(), key.size(), 0, 0});
-        addresses_.append(key);
-        return tallies_.back();
+        rows_.push_back({texts_->store(key), 0, 0});
+        return rows_.back();
     }
 
     void grow()
     {
         std::size_t size = std::max<std::size_t>(64, 2 * slots_.size());
-        while (2 * (tallies_.size() + 1) > size)
+        while (2 * (rows_.size() + 1) > size)
             size *= 2;
         slots_.assign(size, 0);
         mask_ = slots_.size() - 1;
-        for (std::size_t at = 0; at < tallies_.size(); ++at) {
-            std::size_t slot = text::CaseInsensitiveHash{}(address(at)) & mask_;
+        for (std::size_t at = 0; at < rows_.size(); ++at) {
+            std::size_t slot = text::CaseInsensitiveHash{}(rows_[at].address) & mask_;
             while (slots_[slot] != 0)
                 slot = (slot + 1) & mask_;
             slots_[slot] = static_cast<std::uint32_t>(at + 1);
         }
     }
 
-    std::vector<Tally> tallies_;
-    std::string addresses_;
-    std::vector<std::uint32_t> slots_; // a tally's position + 1; 0 is free
+    std::vector<DemographicRow> rows_;
+    std::unique_ptr<analysis::TextArena> texts_ = std::make_unique<analysis::TextArena>();
+    std::vector<std::uint32_t> slots_; // a row's position + 1; 0 is free
     std::size_t mask_ = 0;
     bool ascending_ = true; // every address so far came after the one before
 };
@@ -151,17 +132,55 @@ void openForReading(const std::string& dataFile, std::ifstream& in)
 
 } // namespace
 
+class DemographicGroups::Index {
+  public:
+    std::unordered_map<std::string_view, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> positions;
+};
+
+void DemographicGroups::add(Index& index, std::string_view key, long long requests, long long sessions)
+{
+    auto found = index.positions.find(key);
+    if (found == index.positions.end()) {
+        groups_.push_back({texts_.store(key), 0, 0});
+        found = index.positions.emplace(groups_.back().key, groups_.size() - 1).first;
+    }
+    Group& group = groups_[found->second];
+    group.requests += requests;
+    group.sessions += sessions;
+}
+
+// Makes the tallies the table, in address order, and sums them by domain
+// and by country code. afterRow(n) is called after the n-th row.
+class DemographicTableBuilder {
+  public:
+    template <class AfterRow>
+    static DemographicTable build(AddressTallies& tallies, const demographics::CodeList& countries,
+                                  const demographics::CodeList& types, AfterRow afterRow)
+    {
+        DemographicTable table;
+        table.rows_ = tallies.takeRowsInAddressOrder();
+        table.addresses_ = tallies.takeTexts();
+        DemographicGroups::Index domainIndex;
+        DemographicGroups::Index countryIndex;
+        for (std::size_t i = 0; i < table.rows_.size(); ++i) {
+            const DemographicRow& row = table.rows_[i];
+            const demographics::DomainParts parts = deriveDomainParts(row.address, countries, types);
+            table.domains_.add(domainIndex, parts.domain == "n/a" ? std::string_view("Not Available") : parts.domain,
+                               row.requests, row.sessions);
+            table.countryCodes_.add(countryIndex, parts.country, row.requests, row.sessions);
+            afterRow(i + 1);
+        }
+        return table;
+    }
+};
+
 DemographicTable demographicsFromText(const std::string& content, const demographics::CodeList& countries,
                                       const demographics::CodeList& types)
 {
     AddressTallies tallies;
     for (const std::string& line : text::splitLines(content))
         tallies.add(line);
-    DemographicTable table;
-    table.reserve(tallies.size());
-    for (const std::uint32_t at : tallies.addressOrder())
-        table.push_back(tallies.row(at, countries, types));
-    return table;
+    return DemographicTableBuilder::build(tallies, countries, types, [](std::size_t) {});
 }
 
 DemographicTable parseDemographics(Platform& platform, const std::string& dataFile, const std::string& countryListPath,
@@ -180,7 +199,7 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
     while (std::getline(in, line)) {
         ++lines;
         if (lines % 10 == 0) platform.progress.setText(1, "Reading Data..." + std::to_string(lines));
-        pump.poll();
+        if (lines % kLinesPerPoll == 0) pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
         tallies.add(line);
     }
@@ -189,14 +208,11 @@ DemographicTable parseDemographics(Platform& platform, const std::string& dataFi
 
     platform.progress.setText(0, kCaption);
     platform.progress.setText(1, "Processing Data...");
-    DemographicTable table;
-    table.reserve(tallies.size());
-    for (const std::uint32_t at : tallies.addressOrder()) {
-        table.push_back(tallies.row(at, countries, types));
-        if (table.size() % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(table.size()));
-        pump.poll();
+    DemographicTable table = DemographicTableBuilder::build(tallies, countries, types, [&](std::size_t rows) {
+        if (rows % 10 == 0) platform.progress.setText(1, "Processing Data..." + std::to_string(rows));
+        if (rows % kLinesPerPoll == 0) pump.poll();
         if (platform.cancel.requested()) throw Cancelled();
-    }
+    });
     platform.progress.setText(1, "Done Reading Data..." + std::to_string(table.size()));
     return table;
 }

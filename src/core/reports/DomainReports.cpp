@@ -37,14 +37,13 @@ class DomainRows {
     explicit DomainRows(long long total, const char* pattern) : total_(total), pattern_(pattern) {}
 
     // The row of name, made with the count 0 when it is new.
-    std::size_t rowOf(const std::string& name)
+    std::size_t rowOf(std::string_view name)
     {
-        auto [it, added] = index_.try_emplace(name, names_.size());
-        if (added) {
-            names_.push_back(name);
-            counts_.push_back(0);
-        }
-        return it->second;
+        if (const auto found = index_.find(name); found != index_.end()) return found->second;
+        index_.emplace(std::string(name), names_.size());
+        names_.emplace_back(name);
+        counts_.push_back(0);
+        return names_.size() - 1;
     }
     void add(std::size_t row, long long count) { counts_[row] += count; }
 
@@ -121,7 +120,7 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
     const std::vector<CountRow>& referrers = startReport(stats, grid, context, t);
     long long total = 0;
     for (const CountRow& row : referrers)
-        if (referrers::domainOf(row.key) != "Unknown") total += row.count;
+        if (referrers::domainView(row.key) != "Unknown") total += row.count;
     if (total == 0) throw NoDataError(kNoDataForReport);
 
     DomainRows rows(total, t.percentPattern);
@@ -151,11 +150,12 @@ void fillReferringDomainsReport(const analysis::StatisticsTable& stats, ReportGr
         false};
     const std::vector<CountRow>& referrers = startReport(stats, grid, context, texts);
 
-    std::vector<std::string> domains;
+    // Pieces of the referrers' texts, which live as long as the table.
+    std::vector<std::string_view> domains;
     domains.reserve(referrers.size());
     long long total = 0;
     for (const CountRow& row : referrers) {
-        domains.push_back(referrers::domainOf(row.key));
+        domains.push_back(referrers::domainView(row.key));
         if (domains.back() != "Unknown" && !excluded.contains(domains.back())) total += row.count;
     }
     if (total == 0) throw NoDataError(kNoDataForReport);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <stdexcept>
 
 namespace larkspan {
 
@@ -110,9 +112,11 @@ class ListedCells final : public SortCells {
   public:
     explicit ListedCells(const SortCells& rows) : rows_(rows)
     {
+        // A ranking names its rows in 32 bits.
+        if (rows.rowCount() > UINT32_MAX) throw std::length_error("too many rows to rank");
         std::string scratch;
         for (std::size_t i = 0; i < rows.rowCount(); ++i)
-            if (!rows.cell(i, 0, scratch).empty()) listed_.push_back(i);
+            if (!rows.cell(i, 0, scratch).empty()) listed_.push_back(static_cast<std::uint32_t>(i));
     }
     std::size_t rowCount() const override { return listed_.size(); }
     std::size_t cellCount(std::size_t row) const override { return rows_.cellCount(listed_[row]); }
@@ -123,7 +127,7 @@ class ListedCells final : public SortCells {
 
   private:
     const SortCells& rows_;
-    std::vector<std::size_t> listed_;
+    std::vector<std::uint32_t> listed_;
 };
 
 } // namespace

@@ -9,15 +9,20 @@ std::string_view afterScheme(std::string_view url)
     return url.substr(scheme + 3);
 }
 
-std::string domainOf(std::string_view url)
+std::string_view domainView(std::string_view url)
 {
     if (url.find("://") == std::string_view::npos) return "Unknown";
     std::string_view rest = afterScheme(url);
     const std::size_t slash = rest.find('/');
     if (slash != std::string_view::npos) rest = rest.substr(0, slash);
-    std::string host = text::trim(rest);
+    const std::string_view host = text::trimView(rest);
     if (host.empty() || host == "-") return "Unknown";
     return host;
+}
+
+std::string domainOf(std::string_view url)
+{
+    return std::string(domainView(url));
 }
 
 std::string_view pathAndQuery(std::string_view url)

@@ -15,6 +15,8 @@ std::string_view afterScheme(std::string_view url);
 // The referring host: the text after the first "://" up to the next "/",
 // trimmed. Empty, "-" or a URL without "://" give "Unknown".
 std::string domainOf(std::string_view url);
+// The same without a copy: a piece of url, or "Unknown".
+std::string_view domainView(std::string_view url);
 
 // The path and query of a referring URL: what follows the first "/" after
 // the host. Empty when the URL has no "://" or no "/" after the host.
