@@ -39,7 +39,8 @@ std::string_view monthNumber(std::string_view name)
     static constexpr const char* kNumbers[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12"};
     if (name.size() != 3) return {};
     char upper[3];
-    for (int i = 0; i < 3; ++i) upper[i] = (name[i] >= 'a' && name[i] <= 'z') ? static_cast<char>(name[i] - 32) : name[i];
+    for (int i = 0; i < 3; ++i)
+        upper[i] = (name[i] >= 'a' && name[i] <= 'z') ? static_cast<char>(name[i] - 32) : name[i];
     for (int m = 0; m < 12; ++m)
         if (std::memcmp(upper, kMonths[m], 3) == 0) return kNumbers[m];
     return {};
@@ -51,7 +52,7 @@ std::string_view monthNumber(std::string_view name)
 void replaceBracket(std::string_view line, std::string_view bracket, std::string_view date, std::string& out)
 {
     out.clear();
-    const std::size_t span = bracket.size() + 3;  // "[" B "] "
+    const std::size_t span = bracket.size() + 3; // "[" B "] "
     std::size_t copied = 0;
     std::size_t open = line.find('[');
     std::size_t close = std::string_view::npos;
@@ -92,7 +93,8 @@ void appendPlus(std::string& out, std::string_view text)
     const std::size_t from = out.size();
     out.resize(from + text.size());
     char* dst = out.data() + from;
-    for (char c : text) *dst++ = c == ' ' ? '+' : c;
+    for (char c : text)
+        *dst++ = c == ' ' ? '+' : c;
 }
 
 // The quoted fields after the request: each loses its quotes and has its
@@ -126,7 +128,7 @@ void unquoteFields(std::string_view s, std::string& out)
         // While the rewritten text starts with a quote, it opens a field again.
         while (off < pending.size() && pending[off] == '"') {
             if (pending.size() - off >= 2 && pending.back() == '"') {
-                if (pending.size() - off == 2) {  // an empty field: it keeps its quotes
+                if (pending.size() - off == 2) { // an empty field: it keeps its quotes
                     out.append(pending, off);
                     out.append(s.substr(i));
                     return;
@@ -149,11 +151,17 @@ void unquoteFields(std::string_view s, std::string& out)
     }
 }
 
-}  // namespace
+} // namespace
 
-std::string_view trimmed(std::string_view line) { return text::trimView(line); }
+std::string_view trimmed(std::string_view line)
+{
+    return text::trimView(line);
+}
 
-bool isBlank(std::string_view line) { return trimmed(line).empty(); }
+bool isBlank(std::string_view line)
+{
+    return trimmed(line).empty();
+}
 
 namespace {
 
@@ -167,7 +175,7 @@ bool slashInBracketBeforeQuote(std::string_view t)
     return t.substr(open + 1, close - open - 1).find('/') != std::string_view::npos;
 }
 
-}  // namespace
+} // namespace
 
 bool isAcceptedLine(std::string_view line)
 {
@@ -203,7 +211,115 @@ bool isHostAndPort(std::string_view field)
     return field.substr(0, colon).find(':') == std::string_view::npos;
 }
 
+namespace {
+
+// The date and time a bracket text stands for: "yyyy-mm-dd hh:mm:ss " from
+// "dd/Mon/yyyy:hh:mm:ss zone", each part cut short where the text is.
+std::string_view bracketDate(std::string_view bracket, char (&date)[64])
+{
+    std::size_t n = 0;
+    auto put = [&](std::string_view part) {
+        for (char c : part)
+            if (n < sizeof date) date[n++] = c;
+    };
+    put(chars(bracket, 8, 4));
+    put("-");
+    put(monthNumber(chars(bracket, 4, 3)));
+    put("-");
+    put(chars(bracket, 1, 2));
+    put(" ");
+    put(chars(bracket, 13, 9));
+    return std::string_view(date, n);
+}
+
+// The first quote at or after from that stands before a blank, the text
+// being followed by one more blank.
+std::size_t closingQuote(std::string_view text, std::size_t from)
+{
+    for (std::size_t q = text.find('"', from); q != std::string_view::npos; q = text.find('"', q + 1))
+        if (q + 1 == text.size() || text[q + 1] == ' ') return q;
+    return std::string_view::npos;
+}
+
+// The rewriting in one pass over a record of the usual shape: a single
+// bracket text, followed by '] "', with no quote before it or in it; a
+// request holding no quote; and quoted fields none of which begins with a
+// quote. Such a line gives the text the general rewriting gives, and each
+// of its steps is the general one's on that shape. False (out then
+// unspecified) for any other line.
+bool normaliseUsualShape(std::string_view line, std::string& out)
+{
+    const std::size_t open = line.find('[');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = line.find(']', open + 1);
+    if (close == std::string_view::npos || close + 2 >= line.size() || line[close + 1] != ' ' || line[close + 2] != '"')
+        return false;
+    const std::string_view bracket = line.substr(open + 1, close - open - 1);
+    if (bracket.find('"') != std::string_view::npos || line.substr(0, open).find('"') != std::string_view::npos ||
+        line.find('[', close + 2) != std::string_view::npos)
+        return false;
+    char buffer[64];
+    const std::string_view date = bracketDate(bracket, buffer);
+    // The date's last blank is the one before the request's opening quote.
+    if (date.empty() || date.back() != ' ') return false;
+    const std::size_t requestFrom = close + 3;
+    const std::size_t requestEnd = line.find('"', requestFrom);
+    if (requestEnd == std::string_view::npos || (requestEnd + 1 < line.size() && line[requestEnd + 1] != ' '))
+        return false;
+
+    out.clear();
+    out.append(line.substr(0, open));
+    out.append(date);
+    appendCollapsed(out, line.substr(requestFrom, requestEnd - requestFrom));
+    // The quoted fields after the request, as unquoteFields rewrites them.
+    const std::string_view rest = line.substr(requestEnd + 1);
+    std::size_t i = 0;
+    for (;;) {
+        std::size_t quote = rest.find('"', i + 1);
+        while (quote != std::string_view::npos && rest[quote - 1] != ' ')
+            quote = rest.find('"', quote + 1);
+        if (quote == std::string_view::npos) {
+            out.append(rest.substr(i));
+            break;
+        }
+        const std::size_t p = quote - 1;
+        out.append(rest.substr(i, p + 1 - i));
+        const std::size_t q = closingQuote(rest, p + 2);
+        if (q == std::string_view::npos || q == p + 2) {
+            out.append(rest.substr(p + 1));
+            break;
+        }
+        if (rest[p + 2] == '"') return false;
+        appendPlus(out, rest.substr(p + 2, q - (p + 2)));
+        i = q + 1;
+    }
+    return true;
+}
+
+// Cuts blanks and control characters from both ends of out.
+void trimInPlace(std::string& out)
+{
+    const std::string_view t = trimmed(out);
+    if (t.size() != out.size()) {
+        const std::size_t offset = static_cast<std::size_t>(t.data() - out.data());
+        const std::size_t length = t.size();
+        out.erase(0, offset);
+        out.resize(length);
+    }
+}
+
+} // namespace
+
 void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch)
+{
+    if (normaliseUsualShape(line, out)) {
+        trimInPlace(out);
+        return;
+    }
+    normaliseNcsaGeneral(line, out, scratch);
+}
+
+void normaliseNcsaGeneral(std::string_view line, std::string& out, std::string& scratch)
 {
     // 1-3: the bracket text becomes the date and time.
     const std::size_t open = line.find('[');
@@ -211,19 +327,7 @@ void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch
     if (close != std::string_view::npos) {
         const std::string_view bracket = line.substr(open + 1, close - open - 1);
         char date[64];
-        std::size_t n = 0;
-        auto put = [&](std::string_view part) {
-            for (char c : part)
-                if (n < sizeof date) date[n++] = c;
-        };
-        put(chars(bracket, 8, 4));
-        put("-");
-        put(monthNumber(chars(bracket, 4, 3)));
-        put("-");
-        put(chars(bracket, 1, 2));
-        put(" ");
-        put(chars(bracket, 13, 9));
-        replaceBracket(line, bracket, std::string_view(date, n), scratch);
+        replaceBracket(line, bracket, bracketDate(bracket, date), scratch);
     } else {
         scratch.assign(line);
     }
@@ -245,13 +349,7 @@ void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch
     unquoteFields(scratch, out);
 
     // 5: trimmed.
-    const std::string_view t = trimmed(out);
-    if (t.size() != out.size()) {
-        const std::size_t offset = static_cast<std::size_t>(t.data() - out.data());
-        const std::size_t length = t.size();
-        out.erase(0, offset);
-        out.resize(length);
-    }
+    trimInPlace(out);
 }
 
 std::string_view field(std::string_view line, std::size_t position, char separator)
@@ -262,12 +360,14 @@ std::string_view field(std::string_view line, std::size_t position, char separat
     const char* p = line.data();
     const char* const end = p + line.size();
     for (std::size_t k = 1; k < position; ++k) {
-        while (p != end && *p != separator) ++p;
+        while (p != end && *p != separator)
+            ++p;
         if (p == end) return {};
         ++p;
     }
     const char* q = p;
-    while (q != end && *q != separator) ++q;
+    while (q != end && *q != separator)
+        ++q;
     return std::string_view(p, static_cast<std::size_t>(q - p));
 }
 
@@ -279,4 +379,4 @@ std::size_t fieldCount(std::string_view line)
     return count;
 }
 
-}  // namespace larkspan::logline
+} // namespace larkspan::logline
