@@ -193,6 +193,37 @@ TEST(NcsaNormalisation, TheSinglePassAgreesWithTheGeneralRewriting)
     }
 }
 
+TEST(NcsaNormalisation, LongFieldsAndFarFieldsAreFoundAndRewrittenWhole)
+{
+    std::mt19937 random(7);
+    // Fields of every length around the sixteen bytes searched at a time.
+    for (int round = 0; round < 2000; ++round) {
+        const char separator = round % 2 == 0 ? ' ' : '\t';
+        std::vector<std::string> fields(1 + random() % 40);
+        std::string line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            fields[i] = std::string(random() % 35, static_cast<char>('a' + i % 26));
+            if (i > 0) line += separator;
+            line += fields[i];
+        }
+        for (std::size_t position = 1; position <= fields.size() + 2; ++position) {
+            const std::string expected = position <= fields.size() ? fields[position - 1] : "";
+            ASSERT_EQ(logline::field(line, position, separator), expected) << line << " @" << position;
+        }
+    }
+    std::string agent;
+    for (int i = 0; i < 70; ++i)
+        agent += i % 7 == 0 ? "  " : i % 5 == 0 ? " " : "x";
+    std::string plussed = agent;
+    for (char& c : plussed)
+        if (c == ' ') c = '+';
+    std::string out, scratch;
+    logline::normaliseNcsa("h - - [01/Jan/2026:00:04:04 +0000] \"GET /a      b      c HTTP/1.1\" 200 1 \"" + agent +
+                               "\" \"" + agent + "\"",
+                           out, scratch);
+    EXPECT_EQ(out, "h - - 2026-01-01 00:04:04 GET /a b c HTTP/1.1 200 1 " + plussed + " " + plussed);
+}
+
 TEST(LineReader, TinyBlocksGiveTheSameLines)
 {
     TempFolder temp;

@@ -2,7 +2,12 @@
 
 #include "common/Text.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace larkspan::logline {
 
@@ -74,13 +79,17 @@ void replaceBracket(std::string_view line, std::string_view bracket, std::string
 
 // Both append through a raw pointer: a loop over the string's own
 // operators re-reads its size and data at every character.
+// Both copy the text first and then rewrite it in place: growing the
+// string by a resize would clear the bytes before they are written.
 void appendCollapsed(std::string& out, std::string_view text)
 {
     const std::size_t from = out.size();
-    out.resize(from + text.size());
+    out.append(text);
     char* dst = out.data() + from;
+    const char* const end = dst + text.size();
     bool afterBlank = false;
-    for (char c : text) {
+    for (const char* src = dst; src != end; ++src) {
+        const char c = *src;
         if (c == ' ' && afterBlank) continue;
         afterBlank = c == ' ';
         *dst++ = c;
@@ -91,10 +100,21 @@ void appendCollapsed(std::string& out, std::string_view text)
 void appendPlus(std::string& out, std::string_view text)
 {
     const std::size_t from = out.size();
-    out.resize(from + text.size());
-    char* dst = out.data() + from;
-    for (char c : text)
-        *dst++ = c == ' ' ? '+' : c;
+    out.append(text);
+    char* p = out.data() + from;
+    char* const end = p + text.size();
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i plus = _mm_set1_epi8('+');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i blanks = _mm_cmpeq_epi8(block, blank);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                         _mm_or_si128(_mm_andnot_si128(blanks, block), _mm_and_si128(blanks, plus)));
+    }
+#endif
+    for (; p != end; ++p)
+        if (*p == ' ') *p = '+';
 }
 
 // The quoted fields after the request: each loses its quotes and has its
@@ -354,18 +374,44 @@ void normaliseNcsaGeneral(std::string_view line, std::string& out, std::string& 
 
 std::string_view field(std::string_view line, std::size_t position, char separator)
 {
-    // The fields wanted lie near the start of the line: a plain scan beats
-    // a library search per separator there.
+    // The fields wanted lie near the start of the line: separators are
+    // counted sixteen bytes at a time where the machine can, else byte by
+    // byte; a library search per separator costs more there.
     if (position == 0) return {};
     const char* p = line.data();
     const char* const end = p + line.size();
-    for (std::size_t k = 1; k < position; ++k) {
+    std::size_t toSkip = position - 1; // separators before the field
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(separator);
+    while (toSkip > 0 && end - p >= 16) {
+        auto hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted)));
+        const auto count = static_cast<std::size_t>(std::popcount(hits));
+        if (count < toSkip) {
+            toSkip -= count;
+            p += 16;
+            continue;
+        }
+        for (; toSkip > 1; --toSkip)
+            hits &= hits - 1;
+        p += std::countr_zero(hits) + 1;
+        toSkip = 0;
+    }
+#endif
+    for (; toSkip > 0; --toSkip) {
         while (p != end && *p != separator)
             ++p;
         if (p == end) return {};
         ++p;
     }
     const char* q = p;
+#if defined(__SSE2__)
+    for (; end - q >= 16; q += 16) {
+        const auto hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), wanted)));
+        if (hits != 0) return std::string_view(p, static_cast<std::size_t>(q - p) + std::countr_zero(hits));
+    }
+#endif
     while (q != end && *q != separator)
         ++q;
     return std::string_view(p, static_cast<std::size_t>(q - p));
