@@ -386,14 +386,12 @@ std::string_view field(std::string_view line, std::size_t position, char separat
     while (toSkip > 0 && end - p >= 16) {
         auto hits = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted)));
-        const auto count = static_cast<std::size_t>(std::popcount(hits));
-        if (count < toSkip) {
-            toSkip -= count;
+        for (; hits != 0 && toSkip > 1; --toSkip)
+            hits &= hits - 1;
+        if (hits == 0) {
             p += 16;
             continue;
         }
-        for (; toSkip > 1; --toSkip)
-            hits &= hits - 1;
         p += std::countr_zero(hits) + 1;
         toSkip = 0;
     }
