@@ -237,6 +237,18 @@ namespace {
 // "dd/Mon/yyyy:hh:mm:ss zone", each part cut short where the text is.
 std::string_view bracketDate(std::string_view bracket, char (&date)[64])
 {
+    const std::string_view month = monthNumber(chars(bracket, 4, 3));
+    if (bracket.size() >= 21 && month.size() == 2) {
+        // Every part is there: copied whole.
+        std::memcpy(date, bracket.data() + 7, 4);
+        date[4] = '-';
+        std::memcpy(date + 5, month.data(), 2);
+        date[7] = '-';
+        std::memcpy(date + 8, bracket.data(), 2);
+        date[10] = ' ';
+        std::memcpy(date + 11, bracket.data() + 12, 9);
+        return std::string_view(date, 20);
+    }
     std::size_t n = 0;
     auto put = [&](std::string_view part) {
         for (char c : part)
@@ -244,7 +256,7 @@ std::string_view bracketDate(std::string_view bracket, char (&date)[64])
     };
     put(chars(bracket, 8, 4));
     put("-");
-    put(monthNumber(chars(bracket, 4, 3)));
+    put(month);
     put("-");
     put(chars(bracket, 1, 2));
     put(" ");
@@ -252,13 +264,66 @@ std::string_view bracketDate(std::string_view bracket, char (&date)[64])
     return std::string_view(date, n);
 }
 
-// The first quote at or after from that stands before a blank, the text
-// being followed by one more blank.
-std::size_t closingQuote(std::string_view text, std::size_t from)
+// Where a line's brackets and quotes stand, found in one pass (sixteen
+// bytes at a time where the machine can). Lines with more quotes than
+// kMostQuotes are left to the general rewriting.
+struct LineMarks {
+    static constexpr std::size_t kMostQuotes = 32;
+    static constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t open = kNone;     // the first "["
+    std::size_t close = kNone;    // the first "]" after it
+    std::size_t lastOpen = kNone; // the last "["
+    std::size_t quotes[kMostQuotes];
+    std::size_t quoteCount = 0;
+
+    void noteOpen(std::size_t at)
+    {
+        if (open == kNone) open = at;
+        lastOpen = at;
+    }
+    void noteClose(std::size_t at)
+    {
+        if (close == kNone && open != kNone && at > open) close = at;
+    }
+    bool noteQuote(std::size_t at)
+    {
+        if (quoteCount == kMostQuotes) return false;
+        quotes[quoteCount++] = at;
+        return true;
+    }
+};
+
+// False when the line holds too many quotes.
+bool markLine(std::string_view line, LineMarks& marks)
 {
-    for (std::size_t q = text.find('"', from); q != std::string_view::npos; q = text.find('"', q + 1))
-        if (q + 1 == text.size() || text[q + 1] == ' ') return q;
-    return std::string_view::npos;
+    const char* const data = line.data();
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i openMark = _mm_set1_epi8('[');
+    const __m128i closeMark = _mm_set1_epi8(']');
+    const __m128i quoteMark = _mm_set1_epi8('"');
+    for (; line.size() - at >= 16; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        auto opens = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, openMark)));
+        auto closes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, closeMark)));
+        auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quoteMark)));
+        for (; opens != 0; opens &= opens - 1)
+            marks.noteOpen(at + static_cast<std::size_t>(std::countr_zero(opens)));
+        for (; closes != 0 && marks.close == LineMarks::kNone; closes &= closes - 1)
+            marks.noteClose(at + static_cast<std::size_t>(std::countr_zero(closes)));
+        for (; quotes != 0; quotes &= quotes - 1)
+            if (!marks.noteQuote(at + static_cast<std::size_t>(std::countr_zero(quotes)))) return false;
+    }
+#endif
+    for (; at < line.size(); ++at) {
+        if (data[at] == '[')
+            marks.noteOpen(at);
+        else if (data[at] == ']')
+            marks.noteClose(at);
+        else if (data[at] == '"' && !marks.noteQuote(at))
+            return false;
+    }
+    return true;
 }
 
 // The rewriting in one pass over a record of the usual shape: a single
@@ -269,49 +334,56 @@ std::size_t closingQuote(std::string_view text, std::size_t from)
 // unspecified) for any other line.
 bool normaliseUsualShape(std::string_view line, std::string& out)
 {
-    const std::size_t open = line.find('[');
-    if (open == std::string_view::npos) return false;
-    const std::size_t close = line.find(']', open + 1);
-    if (close == std::string_view::npos || close + 2 >= line.size() || line[close + 1] != ' ' || line[close + 2] != '"')
+    LineMarks marks;
+    if (!markLine(line, marks)) return false;
+    const std::size_t open = marks.open;
+    const std::size_t close = marks.close;
+    const std::size_t size = line.size();
+    // The request's opening quote right after the bracket, no quote before
+    // it, and no bracket text after it.
+    if (close == LineMarks::kNone || close + 2 >= size || line[close + 1] != ' ' || marks.quoteCount < 2 ||
+        marks.quotes[0] != close + 2 || marks.lastOpen > close)
         return false;
-    const std::string_view bracket = line.substr(open + 1, close - open - 1);
-    if (bracket.find('"') != std::string_view::npos || line.substr(0, open).find('"') != std::string_view::npos ||
-        line.find('[', close + 2) != std::string_view::npos)
-        return false;
+    const std::size_t* const quotes = marks.quotes;
+    const std::size_t count = marks.quoteCount;
+    const auto closesField = [&](std::size_t quote) { return quote + 1 == size || line[quote + 1] == ' '; };
     char buffer[64];
-    const std::string_view date = bracketDate(bracket, buffer);
+    const std::string_view date = bracketDate(line.substr(open + 1, close - open - 1), buffer);
     // The date's last blank is the one before the request's opening quote.
     if (date.empty() || date.back() != ' ') return false;
     const std::size_t requestFrom = close + 3;
-    const std::size_t requestEnd = line.find('"', requestFrom);
-    if (requestEnd == std::string_view::npos || (requestEnd + 1 < line.size() && line[requestEnd + 1] != ' '))
-        return false;
+    const std::size_t requestEnd = quotes[1];
+    if (!closesField(requestEnd)) return false;
 
     out.clear();
     out.append(line.substr(0, open));
     out.append(date);
     appendCollapsed(out, line.substr(requestFrom, requestEnd - requestFrom));
-    // The quoted fields after the request, as unquoteFields rewrites them.
-    const std::string_view rest = line.substr(requestEnd + 1);
-    std::size_t i = 0;
+    // The quoted fields after the request, as unquoteFields rewrites them:
+    // each opens at a quote after a blank and closes at the next quote
+    // before a blank (or the end).
+    std::size_t i = requestEnd + 1;
+    std::size_t k = 2;
     for (;;) {
-        std::size_t quote = rest.find('"', i + 1);
-        while (quote != std::string_view::npos && rest[quote - 1] != ' ')
-            quote = rest.find('"', quote + 1);
-        if (quote == std::string_view::npos) {
-            out.append(rest.substr(i));
+        while (k < count && (quotes[k] < i + 1 || line[quotes[k] - 1] != ' '))
+            ++k;
+        if (k == count) {
+            out.append(line.substr(i));
             break;
         }
-        const std::size_t p = quote - 1;
-        out.append(rest.substr(i, p + 1 - i));
-        const std::size_t q = closingQuote(rest, p + 2);
-        if (q == std::string_view::npos || q == p + 2) {
-            out.append(rest.substr(p + 1));
+        const std::size_t p = quotes[k] - 1;
+        out.append(line.substr(i, p + 1 - i));
+        std::size_t c = k + 1;
+        while (c < count && !closesField(quotes[c]))
+            ++c;
+        if (c == count || quotes[c] == p + 2) {
+            out.append(line.substr(p + 1));
             break;
         }
-        if (rest[p + 2] == '"') return false;
-        appendPlus(out, rest.substr(p + 2, q - (p + 2)));
-        i = q + 1;
+        if (line[p + 2] == '"') return false;
+        appendPlus(out, line.substr(p + 2, quotes[c] - (p + 2)));
+        i = quotes[c] + 1;
+        k = c + 1;
     }
     return true;
 }
