@@ -375,8 +375,7 @@ bool LogConverter::bracketRecord(std::string_view line)
     case LineSource::Prepared::Unknown:
         break;
     }
-    if (!logline::isBracketRecord(line)) return false;
-    logline::normaliseNcsa(line, record_, scratch_);
+    if (!logline::rewriteBracketRecord(line, record_, scratch_)) return false;
     bracket_ = record_;
     return true;
 }

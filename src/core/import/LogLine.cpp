@@ -332,7 +332,7 @@ bool markLine(std::string_view line, LineMarks& marks)
 // quote. Such a line gives the text the general rewriting gives, and each
 // of its steps is the general one's on that shape. False (out then
 // unspecified) for any other line.
-bool normaliseUsualShape(std::string_view line, std::string& out)
+bool normaliseUsualShape(std::string_view line, std::string& out, bool& bracketRecord)
 {
     LineMarks marks;
     if (!markLine(line, marks)) return false;
@@ -354,6 +354,13 @@ bool normaliseUsualShape(std::string_view line, std::string& out)
     const std::size_t requestFrom = close + 3;
     const std::size_t requestEnd = quotes[1];
     if (!closesField(requestEnd)) return false;
+    // isBracketRecord on this shape: a "/" in the bracket text, and a "["
+    // after the trimmed line's first character.
+    std::size_t lead = 0;
+    while (static_cast<unsigned char>(line[lead]) <= ' ')
+        ++lead;
+    bracketRecord = std::memchr(line.data() + open + 1, '/', close - open - 1) != nullptr &&
+                    (open > lead || marks.lastOpen != open);
 
     out.clear();
     out.append(line.substr(0, open));
@@ -404,11 +411,25 @@ void trimInPlace(std::string& out)
 
 void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch)
 {
-    if (normaliseUsualShape(line, out)) {
+    bool bracketRecord = false;
+    if (normaliseUsualShape(line, out, bracketRecord)) {
         trimInPlace(out);
         return;
     }
     normaliseNcsaGeneral(line, out, scratch);
+}
+
+bool rewriteBracketRecord(std::string_view line, std::string& out, std::string& scratch)
+{
+    bool bracketRecord = false;
+    if (normaliseUsualShape(line, out, bracketRecord)) {
+        if (!bracketRecord) return false;
+        trimInPlace(out);
+        return true;
+    }
+    if (!isBracketRecord(line)) return false;
+    normaliseNcsaGeneral(line, out, scratch);
+    return true;
 }
 
 void normaliseNcsaGeneral(std::string_view line, std::string& out, std::string& scratch)

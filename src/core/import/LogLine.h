@@ -34,6 +34,9 @@ bool isHostAndPort(std::string_view field);
 // empty or unclosed one), and the result is trimmed. Runs in time linear in
 // the line's length. out and scratch are reused buffers.
 void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch);
+// isBracketRecord(line) and, when true, normaliseNcsa(line, out, scratch),
+// with the line scanned once for both where it has the usual shape.
+bool rewriteBracketRecord(std::string_view line, std::string& out, std::string& scratch);
 // The same rewriting by the general route alone (normaliseNcsa takes a
 // single pass for lines of the usual shape); tests compare the two.
 void normaliseNcsaGeneral(std::string_view line, std::string& out, std::string& scratch);

@@ -112,11 +112,9 @@ void ReadAheadLines::addLine(Block& block, std::string_view line, bool rewrite)
     block.text.append(line);
     if (!rewrite) {
         entry.prepared = Prepared::Unknown;
-    } else if (logline::isBracketRecord(line)) {
+    } else if (thread_local std::string record, scratch; logline::rewriteBracketRecord(line, record, scratch)) {
         // Rewritten into reused buffers, then appended: no allocation per
         // line once the block's buffers have grown.
-        thread_local std::string record, scratch;
-        logline::normaliseNcsa(line, record, scratch);
         entry.recordFrom = block.records.size();
         entry.recordSize = record.size();
         block.records.append(record);
