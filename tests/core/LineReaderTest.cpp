@@ -182,7 +182,9 @@ TEST(NcsaNormalisation, TheSinglePassAgreesWithTheGeneralRewriting)
         ASSERT_EQ(fast, general) << "line: " << line;
         const bool record = logline::isBracketRecord(line);
         ASSERT_EQ(logline::rewriteBracketRecord(line, fast, scratch), record) << "line: " << line;
-        if (record) ASSERT_EQ(fast, general) << "line: " << line;
+        if (record) {
+            ASSERT_EQ(fast, general) << "line: " << line;
+        }
     }
     // The usual shapes themselves, quote at the very end included.
     for (const char* line : {"h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"-\" \"a b\"",
