@@ -1,15 +1,19 @@
 #include "analysis/AnalysisPass.h"
+#include "analysis/DayFileReader.h"
 #include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
+#include "common/Text.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <random>
 
 using namespace larkspan;
 using namespace larkspan::analysis;
@@ -18,7 +22,10 @@ using larkspan::testing::TempFolder;
 
 namespace {
 
-int day(int y, int m, int d) { return dayNumber({y, m, d}); }
+int day(int y, int m, int d)
+{
+    return dayNumber({y, m, d});
+}
 
 const char* kHeader =
     "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n"
@@ -67,7 +74,7 @@ struct PassFixture {
     std::string demographics() { return temp.read("My Profiles/p.dmgrpt"); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(AnalysisPass, FileListMissingDatesAndResultCodes)
 {
@@ -109,7 +116,7 @@ TEST(AnalysisPass, BucketModesFromThePredefinedRange)
     EXPECT_EQ(chooseBucketMode(6, 5, 2), BucketMode::Monthly);
     EXPECT_EQ(chooseBucketMode(7, 1, 5), BucketMode::Hourly);
     EXPECT_EQ(chooseBucketMode(-1, 3, 2), BucketMode::None);
-    EXPECT_EQ(chooseBucketMode(263, 3, 2), BucketMode::Daily);  // low eight bits: 7
+    EXPECT_EQ(chooseBucketMode(263, 3, 2), BucketMode::Daily); // low eight bits: 7
 
     PassFixture f;
     f.dayFile(1999, 12, 20, rec("09:00:00", "1.1.1.1", "GET", "/", "200"));
@@ -152,9 +159,9 @@ TEST(AnalysisPass, OneVisitorsHitsSessionsAndDemographics)
     EXPECT_EQ(b.downloads, 1);
     EXPECT_EQ(b.images, 2);
     EXPECT_EQ(b.others, 1);
-    EXPECT_EQ(b.kilobytes, 2 + 0 + 2 + 0);  // 1.5 -> 2, 0.5 -> 0, 2.5 -> 2, "abc" -> 0
+    EXPECT_EQ(b.kilobytes, 2 + 0 + 2 + 0); // 1.5 -> 2, 0.5 -> 0, 2.5 -> 2, "abc" -> 0
     EXPECT_EQ(f.table.buckets()[1].label, "Wed, Feb 2, 2000");
-    EXPECT_EQ(f.table.buckets()[1].sessions, 1);  // a new visitor again the next day
+    EXPECT_EQ(f.table.buckets()[1].sessions, 1); // a new visitor again the next day
     EXPECT_EQ(f.table.imageHits(), 2);
     EXPECT_EQ(f.table.otherHits(), 1);
     EXPECT_EQ(f.demographics(), "2.2.2.2,0\r\nHost.Example,2\r\nhost.example,1\r\n");
@@ -192,7 +199,7 @@ TEST(AnalysisPass, ReferrerAndAgentRulesDependOnTrackingBySessions)
     ASSERT_EQ(on.table.referrers().size(), 1u);
     EXPECT_EQ(on.table.referrers()[0].key, "http://r1/");
     EXPECT_EQ(on.table.userAgents().size(), 1u);
-    EXPECT_EQ(on.table.bucketTotals().hits, 3);  // POST adds no hit
+    EXPECT_EQ(on.table.bucketTotals().hits, 3); // POST adds no hit
 }
 
 TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
@@ -204,7 +211,8 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
                   rec("09:00:00", "1.1.1.1", "GET", "/gone.htm", "404", "0", "10.0.0.2") +
                   rec("09:00:00", "1.1.1.1", "POST", "/form.asp", "500") +
                   rec("09:00:00", "1.1.1.1", "GET", "/f.zip", "503") +
-                  rec("09:00:00", "1.1.1.1", "GET", "/img.gif", "404") + rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
+                  rec("09:00:00", "1.1.1.1", "GET", "/img.gif", "404") +
+                  rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
     f.run(day(2000, 2, 1), day(2000, 2, 1));
     ASSERT_EQ(f.table.errorStatuses().size(), 3u);
     EXPECT_EQ(f.table.errorStatuses()[0].key, "404");
@@ -218,7 +226,7 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
     EXPECT_EQ(p404->keys, (std::vector<std::string>{"10.0.0.1/gone.htm", "10.0.0.2/gone.htm"}));
     EXPECT_NE(f.table.errorAddressList("D;503"), nullptr);
     EXPECT_EQ(f.table.errorAddressList("P;500"), nullptr);
-    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x");  // 4040 is no error
+    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x"); // 4040 is no error
 }
 
 TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
@@ -238,7 +246,7 @@ TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
     EXPECT_EQ(f.table.buckets()[1].key, "9:00 to 9:59");
     EXPECT_EQ(f.table.buckets()[2].key, "-:00 to -:59");
     EXPECT_EQ(f.table.buckets()[2].sessions, 1);
-    EXPECT_EQ(f.table.bucketTotals().hits, 3);  // "0930" has no bucket
+    EXPECT_EQ(f.table.bucketTotals().hits, 3); // "0930" has no bucket
 }
 
 TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
@@ -252,10 +260,11 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
               false);
     // A TAB-delimited W3C day whose server address the import appended
     // after a blank.
-    f.dayFile(2000, 2, 4,
-              "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n"
-              "6.6.6.6\tGET\t/w.htm\tMozilla/4.0 (compatible; MSIE 6.0) -\r\n",
-              false);
+    f.dayFile(
+        2000, 2, 4,
+        "#FileFormat:\tLKLT\r\n#Delim:\tTABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n"
+        "6.6.6.6\tGET\t/w.htm\tMozilla/4.0 (compatible; MSIE 6.0) -\r\n",
+        false);
     f.run(day(2000, 2, 1), day(2000, 2, 4));
     ASSERT_EQ(f.table.pages().size(), 3u);
     EXPECT_EQ(f.table.pages()[2].key, "-/w.htm");
@@ -268,7 +277,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     EXPECT_EQ(f.table.recordsProcessed(), 3);
     ASSERT_EQ(f.table.userAgents().size(), 2u);
     EXPECT_EQ(f.table.userAgents()[1].key, "Mozilla/5.0 (X11; Linux)");
-    EXPECT_EQ(f.table.pages()[1].key, "/t.htm");  // no s-ip: empty text before the path
+    EXPECT_EQ(f.table.pages()[1].key, "/t.htm"); // no s-ip: empty text before the path
 }
 
 TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
@@ -276,11 +285,11 @@ TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
     PassFixture f;
     std::string huge(20u << 20, 'x');
     f.dayFile(2000, 2, 1,
-              "2000-02-01 09:00:00 1.1.1.1 GET / 200\r\n"            // before any header
-                  + std::string(kHeader) + rec("09:00:00", "1.1.1.1", "GET", "/a b", "200") +  // one word too many
-                  "2000-02-01  09:00:00 1.1.1.1 GET / 200 1 s a r\r\n" +                        // two spaces
+              "2000-02-01 09:00:00 1.1.1.1 GET / 200\r\n"                                     // before any header
+                  + std::string(kHeader) + rec("09:00:00", "1.1.1.1", "GET", "/a b", "200") + // one word too many
+                  "2000-02-01  09:00:00 1.1.1.1 GET / 200 1 s a r\r\n" +                      // two spaces
                   huge + "\r\n" + rec("09:00:00", "\xe9\xff", "GET", "/\x80.htm", "200") + "\r\n\r\n" +
-                  "2000-02-01 09:00:00 1.1.1.1 GET /last.htm 200 1 s a r",  // no final line break
+                  "2000-02-01 09:00:00 1.1.1.1 GET /last.htm 200 1 s a r", // no final line break
               false);
     const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 1));
     EXPECT_EQ(r.code, 0);
@@ -359,6 +368,29 @@ TEST(RecordTally, KilobytesRoundHalvesToEven)
     EXPECT_EQ(kilobytesOf("-"), 0);
     EXPECT_EQ(kilobytesOf("1e5"), 0);
     EXPECT_EQ(kilobytesOf("3072.0"), 3);
+    EXPECT_EQ(kilobytesOf("0000001536"), 2);
+    EXPECT_EQ(kilobytesOf("15 36"), 0);
+    EXPECT_EQ(kilobytesOf("15/36"), 0);
+    // Every byte count rounds as the division in floating point does, on
+    // both sides of each half and at every length of digits (a count of
+    // more digits than a double holds exactly is read digit by digit).
+    const auto inFloatingPoint = [](const std::string& digits) {
+        double value = 0;
+        for (char c : digits)
+            value = value * 10 + (c - '0');
+        return std::nearbyint(value / 1024.0);
+    };
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 200000; ++round) {
+        const int digits = 1 + round % 20;
+        std::uint64_t limit = 1;
+        for (int i = 0; i < digits && limit < UINT64_MAX / 10; ++i)
+            limit *= 10;
+        std::uint64_t count = random() % limit;
+        if (round % 3 == 0) count = (count & ~std::uint64_t{1023}) + 511 + round % 3;
+        const std::string text = std::to_string(count);
+        EXPECT_EQ(kilobytesOf(text), inFloatingPoint(text)) << text;
+    }
 }
 
 TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
@@ -367,7 +399,8 @@ TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
     // A long first file whose header differs from nothing before it, then a
     // TAB file with a doubled TAB, then a file without a header of its own.
     std::string body;
-    for (int i = 0; i < 9000; ++i) body += "2000-02-01 09:00:00 1.1.1.1 GET /a.htm 200\r\n";
+    for (int i = 0; i < 9000; ++i)
+        body += "2000-02-01 09:00:00 1.1.1.1 GET /a.htm 200\r\n";
     f.dayFile(2000, 2, 1, "#Fields: date time c-ip cs-method cs-uri-stem sc-status\r\n" + body, false);
     f.dayFile(2000, 2, 2,
               "#Delim:\tTABDELIMITED\r\n#Fields:\tdate\ttime\tc-ip\tcs-method\tcs-uri-stem\tsc-status\r\n"
@@ -382,4 +415,94 @@ TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
     EXPECT_EQ(f.table.pages()[0].count, 9000);
     EXPECT_EQ(f.table.pages()[1].path, "/b b.htm");
     EXPECT_EQ(f.table.pages()[2].path, "/d.htm");
+}
+
+TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
+{
+    PassFixture f;
+    constexpr std::size_t chunk = DayFileReader::kReadChunk;
+    const std::string header = kHeader;
+    const std::string before = rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", "");
+    // A record whose agent makes its line (with its "\r\n") `length` bytes.
+    const auto recordOf = [&](std::size_t length, char fill) {
+        const std::string agent(length - before.size(), fill);
+        return rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", agent);
+    };
+    std::vector<std::size_t> agentLengths;
+    // Day 1: the first record's "\r\n" at every place around the end of the
+    // first read, then records of exactly one read and one byte either side.
+    std::string body;
+    const std::size_t lengths[] = {chunk - header.size() - 2, chunk - header.size() - 1, chunk - header.size(),
+                                   chunk - header.size() + 1};
+    char fill = 'a';
+    for (std::size_t length : lengths) {
+        f.dayFile(2000, 2, 1 + static_cast<int>(fill - 'a'),
+                  recordOf(length, fill) + rec("10:00:00", "2.2.2.2", "GET", "/y.htm", "200"));
+        agentLengths.push_back(length - before.size());
+        ++fill;
+    }
+    for (std::size_t length : {chunk - 1, chunk, chunk + 1, std::size_t{300}}) {
+        body += recordOf(length, fill++);
+        agentLengths.push_back(length - before.size());
+    }
+    // NUL, 8-bit bytes and a lone "\r" inside a value are text like any other.
+    body += rec("09:00:00", "1.1.1.1", "GET", "/x.htm", "200", "1024", "10.0.0.1", std::string("N\0\xff\r\xe9", 5));
+    f.dayFile(2000, 2, 5, body);
+    // A TAB-delimited day whose server address follows the agent after a
+    // blank, its first record's line break on the read's edge.
+    const std::string tabHeader =
+        "#Delim:\tTABDELIMITED\r\n#Fields:\tc-ip\tcs-method\tcs-uri-stem\tcs(User-Agent) s-ip\r\n";
+    const std::string tabAgent = "T (x) " + std::string(chunk - tabHeader.size() - 30, 't');
+    f.dayFile(2000, 2, 6, tabHeader + "7.7.7.7\tGET\t/t.htm\t" + tabAgent + " 9.9.9.9\r\n", false);
+
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 6));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(f.table.recordsProcessed(), 4 * 2 + 4 + 1 + 1);
+    const auto& agents = f.table.userAgents();
+    ASSERT_EQ(agents.size(), agentLengths.size() + 1 + 1 + 1); // and "Mozilla/4.0"
+    std::size_t next = 0;
+    for (const auto& row : agents) {
+        if (row.key == "Mozilla/4.0") continue;
+        if (next < agentLengths.size()) {
+            EXPECT_EQ(row.key.size(), agentLengths[next]) << "record " << next;
+            EXPECT_EQ(row.key.find_first_not_of(static_cast<char>('a' + next)), std::string_view::npos);
+            ++next;
+        } else if (next++ == agentLengths.size()) {
+            EXPECT_EQ(row.key, std::string_view("N\0\xff\r\xe9", 5));
+        } else {
+            EXPECT_EQ(row.key, tabAgent);
+        }
+    }
+    EXPECT_EQ(f.table.pages().back().key, "9.9.9.9/t.htm");
+}
+
+TEST(AnalysisPass, UserAgentListIsTheSameWhetherTheRobotSpotterJudgesAgentsOrNot)
+{
+    // More distinct agents than the spotter remembers recently, each in
+    // several letter cases, interleaved over two days; images count no agent.
+    std::string days[2];
+    for (int i = 0; i < 600; ++i) {
+        std::string agent = "Agent/" + std::to_string(i % 40) + "+(" + std::string(60, 'x') + ")";
+        if (i % 3 == 1) agent[0] = 'a';
+        if (i % 5 == 2) agent = text::toUpper(agent);
+        const std::string uri = i % 7 == 3 ? "/p.gif" : "/p" + std::to_string(i % 7) + ".htm";
+        days[i % 2] += rec("09:00:00", "1.1.1." + std::to_string(i % 9), "GET", uri, "200", "1024", "10.0.0.1", agent);
+    }
+    const auto agentList = [&](bool details, unsigned threads) {
+        PassFixture f;
+        f.dayFile(2000, 2, 1, days[0]);
+        f.dayFile(2000, 2, 2, days[1]);
+        f.input.details = details;
+        f.input.threads = threads;
+        f.run(day(2000, 2, 1), day(2000, 2, 2));
+        std::vector<std::pair<std::string, long long>> rows;
+        for (const auto& row : f.table.userAgents())
+            rows.emplace_back(std::string(row.key), row.count);
+        return rows;
+    };
+    const auto plain = agentList(false, 1);
+    ASSERT_EQ(plain.size(), 40u);
+    EXPECT_EQ(plain[0].first, "Agent/0+(" + std::string(60, 'x') + ")");
+    EXPECT_EQ(agentList(true, 1), plain);
+    EXPECT_EQ(agentList(true, 2), plain);
 }

@@ -3,14 +3,50 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 using namespace larkspan::analysis;
+
+namespace {
+
+// The classification rules spelt out: the lower-cased, trimmed extension is
+// looked for as a whole entry of each list in turn.
+HitType plainClassify(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    std::string ext;
+    if (dot != std::string_view::npos) {
+        ext = std::string(path.substr(dot));
+        if (ext.find_first_of("\\:") != std::string::npos) ext.clear();
+    }
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    while (!ext.empty() && static_cast<unsigned char>(ext.back()) <= ' ')
+        ext.pop_back();
+    if (ext.empty() || (!path.empty() && path.back() == '/')) return HitType::Page;
+    const auto listed = [&ext](std::string_view list) {
+        for (std::size_t start = 0; start < list.size();) {
+            const std::size_t end = list.find(';', start);
+            if (list.substr(start, end - start) == ext) return true;
+            start = end + 1;
+        }
+        return false;
+    };
+    if (listed(kPageExtensions)) return HitType::Page;
+    if (listed(kDownloadExtensions)) return HitType::Download;
+    if (listed(kImageExtensions)) return HitType::Image;
+    return HitType::Other;
+}
+
+} // namespace
 
 TEST(RequestClass, HitTypesByExtension)
 {
     EXPECT_EQ(requestPath("/Shop/Cart.ASP?id=3"), "/Shop/Cart.ASP");
     EXPECT_EQ(classify(requestPath("/Shop/Cart.ASP?id=3")), HitType::Page);
-    for (const char* page : {"/", "/news/", "/news", "/a.b/", "/readme.txt", "/x.SHTML", "/dir\\a.htm", "/a.b\\c",
-                             "/c:x.y:z"}) {
+    for (const char* page :
+         {"/", "/news/", "/news", "/a.b/", "/readme.txt", "/x.SHTML", "/dir\\a.htm", "/a.b\\c", "/c:x.y:z"}) {
         EXPECT_EQ(classify(page), HitType::Page) << page;
     }
     EXPECT_EQ(classify(requestPath("/files/setup.exe?x=1")), HitType::Download);
@@ -18,9 +54,35 @@ TEST(RequestClass, HitTypesByExtension)
     EXPECT_EQ(classify("/song.MP3"), HitType::Download);
     EXPECT_EQ(classify("/logo.GIF"), HitType::Image);
     EXPECT_EQ(classify("/pic.jpeg"), HitType::Image);
-    for (const char* other : {"/style.css", "/data.xml", "/a.b/c", "/archive.zz", "/x.", "/x.htmlx", "/x.verylongext",
-                              "/x.h\xe9m"}) {
+    for (const char* other :
+         {"/style.css", "/data.xml", "/a.b/c", "/archive.zz", "/x.", "/x.htmlx", "/x.verylongext", "/x.h\xe9m"}) {
         EXPECT_EQ(classify(other), HitType::Other) << other;
+    }
+}
+
+TEST(RequestClass, EveryListedExtensionAndRandomPathsClassifyAsTheListsSay)
+{
+    std::string all = std::string(kPageExtensions) + std::string(kDownloadExtensions) + std::string(kImageExtensions);
+    std::vector<std::string> pieces{"/", ".", "\\", ":", " ", "\t", "?", "A", "x", "\xc9", std::string(1, '\0')};
+    for (std::size_t start = 0; start < all.size();) {
+        const std::size_t end = all.find(';', start);
+        const std::string entry = all.substr(start, end - start);
+        std::string upper = entry;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const std::string& path : {"/a" + entry, "/a" + upper + " \t", "/a" + entry + "x", "/a" + entry + "/",
+                                        "/a" + entry.substr(0, entry.size() - 1), entry, "/a.b" + entry + ";"})
+            EXPECT_EQ(classify(path), plainClassify(path)) << path;
+        pieces.push_back(entry);
+        pieces.push_back(upper);
+        start = end + 1;
+    }
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string path;
+        for (std::size_t n = random() % 6; n > 0; --n)
+            path += pieces[random() % pieces.size()];
+        EXPECT_EQ(classify(path), plainClassify(path)) << path;
     }
 }
 
@@ -33,13 +95,14 @@ TEST(RequestClass, MethodsAndErrorStatuses)
     EXPECT_TRUE(isErrorStatus("404"));
     EXPECT_TRUE(isErrorStatus("500"));
     EXPECT_TRUE(isErrorStatus("4ab"));
-    for (const char* s : {"304", "4", "4040", "-", "", " 404"}) EXPECT_FALSE(isErrorStatus(s)) << s;
+    for (const char* s : {"304", "4", "4040", "-", "", " 404"})
+        EXPECT_FALSE(isErrorStatus(s)) << s;
 }
 
 TEST(RecordFilter, SubWebAndExcludedDirectories)
 {
-    RecordFilter f = RecordFilter::build({}, {"/Sales,SubDomain", "/tmp,Exclude", "images,EXCLUDE", "/x,Excluded",
-                                              "/x,", "/y,SubDomain", "noComma"});
+    RecordFilter f = RecordFilter::build(
+        {}, {"/Sales,SubDomain", "/tmp,Exclude", "images,EXCLUDE", "/x,Excluded", "/x,", "/y,SubDomain", "noComma"});
     ASSERT_TRUE(f.subWeb());
     EXPECT_EQ(*f.subWeb(), "/Sales/");
     EXPECT_EQ(f.excludedDirectories(), (std::vector<std::string>{"/tmp/", "/images/"}));
@@ -65,10 +128,9 @@ TEST(RecordFilter, SubWebAndExcludedDirectories)
 
 TEST(RecordFilter, ExcludedAddressesAndRanges)
 {
-    RecordFilter f = RecordFilter::build(
-        {"192.168.1.10,12", "192.168.1.*", " Proxy.Example.COM ", "10.0.0.9,3", "10.1.1.x,5", "10.2.2.2,y",
-         "172.16.0.1,4000000000"},
-        {});
+    RecordFilter f = RecordFilter::build({"192.168.1.10,12", "192.168.1.*", " Proxy.Example.COM ", "10.0.0.9,3",
+                                          "10.1.1.x,5", "10.2.2.2,y", "172.16.0.1,4000000000"},
+                                         {});
     for (const char* ip : {"192.168.1.10", "192.168.1.11", "192.168.1.12", "proxy.example.com", "10.0.0.9",
                            "172.16.0.1", "172.16.0.2", "172.16.0.3999999999"}) {
         EXPECT_TRUE(f.isExcludedAddress(ip)) << ip;

@@ -2,6 +2,7 @@
 
 #include "analysis/StatisticsTable.h"
 #include "common/Error.h"
+#include "common/FieldSplit.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 
@@ -9,29 +10,26 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace larkspan::analysis {
 
 namespace {
 
-constexpr std::size_t kChunk = 1u << 20;
-
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-}  // namespace
+} // namespace
 
 DayFileReader::DayFileReader(Platform& platform, ThrottledPump& pump, StatisticsTable& table, RecordTally& tally)
     : platform_(&platform), pump_(&pump), table_(table), tally_(tally)
 {
-    values_.reserve(64);
 }
 
 DayFileReader::DayFileReader(StatisticsTable& table, RecordTally& tally, const std::atomic<bool>& stop)
     : stop_(&stop), fieldsKnown_(false), table_(table), tally_(tally)
 {
-    values_.reserve(64);
 }
 
 void DayFileReader::reportUnreadable(Platform& platform, const UnreadableDayFile& file)
@@ -44,6 +42,7 @@ void DayFileReader::inheritFields(const std::vector<std::string>& fieldNames)
 {
     fields_ = fieldNames;
     positions_ = FieldPositions::of(fields_);
+    values_.assign(fields_.size(), {});
     fieldsKnown_ = true;
     needsEarlierFields_ = false;
 }
@@ -72,29 +71,38 @@ bool DayFileReader::read(const std::string& path)
     blockLines_ = 0;
 
     std::string& buffer = buffer_;
-    if (buffer.size() != kChunk) buffer.assign(kChunk, '\0');
-    std::size_t held = 0;      // bytes of buffer in use
-    bool skipping = false;     // inside an over-long line
+    if (buffer.size() != kReadChunk) buffer.assign(kReadChunk, '\0');
+    std::size_t held = 0;  // bytes of buffer in use
+    bool skipping = false; // inside an over-long line
     bool atEnd = false;
     while (!atEnd) {
         const std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file.get());
         if (got == 0) atEnd = true;
         held += got;
         std::size_t start = 0;
-        for (;;) {
-            const void* nl = std::memchr(buffer.data() + start, '\n', held - start);
-            std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) : held;
-            if (!nl && !atEnd) break;  // incomplete line: read more
-            if (!nl && start == held) break;
-            std::string_view text(buffer.data() + start, end - start);
+        while (start < held) {
+            const std::string_view rest(buffer.data() + start, held - start);
+            // A data line is split as its end is looked for.
+            std::optional<std::size_t> split;
+            std::size_t length = std::string_view::npos;
+            if (!skipping && fieldsKnown_ && !fields_.empty() && rest.front() != '#') {
+                const text::SplitLine s =
+                    text::splitLine(rest, delimiter_, values_, text::AdjacentDelimiters::Rejected);
+                length = s.length;
+                split = s.count;
+            } else if (const void* nl = std::memchr(rest.data(), '\n', rest.size())) {
+                length = static_cast<std::size_t>(static_cast<const char*>(nl) - rest.data());
+            }
+            const bool broken = length != std::string_view::npos;
+            if (!broken && !atEnd) break; // incomplete line: read more
+            std::string_view text = rest.substr(0, length);
             if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
             if (skipping) {
-                skipping = false;  // the rest of an over-long line
-            } else if (!line(text)) {
+                skipping = false; // the rest of an over-long line
+            } else if (!line(text, true, split)) {
                 return false;
             }
-            start = nl ? end + 1 : held;
-            if (!nl) break;
+            start += broken ? length + 1 : rest.size();
         }
         // Keep the incomplete line; grow the buffer for long lines up to the limit.
         std::memmove(buffer.data(), buffer.data() + start, held - start);
@@ -121,7 +129,7 @@ void DayFileReader::progressMessage()
                                        std::to_string(tally_.recordsProcessed()) + " Records processed...");
 }
 
-bool DayFileReader::line(std::string_view text, bool whole)
+bool DayFileReader::line(std::string_view text, bool whole, std::optional<std::size_t> split)
 {
     if (blockLines_ == 0) {
         // A new block of lines: the first of the pass sets the table up.
@@ -136,7 +144,7 @@ bool DayFileReader::line(std::string_view text, bool whole)
             progressMessage();
             if (platform_->cancel.requested()) return false;
         }
-        if (whole) dataLine(text);
+        if (whole) dataLine(text, split);
         return !needsEarlierFields_;
     }
     if (!whole) return true;
@@ -177,47 +185,40 @@ void DayFileReader::header(std::string_view text)
             pos = end + 1;
         }
     }
-    for (std::string_view name : names) fields_.emplace_back(name);
+    for (std::string_view name : names)
+        fields_.emplace_back(name);
     table_.noteFieldNames(names);
     positions_ = FieldPositions::of(fields_);
+    values_.assign(fields_.size(), {});
 }
 
-void DayFileReader::dataLine(std::string_view text)
+void DayFileReader::dataLine(std::string_view text, std::optional<std::size_t> split)
 {
     if (!fieldsKnown_) {
         needsEarlierFields_ = true;
         return;
     }
     if (fields_.empty()) return;
-    values_.clear();
+    // Two delimiters in a row drop the line, and so do more values than
+    // fields. values_ has one slot per field.
     const char d = delimiter_;
-    std::size_t start = 0;
-    for (;;) {
-        const void* hit = std::memchr(text.data() + start, d, text.size() - start);
-        if (!hit) {
-            values_.push_back(text.substr(start));
-            break;
-        }
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        // Two delimiters in a row drop the line.
-        if (at + 1 < text.size() && text[at + 1] == d) return;
-        values_.push_back(text.substr(start, at - start));
-        if (values_.size() > fields_.size()) return;
-        start = at + 1;
-    }
-    if (d == '\t' && values_.size() + 1 == fields_.size()) {
+    const std::size_t count = split ? *split : text::splitValues(text, d, values_, text::AdjacentDelimiters::Rejected);
+    if (count == text::kSplitFailed) return;
+    // A line split before its "\r" was cut off holds it in its last value.
+    if (split && values_[count - 1].ends_with('\r')) values_[count - 1].remove_suffix(1);
+    if (d == '\t' && count + 1 == fields_.size()) {
         // The import appends a missing server address to a TAB-delimited
         // W3C record after a blank (and " s-ip" to its field list): the
         // last field then follows the last blank.
-        const std::string_view last = values_.back();
+        const std::string_view last = values_[count - 1];
         const std::size_t blank = last.rfind(' ');
-        if (blank != std::string_view::npos) {
-            values_.back() = last.substr(0, blank);
-            values_.push_back(last.substr(blank + 1));
-        }
+        if (blank == std::string_view::npos) return;
+        values_[count - 1] = last.substr(0, blank);
+        values_[count] = last.substr(blank + 1);
+    } else if (count != fields_.size()) {
+        return;
     }
-    if (values_.size() != fields_.size()) return;
     tally_.add(values_, positions_);
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

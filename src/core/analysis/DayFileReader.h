@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,7 @@
 namespace larkspan {
 struct Platform;
 class ThrottledPump;
-}
+} // namespace larkspan
 
 namespace larkspan::analysis {
 
@@ -29,7 +30,7 @@ struct UnreadableDayFile {
 // are split and handed to the tally. The field list of the latest
 // "#Fields:" line holds across blocks and files.
 class DayFileReader {
-public:
+  public:
     DayFileReader(Platform& platform, ThrottledPump& pump, StatisticsTable& table, RecordTally& tally);
     // A reader for a worker thread: it shows nothing, stops when stop is
     // set (tested every block of lines) and starts without knowing the
@@ -52,17 +53,21 @@ public:
     const std::vector<std::string>& fieldNames() const { return fields_; }
     void inheritFields(const std::vector<std::string>& fieldNames);
 
+    // The file is read this many bytes at a time.
+    static constexpr std::size_t kReadChunk = 1u << 20;
     // Lines are read in blocks of this many.
     static constexpr int kBlockLines = 8000;
     // A longer line is passed over as a data line that does not fit.
     static constexpr std::size_t kMaxLineLength = 16u << 20;
 
-private:
+  private:
     // Returns false to stop (cancelled). A line that is not whole (the
-    // start of an over-long one) counts as read but is not parsed.
-    bool line(std::string_view text, bool whole = true);
+    // start of an over-long one) counts as read but is not parsed. split is
+    // the number of values (or kSplitFailed) when the line was split into
+    // values_ already, as it was found.
+    bool line(std::string_view text, bool whole = true, std::optional<std::size_t> split = {});
     void header(std::string_view text);
-    void dataLine(std::string_view text);
+    void dataLine(std::string_view text, std::optional<std::size_t> split);
     void progressMessage();
     bool keepGoing();
 
@@ -79,7 +84,7 @@ private:
     std::vector<std::string> fields_;
     FieldPositions positions_;
     std::vector<std::string_view> values_;
-    std::string buffer_;  // reused from file to file
+    std::string buffer_; // reused from file to file
 };
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

@@ -120,6 +120,9 @@ template <class Row> class KeyedRows {
         return addCount(key, 1, isNew, hint);
     }
 
+    // Adds 1 to the counter of a row found before (by countRow).
+    void countAt(std::size_t row) { ++rows_[row].count; }
+
     // Adds amount to the counter of key's row (made when new); its index.
     std::size_t addCount(std::string_view key, std::int64_t amount, bool& isNew, const Hint& hint = {})
     {

@@ -18,6 +18,10 @@ namespace larkspan::analysis {
 namespace {
 
 constexpr int kPage = static_cast<int>(HitType::Page);
+// Agents numbered by the spotter whose user-agent row is remembered (4 bytes each).
+constexpr std::size_t kRememberedAgents = std::size_t{1} << 16;
+// About as many user agents as make their index outgrow the caches.
+constexpr std::size_t kManyAgents = std::size_t{1} << 15;
 constexpr int kDownload = static_cast<int>(HitType::Download);
 
 std::string_view field(const std::vector<std::string_view>& values, int at)
@@ -35,6 +39,24 @@ std::string threeLetters(const char* name)
 double kilobytesOf(std::string_view bytes)
 {
     if (bytes.empty() || bytes.size() > 60) return 0;
+    // Up to 15 digits the count is exact as an integer and as a double, and
+    // so is its division by 1024: rounding the integer quotient gives the
+    // same result without floating-point work.
+    if (bytes.size() <= 15) {
+        std::uint64_t count = 0;
+        bool digitsOnly = true;
+        for (char c : bytes) {
+            const unsigned digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+            digitsOnly = digitsOnly && digit <= 9;
+            count = count * 10 + digit;
+        }
+        if (digitsOnly) {
+            const std::uint64_t whole = count >> 10;
+            const std::uint64_t rest = count & 1023;
+            const bool up = rest > 512 || (rest == 512 && (whole & 1) != 0);
+            return static_cast<double>(whole + (up ? 1 : 0));
+        }
+    }
     double value = 0;
     bool digitsOnly = true;
     for (char c : bytes) {
@@ -230,19 +252,34 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     if (pageCounted) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
         if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
-        if (at.userAgent >= 0) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
+        // With a spotter the agent's row is mostly known by its number,
+        // unless there are so many agents that their index outgrows the caches.
+        if (at.userAgent >= 0 && (!spotter_ || table_.userAgents().size() >= kManyAgents))
+            ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
     }
     return ahead;
 }
 
 void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
 {
-    // The spotter judged this record's agent and keeps a copy of it.
-    if (spotter_) {
-        table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
-    } else {
+    if (!spotter_) {
         table_.countUserAgent(agent, {}, nullptr, hint);
+        return;
     }
+    // The spotter judged this record's agent and keeps a copy of it. The
+    // agent's number finds its row without looking up its long text again,
+    // for the first kRememberedAgents numbers: memory stays flat however
+    // many distinct agents a log holds.
+    const std::size_t number = spotter_->lastAgentNumber();
+    const bool remembered = number != 0 && number < kRememberedAgents;
+    if (remembered && number < agentRows_.size() && agentRows_[number] != 0) {
+        table_.countUserAgentAt(agentRows_[number] - 1);
+        return;
+    }
+    const std::size_t row = table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
+    if (!remembered) return;
+    if (number >= agentRows_.size()) agentRows_.resize(number + 1, 0);
+    agentRows_[number] = static_cast<std::uint32_t>(row + 1);
 }
 
 bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes)

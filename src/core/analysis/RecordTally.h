@@ -4,6 +4,7 @@
 #include "analysis/KeyedRows.h"
 #include "analysis/RecordFilter.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,8 @@ class RecordTally {
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
+    // By the spotter's number of an agent: its user-agent row plus one (0: none yet).
+    std::vector<std::uint32_t> agentRows_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,

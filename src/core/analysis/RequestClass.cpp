@@ -2,80 +2,103 @@
 
 #include "common/Text.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace larkspan::analysis {
 
 namespace {
 
 // Every listed extension fits in eight bytes, so an extension is packed into
-// one integer and looked up in a sorted table.
+// one integer (its leading dot keeps extensions of different lengths apart)
+// and looked up in a small open-addressed table.
 constexpr std::size_t kMaxPacked = 8;
 
 std::uint64_t pack(std::string_view s)
 {
     std::uint64_t v = 0;
-    for (char c : s) v = (v << 8) | static_cast<unsigned char>(c);
+    for (char c : s)
+        v = (v << 8) | static_cast<unsigned char>(c);
     return v;
 }
 
-std::vector<std::uint64_t> packedList(std::string_view list)
-{
-    std::vector<std::uint64_t> out;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        const std::size_t end = list.find(';', start);
-        out.push_back(pack(list.substr(start, end - start)));
-        start = end + 1;
+class ExtensionTable {
+  public:
+    ExtensionTable()
+    {
+        // The first list naming an extension decides, as the lists are tried in this order.
+        add(kPageExtensions, HitType::Page);
+        add(kDownloadExtensions, HitType::Download);
+        add(kImageExtensions, HitType::Image);
     }
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
-struct PackedLists {
-    std::vector<std::uint64_t> pages = packedList(kPageExtensions);
-    std::vector<std::uint64_t> downloads = packedList(kDownloadExtensions);
-    std::vector<std::uint64_t> images = packedList(kImageExtensions);
+    // The hit type of a listed extension, Other for the rest.
+    HitType find(std::uint64_t packed) const
+    {
+        for (std::size_t at = slotOf(packed);; at = (at + 1) % kSlots) {
+            if (slots_[at].packed == packed) return slots_[at].type;
+            if (slots_[at].packed == 0) return HitType::Other;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kSlots = 128; // well over twice the entries
+    struct Slot {
+        std::uint64_t packed = 0; // 0: empty
+        HitType type = HitType::Other;
+    };
+
+    static std::size_t slotOf(std::uint64_t packed)
+    {
+        return static_cast<std::size_t>((packed * 0x9E3779B97F4A7C15ull) >> 57);
+    }
+
+    void add(std::string_view list, HitType type)
+    {
+        std::size_t start = 0;
+        while (start < list.size()) {
+            const std::size_t end = list.find(';', start);
+            const std::uint64_t packed = pack(list.substr(start, end - start));
+            std::size_t at = slotOf(packed);
+            while (slots_[at].packed != 0 && slots_[at].packed != packed)
+                at = (at + 1) % kSlots;
+            if (slots_[at].packed == 0) slots_[at] = Slot{packed, type};
+            start = end + 1;
+        }
+    }
+
+    std::array<Slot, kSlots> slots_{};
 };
 
-const PackedLists& lists()
+bool isBlank(char c)
 {
-    static const PackedLists instance;
-    return instance;
+    return static_cast<unsigned char>(c) <= ' ';
 }
 
-bool listed(const std::vector<std::uint64_t>& list, std::uint64_t packed)
-{
-    return std::binary_search(list.begin(), list.end(), packed);
-}
-
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-}  // namespace
+} // namespace
 
 HitType classify(std::string_view path)
 {
-    const bool endsWithSlash = !path.empty() && path.back() == '/';
-    const std::size_t dot = path.rfind('.');
-    std::string_view ext;
-    if (dot != std::string_view::npos) {
-        ext = path.substr(dot);
-        if (ext.find('\\') != std::string_view::npos || ext.find(':') != std::string_view::npos) ext = {};
-        while (!ext.empty() && isBlank(ext.back())) ext.remove_suffix(1);
+    if (path.empty() || path.back() == '/') return HitType::Page;
+    // The last dot, and whether a backslash or colon follows it.
+    std::size_t dot = path.size();
+    bool cut = false;
+    while (dot > 0) {
+        const char c = path[--dot];
+        if (c == '.') break;
+        cut = cut || c == '\\' || c == ':';
     }
-    if (ext.empty() || endsWithSlash) return HitType::Page;
+    if (path[dot] != '.' || cut) return HitType::Page;
+    std::string_view ext = path.substr(dot);
+    while (!ext.empty() && isBlank(ext.back()))
+        ext.remove_suffix(1);
+    if (ext.empty()) return HitType::Page;
     if (ext.size() > kMaxPacked) return HitType::Other;
     char lowered[kMaxPacked];
-    for (std::size_t i = 0; i < ext.size(); ++i) lowered[i] = text::lower(ext[i]);
-    const std::uint64_t packed = pack(std::string_view(lowered, ext.size()));
-    const PackedLists& l = lists();
-    if (listed(l.pages, packed)) return HitType::Page;
-    if (listed(l.downloads, packed)) return HitType::Download;
-    if (listed(l.images, packed)) return HitType::Image;
-    return HitType::Other;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        lowered[i] = text::lower(ext[i]);
+    static const ExtensionTable table;
+    return table.find(pack(std::string_view(lowered, ext.size())));
 }
 
 bool isCountedMethod(std::string_view method)
@@ -83,4 +106,4 @@ bool isCountedMethod(std::string_view method)
     return text::iequals(method, "GET") || text::iequals(method, "HEAD");
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

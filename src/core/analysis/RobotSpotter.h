@@ -37,6 +37,10 @@ class RobotSpotter {
         return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key;
     }
     const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
+    // The number of the agent last judged, from 1 (0 before the first):
+    // agents that differ only in letter case share it, as they share a row
+    // of the user-agent list.
+    std::size_t lastAgentNumber() const { return lastVerdict_; }
 
   private:
     // Most agents are no robots: a verdict names its robot by number

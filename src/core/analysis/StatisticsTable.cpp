@@ -166,15 +166,16 @@ void StatisticsTable::countUserAgent(std::string_view agent)
 {
     countUserAgent(agent, {}, nullptr);
 }
-void StatisticsTable::countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
-                                     const KeyHint& hint)
+std::size_t StatisticsTable::countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                                            const KeyHint& hint)
 {
     bool isNew = false;
-    userAgents_.countRow(agent, isNew, stored, storedIn, hint);
+    const std::size_t row = userAgents_.countRow(agent, isNew, stored, storedIn, hint);
     if (isNew) {
         raiseRows(userAgents_.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, StatList::UserAgents, userAgents_.size() - 1);
     }
+    return row;
 }
 void StatisticsTable::countErrorStatus(std::string_view status)
 {

@@ -178,8 +178,10 @@ class StatisticsTable {
     void countUserAgent(std::string_view agent);
     // The same, with stored a copy of agent's text in storedIn; when that is
     // the arena of shareUserAgentTexts, a new row views it instead of a copy.
-    void countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
-                        const KeyHint& hint = {});
+    // Returns the agent's row, which countUserAgentAt counts again.
+    std::size_t countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
+                               const KeyHint& hint = {});
+    void countUserAgentAt(std::size_t row) { userAgents_.countAt(row); }
     // New user agents' texts are stored in arena from now on: the robot
     // spotter's, so that an agent judged and counted is stored once.
     void shareUserAgentTexts(std::shared_ptr<TextArena> arena) { userAgents_.storeTextsIn(std::move(arena)); }

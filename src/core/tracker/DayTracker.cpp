@@ -1,19 +1,14 @@
 #include "tracker/DayTracker.h"
 
 #include "analysis/RequestClass.h"
+#include "common/FieldSplit.h"
 #include "common/Text.h"
 #include "tracker/HostNameCache.h"
 #include "tracker/TrackerLine.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace larkspan::tracker {
 
@@ -102,41 +97,6 @@ void appendClock(std::string& out, int hour, int minute, int second)
     appendTwoDigits(out, minute);
     out += ':';
     appendTwoDigits(out, second);
-}
-
-// Splits at the delimiter into values; false as soon as the count cannot be
-// the expected one. Sixteen bytes are searched at a time where the machine
-// has the instructions for it.
-bool splitExactly(std::string_view line, char delimiter, std::size_t expected, std::vector<std::string_view>& values)
-{
-    values.clear();
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* fieldStart = begin;
-    const char* p = begin;
-    const auto cut = [&](const char* at) {
-        if (values.size() + 1 == expected) return false;
-        values.emplace_back(fieldStart, static_cast<std::size_t>(at - fieldStart));
-        fieldStart = at + 1;
-        return true;
-    };
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(delimiter);
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
-        for (; hits != 0; hits &= hits - 1)
-            if (!cut(p + std::countr_zero(hits))) return false;
-    }
-#endif
-    for (;;) {
-        const auto* at = static_cast<const char*>(std::memchr(p, delimiter, static_cast<std::size_t>(end - p)));
-        if (!at) break;
-        if (!cut(at)) return false;
-        p = at + 1;
-    }
-    values.emplace_back(fieldStart, static_cast<std::size_t>(end - fieldStart));
-    return values.size() == expected;
 }
 
 // Two digits at the start of text, or -1.
@@ -231,6 +191,7 @@ void DayTracker::directive(std::string_view line)
         const std::vector<std::string> fields =
             text::split(rest.substr(std::min<std::size_t>(1, rest.size())), delimiter_);
         fieldCount_ = fields.size();
+        values_.assign(fieldCount_, {});
         for (int c = 0; c < ColumnCount; ++c) {
             const auto at = std::find_if(fields.begin(), fields.end(),
                                          [&](const std::string& f) { return text::iequals(f, kNames[c]); });
@@ -263,7 +224,7 @@ void DayTracker::record(std::string_view line)
 {
     if (columns_[Time] < 0 || columns_[Client] < 0 || columns_[Method] < 0 || columns_[UriStem] < 0) return;
     if (dayDate_.empty() && columns_[Date] < 0) return;
-    if (!splitExactly(line, delimiter_, fieldCount_, values_)) return;
+    if (text::splitValues(line, delimiter_, values_) != fieldCount_) return;
     if (!analysis::isCountedMethod(column(Method))) return;
     if (dayDate_.empty()) {
         dayDate_ = std::string(column(Date));

@@ -1,0 +1,124 @@
+#include "common/FieldSplit.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace larkspan::text {
+
+namespace {
+
+// The delimiters and line breaks among 64 bytes (or fewer, at the end of a
+// short text): bit i stands for byte i.
+struct Stretch {
+    std::uint64_t delimiters = 0;
+    std::uint64_t lineBreaks = 0;
+
+    Stretch shiftedDown(std::size_t n) const { return Stretch{delimiters >> n, lineBreaks >> n}; }
+};
+
+// The 64 bytes at p. Line breaks are looked for only when asked.
+template <bool FindLineBreaks> Stretch stretchAt(const char* p, char delimiter)
+{
+    Stretch s;
+#if defined(__SSE2__)
+    const __m128i delimiters = _mm_set1_epi8(delimiter);
+    const __m128i lineBreaks = _mm_set1_epi8('\n');
+    for (int at = 0; at < 64; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        const auto bitsOf = [&block](__m128i wanted) {
+            return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))};
+        };
+        s.delimiters |= bitsOf(delimiters) << at;
+        if (FindLineBreaks) s.lineBreaks |= bitsOf(lineBreaks) << at;
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        if (p[i] == delimiter) s.delimiters |= std::uint64_t{1} << i;
+        if (FindLineBreaks && p[i] == '\n') s.lineBreaks |= std::uint64_t{1} << i;
+    }
+#endif
+    return s;
+}
+
+// The same for the n bytes (fewer than 64) of a short text.
+template <bool FindLineBreaks> Stretch shortStretch(const char* p, std::size_t n, char delimiter)
+{
+    Stretch s;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] == delimiter) s.delimiters |= std::uint64_t{1} << i;
+        if (FindLineBreaks && p[i] == '\n') s.lineBreaks |= std::uint64_t{1} << i;
+    }
+    return s;
+}
+
+// Splits text, or with ToLineEnd the line at its start (up to its first
+// line break), 64 bytes at a time. The length is npos when ToLineEnd finds
+// no line break.
+template <bool ToLineEnd>
+SplitLine split(std::string_view text, char delimiter, std::span<std::string_view> values, bool rejectAdjacent)
+{
+    const char* const begin = text.data();
+    const std::size_t size = text.size();
+    const std::size_t room = values.size();
+    std::size_t lineEnd = std::string_view::npos;
+    // On failure, the line's length is still wanted: the line break at or
+    // after the stretch at `from`.
+    const auto failed = [&](std::size_t from) {
+        if (ToLineEnd && lineEnd == std::string_view::npos) {
+            const void* lineBreak = std::memchr(begin + from, '\n', size - from);
+            if (lineBreak) lineEnd = static_cast<std::size_t>(static_cast<const char*>(lineBreak) - begin);
+        }
+        return SplitLine{lineEnd, kSplitFailed};
+    };
+    if (room == 0) return failed(0);
+    std::size_t count = 0;
+    std::size_t valueStart = 0;
+    std::uint64_t lastWasDelimiter = 0;
+    for (std::size_t at = 0; at < size; at += 64) {
+        const std::size_t n = size - at < 64 ? size - at : 64;
+        // A short last stretch of a long text is looked at as the text's
+        // last 64 bytes, less those already seen.
+        const Stretch s = n == 64     ? stretchAt<ToLineEnd>(begin + at, delimiter)
+                          : size < 64 ? shortStretch<ToLineEnd>(begin, size, delimiter)
+                                      : stretchAt<ToLineEnd>(begin + size - 64, delimiter).shiftedDown(64 - n);
+        std::uint64_t bits = s.delimiters;
+        if (ToLineEnd && s.lineBreaks != 0) {
+            const int lineBreak = std::countr_zero(s.lineBreaks);
+            bits &= (std::uint64_t{1} << lineBreak) - 1;
+            lineEnd = at + static_cast<std::size_t>(lineBreak);
+        }
+        if (rejectAdjacent && (bits & ((bits << 1) | lastWasDelimiter)) != 0) return failed(at);
+        lastWasDelimiter = bits >> 63;
+        for (; bits != 0; bits &= bits - 1) {
+            if (count + 1 >= room) return failed(at);
+            const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(bits));
+            values[count++] = std::string_view(begin + valueStart, end - valueStart);
+            valueStart = end + 1;
+        }
+        if (ToLineEnd && lineEnd != std::string_view::npos) break;
+    }
+    const std::size_t end = lineEnd == std::string_view::npos ? size : lineEnd;
+    values[count] = std::string_view(begin + valueStart, end - valueStart);
+    return SplitLine{lineEnd, count + 1};
+}
+
+} // namespace
+
+std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
+                        AdjacentDelimiters adjacent)
+{
+    return split<false>(line, delimiter, values, adjacent == AdjacentDelimiters::Rejected).count;
+}
+
+SplitLine splitLine(std::string_view text, char delimiter, std::span<std::string_view> values,
+                    AdjacentDelimiters adjacent)
+{
+    return split<true>(text, delimiter, values, adjacent == AdjacentDelimiters::Rejected);
+}
+
+} // namespace larkspan::text

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace larkspan::text {
+
+// What two delimiters in a row (an empty value between them) do to a split.
+enum class AdjacentDelimiters { Allowed, Rejected };
+
+// The result of splitValues when the line does not split as asked.
+inline constexpr std::size_t kSplitFailed = static_cast<std::size_t>(-1);
+
+// Splits line at every delimiter into values, which then view line, and
+// returns how many values it gave. A delimiter at either end gives an empty
+// first or last value. Returns kSplitFailed as soon as the line would give
+// more values than values has room for, or, when adjacent delimiters are
+// rejected, as soon as two follow each other; values then hold only the
+// part split so far. The delimiters of 64 bytes at a time are found as one
+// bit mask (sixteen bytes to an instruction where the machine has it).
+std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
+                        AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
+
+// A line split at the start of a longer text.
+struct SplitLine {
+    std::size_t length = 0; // up to its line break; npos when the text holds none
+    std::size_t count = 0;  // as splitValues's result
+};
+
+// Splits the line at the start of text, which ends before text's first "\n"
+// (or with text when there is none), as splitValues does, finding its end in
+// the same pass. A "\r" before the line break stays in the last value.
+SplitLine splitLine(std::string_view text, char delimiter, std::span<std::string_view> values,
+                    AdjacentDelimiters adjacent = AdjacentDelimiters::Allowed);
+
+} // namespace larkspan::text

@@ -1,0 +1,149 @@
+#include "common/FieldSplit.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using larkspan::text::AdjacentDelimiters;
+using larkspan::text::kSplitFailed;
+using larkspan::text::splitValues;
+
+namespace {
+
+// The rules spelt out one byte at a time.
+std::vector<std::string_view> plainSplit(std::string_view line, char delimiter, std::size_t room,
+                                         AdjacentDelimiters adjacent, bool& failed)
+{
+    std::vector<std::string_view> values;
+    std::size_t start = 0;
+    failed = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != delimiter) continue;
+        if (adjacent == AdjacentDelimiters::Rejected && i > 0 && line[i - 1] == delimiter) failed = true;
+        values.push_back(line.substr(start, i - start));
+        start = i + 1;
+    }
+    values.push_back(line.substr(start));
+    if (values.size() > room) failed = true;
+    return values;
+}
+
+// Splits line as it lies inside a buffer framed by delimiters, so that a
+// byte read outside the line would show.
+void expectSameAsPlain(const std::string& line, char delimiter, std::size_t room, AdjacentDelimiters adjacent)
+{
+    const std::string framed = std::string(70, delimiter) + line + std::string(70, delimiter);
+    const std::string_view view(framed.data() + 70, line.size());
+    std::vector<std::string_view> values(room, "unset");
+    const std::size_t count = splitValues(view, delimiter, values, adjacent);
+    bool failed = false;
+    const std::vector<std::string_view> expected = plainSplit(view, delimiter, room, adjacent, failed);
+    SCOPED_TRACE(::testing::Message() << "line of " << line.size() << " bytes, room " << room);
+    if (failed) {
+        EXPECT_EQ(count, kSplitFailed);
+        return;
+    }
+    ASSERT_EQ(count, expected.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        EXPECT_EQ(values[i], expected[i]) << "value " << i;
+        EXPECT_EQ(values[i].data(), expected[i].data()) << "value " << i << " does not view the line";
+    }
+}
+
+} // namespace
+
+TEST(FieldSplit, EmptyValuesAtTheEndsAndAdjacentDelimiters)
+{
+    std::vector<std::string_view> values(4);
+    EXPECT_EQ(splitValues(" a b ", ' ', values), 4u);
+    EXPECT_EQ(values[0], "");
+    EXPECT_EQ(values[3], "");
+    EXPECT_EQ(splitValues("", ' ', values), 1u);
+    EXPECT_EQ(values[0], "");
+    EXPECT_EQ(splitValues("a  b", ' ', values), 3u);
+    EXPECT_EQ(splitValues("a  b", ' ', values, AdjacentDelimiters::Rejected), kSplitFailed);
+    EXPECT_EQ(splitValues("  ", ' ', values, AdjacentDelimiters::Rejected), kSplitFailed);
+    EXPECT_EQ(splitValues(" ", ' ', values, AdjacentDelimiters::Rejected), 2u);
+    // Only the delimiter asked for splits: a TAB split keeps blanks.
+    EXPECT_EQ(splitValues("a b\tc d", '\t', values), 2u);
+    EXPECT_EQ(values[1], "c d");
+    // One value too many fails; exactly as many as there is room for does not.
+    EXPECT_EQ(splitValues("1 2 3 4", ' ', values), 4u);
+    EXPECT_EQ(splitValues("1 2 3 4 5", ' ', values), kSplitFailed);
+    EXPECT_EQ(splitValues("1 2 3 4 ", ' ', values), kSplitFailed);
+    EXPECT_EQ(splitValues("x", ' ', std::span<std::string_view>()), kSplitFailed);
+}
+
+TEST(FieldSplit, DelimitersAtEveryPositionOfTheSearchedBlocks)
+{
+    // One or two delimiters at each position of lines around the 16- and
+    // 64-byte block lengths, in lines of every length up to three blocks.
+    for (std::size_t length = 0; length <= 200; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string line(length, 'x');
+            line[at] = ' ';
+            expectSameAsPlain(line, ' ', 3, AdjacentDelimiters::Rejected);
+            if (at + 1 < length) {
+                line[at + 1] = ' ';
+                expectSameAsPlain(line, ' ', 3, AdjacentDelimiters::Rejected);
+                expectSameAsPlain(line, ' ', 3, AdjacentDelimiters::Allowed);
+            }
+        }
+    }
+}
+
+TEST(FieldSplit, RandomLinesSplitAsThePlainRulesSay)
+{
+    std::mt19937 random(20261210);
+    // Delimiters, blanks, TABs, CR, NUL and 8-bit bytes, with the delimiter
+    // common enough to give runs of it.
+    const std::string alphabet = std::string("  \t\tab\r\x00\x80\xff\xe9-/.", 15);
+    for (int round = 0; round < 20000; ++round) {
+        const std::size_t length = random() % (round % 10 == 0 ? 600 : 130);
+        std::string line(length, 'x');
+        for (char& c : line)
+            if (random() % 3 == 0) c = alphabet[random() % alphabet.size()];
+        const char delimiter = random() % 2 ? ' ' : '\t';
+        // Rooms around the usual field counts and far beyond the inline store.
+        const std::size_t rooms[] = {1, 2, 12, 40, 70, 300};
+        const std::size_t room = rooms[random() % std::size(rooms)];
+        expectSameAsPlain(line, delimiter, room,
+                          random() % 2 ? AdjacentDelimiters::Rejected : AdjacentDelimiters::Allowed);
+    }
+}
+
+TEST(FieldSplit, ALineSplitAtTheStartOfATextEndsAtItsFirstLineBreak)
+{
+    std::mt19937 random(4);
+    const std::string alphabet = std::string("  \t\n\r\x00\x80"
+                                             "ab",
+                                             9);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(random() % (round % 10 == 0 ? 400 : 150), 'x');
+        for (char& c : text)
+            if (random() % 4 == 0) c = alphabet[random() % alphabet.size()];
+        // Line breaks beyond the text must not count.
+        const std::string framed = text + "\n\n";
+        const std::string_view view(framed.data(), text.size());
+        const std::size_t room = 1 + random() % 20;
+        const auto adjacent = random() % 2 ? AdjacentDelimiters::Rejected : AdjacentDelimiters::Allowed;
+        std::vector<std::string_view> values(room);
+        const larkspan::text::SplitLine split = larkspan::text::splitLine(view, ' ', values, adjacent);
+
+        const std::size_t lineBreak = view.find('\n');
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        EXPECT_EQ(split.length, lineBreak);
+        bool failed = false;
+        const std::vector<std::string_view> expected =
+            plainSplit(view.substr(0, lineBreak), ' ', room, adjacent, failed);
+        if (failed) {
+            EXPECT_EQ(split.count, kSplitFailed);
+            continue;
+        }
+        ASSERT_EQ(split.count, expected.size());
+        for (std::size_t i = 0; i < split.count; ++i)
+            EXPECT_EQ(values[i], expected[i]) << "value " << i;
+    }
+}
