@@ -1,9 +1,9 @@
 // Arbitrary bytes as a source log. The converter recognises a layout or
 // rejects the file with a message, and writes day files that each start
-// with a header block; the line normaliser keeps its output trimmed; a
-// file reported as giving nothing wrote no record. A crash, an exception
-// other than a cancellation, a sanitizer report or a broken day file is a
-// fault.
+// with a header block; the line normaliser keeps its output trimmed and
+// gives what its general route gives; a file reported as giving nothing
+// wrote no record. A crash, an exception other than a cancellation, a
+// sanitizer report or a broken day file is a fault.
 
 #include "common/Error.h"
 #include "import/DayWriter.h"
@@ -26,12 +26,12 @@ namespace fs = std::filesystem;
 namespace {
 
 class AnsweringMessages : public larkspan::Messages {
-public:
+  public:
     explicit AnsweringMessages(larkspan::Answer answer) : answer_(answer) {}
     void show(larkspan::MessageKind, const std::string&) override {}
     larkspan::Answer ask(larkspan::MessageKind, const std::string&, larkspan::Buttons) override { return answer_; }
 
-private:
+  private:
     larkspan::Answer answer_;
 };
 
@@ -41,7 +41,7 @@ const fs::path& workFolder()
     return folder;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -49,7 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string out, scratch;
     larkspan::logline::normaliseNcsa(content, out, scratch);
-    if (!out.empty() && (static_cast<unsigned char>(out.front()) <= ' ' || static_cast<unsigned char>(out.back()) <= ' '))
+    if (!out.empty() &&
+        (static_cast<unsigned char>(out.front()) <= ' ' || static_cast<unsigned char>(out.back()) <= ' '))
+        std::abort();
+    // The one-scan route for usual lines and the general rewriting agree,
+    // and so do the bracket-record test and its combined form.
+    std::string general;
+    larkspan::logline::normaliseNcsaGeneral(content, general, scratch);
+    if (general != out) std::abort();
+    const bool record = larkspan::logline::isBracketRecord(content);
+    if (larkspan::logline::rewriteBracketRecord(content, out, scratch) != record || (record && out != general))
         std::abort();
 
     const fs::path folder = workFolder();
@@ -67,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     larkspan::ConversionRun run;
     if (size % 3 == 0) run.serverUrl = "www.example.com";
     larkspan::LogConverter converter(messages, writer, run, {[] {}, [](const std::string&) {}});
-    larkspan::LineReader reader(64);  // small blocks: every line crosses some
+    larkspan::LineReader reader(64); // small blocks: every line crosses some
     if (!reader.open(source)) std::abort();
     try {
         converter.convert(reader, source);
@@ -75,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (converter.gaveNothing() && converter.recordsWritten() != 0) std::abort();
         journal.commit();
         writer.commitSourceFile();
-    } catch (const std::exception&) {  // cancelled, or a damaged compressed file
+    } catch (const std::exception&) { // cancelled, or a damaged compressed file
         journal.rollback();
         writer.rollbackSourceFile();
     }

@@ -1,11 +1,14 @@
+#include "import/LineReader.h"
 #include "common/Error.h"
 #include "fakes/Gzip.h"
 #include "fakes/TempFolder.h"
-#include "import/LineReader.h"
 #include "import/LogLine.h"
 #include "import/Utf16Text.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <random>
 
 using namespace larkspan;
 using larkspan::testing::gzip;
@@ -19,12 +22,13 @@ std::vector<std::string> readAll(const std::string& path)
     EXPECT_TRUE(reader.open(path));
     std::vector<std::string> lines;
     std::string_view line;
-    while (reader.next(line)) lines.emplace_back(line);
+    while (reader.next(line))
+        lines.emplace_back(line);
     EXPECT_TRUE(reader.atEnd());
     return lines;
 }
 
-}  // namespace
+} // namespace
 
 TEST(LineReader, EachBreakEndsOneLine)
 {
@@ -57,7 +61,8 @@ TEST(LineReader, GzipIsReadTransparently)
 {
     TempFolder temp;
     std::string content;
-    for (int i = 0; i < 50000; ++i) content += "line " + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 50000; ++i)
+        content += "line " + std::to_string(i) + "\r\n";
     const std::string packed = gzip(content);
     const auto lines = readAll(temp.write("a.log.gz", packed));
     ASSERT_EQ(lines.size(), 50000u);
@@ -66,15 +71,15 @@ TEST(LineReader, GzipIsReadTransparently)
     LineReader reader;
     ASSERT_TRUE(reader.open(temp.write("bad.gz", packed.substr(0, packed.size() / 2))));
     std::string_view line;
-    EXPECT_THROW(
-        while (reader.next(line)) {}, Error);
+    EXPECT_THROW(while (reader.next(line)){}, Error);
     EXPECT_FALSE(LineReader().open(temp.file("missing")));
 }
 
 TEST(NcsaNormalisation, QuotedFields)
 {
     std::string out, scratch;
-    logline::normaliseNcsa("h - u [10/Oct/2000:13:55:36 -0700] \"GET /a  b   HTTP/1.0\" 200 1 \"r e f\" \"u a\"", out, scratch);
+    logline::normaliseNcsa("h - u [10/Oct/2000:13:55:36 -0700] \"GET /a  b   HTTP/1.0\" 200 1 \"r e f\" \"u a\"", out,
+                           scratch);
     EXPECT_EQ(out, "h - u 2000-10-10 13:55:36 GET /a b HTTP/1.0 200 1 r+e+f u+a");
     logline::normaliseNcsa("h - u [10/Oct/2000:13:55:36 -0700] \"\" 400 1", out, scratch);
     EXPECT_EQ(out, "h - u 2000-10-10 13:55:36  400 1");
@@ -95,7 +100,8 @@ TEST(NcsaNormalisation, HostileLinesStayLinear)
     // Hundreds of thousands of quoted fields and brackets in one line: must
     // finish (a rescan from the start per field would take hours).
     std::string line = "h [01/Jan/2000:00:00:00 +0000] ";
-    for (int i = 0; i < 200000; ++i) line += "\"a b\" [01/Jan/2000:00:00:00 +0000] ";
+    for (int i = 0; i < 200000; ++i)
+        line += "\"a b\" [01/Jan/2000:00:00:00 +0000] ";
     logline::normaliseNcsa(line, out, scratch);
     EXPECT_EQ(out.substr(0, 30), "h 2000-01-01 00:00:00 a b 2000");
     std::string quotes = "h [01/Jan/2000:00:00:00 +0000] \"G\" ";
@@ -105,11 +111,132 @@ TEST(NcsaNormalisation, HostileLinesStayLinear)
     EXPECT_FALSE(out.empty());
 }
 
+// Lines near the usual record shape and far from it: pieces of real
+// records, stray quotes, brackets, blanks and control characters, glued at
+// random and then mutated a little.
+std::string randomRecordLike(std::mt19937& random)
+{
+    static const char* const kPieces[] = {"host-1.example.com",
+                                          " - ",
+                                          "-",
+                                          " ",
+                                          "  ",
+                                          "\"",
+                                          "\"\"",
+                                          "[",
+                                          "]",
+                                          "] ",
+                                          "] \"",
+                                          "/",
+                                          "\t",
+                                          "x\"y",
+                                          "[01/Jan/2026:00:04:04 +0000]",
+                                          "[10/Oct/2000:13:55:36 -0700] ",
+                                          "[1/Oc",
+                                          "\"GET / HTTP/1.1\"",
+                                          "\"GET  /a  b HTTP/1.0\" ",
+                                          " 200 20232 ",
+                                          "\"https://www.bing.com/search?q=a b\"",
+                                          " \"Mozilla/5.0 (X11)\"",
+                                          " \"\"x y\" z\"",
+                                          "\" ",
+                                          " \"",
+                                          "u\xE9",
+                                          "\r"};
+    static const char kMutations[] = {' ', '"', '[', ']', '/', 'a', '\t'};
+    std::string line;
+    if (random() % 2 == 0) {
+        line = "host-98-77-209-99.example.co.uk - - [01/Jan/2026:00:04:04 +0000] \"GET /a b HTTP/1.1\" 200 20232 "
+               "\"https://www.bing.com/search?q=web log\" \"Mozilla/5.0 (X11; Linux) Firefox/133.0\"";
+    } else {
+        const std::size_t count = 1 + random() % 12;
+        for (std::size_t i = 0; i < count; ++i)
+            line += kPieces[random() % std::size(kPieces)];
+    }
+    const std::size_t mutations = random() % 4;
+    for (std::size_t i = 0; i < mutations && !line.empty(); ++i) {
+        const std::size_t at = random() % line.size();
+        switch (random() % 3) {
+        case 0:
+            line[at] = kMutations[random() % std::size(kMutations)];
+            break;
+        case 1:
+            line.erase(at, 1 + random() % 3);
+            break;
+        default:
+            line.insert(at, 1, kMutations[random() % std::size(kMutations)]);
+            break;
+        }
+    }
+    return line;
+}
+
+TEST(NcsaNormalisation, TheSinglePassAgreesWithTheGeneralRewriting)
+{
+    std::mt19937 random(20261210);
+    std::string fast, general, scratch;
+    for (int i = 0; i < 60000; ++i) {
+        const std::string line = randomRecordLike(random);
+        logline::normaliseNcsa(line, fast, scratch);
+        logline::normaliseNcsaGeneral(line, general, scratch);
+        ASSERT_EQ(fast, general) << "line: " << line;
+        const bool record = logline::isBracketRecord(line);
+        ASSERT_EQ(logline::rewriteBracketRecord(line, fast, scratch), record) << "line: " << line;
+        if (record) {
+            ASSERT_EQ(fast, general) << "line: " << line;
+        }
+    }
+    // The usual shapes themselves, quote at the very end included.
+    for (const char* line : {"h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"-\" \"a b\"",
+                             "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\"",
+                             "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"\" \"a b\"",
+                             "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"a\"b c\" \"d",
+                             " h [1/Jan/2026:00:04:04 +0000] \" G \" 2 \t"}) {
+        logline::normaliseNcsa(line, fast, scratch);
+        logline::normaliseNcsaGeneral(line, general, scratch);
+        EXPECT_EQ(fast, general) << line;
+    }
+}
+
+TEST(NcsaNormalisation, LongFieldsAndFarFieldsAreFoundAndRewrittenWhole)
+{
+    std::mt19937 random(7);
+    // Fields of every length around the sixteen bytes searched at a time.
+    for (int round = 0; round < 2000; ++round) {
+        const char separator = round % 2 == 0 ? ' ' : '\t';
+        std::vector<std::string> fields(1 + random() % 40);
+        std::string line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            fields[i] = std::string(random() % 35, static_cast<char>('a' + i % 26));
+            if (i > 0) line += separator;
+            line += fields[i];
+        }
+        for (std::size_t position = 1; position <= fields.size() + 2; ++position) {
+            const std::string expected = position <= fields.size() ? fields[position - 1] : "";
+            ASSERT_EQ(logline::field(line, position, separator), expected) << line << " @" << position;
+        }
+    }
+    std::string agent;
+    for (int i = 0; i < 70; ++i)
+        agent += i % 7 == 0 ? "  " : i % 5 == 0 ? " " : "x";
+    std::string plussed = agent;
+    for (char& c : plussed)
+        if (c == ' ') c = '+';
+    std::string out, scratch;
+    logline::normaliseNcsa("h - - [01/Jan/2026:00:04:04 +0000] \"GET /a      b      c HTTP/1.1\" 200 1 \"" + agent +
+                               "\" \"" + agent + "\"",
+                           out, scratch);
+    EXPECT_EQ(out, "h - - 2026-01-01 00:04:04 GET /a b c HTTP/1.1 200 1 " + plussed + " " + plussed);
+}
+
 TEST(LineReader, TinyBlocksGiveTheSameLines)
 {
     TempFolder temp;
     std::string content;
-    for (int i = 0; i < 300; ++i) content += std::string(static_cast<std::size_t>(i % 37), 'a' + i % 26) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+    for (int i = 0; i < 300; ++i)
+        content += std::string(static_cast<std::size_t>(i % 37), 'a' + i % 26) + (i % 3 == 0   ? "\r\n"
+                                                                                  : i % 3 == 1 ? "\n"
+                                                                                               : "\r");
     const std::string path = temp.write("t", content);
     const auto expected = readAll(path);
     ASSERT_EQ(expected.size(), 300u);
@@ -118,7 +245,8 @@ TEST(LineReader, TinyBlocksGiveTheSameLines)
         ASSERT_TRUE(reader.open(path));
         std::vector<std::string> lines;
         std::string_view line;
-        while (reader.next(line)) lines.emplace_back(line);
+        while (reader.next(line))
+            lines.emplace_back(line);
         EXPECT_EQ(lines, expected) << block;
     }
 }
@@ -126,14 +254,17 @@ TEST(LineReader, TinyBlocksGiveTheSameLines)
 TEST(LineReader, OverlongLinesAreCut)
 {
     TempFolder temp;
-    const std::string path = temp.write("long", "short\n" + std::string(1000, 'x') + "\r\nnext\r" + std::string(50, 'y'));
+    const std::string path =
+        temp.write("long", "short\n" + std::string(1000, 'x') + "\r\nnext\r" + std::string(50, 'y'));
     for (std::size_t block : {16u, 64u, 4096u}) {
         LineReader reader(block, 100);
         ASSERT_TRUE(reader.open(path));
         std::vector<std::string> lines;
         std::string_view line;
-        while (reader.next(line)) lines.emplace_back(line);
-        EXPECT_EQ(lines, (std::vector<std::string>{"short", std::string(100, 'x'), "next", std::string(50, 'y')})) << block;
+        while (reader.next(line))
+            lines.emplace_back(line);
+        EXPECT_EQ(lines, (std::vector<std::string>{"short", std::string(100, 'x'), "next", std::string(50, 'y')}))
+            << block;
     }
 }
 
@@ -150,7 +281,7 @@ std::string utf16(const std::u16string& text, bool bigEndian)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(LineReader, Utf16IsReadAsUtf8)
 {
@@ -172,7 +303,8 @@ TEST(LineReader, Utf16IsReadAsUtf8)
     std::string whole, pieces;
     Utf16Decoder(Utf16Order::LittleEndian).decode(bytes, whole);
     Utf16Decoder split(Utf16Order::LittleEndian);
-    for (char c : bytes) split.decode(std::string_view(&c, 1), pieces);
+    for (char c : bytes)
+        split.decode(std::string_view(&c, 1), pieces);
     split.finish(pieces);
     EXPECT_EQ(pieces, whole);
 }

@@ -367,19 +367,22 @@ void LogConverter::handle(std::string_view line)
 
 bool LogConverter::bracketRecord(std::string_view line)
 {
-    std::string_view ready;
-    switch (source_->prepared(line, ready)) {
+    switch (source_->prepared(line, bracket_)) {
     case LineSource::Prepared::NotBracket:
         return false;
     case LineSource::Prepared::Bracket:
-        record_.assign(ready);
         return true;
     case LineSource::Prepared::Unknown:
         break;
     }
-    if (!logline::isBracketRecord(line)) return false;
-    logline::normaliseNcsa(line, record_, scratch_);
+    if (!logline::rewriteBracketRecord(line, record_, scratch_)) return false;
+    bracket_ = record_;
     return true;
+}
+
+void LogConverter::takeBracketRecord()
+{
+    if (bracket_.data() != record_.data()) record_.assign(bracket_);
 }
 
 void LogConverter::askMissingServer()
@@ -553,6 +556,20 @@ void LogConverter::commaRecord(std::string_view line)
 
 void LogConverter::ncsaRecord()
 {
+    // The common and combined records are mostly written as they were
+    // rewritten: they are copied only to be changed.
+    if (keptFields_ == 0 && (layout_ == LogLayout::NcsaCommon || layout_ == LogLayout::NcsaCombined)) {
+        if (field(bracket_, 2) != "-") {
+            writeIsoDated(bracket_, datePosition_);
+            return;
+        }
+        if (run_.serverUrl.empty()) {
+            askMissingServer();
+            writeIsoDated(bracket_, datePosition_);
+            return;
+        }
+    }
+    takeBracketRecord();
     if (keptFields_ != 0) keepFields(record_, keptFields_);
     if (layout_ == LogLayout::ApacheVirtualHost) {
         virtualHostRecord();
@@ -608,6 +625,7 @@ void LogConverter::virtualHostRecord()
 
 void LogConverter::netscapeRecord()
 {
+    takeBracketRecord();
     record_ += ' ';
     record_ += run_.serverUrl.empty() ? "-" : run_.serverUrl;
     writeIsoDated(record_, datePosition_);

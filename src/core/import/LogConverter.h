@@ -67,9 +67,11 @@ class LogConverter {
     void convertBatches(LineSource& reader, long long lineNo, const std::string& first);
     void unrecognised();
     void handle(std::string_view line);
-    // Whether line is a bracketed-date record; if so, record_ holds it
-    // rewritten into fields.
+    // Whether line is a bracketed-date record; if so, bracket_ holds it
+    // rewritten into fields (in record_, or where the source prepared it).
     bool bracketRecord(std::string_view line);
+    // Makes record_ hold the rewritten record, to be changed there.
+    void takeBracketRecord();
     void directive(std::string_view line);
     void noteFileDate(const std::string& text, const std::string& upper);
     bool keepDirective(const std::string& name, std::size_t size);
@@ -109,6 +111,7 @@ class LogConverter {
     bool gaveNothing_ = false;
 
     // Reused buffers: no allocation per line once warm.
+    std::string_view bracket_; // the rewritten bracketed-date record under way
     std::string record_;
     std::string scratch_;
     std::string work_;

@@ -34,6 +34,12 @@ bool isHostAndPort(std::string_view field);
 // empty or unclosed one), and the result is trimmed. Runs in time linear in
 // the line's length. out and scratch are reused buffers.
 void normaliseNcsa(std::string_view line, std::string& out, std::string& scratch);
+// isBracketRecord(line) and, when true, normaliseNcsa(line, out, scratch),
+// with the line scanned once for both where it has the usual shape.
+bool rewriteBracketRecord(std::string_view line, std::string& out, std::string& scratch);
+// The same rewriting by the general route alone (normaliseNcsa takes a
+// single pass for lines of the usual shape); tests compare the two.
+void normaliseNcsaGeneral(std::string_view line, std::string& out, std::string& scratch);
 
 // The field at a 1-based position among fields separated by single
 // separators; empty when there are fewer fields.
@@ -41,4 +47,4 @@ std::string_view field(std::string_view line, std::size_t position, char separat
 // The number of fields separated by single spaces.
 std::size_t fieldCount(std::string_view line);
 
-}  // namespace larkspan::logline
+} // namespace larkspan::logline

@@ -110,13 +110,12 @@ void ReadAheadLines::addLine(Block& block, std::string_view line, bool rewrite)
     entry.from = block.text.size();
     entry.size = line.size();
     block.text.append(line);
+    // Records are rewritten into reused buffers, then appended: no
+    // allocation per line once the block's buffers have grown.
+    thread_local std::string record, scratch;
     if (!rewrite) {
         entry.prepared = Prepared::Unknown;
-    } else if (logline::isBracketRecord(line)) {
-        // Rewritten into reused buffers, then appended: no allocation per
-        // line once the block's buffers have grown.
-        thread_local std::string record, scratch;
-        logline::normaliseNcsa(line, record, scratch);
+    } else if (logline::rewriteBracketRecord(line, record, scratch)) {
         entry.recordFrom = block.records.size();
         entry.recordSize = record.size();
         block.records.append(record);
