@@ -20,6 +20,7 @@ info=$(dpkg-deb --info "$deb")
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
 grep -q 'libqt6widgets6' <<<"$depends" || fail "Depends lacks the Qt libraries: $depends"
 grep -q 'libc6' <<<"$depends" || fail "Depends lacks libc6: $depends"
+grep -q 'libcurl4' <<<"$depends" || fail "Depends lacks libcurl4 (the FTP client loads it when it connects): $depends"
 contents=$(dpkg-deb --contents "$deb")
 for path in ./usr/bin/larkspan ./usr/bin/larkspan-cli ./usr/share/larkspan/syss/seng.lklf \
             ./usr/share/applications/org.larkspan.Larkspan.desktop ./usr/share/man/man1/larkspan-cli.1 \

@@ -3,10 +3,9 @@
 #include "FtpListing.h"
 #include "common/Error.h"
 
-#include <curl/curl.h>
+#include "CurlLibrary.h"
 
 #include <exception>
-#include <mutex>
 
 namespace larkspan::net {
 
@@ -14,12 +13,6 @@ namespace {
 
 // A listing larger than this is no log folder; it ends the listing.
 constexpr std::size_t kMaxListingBytes = 64u << 20;
-
-void initialiseOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool hasControlCharacter(const std::string& text)
 {
@@ -41,6 +34,7 @@ std::string printable(std::string text)
 struct CurlFtpClient::Session {
     enum class Body { Discard, Collect, Sink };
 
+    const CurlLibrary& lib = CurlLibrary::get(); // throws when libcurl cannot be loaded
     CURL* curl = nullptr;
     std::string base; // "ftp://host:port/"
     char errors[CURL_ERROR_SIZE] = {};
@@ -55,7 +49,7 @@ struct CurlFtpClient::Session {
 
     ~Session()
     {
-        if (curl) curl_easy_cleanup(curl); // sends QUIT on a live connection
+        if (curl) lib.easyCleanup(curl); // sends QUIT on a live connection
     }
 
     std::string url(const std::string& path) const;
@@ -99,9 +93,9 @@ std::string CurlFtpClient::Session::url(const std::string& path) const
     while (!rest.empty()) {
         const auto slash = rest.find('/');
         const std::string segment(rest.substr(0, slash));
-        if (char* escaped = curl_easy_escape(curl, segment.c_str(), static_cast<int>(segment.size()))) {
+        if (char* escaped = lib.easyEscape(curl, segment.c_str(), static_cast<int>(segment.size()))) {
             out += escaped;
-            curl_free(escaped);
+            lib.free(escaped);
         }
         if (slash == std::string_view::npos) break;
         out += '/';
@@ -184,19 +178,16 @@ void CurlFtpClient::Session::perform(const std::string& what)
     lastReply.clear();
     failure = nullptr;
     reported = -1;
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = lib.easyPerform(curl);
     if (failure) std::rethrow_exception(failure);
     if (code == CURLE_OK) return;
-    std::string text = what + " failed: " + printable(errors[0] ? errors : curl_easy_strerror(code));
+    std::string text = what + " failed: " + printable(errors[0] ? errors : lib.easyStrerror(code));
     if (!lastReply.empty() && (lastReply.front() == '4' || lastReply.front() == '5'))
         text += "\nThe server replied: " + lastReply;
     throw Error(text);
 }
 
-CurlFtpClient::CurlFtpClient(CurlFtpOptions options) : options_(std::move(options))
-{
-    initialiseOnce();
-}
+CurlFtpClient::CurlFtpClient(CurlFtpOptions options) : options_(std::move(options)) {}
 
 CurlFtpClient::~CurlFtpClient() = default;
 
@@ -216,42 +207,43 @@ void CurlFtpClient::logon(const FtpLogon& logon)
     if (logon.port < 1 || logon.port > 65535) throw Error("The FTP server port is not valid.");
 
     auto s = std::make_unique<Session>();
-    s->curl = curl_easy_init();
+    s->curl = s->lib.easyInit();
     if (!s->curl) throw Error("The FTP client could not be started.");
     const bool ipv6 = logon.host.find(':') != std::string::npos;
     s->base = "ftp://" + (ipv6 ? "[" + logon.host + "]" : logon.host) + ":" + std::to_string(logon.port) + "/";
 
     CURL* c = s->curl;
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, s->errors);
-    curl_easy_setopt(c, CURLOPT_USERNAME, logon.user.c_str());
-    curl_easy_setopt(c, CURLOPT_PASSWORD, logon.password.c_str());
+    const CurlLibrary& lib = s->lib;
+    lib.easySetopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib.easySetopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+    lib.easySetopt(c, CURLOPT_ERRORBUFFER, s->errors);
+    lib.easySetopt(c, CURLOPT_USERNAME, logon.user.c_str());
+    lib.easySetopt(c, CURLOPT_PASSWORD, logon.password.c_str());
     // An empty proxy turns off any proxy the environment names.
-    curl_easy_setopt(c, CURLOPT_PROXY, logon.proxy.c_str());
-    if (!logon.proxy.empty()) curl_easy_setopt(c, CURLOPT_HTTPPROXYTUNNEL, 1L);
-    curl_easy_setopt(c, CURLOPT_USE_SSL,
-                     logon.explicitTls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_NONE));
-    if (!options_.certificateFile.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, options_.certificateFile.c_str());
-    curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
-    curl_easy_setopt(c, CURLOPT_FTP_SKIP_PASV_IP, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options_.connectTimeout.count()));
-    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(options_.stallTimeout.count()));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options_.stallTimeout.count()));
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Session::write);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, s.get());
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Session::progress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, s.get());
-    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, &Session::debug);
-    curl_easy_setopt(c, CURLOPT_DEBUGDATA, s.get());
-    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L); // feeds the debug callback only
+    lib.easySetopt(c, CURLOPT_PROXY, logon.proxy.c_str());
+    if (!logon.proxy.empty()) lib.easySetopt(c, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    lib.easySetopt(c, CURLOPT_USE_SSL,
+                   logon.explicitTls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_NONE));
+    if (!options_.certificateFile.empty()) lib.easySetopt(c, CURLOPT_CAINFO, options_.certificateFile.c_str());
+    lib.easySetopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    lib.easySetopt(c, CURLOPT_FTP_SKIP_PASV_IP, 1L);
+    lib.easySetopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options_.connectTimeout.count()));
+    lib.easySetopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(options_.stallTimeout.count()));
+    lib.easySetopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib.easySetopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options_.stallTimeout.count()));
+    lib.easySetopt(c, CURLOPT_WRITEFUNCTION, &Session::write);
+    lib.easySetopt(c, CURLOPT_WRITEDATA, s.get());
+    lib.easySetopt(c, CURLOPT_NOPROGRESS, 0L);
+    lib.easySetopt(c, CURLOPT_XFERINFOFUNCTION, &Session::progress);
+    lib.easySetopt(c, CURLOPT_XFERINFODATA, s.get());
+    lib.easySetopt(c, CURLOPT_DEBUGFUNCTION, &Session::debug);
+    lib.easySetopt(c, CURLOPT_DEBUGDATA, s.get());
+    lib.easySetopt(c, CURLOPT_VERBOSE, 1L); // feeds the debug callback only
 
     // Connect and log on without touching a file.
     s->events = events_;
-    curl_easy_setopt(c, CURLOPT_URL, s->base.c_str());
-    curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
+    lib.easySetopt(c, CURLOPT_URL, s->base.c_str());
+    lib.easySetopt(c, CURLOPT_NOBODY, 1L);
     s->perform("Logon to " + logon.host);
     session_ = std::move(s);
 }
@@ -262,27 +254,27 @@ std::vector<FtpEntry> CurlFtpClient::list(const std::string& folder)
     std::string path = folder;
     if (path.empty() || path.back() != '/') path += '/';
     const std::string url = s.url(path);
-    curl_easy_setopt(s.curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(s.curl, CURLOPT_NOBODY, 0L);
+    s.lib.easySetopt(s.curl, CURLOPT_URL, url.c_str());
+    s.lib.easySetopt(s.curl, CURLOPT_NOBODY, 0L);
     std::vector<FtpEntry> entries;
     {
         const Session::BodyScope scope(s, Session::Body::Collect);
         // The machine listing gives exact sizes and times; servers without
         // it get the classic long listing.
-        curl_easy_setopt(s.curl, CURLOPT_CUSTOMREQUEST, "MLSD");
+        s.lib.easySetopt(s.curl, CURLOPT_CUSTOMREQUEST, "MLSD");
         try {
             s.perform("Listing " + folder);
             entries = parseMachineListing(s.collected);
         } catch (const Error&) {
             const std::string& reply = s.lastReply;
             const bool unknown = reply.rfind("500", 0) == 0 || reply.rfind("502", 0) == 0 || reply.rfind("504", 0) == 0;
-            curl_easy_setopt(s.curl, CURLOPT_CUSTOMREQUEST, nullptr);
+            s.lib.easySetopt(s.curl, CURLOPT_CUSTOMREQUEST, nullptr);
             if (!unknown) throw;
             s.collected.clear();
             s.perform("Listing " + folder);
             entries = parseLongListing(s.collected);
         }
-        curl_easy_setopt(s.curl, CURLOPT_CUSTOMREQUEST, nullptr);
+        s.lib.easySetopt(s.curl, CURLOPT_CUSTOMREQUEST, nullptr);
     }
     if (events_) events_->transferEnded();
     return entries;
@@ -292,8 +284,8 @@ void CurlFtpClient::download(const std::string& remotePath, const FtpSink& sink)
 {
     Session& s = session();
     const std::string url = s.url(remotePath);
-    curl_easy_setopt(s.curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(s.curl, CURLOPT_NOBODY, 0L);
+    s.lib.easySetopt(s.curl, CURLOPT_URL, url.c_str());
+    s.lib.easySetopt(s.curl, CURLOPT_NOBODY, 0L);
     {
         const Session::BodyScope scope(s, Session::Body::Sink, &sink);
         s.perform("Download of " + remotePath);
@@ -306,17 +298,17 @@ void CurlFtpClient::remove(const std::string& remotePath)
     Session& s = session();
     if (hasControlCharacter(remotePath)) throw Error("The remote name is not valid.");
     const std::unique_ptr<curl_slist, void (*)(curl_slist*)> commands(
-        curl_slist_append(nullptr, ("DELE " + remotePath).c_str()), &curl_slist_free_all);
-    curl_easy_setopt(s.curl, CURLOPT_URL, s.base.c_str());
-    curl_easy_setopt(s.curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(s.curl, CURLOPT_QUOTE, commands.get());
+        s.lib.slistAppend(nullptr, ("DELE " + remotePath).c_str()), s.lib.slistFreeAll);
+    s.lib.easySetopt(s.curl, CURLOPT_URL, s.base.c_str());
+    s.lib.easySetopt(s.curl, CURLOPT_NOBODY, 1L);
+    s.lib.easySetopt(s.curl, CURLOPT_QUOTE, commands.get());
     try {
         s.perform("Deleting " + remotePath);
     } catch (...) {
-        curl_easy_setopt(s.curl, CURLOPT_QUOTE, nullptr);
+        s.lib.easySetopt(s.curl, CURLOPT_QUOTE, nullptr);
         throw;
     }
-    curl_easy_setopt(s.curl, CURLOPT_QUOTE, nullptr);
+    s.lib.easySetopt(s.curl, CURLOPT_QUOTE, nullptr);
 }
 
 void CurlFtpClient::logoff()

@@ -5,6 +5,7 @@
 #include "common/Error.h"
 
 #include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -217,4 +218,38 @@ TEST_F(FtpFetchFixture, ASilentServerTimesOut)
     FtpLogon logon{"127.0.0.1", ntohs(address.sin_port), "me", "secret", "", false};
     EXPECT_THROW(quick.logon(logon), Error);
     ::close(listener);
+}
+
+namespace {
+
+bool curlIsLoaded()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find("libcurl") != std::string::npos) return true;
+    return false;
+}
+
+} // namespace
+
+// libcurl and the libraries it brings are loaded by the first logon, not
+// when the program starts or makes its client: commands that reach no
+// server skip their cost.
+TEST(CurlFtpClientLoading, LibcurlIsLoadedOnlyByTheFirstLogon)
+{
+    if (curlIsLoaded()) GTEST_SKIP() << "an earlier test in this process connected already";
+    TempFolder root;
+    std::filesystem::create_directories(root.file("logs"));
+    LocalFtpServer server(root.path());
+    net::CurlFtpClient client;
+    EXPECT_FALSE(curlIsLoaded());
+    FtpLogon logon;
+    logon.host = "127.0.0.1";
+    logon.port = server.port();
+    logon.user = "me";
+    logon.password = "secret";
+    client.logon(logon);
+    EXPECT_TRUE(curlIsLoaded());
+    client.logoff();
 }
