@@ -273,10 +273,13 @@ void DayTracker::record(std::string_view line)
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
-    const std::string_view server = column(Server);
+    // Only pages and images name their URL (a first or last page, a request line).
     url_.clear();
-    if (page && server != "-") url_.append("http://").append(server);
-    url_.append(path);
+    if (kind != RequestKind::Other) {
+        const std::string_view server = column(Server);
+        if (page && server != "-") url_.append("http://").append(server);
+        url_.append(path);
+    }
 
     Visitor& v = visitors_[last_.visitor];
     countRequest(v, created, page, timeParts(column(Time)));
