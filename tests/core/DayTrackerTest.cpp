@@ -195,3 +195,41 @@ TEST_F(DayTrackerTest, RequestLinesComeInTheOrderOfTheirWholeText)
         EXPECT_LT(text::icompare(key(summary[i - 1]), key(summary[i])), 0) << summary[i];
     }
 }
+
+// Extensions near the listed ones: longer, shorter, with a ";", a NUL, or in
+// any case; a page or an image makes a request line, anything else not.
+TEST_F(DayTrackerTest, ExtensionsAreMatchedWholeWithoutRegardToCase)
+{
+    openCache();
+    const std::vector<std::pair<std::string, bool>> paths = {
+        {"/a.htm", true},
+        {"/a.HTMLS", true},
+        {"/a.htmlss", false},
+        {"/a.ht", false},
+        {"/a.shtml", true},
+        {"/a.Z", true},
+        {"/a.gz", true},
+        {"/a.JPEG", true},
+        {"/a.jpe", false},
+        {"/a.pcx", true},
+        {"/a.htm;", false},
+        {"/a.;htm", false},
+        {"/a.css", false},
+        {"/a.", false},
+        {"/a.b/c", false},
+        {"/x.abcdefgh", false},
+        {"/x.abcdefghijklmnopq", false},
+        {"/a.h:m", true},
+    };
+    std::string log = std::string(kHeader) + kFields;
+    for (const auto& [path, _] : paths)
+        log += "2000-10-10 10:00:00 c - GET " + path + " 200 1 -\n";
+    log += "2000-10-10 10:00:00 c - GET /a.htm" + std::string(1, '\0') + " 200 1 -\n";
+    track(log);
+    std::vector<std::string> expected;
+    for (const auto& [path, requested] : paths)
+        if (requested) expected.push_back("2000-10-10,c,c,10:00:00," + path + ",-,-,200,1");
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(detail, expected);
+}

@@ -1,4 +1,5 @@
 #include "tracker/HostNameCache.h"
+#include "common/Text.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "tracker/ClientLookup.h"
@@ -37,6 +38,40 @@ TEST(HostNameList, SortedWithoutRegardToCaseAndTheFirstEntryWins)
     EXPECT_TRUE(list.add("a", "b=c"));
     EXPECT_FALSE(list.find("a=b").has_value());
     EXPECT_EQ(list.find("A"), "b=c");
+}
+
+// Addresses of every length, the long ones beyond any stack buffer, and
+// addresses that are prefixes of others or hold the "=" sorting around.
+TEST(HostNameList, FindsAddressesOfAnyLengthAgainstAPlainSearch)
+{
+    HostNameList list;
+    std::vector<std::string> addresses;
+    for (const std::size_t length : {1, 2, 7, 126, 127, 128, 129, 300}) {
+        const std::string a(length, 'a');
+        addresses.push_back(a);
+        addresses.push_back(a + "<");
+        addresses.push_back(a + ">");
+        addresses.push_back(a + "B");
+    }
+    for (std::size_t i = 0; i < addresses.size(); i += 2)
+        list.add(addresses[i], "n" + std::to_string(i));
+    const auto plain = [&](const std::string& address) -> std::optional<std::string> {
+        for (const std::string& entry : list.entries())
+            if (entry.find('=') == address.size() && text::istartsWith(entry, address))
+                return entry.substr(address.size() + 1);
+        return std::nullopt;
+    };
+    for (const std::string& address : addresses) {
+        for (const std::string& asked : {address, text::toUpper(address), address + "="}) {
+            const auto found = list.find(asked);
+            const auto expected = plain(asked);
+            ASSERT_EQ(found.has_value(), expected.has_value()) << asked;
+            if (found) {
+                EXPECT_EQ(*found, *expected) << asked;
+            }
+        }
+    }
+    EXPECT_FALSE(HostNameList().find("a").has_value());
 }
 
 TEST(HostNameList, SaveMergesWithWhatIsOnDiskAndWritesPrivately)

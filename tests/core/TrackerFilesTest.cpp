@@ -15,6 +15,23 @@ TEST(TrackerLine, QuotesOnlyFieldsHoldingACommaOrAQuote)
     EXPECT_EQ(joinFields({"x", "http://r/?q=a,b", "say \"hi\"", ""}), "x,\"http://r/?q=a,b\",\"say \"\"hi\"\"\",");
 }
 
+TEST(TrackerLine, QuotingIsFoundAtEveryPlaceInFieldsOfEveryLength)
+{
+    for (std::size_t length = 0; length <= 70; ++length) {
+        const std::string plain(length, 'x');
+        EXPECT_FALSE(needsQuotes(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char c : {',', '"'}) {
+                std::string field = plain;
+                field[at] = c;
+                EXPECT_TRUE(needsQuotes(field)) << length << " " << at;
+            }
+        }
+    }
+    // Bytes next to the two in value, and high bytes, need no quotes.
+    EXPECT_FALSE(needsQuotes(std::string("+-!#\xac\xa2\xff\x00 abcdefghijklmnop", 25)));
+}
+
 TEST(TrackerLine, SplitReadsBackWhatJoinWrote)
 {
     const std::vector<std::vector<std::string>> cases = {
@@ -43,12 +60,12 @@ TEST(TrackerFiles, ListsYearsAndTrackedDays)
     web.write("2000/LKLT1010.lkmus", "");
     web.write("2000/LKLT1009.lkmus", "");
     web.write("2000/LKLT1009.log", "");
-    web.write("2000/LKLT0230.lkmus", "");  // no such date
-    web.write("2000/LKLT101.lkmus", "");   // seven characters
-    web.write("2000/ABCD0229.lkmus", "");  // any prefix, leap day
-    web.write("2000/LKLT1011.lkdus", "");  // no summary
-    web.write("2001/LKLT0101.log", "");    // day file only
-    web.write("200x/LKLT0101.lkmus", "");  // not a year folder
+    web.write("2000/LKLT0230.lkmus", ""); // no such date
+    web.write("2000/LKLT101.lkmus", "");  // seven characters
+    web.write("2000/ABCD0229.lkmus", ""); // any prefix, leap day
+    web.write("2000/LKLT1011.lkdus", ""); // no summary
+    web.write("2001/LKLT0101.log", "");   // day file only
+    web.write("200x/LKLT0101.lkmus", ""); // not a year folder
     web.write("20001/LKLT0101.lkmus", "");
 
     EXPECT_EQ(yearFolders(web.path()), (std::vector<int>{2000, 2001}));

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <stdexcept>
 
 namespace larkspan::tracker {
 
@@ -17,7 +19,9 @@ namespace {
 enum class RequestKind { Page, Image, Other };
 
 // The list entries by kind, for extensions that hold no ";": such an
-// extension occurs in a list exactly when it is one of its entries.
+// extension occurs in a list exactly when it is one of its entries. Entries
+// are looked up as one word each (bytes and length) in a small open table,
+// as every request asks.
 class ExtensionKinds {
   public:
     ExtensionKinds()
@@ -28,20 +32,48 @@ class ExtensionKinds {
     }
     RequestKind find(std::string_view lowered) const
     {
-        const auto it = kinds_.find(lowered);
-        return it == kinds_.end() ? RequestKind::Other : it->second;
+        if (lowered.empty() || lowered.size() > kLongest) return RequestKind::Other;
+        const std::uint64_t key = wordOf(lowered);
+        for (std::size_t slot = slotOf(key);; slot = (slot + 1) % kSlots) {
+            if (slots_[slot].key == key) return slots_[slot].kind;
+            if (slots_[slot].key == 0) return RequestKind::Other;
+        }
     }
 
   private:
+    static constexpr std::size_t kLongest = 7;
+    static constexpr std::size_t kSlots = 256;
+    struct Slot {
+        std::uint64_t key = 0; // 0: empty
+        RequestKind kind = RequestKind::Other;
+    };
+
+    // The bytes in the low seven bytes, the length in the top one: never 0
+    // for a non-empty text.
+    static std::uint64_t wordOf(std::string_view text)
+    {
+        std::uint64_t word = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+        return word | (std::uint64_t{text.size()} << 56);
+    }
+    static std::size_t slotOf(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 56; }
+
     void add(std::string_view list, RequestKind kind)
     {
         for (std::size_t start = 0; start < list.size();) {
             const std::size_t end = list.find(';', start);
-            kinds_[list.substr(start, end - start)] = kind;
+            const std::string_view entry = list.substr(start, end - start);
+            if (entry.empty() || entry.size() > kLongest) throw std::logic_error("extension list entry too long");
+            const std::uint64_t key = wordOf(entry);
+            std::size_t slot = slotOf(key);
+            while (slots_[slot].key != 0 && slots_[slot].key != key)
+                slot = (slot + 1) % kSlots;
+            slots_[slot] = {key, kind};
             start = end + 1;
         }
     }
-    std::unordered_map<std::string_view, RequestKind> kinds_;
+    Slot slots_[kSlots];
 };
 
 // The extension is the text from the path's last "." to its end, lower-cased;
@@ -123,14 +155,18 @@ template <typename Iterator, typename Less> void insertionSort(Iterator first, I
 }
 
 // The order of items by their text without regard to case, equal texts in
-// their own order.
+// their own order. The texts are sorted beside their indexes, so a
+// comparison reads nothing else.
 template <typename TextOf> std::vector<std::size_t> foldedOrder(std::size_t count, TextOf textOf)
 {
+    std::vector<std::pair<std::string_view, std::size_t>> items(count);
+    for (std::size_t i = 0; i < count; ++i)
+        items[i] = {textOf(i), i};
+    std::stable_sort(items.begin(), items.end(),
+                     [](const auto& a, const auto& b) { return text::icompare(a.first, b.first) < 0; });
     std::vector<std::size_t> order(count);
     for (std::size_t i = 0; i < count; ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return text::icompare(textOf(a), textOf(b)) < 0; });
+        order[i] = items[i].second;
     return order;
 }
 
@@ -237,10 +273,13 @@ void DayTracker::record(std::string_view line)
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
-    const std::string_view server = column(Server);
+    // Only pages and images name their URL (a first or last page, a request line).
     url_.clear();
-    if (page && server != "-") url_.append("http://").append(server);
-    url_.append(path);
+    if (kind != RequestKind::Other) {
+        const std::string_view server = column(Server);
+        if (page && server != "-") url_.append("http://").append(server);
+        url_.append(path);
+    }
 
     Visitor& v = visitors_[last_.visitor];
     countRequest(v, created, page, timeParts(column(Time)));
@@ -412,13 +451,16 @@ std::string DayTracker::summaryFileText() const
 // usually in time order already and are then left as they are.
 std::vector<std::size_t> DayTracker::detailOrder() const
 {
-    // Group texts: a plain group's is its visitor's key and the comma.
-    std::vector<std::string> texts;
+    // Group texts: a plain group's is the part of its first request line,
+    // which is its visitor's key and the comma in some spelling: spellings
+    // of one key compare equal.
+    const std::string_view all = detailText_;
+    std::vector<std::string_view> texts;
     std::vector<std::size_t> plainSlot(visitors_.size(), kNone);
     for (const Request& r : requests_) {
         if ((r.group & kQuotedGroup) == 0 && plainSlot[r.group] == kNone) {
             plainSlot[r.group] = texts.size();
-            texts.push_back(visitors_[r.group].key + ",");
+            texts.push_back(all.substr(r.offset, r.restOffset));
         }
     }
     const std::size_t plainCount = texts.size();
@@ -426,8 +468,7 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     const auto slotOf = [&](std::size_t group) {
         return (group & kQuotedGroup) != 0 ? plainCount + (group & ~kQuotedGroup) : plainSlot[group];
     };
-    const std::vector<std::size_t> groupOrder =
-        foldedOrder(texts.size(), [&](std::size_t i) { return std::string_view(texts[i]); });
+    const std::vector<std::size_t> groupOrder = foldedOrder(texts.size(), [&](std::size_t i) { return texts[i]; });
     std::vector<std::size_t> rank(texts.size());
     for (std::size_t r = 0; r < groupOrder.size(); ++r)
         rank[groupOrder[r]] = r;
@@ -441,7 +482,6 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     for (std::size_t i = 0; i < requests_.size(); ++i)
         order[next[rank[slotOf(requests_[i].group)]]++] = i;
 
-    const std::string_view all = detailText_;
     const auto rest = [&](std::size_t i) {
         const Request& r = requests_[i];
         return all.substr(r.offset + r.restOffset, r.length - r.restOffset);

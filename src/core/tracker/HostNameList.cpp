@@ -6,6 +6,7 @@
 #include "settings/FileLock.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -60,10 +61,24 @@ bool HostNameList::addEntry(std::string entry)
 
 std::optional<std::string_view> HostNameList::find(std::string_view address) const
 {
-    std::string prefix(address);
-    prefix += '=';
+    if (entries_.empty()) return std::nullopt;
+    // The prefix address + "=", on the stack for the usual short address:
+    // every run of a client's records asks.
+    char small[128];
+    std::string large;
+    std::string_view prefix;
+    if (address.size() < sizeof small) {
+        std::memcpy(small, address.data(), address.size());
+        small[address.size()] = '=';
+        prefix = std::string_view(small, address.size() + 1);
+    } else {
+        large.assign(address).append("=");
+        prefix = large;
+    }
     // Entries beginning with the prefix stand together from its lower bound.
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), prefix, before);
+    auto it =
+        std::lower_bound(entries_.begin(), entries_.end(), prefix,
+                         [](const std::string& entry, std::string_view p) { return text::icompare(entry, p) < 0; });
     for (; it != entries_.end() && text::istartsWith(*it, prefix); ++it) {
         if (it->find('=') == address.size()) return std::string_view(*it).substr(prefix.size());
     }
