@@ -1,12 +1,10 @@
 #include "common/FieldSplit.h"
 
+#include "common/ByteMask.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace larkspan::text {
 
@@ -25,23 +23,10 @@ struct Stretch {
 template <bool FindLineBreaks> Stretch stretchAt(const char* p, char delimiter)
 {
     Stretch s;
-#if defined(__SSE2__)
-    const __m128i delimiters = _mm_set1_epi8(delimiter);
-    const __m128i lineBreaks = _mm_set1_epi8('\n');
-    for (int at = 0; at < 64; at += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        const auto bitsOf = [&block](__m128i wanted) {
-            return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))};
-        };
-        s.delimiters |= bitsOf(delimiters) << at;
-        if (FindLineBreaks) s.lineBreaks |= bitsOf(lineBreaks) << at;
+    for (std::size_t at = 0; at < 64; at += bytes::kBlock) {
+        s.delimiters |= std::uint64_t{bytes::matchMask(p + at, delimiter)} << at;
+        if (FindLineBreaks) s.lineBreaks |= std::uint64_t{bytes::matchMask(p + at, '\n')} << at;
     }
-#else
-    for (int i = 0; i < 64; ++i) {
-        if (p[i] == delimiter) s.delimiters |= std::uint64_t{1} << i;
-        if (FindLineBreaks && p[i] == '\n') s.lineBreaks |= std::uint64_t{1} << i;
-    }
-#endif
     return s;
 }
 

@@ -1,8 +1,10 @@
 #include "import/LogLine.h"
 
+#include "common/ByteMask.h"
 #include "common/Text.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -298,15 +300,10 @@ bool markLine(std::string_view line, LineMarks& marks)
 {
     const char* const data = line.data();
     std::size_t at = 0;
-#if defined(__SSE2__)
-    const __m128i openMark = _mm_set1_epi8('[');
-    const __m128i closeMark = _mm_set1_epi8(']');
-    const __m128i quoteMark = _mm_set1_epi8('"');
-    for (; line.size() - at >= 16; at += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        auto opens = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, openMark)));
-        auto closes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, closeMark)));
-        auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quoteMark)));
+    for (; line.size() - at >= text::bytes::kBlock; at += text::bytes::kBlock) {
+        std::uint32_t opens = text::bytes::matchMask(data + at, '[');
+        std::uint32_t closes = text::bytes::matchMask(data + at, ']');
+        std::uint32_t quotes = text::bytes::matchMask(data + at, '"');
         for (; opens != 0; opens &= opens - 1)
             marks.noteOpen(at + static_cast<std::size_t>(std::countr_zero(opens)));
         for (; closes != 0 && marks.close == LineMarks::kNone; closes &= closes - 1)
@@ -314,7 +311,6 @@ bool markLine(std::string_view line, LineMarks& marks)
         for (; quotes != 0; quotes &= quotes - 1)
             if (!marks.noteQuote(at + static_cast<std::size_t>(std::countr_zero(quotes)))) return false;
     }
-#endif
     for (; at < line.size(); ++at) {
         if (data[at] == '[')
             marks.noteOpen(at);
@@ -474,21 +470,18 @@ std::string_view field(std::string_view line, std::size_t position, char separat
     const char* p = line.data();
     const char* const end = p + line.size();
     std::size_t toSkip = position - 1; // separators before the field
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(separator);
-    while (toSkip > 0 && end - p >= 16) {
-        auto hits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted)));
+    constexpr auto kBlock = static_cast<std::ptrdiff_t>(text::bytes::kBlock);
+    while (toSkip > 0 && end - p >= kBlock) {
+        std::uint32_t hits = text::bytes::matchMask(p, separator);
         for (; hits != 0 && toSkip > 1; --toSkip)
             hits &= hits - 1;
         if (hits == 0) {
-            p += 16;
+            p += kBlock;
             continue;
         }
         p += std::countr_zero(hits) + 1;
         toSkip = 0;
     }
-#endif
     for (; toSkip > 0; --toSkip) {
         while (p != end && *p != separator)
             ++p;
@@ -496,13 +489,10 @@ std::string_view field(std::string_view line, std::size_t position, char separat
         ++p;
     }
     const char* q = p;
-#if defined(__SSE2__)
-    for (; end - q >= 16; q += 16) {
-        const auto hits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), wanted)));
+    for (; end - q >= kBlock; q += kBlock) {
+        const std::uint32_t hits = text::bytes::matchMask(q, separator);
         if (hits != 0) return std::string_view(p, static_cast<std::size_t>(q - p) + std::countr_zero(hits));
     }
-#endif
     while (q != end && *q != separator)
         ++q;
     return std::string_view(p, static_cast<std::size_t>(q - p));

@@ -1,11 +1,9 @@
 #include "tracker/TrackerLine.h"
 
+#include "common/ByteMask.h"
+
 #include <cstdint>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace larkspan::tracker {
 
@@ -26,15 +24,8 @@ bool needsQuotes(std::string_view field)
 {
     const char* p = field.data();
     std::size_t n = field.size();
-#if defined(__SSE2__)
-    const __m128i commas = _mm_set1_epi8(',');
-    const __m128i quotes = _mm_set1_epi8('"');
-    for (; n >= 16; p += 16, n -= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i found = _mm_or_si128(_mm_cmpeq_epi8(block, commas), _mm_cmpeq_epi8(block, quotes));
-        if (_mm_movemask_epi8(found) != 0) return true;
-    }
-#endif
+    for (; n >= text::bytes::kBlock; p += text::bytes::kBlock, n -= text::bytes::kBlock)
+        if ((text::bytes::matchMask(p, ',') | text::bytes::matchMask(p, '"')) != 0) return true;
     for (; n >= 8; p += 8, n -= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
