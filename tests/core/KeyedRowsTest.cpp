@@ -187,6 +187,55 @@ TEST(KeyedRows, CompactedTablesStillFindAndCount)
     EXPECT_EQ(rows.rows()[299].key, "/page-299.html");
 }
 
+TEST(KeyedRows, RowsAddedUnsearchedAreFoundLikeCountedOnes)
+{
+    // Keys known to be new go in without a look-up, while the table has an
+    // index (kept up, through its growth) and while it has none (built by
+    // the next look-up): every key is found at its row afterwards.
+    std::mt19937 rng(12);
+    KeyedRows<CountRow> rows;
+    std::map<std::string, std::size_t> rowOf;
+    for (int n = 0; n < 30000; ++n) {
+        const std::string key = randomKey(rng, 10);
+        const std::string folded = text::toLower(key);
+        if (n == 20000) rows.dropIndex();
+        const auto known = rowOf.find(folded);
+        bool isNew = false;
+        if (known == rowOf.end()) {
+            const std::size_t row = n % 2 ? rows.addNew(key) : rows.countRow(key, isNew);
+            if (n % 2) rows.countAt(row);
+            ASSERT_EQ(row, rowOf.size()) << n;
+            rowOf.emplace(folded, row);
+        } else if (n % 3 == 0) {
+            ASSERT_EQ(rows.countRow(text::toUpper(key), isNew), known->second) << n;
+            ASSERT_FALSE(isNew);
+        }
+    }
+    ASSERT_EQ(rows.size(), rowOf.size());
+    for (const auto& [folded, row] : rowOf)
+        ASSERT_EQ(rows.find(folded), static_cast<long>(row)) << folded;
+    EXPECT_EQ(rows.find("not/there/at/all/"), -1);
+}
+
+TEST(RobotSpotter, ACopyHasCountedNoAgent)
+{
+    // A verdict knows its agent's row in one tally's list; a worker's copy
+    // of the spotter serves another list, which starts without rows.
+    RobotSpotter spotter(RobotList({"curl"}), BrowserTable());
+    spotter.robotName("Mozilla/5.0+(A)");
+    EXPECT_EQ(spotter.lastAgentRow(), 0u);
+    spotter.setLastAgentRow(6);
+    spotter.robotName("Other/1.0");
+    spotter.robotName("MOZILLA/5.0+(a)");
+    EXPECT_EQ(spotter.lastAgentRow(), 7u);
+    EXPECT_EQ(spotter.lastAgent(), "Mozilla/5.0+(A)");
+    RobotSpotter copy(spotter);
+    copy.robotName("Mozilla/5.0+(A)");
+    EXPECT_EQ(copy.lastAgentRow(), 0u);
+    spotter.robotName("Mozilla/5.0+(A)");
+    EXPECT_EQ(spotter.lastAgentRow(), 7u);
+}
+
 TEST(KeyedRows, SharedTextsStoredOnceAndOutliveTheirFirstOwner)
 {
     auto judged = std::make_unique<KeyedRows<CountRow>>();

@@ -158,6 +158,27 @@ template <class Row> class KeyedRows {
         return row;
     }
 
+    // Appends a row for a key the caller knows no row holds in any case,
+    // without looking it up, and returns its index; stored and storedIn as
+    // for countRow. A table without an index stays without one (a later
+    // look-up builds it from the rows).
+    std::size_t addNew(std::string_view key, std::string_view stored = {}, const TextArena* storedIn = nullptr)
+    {
+        if (storedIn && storedIn == texts_.get()) borrowed_ = stored;
+        const std::size_t row = rows_.size();
+        append(key);
+        borrowed_ = {};
+        if (!slots_.empty()) {
+            if (rows_.size() * 4 > slots_.size() * 3) {
+                grow(); // indexes every row, the new one too
+            } else {
+                index(row);
+            }
+        }
+        last_ = static_cast<std::uint32_t>(row + 1);
+        return row;
+    }
+
     // For a table that is read from now on: the rows take no more room than
     // they need and the index is dropped (a later look-up rebuilds it).
     void compact()

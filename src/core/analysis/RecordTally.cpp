@@ -18,10 +18,6 @@ namespace larkspan::analysis {
 namespace {
 
 constexpr int kPage = static_cast<int>(HitType::Page);
-// Agents numbered by the spotter whose user-agent row is remembered (4 bytes each).
-constexpr std::size_t kRememberedAgents = std::size_t{1} << 16;
-// About as many user agents as make their index outgrow the caches.
-constexpr std::size_t kManyAgents = std::size_t{1} << 15;
 constexpr int kDownload = static_cast<int>(HitType::Download);
 
 std::string_view field(const std::vector<std::string_view>& values, int at)
@@ -252,10 +248,8 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     if (pageCounted) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
         if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
-        // With a spotter the agent's row is mostly known by its number,
-        // unless there are so many agents that their index outgrows the caches.
-        if (at.userAgent >= 0 && (!spotter_ || table_.userAgents().size() >= kManyAgents))
-            ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
+        // With a spotter the agent's row is known from its verdict.
+        if (at.userAgent >= 0 && !spotter_) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
     }
     return ahead;
 }
@@ -266,20 +260,14 @@ void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
         table_.countUserAgent(agent, {}, nullptr, hint);
         return;
     }
-    // The spotter judged this record's agent and keeps a copy of it. The
-    // agent's number finds its row without looking up its long text again,
-    // for the first kRememberedAgents numbers: memory stays flat however
-    // many distinct agents a log holds.
-    const std::size_t number = spotter_->lastAgentNumber();
-    const bool remembered = number != 0 && number < kRememberedAgents;
-    if (remembered && number < agentRows_.size() && agentRows_[number] != 0) {
-        table_.countUserAgentAt(agentRows_[number] - 1);
+    // The spotter judged this record's agent, keeps a copy of it and knows
+    // its row in the agent list once it has one: the list is never
+    // searched for the long agent text, and needs no index.
+    if (const std::uint32_t row = spotter_->lastAgentRow()) {
+        table_.countUserAgentAt(row - 1);
         return;
     }
-    const std::size_t row = table_.countUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get(), hint);
-    if (!remembered) return;
-    if (number >= agentRows_.size()) agentRows_.resize(number + 1, 0);
-    agentRows_[number] = static_cast<std::uint32_t>(row + 1);
+    spotter_->setLastAgentRow(table_.countNewUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get()));
 }
 
 bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes)

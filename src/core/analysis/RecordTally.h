@@ -92,8 +92,6 @@ class RecordTally {
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
-    // By the spotter's number of an agent: its user-agent row plus one (0: none yet).
-    std::vector<std::uint32_t> agentRows_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,

@@ -29,6 +29,15 @@ RobotSpotter::RobotSpotter(RobotList robots, BrowserTable families)
 {
 }
 
+RobotSpotter::RobotSpotter(const RobotSpotter& other)
+    : classifier_(other.classifier_), families_(other.families_), verdicts_(other.verdicts_),
+      robotNames_(other.robotNames_), robotNumbers_(other.robotNumbers_), recent_(other.recent_),
+      nextRecent_(other.nextRecent_), lastHit_(other.lastHit_), lastVerdict_(other.lastVerdict_)
+{
+    for (Verdict& verdict : verdicts_.rows())
+        verdict.listRow = 0;
+}
+
 RobotSpotter RobotSpotter::load(const std::string& syssFolder)
 {
     BrowserTable families;

@@ -22,6 +22,10 @@ namespace larkspan::analysis {
 class RobotSpotter {
   public:
     RobotSpotter(RobotList robots, BrowserTable families);
+    // A copy judges as the original did but has counted no agent: each
+    // tally marks the rows of its own agent list (see lastAgentRow).
+    RobotSpotter(const RobotSpotter& other);
+    RobotSpotter& operator=(const RobotSpotter&) = delete;
     // Reads "rasags.lklf" and "browsers.lklf" from the syss folder; a file
     // that cannot be read lists nothing.
     static RobotSpotter load(const std::string& syssFolder);
@@ -37,17 +41,24 @@ class RobotSpotter {
         return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key;
     }
     const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
-    // The number of the agent last judged, from 1 (0 before the first):
-    // agents that differ only in letter case share it, as they share a row
-    // of the user-agent list.
-    std::size_t lastAgentNumber() const { return lastVerdict_; }
+
+    // The row of the agent last judged in the agent list of the tally this
+    // spotter serves, plus one; 0 while that list has no row for it. The
+    // verdict carries it, so the list is never searched for a judged agent
+    // and needs no index of its own.
+    std::uint32_t lastAgentRow() const { return lastVerdict_ == 0 ? 0 : verdicts_.rows()[lastVerdict_ - 1].listRow; }
+    void setLastAgentRow(std::size_t row)
+    {
+        if (lastVerdict_ != 0) verdicts_.rows()[lastVerdict_ - 1].listRow = static_cast<std::uint32_t>(row + 1);
+    }
 
   private:
     // Most agents are no robots: a verdict names its robot by number
     // rather than holding a name of its own.
     struct Verdict {
         std::string_view key;
-        std::uint32_t robot = 0; // the robot's name in robotNames_ plus one; 0: no robot
+        std::uint32_t robot = 0;   // the robot's name in robotNames_ plus one; 0: no robot
+        std::uint32_t listRow = 0; // see lastAgentRow()
     };
     // A verdict's row and its agent's length.
     struct Recent {

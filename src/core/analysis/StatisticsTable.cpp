@@ -177,6 +177,15 @@ std::size_t StatisticsTable::countUserAgent(std::string_view agent, std::string_
     }
     return row;
 }
+std::size_t StatisticsTable::countNewUserAgent(std::string_view agent, std::string_view stored,
+                                               const TextArena* storedIn)
+{
+    const std::size_t row = userAgents_.addNew(agent, stored, storedIn);
+    userAgents_.countAt(row);
+    raiseRows(userAgents_.size());
+    if (journalOn_) journal(JournalEntry::Kind::NewRow, StatList::UserAgents, row);
+    return row;
+}
 void StatisticsTable::countErrorStatus(std::string_view status)
 {
     countIn(StatList::ErrorStatuses, errorStatuses_, status);

@@ -182,6 +182,10 @@ class StatisticsTable {
     std::size_t countUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn,
                                const KeyHint& hint = {});
     void countUserAgentAt(std::size_t row) { userAgents_.countAt(row); }
+    // Counts once an agent the caller knows the list does not hold in any
+    // case (the robot spotter's verdict says so), in a new row; stored and
+    // storedIn as above. Returns the row. The list is not searched.
+    std::size_t countNewUserAgent(std::string_view agent, std::string_view stored, const TextArena* storedIn);
     // New user agents' texts are stored in arena from now on: the robot
     // spotter's, so that an agent judged and counted is stored once.
     void shareUserAgentTexts(std::shared_ptr<TextArena> arena) { userAgents_.storeTextsIn(std::move(arena)); }
