@@ -303,7 +303,7 @@ TEST(RecordTally, AgentListOutlivesTheRobotSpotter)
     std::vector<std::string> scribbles;
     for (std::size_t size = 16; size <= (1u << 20); size *= 2)
         scribbles.emplace_back(size, 'Z');
-    const std::vector<CountRow>& rows = table.userAgents();
+    const CountRows& rows = table.userAgents();
     ASSERT_EQ(rows.size(), agents.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(rows[i].key, i % 3 == 0 ? text::toUpper(agents[i]) : agents[i]) << i;

@@ -41,14 +41,14 @@ std::string number(double value)
     return buffer;
 }
 
-void printCounts(std::ostream& out, const char* title, const std::vector<CountRow>& rows)
+void printCounts(std::ostream& out, const char* title, const CountRows& rows)
 {
     out << title << ": " << rows.size() << '\n';
     for (const CountRow& r : rows)
         out << "  " << r.count << '\t' << r.key << '\n';
 }
 
-void printPaths(std::ostream& out, const char* title, const std::vector<PathRow>& rows)
+void printPaths(std::ostream& out, const char* title, const PathRows& rows)
 {
     out << title << ": " << rows.size() << '\n';
     for (const PathRow& r : rows)
@@ -143,7 +143,7 @@ void printSummary(std::ostream& out, const profiles::RunProfile& p, const Analys
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string_view AnalyseCommand::usage() const
 {
@@ -183,4 +183,4 @@ int AnalyseCommand::run(CommandContext& c, const std::vector<std::string>& args)
     return result.code == 0 ? kExitDone : kExitFailed;
 }
 
-}  // namespace larkspan
+} // namespace larkspan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "analysis/RowStore.h"
 #include "analysis/TextArena.h"
 
 #include <algorithm>
@@ -36,6 +37,10 @@ struct KeyHint {
 
 template <class Row> class KeyedRows {
   public:
+    // Rows that ask for it grow without being copied (see RowStore).
+    using Rows = std::conditional_t < requires { typename Row::Growth; }
+    , RowStore<Row>, std::vector < Row >> ;
+
     KeyedRows() = default;
     // A moved-from table is empty; the rows' views move with the blocks.
     KeyedRows(KeyedRows&& other) noexcept { *this = std::move(other); }
@@ -63,8 +68,8 @@ template <class Row> class KeyedRows {
         return *this;
     }
 
-    const std::vector<Row>& rows() const { return rows_; }
-    std::vector<Row>& rows() { return rows_; }
+    const Rows& rows() const { return rows_; }
+    Rows& rows() { return rows_; }
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
 
@@ -265,10 +270,14 @@ template <class Row> class KeyedRows {
     void append(std::string_view key)
     {
         // Long lists grow by half rather than doubling, and lists of a
-        // million rows by a quarter: less room left unused at the end, less
-        // held while the rows move, for a few more moves.
-        if (rows_.size() == rows_.capacity() && rows_.size() >= kGentleGrowthFrom)
-            rows_.reserve(rows_.size() + rows_.size() / (rows_.size() >= kGentlerGrowthFrom ? 4 : 2));
+        // million rows by a quarter, or an eighth when they are not copied
+        // to grow: less room left unused at the end, for a few more moves.
+        if (rows_.size() == rows_.capacity() && rows_.size() >= kGentleGrowthFrom) {
+            const std::size_t share = rows_.size() < kGentlerGrowthFrom     ? 2
+                                      : std::is_same_v<Rows, RowStore<Row>> ? 8
+                                                                            : 4;
+            rows_.reserve(rows_.size() + rows_.size() / share);
+        }
         rows_.emplace_back();
         if constexpr (kKeyInArena) {
             rows_.back().key = storeText(key);
@@ -362,7 +371,7 @@ template <class Row> class KeyedRows {
         if (!rows_.empty()) grow();
     }
 
-    std::vector<Row> rows_;
+    Rows rows_;
     std::shared_ptr<TextArena> texts_;
     std::vector<std::shared_ptr<TextArena>> earlierTexts_; // still viewed by rows
     std::string_view borrowed_;

@@ -32,6 +32,7 @@ struct FieldPositions {
 
 // One client address of the current day with its page and download count.
 struct Visitor {
+    using Growth = GrowsInPlace;
     std::string_view key; // the address as first logged that day (the tally's own copy)
     long long requests = 0;
 };

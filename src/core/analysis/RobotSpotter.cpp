@@ -47,7 +47,7 @@ RobotSpotter RobotSpotter::load(const std::string& syssFolder)
 
 const RobotSpotter::Verdict* RobotSpotter::recentVerdict(std::string_view agent)
 {
-    const std::vector<Verdict>& rows = verdicts_.rows();
+    const auto& rows = verdicts_.rows();
     const auto matches = [&](const Recent& recent) {
         return recent.length == agent.size() &&
                std::memcmp(rows[recent.row].key.data(), agent.data(), agent.size()) == 0;

@@ -56,6 +56,7 @@ class RobotSpotter {
     // Most agents are no robots: a verdict names its robot by number
     // rather than holding a name of its own.
     struct Verdict {
+        using Growth = GrowsInPlace;
         std::string_view key;
         std::uint32_t robot = 0;   // the robot's name in robotNames_ plus one; 0: no robot
         std::uint32_t listRow = 0; // see lastAgentRow()

@@ -297,7 +297,7 @@ CellTable StatisticsTable::toCellTable() const
         grid.setCell(29, r, numberText(b.others));
         ++r;
     }
-    auto putCounts = [&grid](const std::vector<CountRow>& rows, int keyColumn) {
+    auto putCounts = [&grid](const CountRows& rows, int keyColumn) {
         int row = 0;
         for (const CountRow& c : rows) {
             grid.setCell(keyColumn, row, std::string(c.key));
@@ -310,7 +310,7 @@ CellTable StatisticsTable::toCellTable() const
     putCounts(downloadErrors_.rows(), 13);
     putCounts(referrers_.rows(), 21);
     putCounts(userAgents_.rows(), 23);
-    auto putPaths = [&grid](const std::vector<PathRow>& rows, int pathColumn) {
+    auto putPaths = [&grid](const PathRows& rows, int pathColumn) {
         int row = 0;
         for (const PathRow& p : rows) {
             grid.setCell(pathColumn, row, std::string(p.path));

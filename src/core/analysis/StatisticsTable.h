@@ -45,6 +45,7 @@ struct BucketRow {
 
 // A referrer, user agent or status code with its count.
 struct CountRow {
+    using Growth = GrowsInPlace;
     std::string_view key; // the table's own copy; lives as long as the table
     long long count = 0;
 };
@@ -53,6 +54,7 @@ struct CountRow {
 // the path (query removed); path is the path alone. Both are the table's own
 // text and live as long as the table.
 struct PathRow {
+    using Growth = GrowsInPlace;
     std::string_view key;
     std::string_view path; // the end of key
     long long count = 0;
@@ -66,6 +68,10 @@ struct ErrorAddressList {
     std::vector<std::string> keys;
     std::vector<int> rows;
 };
+
+// The rows of a list as the table keeps them: a vector-like block.
+using CountRows = KeyedRows<CountRow>::Rows;
+using PathRows = KeyedRows<PathRow>::Rows;
 
 // Whole-run sums of the time-bucket columns, as the index page adds them.
 struct BucketTotals {
@@ -113,15 +119,15 @@ class StatisticsTable {
     std::size_t rowCount(StatList list) const;
 
     const std::vector<BucketRow>& buckets() const { return buckets_.rows(); }
-    const std::vector<CountRow>& referrers() const { return referrers_.rows(); }
-    const std::vector<CountRow>& userAgents() const { return userAgents_.rows(); }
-    const std::vector<PathRow>& pages() const { return pages_.rows(); }
+    const CountRows& referrers() const { return referrers_.rows(); }
+    const CountRows& userAgents() const { return userAgents_.rows(); }
+    const PathRows& pages() const { return pages_.rows(); }
     // The kilobytes sent for each page, beside pages() row by row.
-    const std::vector<double>& pageKilobytes() const { return pageKilobytes_; }
-    const std::vector<PathRow>& downloads() const { return downloads_.rows(); }
-    const std::vector<CountRow>& errorStatuses() const { return errorStatuses_.rows(); }
-    const std::vector<CountRow>& pageErrors() const { return pageErrors_.rows(); }
-    const std::vector<CountRow>& downloadErrors() const { return downloadErrors_.rows(); }
+    const RowStore<double>& pageKilobytes() const { return pageKilobytes_; }
+    const PathRows& downloads() const { return downloads_.rows(); }
+    const CountRows& errorStatuses() const { return errorStatuses_.rows(); }
+    const CountRows& pageErrors() const { return pageErrors_.rows(); }
+    const CountRows& downloadErrors() const { return downloadErrors_.rows(); }
 
     // Error address lists in grid column order (the first is column 38).
     const std::vector<ErrorAddressList>& errorAddressLists() const { return errorLists_; }
@@ -256,7 +262,7 @@ class StatisticsTable {
     KeyedRows<CountRow> referrers_;
     KeyedRows<CountRow> userAgents_;
     KeyedRows<PathRow> pages_;
-    std::vector<double> pageKilobytes_;
+    RowStore<double> pageKilobytes_;
     KeyedRows<PathRow> downloads_;
     KeyedRows<CountRow> errorStatuses_;
     KeyedRows<CountRow> pageErrors_;

@@ -18,6 +18,7 @@ namespace larkspan {
 namespace {
 
 using analysis::CountRow;
+using analysis::CountRows;
 
 struct DomainTexts {
     const char* title;
@@ -69,8 +70,8 @@ class DomainRows {
     std::unordered_map<std::string, std::size_t, text::CaseInsensitiveHash, text::CaseInsensitiveEqual> index_;
 };
 
-const std::vector<CountRow>& startReport(const analysis::StatisticsTable& stats, ReportGrid& grid,
-                                         const ReportContext& context, const DomainTexts& t)
+const CountRows& startReport(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
+                             const DomainTexts& t)
 {
     startReportGrid(grid, context, t.title, std::nullopt, t.units, t.about);
     for (int c = 0; c < 3; ++c)
@@ -117,7 +118,7 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
                      const std::vector<std::string>& entries, const DomainTexts& t,
                      bool (*matches)(std::string_view, std::string_view), bool dropBlankNames)
 {
-    const std::vector<CountRow>& referrers = startReport(stats, grid, context, t);
+    const CountRows& referrers = startReport(stats, grid, context, t);
     long long total = 0;
     for (const CountRow& row : referrers)
         if (referrers::domainView(row.key) != "Unknown") total += row.count;
@@ -148,7 +149,7 @@ void fillReferringDomainsReport(const analysis::StatisticsTable& stats, ReportGr
         " Referring Domains<br>",
         "##0.### % of all ",
         false};
-    const std::vector<CountRow>& referrers = startReport(stats, grid, context, texts);
+    const CountRows& referrers = startReport(stats, grid, context, texts);
 
     // Pieces of the referrers' texts, which live as long as the table.
     std::vector<std::string_view> domains;

@@ -15,6 +15,7 @@ namespace larkspan {
 namespace {
 
 using analysis::CountRow;
+using analysis::CountRows;
 using analysis::StatList;
 
 // An error list's counter; an unreadable cell reads -2 here.
@@ -23,7 +24,7 @@ long long errorCounter(const analysis::StatisticsTable& stats, StatList list)
     return stats.counter(list).value_or(-2);
 }
 
-long long sumOf(const std::vector<CountRow>& rows)
+long long sumOf(const CountRows& rows)
 {
     long long total = 0;
     for (const CountRow& row : rows)
@@ -82,7 +83,7 @@ void appendAllErrorsRatio(ReportGrid& grid, const analysis::StatisticsTable& sta
 // Page and download errors: status, addresses, count and percentage; the
 // download report shifts the numbers one column right.
 void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& grid, const ReportContext& context,
-                          StatList list, const std::vector<CountRow>& rows, char kind, const ErrorReportTexts& t,
+                          StatList list, const CountRows& rows, char kind, const ErrorReportTexts& t,
                           const char* neverStarted)
 {
     const bool download = kind == 'D';
@@ -140,7 +141,7 @@ void fillTotalErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& g
     grid.setCell(2, 3, "% of Total Errors");
 
     if (errorCounter(stats, StatList::ErrorStatuses) == -2) throw NoDataError(kNoDataForReport);
-    const std::vector<CountRow>& rows = stats.errorStatuses();
+    const CountRows& rows = stats.errorStatuses();
     const long long total = sumOf(rows);
     if (total == 0) throw NoDataError(kNoDataForReport);
 

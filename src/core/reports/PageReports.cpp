@@ -13,6 +13,7 @@ namespace larkspan {
 namespace {
 
 using analysis::PathRow;
+using analysis::PathRows;
 using analysis::StatList;
 
 struct PathReportTexts {
@@ -27,8 +28,8 @@ struct PathReportTexts {
 };
 
 // Pages and downloads: one line per path, linked to the server address and path.
-void buildPathReport(const analysis::StatisticsTable& stats, StatList list, const std::vector<PathRow>& rows,
-                     ReportGrid& grid, const ReportContext& context, const PathReportTexts& t)
+void buildPathReport(const analysis::StatisticsTable& stats, StatList list, const PathRows& rows, ReportGrid& grid,
+                     const ReportContext& context, const PathReportTexts& t)
 {
     const std::string& maxrows = context.settings.maxrows;
     const std::string about =

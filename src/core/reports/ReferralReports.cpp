@@ -18,7 +18,7 @@ namespace larkspan {
 
 namespace {
 
-const std::vector<analysis::CountRow>& startedReferrers(const analysis::StatisticsTable& stats)
+const analysis::CountRows& startedReferrers(const analysis::StatisticsTable& stats)
 {
     if (stats.counter(analysis::StatList::Referrers).value_or(-1) == -1) throw NoDataError(kDataNotLogged);
     return stats.referrers();
@@ -85,7 +85,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
     grid.setCell(1, 3, "# of Referrals");
     grid.setCell(2, 3, "% of Total Referrals");
 
-    const std::vector<analysis::CountRow>& referrers = startedReferrers(stats);
+    const analysis::CountRows& referrers = startedReferrers(stats);
     auto counted = [&excluded](const analysis::CountRow& row) {
         const std::string_view domain = referrers::domainView(row.key);
         return domain != "Unknown" && !excluded.contains(domain);
@@ -138,7 +138,7 @@ void fillSearchEnginesReport(const analysis::StatisticsTable& stats, ReportGrid&
     grid.setCell(3, 3, "% of Total Referrals");
 
     engines.tally({});
-    const std::vector<analysis::CountRow>& referrers = startedReferrers(stats);
+    const analysis::CountRows& referrers = startedReferrers(stats);
     long long total = 0;
     CountedTextList urls;
     urls.reserve(referrers.size());

@@ -286,8 +286,8 @@ void fillPageKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid&
         "The Pages by Kilobytes report lists the pages of your site by the kilobytes sent for them in the given"
         " time frame, with the number of hits each received. Results are ordered from most kilobytes to least."};
     startDetailGrid(grid, context, texts);
-    const std::vector<analysis::PathRow>& pages = stats.pages();
-    const std::vector<double>& pageKilobytes = stats.pageKilobytes();
+    const analysis::PathRows& pages = stats.pages();
+    const auto& pageKilobytes = stats.pageKilobytes();
     double kilobytes = 0;
     for (double k : pageKilobytes)
         kilobytes += k;
