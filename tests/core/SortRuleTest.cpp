@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <random>
 
@@ -248,5 +249,39 @@ TEST(SortRule, RowsAlikeForManyRoundsOfKeyBytesSortInPlaceLikeTheirComposedKeys)
                 }
             }
         }
+    }
+}
+
+TEST(SortRule, LongRankingsSplitOverTwoThreadsGiveTheOneThreadOrder)
+{
+    // Enough rows for the sort to be split: counts with many ties, first
+    // cells alike for their first 24 bytes, case twins and whole repeats.
+    std::mt19937 random(21);
+    std::vector<TextRow> rows(80000);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::string page = "https://site.example.org/p/" + std::to_string(random() % 30000);
+        if (random() % 4 == 0) page = text::toUpper(page);
+        rows[i] = {page, std::to_string(random() % 5 == 0 ? random() % 1000 : random() % 3)};
+    }
+    std::vector<const TextRow*> view;
+    for (const TextRow& row : rows)
+        view.push_back(&row);
+    const auto rank = [&](const char* threads, bool descending, std::size_t& distinct) {
+        ::setenv("LARKSPAN_THREADS", threads, 1);
+        auto order = sortRuleTop(ViewCells(view), 1, descending, 100, distinct);
+        const auto whole = sortRuleOrder(view, 1, descending);
+        order.insert(order.end(), whole.begin(), whole.end());
+        ::unsetenv("LARKSPAN_THREADS");
+        return order;
+    };
+    for (const bool descending : {false, true}) {
+        std::size_t oneDistinct = 0;
+        std::size_t twoDistinct = 0;
+        const auto one = rank("1", descending, oneDistinct);
+        EXPECT_EQ(rank("2", descending, twoDistinct), one);
+        EXPECT_EQ(twoDistinct, oneDistinct);
+        const std::vector<std::size_t> expected = composedKeyOrder(rows, 1, descending);
+        EXPECT_EQ(oneDistinct, expected.size());
+        ASSERT_EQ(std::vector<std::size_t>(one.begin() + 100, one.end()), expected);
     }
 }

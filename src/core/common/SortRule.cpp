@@ -2,11 +2,14 @@
 
 #include "common/FoldedWords.h"
 #include "common/Text.h"
+#include "common/WorkerThreads.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 namespace larkspan {
 
@@ -258,6 +261,33 @@ class KeyComparer {
     }
 };
 
+// Entries from which a sort is split over two threads.
+constexpr std::size_t kTwoThreadSortFrom = std::size_t{1} << 16;
+
+// std::sort of entries[first, last) by their words, then row. A long range
+// is split at its middle element, and each side is sorted on its own
+// thread: the entries order strictly (no two share a row), so the result is
+// the one std::sort gives, and no entry is copied to merge.
+void sortByWords(std::vector<RankedEntry>& entries, std::size_t first, std::size_t last)
+{
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
+    if (last - first < kTwoThreadSortFrom || workerThreadCount() < 2) {
+        std::sort(begin, end);
+        return;
+    }
+    const auto middle = begin + (end - begin) / 2;
+    std::nth_element(begin, middle, end);
+    std::thread upper;
+    try {
+        upper = std::thread([middle, end] { std::sort(middle, end); });
+    } catch (const std::system_error&) {
+        std::sort(middle, end); // no thread to be had: both sides here
+    }
+    std::sort(begin, middle);
+    if (upper.joinable()) upper.join();
+}
+
 // Sorts entries[first, last), whose keys are alike as far as they were
 // read and ended there, by their whole keys, ties by row; marks each entry
 // whose key equals the one before. Returns how many it marked.
@@ -300,8 +330,7 @@ std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& co
     // share them: for comparing whole when their keys ended, else for
     // reading on from next.
     const auto sortRun = [&](std::size_t first, std::size_t last, std::size_t wordBytes, std::size_t next) {
-        std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first),
-                  entries.begin() + static_cast<std::ptrdiff_t>(last));
+        sortByWords(entries, first, last);
         for (std::size_t start = first; start < last;) {
             std::size_t end = start + 1;
             while (end < last && entries[end].sameWords(entries[start]))
