@@ -166,8 +166,8 @@ TEST(AnalysisPass, OneVisitorsHitsSessionsAndDemographics)
     EXPECT_EQ(f.table.otherHits(), 1);
     EXPECT_EQ(f.demographics(), "2.2.2.2,0\r\nHost.Example,2\r\nhost.example,1\r\n");
     ASSERT_EQ(f.table.pages().size(), 2u);
-    EXPECT_EQ(f.table.pages()[0].key, "10.0.0.1/index.htm");
-    EXPECT_EQ(f.table.downloads()[0].path, "/setup.exe");
+    EXPECT_EQ(f.table.pages()[0].key(), "10.0.0.1/index.htm");
+    EXPECT_EQ(f.table.downloads()[0].path(), "/setup.exe");
 
     // Without demographics the file is removed and not written.
     f.input.demographics = false;
@@ -226,7 +226,7 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
     EXPECT_EQ(p404->keys, (std::vector<std::string>{"10.0.0.1/gone.htm", "10.0.0.2/gone.htm"}));
     EXPECT_NE(f.table.errorAddressList("D;503"), nullptr);
     EXPECT_EQ(f.table.errorAddressList("P;500"), nullptr);
-    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path == "/x"); // 4040 is no error
+    EXPECT_TRUE(f.table.pages().size() == 1u && f.table.pages()[0].path() == "/x"); // 4040 is no error
 }
 
 TEST(AnalysisPass, HourlyBucketsAndRecordsWithoutTime)
@@ -267,7 +267,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
         false);
     f.run(day(2000, 2, 1), day(2000, 2, 4));
     ASSERT_EQ(f.table.pages().size(), 3u);
-    EXPECT_EQ(f.table.pages()[2].key, "-/w.htm");
+    EXPECT_EQ(f.table.pages()[2].key(), "-/w.htm");
     EXPECT_EQ(f.table.userAgents()[2].key, "Mozilla/4.0 (compatible; MSIE 6.0)");
     f.table.reset();
     f.run(day(2000, 2, 1), day(2000, 2, 3));
@@ -277,7 +277,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     EXPECT_EQ(f.table.recordsProcessed(), 3);
     ASSERT_EQ(f.table.userAgents().size(), 2u);
     EXPECT_EQ(f.table.userAgents()[1].key, "Mozilla/5.0 (X11; Linux)");
-    EXPECT_EQ(f.table.pages()[1].key, "/t.htm"); // no s-ip: empty text before the path
+    EXPECT_EQ(f.table.pages()[1].key(), "/t.htm"); // no s-ip: empty text before the path
 }
 
 TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
@@ -295,7 +295,7 @@ TEST(AnalysisPass, MalformedLinesAreDroppedWithoutHarm)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.linesRead, 6);
     EXPECT_EQ(f.table.recordsProcessed(), 2);
-    EXPECT_EQ(f.table.pages().back().path, "/last.htm");
+    EXPECT_EQ(f.table.pages().back().path(), "/last.htm");
 }
 
 TEST(AnalysisPass, FtpWebOffersTheImportOnceAndCancelStops)
@@ -413,8 +413,8 @@ TEST(AnalysisPass, FieldListHoldsAcrossBlocksAndDelimiterResetsPerFile)
     EXPECT_EQ(f.table.recordsProcessed(), 9002);
     ASSERT_EQ(f.table.pages().size(), 3u);
     EXPECT_EQ(f.table.pages()[0].count, 9000);
-    EXPECT_EQ(f.table.pages()[1].path, "/b b.htm");
-    EXPECT_EQ(f.table.pages()[2].path, "/d.htm");
+    EXPECT_EQ(f.table.pages()[1].path(), "/b b.htm");
+    EXPECT_EQ(f.table.pages()[2].path(), "/d.htm");
 }
 
 TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
@@ -473,7 +473,7 @@ TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
             EXPECT_EQ(row.key, tabAgent);
         }
     }
-    EXPECT_EQ(f.table.pages().back().key, "9.9.9.9/t.htm");
+    EXPECT_EQ(f.table.pages().back().key(), "9.9.9.9/t.htm");
 }
 
 TEST(AnalysisPass, UserAgentListIsTheSameWhetherTheRobotSpotterJudgesAgentsOrNot)

@@ -104,3 +104,35 @@ TEST(RowStore, LongListsKeepTheirRowsAndKeysWhileTheyGrowInPlace)
     EXPECT_EQ(table.referrers().capacity(), static_cast<std::size_t>(n));
     EXPECT_EQ(table.referrers()[n - 1].key, "http://r" + std::to_string(n - 1) + ".example/");
 }
+
+TEST(RowStore, PathRowsGiveTheirKeyAndPathThroughCopiesAndMerges)
+{
+    // Pages with empty, short and long server addresses and paths, counted
+    // by one table, a copy of it and a journaled part merged into another:
+    // each row's key is server + path and its path the path alone.
+    std::mt19937 rng(8);
+    std::vector<std::pair<std::string, std::string>> pages;
+    StatisticsTable whole;
+    StatisticsTable first;
+    StatisticsTable second;
+    second.keepJournal();
+    for (int i = 0; i < 3000; ++i) {
+        const std::string server = i % 5 == 0 ? "" : std::string(rng() % 3 == 0 ? 300 : 8, 'a' + i % 26);
+        const std::string path = i % 7 == 0 ? "" : "/p" + std::to_string(i) + std::string(rng() % 40, 'x');
+        pages.emplace_back(server, path);
+        whole.countPage(server, path, 1);
+        (i < 1500 ? first : second).countPage(server, path, 1);
+    }
+    first.mergeFrom(second);
+    const StatisticsTable copy(whole);
+    for (const StatisticsTable* table : std::vector<const StatisticsTable*>{&whole, &first, &copy}) {
+        const PathRows& rows = table->pages();
+        ASSERT_EQ(rows.size(), pages.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].key(), pages[i].first + pages[i].second) << i;
+            ASSERT_EQ(rows[i].path(), pages[i].second) << i;
+            ASSERT_EQ(rows[i].count, 1);
+        }
+    }
+    static_assert(sizeof(PathRow) == 24);
+}

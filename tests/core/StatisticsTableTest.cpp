@@ -47,10 +47,10 @@ TEST(StatisticsTable, ListsKeepFirstSpellingAndFirstAppearanceOrder)
     t.countPage("10.0.0.1", "/index.HTM");
     t.countPage("10.0.0.2", "/index.htm");
     ASSERT_EQ(t.pages().size(), 2u);
-    EXPECT_EQ(t.pages()[0].key, "10.0.0.1/Index.htm");
-    EXPECT_EQ(t.pages()[0].path, "/Index.htm");
+    EXPECT_EQ(t.pages()[0].key(), "10.0.0.1/Index.htm");
+    EXPECT_EQ(t.pages()[0].path(), "/Index.htm");
     EXPECT_EQ(t.pages()[0].count, 2);
-    EXPECT_EQ(t.pages()[1].key, "10.0.0.2/index.htm");
+    EXPECT_EQ(t.pages()[1].key(), "10.0.0.2/index.htm");
 }
 
 TEST(StatisticsTable, CountersReadEmptyOrMinusOneAsTheGridDoes)
@@ -92,7 +92,7 @@ TEST(StatisticsTable, ErrorAddressListsTakeNewColumnsAndTheGridsLastRow)
     StatisticsTable t;
     t.setUp();
     t.addErrorAddress('P', "404", "1.1.1.1/a.htm");
-    t.addErrorAddress('P', "404", "1.1.1.1/A.HTM");  // already there, any case
+    t.addErrorAddress('P', "404", "1.1.1.1/A.HTM"); // already there, any case
     t.addErrorAddress('D', "500", "1.1.1.1/x.zip");
     t.addErrorAddress('P', "404", "1.1.1.1/b.htm");
     t.addErrorAddress('P', "404", "1.1.1.1/c.htm");
@@ -167,7 +167,8 @@ TEST(KeyedRows, RepeatedKeysCountedCasesAndClearing)
         long long count = 0;
     };
     KeyedRows<Row> rows;
-    for (const char* k : {"Agent", "Agent", "AGENT", "other", "agent", "other", "Agent"}) rows.count(k);
+    for (const char* k : {"Agent", "Agent", "AGENT", "other", "agent", "other", "Agent"})
+        rows.count(k);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows.rows()[0].key, "Agent");
     EXPECT_EQ(rows.rows()[0].count, 5);
@@ -175,8 +176,9 @@ TEST(KeyedRows, RepeatedKeysCountedCasesAndClearing)
     EXPECT_EQ(rows.find("AGENT"), 0);
     EXPECT_EQ(rows.find("none"), -1);
     rows.clear();
-    EXPECT_TRUE(rows.count("Agent"));  // new again after clearing
-    for (int i = 0; i < 5000; ++i) rows.count(std::to_string(i % 1000));
+    EXPECT_TRUE(rows.count("Agent")); // new again after clearing
+    for (int i = 0; i < 5000; ++i)
+        rows.count(std::to_string(i % 1000));
     EXPECT_EQ(rows.size(), 1001u);
     EXPECT_EQ(rows.rows()[1000].count, 5);
 }
@@ -262,10 +264,10 @@ TEST(StatisticsTable, CopiedTablesKeepTheirOwnKeysAndPaths)
     }
     const StatisticsTable& c = *copy;
     ASSERT_EQ(c.pages().size(), 2u);
-    EXPECT_EQ(c.pages()[0].key, "10.0.0.1/Index.html");
-    EXPECT_EQ(c.pages()[0].path, "/Index.html");
+    EXPECT_EQ(c.pages()[0].key(), "10.0.0.1/Index.html");
+    EXPECT_EQ(c.pages()[0].path(), "/Index.html");
     EXPECT_EQ(c.pages()[0].count, 2);
-    EXPECT_EQ(c.pages()[1].path, "/other.html");
+    EXPECT_EQ(c.pages()[1].path(), "/other.html");
     EXPECT_EQ(c.pageKilobytes()[0], 4);
     EXPECT_EQ(c.userAgents()[0].key, "Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
     EXPECT_EQ(c.toCellTable().cell(15, 0), "/Index.html");

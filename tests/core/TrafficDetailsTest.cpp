@@ -130,7 +130,7 @@ TEST(TrafficTallies, HandCountedDayWithRobotsCounted)
     EXPECT_EQ(t.extensions().back().key, ""); // "/folder/"
     ASSERT_FALSE(p.table.pages().empty());
     ASSERT_EQ(p.table.pageKilobytes().size(), p.table.pages().size());
-    EXPECT_EQ(p.table.pages()[0].path, "/index.htm");
+    EXPECT_EQ(p.table.pages()[0].path(), "/index.htm");
     EXPECT_EQ(p.table.pages()[0].count, 2);
     EXPECT_EQ(p.table.pageKilobytes()[0], 4);
 }
@@ -244,7 +244,7 @@ TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
     ReportBuilderFixture f;
     f.settings.maxrows = "ALL";
     fillStatusCodesReport(p.table, f.grid, f.context());
-    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "301", "206"}));  // ties: the sort rule
+    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "301", "206"})); // ties: the sort rule
     EXPECT_EQ(f.column(1), (std::vector<std::string>{"4", "3", "1", "1"}));
     EXPECT_EQ(f.column(3)[0], "8");
     EXPECT_EQ(f.column(4)[1], "404 - Client - Not Found");

@@ -52,7 +52,7 @@ void printPaths(std::ostream& out, const char* title, const PathRows& rows)
 {
     out << title << ": " << rows.size() << '\n';
     for (const PathRow& r : rows)
-        out << "  " << r.count << '\t' << r.key << '\n';
+        out << "  " << r.count << '\t' << r.key() << '\n';
 }
 
 void printVolumes(std::ostream& out, const char* title, const std::vector<analysis::VolumeRow>& rows)
@@ -66,7 +66,7 @@ void printPageKilobytes(std::ostream& out, const StatisticsTable& t)
 {
     out << "Page kilobytes: " << t.pages().size() << '\n';
     for (std::size_t i = 0; i < t.pages().size(); ++i)
-        out << "  " << t.pages()[i].count << '\t' << number(t.pageKilobytes()[i]) << '\t' << t.pages()[i].key << '\n';
+        out << "  " << t.pages()[i].count << '\t' << number(t.pageKilobytes()[i]) << '\t' << t.pages()[i].key() << '\n';
 }
 
 void printSlots(std::ostream& out, const char* title, const analysis::TimeSlot* slots, std::size_t n)

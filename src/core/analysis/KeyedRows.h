@@ -5,6 +5,7 @@
 #include "analysis/TextArena.h"
 
 #include <algorithm>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace larkspan::analysis {
@@ -213,7 +215,32 @@ template <class Row> class KeyedRows {
     }
 
   private:
-    static constexpr bool kKeyInArena = std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
+    // A row's key is its member `key` (a std::string_view or std::string),
+    // or, for a row that packs it, what its key() gives and setKey() sets.
+    static constexpr bool kKeyMethods = requires(Row & row, std::string_view text)
+    {
+        {
+            std::as_const(row).key()
+            } -> std::same_as<std::string_view>;
+        row.setKey(text);
+    };
+    static std::string_view keyOf(const Row& row)
+    {
+        if constexpr (kKeyMethods) {
+            return row.key();
+        } else {
+            return std::string_view(row.key);
+        }
+    }
+    static constexpr bool keyViewsArena()
+    {
+        if constexpr (kKeyMethods) {
+            return true;
+        } else {
+            return std::is_same_v<std::remove_cvref_t<decltype(Row::key)>, std::string_view>;
+        }
+    }
+    static constexpr bool kKeyInArena = keyViewsArena();
 
     static constexpr std::size_t kGentleGrowthFrom = std::size_t{1} << 16;
     static constexpr std::size_t kGentlerGrowthFrom = std::size_t{1} << 20;
@@ -232,7 +259,7 @@ template <class Row> class KeyedRows {
     bool isLast(std::string_view key) const
     {
         if (last_ == 0) return false;
-        const auto& lastKey = rows_[last_ - 1].key;
+        const std::string_view lastKey = keyOf(rows_[last_ - 1]);
         return lastKey.size() == key.size() && std::memcmp(lastKey.data(), key.data(), key.size()) == 0;
     }
 
@@ -279,7 +306,9 @@ template <class Row> class KeyedRows {
             rows_.reserve(rows_.size() + rows_.size() / share);
         }
         rows_.emplace_back();
-        if constexpr (kKeyInArena) {
+        if constexpr (kKeyMethods) {
+            rows_.back().setKey(storeText(key));
+        } else if constexpr (kKeyInArena) {
             rows_.back().key = storeText(key);
         } else {
             rows_.back().key.assign(key);
@@ -297,8 +326,8 @@ template <class Row> class KeyedRows {
     bool matches(const Slot& slot, std::uint64_t h, std::string_view key) const
     {
         if (slot.tag != tagOf(h)) return false;
-        const auto& rowKey = rows_[slot.rowPlusOne - 1].key;
-        return rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key);
+        const std::string_view rowKey = keyOf(rows_[slot.rowPlusOne - 1]);
+        return rowKey.size() == key.size() && folded::equal(rowKey, key);
     }
 
     // At least twice the slots, enough for one more row; the keys are hashed
@@ -320,16 +349,15 @@ template <class Row> class KeyedRows {
     long findUnindexed(std::string_view key) const
     {
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            const auto& rowKey = rows_[i].key;
-            if (rowKey.size() == key.size() && folded::equal(std::string_view(rowKey), key))
-                return static_cast<long>(i);
+            const std::string_view rowKey = keyOf(rows_[i]);
+            if (rowKey.size() == key.size() && folded::equal(rowKey, key)) return static_cast<long>(i);
         }
         return -1;
     }
 
     void index(std::size_t row)
     {
-        const std::uint64_t h = folded::hash(std::string_view(rows_[row].key));
+        const std::uint64_t h = folded::hash(keyOf(rows_[row]));
         std::size_t pos = h & mask_;
         while (slots_[pos].rowPlusOne != 0)
             pos = (pos + 1) & mask_;
@@ -348,24 +376,17 @@ template <class Row> class KeyedRows {
 
     // The other table's keys are distinct already: the copy takes its rows
     // in order, each key copied into this table's arena, and indexes them
-    // once. A row's string_view member `path`, when it has one, is a piece
-    // of its key: copies point it at the same piece of their own key.
+    // once. A row that keeps pieces of its key as offsets keeps them.
     void copyFrom(const KeyedRows& other)
     {
         rows_.reserve(other.rows_.size());
         for (const Row& from : other.rows_) {
             rows_.push_back(from);
             Row& row = rows_.back();
-            if constexpr (kKeyInArena) {
+            if constexpr (kKeyMethods) {
+                row.setKey(storeText(from.key()));
+            } else if constexpr (kKeyInArena) {
                 row.key = storeText(from.key);
-                if constexpr (requires { row.path = std::string_view(); }) {
-                    if constexpr (std::is_same_v<decltype(Row::path), std::string_view>) {
-                        row.path = from.path.empty()
-                                       ? std::string_view()
-                                       : row.key.substr(static_cast<std::size_t>(from.path.data() - from.key.data()),
-                                                        from.path.size());
-                    }
-                }
             }
         }
         if (!rows_.empty()) grow();

@@ -48,11 +48,11 @@ void StatisticsTable::replayRow(const StatisticsTable& part, StatList list, std:
         const bool pages = list == StatList::Pages;
         KeyedRows<PathRow>& rows = pages ? pages_ : downloads_;
         const PathRow& from = (pages ? part.pages_ : part.downloads_).rows()[row];
-        const std::size_t at = rows.addCount(from.key, from.count, isNew);
+        const std::size_t at = rows.addCount(from.key(), from.count, isNew);
         if (isNew) {
             // The path is the end of the key: it views this table's text.
             PathRow& added = rows.newest();
-            added.path = added.key.substr(added.key.size() - from.path.size());
+            added.setPathStart(added.key().size() - from.path().size());
             raiseRows(rows.size());
         }
         if (pages) {

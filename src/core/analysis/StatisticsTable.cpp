@@ -143,7 +143,7 @@ std::size_t StatisticsTable::countPath(StatList list, KeyedRows<PathRow>& rows, 
     const std::size_t row = rows.countRow(scratch_, isNew, hint);
     if (isNew) {
         PathRow& added = rows.newest();
-        added.path = added.key.substr(serverAddress.size());
+        added.setPathStart(serverAddress.size());
         raiseRows(rows.size());
         if (journalOn_) journal(JournalEntry::Kind::NewRow, list, row);
     }
@@ -313,9 +313,9 @@ CellTable StatisticsTable::toCellTable() const
     auto putPaths = [&grid](const PathRows& rows, int pathColumn) {
         int row = 0;
         for (const PathRow& p : rows) {
-            grid.setCell(pathColumn, row, std::string(p.path));
+            grid.setCell(pathColumn, row, std::string(p.path()));
             grid.setCell(pathColumn + 1, row, numberText(p.count));
-            grid.setCell(pathColumn + 2, row, std::string(p.key));
+            grid.setCell(pathColumn + 2, row, std::string(p.key()));
             ++row;
         }
     };

@@ -5,9 +5,11 @@
 #include "analysis/TrafficTallies.h"
 #include "common/CellTable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,14 +52,35 @@ struct CountRow {
     long long count = 0;
 };
 
-// A page or download file: key is the server address followed directly by
-// the path (query removed); path is the path alone. Both are the table's own
-// text and live as long as the table.
+// A page or download file: key() is the server address followed directly
+// by the path (query removed); path() is the path alone. Both view the
+// table's own text and live as long as the table. The key is kept as a
+// pointer and two lengths, so a row of a long list takes 24 bytes.
 struct PathRow {
     using Growth = GrowsInPlace;
-    std::string_view key;
-    std::string_view path; // the end of key
+
+    std::string_view key() const { return std::string_view(text_, keySize_); }
+    std::string_view path() const { return key().substr(pathStart_); }
+    // A key's text (the path starts at its beginning until setPathStart).
+    void setKey(std::string_view key)
+    {
+        if (key.size() > UINT32_MAX) throw std::length_error("key too long");
+        text_ = key.data();
+        keySize_ = static_cast<std::uint32_t>(key.size());
+        pathStart_ = std::min(pathStart_, keySize_);
+    }
+    // The path begins start bytes into the key (at most its length).
+    void setPathStart(std::size_t start)
+    {
+        pathStart_ = static_cast<std::uint32_t>(std::min<std::size_t>(start, keySize_));
+    }
+
     long long count = 0;
+
+  private:
+    const char* text_ = nullptr;
+    std::uint32_t keySize_ = 0;
+    std::uint32_t pathStart_ = 0;
 };
 
 // The distinct keys (server address + path) that got one error status,

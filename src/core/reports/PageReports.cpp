@@ -51,13 +51,13 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
         const PathRow& row = rows[i];
         switch (column) {
         case 0:
-            return unknownForDash(row.path == "/" ? row.key : row.path);
+            return unknownForDash(row.path() == "/" ? row.key() : row.path());
         case 1:
             return countText(row.count, scratch);
         case 2:
             return percents.of(row.count);
         case 5:
-            return std::string_view(row.key);
+            return row.key();
         default:
             return std::string_view();
         }

@@ -296,7 +296,7 @@ void fillPageKilobytesReport(const analysis::StatisticsTable& stats, ReportGrid&
         const analysis::PathRow& row = pages[i];
         switch (column) {
         case 0:
-            return std::string_view(row.path == "/" ? row.key : row.path);
+            return row.path() == "/" ? row.key() : row.path();
         case 3:
             return std::string_view(scratch = std::to_string(row.count));
         default:
