@@ -117,8 +117,12 @@ TEST(RowStore, PathRowsGiveTheirKeyAndPathThroughCopiesAndMerges)
     StatisticsTable second;
     second.keepJournal();
     for (int i = 0; i < 3000; ++i) {
-        const std::string server = i % 5 == 0 ? "" : std::string(rng() % 3 == 0 ? 300 : 8, 'a' + i % 26);
-        const std::string path = i % 7 == 0 ? "" : "/p" + std::to_string(i) + std::string(rng() % 40, 'x');
+        // Every key distinct: an empty path comes with a server of its own.
+        const std::string server =
+            i % 5 == 0 ? ""
+                       : std::string(rng() % 3 == 0 ? 300 : 8, static_cast<char>('a' + i % 26)) + std::to_string(i);
+        const std::string path =
+            i % 7 == 0 && !server.empty() ? "" : "/p" + std::to_string(i) + std::string(rng() % 40, 'x');
         pages.emplace_back(server, path);
         whole.countPage(server, path, 1);
         (i < 1500 ? first : second).countPage(server, path, 1);
