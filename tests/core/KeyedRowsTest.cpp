@@ -337,7 +337,7 @@ TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)
     const std::vector<const Visitor*> sorted = tally.sortedVisitors();
     ASSERT_FALSE(sorted.empty());
     for (std::size_t i = 1; i < sorted.size(); ++i)
-        ASSERT_LT(text::icompare(sorted[i - 1]->key, sorted[i]->key), 0) << i;
+        ASSERT_LT(text::icompare(sorted[i - 1]->key(), sorted[i]->key()), 0) << i;
     std::vector<std::string> folded;
     for (const std::string& address : addresses)
         folded.push_back(text::toLower(address));
@@ -345,5 +345,5 @@ TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)
     folded.erase(std::unique(folded.begin(), folded.end()), folded.end());
     ASSERT_EQ(sorted.size(), folded.size());
     for (std::size_t i = 0; i < sorted.size(); ++i)
-        ASSERT_EQ(text::toLower(sorted[i]->key), folded[i]) << i;
+        ASSERT_EQ(text::toLower(sorted[i]->key()), folded[i]) << i;
 }

@@ -1,5 +1,8 @@
 #include "analysis/RowStore.h"
+#include "analysis/CountCarries.h"
 #include "analysis/KeyedRows.h"
+#include "analysis/RecordFilter.h"
+#include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +142,48 @@ TEST(RowStore, PathRowsGiveTheirKeyAndPathThroughCopiesAndMerges)
         }
     }
     static_assert(sizeof(PathRow) == 24);
+}
+
+TEST(RowStore, CountsCarriedPastThirtyTwoBitsStayExact)
+{
+    // A row's 32-bit count wraps; the carry keeps the whole count, for that
+    // row only, until the table is cleared.
+    CountCarries carries;
+    std::uint32_t low = UINT32_MAX - 1;
+    std::uint32_t other = 5;
+    EXPECT_EQ(carries.total(3, low), UINT32_MAX - 1u);
+    for (int i = 0; i < 3; ++i)
+        carries.increment(3, low);
+    carries.increment(4, other);
+    EXPECT_EQ(carries.total(3, low), (std::uint64_t{1} << 32) + 1);
+    EXPECT_EQ(carries.total(4, other), 6u);
+    low = UINT32_MAX;
+    carries.increment(3, low);
+    EXPECT_EQ(carries.total(3, low), std::uint64_t{2} << 32);
+    carries.clear();
+    EXPECT_EQ(carries.total(3, low), 0u);
+    static_assert(sizeof(Visitor) == 16);
+}
+
+TEST(RecordTally, DemographicLinesListEachVisitorsPagesAndDownloadsInAddressOrder)
+{
+    // Only pages and downloads count; a visitor of images alone is listed
+    // with 0; case twins are one visitor, spelt as first seen.
+    StatisticsTable table;
+    RecordFilter filter;
+    RecordTally tally(table, filter, BucketMode::Hourly, false);
+    FieldPositions at;
+    at.clientAddress = 0;
+    at.method = 1;
+    at.uriStem = 2;
+    at.time = 3;
+    tally.add({"b.example", "GET", "/a.htm", "10:00:00"}, at);
+    tally.add({"A.example", "GET", "/x.gif", "10:00:00"}, at);
+    tally.add({"B.EXAMPLE", "GET", "/setup.exe", "10:00:01"}, at);
+    tally.add({"c.example", "GET", "/", "10:00:02"}, at);
+    EXPECT_EQ(tally.demographicLines(), "A.example,0\r\nb.example,2\r\nc.example,1\r\n");
+    tally.clearVisitors();
+    EXPECT_FALSE(tally.hasVisitors());
+    tally.add({"b.example", "GET", "/a.htm", "11:00:00"}, at);
+    EXPECT_EQ(tally.demographicLines(), "b.example,1\r\n");
 }

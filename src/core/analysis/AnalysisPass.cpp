@@ -192,7 +192,7 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
         // before the day's visitors are sorted, the pass's fullest moment.
         if (!workers && i + 1 == firstRunEnd) table.dropIndexes();
         if (input.demographics && tally.hasVisitors()) {
-            writeDemographics(platform, files.demographics, demographicLines(tally.sortedVisitors()));
+            writeDemographics(platform, files.demographics, tally.demographicLines());
         }
         tally.clearVisitors();
         ++position;

@@ -40,29 +40,6 @@ std::vector<std::size_t> splitDays(const std::vector<DayFile>& files, unsigned t
     return starts;
 }
 
-std::string demographicLines(const std::vector<const Visitor*>& visitors)
-{
-    // Sized first: the text of a big day is held once, without slack.
-    const auto digits = [](long long n) {
-        std::size_t count = n < 0 ? 2 : 1;
-        for (n /= 10; n != 0; n /= 10)
-            ++count;
-        return count;
-    };
-    std::size_t size = 0;
-    for (const Visitor* v : visitors)
-        size += v->key.size() + digits(v->requests) + 3;
-    std::string text;
-    text.reserve(size);
-    for (const Visitor* v : visitors) {
-        text += v->key;
-        text += ',';
-        text += std::to_string(v->requests);
-        text += "\r\n";
-    }
-    return text;
-}
-
 // One run of consecutive days and what its worker made of it.
 struct DayWorkers::Run {
     std::vector<DayFile> files;
@@ -156,7 +133,7 @@ void DayWorkers::work(Run& run)
                 break;
             }
             const bool visitors = settings_.demographics && run.tally->hasVisitors();
-            run.days.push_back(visitors ? demographicLines(run.tally->sortedVisitors()) : std::string());
+            run.days.push_back(visitors ? run.tally->demographicLines() : std::string());
             run.tally->clearVisitors();
             run.linesRead.store(run.reader->linesRead(), std::memory_order_relaxed);
             run.records.store(run.tally->recordsProcessed(), std::memory_order_relaxed);

@@ -23,7 +23,6 @@ namespace larkspan::analysis {
 class RecordFilter;
 class RobotSpotter;
 class StatisticsTable;
-struct Visitor;
 
 // How every thread of a pass tallies a record.
 struct TallySettings {
@@ -40,9 +39,6 @@ struct TallySettings {
 // runs as threads (at most one per file), of about equal bytes. The first
 // starts at 0.
 std::vector<std::size_t> splitDays(const std::vector<DayFile>& files, unsigned threads);
-
-// The demographic data lines of one day's visitors.
-std::string demographicLines(const std::vector<const Visitor*>& visitors);
 
 // Tallies every run of days but the first on a worker thread of its own
 // while the calling thread reads the first run; finish() then adds the runs

@@ -198,7 +198,8 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     if (counted) {
         bool newVisitor = false;
         Visitor& visitor = visitors_.findOrAdd(client, newVisitor, ahead.visitor);
-        if (pageOrFile) ++visitor.requests;
+        if (pageOrFile)
+            requestCarries_.increment(static_cast<std::size_t>(&visitor - visitors_.rows().data()), visitor.requests_);
 
         if (hasBucket) tallyBucket(hitType, newVisitor, kilobytes);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
@@ -287,8 +288,9 @@ void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double ki
     if (at.uriStem >= 0) traffic.countExtension(extensionOf(path), kilobytes);
 }
 
-std::vector<const Visitor*> RecordTally::sortedVisitors() const
+std::vector<const Visitor*> RecordTally::sortedVisitors()
 {
+    visitors_.dropIndex();
     // Each visitor sorts by its first eight bytes folded to lower case and
     // packed so that integer order is byte order; only visitors sharing
     // those compare their whole addresses. No address is copied.
@@ -299,16 +301,44 @@ std::vector<const Visitor*> RecordTally::sortedVisitors() const
     std::vector<Keyed> keyed;
     keyed.reserve(visitors_.size());
     for (const Visitor& visitor : visitors_.rows())
-        keyed.push_back(Keyed{text::words::foldedPrefix(visitor.key), &visitor});
+        keyed.push_back(Keyed{text::words::foldedPrefix(visitor.key()), &visitor});
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        return text::icompare(a.visitor->key, b.visitor->key) < 0;
+        return text::icompare(a.visitor->key(), b.visitor->key()) < 0;
     });
     std::vector<const Visitor*> out;
     out.reserve(keyed.size());
     for (const Keyed& entry : keyed)
         out.push_back(entry.visitor);
     return out;
+}
+
+} // namespace larkspan::analysis
+
+namespace larkspan::analysis {
+
+std::string RecordTally::demographicLines()
+{
+    const std::vector<const Visitor*> visitors = sortedVisitors();
+    // Sized first: the text of a big day is held once, without slack.
+    const auto digits = [](std::uint64_t n) {
+        std::size_t count = 1;
+        for (n /= 10; n != 0; n /= 10)
+            ++count;
+        return count;
+    };
+    std::size_t size = 0;
+    for (const Visitor* v : visitors)
+        size += v->size_ + digits(requestsOf(*v)) + 3;
+    std::string text;
+    text.reserve(size);
+    for (const Visitor* v : visitors) {
+        text += v->key();
+        text += ',';
+        text += std::to_string(requestsOf(*v));
+        text += "\r\n";
+    }
+    return text;
 }
 
 } // namespace larkspan::analysis

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "analysis/AnalysisResult.h"
+#include "analysis/CountCarries.h"
 #include "analysis/KeyedRows.h"
 #include "analysis/RecordFilter.h"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,11 +32,26 @@ struct FieldPositions {
     static FieldPositions of(const std::vector<std::string>& fieldNames);
 };
 
-// One client address of the current day with its page and download count.
-struct Visitor {
+// One client address of the current day with its page and download count,
+// in 16 bytes: the address as a pointer and a length, the count in 32 bits
+// (RecordTally::requestsOf gives it whole).
+class Visitor {
+  public:
     using Growth = GrowsInPlace;
-    std::string_view key; // the address as first logged that day (the tally's own copy)
-    long long requests = 0;
+    // The address as first logged that day (the tally's own copy).
+    std::string_view key() const { return std::string_view(text_, size_); }
+    void setKey(std::string_view key)
+    {
+        if (key.size() > UINT32_MAX) throw std::length_error("address too long");
+        text_ = key.data();
+        size_ = static_cast<std::uint32_t>(key.size());
+    }
+
+  private:
+    friend class RecordTally;
+    const char* text_ = nullptr;
+    std::uint32_t size_ = 0;
+    std::uint32_t requests_ = 0; // the low 32 bits
 };
 
 // Filters, classifies and tallies the records of a pass into the
@@ -54,10 +71,24 @@ class RecordTally {
     void add(const std::vector<std::string_view>& values, const FieldPositions& at);
 
     long long recordsProcessed() const { return recordsProcessed_; }
-    // The day's visitors in ascending order of address (any case).
-    std::vector<const Visitor*> sortedVisitors() const;
+    // The day's visitors in ascending order of address (any case). The day
+    // is over: the visitors' look-up index goes first (the next day builds
+    // it again), to make room for the sort.
+    std::vector<const Visitor*> sortedVisitors();
+    // A visitor's pages and downloads that day.
+    std::uint64_t requestsOf(const Visitor& visitor) const
+    {
+        return requestCarries_.total(static_cast<std::size_t>(&visitor - visitors_.rows().data()), visitor.requests_);
+    }
+    // The day's demographic data lines: each visitor's address and requests,
+    // in the order of sortedVisitors().
+    std::string demographicLines();
     bool hasVisitors() const { return !visitors_.empty(); }
-    void clearVisitors() { visitors_.clear(); }
+    void clearVisitors()
+    {
+        visitors_.clear();
+        requestCarries_.clear();
+    }
 
   private:
     // The bucket key of a record, or false when it has none.
@@ -93,6 +124,7 @@ class RecordTally {
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
     KeyedRows<Visitor> visitors_;
+    CountCarries requestCarries_;
 };
 
 // The kilobytes a byte count adds: bytes / 1024 rounded to a whole number,
