@@ -347,3 +347,24 @@ TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)
     for (std::size_t i = 0; i < sorted.size(); ++i)
         ASSERT_EQ(text::toLower(sorted[i]->key()), folded[i]) << i;
 }
+
+TEST(RobotSpotter, NamesEachRobotAmongManyAgentsAsItsFirstSpellingSays)
+{
+    // Thousands of agents, a few robots among them, in several cases and
+    // judged again later: each verdict is the one its first spelling got.
+    RobotSpotter spotter(RobotList({"curl"}), BrowserTable());
+    std::map<std::string, std::string> expected; // folded agent -> robot name or ""
+    std::mt19937 rng(4);
+    for (int n = 0; n < 20000; ++n) {
+        const int i = static_cast<int>(rng() % 5000);
+        std::string agent = i % 9 == 0    ? "Fetch" + std::to_string(i) + "Spider/2.1+(+http://x.example)"
+                            : i % 13 == 0 ? "curl/7." + std::to_string(i)
+                                          : "Mozilla/5.0+(Agent+" + std::to_string(i) + ")";
+        if (rng() % 3 == 0) agent = text::toUpper(agent);
+        const std::string* name = spotter.robotName(agent);
+        const auto [at, added] = expected.try_emplace(text::toLower(agent));
+        if (added && (i % 9 == 0 || i % 13 == 0)) at->second = robotNameOf(agent, BrowserTable());
+        ASSERT_EQ(name ? *name : std::string(), at->second) << agent;
+        ASSERT_EQ(spotter.lastAgent().size(), agent.size());
+    }
+}

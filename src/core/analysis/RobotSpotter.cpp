@@ -31,8 +31,8 @@ RobotSpotter::RobotSpotter(RobotList robots, BrowserTable families)
 
 RobotSpotter::RobotSpotter(const RobotSpotter& other)
     : classifier_(other.classifier_), families_(other.families_), verdicts_(other.verdicts_),
-      robotNames_(other.robotNames_), robotNumbers_(other.robotNumbers_), recent_(other.recent_),
-      nextRecent_(other.nextRecent_), lastHit_(other.lastHit_), lastVerdict_(other.lastVerdict_)
+      robotNames_(other.robotNames_), robotNumbers_(other.robotNumbers_), robotOfVerdict_(other.robotOfVerdict_),
+      recent_(other.recent_), nextRecent_(other.nextRecent_), lastHit_(other.lastHit_), lastVerdict_(other.lastVerdict_)
 {
     for (Verdict& verdict : verdicts_.rows())
         verdict.listRow = 0;
@@ -50,7 +50,7 @@ const RobotSpotter::Verdict* RobotSpotter::recentVerdict(std::string_view agent)
     const auto& rows = verdicts_.rows();
     const auto matches = [&](const Recent& recent) {
         return recent.length == agent.size() &&
-               std::memcmp(rows[recent.row].key.data(), agent.data(), agent.size()) == 0;
+               std::memcmp(rows[recent.row].key().data(), agent.data(), agent.size()) == 0;
     };
     // The agent of the record before is the likeliest.
     if (matches(recent_[lastHit_])) return &rows[recent_[lastHit_].row];
@@ -66,7 +66,7 @@ const RobotSpotter::Verdict* RobotSpotter::recentVerdict(std::string_view agent)
 void RobotSpotter::remember(std::string_view agent, const Verdict& verdict)
 {
     // Only the first spelling can be matched byte for byte.
-    if (verdict.key != agent) return;
+    if (verdict.key() != agent) return;
     recent_[nextRecent_] = Recent{static_cast<std::uint32_t>(&verdict - verdicts_.rows().data()),
                                   static_cast<std::uint32_t>(agent.size())};
     lastHit_ = nextRecent_;
@@ -79,12 +79,16 @@ const std::string* RobotSpotter::robotName(std::string_view agent)
     if (!known) {
         bool isNew = false;
         Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
-        if (isNew && classifier_.isRobot(agent)) verdict.robot = robotNumber(agent);
+        if (isNew && classifier_.isRobot(agent)) {
+            verdict.markRobot();
+            robotOfVerdict_.emplace(static_cast<std::uint32_t>(verdicts_.size() - 1), robotNumber(agent));
+        }
         remember(agent, verdict);
         known = &verdict;
     }
     lastVerdict_ = static_cast<std::size_t>(known - verdicts_.rows().data()) + 1;
-    return known->robot != 0 ? &robotNames_[known->robot - 1] : nullptr;
+    return known->robot() ? &robotNames_[robotOfVerdict_.at(static_cast<std::uint32_t>(lastVerdict_ - 1)) - 1]
+                          : nullptr;
 }
 
 std::uint32_t RobotSpotter::robotNumber(std::string_view agent)

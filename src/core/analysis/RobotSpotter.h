@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,7 +39,7 @@ class RobotSpotter {
     // copy of its own (see StatisticsTable::shareUserAgentTexts).
     std::string_view lastAgent() const
     {
-        return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key;
+        return lastVerdict_ == 0 ? std::string_view() : verdicts_.rows()[lastVerdict_ - 1].key();
     }
     const std::shared_ptr<TextArena>& agentTexts() { return verdicts_.texts(); }
 
@@ -53,12 +54,28 @@ class RobotSpotter {
     }
 
   private:
-    // Most agents are no robots: a verdict names its robot by number
-    // rather than holding a name of its own.
-    struct Verdict {
+    // One per distinct agent, in 16 bytes: the agent as a pointer and a
+    // length whose top bit marks a robot. Most agents are no robots: a
+    // robot's name is found by its verdict's row in robotOfVerdict_.
+    class Verdict {
+      public:
         using Growth = GrowsInPlace;
-        std::string_view key;
-        std::uint32_t robot = 0;   // the robot's name in robotNames_ plus one; 0: no robot
+        std::string_view key() const { return std::string_view(text_, size_ & ~kRobot); }
+        void setKey(std::string_view key)
+        {
+            if (key.size() >= kRobot) throw std::length_error("agent too long");
+            text_ = key.data();
+            size_ = static_cast<std::uint32_t>(key.size()) | (size_ & kRobot);
+        }
+        bool robot() const { return (size_ & kRobot) != 0; }
+        void markRobot() { size_ |= kRobot; }
+
+      private:
+        static constexpr std::uint32_t kRobot = std::uint32_t{1} << 31;
+        const char* text_ = nullptr;
+        std::uint32_t size_ = 0;
+
+      public:
         std::uint32_t listRow = 0; // see lastAgentRow()
     };
     // A verdict's row and its agent's length.
@@ -77,6 +94,8 @@ class RobotSpotter {
     // Each name once; a deque, so the names handed out stay where they are.
     std::deque<std::string> robotNames_;
     std::unordered_map<std::string, std::uint32_t> robotNumbers_;
+    // A robot verdict's row -> its name's number in robotNames_ plus one.
+    std::unordered_map<std::uint32_t, std::uint32_t> robotOfVerdict_;
     // The last agents judged, spelt as first seen: a log's records come in
     // runs per visit and a few visits interleave, so most look-ups end here
     // without hashing the long agent text.
