@@ -762,3 +762,62 @@ TEST(ReportRunOnASharedMachine, ALinkedCsvFolderInsideTheProgramFolderIsNotFollo
     EXPECT_TRUE(fs::is_empty(f.temp.file("outside/csv")));
     EXPECT_TRUE(f.exists("LKRPages.csv"));
 }
+
+namespace {
+
+// What each builder saw of the long lists: referrers, agents, pages, downloads.
+std::vector<std::string> seenLists;
+void seeLists(ReportGenerator& g)
+{
+    const analysis::StatisticsTable& t = g.stats();
+    seenLists.push_back(std::to_string(t.referrers().size()) + " " + std::to_string(t.userAgents().size()) + " " +
+                        std::to_string(t.pages().size()) + " " + std::to_string(t.pageKilobytes().size()) + " " +
+                        std::to_string(t.downloads().size()));
+    okBuilder(g);
+}
+
+} // namespace
+
+TEST(ReportRun, EachLongListIsLetGoOfOnceNoSectionLeftReadsIt)
+{
+    // Referrers are read by the first section only, pages by the first and
+    // the last; the agents only by a section that is off, the downloads by
+    // none: those two go before the first section runs.
+    using analysis::StatList;
+    using profiles::RunProfile;
+    const std::vector<ReportSection> sections{
+        {"Referral Analysis",
+         &RunProfile::referrers,
+         {{"Top Referring URLs", "LKRReferringURL", "x", &seeLists}},
+         nullptr,
+         {StatList::Referrers, StatList::Pages}},
+        {"Browser Analysis",
+         &RunProfile::browser,
+         {{"Top Browser Types", "LKRBrowsers", "x", &seeLists}},
+         nullptr,
+         {StatList::UserAgents}},
+        {"Usage Analysis", &RunProfile::usage, {{"Usage by Hits", "LKRUsageByHit", "x", &seeLists}}},
+        {"Page Analysis",
+         &RunProfile::page,
+         {{"Most Popular Pages", "LKRPages", "x", &seeLists}},
+         nullptr,
+         {StatList::Pages}},
+    };
+    RunFixture f;
+    for (const char* key : {"referrers", "usage", "page"})
+        f.set(key, true);
+    f.profile.save(f.folder.myProfiles() + "/p.rpf");
+    ReportGenerator generator(f.fake.platform(), f.folder, f.temp.path() + "/",
+                              [&](const profiles::RunProfile&, analysis::StatisticsTable& t) {
+                                  f.fill(t);
+                                  t.countReferrer("http://a.example/");
+                                  t.countUserAgent("Agent/1.0");
+                                  t.countDownload("10.0.0.1", "/setup.exe");
+                                  return f.result;
+                              });
+    generator.useSections(sections);
+    seenLists.clear();
+    EXPECT_EQ(generator.runReport("p").status, RunOutcome::Done);
+    EXPECT_EQ(seenLists, (std::vector<std::string>{"1 0 2 2 0", "0 0 2 2 0", "0 0 2 2 0"}));
+    EXPECT_EQ(generator.stats().bucketTotals().hits, 5); // the index page's totals stay
+}

@@ -224,6 +224,27 @@ void StatisticsTable::dropIndexes()
     downloads_.dropIndex();
 }
 
+void StatisticsTable::release(StatList list)
+{
+    switch (list) {
+    case StatList::Referrers:
+        referrers_ = {};
+        break;
+    case StatList::UserAgents:
+        userAgents_ = {};
+        break;
+    case StatList::Pages:
+        pages_ = {};
+        pageKilobytes_ = {};
+        break;
+    case StatList::Downloads:
+        downloads_ = {};
+        break;
+    default:
+        break;
+    }
+}
+
 void StatisticsTable::compact()
 {
     referrers_.compact();

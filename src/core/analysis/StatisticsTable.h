@@ -231,6 +231,10 @@ class StatisticsTable {
     // The pass is over: the long lists take no more room than their rows
     // and drop their look-up indexes (a later count builds them again).
     void compact();
+    // Lets go of a long list (referrers, user agents, pages with their
+    // kilobytes, downloads), for a run whose readers of it are done: it
+    // reads as never started from then on. Other lists are kept.
+    void release(StatList list);
     // The long lists take no more keys for a while: their look-up indexes
     // go (a later count builds them again), the rows stay as they are.
     void dropIndexes();

@@ -10,6 +10,7 @@
 #include "reports/NoDataError.h"
 #include "reports/ReportSections.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace larkspan {
@@ -180,10 +181,34 @@ RunOutcome ReportGenerator::runReport(const std::string& profileName)
 
 void ReportGenerator::runSections(RunState& run)
 {
-    for (const auto& section : *sections_) {
-        if (!(profile_.*section.enabled)) continue;
-        if (availableReports(section).empty()) continue; // its builders are not part of this build
+    releaseListsUnreadFrom(0);
+    for (std::size_t i = 0; i < sections_->size(); ++i) {
+        const ReportSection& section = (*sections_)[i];
+        if (!runsInThisRun(section)) continue;
         if (!runSection(run, section)) return;
+        releaseListsUnreadFrom(i + 1);
+    }
+}
+
+bool ReportGenerator::runsInThisRun(const ReportSection& section) const
+{
+    // A section whose builders are not part of this build does not run.
+    return profile_.*section.enabled && !availableReports(section).empty();
+}
+
+void ReportGenerator::releaseListsUnreadFrom(std::size_t first)
+{
+    // The long lists of a big run hold most of its memory; the sections
+    // after them (the demographic data above all) get it back.
+    using analysis::StatList;
+    for (const StatList list : {StatList::UserAgents, StatList::Pages, StatList::Downloads, StatList::Referrers}) {
+        bool read = false;
+        for (std::size_t i = first; i < sections_->size() && !read; ++i) {
+            const ReportSection& section = (*sections_)[i];
+            read = runsInThisRun(section) &&
+                   std::find(section.longLists.begin(), section.longLists.end(), list) != section.longLists.end();
+        }
+        if (!read) stats_.release(list);
     }
 }
 

@@ -98,6 +98,10 @@ class ReportGenerator {
     void loadSettings(const analysis::AnalysisResult& result);
     IndexInputs indexInputs() const;
     void runSections(RunState& run);
+    bool runsInThisRun(const ReportSection& section) const;
+    // Lets go of the statistics table's long lists that no section from
+    // the first'th on reads.
+    void releaseListsUnreadFrom(std::size_t first);
     bool runSection(RunState& run, const ReportSection& section);
     bool produceReport(RunState& run, const ReportEntry& entry, std::optional<std::string>& noData);
     void finishRun(RunState& run, RunOutcome& outcome);

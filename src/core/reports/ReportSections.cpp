@@ -16,6 +16,7 @@ void fromStatistics(ReportGenerator& generator)
     Build(generator.stats(), generator.grid(), generator.context());
 }
 
+using analysis::StatList;
 using profiles::RunProfile;
 constexpr auto kNone = ReportGuard::None;
 constexpr auto kReferral = ReportGuard::Referral;
@@ -33,7 +34,9 @@ const std::vector<ReportSection>& reportSections()
              {"Top Browser Types", "LKRBrowsers", "Generating Reports...", &buildBrowsersReport, kNone, true},
              {"User Agent Operating Systems", "LKRAgentsOS", "Analyzing User Agent operating systems...",
               &buildOperatingSystemsReport},
-         }},
+         },
+         nullptr,
+         {StatList::UserAgents}},
         {"Page Analysis",
          &RunProfile::page,
          {
@@ -46,7 +49,9 @@ const std::vector<ReportSection>& reportSections()
               &fromStatistics<fillPageErrorsReport>},
              {"Download Errors", "LKRDownloadErrors", "Analyzing Error data...downloads",
               &fromStatistics<fillDownloadErrorsReport>},
-         }},
+         },
+         nullptr,
+         {StatList::Pages, StatList::Downloads}},
         {"Usage Analysis",
          &RunProfile::usage,
          {
@@ -70,7 +75,9 @@ const std::vector<ReportSection>& reportSections()
               "Analyzing Referring Search Engine Keywords...", &buildSearchKeywordsReport, kEngines},
              {"Top Referring Search Engine Keyword Phrases", "LKRReferringSEKWP",
               "Analyzing Referring Search Engine Keyword Phrases...", &buildSearchPhrasesReport, kEngines},
-         }},
+         },
+         nullptr,
+         {StatList::Referrers}},
         {"Demographic Analysis",
          &RunProfile::demogs,
          {
@@ -97,7 +104,9 @@ const std::vector<ReportSection>& reportSections()
              {"File Types", "LKRFileTypes", "Analyzing file types...", &fromStatistics<fillFileTypesReport>},
              {"Pages by Kilobytes", "LKRPagesByKB", "Analyzing Page URL activity...kilobytes",
               &fromStatistics<fillPageKilobytesReport>},
-         }},
+         },
+         nullptr,
+         {StatList::Pages}},
     };
     return sections;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/StatisticsTable.h"
 #include "profiles/RunProfile.h"
 
 #include <string>
@@ -37,6 +38,9 @@ struct ReportSection {
     // Runs before the section's reports (the demographic data); raises
     // NoDataError when the section has nothing to report. May be nullptr.
     ReportBuilder prepare = nullptr;
+    // The long lists of the statistics table its reports read: a run lets go
+    // of each list once no section left to run reads it.
+    std::vector<analysis::StatList> longLists = {};
 };
 
 // The sections of a report run in run order, each with its reports in order.
