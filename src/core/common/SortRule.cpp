@@ -31,6 +31,13 @@ class KeyReader {
         padChar_ = text::isNumber(piece_) ? '0' : ' ';
     }
 
+    // A reader standing after the padded sort cell and its tab.
+    struct AfterSortCell {};
+    KeyReader(const SortCells& cells, std::size_t row, AfterSortCell)
+        : cells_(cells), row_(row), cellCount_(cells.cellCount(row)), tabDue_(true)
+    {
+    }
+
     // The unread text of the current piece; empty at the end of the key.
     std::string_view piece()
     {
@@ -188,14 +195,22 @@ bool readDigits(std::string_view cell, std::uint64_t& value)
 // Compares rows by their sort keys (text::icompare of the composed keys).
 class KeyComparer {
   public:
+    // Reads every sort cell once: the column's width and, while every cell
+    // so far is a run of digits, their values.
     KeyComparer(const SortCells& cells, std::size_t column) : cells_(cells), column_(column)
     {
         const std::size_t count = cells.rowCount();
         // An entry names its row in 32 bits.
         if (count > UINT32_MAX) throw std::length_error("too many rows to rank");
         std::string scratch;
-        for (std::size_t i = 0; i < count; ++i)
-            width_ = std::max(width_, cells.cell(i, column, scratch).size());
+        values_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view cell = cells.cell(i, column, scratch);
+            width_ = std::max(width_, cell.size());
+            numbers_ = numbers_ && cells.cellCount(i) > 0 && readDigits(cell, values_[i]) && text::isNumber(cell);
+        }
+        numbers_ = numbers_ && width_ <= 19;
+        if (!numbers_) std::vector<std::uint64_t>().swap(values_);
     }
 
     // Every row's entry. When every sort cell is a run of digits, the padded
@@ -205,18 +220,20 @@ class KeyComparer {
     {
         const std::size_t count = cells_.rowCount();
         std::vector<RankedEntry> out(count);
-        std::string scratch;
-        bool numbers = width_ <= 19;
-        for (std::size_t i = 0; i < count && numbers; ++i)
-            numbers = cells_.cellCount(i) > 0 && readDigits(cells_.cell(i, column_, scratch), out[i].words[0]) &&
-                      text::isNumber(cells_.cell(i, column_, scratch));
+        const bool numbers = numbers_;
         const std::size_t firstByteWord = numbers ? 1 : 0;
         for (std::size_t i = 0; i < count; ++i) {
-            KeyReader key(cells_, i, column_, width_);
             out[i].row = static_cast<std::uint32_t>(i);
-            if (numbers) skipBytes(key, width_ + 1);
-            takeWords(key, out[i], firstByteWord);
+            if (numbers) {
+                out[i].words[0] = values_[i];
+                KeyReader key(cells_, i, KeyReader::AfterSortCell{});
+                takeWords(key, out[i], firstByteWord);
+            } else {
+                KeyReader key(cells_, i, column_, width_);
+                takeWords(key, out[i], firstByteWord);
+            }
         }
+        std::vector<std::uint64_t>().swap(values_);
         firstBytes_ = 8 * (RankedEntry::kWords - firstByteWord);
         afterEntry_ = (numbers ? width_ + 1 : 0) + firstBytes_;
         return out;
@@ -246,6 +263,8 @@ class KeyComparer {
     const SortCells& cells_;
     std::size_t column_;
     std::size_t width_ = 0;
+    bool numbers_ = true;
+    std::vector<std::uint64_t> values_; // the sort cells' values while numbers_
     std::size_t firstBytes_ = 0;
     std::size_t afterEntry_ = 0;
 
