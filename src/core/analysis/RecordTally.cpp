@@ -290,7 +290,8 @@ void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double ki
 
 std::vector<const Visitor*> RecordTally::sortedVisitors()
 {
-    visitors_.dropIndex();
+    // A big index only: a small one is kept for the next day.
+    if (visitors_.largeIndex()) visitors_.dropIndex();
     // Each visitor sorts by its first eight bytes folded to lower case and
     // packed so that integer order is byte order; only visitors sharing
     // those compare their whole addresses. No address is copied.

@@ -72,8 +72,8 @@ class RecordTally {
 
     long long recordsProcessed() const { return recordsProcessed_; }
     // The day's visitors in ascending order of address (any case). The day
-    // is over: the visitors' look-up index goes first (the next day builds
-    // it again), to make room for the sort.
+    // is over: a big look-up index of the visitors goes first (the next day
+    // builds it again), to make room for the sort.
     std::vector<const Visitor*> sortedVisitors();
     // A visitor's pages and downloads that day.
     std::uint64_t requestsOf(const Visitor& visitor) const
