@@ -31,6 +31,17 @@ std::string randomKey(std::mt19937& rng, std::size_t maxLength)
     return key;
 }
 
+// Records of an address, a method, a path and a time.
+FieldPositions addressRequestTime()
+{
+    FieldPositions at;
+    at.clientAddress = 0;
+    at.method = 1;
+    at.uriStem = 2;
+    at.time = 3;
+    return at;
+}
+
 } // namespace
 
 TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
@@ -319,11 +330,7 @@ TEST(RecordTally, VisitorsSortedByFoldedAddressWithoutCopies)
     StatisticsTable table;
     RecordFilter filter;
     RecordTally tally(table, filter, BucketMode::Hourly, false);
-    FieldPositions at;
-    at.clientAddress = 0;
-    at.method = 1;
-    at.uriStem = 2;
-    at.time = 3;
+    const FieldPositions at = addressRequestTime();
     std::mt19937 rng(9);
     std::vector<std::string> addresses = {"10.0.0.1",    "10.0.0.10", "10.0.0.1A",
                                           "10.0.0.1b",   "10.0.0",    "2001:DB8::1",
@@ -367,4 +374,23 @@ TEST(RobotSpotter, NamesEachRobotAmongManyAgentsAsItsFirstSpellingSays)
         ASSERT_EQ(name ? *name : std::string(), at->second) << agent;
         ASSERT_EQ(spotter.lastAgent().size(), agent.size());
     }
+}
+
+TEST(RecordTally, DemographicLinesListEachVisitorsPagesAndDownloadsInAddressOrder)
+{
+    // Only pages and downloads count; a visitor of images alone is listed
+    // with 0; case twins are one visitor, spelt as first seen.
+    StatisticsTable table;
+    RecordFilter filter;
+    RecordTally tally(table, filter, BucketMode::Hourly, false);
+    const FieldPositions at = addressRequestTime();
+    tally.add({"b.example", "GET", "/a.htm", "10:00:00"}, at);
+    tally.add({"A.example", "GET", "/x.gif", "10:00:00"}, at);
+    tally.add({"B.EXAMPLE", "GET", "/setup.exe", "10:00:01"}, at);
+    tally.add({"c.example", "GET", "/", "10:00:02"}, at);
+    EXPECT_EQ(tally.demographicLines(), "A.example,0\r\nb.example,2\r\nc.example,1\r\n");
+    tally.clearVisitors();
+    EXPECT_FALSE(tally.hasVisitors());
+    tally.add({"b.example", "GET", "/a.htm", "11:00:00"}, at);
+    EXPECT_EQ(tally.demographicLines(), "b.example,1\r\n");
 }

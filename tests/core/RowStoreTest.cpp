@@ -1,7 +1,6 @@
 #include "analysis/RowStore.h"
 #include "analysis/CountCarries.h"
 #include "analysis/KeyedRows.h"
-#include "analysis/RecordFilter.h"
 #include "analysis/RecordTally.h"
 #include "analysis/StatisticsTable.h"
 
@@ -163,27 +162,4 @@ TEST(RowStore, CountsCarriedPastThirtyTwoBitsStayExact)
     carries.clear();
     EXPECT_EQ(carries.total(3, low), 0u);
     static_assert(sizeof(Visitor) == 16);
-}
-
-TEST(RecordTally, DemographicLinesListEachVisitorsPagesAndDownloadsInAddressOrder)
-{
-    // Only pages and downloads count; a visitor of images alone is listed
-    // with 0; case twins are one visitor, spelt as first seen.
-    StatisticsTable table;
-    RecordFilter filter;
-    RecordTally tally(table, filter, BucketMode::Hourly, false);
-    FieldPositions at;
-    at.clientAddress = 0;
-    at.method = 1;
-    at.uriStem = 2;
-    at.time = 3;
-    tally.add({"b.example", "GET", "/a.htm", "10:00:00"}, at);
-    tally.add({"A.example", "GET", "/x.gif", "10:00:00"}, at);
-    tally.add({"B.EXAMPLE", "GET", "/setup.exe", "10:00:01"}, at);
-    tally.add({"c.example", "GET", "/", "10:00:02"}, at);
-    EXPECT_EQ(tally.demographicLines(), "A.example,0\r\nb.example,2\r\nc.example,1\r\n");
-    tally.clearVisitors();
-    EXPECT_FALSE(tally.hasVisitors());
-    tally.add({"b.example", "GET", "/a.htm", "11:00:00"}, at);
-    EXPECT_EQ(tally.demographicLines(), "b.example,1\r\n");
 }
