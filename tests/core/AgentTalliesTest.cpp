@@ -4,7 +4,14 @@
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
+#include "common/Text.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 using namespace larkspan;
 
@@ -240,10 +247,78 @@ TEST(RobotList, MatchesBeginningsOfEveryLengthIgnoringCase)
 {
     const RobotList robots({"Slurp", "ia_archiver", "Mozilla/5.0 (compatible; Yeti", "a", "sLURP"});
     EXPECT_TRUE(robots.matches("SLURP/3.0"));
-    EXPECT_TRUE(robots.matches("Ia_Archiver"));  // the whole agent
+    EXPECT_TRUE(robots.matches("Ia_Archiver")); // the whole agent
     EXPECT_TRUE(robots.matches("mozilla/5.0 (COMPATIBLE; yeti/1.1)"));
-    EXPECT_TRUE(robots.matches("Apache-HttpClient"));  // the one-letter entry
+    EXPECT_TRUE(robots.matches("Apache-HttpClient")); // the one-letter entry
     EXPECT_FALSE(robots.matches("Mozilla/5.0 (compatible; Googlebot/2.1)"));
-    EXPECT_FALSE(robots.matches("Slur"));  // shorter than every entry it begins
+    EXPECT_FALSE(robots.matches("Slur")); // shorter than every entry it begins
     EXPECT_FALSE(robots.matches(""));
+}
+
+TEST(AgentTallies, LongListsTalliedOnTwoThreadsAsOneReadingWould)
+{
+    // Enough agents for the tally to be split: names in every case, first
+    // met in either half, robots and unknowns among them; one thread and two
+    // give the same tallies, and the browsers come in first-appearance order.
+    const RobotList robots({"Googlebot"});
+    OperatingSystemTable systems;
+    systems.addRow("Windows", "Windows");
+    systems.addRow("X11", "Linux");
+    systems.addRow("Linux", "Linux");
+    CountedTextList agents;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 50000; ++i) {
+        const int kind = (i * 7919) % 97;
+        std::string text = kind < 3    ? "Googlebot/2." + std::to_string(i)
+                           : kind < 5  ? "-"
+                           : kind < 60 ? "Opera/" + std::to_string(kind) + "+(X11;+Linux)"
+                                       : "Browser" + std::to_string(kind) + "/1.0+(Windows)";
+        if (i % 4 == 1) text = text == "-" ? text : std::string(1, 'o') + text.substr(1);
+        if (i >= 40000 && kind % 11 == 0) text = "Late" + std::to_string(kind % 3) + "/1.0+(Linux)"; // second half only
+        texts.push_back(text);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        agents.push_back({texts[i], static_cast<long long>(i % 5 + 1)});
+
+    const auto tallies = [&](const char* threads) {
+        ::setenv("LARKSPAN_THREADS", threads, 1);
+        auto result = std::make_pair(tallyBrowsers(agents, robots), tallyOperatingSystems(agents, systems));
+        ::unsetenv("LARKSPAN_THREADS");
+        return result;
+    };
+    const auto [oneBrowsers, oneSystems] = tallies("1");
+    const auto [twoBrowsers, twoSystems] = tallies("2");
+    EXPECT_EQ(twoBrowsers.total, oneBrowsers.total);
+    EXPECT_EQ(twoBrowsers.base, oneBrowsers.base);
+    ASSERT_EQ(twoBrowsers.browsers.size(), oneBrowsers.browsers.size());
+    for (std::size_t i = 0; i < oneBrowsers.browsers.size(); ++i) {
+        EXPECT_EQ(twoBrowsers.browsers[i].name, oneBrowsers.browsers[i].name);
+        EXPECT_EQ(twoBrowsers.browsers[i].count, oneBrowsers.browsers[i].count);
+    }
+    EXPECT_EQ(twoSystems.total, oneSystems.total);
+    EXPECT_EQ(twoSystems.rowCounts, oneSystems.rowCounts);
+    EXPECT_EQ(twoSystems.base, oneSystems.base);
+
+    // The reference: each agent judged alone, names merged in list order.
+    const AgentClassifier classifier(robots, nullptr);
+    std::vector<std::pair<std::string, long long>> expected;
+    long long total = 0;
+    for (const CountedText& agent : agents) {
+        total += agent.count;
+        const BrowserIdentity identity = classifier.identify(agent.text);
+        if (identity.robot || identity.unknown) continue;
+        const auto at = std::find_if(expected.begin(), expected.end(),
+                                     [&](const auto& named) { return text::iequals(named.first, identity.name); });
+        if (at == expected.end()) {
+            expected.emplace_back(identity.name, agent.count);
+        } else {
+            at->second += agent.count;
+        }
+    }
+    EXPECT_EQ(twoBrowsers.total, total);
+    ASSERT_EQ(twoBrowsers.browsers.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(twoBrowsers.browsers[i].name, expected[i].first);
+        EXPECT_EQ(twoBrowsers.browsers[i].count, expected[i].second);
+    }
 }

@@ -2,10 +2,14 @@
 
 #include "common/Text.h"
 #include "common/TextPatternSet.h"
+#include "common/WorkerThreads.h"
 #include "reports/BrowserTable.h"
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace larkspan {
@@ -49,6 +53,42 @@ void nameSystems(OperatingSystemTally& tally, const OperatingSystemTable& table)
     }
 }
 
+// Agents from which a tally is split over two threads.
+constexpr std::size_t kTwoThreadTallyFrom = std::size_t{1} << 15;
+
+// tally(first, last) of the agents' first and second halves, the second on
+// a thread of its own when the list is long (one thread with
+// LARKSPAN_THREADS=1). Each half's part is what one reading of it gives.
+template <class Part, class Tally> std::pair<Part, Part> tallyHalves(std::size_t count, const Tally& tally)
+{
+    const std::size_t middle = count / 2;
+    if (count < kTwoThreadTallyFrom || workerThreadCount() < 2) return {tally(0, middle), tally(middle, count)};
+    Part second;
+    std::exception_ptr failure;
+    std::thread helper;
+    try {
+        helper = std::thread([&] {
+            try {
+                second = tally(middle, count);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        return {tally(0, middle), tally(middle, count)}; // no thread to be had
+    }
+    Part first;
+    try {
+        first = tally(0, middle);
+    } catch (...) {
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (failure) std::rethrow_exception(failure);
+    return {std::move(first), std::move(second)};
+}
+
 } // namespace
 
 BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots, const BrowserTable* families)
@@ -59,10 +99,23 @@ BrowserIdentity identifyBrowser(std::string_view agent, const RobotList& robots,
 BrowserTally tallyBrowsers(const CountedTextList& agents, const RobotList& robots, const BrowserTable* families)
 {
     const AgentClassifier classifier(robots, families);
-    BrowserTally tally;
-    BrowserCounter counter(tally);
-    for (const CountedText& agent : agents)
-        counter.add(classifier.identify(agent.text), agent.count);
+    const auto tallyRange = [&](std::size_t first, std::size_t last) {
+        BrowserTally part;
+        BrowserCounter counter(part);
+        for (std::size_t i = first; i < last; ++i)
+            counter.add(classifier.identify(agents[i].text), agents[i].count);
+        return part;
+    };
+    auto [tally, second] = tallyHalves<BrowserTally>(agents.size(), tallyRange);
+    // The second half's names after the first's, each in its order of first
+    // appearance: the order of one reading of the whole list.
+    NameIndex index;
+    for (std::size_t i = 0; i < tally.browsers.size(); ++i)
+        index.emplace(tally.browsers[i].name, i);
+    tally.total += second.total;
+    tally.base += second.base;
+    for (const NamedCount& named : second.browsers)
+        addNamed(tally.browsers, index, named.name, named.count);
     return tally;
 }
 
@@ -72,15 +125,22 @@ OperatingSystemTally tallyOperatingSystems(const CountedTextList& agents, const 
     for (const OperatingSystemTable::Row& row : table.rows())
         markers.push_back(row.marker);
     const TextPatternSet markerSet(markers);
-    OperatingSystemTally tally;
-    tally.rowCounts.assign(markers.size(), 0);
-    std::vector<std::size_t> rows;
-    for (const CountedText& agent : agents) {
-        tally.total += agent.count;
-        markerSet.allFound(agent.text, rows);
-        for (const std::size_t row : rows)
-            tally.rowCounts[row] += agent.count;
-    }
+    const auto tallyRange = [&](std::size_t first, std::size_t last) {
+        OperatingSystemTally part;
+        part.rowCounts.assign(markers.size(), 0);
+        std::vector<std::size_t> rows;
+        for (std::size_t i = first; i < last; ++i) {
+            part.total += agents[i].count;
+            markerSet.allFound(agents[i].text, rows);
+            for (const std::size_t row : rows)
+                part.rowCounts[row] += agents[i].count;
+        }
+        return part;
+    };
+    auto [tally, second] = tallyHalves<OperatingSystemTally>(agents.size(), tallyRange);
+    tally.total += second.total;
+    for (std::size_t row = 0; row < tally.rowCounts.size(); ++row)
+        tally.rowCounts[row] += second.rowCounts[row];
     nameSystems(tally, table);
     return tally;
 }
