@@ -191,7 +191,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     const bool pageOrFile = hitType == kPage || hitType == kDownload;
     const bool pageCounted = counted && at.uriStem >= 0 && !error && hitType == kPage;
     const Lookahead ahead = counted ? lookAhead(values, at, server, path, pageOrFile, pageCounted) : Lookahead{};
-    if (spotter_ && setApartRobot(values, at, kilobytes)) return;
+    if (spotter_ && setApartRobot(values, at, kilobytes, ahead.verdict)) return;
     const bool hasBucket = bucketKey(values, at);
     ++recordsProcessed_;
 
@@ -246,6 +246,7 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     // the referrer and the agent count is known only once the visitor is.
     Lookahead ahead;
     ahead.visitor = visitors_.prefetch(field(values, at.clientAddress));
+    if (spotter_ && at.userAgent >= 0) ahead.verdict = spotter_->prefetch(field(values, at.userAgent));
     if (pageCounted) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
         if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
@@ -271,10 +272,11 @@ void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
     spotter_->setLastAgentRow(table_.countNewUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get()));
 }
 
-bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes)
+bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes,
+                                const KeyHint& hint)
 {
     if (at.userAgent < 0) return false;
-    const std::string* name = spotter_->robotName(field(values, at.userAgent));
+    const std::string* name = spotter_->robotName(field(values, at.userAgent), hint);
     if (!name) return false;
     if (details_ || noRobots_) table_.traffic().countRobot(*name, kilobytes, day_, field(values, at.time));
     return noRobots_;

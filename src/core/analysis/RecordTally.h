@@ -94,13 +94,15 @@ class RecordTally {
     // The bucket key of a record, or false when it has none.
     bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
     // Tallies a robot's request; true when it counts nowhere else.
-    bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes);
+    bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes,
+                       const KeyHint& hint);
     void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
                       const std::vector<std::string_view>& values, const FieldPositions& at);
     // The hints of the keys a counted record will be looked up by, so that
     // their index slots are fetched from memory together.
     struct Lookahead {
         KeyHint visitor;
+        KeyHint verdict; // the agent's robot verdict
         KeyHint page;
         KeyHint referrer;
         KeyHint agent;

@@ -73,12 +73,12 @@ void RobotSpotter::remember(std::string_view agent, const Verdict& verdict)
     nextRecent_ = (nextRecent_ + 1) % recent_.size();
 }
 
-const std::string* RobotSpotter::robotName(std::string_view agent)
+const std::string* RobotSpotter::robotName(std::string_view agent, const KeyHint& hint)
 {
     const Verdict* known = recentVerdict(agent);
     if (!known) {
         bool isNew = false;
-        Verdict& verdict = verdicts_.findOrAdd(agent, isNew);
+        Verdict& verdict = verdicts_.findOrAdd(agent, isNew, hint);
         if (isNew && classifier_.isRobot(agent)) {
             verdict.markRobot();
             robotOfVerdict_.emplace(static_cast<std::uint32_t>(verdicts_.size() - 1), robotNumber(agent));

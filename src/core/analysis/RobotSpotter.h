@@ -31,8 +31,13 @@ class RobotSpotter {
     // that cannot be read lists nothing.
     static RobotSpotter load(const std::string& syssFolder);
 
-    // The robot's name, or nullptr when the agent is no robot.
-    const std::string* robotName(std::string_view agent);
+    // The robot's name, or nullptr when the agent is no robot. A hint is
+    // prefetch(agent)'s.
+    const std::string* robotName(std::string_view agent, const KeyHint& hint = {});
+    // The agent's hash worked out ahead and its verdict's index slot fetched
+    // from memory meanwhile, once there are so many agents that the index
+    // outgrows the caches (see KeyedRows::prefetch).
+    KeyHint prefetch(std::string_view agent) const { return verdicts_.prefetch(agent); }
 
     // The spotter's own copy of the agent last judged, as first spelt, and
     // the arena it lies in: a table of agents sharing that arena needs no
