@@ -1,5 +1,6 @@
 #include "ReportBuilderFixture.h"
 #include "common/Error.h"
+#include "common/Text.h"
 #include "reports/DemographicReports.h"
 #include "reports/PageReports.h"
 #include "reports/RankedBuild.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <string>
@@ -152,6 +154,46 @@ TEST(RankedRows, RankingRowsGivesTheGridThatSortingEveryLineGives)
             const Shown b = shownBy(sorted);
             EXPECT_EQ(a.summary, b.summary) << "round " << round;
             EXPECT_EQ(a.rows, b.rows) << "round " << round;
+        }
+    }
+}
+
+TEST(RankedRows, LongReportsRankedOnTwoThreadsShowWhatOneThreadShows)
+{
+    // Enough pages, referrers and machines for their keys to be read on two
+    // threads: every shown cell, the summary and the unique count agree.
+    ReportBuilderFixture f;
+    f.stats.setUp();
+    std::string data;
+    std::mt19937 random(5);
+    for (int i = 0; i < 70000; ++i) {
+        const std::string key = "/D" + std::to_string(i % 97) + "/p-" + std::to_string(random() % 60000);
+        const int times = 1 + static_cast<int>(random() % 3);
+        for (int n = 0; n < times; ++n)
+            f.stats.countPage(n % 2 ? "10.0.0.1" : "", i % 5 ? key : text::toUpper(key), 1.0);
+        f.referrer("http://r" + std::to_string(i % 13) + ".example" + key, times);
+        data += "10." + std::to_string(i % 251) + "." + std::to_string(i) + "," + std::to_string(times) + "\r\n";
+    }
+    const DemographicTable machines = demographicsFromText(data, {}, {});
+    const referrers::ExcludedDomains excluded(std::vector<std::string>{});
+    const std::vector<std::function<void()>> builds = {
+        [&] { fillPagesReport(f.stats, f.grid, f.context()); },
+        [&] { fillReferringUrlsReport(f.stats, f.grid, f.context(), excluded); },
+        [&] { fillHitsByMachineReport(machines, f.grid, f.context()); },
+        [&] { fillSessionsByMachineReport(machines, f.grid, f.context()); },
+    };
+    for (const char* maxrows : {"100", "ALL"}) {
+        f.settings.maxrows = maxrows;
+        for (std::size_t b = 0; b < builds.size(); ++b) {
+            ::setenv("LARKSPAN_THREADS", "1", 1);
+            builds[b]();
+            const Shown one = shownBy(f.grid);
+            ::setenv("LARKSPAN_THREADS", "2", 1);
+            builds[b]();
+            ::unsetenv("LARKSPAN_THREADS");
+            const Shown two = shownBy(f.grid);
+            EXPECT_EQ(two.summary, one.summary) << maxrows << " " << b;
+            ASSERT_EQ(two.rows, one.rows) << maxrows << " " << b;
         }
     }
 }

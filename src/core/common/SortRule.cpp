@@ -8,12 +8,13 @@
 #include <bit>
 #include <cstdint>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 
 namespace larkspan {
 
 namespace {
+
+// Rows from which a ranking's sort and key reading are split over two threads.
+constexpr std::size_t kTwoThreadSortFrom = std::size_t{1} << 16;
 
 // Reads a row's sort key (padding, sort cell, then a tab before each cell)
 // piece by piece, composing nothing. The sort cell is padded on the left to
@@ -110,6 +111,7 @@ class TextRowCells : public SortCells {
         const TextRow& r = *rows_[row];
         return column < r.size() ? std::string_view(r[column]) : std::string_view();
     }
+    bool readableFromTwoThreads() const override { return true; }
 
   private:
     const std::vector<const TextRow*>& rows_;
@@ -202,14 +204,21 @@ class KeyComparer {
         const std::size_t count = cells.rowCount();
         // An entry names its row in 32 bits.
         if (count > UINT32_MAX) throw std::length_error("too many rows to rank");
-        std::string scratch;
         values_.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string_view cell = cells.cell(i, column, scratch);
-            width_ = std::max(width_, cell.size());
-            numbers_ = numbers_ && cells.cellCount(i) > 0 && readDigits(cell, values_[i]) && text::isNumber(cell);
-        }
-        numbers_ = numbers_ && width_ <= 19;
+        std::size_t widths[2] = {0, 0};
+        bool numbers[2] = {true, true};
+        splitInTwo(count, twoThreads(), [&](std::size_t first, std::size_t last) {
+            const std::size_t half = first == 0 ? 0 : 1;
+            std::string scratch;
+            for (std::size_t i = first; i < last; ++i) {
+                const std::string_view cell = cells.cell(i, column, scratch);
+                widths[half] = std::max(widths[half], cell.size());
+                numbers[half] =
+                    numbers[half] && cells.cellCount(i) > 0 && readDigits(cell, values_[i]) && text::isNumber(cell);
+            }
+        });
+        width_ = std::max(widths[0], widths[1]);
+        numbers_ = numbers[0] && numbers[1] && width_ <= 19;
         if (!numbers_) std::vector<std::uint64_t>().swap(values_);
     }
 
@@ -222,17 +231,19 @@ class KeyComparer {
         std::vector<RankedEntry> out(count);
         const bool numbers = numbers_;
         const std::size_t firstByteWord = numbers ? 1 : 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            out[i].row = static_cast<std::uint32_t>(i);
-            if (numbers) {
-                out[i].words[0] = values_[i];
-                KeyReader key(cells_, i, KeyReader::AfterSortCell{});
-                takeWords(key, out[i], firstByteWord);
-            } else {
-                KeyReader key(cells_, i, column_, width_);
-                takeWords(key, out[i], firstByteWord);
+        splitInTwo(count, twoThreads(), [&](std::size_t first, std::size_t last) {
+            for (std::size_t i = first; i < last; ++i) {
+                out[i].row = static_cast<std::uint32_t>(i);
+                if (numbers) {
+                    out[i].words[0] = values_[i];
+                    KeyReader key(cells_, i, KeyReader::AfterSortCell{});
+                    takeWords(key, out[i], firstByteWord);
+                } else {
+                    KeyReader key(cells_, i, column_, width_);
+                    takeWords(key, out[i], firstByteWord);
+                }
             }
-        }
+        });
         std::vector<std::uint64_t>().swap(values_);
         firstBytes_ = 8 * (RankedEntry::kWords - firstByteWord);
         afterEntry_ = (numbers ? width_ + 1 : 0) + firstBytes_;
@@ -260,6 +271,9 @@ class KeyComparer {
     }
 
   private:
+    // Whether the rows' keys are read on two threads.
+    bool twoThreads() const { return cells_.rowCount() >= kTwoThreadSortFrom && cells_.readableFromTwoThreads(); }
+
     const SortCells& cells_;
     std::size_t column_;
     std::size_t width_ = 0;
@@ -280,9 +294,6 @@ class KeyComparer {
     }
 };
 
-// Entries from which a sort is split over two threads.
-constexpr std::size_t kTwoThreadSortFrom = std::size_t{1} << 16;
-
 // std::sort of entries[first, last) by their words, then row. A long range
 // is split at its middle element, and each side is sorted on its own
 // thread: the entries order strictly (no two share a row), so the result is
@@ -291,20 +302,15 @@ void sortByWords(std::vector<RankedEntry>& entries, std::size_t first, std::size
 {
     const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
     const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
-    if (last - first < kTwoThreadSortFrom || workerThreadCount() < 2) {
+    const std::size_t count = last - first;
+    if (count < kTwoThreadSortFrom || workerThreadCount() < 2) {
         std::sort(begin, end);
         return;
     }
-    const auto middle = begin + (end - begin) / 2;
-    std::nth_element(begin, middle, end);
-    std::thread upper;
-    try {
-        upper = std::thread([middle, end] { std::sort(middle, end); });
-    } catch (const std::system_error&) {
-        std::sort(middle, end); // no thread to be had: both sides here
-    }
-    std::sort(begin, middle);
-    if (upper.joinable()) upper.join();
+    std::nth_element(begin, begin + static_cast<std::ptrdiff_t>(count / 2), end);
+    splitInTwo(count, true, [&](std::size_t from, std::size_t to) {
+        std::sort(begin + static_cast<std::ptrdiff_t>(from), begin + static_cast<std::ptrdiff_t>(to));
+    });
 }
 
 // Sorts entries[first, last), whose keys are alike as far as they were

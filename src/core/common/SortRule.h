@@ -18,6 +18,9 @@ class SortCells {
     virtual std::size_t rowCount() const = 0;
     virtual std::size_t cellCount(std::size_t row) const = 0;
     virtual std::string_view cell(std::size_t row, std::size_t column, std::string& scratch) const = 0;
+    // True when cell() may be called from two threads at once (each with a
+    // scratch of its own): a long ranking then reads its rows' keys on two.
+    virtual bool readableFromTwoThreads() const { return false; }
 };
 
 // Sorts rows by one column the way every report does: the column's text is

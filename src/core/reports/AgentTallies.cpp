@@ -7,9 +7,6 @@
 #include "reports/OperatingSystemTable.h"
 #include "reports/RobotList.h"
 
-#include <exception>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 
 namespace larkspan {
@@ -57,36 +54,16 @@ void nameSystems(OperatingSystemTally& tally, const OperatingSystemTable& table)
 constexpr std::size_t kTwoThreadTallyFrom = std::size_t{1} << 15;
 
 // tally(first, last) of the agents' first and second halves, the second on
-// a thread of its own when the list is long (one thread with
-// LARKSPAN_THREADS=1). Each half's part is what one reading of it gives.
+// a thread of its own when the list is long. Each half's part is what one
+// reading of it gives.
 template <class Part, class Tally> std::pair<Part, Part> tallyHalves(std::size_t count, const Tally& tally)
 {
+    std::pair<Part, Part> parts;
     const std::size_t middle = count / 2;
-    if (count < kTwoThreadTallyFrom || workerThreadCount() < 2) return {tally(0, middle), tally(middle, count)};
-    Part second;
-    std::exception_ptr failure;
-    std::thread helper;
-    try {
-        helper = std::thread([&] {
-            try {
-                second = tally(middle, count);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        return {tally(0, middle), tally(middle, count)}; // no thread to be had
-    }
-    Part first;
-    try {
-        first = tally(0, middle);
-    } catch (...) {
-        helper.join();
-        throw;
-    }
-    helper.join();
-    if (failure) std::rethrow_exception(failure);
-    return {std::move(first), std::move(second)};
+    splitInTwo(count, count >= kTwoThreadTallyFrom, [&](std::size_t first, std::size_t last) {
+        (first == 0 && last == middle ? parts.first : parts.second) = tally(first, last);
+    });
+    return parts;
 }
 
 } // namespace

@@ -116,18 +116,24 @@ void buildDemographic(const DemographicTable& table, const demographics::CodeLis
     long long unique = 0;
     if (grouping == Grouping::Machine) {
         // The table holds one row per address already: only the rows shown become lines.
+        // Every count's percentage made first: the ranking reads them on two threads.
         PercentTexts percents(total, kPercentPattern);
-        const RankedCells cells(table.size(), 3, [&](std::size_t i, std::size_t column, std::string& scratch) {
-            const DemographicRow& row = table[i];
-            switch (column) {
-            case 0:
-                return std::string_view(row.address);
-            case 1:
-                return countText(measureOf(row, measure), scratch);
-            default:
-                return percents.of(measureOf(row, measure));
-            }
-        });
+        for (const DemographicRow& row : table)
+            percents.of(measureOf(row, measure));
+        const RankedCells cells(
+            table.size(), 3,
+            [&](std::size_t i, std::size_t column, std::string& scratch) {
+                const DemographicRow& row = table[i];
+                switch (column) {
+                case 0:
+                    return std::string_view(row.address);
+                case 1:
+                    return countText(measureOf(row, measure), scratch);
+                default:
+                    return percents.of(measureOf(row, measure));
+                }
+            },
+            true);
         unique = appendRankedRows(grid, cells, 1, context.settings.maxrows);
     } else {
         std::vector<ReportLine> lines = groupedLines(table, countries, grouping, measure, total);

@@ -46,22 +46,28 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
         total += row.count;
     if (total == 0) throw NoDataError(kNoDataForReport);
 
+    // Every count's percentage made first: the ranking reads them on two threads.
     PercentTexts percents(total);
-    const RankedCells cells(rows.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
-        const PathRow& row = rows[i];
-        switch (column) {
-        case 0:
-            return unknownForDash(row.path() == "/" ? row.key() : row.path());
-        case 1:
-            return countText(row.count, scratch);
-        case 2:
-            return percents.of(row.count);
-        case 5:
-            return row.key();
-        default:
-            return std::string_view();
-        }
-    });
+    for (const PathRow& row : rows)
+        percents.of(row.count);
+    const RankedCells cells(
+        rows.size(), 6,
+        [&](std::size_t i, std::size_t column, std::string& scratch) {
+            const PathRow& row = rows[i];
+            switch (column) {
+            case 0:
+                return unknownForDash(row.path() == "/" ? row.key() : row.path());
+            case 1:
+                return countText(row.count, scratch);
+            case 2:
+                return percents.of(row.count);
+            case 5:
+                return row.key();
+            default:
+                return std::string_view();
+            }
+        },
+        true);
 
     TemplateCells html(reports::standardHtmlTemplate());
     if (t.linkLeft) html.firstCell(TemplateCells::FirstCell::LinkLeft);

@@ -4,6 +4,7 @@
 #include "common/NumberPattern.h"
 #include "common/SortRule.h"
 #include "common/Text.h"
+#include "common/WorkerThreads.h"
 #include "reports/NoDataError.h"
 
 #include <algorithm>
@@ -40,6 +41,7 @@ std::string percentText(double count, double total, const char* pattern)
 
 std::string_view PercentTexts::of(long long count)
 {
+    if (const auto known = texts_.find(count); known != texts_.end()) return known->second;
     auto [it, added] = texts_.try_emplace(count);
     if (added) it->second = percentText(static_cast<double>(count), static_cast<double>(total_), pattern_);
     return it->second;
@@ -114,9 +116,17 @@ class ListedCells final : public SortCells {
     {
         // A ranking names its rows in 32 bits.
         if (rows.rowCount() > UINT32_MAX) throw std::length_error("too many rows to rank");
-        std::string scratch;
-        for (std::size_t i = 0; i < rows.rowCount(); ++i)
-            if (!rows.cell(i, 0, scratch).empty()) listed_.push_back(static_cast<std::uint32_t>(i));
+        std::vector<std::uint32_t> halves[2];
+        const std::size_t middle = rows.rowCount() / 2;
+        splitInTwo(rows.rowCount(), rows.readableFromTwoThreads() && rows.rowCount() >= kTwoThreadsFrom,
+                   [&](std::size_t first, std::size_t last) {
+                       std::vector<std::uint32_t>& listed = halves[first == 0 && last == middle ? 0 : 1];
+                       std::string scratch;
+                       for (std::size_t i = first; i < last; ++i)
+                           if (!rows.cell(i, 0, scratch).empty()) listed.push_back(static_cast<std::uint32_t>(i));
+                   });
+        listed_ = std::move(halves[0]);
+        listed_.insert(listed_.end(), halves[1].begin(), halves[1].end());
     }
     std::size_t rowCount() const override { return listed_.size(); }
     std::size_t cellCount(std::size_t row) const override { return rows_.cellCount(listed_[row]); }
@@ -124,8 +134,10 @@ class ListedCells final : public SortCells {
     {
         return rows_.cell(listed_[row], column, scratch);
     }
+    bool readableFromTwoThreads() const override { return rows_.readableFromTwoThreads(); }
 
   private:
+    static constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 16;
     const SortCells& rows_;
     std::vector<std::uint32_t> listed_;
 };

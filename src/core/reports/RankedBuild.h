@@ -31,6 +31,8 @@ class PercentTexts {
   public:
     explicit PercentTexts(long long total, const char* pattern = "##0.0##%") : total_(total), pattern_(pattern) {}
     // percentText(count, total, pattern); the view lives as long as this object.
+    // A count met before is only looked up: once every count a ranking
+    // reads has been met, threads may read them at once.
     std::string_view of(long long count);
 
   private:
@@ -77,8 +79,10 @@ std::optional<std::size_t> topCount(const std::string& maxrows);
 // are ranked by the report sort rule and only the rows shown become lines.
 template <class CellOf> class RankedCells final : public SortCells {
   public:
-    RankedCells(std::size_t rows, std::size_t cells, CellOf cellOf)
-        : rows_(rows), cells_(cells), cellOf_(std::move(cellOf))
+    // twoThreads: cellOf may run on two threads at once (it reads only
+    // what stays put during the ranking, and PercentTexts it has filled).
+    RankedCells(std::size_t rows, std::size_t cells, CellOf cellOf, bool twoThreads = false)
+        : rows_(rows), cells_(cells), cellOf_(std::move(cellOf)), twoThreads_(twoThreads)
     {
     }
     std::size_t rowCount() const override { return rows_; }
@@ -87,11 +91,13 @@ template <class CellOf> class RankedCells final : public SortCells {
     {
         return cellOf_(row, column, scratch);
     }
+    bool readableFromTwoThreads() const override { return twoThreads_; }
 
   private:
     std::size_t rows_;
     std::size_t cells_;
     CellOf cellOf_;
+    bool twoThreads_;
 };
 
 // Markup a shown line gets besides its cells (a link, broken lines).

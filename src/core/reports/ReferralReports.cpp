@@ -101,21 +101,27 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
     }
     if (total == 0) throw NoDataError(kNoDataForReport);
     if (listed.empty()) throw NoDataError(kNoDataForReport);
+    // Every count's percentage made first: the ranking reads them on two threads.
     PercentTexts percents(total);
-    const RankedCells cells(listed.size(), 6, [&](std::size_t i, std::size_t column, std::string& scratch) {
-        const analysis::CountRow& row = referrers[listed[i]];
-        switch (column) {
-        case 0:
-        case 5:
-            return std::string_view(row.key);
-        case 1:
-            return countText(row.count, scratch);
-        case 2:
-            return percents.of(row.count);
-        default:
-            return std::string_view();
-        }
-    });
+    for (const std::size_t i : listed)
+        percents.of(referrers[i].count);
+    const RankedCells cells(
+        listed.size(), 6,
+        [&](std::size_t i, std::size_t column, std::string& scratch) {
+            const analysis::CountRow& row = referrers[listed[i]];
+            switch (column) {
+            case 0:
+            case 5:
+                return std::string_view(row.key);
+            case 1:
+                return countText(row.count, scratch);
+            case 2:
+                return percents.of(row.count);
+            default:
+                return std::string_view();
+            }
+        },
+        true);
 
     TemplateCells html(reports::standardHtmlTemplate());
     html.firstCell(TemplateCells::FirstCell::OwnLink).right(1).right(2).remove(3).remove(4);
