@@ -233,3 +233,53 @@ TEST_F(DayTrackerTest, ExtensionsAreMatchedWholeWithoutRegardToCase)
               [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
     EXPECT_EQ(detail, expected);
 }
+
+// A client's visitor, host and request-line prefix are looked up once per
+// spelling and date: a later "#Date:" makes the same spelling a new visitor
+// of that date, and a spelling that differs only in case keeps its own
+// spelling in its lines while it counts for the first spelling's visitor.
+TEST_F(DayTrackerTest, AClientIsResolvedAfreshForEachSpellingAndDate)
+{
+    folder.write("web/web.nslc", "abc=Host,A\r\n");
+    openCache();
+    track(std::string(kHeader) + "#Date: 2000-10-10\n#Fields: time c-ip cs-method cs-uri-stem\n" +
+          "10:00:00 abc GET /a.htm\n" + "10:00:01 x GET /a.htm\n" + "10:00:02 ABC GET /b.htm\n" +
+          "10:00:03 abc GET /c.htm\n" + "#Date: 2000-10-11\n" + "11:00:00 abc GET /d.htm\n" +
+          "11:00:01 x GET /e.htm\n" + "11:00:02 abc GET /f.htm\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{
+                           "2000-10-10,\"Host,A\",abc,3,3,10:00:00,10:00:03,4,/a.htm,/c.htm,0",
+                           "2000-10-10,x,x,1,1,10:00:01,10:00:01,1,/a.htm,/a.htm,0",
+                           "2000-10-11,\"Host,A\",abc,2,2,11:00:00,11:00:02,3,/d.htm,/f.htm,0",
+                           "2000-10-11,x,x,1,1,11:00:01,11:00:01,1,/e.htm,/e.htm,0",
+                       }));
+    EXPECT_EQ(detail, (std::vector<std::string>{
+                          "2000-10-10,\"Host,A\",abc,10:00:00,/a.htm,-,-,-,-",
+                          "2000-10-10,\"Host,A\",ABC,10:00:02,/b.htm,-,-,-,-",
+                          "2000-10-10,\"Host,A\",abc,10:00:03,/c.htm,-,-,-,-",
+                          "2000-10-10,x,x,10:00:01,/a.htm,-,-,-,-",
+                          "2000-10-11,\"Host,A\",abc,11:00:00,/d.htm,-,-,-,-",
+                          "2000-10-11,\"Host,A\",abc,11:00:02,/f.htm,-,-,-,-",
+                          "2000-10-11,x,x,11:00:01,/e.htm,-,-,-,-",
+                      }));
+}
+
+// A request line's values are looked at for commas and quotes as one
+// stretch of the record; marks in fields the line does not take (a user
+// name between them, the agent after them) change nothing, and marks in
+// each taken field, wherever it lies, are quoted.
+TEST_F(DayTrackerTest, OnlyTheFieldsARequestLineTakesDecideItsQuotes)
+{
+    openCache();
+    const std::string fields =
+        "#Fields: cs(Referer) c-ip cs-username date time cs-method cs-uri-stem sc-status sc-bytes cs(User-Agent)\n";
+    track(std::string(kHeader) + fields + "- c a,\"b 2000-10-10 10:00:00 GET /a.htm 200 10 x,\"y\n" +
+          "r,1 c - 2000-10-10 10:00:01 GET /b.htm 200 10 -\n" + "- c - 2000-10-10 10:00:02 GET /c.htm 2,0 \"1 -\n" +
+          "- c - 2000-10-10 1,:00:03 GET /d.htm?x,y 200 - -\n" + "- c - 2000-10-10 10:00:04 GET /e,f.htm 200 - -\n");
+    EXPECT_EQ(detail, (std::vector<std::string>{
+                          "2000-10-10,c,c,\"1,:00:03\",/d.htm,-,-,200,-",
+                          "2000-10-10,c,c,10:00:00,/a.htm,-,-,200,10",
+                          "2000-10-10,c,c,10:00:01,/b.htm,\"r,1\",-,200,10",
+                          "2000-10-10,c,c,10:00:02,/c.htm,-,-,\"2,0\",\"\"\"1\"",
+                          "2000-10-10,c,c,10:00:04,\"/e,f.htm\",-,-,200,-",
+                      }));
+}

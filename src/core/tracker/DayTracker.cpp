@@ -269,7 +269,7 @@ void DayTracker::record(std::string_view line)
 
     const std::string_view client = column(Client);
     bool created = false;
-    if (!last_.valid || last_.dateVersion != dateVersion_ || last_.client != client) newClient(client, created);
+    if (last_ == nullptr || knownDateVersion_ != dateVersion_ || lastClient_ != client) findClient(client, created);
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
@@ -281,10 +281,28 @@ void DayTracker::record(std::string_view line)
         url_.append(path);
     }
 
-    Visitor& v = visitors_[last_.visitor];
+    Visitor& v = visitors_[last_->visitor];
     countRequest(v, created, page, timeParts(column(Time)));
     v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
-    if (kind != RequestKind::Other) addRequest();
+    if (kind != RequestKind::Other) addRequest(requestFieldsPlain());
+}
+
+// True when no value a request line takes from the record holds a comma or a
+// quote. Those values lie in one stretch of the line, and a look at the
+// whole stretch is cheaper than one at each value; a mark anywhere in it
+// (say in a user name between them) only sends the line the careful way.
+bool DayTracker::requestFieldsPlain() const
+{
+    static constexpr Column kTaken[] = {Time, Server, UriStem, Referrer, Status, Bytes};
+    const char* first = nullptr;
+    const char* last = nullptr;
+    for (const Column c : kTaken) {
+        if (columns_[c] < 0) continue;
+        const std::string_view value = values_[static_cast<std::size_t>(columns_[c])];
+        if (first == nullptr || value.data() < first) first = value.data();
+        if (last == nullptr || value.data() + value.size() > last) last = value.data() + value.size();
+    }
+    return first == nullptr || !needsQuotes(std::string_view(first, static_cast<std::size_t>(last - first)));
 }
 
 void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
@@ -316,43 +334,57 @@ void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
     }
 }
 
-// A client other than the previous record's: its host name, visitor and
-// the date, host and client part its request lines begin with. Lines whose
-// part is the same without regard to case share a prefix group, so the sort
+// A client other than the previous record's. A change of date starts the
+// spellings afresh, as the visitors then are others.
+void DayTracker::findClient(std::string_view client, bool& created)
+{
+    if (knownDateVersion_ != dateVersion_) {
+        knownClients_.clear();
+        knownDateVersion_ = dateVersion_;
+    }
+    auto found = knownClients_.find(client);
+    if (found == knownClients_.end()) found = knownClients_.emplace(client, newClient(client, created)).first;
+    lastClient_ = found->first;
+    last_ = &found->second;
+}
+
+// A spelling not met before on this date: its host name, visitor and the
+// date, host and client part its request lines begin with. Lines whose part
+// is the same without regard to case share a prefix group, so the sort
 // compares those parts once per group. A part without quotes is its
 // visitor's key, and the visitor stands for the group.
-void DayTracker::newClient(std::string_view client, bool& created)
+DayTracker::KnownClient DayTracker::newClient(std::string_view client, bool& created)
 {
     std::string_view host = hosts_.lookup(client);
     if (host == kLookupFailed) host = client;
-    last_.host = host;
-    last_.client = client;
-    last_.dateVersion = dateVersion_;
-    last_.visitor = visitorFor(dayDate_, host, client, created);
-    last_.prefix.clear();
-    appendField(last_.prefix, dayDate_, true);
-    appendField(last_.prefix, host);
-    appendField(last_.prefix, client);
-    last_.prefix += ',';
-    if (last_.prefix.size() == dayDate_.size() + host.size() + client.size() + 3) {
-        last_.group = last_.visitor;
+    KnownClient known;
+    known.visitor = visitorFor(dayDate_, host, client, created);
+    appendField(known.prefix, dayDate_, true);
+    appendField(known.prefix, host);
+    appendField(known.prefix, client);
+    known.prefix += ',';
+    if (known.prefix.size() == dayDate_.size() + host.size() + client.size() + 3) {
+        known.group = known.visitor;
     } else {
-        const auto [at, added] = quotedIndex_.try_emplace(last_.prefix, quotedPrefixes_.size());
-        if (added) quotedPrefixes_.push_back(last_.prefix);
-        last_.group = kQuotedGroup | at->second;
+        const auto [at, added] = quotedIndex_.try_emplace(known.prefix, quotedPrefixes_.size());
+        if (added) quotedPrefixes_.push_back(known.prefix);
+        known.group = kQuotedGroup | at->second;
     }
-    last_.valid = true;
+    return known;
 }
 
-void DayTracker::addRequest()
+void DayTracker::addRequest(bool plain)
 {
     const std::size_t start = detailText_.size();
-    detailText_ += last_.prefix;
+    detailText_ += last_->prefix;
     const std::string_view rest[] = {column(Time),   url_,           column(Referrer),
                                      column(Server), column(Status), column(Bytes)};
-    appendFields(detailText_, rest);
+    if (plain)
+        appendPlainFields(detailText_, rest);
+    else
+        appendFields(detailText_, rest);
     requests_.push_back({start, static_cast<std::uint32_t>(detailText_.size() - start),
-                         static_cast<std::uint32_t>(last_.prefix.size()), last_.group});
+                         static_cast<std::uint32_t>(last_->prefix.size()), last_->group});
 }
 
 DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)

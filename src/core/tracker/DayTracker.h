@@ -64,16 +64,25 @@ class DayTracker {
         std::uint32_t restOffset;
         std::size_t group;
     };
-    // What the previous record's client resolved to: records of one client
-    // come in runs, and a run needs neither the cache nor the index.
-    struct LastClient {
-        std::string client;
-        std::string host;
-        std::size_t dateVersion = 0;
+    // What one spelling of a client resolves to on the current date: its
+    // visitor, the date, host and client part its request lines begin
+    // with, and the group of lines with that part. Clients come back many
+    // times a day, and each spelling is looked up once.
+    struct KnownClient {
         std::size_t visitor = kNone;
-        std::string prefix; // of its request lines
         std::size_t group = kNone;
-        bool valid = false;
+        std::string prefix;
+    };
+    // The hashes are not declared noexcept so that the tables keep each
+    // key's hash beside it: without it, walking a bucket hashes every key
+    // met again.
+    struct ExactHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return analysis::folded::hash(s); }
     };
     enum Column { Time, Client, Server, Method, UriStem, Status, Referrer, Date, Bytes, ColumnCount };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -84,8 +93,10 @@ class DayTracker {
     std::string_view column(Column c) const;
     std::size_t visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
     void countRequest(Visitor& v, bool created, bool page, TimeOfDay t);
-    void newClient(std::string_view client, bool& created);
-    void addRequest();
+    void findClient(std::string_view client, bool& created);
+    KnownClient newClient(std::string_view client, bool& created);
+    bool requestFieldsPlain() const;
+    void addRequest(bool plain);
     std::vector<std::size_t> visitorOrder() const;
     std::vector<std::size_t> detailOrder() const;
     static TimeOfDay timeParts(std::string_view time);
@@ -101,13 +112,18 @@ class DayTracker {
     std::vector<std::string_view> values_;
     std::string key_;
     std::string url_;
-    LastClient last_;
+    // Every spelling met since the date last changed; the previous
+    // record's (records of one client come in runs) is at hand.
+    std::unordered_map<std::string, KnownClient, ExactHash, std::equal_to<>> knownClients_;
+    std::size_t knownDateVersion_ = 0;
+    std::string_view lastClient_;
+    const KnownClient* last_ = nullptr;
     std::vector<Visitor> visitors_;
-    std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> index_;
+    std::unordered_map<std::string, std::size_t, FoldedHash, analysis::FoldedEqual> index_;
     // The distinct date, host and client parts of request lines that need
     // quotes, as written, each with its comma.
     std::vector<std::string> quotedPrefixes_;
-    std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> quotedIndex_;
+    std::unordered_map<std::string, std::size_t, FoldedHash, analysis::FoldedEqual> quotedIndex_;
     std::string detailText_;
     std::vector<Request> requests_;
 };
