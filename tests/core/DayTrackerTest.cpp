@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace larkspan;
 using namespace larkspan::tracker;
 using larkspan::testing::TempFolder;
@@ -282,4 +285,47 @@ TEST_F(DayTrackerTest, OnlyTheFieldsARequestLineTakesDecideItsQuotes)
                           "2000-10-10,c,c,10:00:02,/c.htm,-,-,\"2,0\",\"\"\"1\"",
                           "2000-10-10,c,c,10:00:04,\"/e,f.htm\",-,-,200,-",
                       }));
+}
+
+// Request lines are the stable case-blind sort of the lines in reading
+// order, and visitors are in case-blind key order, also when the keys share
+// a long beginning, are prefixes of each other, differ only in case or hold
+// 8-bit, NUL and other bytes that sort below the comma.
+TEST_F(DayTrackerTest, SortingMatchesAStableCaseBlindSortOfTheWholeLines)
+{
+    openCache();
+    const std::string pieces[] = {"a", "A", "b", "B", "\xe9", "\xc9", std::string(1, '\0'), "!", "+", "-", "0"};
+    const char* const paths[] = {"/p.htm", "/P.HTM", "/p.html", "/i.gif", "/q.htm", "/p"};
+    std::mt19937 random(11);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    std::vector<std::string> clients;
+    for (int i = 0; i < 40; ++i) {
+        std::string client = i % 2 == 0 ? "host-with-a-long-shared-name." : "";
+        for (std::size_t n = pick(12); n > 0; --n)
+            client += pieces[pick(std::size(pieces))];
+        clients.push_back(client.empty() ? "c" : client);
+    }
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem sc-status\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 600; ++i) {
+        const std::string& client = clients[pick(clients.size())];
+        const std::string time = "10:0" + std::to_string(pick(2)) + ":0" + std::to_string(pick(3));
+        const std::string path = paths[pick(std::size(paths))];
+        log += "2000-10-10 " + time + " " + client + " GET " + path + " 200\n";
+        expected.push_back("2000-10-10," + client + "," + client + "," + time + "," + path + ",-,-,200,-");
+    }
+    track(log);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(detail, expected);
+    for (std::size_t i = 1; i < summary.size(); ++i) {
+        const std::string_view before = summary[i - 1];
+        const std::string_view after = summary[i];
+        const auto key = [](std::string_view line) {
+            // date, host and client: the host is the client here, and no field is quoted.
+            const std::size_t hostEnd = line.find(',', 11);
+            return line.substr(0, 2 * hostEnd - 10);
+        };
+        EXPECT_LT(text::icompare(key(before), key(after)), 0) << i;
+    }
 }

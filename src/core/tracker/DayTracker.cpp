@@ -2,6 +2,7 @@
 
 #include "analysis/RequestClass.h"
 #include "common/FieldSplit.h"
+#include "common/FoldedWords.h"
 #include "common/Text.h"
 #include "tracker/HostNameCache.h"
 #include "tracker/TrackerLine.h"
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 
 namespace larkspan::tracker {
@@ -154,19 +156,45 @@ template <typename Iterator, typename Less> void insertionSort(Iterator first, I
     }
 }
 
-// The order of items by their text without regard to case, equal texts in
-// their own order. The texts are sorted beside their indexes, so a
-// comparison reads nothing else.
-template <typename TextOf> std::vector<std::size_t> foldedOrder(std::size_t count, TextOf textOf)
+// How many bytes all the texts begin with alike, without regard to case.
+std::size_t sharedBeginning(std::span<const std::string_view> texts)
 {
-    std::vector<std::pair<std::string_view, std::size_t>> items(count);
-    for (std::size_t i = 0; i < count; ++i)
-        items[i] = {textOf(i), i};
-    std::stable_sort(items.begin(), items.end(),
-                     [](const auto& a, const auto& b) { return text::icompare(a.first, b.first) < 0; });
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i)
-        order[i] = items[i].second;
+    if (texts.empty()) return 0;
+    std::size_t shared = texts[0].size();
+    for (const std::string_view t : texts.subspan(1)) {
+        std::size_t i = 0;
+        const std::size_t n = std::min(shared, t.size());
+        while (i < n && text::lower(t[i]) == text::lower(texts[0][i]))
+            ++i;
+        shared = i;
+    }
+    return shared;
+}
+
+// The order of texts without regard to case, equal texts in their own
+// order. Each text is sorted with the eight folded bytes after the
+// beginning all share (the date, mostly) as one number, so most comparisons
+// read nothing else.
+std::vector<std::size_t> foldedOrder(std::span<const std::string_view> texts)
+{
+    struct Item {
+        std::uint64_t key;
+        std::string_view rest; // after the shared beginning
+        std::size_t index;
+    };
+    const std::size_t shared = sharedBeginning(texts);
+    std::vector<Item> items(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string_view rest = texts[i].substr(shared);
+        items[i] = {text::words::foldedPrefix(rest), rest, i};
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return text::icompare(a.rest, b.rest) < 0;
+    });
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].index;
     return order;
 }
 
@@ -454,7 +482,10 @@ void DayTracker::appendSummaryLine(std::string& line, const Visitor& v)
 
 std::vector<std::size_t> DayTracker::visitorOrder() const
 {
-    return foldedOrder(visitors_.size(), [this](std::size_t i) { return std::string_view(visitors_[i].key); });
+    std::vector<std::string_view> keys(visitors_.size());
+    for (std::size_t i = 0; i < visitors_.size(); ++i)
+        keys[i] = visitors_[i].key;
+    return foldedOrder(keys);
 }
 
 std::vector<std::string> DayTracker::summaryLines() const
@@ -500,7 +531,7 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     const auto slotOf = [&](std::size_t group) {
         return (group & kQuotedGroup) != 0 ? plainCount + (group & ~kQuotedGroup) : plainSlot[group];
     };
-    const std::vector<std::size_t> groupOrder = foldedOrder(texts.size(), [&](std::size_t i) { return texts[i]; });
+    const std::vector<std::size_t> groupOrder = foldedOrder(texts);
     std::vector<std::size_t> rank(texts.size());
     for (std::size_t r = 0; r < groupOrder.size(); ++r)
         rank[groupOrder[r]] = r;
@@ -514,11 +545,19 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     for (std::size_t i = 0; i < requests_.size(); ++i)
         order[next[rank[slotOf(requests_[i].group)]]++] = i;
 
+    // Within a group the lines differ mostly in their first eight bytes (the
+    // time), taken as one number.
     const auto rest = [&](std::size_t i) {
         const Request& r = requests_[i];
         return all.substr(r.offset + r.restOffset, r.length - r.restOffset);
     };
-    const auto before = [&](std::size_t a, std::size_t b) { return text::icompare(rest(a), rest(b)) < 0; };
+    std::vector<std::uint64_t> restKey(requests_.size());
+    for (std::size_t i = 0; i < requests_.size(); ++i)
+        restKey[i] = text::words::foldedPrefix(rest(i));
+    const auto before = [&](std::size_t a, std::size_t b) {
+        if (restKey[a] != restKey[b]) return restKey[a] < restKey[b];
+        return text::icompare(rest(a), rest(b)) < 0;
+    };
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) {
         const auto first = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b]);
         const auto last = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b + 1]);
