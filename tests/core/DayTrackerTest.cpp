@@ -329,3 +329,44 @@ TEST_F(DayTrackerTest, SortingMatchesAStableCaseBlindSortOfTheWholeLines)
         EXPECT_LT(text::icompare(key(before), key(after)), 0) << i;
     }
 }
+
+// Request lines of records whose fields hold commas, quotes, 8-bit bytes and
+// case twins, in the fields a line takes and in those it leaves out, are
+// those the field-by-field join writes, in a stable case-blind order.
+TEST_F(DayTrackerTest, HostileRecordsGiveTheLinesAFieldByFieldJoinGives)
+{
+    openCache();
+    const std::string marks[] = {"", ",", "\"", "a", "A", "\xe9", "\xc9", "-", "x,\"y", "\"\""};
+    std::mt19937 random(23);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const auto hostile = [&](std::string base) {
+        for (std::size_t n = pick(4); n > 0; --n)
+            base.insert(pick(base.size() + 1), marks[pick(std::size(marks))]);
+        return base;
+    };
+    std::string log = std::string(kHeader) +
+                      "#Fields: c-ip cs-username date time cs-method cs-uri-stem sc-status cs(Referer) "
+                      "s-ip sc-bytes cs(User-Agent)\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 800; ++i) {
+        const std::string client = hostile(pick(2) == 0 ? "c1" : "C1");
+        const std::string time = "10:00:0" + std::to_string(pick(4));
+        const std::string path = hostile("/p") + (pick(3) == 0 ? ".gif" : ".htm");
+        const std::string status = pick(5) == 0 ? hostile("200") : "200";
+        const std::string referrer = hostile("http://r/");
+        const std::string server = pick(2) == 0 ? "-" : hostile("s");
+        const std::string bytes = pick(5) == 0 ? hostile("10") : "10";
+        const std::vector<std::string> values = {client, hostile("user"), "2000-10-10", time,  "GET",           path,
+                                                 status, referrer,        server,       bytes, hostile("agent")};
+        std::string line;
+        for (const std::string& value : values)
+            line += (line.empty() ? "" : " ") + value;
+        log += line + "\n";
+        const std::string url = (!path.ends_with(".gif") && server != "-" ? "http://" + server : "") + path;
+        expected.push_back(joinFields({"2000-10-10", client, client, time, url, referrer, server, status, bytes}));
+    }
+    track(log);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(detail, expected);
+}
