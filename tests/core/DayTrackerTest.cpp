@@ -370,3 +370,25 @@ TEST_F(DayTrackerTest, HostileRecordsGiveTheLinesAFieldByFieldJoinGives)
                      [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
     EXPECT_EQ(detail, expected);
 }
+
+// Visitors' keys and clients' request-line prefixes are kept as views of
+// stored texts: many of them, and a client longer than a storage block,
+// keep their own texts while the tables and the store grow.
+TEST_F(DayTrackerTest, ManyVisitorsKeepTheirOwnTexts)
+{
+    openCache();
+    const std::string huge(100000, 'h');
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string client = (i == 3000 ? huge : "client-number-") + std::to_string(100000 + i);
+        log += "2000-10-10 10:00:00 " + client + " GET /a.htm\n";
+        expected.push_back("2000-10-10," + client + "," + client + ",1,1,10:00:00,10:00:00,1,/a.htm,/a.htm,0");
+    }
+    track(log);
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(summary, expected);
+    ASSERT_EQ(detail.size(), 6000u);
+    EXPECT_EQ(detail[0], "2000-10-10,client-number-100000,client-number-100000,10:00:00,/a.htm,-,-,-,-");
+}

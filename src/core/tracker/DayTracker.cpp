@@ -276,10 +276,10 @@ std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host,
     created = found == index_.end();
     if (!created) return found->second;
     Visitor v;
-    v.key = key_;
+    v.key = texts_.keep(key_);
     v.dateEnd = date.size();
     v.hostEnd = date.size() + 1 + host.size();
-    index_.emplace(key_, visitors_.size());
+    index_.emplace(v.key, visitors_.size());
     visitors_.push_back(std::move(v));
     return visitors_.size() - 1;
 }
@@ -371,7 +371,10 @@ void DayTracker::findClient(std::string_view client, bool& created)
         knownDateVersion_ = dateVersion_;
     }
     auto found = knownClients_.find(client);
-    if (found == knownClients_.end()) found = knownClients_.emplace(client, newClient(client, created)).first;
+    if (found == knownClients_.end()) {
+        const KnownClient known = newClient(client, created);
+        found = knownClients_.emplace(texts_.keep(client), known).first;
+    }
     lastClient_ = found->first;
     last_ = &found->second;
 }
@@ -387,17 +390,19 @@ DayTracker::KnownClient DayTracker::newClient(std::string_view client, bool& cre
     if (host == kLookupFailed) host = client;
     KnownClient known;
     known.visitor = visitorFor(dayDate_, host, client, created);
-    appendField(known.prefix, dayDate_, true);
-    appendField(known.prefix, host);
-    appendField(known.prefix, client);
-    known.prefix += ',';
-    if (known.prefix.size() == dayDate_.size() + host.size() + client.size() + 3) {
+    prefix_.clear();
+    appendField(prefix_, dayDate_, true);
+    appendField(prefix_, host);
+    appendField(prefix_, client);
+    prefix_ += ',';
+    if (prefix_.size() == dayDate_.size() + host.size() + client.size() + 3) {
         known.group = known.visitor;
     } else {
-        const auto [at, added] = quotedIndex_.try_emplace(known.prefix, quotedPrefixes_.size());
-        if (added) quotedPrefixes_.push_back(known.prefix);
+        const auto [at, added] = quotedIndex_.try_emplace(prefix_, quotedPrefixes_.size());
+        if (added) quotedPrefixes_.push_back(prefix_);
         known.group = kQuotedGroup | at->second;
     }
+    known.prefix = texts_.keep(prefix_);
     return known;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "tracker/StableTexts.h"
 
 #include <cstdint>
 #include <string>
@@ -43,7 +44,7 @@ class DayTracker {
         bool known() const { return hour != -1 && minute != -1 && second != -1; }
     };
     struct Visitor {
-        std::string key;         // date + "," + host + "," + client, as first met
+        std::string_view key;    // date + "," + host + "," + client, as first met (in texts_)
         std::size_t dateEnd = 0; // end of date within key
         std::size_t hostEnd = 0; // end of host within key
         long long hits = 1;
@@ -71,7 +72,7 @@ class DayTracker {
     struct KnownClient {
         std::size_t visitor = kNone;
         std::size_t group = kNone;
-        std::string prefix;
+        std::string_view prefix; // in texts_
     };
     // The hashes are not declared noexcept so that the tables keep each
     // key's hash beside it: without it, walking a bucket hashes every key
@@ -111,15 +112,18 @@ class DayTracker {
     int columns_[ColumnCount];
     std::vector<std::string_view> values_;
     std::string key_;
+    std::string prefix_;
+    // The visitors' keys, the client spellings and their prefixes.
+    StableTexts texts_;
     std::string url_;
     // Every spelling met since the date last changed; the previous
     // record's (records of one client come in runs) is at hand.
-    std::unordered_map<std::string, KnownClient, ExactHash, std::equal_to<>> knownClients_;
+    std::unordered_map<std::string_view, KnownClient, ExactHash, std::equal_to<>> knownClients_;
     std::size_t knownDateVersion_ = 0;
     std::string_view lastClient_;
     const KnownClient* last_ = nullptr;
     std::vector<Visitor> visitors_;
-    std::unordered_map<std::string, std::size_t, FoldedHash, analysis::FoldedEqual> index_;
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, analysis::FoldedEqual> index_;
     // The distinct date, host and client parts of request lines that need
     // quotes, as written, each with its comma.
     std::vector<std::string> quotedPrefixes_;
