@@ -392,3 +392,26 @@ TEST_F(DayTrackerTest, ManyVisitorsKeepTheirOwnTexts)
     ASSERT_EQ(detail.size(), 6000u);
     EXPECT_EQ(detail[0], "2000-10-10,client-number-100000,client-number-100000,10:00:00,/a.htm,-,-,-,-");
 }
+
+// The table of spellings is emptied when a day brings more clients than
+// it keeps: a client met again after that still counts for its visitor and
+// writes its own spelling.
+TEST_F(DayTrackerTest, AClientMetAgainAfterTheSpellingsWereDroppedIsTheSameVisitor)
+{
+    openCache();
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem\n";
+    const std::size_t clients = ClientSpellings::kMostSpellings + 5000;
+    for (std::size_t i = 0; i < clients; ++i)
+        log += "2000-10-10 10:00:00 c" + std::to_string(i) + " GET /a.htm\n";
+    log += "2000-10-10 11:00:00 c1 GET /b.htm\n2000-10-10 12:00:00 C1 GET /c.htm\n";
+    track(log);
+    ASSERT_EQ(summary.size(), clients);
+    const auto visitor = std::find_if(summary.begin(), summary.end(),
+                                      [](const std::string& line) { return line.starts_with("2000-10-10,c1,c1,"); });
+    ASSERT_NE(visitor, summary.end());
+    EXPECT_EQ(*visitor, "2000-10-10,c1,c1,3,3,10:00:00,12:00:00,7201,/a.htm,/c.htm,0");
+    const auto lines = std::find(detail.begin(), detail.end(), "2000-10-10,c1,c1,10:00:00,/a.htm,-,-,-,-");
+    ASSERT_LT(lines + 2, detail.end());
+    EXPECT_EQ(lines[1], "2000-10-10,c1,c1,11:00:00,/b.htm,-,-,-,-");
+    EXPECT_EQ(lines[2], "2000-10-10,C1,C1,12:00:00,/c.htm,-,-,-,-");
+}

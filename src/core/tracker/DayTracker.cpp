@@ -276,7 +276,9 @@ std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host,
     created = found == index_.end();
     if (!created) return found->second;
     Visitor v;
+    key_ += ',';
     v.key = texts_.keep(key_);
+    v.key.remove_suffix(1);
     v.dateEnd = date.size();
     v.hostEnd = date.size() + 1 + host.size();
     index_.emplace(v.key, visitors_.size());
@@ -297,7 +299,7 @@ void DayTracker::record(std::string_view line)
 
     const std::string_view client = column(Client);
     bool created = false;
-    if (last_ == nullptr || knownDateVersion_ != dateVersion_ || lastClient_ != client) findClient(client, created);
+    if (!haveLast_ || spellingsDateVersion_ != dateVersion_ || last_.spelling != client) findClient(client, created);
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
@@ -309,7 +311,7 @@ void DayTracker::record(std::string_view line)
         url_.append(path);
     }
 
-    Visitor& v = visitors_[last_->visitor];
+    Visitor& v = visitors_[last_.visitor];
     countRequest(v, created, page, timeParts(column(Time)));
     v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
     if (kind != RequestKind::Other) addRequest(requestFieldsPlain());
@@ -366,30 +368,35 @@ void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
 // spellings afresh, as the visitors then are others.
 void DayTracker::findClient(std::string_view client, bool& created)
 {
-    if (knownDateVersion_ != dateVersion_) {
-        knownClients_.clear();
-        knownDateVersion_ = dateVersion_;
+    if (spellingsDateVersion_ != dateVersion_) {
+        spellings_.clear();
+        spellingsDateVersion_ = dateVersion_;
     }
-    auto found = knownClients_.find(client);
-    if (found == knownClients_.end()) {
-        const KnownClient known = newClient(client, created);
-        found = knownClients_.emplace(texts_.keep(client), known).first;
+    if (const ResolvedClient* known = spellings_.find(client)) {
+        last_ = *known;
+    } else {
+        last_ = newClient(client, created);
+        spellings_.add(last_);
     }
-    lastClient_ = found->first;
-    last_ = &found->second;
+    haveLast_ = true;
 }
 
-// A spelling not met before on this date: its host name, visitor and the
-// date, host and client part its request lines begin with. Lines whose part
-// is the same without regard to case share a prefix group, so the sort
-// compares those parts once per group. A part without quotes is its
-// visitor's key, and the visitor stands for the group.
-DayTracker::KnownClient DayTracker::newClient(std::string_view client, bool& created)
+// A spelling not met before on this date (or not lately): its host name,
+// visitor and the date, host and client part its request lines begin with.
+// Lines whose part is the same without regard to case share a prefix group,
+// so the sort compares those parts once per group. A part without quotes is
+// its visitor's key, and the visitor stands for the group. The spelling
+// that made the visitor is the end of its key, and its part the key with
+// the comma after it.
+ResolvedClient DayTracker::newClient(std::string_view client, bool& created)
 {
     std::string_view host = hosts_.lookup(client);
     if (host == kLookupFailed) host = client;
-    KnownClient known;
+    ResolvedClient known;
     known.visitor = visitorFor(dayDate_, host, client, created);
+    const std::string_view key = visitors_[known.visitor].key;
+    const std::string_view keyWithComma(key.data(), key.size() + 1);
+    known.spelling = created ? key.substr(visitors_[known.visitor].hostEnd + 1) : texts_.keep(client);
     prefix_.clear();
     appendField(prefix_, dayDate_, true);
     appendField(prefix_, host);
@@ -402,14 +409,14 @@ DayTracker::KnownClient DayTracker::newClient(std::string_view client, bool& cre
         if (added) quotedPrefixes_.push_back(prefix_);
         known.group = kQuotedGroup | at->second;
     }
-    known.prefix = texts_.keep(prefix_);
+    known.prefix = prefix_ == keyWithComma ? keyWithComma : texts_.keep(prefix_);
     return known;
 }
 
 void DayTracker::addRequest(bool plain)
 {
     const std::size_t start = detailText_.size();
-    detailText_ += last_->prefix;
+    detailText_ += last_.prefix;
     const std::string_view rest[] = {column(Time),   url_,           column(Referrer),
                                      column(Server), column(Status), column(Bytes)};
     if (plain)
@@ -417,7 +424,7 @@ void DayTracker::addRequest(bool plain)
     else
         appendFields(detailText_, rest);
     requests_.push_back({start, static_cast<std::uint32_t>(detailText_.size() - start),
-                         static_cast<std::uint32_t>(last_->prefix.size()), last_->group});
+                         static_cast<std::uint32_t>(last_.prefix.size()), last_.group});
 }
 
 DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "tracker/ClientSpellings.h"
 #include "tracker/StableTexts.h"
 
 #include <cstdint>
@@ -44,7 +45,7 @@ class DayTracker {
         bool known() const { return hour != -1 && minute != -1 && second != -1; }
     };
     struct Visitor {
-        std::string_view key;    // date + "," + host + "," + client, as first met (in texts_)
+        std::string_view key;    // date + "," + host + "," + client, as first met (in texts_, a comma after it)
         std::size_t dateEnd = 0; // end of date within key
         std::size_t hostEnd = 0; // end of host within key
         long long hits = 1;
@@ -65,22 +66,8 @@ class DayTracker {
         std::uint32_t restOffset;
         std::size_t group;
     };
-    // What one spelling of a client resolves to on the current date: its
-    // visitor, the date, host and client part its request lines begin
-    // with, and the group of lines with that part. Clients come back many
-    // times a day, and each spelling is looked up once.
-    struct KnownClient {
-        std::size_t visitor = kNone;
-        std::size_t group = kNone;
-        std::string_view prefix; // in texts_
-    };
-    // The hashes are not declared noexcept so that the tables keep each
-    // key's hash beside it: without it, walking a bucket hashes every key
-    // met again.
-    struct ExactHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
+    // Not declared noexcept so that the tables keep each key's hash beside
+    // it: without it, walking a bucket hashes every key met again.
     struct FoldedHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return analysis::folded::hash(s); }
@@ -95,7 +82,7 @@ class DayTracker {
     std::size_t visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
     void countRequest(Visitor& v, bool created, bool page, TimeOfDay t);
     void findClient(std::string_view client, bool& created);
-    KnownClient newClient(std::string_view client, bool& created);
+    ResolvedClient newClient(std::string_view client, bool& created);
     bool requestFieldsPlain() const;
     void addRequest(bool plain);
     std::vector<std::size_t> visitorOrder() const;
@@ -116,12 +103,12 @@ class DayTracker {
     // The visitors' keys, the client spellings and their prefixes.
     StableTexts texts_;
     std::string url_;
-    // Every spelling met since the date last changed; the previous
-    // record's (records of one client come in runs) is at hand.
-    std::unordered_map<std::string_view, KnownClient, ExactHash, std::equal_to<>> knownClients_;
-    std::size_t knownDateVersion_ = 0;
-    std::string_view lastClient_;
-    const KnownClient* last_ = nullptr;
+    // The spellings met since the date last changed; the previous record's
+    // (records of one client come in runs) is at hand.
+    ClientSpellings spellings_;
+    std::size_t spellingsDateVersion_ = 0;
+    ResolvedClient last_;
+    bool haveLast_ = false;
     std::vector<Visitor> visitors_;
     std::unordered_map<std::string_view, std::size_t, FoldedHash, analysis::FoldedEqual> index_;
     // The distinct date, host and client parts of request lines that need
