@@ -104,6 +104,17 @@ TEST_F(DayTrackerTest, AnUnknownFirstTimeLeavesTheVisitorUntimed)
     EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-10,c,c,2,2,-,-,-,/a.htm,/b.htm,0.2"}));
 }
 
+// Times compare part by part, an unreadable part below every readable one:
+// a first time with an unreadable minute is later than an earlier hour and
+// earlier than any minute of its own hour.
+TEST_F(DayTrackerTest, TimesWithAnUnreadablePartCompareBelowItsReadableValues)
+{
+    openCache();
+    track(std::string(kHeader) + kFields + "2000-10-10 10:xx:05 c - GET /a.htm 200 - -\n" +
+          "2000-10-10 10:00:00 c - GET /b.htm 200 - -\n" + "2000-10-10 09:59:59 c - GET /c.htm 200 - -\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-10,c,c,3,3,09:59:59,10:00:00,2,/c.htm,/b.htm,0"}));
+}
+
 TEST_F(DayTrackerTest, KilobytesRoundHalvesToEvenPerRequest)
 {
     openCache();

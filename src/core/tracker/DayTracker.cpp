@@ -107,13 +107,6 @@ RequestKind kindOf(std::string_view path)
     return RequestKind::Other;
 }
 
-bool earlier(int h1, int m1, int s1, int h2, int m2, int s2)
-{
-    if (h1 != h2) return h1 < h2;
-    if (m1 != m2) return m1 < m2;
-    return s1 < s2;
-}
-
 void appendTwoDigits(std::string& out, int value)
 {
     if (value < 0 || value > 99) {
@@ -350,13 +343,13 @@ void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
     if (!t.known()) return;
     const TimeOfDay& e = v.earliest;
     const TimeOfDay& l = v.latest;
-    if (earlier(t.hour, t.minute, t.second, e.hour, e.minute, e.second)) {
+    if (t.packed < e.packed) {
         v.earliest = t;
         if (page) v.firstPage = url_;
     } else if (page && v.firstPage.empty()) {
         v.firstPage = url_;
     }
-    if (earlier(l.hour, l.minute, l.second, t.hour, t.minute, t.second)) {
+    if (l.packed < t.packed) {
         v.latest = t;
         if (page) v.lastPage = url_;
     } else if (page && v.lastPage.empty()) {
@@ -431,9 +424,8 @@ DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)
 {
     TimeOfDay t;
     if (time.empty() || time == "-") return t;
-    t.hour = twoDigitsAt(time, 0);
-    t.minute = twoDigitsAt(time, 3);
-    t.second = twoDigitsAt(time, 6);
+    const auto part = [&](std::size_t at) { return static_cast<std::uint32_t>(twoDigitsAt(time, at) + 1); };
+    t.packed = part(0) << 16 | part(3) << 8 | part(6);
     return t;
 }
 
@@ -476,12 +468,12 @@ void DayTracker::appendSummaryLine(std::string& line, const Visitor& v)
     line += ',';
     line += std::to_string(v.pages);
     if (e.known() && l.known()) {
-        const long long duration =
-            (l.hour * 3600LL + l.minute * 60LL + l.second) - (e.hour * 3600LL + e.minute * 60LL + e.second) + 1;
+        const long long duration = (l.hour() * 3600LL + l.minute() * 60LL + l.second()) -
+                                   (e.hour() * 3600LL + e.minute() * 60LL + e.second()) + 1;
         line += ',';
-        appendClock(line, e.hour, e.minute, e.second);
+        appendClock(line, e.hour(), e.minute(), e.second());
         line += ',';
-        appendClock(line, l.hour, l.minute, l.second);
+        appendClock(line, l.hour(), l.minute(), l.second());
         line += ',';
         line += std::to_string(duration);
     } else {

@@ -38,11 +38,16 @@ class DayTracker {
     std::string detailFileText() const;
 
   private:
+    // A time of day: hour, minute and second, each two digits or unknown
+    // (-1), kept plus one in a byte each with the hour highest, so that
+    // comparing two as numbers compares them part by part, and a record's
+    // time passes in one register.
     struct TimeOfDay {
-        int hour = -1;
-        int minute = -1;
-        int second = -1;
-        bool known() const { return hour != -1 && minute != -1 && second != -1; }
+        std::uint32_t packed = 0;
+        int hour() const { return static_cast<int>(packed >> 16) - 1; }
+        int minute() const { return static_cast<int>((packed >> 8) & 0xff) - 1; }
+        int second() const { return static_cast<int>(packed & 0xff) - 1; }
+        bool known() const { return hour() != -1 && minute() != -1 && second() != -1; }
     };
     struct Visitor {
         std::string_view key;    // date + "," + host + "," + client, as first met (in texts_, a comma after it)
