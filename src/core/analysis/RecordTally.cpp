@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kPage = static_cast<int>(HitType::Page);
 constexpr int kDownload = static_cast<int>(HitType::Download);
+// About as many user agents as make an index of agents outgrow the caches.
+constexpr std::size_t kManyAgents = std::size_t{1} << 15;
 
 std::string_view field(const std::vector<std::string_view>& values, int at)
 {
@@ -246,7 +248,10 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     // the referrer and the agent count is known only once the visitor is.
     Lookahead ahead;
     ahead.visitor = visitors_.prefetch(field(values, at.clientAddress));
-    if (spotter_ && at.userAgent >= 0) ahead.verdict = spotter_->prefetch(field(values, at.userAgent));
+    // The verdicts' index outgrows the caches only with many agents, when
+    // the agent list is long too (a check that costs next to nothing).
+    if (spotter_ && at.userAgent >= 0 && table_.userAgents().size() >= kManyAgents)
+        ahead.verdict = spotter_->prefetch(field(values, at.userAgent));
     if (pageCounted) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
         if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
