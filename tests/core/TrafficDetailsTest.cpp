@@ -208,11 +208,30 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     EXPECT_EQ(hourOf("24:00:00"), -1);
     EXPECT_EQ(hourOf("-"), -1);
     EXPECT_EQ(hourOf("ab:00"), -1);
-    EXPECT_EQ(extensionOf("/a.b/c"), "");
-    EXPECT_EQ(extensionOf("/x/Report.PDF"), "PDF");
-    EXPECT_EQ(extensionOf("/x/name."), "");
-    EXPECT_EQ(extensionOf("C:\\logs.d\\name"), "");
-    EXPECT_EQ(extensionOf("archive.tar.GZ"), "GZ");
+    // Every time of up to four bytes from digits, colons and a few others,
+    // against the rule: one or two digits before the first colon.
+    const std::string alphabet = "0129:-a ";
+    const auto plainHour = [](std::string_view time) {
+        const std::size_t colon = time.find(':');
+        if (colon == 0 || colon > 2) return -1;
+        int hour = 0;
+        for (std::size_t i = 0; i < colon; ++i) {
+            if (time[i] < '0' || time[i] > '9') return -1;
+            hour = hour * 10 + (time[i] - '0');
+        }
+        return hour < 24 ? hour : -1;
+    };
+    for (std::size_t length = 0; length <= 4; ++length) {
+        std::size_t combinations = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            combinations *= alphabet.size();
+        for (std::size_t n = 0; n < combinations; ++n) {
+            std::string time;
+            for (std::size_t i = 0, rest = n; i < length; ++i, rest /= alphabet.size())
+                time += alphabet[rest % alphabet.size()];
+            EXPECT_EQ(hourOf(time), plainHour(time)) << time;
+        }
+    }
 
     // Extensions and statuses merge however they are spelt; rows show lower case.
     TrafficTallies tallies;
@@ -244,7 +263,7 @@ TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
     ReportBuilderFixture f;
     f.settings.maxrows = "ALL";
     fillStatusCodesReport(p.table, f.grid, f.context());
-    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "301", "206"}));  // ties: the sort rule
+    EXPECT_EQ(f.column(0), (std::vector<std::string>{"200", "404", "301", "206"})); // ties: the sort rule
     EXPECT_EQ(f.column(1), (std::vector<std::string>{"4", "3", "1", "1"}));
     EXPECT_EQ(f.column(3)[0], "8");
     EXPECT_EQ(f.column(4)[1], "404 - Client - Not Found");

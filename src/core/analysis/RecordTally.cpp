@@ -186,7 +186,8 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
 
     // Worked out once: the buckets, the robots and the details share it.
     const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-    const HitType type = classify(path);
+    const PathEnding ending = classifyEnding(path);
+    const HitType type = ending.type;
     const int hitType = static_cast<int>(type);
     const std::string_view status = field(values, at.status);
     const bool error = at.status >= 0 && isErrorStatus(status);
@@ -217,7 +218,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
                 }
             }
         }
-        if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
+        if (details_) tallyDetails(newVisitor, ending.extension, kilobytes, values, at);
         if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent), ahead.agent);
     }
     if (details_ && at.status >= 0) {
@@ -291,12 +292,12 @@ bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, con
     return noRobots_;
 }
 
-void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
+void RecordTally::tallyDetails(bool newVisitor, std::string_view extension, double kilobytes,
                                const std::vector<std::string_view>& values, const FieldPositions& at)
 {
     TrafficTallies& traffic = table_.traffic();
     traffic.countTime(at.time >= 0 ? hourOf(field(values, at.time)) : -1, weekday_, kilobytes, newVisitor);
-    if (at.uriStem >= 0) traffic.countExtension(extensionOf(path), kilobytes);
+    if (at.uriStem >= 0) traffic.countExtension(extension, kilobytes);
 }
 
 std::vector<const Visitor*> RecordTally::sortedVisitors() const

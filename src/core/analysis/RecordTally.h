@@ -63,7 +63,8 @@ class RecordTally {
     bool bucketKey(const std::vector<std::string_view>& values, const FieldPositions& at);
     // Tallies a robot's request; true when it counts nowhere else.
     bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes);
-    void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
+    // extension: the request path's, as classifyEnding gives it.
+    void tallyDetails(bool newVisitor, std::string_view extension, double kilobytes,
                       const std::vector<std::string_view>& values, const FieldPositions& at);
     // The hints of the keys a counted record will be looked up by, so that
     // their index slots are fetched from memory together.

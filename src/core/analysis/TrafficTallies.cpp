@@ -139,25 +139,20 @@ void TrafficTallies::countExtension(std::string_view extension, double kilobytes
     row.kilobytes += kilobytes;
 }
 
-std::string_view extensionOf(std::string_view path)
-{
-    // The last dot of the last segment, found from the end.
-    for (std::size_t i = path.size(); i-- > 0;) {
-        const char c = path[i];
-        if (c == '.') return path.substr(i + 1);
-        if (c == '/' || c == '\\') return {};
-    }
-    return {};
-}
-
 int hourOf(std::string_view time)
 {
-    const std::size_t colon = time.find(':');
-    if (colon == 0 || colon > 2) return -1;
-    int hour = 0;
-    for (std::size_t i = 0; i < colon; ++i) {
-        if (time[i] < '0' || time[i] > '9') return -1;
-        hour = hour * 10 + (time[i] - '0');
+    // One or two digits before the first colon.
+    const auto digit = [&time](std::size_t i) {
+        return i < time.size() && time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -1;
+    };
+    int hour = digit(0);
+    if (hour < 0) return -1;
+    if (time.size() > 1 && time[1] != ':') {
+        const int second = digit(1);
+        if (second < 0 || time.size() < 3 || time[2] != ':') return -1;
+        hour = hour * 10 + second;
+    } else if (time.size() < 2) {
+        return -1;
     }
     return hour < 24 ? hour : -1;
 }

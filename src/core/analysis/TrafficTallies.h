@@ -88,10 +88,6 @@ class TrafficTallies {
     std::string scratch_;
 };
 
-// The extension of a request path as logged, without the dot ("html");
-// empty when the last segment has none.
-std::string_view extensionOf(std::string_view path);
-
 // The hour of a logged time "hh:mm:ss", or -1.
 int hourOf(std::string_view time);
 
