@@ -121,8 +121,7 @@ TEST(FieldSplit, TheMachinesWidestScanIsTheOneUsed)
 TEST(FieldSplit, RunsOfDelimitersFillWholeStretches)
 {
     // Up to 64 delimiters in one stretch, with room for exactly as many
-    // values, one fewer, and around the number split through a list of
-    // positions (256).
+    // values, one fewer, one more and a few hundred.
     for (std::size_t length = 0; length <= 300; ++length) {
         const std::string line(length, ' ');
         for (std::size_t room : {length, length + 1, length + 2, std::size_t{256}, std::size_t{257}})

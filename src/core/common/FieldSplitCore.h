@@ -34,70 +34,12 @@ template <bool FindLineBreaks> Stretch shortStretch(const char* p, std::size_t n
     return s;
 }
 
-// Field counts up to this are split through a list of delimiter positions
-// on the stack; wider lines (no real log has them) take one value at a time.
-constexpr std::size_t kListedValues = 256;
-
-// Where the delimiters of a line are, as they are found.
-template <bool Listed> class DelimiterPositions {
-  public:
-    DelimiterPositions(const char* begin, std::span<std::string_view> values) : begin_(begin), values_(values) {}
-
-    // Adds the delimiters of bits (bit i: byte at + i), which the caller has
-    // checked leave room for the last value. With a list, eight positions
-    // are written at a time, so that the loop ends at the same turn for most
-    // stretches; the spare slots are written over later.
-    void add(std::size_t at, std::uint64_t bits)
-    {
-        if constexpr (Listed) {
-            std::size_t* out = ends_ + count_;
-            count_ += static_cast<std::size_t>(std::popcount(bits));
-            while (bits != 0) {
-                for (int i = 0; i < 8; ++i) {
-                    out[i] = at + static_cast<std::size_t>(std::countr_zero(bits));
-                    bits &= bits - 1;
-                }
-                out += 8;
-            }
-        } else {
-            for (; bits != 0; bits &= bits - 1) {
-                const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(bits));
-                values_[count_++] = std::string_view(begin_ + valueStart_, end - valueStart_);
-                valueStart_ = end + 1;
-            }
-        }
-    }
-
-    std::size_t count() const { return count_; }
-
-    // Writes the values, the last one ending at end; returns how many.
-    std::size_t finish(std::size_t end)
-    {
-        if constexpr (Listed) {
-            for (std::size_t i = 0; i < count_; ++i) {
-                values_[i] = std::string_view(begin_ + valueStart_, ends_[i] - valueStart_);
-                valueStart_ = ends_[i] + 1;
-            }
-        }
-        values_[count_] = std::string_view(begin_ + valueStart_, end - valueStart_);
-        return count_ + 1;
-    }
-
-  private:
-    const char* begin_;
-    std::span<std::string_view> values_;
-    std::size_t count_ = 0;
-    std::size_t valueStart_ = 0;
-    // Room for every listed delimiter plus the spare slots of one stretch.
-    std::size_t ends_[Listed ? kListedValues + 64 : 1];
-};
-
 // Splits text, or with ToLineEnd the line at its start (up to its first
 // line break), 64 bytes at a time. Scan::stretch<FindLineBreaks>(p, d) gives
 // the Stretch of the 64 bytes at p. The length is npos when ToLineEnd finds
 // no line break.
-template <class Scan, bool ToLineEnd, bool Listed>
-SplitLine splitStretches(std::string_view text, char delimiter, std::span<std::string_view> values, bool rejectAdjacent)
+template <class Scan, bool ToLineEnd>
+SplitLine splitWith(std::string_view text, char delimiter, std::span<std::string_view> values, bool rejectAdjacent)
 {
     const char* const begin = text.data();
     const std::size_t size = text.size();
@@ -113,7 +55,8 @@ SplitLine splitStretches(std::string_view text, char delimiter, std::span<std::s
         return SplitLine{lineEnd, kSplitFailed};
     };
     if (room == 0) return failed(0);
-    DelimiterPositions<Listed> positions(begin, values);
+    std::size_t count = 0;
+    std::size_t valueStart = 0;
     std::uint64_t lastWasDelimiter = 0;
     for (std::size_t at = 0; at < size; at += 64) {
         const std::size_t n = size - at < 64 ? size - at : 64;
@@ -138,19 +81,17 @@ SplitLine splitStretches(std::string_view text, char delimiter, std::span<std::s
         if (rejectAdjacent && (bits & ((bits << 1) | lastWasDelimiter)) != 0) return failed(at);
         lastWasDelimiter = bits >> 63;
         // Each delimiter adds a value, and the last value needs a slot too.
-        if (positions.count() + static_cast<std::size_t>(std::popcount(bits)) >= room) return failed(at);
-        positions.add(at, bits);
+        if (count + static_cast<std::size_t>(std::popcount(bits)) >= room) return failed(at);
+        for (; bits != 0; bits &= bits - 1) {
+            const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(bits));
+            values[count++] = std::string_view(begin + valueStart, end - valueStart);
+            valueStart = end + 1;
+        }
         if (ToLineEnd && lineEnd != std::string_view::npos) break;
     }
-    return SplitLine{lineEnd, positions.finish(lineEnd == std::string_view::npos ? size : lineEnd)};
-}
-
-template <class Scan, bool ToLineEnd>
-SplitLine splitWith(std::string_view text, char delimiter, std::span<std::string_view> values, bool rejectAdjacent)
-{
-    if (values.size() <= kListedValues)
-        return splitStretches<Scan, ToLineEnd, true>(text, delimiter, values, rejectAdjacent);
-    return splitStretches<Scan, ToLineEnd, false>(text, delimiter, values, rejectAdjacent);
+    const std::size_t end = lineEnd == std::string_view::npos ? size : lineEnd;
+    values[count] = std::string_view(begin + valueStart, end - valueStart);
+    return SplitLine{lineEnd, count + 1};
 }
 
 } // namespace
