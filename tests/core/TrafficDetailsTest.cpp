@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 
 using namespace larkspan;
 using namespace larkspan::analysis;
@@ -255,6 +256,56 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     tallies.countStatus("500", 0);
     ASSERT_EQ(tallies.statuses().size(), 1u);
     EXPECT_EQ(tallies.statuses()[0].key, "500");
+}
+
+TEST(TrafficTallies, StatusesCountAsAPlainTallyThroughMergesAndClears)
+{
+    // Three-digit codes (found by number), near misses and blanks, counted
+    // in two tallies that then merge, against rows kept in first-seen order.
+    const std::vector<std::string> spellings{"200", "304", "404", "999", "000",  "20a", "2 0", "0200",
+                                             "20",  "",    "-",   "500", "2000", "/00", ":00", "200\r"};
+    std::mt19937 random(22);
+    for (int round = 0; round < 20; ++round) {
+        TrafficTallies first;
+        TrafficTallies second;
+        std::vector<std::pair<std::string, long long>> expected;
+        const auto expect = [&expected](const std::string& spelt) {
+            const std::string key = spelt.empty() ? "-" : spelt;
+            for (auto& [k, hits] : expected)
+                if (k == key) return void(++hits);
+            expected.emplace_back(key, 1);
+        };
+        std::vector<std::string> later;
+        for (int i = 0; i < 200; ++i) {
+            const std::string& status = spellings[random() % spellings.size()];
+            if (i < 100) {
+                first.countStatus(status, 1);
+                expect(status);
+            } else {
+                second.countStatus(status, 1);
+                later.push_back(status);
+            }
+        }
+        first.mergeFrom(second);
+        for (const std::string& status : later)
+            expect(status);
+        // Counted after the merge: rows the merge made are found, not doubled.
+        for (const std::string& status : spellings) {
+            first.countStatus(status, 1);
+            expect(status);
+        }
+        ASSERT_EQ(first.statuses().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(first.statuses()[i].key, expected[i].first);
+            EXPECT_EQ(first.statuses()[i].hits, expected[i].second) << expected[i].first;
+        }
+        first.clear();
+        first.countStatus("404", 1);
+        first.countStatus("200", 1);
+        ASSERT_EQ(first.statuses().size(), 2u);
+        EXPECT_EQ(first.statuses()[0].key, "404");
+        EXPECT_EQ(first.statuses()[1].hits, 1);
+    }
 }
 
 TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)

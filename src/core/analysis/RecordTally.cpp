@@ -38,7 +38,8 @@ std::string threeLetters(const char* name)
 
 double kilobytesOf(std::string_view bytes)
 {
-    if (bytes.empty() || bytes.size() > 60) return 0;
+    // "-": no bytes logged (a 304 answer, say).
+    if (bytes.empty() || bytes.size() > 60 || (bytes.size() == 1 && bytes[0] == '-')) return 0;
     // Up to 15 digits the count is exact as an integer and as a double, and
     // so is its division by 1024: rounding the integer quotient gives the
     // same result without floating-point work.
@@ -47,7 +48,10 @@ double kilobytesOf(std::string_view bytes)
         bool digitsOnly = true;
         for (char c : bytes) {
             const unsigned digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
-            digitsOnly = digitsOnly && digit <= 9;
+            if (digit > 9) {
+                digitsOnly = false;
+                break;
+            }
             count = count * 10 + digit;
         }
         if (digitsOnly) {
@@ -113,6 +117,7 @@ void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool 
 void RecordTally::startDay(int dayNumber)
 {
     day_ = dayNumber;
+    dayBucket_ = nullptr;
     weekday_ = weekday(dayNumber);
     const CivilDate d = civilDate(dayNumber);
     char buffer[64];
@@ -148,15 +153,30 @@ bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const F
     return true;
 }
 
-void RecordTally::tallyBucket(int hitType, bool newVisitor, double kilobytes)
+BucketRow& RecordTally::bucketRow()
 {
-    const std::string& key = mode_ == BucketMode::Hourly ? key_ : dayKey_;
+    const bool hourly = mode_ == BucketMode::Hourly;
+    // A day's records all go to the day's (or month's) bucket: it is looked
+    // up once a day, while no other bucket can be added.
+    const std::vector<BucketRow>& rows = table_.buckets();
+    if (dayBucket_ && rows.data() == dayBucketRows_ && dayBucket_ < rows.data() + rows.size()) return *dayBucket_;
+    const std::string& key = hourly ? key_ : dayKey_;
     bool isNew = false;
     BucketRow& row = table_.bucket(key, isNew);
     if (row.hits == 0) {
         row.key = key;
-        row.label = mode_ == BucketMode::Hourly ? key : dayLabel_;
+        row.label = hourly ? key : dayLabel_;
     }
+    if (!hourly) {
+        dayBucket_ = &row;
+        dayBucketRows_ = table_.buckets().data();
+    }
+    return row;
+}
+
+void RecordTally::tallyBucket(int hitType, bool newVisitor, double kilobytes)
+{
+    BucketRow& row = bucketRow();
     ++row.hits;
     switch (static_cast<HitType>(hitType)) {
     case HitType::Page:

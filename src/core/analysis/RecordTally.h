@@ -11,6 +11,7 @@
 
 namespace larkspan::analysis {
 
+struct BucketRow;
 class RobotSpotter;
 class StatisticsTable;
 
@@ -78,6 +79,8 @@ class RecordTally {
                         std::string_view path, bool pageOrFile, bool pageCounted);
     void countUserAgent(std::string_view agent, const KeyHint& hint);
     void tallyBucket(int hitType, bool newVisitor, double kilobytes);
+    // The current record's bucket row (after bucketKey), made when new.
+    BucketRow& bucketRow();
 
     StatisticsTable& table_;
     const RecordFilter& filter_;
@@ -92,6 +95,10 @@ class RecordTally {
     std::string dayKey_;
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
+    // By day or month, every record of a day has the same bucket: its row,
+    // while the rows still start at dayBucketRows_ (none when null).
+    BucketRow* dayBucket_ = nullptr;
+    const BucketRow* dayBucketRows_ = nullptr;
     KeyedRows<Visitor> visitors_;
     // By the spotter's number of an agent: its user-agent row plus one (0: none yet).
     std::vector<std::uint32_t> agentRows_;

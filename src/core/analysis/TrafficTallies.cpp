@@ -10,6 +10,7 @@ void TrafficTallies::clear()
     statuses_.clear();
     extensions_.clear();
     shortStatuses_.clear();
+    statusCodes_.fill(0);
     shortExtensions_.clear();
     notFound_.clear();
     notFoundReferrers_.clear();
@@ -58,8 +59,21 @@ inline VolumeRow& volumeRow(KeyedRows<VolumeRow>& rows, ShortKeyIndex& index, st
 
 void TrafficTallies::countStatus(std::string_view status, double kilobytes)
 {
+    // Nearly every status is three digits: their rows are found by number.
+    const bool threeDigits = status.size() == 3 && status[0] >= '0' && status[0] <= '9' && status[1] >= '0' &&
+                             status[1] <= '9' && status[2] >= '0' && status[2] <= '9';
+    const std::size_t code =
+        threeDigits ? static_cast<std::size_t>((status[0] - '0') * 100 + (status[1] - '0') * 10 + (status[2] - '0'))
+                    : 0;
+    if (threeDigits && statusCodes_[code] != 0) {
+        VolumeRow& row = statuses_.rows()[statusCodes_[code] - 1];
+        ++row.hits;
+        row.kilobytes += kilobytes;
+        return;
+    }
     bool isNew = false;
     VolumeRow& row = volumeRow(statuses_, shortStatuses_, status.empty() ? std::string_view("-") : status, isNew);
+    if (threeDigits) statusCodes_[code] = static_cast<std::uint32_t>(&row - statuses_.rows().data() + 1);
     ++row.hits;
     row.kilobytes += kilobytes;
 }
