@@ -140,7 +140,9 @@ bool DayFileReader::line(std::string_view text, bool whole, std::optional<std::s
     if (text.empty()) return true;
     if (text.front() != '#') {
         ++linesRead_;
-        if (platform_ && linesRead_ % 10 == 0 && pump_->poll()) {
+        // The progress shows a multiple of 10 lines; the clock is read
+        // every kPollLines of them.
+        if (platform_ && linesRead_ % kPollLines == 0 && pump_->poll()) {
             progressMessage();
             if (platform_->cancel.requested()) return false;
         }

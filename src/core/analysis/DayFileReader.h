@@ -57,6 +57,9 @@ class DayFileReader {
     static constexpr std::size_t kReadChunk = 1u << 20;
     // Lines are read in blocks of this many.
     static constexpr int kBlockLines = 8000;
+    // The operator's events are polled every this many data lines (a
+    // multiple of 10, which the progress text counts in).
+    static constexpr long long kPollLines = 80;
     // A longer line is passed over as a data line that does not fit.
     static constexpr std::size_t kMaxLineLength = 16u << 20;
 
