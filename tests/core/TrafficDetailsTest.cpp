@@ -308,6 +308,55 @@ TEST(TrafficTallies, StatusesCountAsAPlainTallyThroughMergesAndClears)
     }
 }
 
+TEST(TrafficTallies, ExtensionsCountInLowerCaseHoweverSpelt)
+{
+    // Short and long extensions in mixed case, 8-bit bytes (not folded) and
+    // the empty one, through a merge, against rows kept in first-seen order.
+    const std::vector<std::string> spellings{"html",  "HTML",  "Html",   "css",    "JPG",         "jpg",
+                                             "",      "x",     "tar.gz", "TAR.GZ", "verylongext", "VERYLONGEXT",
+                                             "\xc9X", "\xe9x", "ab;",    "AB;",    "a b"};
+    const auto lowered = [](std::string key) {
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return key;
+    };
+    std::mt19937 random(8);
+    for (int round = 0; round < 20; ++round) {
+        TrafficTallies first;
+        TrafficTallies second;
+        std::vector<std::pair<std::string, long long>> expected;
+        std::vector<std::string> later;
+        const auto expect = [&](const std::string& spelt) {
+            for (auto& [key, hits] : expected)
+                if (key == lowered(spelt)) return void(++hits);
+            expected.emplace_back(lowered(spelt), 1);
+        };
+        for (int i = 0; i < 200; ++i) {
+            const std::string& extension = spellings[random() % spellings.size()];
+            if (i < 100) {
+                first.countExtension(extension, 1);
+                expect(extension);
+            } else {
+                second.countExtension(extension, 1);
+                later.push_back(extension);
+            }
+        }
+        first.mergeFrom(second);
+        for (const std::string& extension : later)
+            expect(extension);
+        for (const std::string& extension : spellings) {
+            first.countExtension(extension, 1);
+            expect(extension);
+        }
+        ASSERT_EQ(first.extensions().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(first.extensions()[i].key, expected[i].first);
+            EXPECT_EQ(first.extensions()[i].hits, expected[i].second) << expected[i].first;
+            EXPECT_EQ(first.extensions()[i].kilobytes, expected[i].second);
+        }
+    }
+}
+
 TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
 {
     DetailPass p(false, true);

@@ -138,6 +138,15 @@ void TrafficTallies::countTime(int hour, int weekday, double kilobytes, bool new
 
 void TrafficTallies::countExtension(std::string_view extension, double kilobytes)
 {
+    // The short-key index folds case itself: a row found so needs no
+    // lower-cased copy of the key.
+    const long found = ShortKeyIndex::fits(extension) ? shortExtensions_.find(extension) : -1;
+    if (found >= 0) {
+        VolumeRow& row = extensions_.rows()[static_cast<std::size_t>(found)];
+        ++row.hits;
+        row.kilobytes += kilobytes;
+        return;
+    }
     // Rows match without regard to case and the report shows lower case, so
     // a key is stored in lower case from the start.
     std::string_view key = extension;
