@@ -116,6 +116,15 @@ TEST(FieldSplit, TheMachinesWidestScanIsTheOneUsed)
     EXPECT_TRUE(larkspan::text::canScan(ByteScan::Portable));
     EXPECT_TRUE(larkspan::text::canScan(larkspan::text::bestByteScan()));
     EXPECT_EQ(larkspan::text::bestByteScan(), runnableScans().back());
+    // The splitter fetched once is that scan's, with the rule asked for.
+    std::vector<std::string_view> values(3);
+    const larkspan::text::LineSplitter split = larkspan::text::bestLineSplitter();
+    const larkspan::text::SplitLine line = split("a b c\r\nd e", ' ', values, true);
+    EXPECT_EQ(line.length, 6u);
+    EXPECT_EQ(line.count, 3u);
+    EXPECT_EQ(values[2], "c\r");
+    EXPECT_EQ(split("a  b\n", ' ', values, true).count, kSplitFailed);
+    EXPECT_EQ(split("a  b\n", ' ', values, false).count, 3u);
 }
 
 TEST(FieldSplit, RunsOfDelimitersFillWholeStretches)

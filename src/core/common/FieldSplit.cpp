@@ -29,7 +29,7 @@ struct Sse2Scan {
     }
 };
 
-using Splitter = SplitLine (*)(std::string_view, char, std::span<std::string_view>, bool);
+using Splitter = LineSplitter;
 
 struct Splitters {
     Splitter values;
@@ -95,6 +95,11 @@ SplitLine splitLine(std::string_view text, char delimiter, std::span<std::string
                     AdjacentDelimiters adjacent)
 {
     return bestSplitters().line(text, delimiter, values, rejects(adjacent));
+}
+
+LineSplitter bestLineSplitter()
+{
+    return bestSplitters().line;
 }
 
 std::size_t splitValuesWith(ByteScan scan, std::string_view line, char delimiter, std::span<std::string_view> values,

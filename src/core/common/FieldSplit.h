@@ -44,6 +44,12 @@ bool canScan(ByteScan scan);
 // The scan splitValues and splitLine use.
 ByteScan bestByteScan();
 
+// splitLine with the widest scan, as a function a caller that splits many
+// lines fetches once (rejectAdjacent: AdjacentDelimiters::Rejected).
+using LineSplitter = SplitLine (*)(std::string_view text, char delimiter, std::span<std::string_view> values,
+                                   bool rejectAdjacent);
+LineSplitter bestLineSplitter();
+
 // splitValues and splitLine with a given scan, one that canScan allows;
 // for tests and measurements.
 std::size_t splitValuesWith(ByteScan scan, std::string_view line, char delimiter, std::span<std::string_view> values,
