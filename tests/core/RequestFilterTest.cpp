@@ -110,6 +110,35 @@ TEST(RequestClass, EveryListedExtensionAndRandomPathsClassifyAsTheListsSay)
         expectSameAsPlain(path);
 }
 
+TEST(RequestClass, DotsAndSeparatorsAtEveryPositionOfShortAndLongPaths)
+{
+    // A dot at each place of short and long paths, then a separator or a
+    // second dot at each other place.
+    for (std::size_t length = 1; length <= 20; ++length) {
+        for (std::size_t dot = 0; dot < length; ++dot) {
+            std::string path(length, 'm');
+            path[dot] = '.';
+            expectSameAsPlain(path);
+            for (std::size_t at = 0; at < length; ++at) {
+                if (at == dot) continue;
+                for (char separator : {'/', '\\', ':', '.', ' '}) {
+                    std::string marked = path;
+                    marked[at] = separator;
+                    expectSameAsPlain(marked);
+                }
+            }
+            // Listed extensions ending at the end.
+            if (dot + 4 == length) {
+                for (const char* extension : {".htm", ".GIF", ".exe", ".z  ", ".Z\t "}) {
+                    std::string listed = path;
+                    listed.replace(dot, 4, extension);
+                    expectSameAsPlain(listed);
+                }
+            }
+        }
+    }
+}
+
 TEST(RequestClass, RequestPathsEndBeforeTheFirstQuestionMark)
 {
     // Short and long paths, with the mark at every position or missing.
