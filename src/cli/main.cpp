@@ -1,7 +1,7 @@
 #include "CliApp.h"
 
-#ifdef LARKSPAN_QT_CHARTS
-#include "HeadlessChartRenderer.h"
+#ifdef LARKSPAN_CHART_MODULE
+#include "ChartModuleRenderer.h"
 #endif
 
 #include <iostream>
@@ -13,8 +13,8 @@ int main(int argc, char** argv)
     std::string executable = "/proc/self/exe";
     larkspan::CliStreams streams{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0};
     larkspan::CliServices services;
-#ifdef LARKSPAN_QT_CHARTS
-    larkspan::HeadlessChartRenderer charts;
+#ifdef LARKSPAN_CHART_MODULE
+    larkspan::ChartModuleRenderer charts(larkspan::ChartModuleRenderer::moduleBeside(executable));
     services.charts = &charts;
 #endif
     return larkspan::runCli(executable, args, streams, services);

@@ -33,7 +33,7 @@ files)
         share/bash-completion/completions/larkspan-cli
         share/zsh/vendor-completions/_larkspan-cli
     )
-    if gui_built; then expected+=(bin/larkspan share/man/man1/larkspan.1); fi
+    if gui_built; then expected+=(bin/larkspan share/man/man1/larkspan.1 lib/larkspan/larkspan-charts.so); fi
     for file in "${expected[@]}"; do [ -f "$usr/$file" ] || fail "not installed: $file"; done
     grep -q '^\.SS sample\\-logs$' "$usr/share/man/man1/larkspan-cli.1" || fail "the manual lacks the commands"
     ;;
@@ -44,7 +44,8 @@ end-to-end)
     "${cli[@]}" web add demo --files "$home/logs/access-*.log" --server-url www.example.com >/dev/null
     "${cli[@]}" import demo >/dev/null 2>&1
     "${cli[@]}" profile new march --web demo --url www.example.com --from 03/01/2024 --to 03/03/2024 \
-        --set obrowser=FALSE --set norobots=FALSE >/dev/null 2>&1
+        --set obrowser=FALSE --set norobots=FALSE --set gengraph="$(gui_built && echo TRUE || echo FALSE)" \
+        >/dev/null 2>&1
     "${cli[@]}" report march >"$home/report.out" 2>&1 || { cat "$home/report.out"; fail "report failed"; }
     # The shipped tables came from the installed share folder, and the
     # report names the hits of three days of forty lines (robots counted,
@@ -55,6 +56,8 @@ end-to-end)
     [ -f "$index" ] || fail "no index page"
     sed "s/<[^>]*>/ /g" "$index" | grep -Eq "Hits Total +120 " || fail "the index page does not count 120 hits"
     grep -q "LKRStatusCodes.html" "$index" || fail "the index page has no status-code report"
+    # Charts come from the installed chart module.
+    if gui_built; then [ -s "$home/home/Reports/march/LKRPages.jpg" ] || fail "no chart drawn"; fi
     ;;
 manuals)
     need man

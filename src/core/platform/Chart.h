@@ -34,4 +34,10 @@ public:
     virtual bool render(const ChartRequest& chart, const std::string& jpegPath) = 0;
 };
 
+// A chart module is a shared library the command line loads when it draws
+// its first chart. Its entry point of this name makes a renderer, which the
+// caller owns.
+inline constexpr const char* kChartModuleEntryPoint = "larkspan_make_chart_renderer";
+using ChartModuleEntryPoint = ChartRenderer* (*)();
+
 }  // namespace larkspan
