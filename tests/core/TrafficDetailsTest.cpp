@@ -258,103 +258,83 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     EXPECT_EQ(tallies.statuses()[0].key, "500");
 }
 
-TEST(TrafficTallies, StatusesCountAsAPlainTallyThroughMergesAndClears)
+namespace {
+
+// Counts random spellings into two tallies, merges the second into the
+// first and counts every spelling once more (rows the merge made must be
+// found, not doubled); the rows must hold keyOf(spelling) in first-seen
+// order with their counts (and kilobytes, one per request).
+template <class Count, class Rows, class KeyOf>
+void expectPlainTally(const std::vector<std::string>& spellings, unsigned seed, Count count, Rows rows, KeyOf keyOf)
 {
-    // Three-digit codes (found by number), near misses and blanks, counted
-    // in two tallies that then merge, against rows kept in first-seen order.
-    const std::vector<std::string> spellings{"200", "304", "404", "999", "000",  "20a", "2 0", "0200",
-                                             "20",  "",    "-",   "500", "2000", "/00", ":00", "200\r"};
-    std::mt19937 random(22);
+    std::mt19937 random(seed);
     for (int round = 0; round < 20; ++round) {
         TrafficTallies first;
         TrafficTallies second;
         std::vector<std::pair<std::string, long long>> expected;
-        const auto expect = [&expected](const std::string& spelt) {
-            const std::string key = spelt.empty() ? "-" : spelt;
+        const auto expect = [&](const std::string& spelt) {
+            const std::string key = keyOf(spelt);
             for (auto& [k, hits] : expected)
                 if (k == key) return void(++hits);
             expected.emplace_back(key, 1);
         };
         std::vector<std::string> later;
         for (int i = 0; i < 200; ++i) {
-            const std::string& status = spellings[random() % spellings.size()];
-            if (i < 100) {
-                first.countStatus(status, 1);
-                expect(status);
-            } else {
-                second.countStatus(status, 1);
-                later.push_back(status);
-            }
+            const std::string& spelt = spellings[random() % spellings.size()];
+            count(i < 100 ? first : second, spelt);
+            if (i < 100)
+                expect(spelt);
+            else
+                later.push_back(spelt);
         }
         first.mergeFrom(second);
-        for (const std::string& status : later)
-            expect(status);
-        // Counted after the merge: rows the merge made are found, not doubled.
-        for (const std::string& status : spellings) {
-            first.countStatus(status, 1);
-            expect(status);
+        for (const std::string& spelt : later)
+            expect(spelt);
+        for (const std::string& spelt : spellings) {
+            count(first, spelt);
+            expect(spelt);
         }
-        ASSERT_EQ(first.statuses().size(), expected.size());
+        const auto& got = rows(first);
+        ASSERT_EQ(got.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
-            EXPECT_EQ(first.statuses()[i].key, expected[i].first);
-            EXPECT_EQ(first.statuses()[i].hits, expected[i].second) << expected[i].first;
+            EXPECT_EQ(got[i].key, expected[i].first);
+            EXPECT_EQ(got[i].hits, expected[i].second) << expected[i].first;
+            EXPECT_EQ(got[i].kilobytes, expected[i].second) << expected[i].first;
         }
-        first.clear();
-        first.countStatus("404", 1);
-        first.countStatus("200", 1);
-        ASSERT_EQ(first.statuses().size(), 2u);
-        EXPECT_EQ(first.statuses()[0].key, "404");
-        EXPECT_EQ(first.statuses()[1].hits, 1);
     }
 }
 
-TEST(TrafficTallies, ExtensionsCountInLowerCaseHoweverSpelt)
+} // namespace
+
+TEST(TrafficTallies, StatusesAndExtensionsCountAsAPlainTallyThroughMergesAndClears)
 {
+    // Three-digit codes (found by number), near misses and blanks.
+    expectPlainTally(
+        {"200", "304", "404", "999", "000", "20a", "2 0", "0200", "20", "", "-", "500", "2000", "/00", ":00", "200\r"},
+        22, [](TrafficTallies& t, const std::string& status) { t.countStatus(status, 1); },
+        [](const TrafficTallies& t) -> const auto& { return t.statuses(); },
+        [](const std::string& status) { return status.empty() ? std::string("-") : status; });
+    TrafficTallies cleared;
+    cleared.countStatus("200", 1);
+    cleared.clear();
+    cleared.countStatus("404", 1);
+    cleared.countStatus("200", 1);
+    ASSERT_EQ(cleared.statuses().size(), 2u);
+    EXPECT_EQ(cleared.statuses()[0].key, "404");
+    EXPECT_EQ(cleared.statuses()[1].hits, 1);
+
     // Short and long extensions in mixed case, 8-bit bytes (not folded) and
-    // the empty one, through a merge, against rows kept in first-seen order.
-    const std::vector<std::string> spellings{"html",  "HTML",  "Html",   "css",    "JPG",         "jpg",
-                                             "",      "x",     "tar.gz", "TAR.GZ", "verylongext", "VERYLONGEXT",
-                                             "\xc9X", "\xe9x", "ab;",    "AB;",    "a b"};
-    const auto lowered = [](std::string key) {
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        return key;
-    };
-    std::mt19937 random(8);
-    for (int round = 0; round < 20; ++round) {
-        TrafficTallies first;
-        TrafficTallies second;
-        std::vector<std::pair<std::string, long long>> expected;
-        std::vector<std::string> later;
-        const auto expect = [&](const std::string& spelt) {
-            for (auto& [key, hits] : expected)
-                if (key == lowered(spelt)) return void(++hits);
-            expected.emplace_back(lowered(spelt), 1);
-        };
-        for (int i = 0; i < 200; ++i) {
-            const std::string& extension = spellings[random() % spellings.size()];
-            if (i < 100) {
-                first.countExtension(extension, 1);
-                expect(extension);
-            } else {
-                second.countExtension(extension, 1);
-                later.push_back(extension);
-            }
-        }
-        first.mergeFrom(second);
-        for (const std::string& extension : later)
-            expect(extension);
-        for (const std::string& extension : spellings) {
-            first.countExtension(extension, 1);
-            expect(extension);
-        }
-        ASSERT_EQ(first.extensions().size(), expected.size());
-        for (std::size_t i = 0; i < expected.size(); ++i) {
-            EXPECT_EQ(first.extensions()[i].key, expected[i].first);
-            EXPECT_EQ(first.extensions()[i].hits, expected[i].second) << expected[i].first;
-            EXPECT_EQ(first.extensions()[i].kilobytes, expected[i].second);
-        }
-    }
+    // the empty one, kept in lower case.
+    expectPlainTally(
+        {"html", "HTML", "Html", "css", "JPG", "jpg", "", "x", "tar.gz", "TAR.GZ", "verylongext", "VERYLONGEXT",
+         "\xc9X", "\xe9x", "ab;", "AB;", "a b"},
+        8, [](TrafficTallies& t, const std::string& extension) { t.countExtension(extension, 1); },
+        [](const TrafficTallies& t) -> const auto& { return t.extensions(); },
+        [](std::string key) {
+            for (char& c : key)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            return key;
+        });
 }
 
 TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)
