@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace larkspan;
 using namespace larkspan::tracker;
 using larkspan::testing::TempFolder;
@@ -99,6 +102,17 @@ TEST_F(DayTrackerTest, AnUnknownFirstTimeLeavesTheVisitorUntimed)
     track(std::string(kHeader) + kFields + "2000-10-10 - c - GET /a.htm 200 100 -\n" +
           "2000-10-10 10:00:00 c - GET /b.htm 200 100 -\n");
     EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-10,c,c,2,2,-,-,-,/a.htm,/b.htm,0.2"}));
+}
+
+// Times compare part by part, an unreadable part below every readable one:
+// a first time with an unreadable minute is later than an earlier hour and
+// earlier than any minute of its own hour.
+TEST_F(DayTrackerTest, TimesWithAnUnreadablePartCompareBelowItsReadableValues)
+{
+    openCache();
+    track(std::string(kHeader) + kFields + "2000-10-10 10:xx:05 c - GET /a.htm 200 - -\n" +
+          "2000-10-10 10:00:00 c - GET /b.htm 200 - -\n" + "2000-10-10 09:59:59 c - GET /c.htm 200 - -\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{"2000-10-10,c,c,3,3,09:59:59,10:00:00,2,/c.htm,/b.htm,0"}));
 }
 
 TEST_F(DayTrackerTest, KilobytesRoundHalvesToEvenPerRequest)
@@ -232,4 +246,183 @@ TEST_F(DayTrackerTest, ExtensionsAreMatchedWholeWithoutRegardToCase)
     std::sort(expected.begin(), expected.end(),
               [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
     EXPECT_EQ(detail, expected);
+}
+
+// A client's visitor, host and request-line prefix are looked up once per
+// spelling and date: a later "#Date:" makes the same spelling a new visitor
+// of that date, and a spelling that differs only in case keeps its own
+// spelling in its lines while it counts for the first spelling's visitor.
+TEST_F(DayTrackerTest, AClientIsResolvedAfreshForEachSpellingAndDate)
+{
+    folder.write("web/web.nslc", "abc=Host,A\r\n");
+    openCache();
+    track(std::string(kHeader) + "#Date: 2000-10-10\n#Fields: time c-ip cs-method cs-uri-stem\n" +
+          "10:00:00 abc GET /a.htm\n" + "10:00:01 x GET /a.htm\n" + "10:00:02 ABC GET /b.htm\n" +
+          "10:00:03 abc GET /c.htm\n" + "#Date: 2000-10-11\n" + "11:00:00 abc GET /d.htm\n" +
+          "11:00:01 x GET /e.htm\n" + "11:00:02 abc GET /f.htm\n");
+    EXPECT_EQ(summary, (std::vector<std::string>{
+                           "2000-10-10,\"Host,A\",abc,3,3,10:00:00,10:00:03,4,/a.htm,/c.htm,0",
+                           "2000-10-10,x,x,1,1,10:00:01,10:00:01,1,/a.htm,/a.htm,0",
+                           "2000-10-11,\"Host,A\",abc,2,2,11:00:00,11:00:02,3,/d.htm,/f.htm,0",
+                           "2000-10-11,x,x,1,1,11:00:01,11:00:01,1,/e.htm,/e.htm,0",
+                       }));
+    EXPECT_EQ(detail, (std::vector<std::string>{
+                          "2000-10-10,\"Host,A\",abc,10:00:00,/a.htm,-,-,-,-",
+                          "2000-10-10,\"Host,A\",ABC,10:00:02,/b.htm,-,-,-,-",
+                          "2000-10-10,\"Host,A\",abc,10:00:03,/c.htm,-,-,-,-",
+                          "2000-10-10,x,x,10:00:01,/a.htm,-,-,-,-",
+                          "2000-10-11,\"Host,A\",abc,11:00:00,/d.htm,-,-,-,-",
+                          "2000-10-11,\"Host,A\",abc,11:00:02,/f.htm,-,-,-,-",
+                          "2000-10-11,x,x,11:00:01,/e.htm,-,-,-,-",
+                      }));
+}
+
+// A request line's values are looked at for commas and quotes as one
+// stretch of the record; marks in fields the line does not take (a user
+// name between them, the agent after them) change nothing, and marks in
+// each taken field, wherever it lies, are quoted.
+TEST_F(DayTrackerTest, OnlyTheFieldsARequestLineTakesDecideItsQuotes)
+{
+    openCache();
+    const std::string fields =
+        "#Fields: cs(Referer) c-ip cs-username date time cs-method cs-uri-stem sc-status sc-bytes cs(User-Agent)\n";
+    track(std::string(kHeader) + fields + "- c a,\"b 2000-10-10 10:00:00 GET /a.htm 200 10 x,\"y\n" +
+          "r,1 c - 2000-10-10 10:00:01 GET /b.htm 200 10 -\n" + "- c - 2000-10-10 10:00:02 GET /c.htm 2,0 \"1 -\n" +
+          "- c - 2000-10-10 1,:00:03 GET /d.htm?x,y 200 - -\n" + "- c - 2000-10-10 10:00:04 GET /e,f.htm 200 - -\n");
+    EXPECT_EQ(detail, (std::vector<std::string>{
+                          "2000-10-10,c,c,\"1,:00:03\",/d.htm,-,-,200,-",
+                          "2000-10-10,c,c,10:00:00,/a.htm,-,-,200,10",
+                          "2000-10-10,c,c,10:00:01,/b.htm,\"r,1\",-,200,10",
+                          "2000-10-10,c,c,10:00:02,/c.htm,-,-,\"2,0\",\"\"\"1\"",
+                          "2000-10-10,c,c,10:00:04,\"/e,f.htm\",-,-,200,-",
+                      }));
+}
+
+// Request lines are the stable case-blind sort of the lines in reading
+// order, and visitors are in case-blind key order, also when the keys share
+// a long beginning, are prefixes of each other, differ only in case or hold
+// 8-bit, NUL and other bytes that sort below the comma.
+TEST_F(DayTrackerTest, SortingMatchesAStableCaseBlindSortOfTheWholeLines)
+{
+    openCache();
+    const std::string pieces[] = {"a", "A", "b", "B", "\xe9", "\xc9", std::string(1, '\0'), "!", "+", "-", "0"};
+    const char* const paths[] = {"/p.htm", "/P.HTM", "/p.html", "/i.gif", "/q.htm", "/p"};
+    std::mt19937 random(11);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    std::vector<std::string> clients;
+    for (int i = 0; i < 40; ++i) {
+        std::string client = i % 2 == 0 ? "host-with-a-long-shared-name." : "";
+        for (std::size_t n = pick(12); n > 0; --n)
+            client += pieces[pick(std::size(pieces))];
+        clients.push_back(client.empty() ? "c" : client);
+    }
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem sc-status\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 600; ++i) {
+        const std::string& client = clients[pick(clients.size())];
+        const std::string time = "10:0" + std::to_string(pick(2)) + ":0" + std::to_string(pick(3));
+        const std::string path = paths[pick(std::size(paths))];
+        log += "2000-10-10 " + time + " " + client + " GET " + path + " 200\n";
+        expected.push_back("2000-10-10," + client + "," + client + "," + time + "," + path + ",-,-,200,-");
+    }
+    track(log);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(detail, expected);
+    for (std::size_t i = 1; i < summary.size(); ++i) {
+        const std::string_view before = summary[i - 1];
+        const std::string_view after = summary[i];
+        const auto key = [](std::string_view line) {
+            // date, host and client: the host is the client here, and no field is quoted.
+            const std::size_t hostEnd = line.find(',', 11);
+            return line.substr(0, 2 * hostEnd - 10);
+        };
+        EXPECT_LT(text::icompare(key(before), key(after)), 0) << i;
+    }
+}
+
+// Request lines of records whose fields hold commas, quotes, 8-bit bytes and
+// case twins, in the fields a line takes and in those it leaves out, are
+// those the field-by-field join writes, in a stable case-blind order.
+TEST_F(DayTrackerTest, HostileRecordsGiveTheLinesAFieldByFieldJoinGives)
+{
+    openCache();
+    const std::string marks[] = {"", ",", "\"", "a", "A", "\xe9", "\xc9", "-", "x,\"y", "\"\""};
+    std::mt19937 random(23);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const auto hostile = [&](std::string base) {
+        for (std::size_t n = pick(4); n > 0; --n)
+            base.insert(pick(base.size() + 1), marks[pick(std::size(marks))]);
+        return base;
+    };
+    std::string log = std::string(kHeader) +
+                      "#Fields: c-ip cs-username date time cs-method cs-uri-stem sc-status cs(Referer) "
+                      "s-ip sc-bytes cs(User-Agent)\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 800; ++i) {
+        const std::string client = hostile(pick(2) == 0 ? "c1" : "C1");
+        const std::string time = "10:00:0" + std::to_string(pick(4));
+        const std::string path = hostile("/p") + (pick(3) == 0 ? ".gif" : ".htm");
+        const std::string status = pick(5) == 0 ? hostile("200") : "200";
+        const std::string referrer = hostile("http://r/");
+        const std::string server = pick(2) == 0 ? "-" : hostile("s");
+        const std::string bytes = pick(5) == 0 ? hostile("10") : "10";
+        const std::vector<std::string> values = {client, hostile("user"), "2000-10-10", time,  "GET",           path,
+                                                 status, referrer,        server,       bytes, hostile("agent")};
+        std::string line;
+        for (const std::string& value : values)
+            line += (line.empty() ? "" : " ") + value;
+        log += line + "\n";
+        const std::string url = (!path.ends_with(".gif") && server != "-" ? "http://" + server : "") + path;
+        expected.push_back(joinFields({"2000-10-10", client, client, time, url, referrer, server, status, bytes}));
+    }
+    track(log);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(detail, expected);
+}
+
+// Visitors' keys and clients' request-line prefixes are kept as views of
+// stored texts: many of them, and a client longer than a storage block,
+// keep their own texts while the tables and the store grow.
+TEST_F(DayTrackerTest, ManyVisitorsKeepTheirOwnTexts)
+{
+    openCache();
+    const std::string huge(100000, 'h');
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string client = (i == 3000 ? huge : "client-number-") + std::to_string(100000 + i);
+        log += "2000-10-10 10:00:00 " + client + " GET /a.htm\n";
+        expected.push_back("2000-10-10," + client + "," + client + ",1,1,10:00:00,10:00:00,1,/a.htm,/a.htm,0");
+    }
+    track(log);
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return text::icompare(a, b) < 0; });
+    EXPECT_EQ(summary, expected);
+    ASSERT_EQ(detail.size(), 6000u);
+    EXPECT_EQ(detail[0], "2000-10-10,client-number-100000,client-number-100000,10:00:00,/a.htm,-,-,-,-");
+}
+
+// The table of spellings is emptied when a day brings more clients than
+// it keeps: a client met again after that still counts for its visitor and
+// writes its own spelling.
+TEST_F(DayTrackerTest, AClientMetAgainAfterTheSpellingsWereDroppedIsTheSameVisitor)
+{
+    openCache();
+    std::string log = std::string(kHeader) + "#Fields: date time c-ip cs-method cs-uri-stem\n";
+    const std::size_t clients = ClientSpellings::kMostSpellings + 5000;
+    for (std::size_t i = 0; i < clients; ++i)
+        log += "2000-10-10 10:00:00 c" + std::to_string(i) + " GET /a.htm\n";
+    log += "2000-10-10 11:00:00 c1 GET /b.htm\n2000-10-10 12:00:00 C1 GET /c.htm\n";
+    track(log);
+    ASSERT_EQ(summary.size(), clients);
+    const auto visitor = std::find_if(summary.begin(), summary.end(),
+                                      [](const std::string& line) { return line.starts_with("2000-10-10,c1,c1,"); });
+    ASSERT_NE(visitor, summary.end());
+    EXPECT_EQ(*visitor, "2000-10-10,c1,c1,3,3,10:00:00,12:00:00,7201,/a.htm,/c.htm,0");
+    const auto lines = std::find(detail.begin(), detail.end(), "2000-10-10,c1,c1,10:00:00,/a.htm,-,-,-,-");
+    ASSERT_LT(lines + 2, detail.end());
+    EXPECT_EQ(lines[1], "2000-10-10,c1,c1,11:00:00,/b.htm,-,-,-,-");
+    EXPECT_EQ(lines[2], "2000-10-10,C1,C1,12:00:00,/c.htm,-,-,-,-");
 }

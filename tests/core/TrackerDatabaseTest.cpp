@@ -23,7 +23,7 @@ const char* const kDay = "#FileFormat: LKLT\r\n#Delim: SPACEDELIMITED\r\n"
                          "2000-10-10 13:56:10 10.0.0.1 - GET /logo.gif 200 1000\r\n";
 
 class SilentView : public ImportView {
-public:
+  public:
     void refresh(const ImportStatus& status) override { files.push_back(status.currentFile); }
     void showPanel(const std::string&, int) override {}
     void hidePanel() override {}
@@ -32,7 +32,7 @@ public:
 
 // Requests cancel before the given day's build, as a click would.
 class CancelBeforeDay : public SessionTrackerBuilder {
-public:
+  public:
     CancelBeforeDay(SessionTrackerBuilder& inner, CancelRequest& cancel, int day)
         : inner_(inner), cancel_(cancel), day_(day)
     {
@@ -45,7 +45,7 @@ public:
     }
     void closeCache() override { inner_.closeCache(); }
 
-private:
+  private:
     SessionTrackerBuilder& inner_;
     CancelRequest& cancel_;
     int day_;
@@ -53,7 +53,7 @@ private:
 };
 
 class TrackerDatabaseTest : public ::testing::Test {
-protected:
+  protected:
     TrackerDatabaseTest() : database(platform.platform(), temp.file("syss"), std::chrono::milliseconds(0))
     {
         fs::create_directories(temp.file("syss"));
@@ -64,7 +64,7 @@ protected:
     tracker::TrackerDatabase database;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TrackerDatabaseTest, BuildsBothFilesAndReportsLines)
 {
@@ -81,6 +81,25 @@ TEST_F(TrackerDatabaseTest, BuildsBothFilesAndReportsLines)
     EXPECT_EQ(reported.back(), 5);
     // The build leaves an empty program-wide cache behind.
     EXPECT_EQ(temp.read("syss/nslcache.lklf"), "");
+}
+
+// Day files are read in blocks; lines longer than a block, and line ends
+// that fall between blocks, are read whole.
+TEST_F(TrackerDatabaseTest, LinesLongerThanAReadBlockAreReadWhole)
+{
+    std::string text = "#FileFormat: LKLT\r\n#Fields: date time c-ip cs-method cs-uri-stem cs(Referer)\r\n";
+    std::vector<std::string> referrers;
+    for (const std::size_t size : {std::size_t{700000}, std::size_t{1}, std::size_t{262140}, std::size_t{300000}}) {
+        referrers.push_back("http://r/" + std::string(size, 'x'));
+        text += "2000-10-10 10:00:0" + std::to_string(referrers.size()) + " c GET /a.htm " + referrers.back() + "\r\n";
+    }
+    const std::string day = temp.write("w/2000/LKLT1010.log", text);
+    database.openCache(temp.file("w"), "w");
+    ASSERT_TRUE(database.buildDay(day, {}));
+    std::string expected;
+    for (std::size_t i = 0; i < referrers.size(); ++i)
+        expected += "2000-10-10,c,c,10:00:0" + std::to_string(i + 1) + ",/a.htm," + referrers[i] + ",-,-,-\r\n";
+    EXPECT_EQ(temp.read("w/2000/LKLT1010.lkdus"), expected);
 }
 
 TEST_F(TrackerDatabaseTest, ADayWithoutFieldsGivesTwoEmptyFilesReplacingOldOnes)

@@ -2,6 +2,7 @@
 
 #include "analysis/RequestClass.h"
 #include "common/FieldSplit.h"
+#include "common/FoldedWords.h"
 #include "common/Text.h"
 #include "tracker/HostNameCache.h"
 #include "tracker/TrackerLine.h"
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 
 namespace larkspan::tracker {
@@ -105,13 +107,6 @@ RequestKind kindOf(std::string_view path)
     return RequestKind::Other;
 }
 
-bool earlier(int h1, int m1, int s1, int h2, int m2, int s2)
-{
-    if (h1 != h2) return h1 < h2;
-    if (m1 != m2) return m1 < m2;
-    return s1 < s2;
-}
-
 void appendTwoDigits(std::string& out, int value)
 {
     if (value < 0 || value > 99) {
@@ -154,19 +149,45 @@ template <typename Iterator, typename Less> void insertionSort(Iterator first, I
     }
 }
 
-// The order of items by their text without regard to case, equal texts in
-// their own order. The texts are sorted beside their indexes, so a
-// comparison reads nothing else.
-template <typename TextOf> std::vector<std::size_t> foldedOrder(std::size_t count, TextOf textOf)
+// How many bytes all the texts begin with alike, without regard to case.
+std::size_t sharedBeginning(std::span<const std::string_view> texts)
 {
-    std::vector<std::pair<std::string_view, std::size_t>> items(count);
-    for (std::size_t i = 0; i < count; ++i)
-        items[i] = {textOf(i), i};
-    std::stable_sort(items.begin(), items.end(),
-                     [](const auto& a, const auto& b) { return text::icompare(a.first, b.first) < 0; });
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i)
-        order[i] = items[i].second;
+    if (texts.empty()) return 0;
+    std::size_t shared = texts[0].size();
+    for (const std::string_view t : texts.subspan(1)) {
+        std::size_t i = 0;
+        const std::size_t n = std::min(shared, t.size());
+        while (i < n && text::lower(t[i]) == text::lower(texts[0][i]))
+            ++i;
+        shared = i;
+    }
+    return shared;
+}
+
+// The order of texts without regard to case, equal texts in their own
+// order. Each text is sorted with the eight folded bytes after the
+// beginning all share (the date, mostly) as one number, so most comparisons
+// read nothing else.
+std::vector<std::size_t> foldedOrder(std::span<const std::string_view> texts)
+{
+    struct Item {
+        std::uint64_t key;
+        std::string_view rest; // after the shared beginning
+        std::size_t index;
+    };
+    const std::size_t shared = sharedBeginning(texts);
+    std::vector<Item> items(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string_view rest = texts[i].substr(shared);
+        items[i] = {text::words::foldedPrefix(rest), rest, i};
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return text::icompare(a.rest, b.rest) < 0;
+    });
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].index;
     return order;
 }
 
@@ -248,10 +269,12 @@ std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host,
     created = found == index_.end();
     if (!created) return found->second;
     Visitor v;
-    v.key = key_;
+    key_ += ',';
+    v.key = texts_.keep(key_);
+    v.key.remove_suffix(1);
     v.dateEnd = date.size();
     v.hostEnd = date.size() + 1 + host.size();
-    index_.emplace(key_, visitors_.size());
+    index_.emplace(v.key, visitors_.size());
     visitors_.push_back(std::move(v));
     return visitors_.size() - 1;
 }
@@ -269,7 +292,7 @@ void DayTracker::record(std::string_view line)
 
     const std::string_view client = column(Client);
     bool created = false;
-    if (!last_.valid || last_.dateVersion != dateVersion_ || last_.client != client) newClient(client, created);
+    if (!haveLast_ || spellingsDateVersion_ != dateVersion_ || last_.spelling != client) findClient(client, created);
     const std::string_view path = analysis::requestPath(column(UriStem));
     const RequestKind kind = kindOf(path);
     const bool page = kind == RequestKind::Page;
@@ -284,7 +307,25 @@ void DayTracker::record(std::string_view line)
     Visitor& v = visitors_[last_.visitor];
     countRequest(v, created, page, timeParts(column(Time)));
     v.hundredthsKb += hundredthsOfKilobytes(column(Bytes));
-    if (kind != RequestKind::Other) addRequest();
+    if (kind != RequestKind::Other) addRequest(requestFieldsPlain());
+}
+
+// True when no value a request line takes from the record holds a comma or a
+// quote. Those values lie in one stretch of the line, and a look at the
+// whole stretch is cheaper than one at each value; a mark anywhere in it
+// (say in a user name between them) only sends the line the careful way.
+bool DayTracker::requestFieldsPlain() const
+{
+    static constexpr Column kTaken[] = {Time, Server, UriStem, Referrer, Status, Bytes};
+    const char* first = nullptr;
+    const char* last = nullptr;
+    for (const Column c : kTaken) {
+        if (columns_[c] < 0) continue;
+        const std::string_view value = values_[static_cast<std::size_t>(columns_[c])];
+        if (first == nullptr || value.data() < first) first = value.data();
+        if (last == nullptr || value.data() + value.size() > last) last = value.data() + value.size();
+    }
+    return first == nullptr || !needsQuotes(std::string_view(first, static_cast<std::size_t>(last - first)));
 }
 
 void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
@@ -302,13 +343,13 @@ void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
     if (!t.known()) return;
     const TimeOfDay& e = v.earliest;
     const TimeOfDay& l = v.latest;
-    if (earlier(t.hour, t.minute, t.second, e.hour, e.minute, e.second)) {
+    if (t.packed < e.packed) {
         v.earliest = t;
         if (page) v.firstPage = url_;
     } else if (page && v.firstPage.empty()) {
         v.firstPage = url_;
     }
-    if (earlier(l.hour, l.minute, l.second, t.hour, t.minute, t.second)) {
+    if (l.packed < t.packed) {
         v.latest = t;
         if (page) v.lastPage = url_;
     } else if (page && v.lastPage.empty()) {
@@ -316,41 +357,65 @@ void DayTracker::countRequest(Visitor& v, bool created, bool page, TimeOfDay t)
     }
 }
 
-// A client other than the previous record's: its host name, visitor and
-// the date, host and client part its request lines begin with. Lines whose
-// part is the same without regard to case share a prefix group, so the sort
-// compares those parts once per group. A part without quotes is its
-// visitor's key, and the visitor stands for the group.
-void DayTracker::newClient(std::string_view client, bool& created)
+// A client other than the previous record's. A change of date starts the
+// spellings afresh, as the visitors then are others.
+void DayTracker::findClient(std::string_view client, bool& created)
+{
+    if (spellingsDateVersion_ != dateVersion_) {
+        spellings_.clear();
+        spellingsDateVersion_ = dateVersion_;
+    }
+    if (const ResolvedClient* known = spellings_.find(client)) {
+        last_ = *known;
+    } else {
+        last_ = newClient(client, created);
+        spellings_.add(last_);
+    }
+    haveLast_ = true;
+}
+
+// A spelling not met before on this date (or not lately): its host name,
+// visitor and the date, host and client part its request lines begin with.
+// Lines whose part is the same without regard to case share a prefix group,
+// so the sort compares those parts once per group. A part without quotes is
+// its visitor's key, and the visitor stands for the group. The spelling
+// that made the visitor is the end of its key, and its part the key with
+// the comma after it.
+ResolvedClient DayTracker::newClient(std::string_view client, bool& created)
 {
     std::string_view host = hosts_.lookup(client);
     if (host == kLookupFailed) host = client;
-    last_.host = host;
-    last_.client = client;
-    last_.dateVersion = dateVersion_;
-    last_.visitor = visitorFor(dayDate_, host, client, created);
-    last_.prefix.clear();
-    appendField(last_.prefix, dayDate_, true);
-    appendField(last_.prefix, host);
-    appendField(last_.prefix, client);
-    last_.prefix += ',';
-    if (last_.prefix.size() == dayDate_.size() + host.size() + client.size() + 3) {
-        last_.group = last_.visitor;
+    ResolvedClient known;
+    known.visitor = visitorFor(dayDate_, host, client, created);
+    const std::string_view key = visitors_[known.visitor].key;
+    const std::string_view keyWithComma(key.data(), key.size() + 1);
+    known.spelling = created ? key.substr(visitors_[known.visitor].hostEnd + 1) : texts_.keep(client);
+    prefix_.clear();
+    appendField(prefix_, dayDate_, true);
+    appendField(prefix_, host);
+    appendField(prefix_, client);
+    prefix_ += ',';
+    if (prefix_.size() == dayDate_.size() + host.size() + client.size() + 3) {
+        known.group = known.visitor;
     } else {
-        const auto [at, added] = quotedIndex_.try_emplace(last_.prefix, quotedPrefixes_.size());
-        if (added) quotedPrefixes_.push_back(last_.prefix);
-        last_.group = kQuotedGroup | at->second;
+        const auto [at, added] = quotedIndex_.try_emplace(prefix_, quotedPrefixes_.size());
+        if (added) quotedPrefixes_.push_back(prefix_);
+        known.group = kQuotedGroup | at->second;
     }
-    last_.valid = true;
+    known.prefix = prefix_ == keyWithComma ? keyWithComma : texts_.keep(prefix_);
+    return known;
 }
 
-void DayTracker::addRequest()
+void DayTracker::addRequest(bool plain)
 {
     const std::size_t start = detailText_.size();
     detailText_ += last_.prefix;
     const std::string_view rest[] = {column(Time),   url_,           column(Referrer),
                                      column(Server), column(Status), column(Bytes)};
-    appendFields(detailText_, rest);
+    if (plain)
+        appendPlainFields(detailText_, rest);
+    else
+        appendFields(detailText_, rest);
     requests_.push_back({start, static_cast<std::uint32_t>(detailText_.size() - start),
                          static_cast<std::uint32_t>(last_.prefix.size()), last_.group});
 }
@@ -359,9 +424,8 @@ DayTracker::TimeOfDay DayTracker::timeParts(std::string_view time)
 {
     TimeOfDay t;
     if (time.empty() || time == "-") return t;
-    t.hour = twoDigitsAt(time, 0);
-    t.minute = twoDigitsAt(time, 3);
-    t.second = twoDigitsAt(time, 6);
+    const auto part = [&](std::size_t at) { return static_cast<std::uint32_t>(twoDigitsAt(time, at) + 1); };
+    t.packed = part(0) << 16 | part(3) << 8 | part(6);
     return t;
 }
 
@@ -404,12 +468,12 @@ void DayTracker::appendSummaryLine(std::string& line, const Visitor& v)
     line += ',';
     line += std::to_string(v.pages);
     if (e.known() && l.known()) {
-        const long long duration =
-            (l.hour * 3600LL + l.minute * 60LL + l.second) - (e.hour * 3600LL + e.minute * 60LL + e.second) + 1;
+        const long long duration = (l.hour() * 3600LL + l.minute() * 60LL + l.second()) -
+                                   (e.hour() * 3600LL + e.minute() * 60LL + e.second()) + 1;
         line += ',';
-        appendClock(line, e.hour, e.minute, e.second);
+        appendClock(line, e.hour(), e.minute(), e.second());
         line += ',';
-        appendClock(line, l.hour, l.minute, l.second);
+        appendClock(line, l.hour(), l.minute(), l.second());
         line += ',';
         line += std::to_string(duration);
     } else {
@@ -422,7 +486,10 @@ void DayTracker::appendSummaryLine(std::string& line, const Visitor& v)
 
 std::vector<std::size_t> DayTracker::visitorOrder() const
 {
-    return foldedOrder(visitors_.size(), [this](std::size_t i) { return std::string_view(visitors_[i].key); });
+    std::vector<std::string_view> keys(visitors_.size());
+    for (std::size_t i = 0; i < visitors_.size(); ++i)
+        keys[i] = visitors_[i].key;
+    return foldedOrder(keys);
 }
 
 std::vector<std::string> DayTracker::summaryLines() const
@@ -468,7 +535,7 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     const auto slotOf = [&](std::size_t group) {
         return (group & kQuotedGroup) != 0 ? plainCount + (group & ~kQuotedGroup) : plainSlot[group];
     };
-    const std::vector<std::size_t> groupOrder = foldedOrder(texts.size(), [&](std::size_t i) { return texts[i]; });
+    const std::vector<std::size_t> groupOrder = foldedOrder(texts);
     std::vector<std::size_t> rank(texts.size());
     for (std::size_t r = 0; r < groupOrder.size(); ++r)
         rank[groupOrder[r]] = r;
@@ -482,11 +549,19 @@ std::vector<std::size_t> DayTracker::detailOrder() const
     for (std::size_t i = 0; i < requests_.size(); ++i)
         order[next[rank[slotOf(requests_[i].group)]]++] = i;
 
+    // Within a group the lines differ mostly in their first eight bytes (the
+    // time), taken as one number.
     const auto rest = [&](std::size_t i) {
         const Request& r = requests_[i];
         return all.substr(r.offset + r.restOffset, r.length - r.restOffset);
     };
-    const auto before = [&](std::size_t a, std::size_t b) { return text::icompare(rest(a), rest(b)) < 0; };
+    std::vector<std::uint64_t> restKey(requests_.size());
+    for (std::size_t i = 0; i < requests_.size(); ++i)
+        restKey[i] = text::words::foldedPrefix(rest(i));
+    const auto before = [&](std::size_t a, std::size_t b) {
+        if (restKey[a] != restKey[b]) return restKey[a] < restKey[b];
+        return text::icompare(rest(a), rest(b)) < 0;
+    };
     for (std::size_t b = 0; b + 1 < bucketStart.size(); ++b) {
         const auto first = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b]);
         const auto last = order.begin() + static_cast<std::ptrdiff_t>(bucketStart[b + 1]);

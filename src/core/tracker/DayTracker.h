@@ -1,6 +1,8 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "tracker/ClientSpellings.h"
+#include "tracker/StableTexts.h"
 
 #include <cstdint>
 #include <string>
@@ -36,14 +38,19 @@ class DayTracker {
     std::string detailFileText() const;
 
   private:
+    // A time of day: hour, minute and second, each two digits or unknown
+    // (-1), kept plus one in a byte each with the hour highest, so that
+    // comparing two as numbers compares them part by part, and a record's
+    // time passes in one register.
     struct TimeOfDay {
-        int hour = -1;
-        int minute = -1;
-        int second = -1;
-        bool known() const { return hour != -1 && minute != -1 && second != -1; }
+        std::uint32_t packed = 0;
+        int hour() const { return static_cast<int>(packed >> 16) - 1; }
+        int minute() const { return static_cast<int>((packed >> 8) & 0xff) - 1; }
+        int second() const { return static_cast<int>(packed & 0xff) - 1; }
+        bool known() const { return hour() != -1 && minute() != -1 && second() != -1; }
     };
     struct Visitor {
-        std::string key;         // date + "," + host + "," + client, as first met
+        std::string_view key;    // date + "," + host + "," + client, as first met (in texts_, a comma after it)
         std::size_t dateEnd = 0; // end of date within key
         std::size_t hostEnd = 0; // end of host within key
         long long hits = 1;
@@ -64,16 +71,11 @@ class DayTracker {
         std::uint32_t restOffset;
         std::size_t group;
     };
-    // What the previous record's client resolved to: records of one client
-    // come in runs, and a run needs neither the cache nor the index.
-    struct LastClient {
-        std::string client;
-        std::string host;
-        std::size_t dateVersion = 0;
-        std::size_t visitor = kNone;
-        std::string prefix; // of its request lines
-        std::size_t group = kNone;
-        bool valid = false;
+    // Not declared noexcept so that the tables keep each key's hash beside
+    // it: without it, walking a bucket hashes every key met again.
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return analysis::folded::hash(s); }
     };
     enum Column { Time, Client, Server, Method, UriStem, Status, Referrer, Date, Bytes, ColumnCount };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -84,8 +86,10 @@ class DayTracker {
     std::string_view column(Column c) const;
     std::size_t visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
     void countRequest(Visitor& v, bool created, bool page, TimeOfDay t);
-    void newClient(std::string_view client, bool& created);
-    void addRequest();
+    void findClient(std::string_view client, bool& created);
+    ResolvedClient newClient(std::string_view client, bool& created);
+    bool requestFieldsPlain() const;
+    void addRequest(bool plain);
     std::vector<std::size_t> visitorOrder() const;
     std::vector<std::size_t> detailOrder() const;
     static TimeOfDay timeParts(std::string_view time);
@@ -100,14 +104,22 @@ class DayTracker {
     int columns_[ColumnCount];
     std::vector<std::string_view> values_;
     std::string key_;
+    std::string prefix_;
+    // The visitors' keys, the client spellings and their prefixes.
+    StableTexts texts_;
     std::string url_;
-    LastClient last_;
+    // The spellings met since the date last changed; the previous record's
+    // (records of one client come in runs) is at hand.
+    ClientSpellings spellings_;
+    std::size_t spellingsDateVersion_ = 0;
+    ResolvedClient last_;
+    bool haveLast_ = false;
     std::vector<Visitor> visitors_;
-    std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> index_;
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, analysis::FoldedEqual> index_;
     // The distinct date, host and client parts of request lines that need
     // quotes, as written, each with its comma.
     std::vector<std::string> quotedPrefixes_;
-    std::unordered_map<std::string, std::size_t, analysis::FoldedHash, analysis::FoldedEqual> quotedIndex_;
+    std::unordered_map<std::string, std::size_t, FoldedHash, analysis::FoldedEqual> quotedIndex_;
     std::string detailText_;
     std::vector<Request> requests_;
 };

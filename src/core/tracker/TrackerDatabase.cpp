@@ -21,13 +21,16 @@ namespace {
 constexpr long long kLinesBetweenChecks = 2048;
 // The calling thread's builds look at the clock this often (a power of two).
 constexpr long long kLinesBetweenPolls = 64;
+// Day files are read in blocks this large: a reader's buffer is made (and
+// cleared) for every day, and a smaller one also stays in the cache.
+constexpr std::size_t kDayReadBlock = std::size_t{256} << 10;
 
 // Feeds the day file's lines to a tracker; goOn() is asked after every
 // line and ends the reading early when it says no. False when the file
 // cannot be opened (errno kept) or reading was ended early.
 template <typename GoOn> bool trackDayFile(const std::string& dayFile, DayTracker& day, GoOn goOn)
 {
-    LineReader reader;
+    LineReader reader(kDayReadBlock);
     if (!reader.open(dayFile)) return false;
     std::error_code sizeUnknown;
     const auto size = std::filesystem::file_size(dayFile, sizeUnknown);

@@ -53,15 +53,21 @@ void appendField(std::string& line, std::string_view field, bool first)
 
 void appendFields(std::string& line, std::span<const std::string_view> fields)
 {
-    std::size_t length = fields.size() - 1;
     for (const std::string_view field : fields) {
         if (needsQuotes(field)) {
             for (std::size_t i = 0; i < fields.size(); ++i)
                 appendField(line, fields[i], i == 0);
             return;
         }
-        length += field.size();
     }
+    appendPlainFields(line, fields);
+}
+
+void appendPlainFields(std::string& line, std::span<const std::string_view> fields)
+{
+    std::size_t length = fields.size() - 1;
+    for (const std::string_view field : fields)
+        length += field.size();
     std::size_t at = line.size();
     line.resize(at + length);
     for (std::size_t i = 0; i < fields.size(); ++i) {

@@ -22,6 +22,10 @@ void appendField(std::string& line, std::string_view field, bool first = false);
 // are not allowed).
 void appendFields(std::string& line, std::span<const std::string_view> fields);
 
+// Appends fields known to need no quotes, the first without a leading
+// comma.
+void appendPlainFields(std::string& line, std::span<const std::string_view> fields);
+
 // Joins fields into one line (without a line break).
 std::string joinFields(const std::vector<std::string>& fields);
 
