@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <random>
 
 using namespace larkspan;
@@ -505,4 +507,108 @@ TEST(AnalysisPass, UserAgentListIsTheSameWhetherTheRobotSpotterJudgesAgentsOrNot
     EXPECT_EQ(plain[0].first, "Agent/0+(" + std::string(60, 'x') + ")");
     EXPECT_EQ(agentList(true, 1), plain);
     EXPECT_EQ(agentList(true, 2), plain);
+}
+
+namespace {
+
+// The reading rules spelt out for one data line of a file whose fields are
+// c-ip, cs-method, cs-uri-stem (and s-ip after a blank in TAB files): the
+// page key the line counts under, or nothing when the line is dropped.
+std::optional<std::string> plainPageKey(std::string_view line, char delimiter, std::size_t fieldCount)
+{
+    std::vector<std::string_view> values;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        if (i < line.size() && line[i] != delimiter) continue;
+        if (i > 0 && i < line.size() && line[i - 1] == delimiter) return std::nullopt; // two in a row
+        values.push_back(line.substr(start, i - start));
+        start = i + 1;
+    }
+    if (values.size() > fieldCount) return std::nullopt;
+    if (delimiter == '\t' && values.size() + 1 == fieldCount) {
+        const std::size_t blank = values.back().rfind(' ');
+        if (blank == std::string_view::npos) return std::nullopt;
+        const std::string_view last = values.back();
+        values.back() = last.substr(0, blank);
+        values.push_back(last.substr(blank + 1));
+    } else if (values.size() != fieldCount) {
+        return std::nullopt;
+    }
+    const std::string_view server = fieldCount == 4 ? values[3] : std::string_view();
+    return std::string(server) + std::string(values[2].substr(0, values[2].find('?')));
+}
+
+} // namespace
+
+TEST(AnalysisPass, RandomDamagedLinesCountExactlyAsThePlainRulesSay)
+{
+    // Days of space- and TAB-delimited lines, over a megabyte each so that
+    // lines cross the reads' edges, damaged at random: delimiters doubled,
+    // leading or trailing, values missing or one too many, CR alone or
+    // before the line break, NUL and 8-bit bytes, empty and remark lines.
+    std::mt19937 random(20261210);
+    PassFixture f;
+    long long expectedLines = 0;
+    long long expectedRecords = 0;
+    // Only paths ending in ".htm" are pages (an s-ip value left in the
+    // path by a TAB line with one value too many makes it something else).
+    std::vector<std::pair<std::string, long long>> expectedPages;
+    for (int d = 1; d <= 4; ++d) {
+        const bool tab = d % 2 == 0;
+        const char delimiter = tab ? '\t' : ' ';
+        std::string text = tab ? "#Delim: TABDELIMITED\r\n#Fields: c-ip\tcs-method\tcs-uri-stem s-ip\r\n"
+                               : "#Delim: SPACEDELIMITED\r\n#Fields: c-ip cs-method cs-uri-stem\r\n";
+        const std::size_t fieldCount = tab ? 4 : 3;
+        while (text.size() < (1u << 20) + 5000) {
+            std::string client(1 + random() % 90, 'c');
+            for (char& c : client)
+                if (random() % 8 == 0) c = "\0\x80\xff\r.-x"[random() % 7];
+            std::string line = client + delimiter + "GET" + delimiter + "/p" + std::to_string(random() % 50) + ".htm";
+            if (tab) line += random() % 4 ? " 9.9.9." + std::to_string(random() % 3) : "";
+            switch (random() % 12) {
+            case 0:
+                line.insert(line.find(delimiter), 1, delimiter);
+                break;
+            case 1:
+                line += delimiter + std::string("extra");
+                break;
+            case 2:
+                line = line.substr(0, line.rfind(delimiter));
+                break;
+            case 3:
+                line = delimiter + line;
+                break;
+            case 4:
+                line += delimiter;
+                break;
+            case 5:
+                line = random() % 2 ? std::string() : "#Remark: " + line;
+                break;
+            default:
+                break;
+            }
+            text += line + (random() % 3 ? "\r\n" : "\n");
+            if (line.empty() || line.front() == '#') continue;
+            ++expectedLines;
+            const auto key = plainPageKey(line, delimiter, fieldCount);
+            if (key) ++expectedRecords;
+            if (key && key->ends_with(".htm")) {
+                auto at = std::find_if(expectedPages.begin(), expectedPages.end(),
+                                       [&](const auto& page) { return page.first == *key; });
+                if (at == expectedPages.end())
+                    expectedPages.emplace_back(*key, 1);
+                else
+                    ++at->second;
+            }
+        }
+        f.dayFile(2000, 2, d, text, false);
+    }
+    const AnalysisResult r = f.run(day(2000, 2, 1), day(2000, 2, 4));
+    EXPECT_EQ(r.linesRead, expectedLines);
+    EXPECT_EQ(f.table.recordsProcessed(), expectedRecords);
+    ASSERT_EQ(f.table.pages().size(), expectedPages.size());
+    for (std::size_t i = 0; i < expectedPages.size(); ++i) {
+        EXPECT_EQ(f.table.pages()[i].key, expectedPages[i].first);
+        EXPECT_EQ(f.table.pages()[i].count, expectedPages[i].second) << expectedPages[i].first;
+    }
 }

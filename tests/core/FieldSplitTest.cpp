@@ -7,10 +7,25 @@
 #include <vector>
 
 using larkspan::text::AdjacentDelimiters;
+using larkspan::text::ByteScan;
 using larkspan::text::kSplitFailed;
 using larkspan::text::splitValues;
 
 namespace {
+
+// Every byte scan this machine runs; each must split as the plain rules say.
+std::vector<ByteScan> runnableScans()
+{
+    std::vector<ByteScan> scans;
+    for (ByteScan scan : {ByteScan::Portable, ByteScan::Sse2, ByteScan::Avx2})
+        if (larkspan::text::canScan(scan)) scans.push_back(scan);
+    return scans;
+}
+
+const char* nameOf(ByteScan scan)
+{
+    return scan == ByteScan::Avx2 ? "AVX2" : scan == ByteScan::Sse2 ? "SSE2" : "portable";
+}
 
 // The rules spelt out one byte at a time.
 std::vector<std::string_view> plainSplit(std::string_view line, char delimiter, std::size_t room,
@@ -36,19 +51,21 @@ void expectSameAsPlain(const std::string& line, char delimiter, std::size_t room
 {
     const std::string framed = std::string(70, delimiter) + line + std::string(70, delimiter);
     const std::string_view view(framed.data() + 70, line.size());
-    std::vector<std::string_view> values(room, "unset");
-    const std::size_t count = splitValues(view, delimiter, values, adjacent);
     bool failed = false;
     const std::vector<std::string_view> expected = plainSplit(view, delimiter, room, adjacent, failed);
-    SCOPED_TRACE(::testing::Message() << "line of " << line.size() << " bytes, room " << room);
-    if (failed) {
-        EXPECT_EQ(count, kSplitFailed);
-        return;
-    }
-    ASSERT_EQ(count, expected.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        EXPECT_EQ(values[i], expected[i]) << "value " << i;
-        EXPECT_EQ(values[i].data(), expected[i].data()) << "value " << i << " does not view the line";
+    for (ByteScan scan : runnableScans()) {
+        std::vector<std::string_view> values(room, "unset");
+        const std::size_t count = larkspan::text::splitValuesWith(scan, view, delimiter, values, adjacent);
+        SCOPED_TRACE(::testing::Message() << nameOf(scan) << ", line of " << line.size() << " bytes, room " << room);
+        if (failed) {
+            ASSERT_EQ(count, kSplitFailed);
+            continue;
+        }
+        ASSERT_EQ(count, expected.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(values[i], expected[i]) << "value " << i;
+            ASSERT_EQ(values[i].data(), expected[i].data()) << "value " << i << " does not view the line";
+        }
     }
 }
 
@@ -94,6 +111,38 @@ TEST(FieldSplit, DelimitersAtEveryPositionOfTheSearchedBlocks)
     }
 }
 
+TEST(FieldSplit, TheMachinesWidestScanIsTheOneUsed)
+{
+    EXPECT_TRUE(larkspan::text::canScan(ByteScan::Portable));
+    EXPECT_TRUE(larkspan::text::canScan(larkspan::text::bestByteScan()));
+    EXPECT_EQ(larkspan::text::bestByteScan(), runnableScans().back());
+    // The splitter fetched once is that scan's, with the rule asked for.
+    std::vector<std::string_view> values(3);
+    const larkspan::text::LineSplitter split = larkspan::text::bestLineSplitter();
+    const larkspan::text::SplitLine line = split("a b c\r\nd e", ' ', values, true);
+    EXPECT_EQ(line.length, 6u);
+    EXPECT_EQ(line.count, 3u);
+    EXPECT_EQ(values[2], "c\r");
+    EXPECT_EQ(split("a  b\n", ' ', values, true).count, kSplitFailed);
+    EXPECT_EQ(split("a  b\n", ' ', values, false).count, 3u);
+}
+
+TEST(FieldSplit, RunsOfDelimitersFillWholeStretches)
+{
+    // Up to 64 delimiters in one stretch, with room for exactly as many
+    // values, one fewer, one more and a few hundred.
+    for (std::size_t length = 0; length <= 300; ++length) {
+        const std::string line(length, ' ');
+        for (std::size_t room : {length, length + 1, length + 2, std::size_t{256}, std::size_t{257}})
+            expectSameAsPlain(line, ' ', room, AdjacentDelimiters::Allowed);
+        std::string alternating(length, 'a');
+        for (std::size_t i = 1; i < length; i += 2)
+            alternating[i] = '\t';
+        for (std::size_t room : {length / 2, length / 2 + 1, length / 2 + 2})
+            expectSameAsPlain(alternating, '\t', room, AdjacentDelimiters::Rejected);
+    }
+}
+
 TEST(FieldSplit, RandomLinesSplitAsThePlainRulesSay)
 {
     std::mt19937 random(20261210);
@@ -129,21 +178,22 @@ TEST(FieldSplit, ALineSplitAtTheStartOfATextEndsAtItsFirstLineBreak)
         const std::string_view view(framed.data(), text.size());
         const std::size_t room = 1 + random() % 20;
         const auto adjacent = random() % 2 ? AdjacentDelimiters::Rejected : AdjacentDelimiters::Allowed;
-        std::vector<std::string_view> values(room);
-        const larkspan::text::SplitLine split = larkspan::text::splitLine(view, ' ', values, adjacent);
-
         const std::size_t lineBreak = view.find('\n');
-        SCOPED_TRACE(::testing::Message() << "round " << round);
-        EXPECT_EQ(split.length, lineBreak);
         bool failed = false;
         const std::vector<std::string_view> expected =
             plainSplit(view.substr(0, lineBreak), ' ', room, adjacent, failed);
-        if (failed) {
-            EXPECT_EQ(split.count, kSplitFailed);
-            continue;
+        for (ByteScan scan : runnableScans()) {
+            SCOPED_TRACE(::testing::Message() << nameOf(scan) << ", round " << round);
+            std::vector<std::string_view> values(room);
+            const larkspan::text::SplitLine split = larkspan::text::splitLineWith(scan, view, ' ', values, adjacent);
+            ASSERT_EQ(split.length, lineBreak);
+            if (failed) {
+                ASSERT_EQ(split.count, kSplitFailed);
+                continue;
+            }
+            ASSERT_EQ(split.count, expected.size());
+            for (std::size_t i = 0; i < split.count; ++i)
+                ASSERT_EQ(values[i], expected[i]) << "value " << i;
         }
-        ASSERT_EQ(split.count, expected.size());
-        for (std::size_t i = 0; i < split.count; ++i)
-            EXPECT_EQ(values[i], expected[i]) << "value " << i;
     }
 }

@@ -39,6 +39,27 @@ HitType plainClassify(std::string_view path)
     return HitType::Other;
 }
 
+// The extension the traffic details tally: after the last dot of the last
+// segment, as logged.
+std::string_view plainExtension(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    if (path.find_first_of("/\\", dot) != std::string_view::npos) return {};
+    return path.substr(dot + 1);
+}
+
+void expectSameAsPlain(const std::string& path)
+{
+    const PathEnding ending = classifyEnding(path);
+    EXPECT_EQ(ending.type, plainClassify(path)) << path;
+    EXPECT_EQ(classify(path), plainClassify(path)) << path;
+    EXPECT_EQ(ending.extension, plainExtension(path)) << path;
+    if (!ending.extension.empty()) {
+        EXPECT_EQ(ending.extension.data() + ending.extension.size(), path.data() + path.size());
+    }
+}
+
 } // namespace
 
 TEST(RequestClass, HitTypesByExtension)
@@ -72,7 +93,7 @@ TEST(RequestClass, EveryListedExtensionAndRandomPathsClassifyAsTheListsSay)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         for (const std::string& path : {"/a" + entry, "/a" + upper + " \t", "/a" + entry + "x", "/a" + entry + "/",
                                         "/a" + entry.substr(0, entry.size() - 1), entry, "/a.b" + entry + ";"})
-            EXPECT_EQ(classify(path), plainClassify(path)) << path;
+            expectSameAsPlain(path);
         pieces.push_back(entry);
         pieces.push_back(upper);
         start = end + 1;
@@ -82,7 +103,52 @@ TEST(RequestClass, EveryListedExtensionAndRandomPathsClassifyAsTheListsSay)
         std::string path;
         for (std::size_t n = random() % 6; n > 0; --n)
             path += pieces[random() % pieces.size()];
-        EXPECT_EQ(classify(path), plainClassify(path)) << path;
+        expectSameAsPlain(path);
+    }
+    for (const char* path : {"", ".", "/", "a.", " ", ". ", "/x/Report.PDF", "C:\\logs.d\\name", "archive.tar.GZ",
+                             "/a.htm ", "/a.b/c", "/x.verylongext/", "\\.exe", "..", "/a.htm\t."})
+        expectSameAsPlain(path);
+}
+
+TEST(RequestClass, DotsAndSeparatorsAtEveryPositionOfShortAndLongPaths)
+{
+    // A dot at each place of short and long paths, then a separator or a
+    // second dot at each other place.
+    for (std::size_t length = 1; length <= 20; ++length) {
+        for (std::size_t dot = 0; dot < length; ++dot) {
+            std::string path(length, 'm');
+            path[dot] = '.';
+            expectSameAsPlain(path);
+            for (std::size_t at = 0; at < length; ++at) {
+                if (at == dot) continue;
+                for (char separator : {'/', '\\', ':', '.', ' '}) {
+                    std::string marked = path;
+                    marked[at] = separator;
+                    expectSameAsPlain(marked);
+                }
+            }
+            // Listed extensions ending at the end.
+            if (dot + 4 == length) {
+                for (const char* extension : {".htm", ".GIF", ".exe", ".z  ", ".Z\t "}) {
+                    std::string listed = path;
+                    listed.replace(dot, 4, extension);
+                    expectSameAsPlain(listed);
+                }
+            }
+        }
+    }
+}
+
+TEST(RequestClass, RequestPathsEndBeforeTheFirstQuestionMark)
+{
+    // Short and long paths, with the mark at every position or missing.
+    for (std::size_t length = 0; length <= 100; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            std::string uri(length, 'p');
+            if (at < length) uri[at] = '?';
+            if (at + 3 < length) uri[at + 3] = '?';
+            EXPECT_EQ(requestPath(uri), std::string_view(uri).substr(0, uri.find('?'))) << uri;
+        }
     }
 }
 
@@ -92,6 +158,20 @@ TEST(RequestClass, MethodsAndErrorStatuses)
     EXPECT_TRUE(isCountedMethod("head"));
     EXPECT_FALSE(isCountedMethod("POST"));
     EXPECT_FALSE(isCountedMethod(""));
+    // Every spelling of three and four bytes that differs from "GET" or
+    // "HEAD" in one byte by a bit.
+    for (std::string method : {"GET", "HEAD", "get", "hEaD"}) {
+        for (std::size_t i = 0; i < method.size(); ++i) {
+            for (int bit = 0; bit < 8; ++bit) {
+                std::string changed = method;
+                changed[i] = static_cast<char>(changed[i] ^ (1 << bit));
+                const bool caseOnly = bit == 5;
+                EXPECT_EQ(isCountedMethod(changed), caseOnly) << changed;
+            }
+        }
+        EXPECT_FALSE(isCountedMethod(method + " "));
+        EXPECT_FALSE(isCountedMethod(method.substr(1)));
+    }
     EXPECT_TRUE(isErrorStatus("404"));
     EXPECT_TRUE(isErrorStatus("500"));
     EXPECT_TRUE(isErrorStatus("4ab"));

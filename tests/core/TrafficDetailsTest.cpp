@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 
 using namespace larkspan;
 using namespace larkspan::analysis;
@@ -208,11 +209,30 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     EXPECT_EQ(hourOf("24:00:00"), -1);
     EXPECT_EQ(hourOf("-"), -1);
     EXPECT_EQ(hourOf("ab:00"), -1);
-    EXPECT_EQ(extensionOf("/a.b/c"), "");
-    EXPECT_EQ(extensionOf("/x/Report.PDF"), "PDF");
-    EXPECT_EQ(extensionOf("/x/name."), "");
-    EXPECT_EQ(extensionOf("C:\\logs.d\\name"), "");
-    EXPECT_EQ(extensionOf("archive.tar.GZ"), "GZ");
+    // Every time of up to four bytes from digits, colons and a few others,
+    // against the rule: one or two digits before the first colon.
+    const std::string alphabet = "0129:-a ";
+    const auto plainHour = [](std::string_view time) {
+        const std::size_t colon = time.find(':');
+        if (colon == 0 || colon > 2) return -1;
+        int hour = 0;
+        for (std::size_t i = 0; i < colon; ++i) {
+            if (time[i] < '0' || time[i] > '9') return -1;
+            hour = hour * 10 + (time[i] - '0');
+        }
+        return hour < 24 ? hour : -1;
+    };
+    for (std::size_t length = 0; length <= 4; ++length) {
+        std::size_t combinations = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            combinations *= alphabet.size();
+        for (std::size_t n = 0; n < combinations; ++n) {
+            std::string time;
+            for (std::size_t i = 0, rest = n; i < length; ++i, rest /= alphabet.size())
+                time += alphabet[rest % alphabet.size()];
+            EXPECT_EQ(hourOf(time), plainHour(time)) << time;
+        }
+    }
 
     // Extensions and statuses merge however they are spelt; rows show lower case.
     TrafficTallies tallies;
@@ -236,6 +256,85 @@ TEST(TrafficTallies, RobotNamesAndTimesOfDay)
     tallies.countStatus("500", 0);
     ASSERT_EQ(tallies.statuses().size(), 1u);
     EXPECT_EQ(tallies.statuses()[0].key, "500");
+}
+
+namespace {
+
+// Counts random spellings into two tallies, merges the second into the
+// first and counts every spelling once more (rows the merge made must be
+// found, not doubled); the rows must hold keyOf(spelling) in first-seen
+// order with their counts (and kilobytes, one per request).
+template <class Count, class Rows, class KeyOf>
+void expectPlainTally(const std::vector<std::string>& spellings, unsigned seed, Count count, Rows rows, KeyOf keyOf)
+{
+    std::mt19937 random(seed);
+    for (int round = 0; round < 20; ++round) {
+        TrafficTallies first;
+        TrafficTallies second;
+        std::vector<std::pair<std::string, long long>> expected;
+        const auto expect = [&](const std::string& spelt) {
+            const std::string key = keyOf(spelt);
+            for (auto& [k, hits] : expected)
+                if (k == key) return void(++hits);
+            expected.emplace_back(key, 1);
+        };
+        std::vector<std::string> later;
+        for (int i = 0; i < 200; ++i) {
+            const std::string& spelt = spellings[random() % spellings.size()];
+            count(i < 100 ? first : second, spelt);
+            if (i < 100)
+                expect(spelt);
+            else
+                later.push_back(spelt);
+        }
+        first.mergeFrom(second);
+        for (const std::string& spelt : later)
+            expect(spelt);
+        for (const std::string& spelt : spellings) {
+            count(first, spelt);
+            expect(spelt);
+        }
+        const auto& got = rows(first);
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(got[i].key, expected[i].first);
+            EXPECT_EQ(got[i].hits, expected[i].second) << expected[i].first;
+            EXPECT_EQ(got[i].kilobytes, expected[i].second) << expected[i].first;
+        }
+    }
+}
+
+} // namespace
+
+TEST(TrafficTallies, StatusesAndExtensionsCountAsAPlainTallyThroughMergesAndClears)
+{
+    // Three-digit codes (found by number), near misses and blanks.
+    expectPlainTally(
+        {"200", "304", "404", "999", "000", "20a", "2 0", "0200", "20", "", "-", "500", "2000", "/00", ":00", "200\r"},
+        22, [](TrafficTallies& t, const std::string& status) { t.countStatus(status, 1); },
+        [](const TrafficTallies& t) -> const auto& { return t.statuses(); },
+        [](const std::string& status) { return status.empty() ? std::string("-") : status; });
+    TrafficTallies cleared;
+    cleared.countStatus("200", 1);
+    cleared.clear();
+    cleared.countStatus("404", 1);
+    cleared.countStatus("200", 1);
+    ASSERT_EQ(cleared.statuses().size(), 2u);
+    EXPECT_EQ(cleared.statuses()[0].key, "404");
+    EXPECT_EQ(cleared.statuses()[1].hits, 1);
+
+    // Short and long extensions in mixed case, 8-bit bytes (not folded) and
+    // the empty one, kept in lower case.
+    expectPlainTally(
+        {"html", "HTML", "Html", "css", "JPG", "jpg", "", "x", "tar.gz", "TAR.GZ", "verylongext", "VERYLONGEXT",
+         "\xc9X", "\xe9x", "ab;", "AB;", "a b"},
+        8, [](TrafficTallies& t, const std::string& extension) { t.countExtension(extension, 1); },
+        [](const TrafficTallies& t) -> const auto& { return t.extensions(); },
+        [](std::string key) {
+            for (char& c : key)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            return key;
+        });
 }
 
 TEST(TrafficReports, BuildersRankLimitAndExplainHandCountedLines)

@@ -86,8 +86,7 @@ bool DayFileReader::read(const std::string& path)
             std::optional<std::size_t> split;
             std::size_t length = std::string_view::npos;
             if (!skipping && fieldsKnown_ && !fields_.empty() && rest.front() != '#') {
-                const text::SplitLine s =
-                    text::splitLine(rest, delimiter_, values_, text::AdjacentDelimiters::Rejected);
+                const text::SplitLine s = splitLine_(rest, delimiter_, values_, true);
                 length = s.length;
                 split = s.count;
             } else if (const void* nl = std::memchr(rest.data(), '\n', rest.size())) {
@@ -129,31 +128,46 @@ void DayFileReader::progressMessage()
                                        std::to_string(tally_.recordsProcessed()) + " Records processed...");
 }
 
-bool DayFileReader::line(std::string_view text, bool whole, std::optional<std::size_t> split)
+bool DayFileReader::startBlock()
 {
-    if (blockLines_ == 0) {
-        // A new block of lines: the first of the pass sets the table up.
-        if (!table_.isSetUp()) table_.setUp();
-        if (!keepGoing()) return false;
-    }
-    if (++blockLines_ == kBlockLines) blockLines_ = 0;
-    if (text.empty()) return true;
-    if (text.front() != '#') {
-        ++linesRead_;
-        if (platform_ && linesRead_ % 10 == 0 && pump_->poll()) {
-            progressMessage();
-            if (platform_->cancel.requested()) return false;
-        }
-        if (whole) dataLine(text, split);
-        return !needsEarlierFields_;
-    }
-    if (!whole) return true;
+    // The first block of the pass sets the table up.
+    if (!table_.isSetUp()) table_.setUp();
+    return keepGoing();
+}
+
+bool DayFileReader::showProgress()
+{
+    if (!pump_->poll()) return true;
+    progressMessage();
+    return !platform_->cancel.requested();
+}
+
+void DayFileReader::directive(std::string_view text)
+{
     if (text::istartsWith(text, "#Fields:")) {
         header(text);
     } else if (text::istartsWith(text, "#Delim:")) {
         delimiter_ = text::ifind(text, "TABDELIMITED") != std::string_view::npos ? '\t' : ' ';
     }
-    return true;
+}
+
+bool DayFileReader::line(std::string_view text, bool whole, std::optional<std::size_t> split)
+{
+    // The rare steps are calls of their own, so that this one stays short
+    // enough to join the read loop.
+    if (blockLines_ == 0 && !startBlock()) return false;
+    if (++blockLines_ == kBlockLines) blockLines_ = 0;
+    if (text.empty()) return true;
+    if (text.front() == '#') {
+        if (whole) directive(text);
+        return true;
+    }
+    ++linesRead_;
+    // The progress shows a multiple of 10 lines; the clock is read every
+    // kPollLines of them.
+    if (platform_ && linesRead_ % kPollLines == 0 && !showProgress()) return false;
+    if (whole) dataLine(text, split);
+    return !needsEarlierFields_;
 }
 
 void DayFileReader::header(std::string_view text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/RecordTally.h"
+#include "common/FieldSplit.h"
 
 #include <atomic>
 #include <cstddef>
@@ -57,6 +58,9 @@ class DayFileReader {
     static constexpr std::size_t kReadChunk = 1u << 20;
     // Lines are read in blocks of this many.
     static constexpr int kBlockLines = 8000;
+    // The operator's events are polled every this many data lines (a
+    // multiple of 10, which the progress text counts in).
+    static constexpr long long kPollLines = 80;
     // A longer line is passed over as a data line that does not fit.
     static constexpr std::size_t kMaxLineLength = 16u << 20;
 
@@ -66,6 +70,10 @@ class DayFileReader {
     // the number of values (or kSplitFailed) when the line was split into
     // values_ already, as it was found.
     bool line(std::string_view text, bool whole = true, std::optional<std::size_t> split = {});
+    [[gnu::noinline]] bool startBlock();
+    // Shows the progress when the pump ran; false when the operator cancelled.
+    [[gnu::noinline]] bool showProgress();
+    [[gnu::noinline]] void directive(std::string_view text);
     void header(std::string_view text);
     void dataLine(std::string_view text, std::optional<std::size_t> split);
     void progressMessage();
@@ -84,6 +92,8 @@ class DayFileReader {
     std::vector<std::string> fields_;
     FieldPositions positions_;
     std::vector<std::string_view> values_;
+    // Splits a data line as its end is looked for, rejecting adjacent delimiters.
+    const text::LineSplitter splitLine_ = text::bestLineSplitter();
     std::string buffer_; // reused from file to file
 };
 

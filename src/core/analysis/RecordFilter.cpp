@@ -1,9 +1,9 @@
 #include "analysis/RecordFilter.h"
 
-#include "profiles/ProfileFiles.h"
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
+#include "profiles/ProfileFiles.h"
 
 namespace larkspan::analysis {
 
@@ -16,12 +16,18 @@ std::string normaliseDirectory(std::string path)
     return path;
 }
 
-bool hasStar(std::string_view s) { return s.find('*') != std::string_view::npos; }
+bool hasStar(std::string_view s)
+{
+    return s.find('*') != std::string_view::npos;
+}
 
 // A whole number as the list reads it (surrounding blanks allowed).
-bool wholeNumber(std::string_view s, long long& value) { return text::parseInteger(text::trim(s), value); }
+bool wholeNumber(std::string_view s, long long& value)
+{
+    return text::parseInteger(text::trim(s), value);
+}
 
-}  // namespace
+} // namespace
 
 RecordFilter RecordFilter::build(const std::vector<std::string>& ipLines, const std::vector<std::string>& subdLines)
 {
@@ -42,7 +48,7 @@ RecordFilter RecordFilter::build(const std::vector<std::string>& ipLines, const 
         const std::string prefix = lastDot == std::string::npos ? std::string() : address.substr(0, lastDot);
         long long start = 0;
         long long end = 0;
-        if (!wholeNumber(startText, start) || !wholeNumber(line.substr(comma + 1), end)) continue;  // removed
+        if (!wholeNumber(startText, start) || !wholeNumber(line.substr(comma + 1), end)) continue; // removed
         f.addressListEmpty_ = false;
         const std::string trimmed = text::trim(address);
         if (!hasStar(trimmed)) f.addresses_.insert(trimmed);
@@ -72,6 +78,7 @@ RecordFilter RecordFilter::build(const std::vector<std::string>& ipLines, const 
         kept.push_back(normaliseDirectory(line.substr(0, comma)));
     }
     f.excludedDirectories_ = std::move(kept);
+    f.keepsEverything_ = !f.subWeb_ && f.excludedDirectories_.empty() && f.addressListEmpty_;
     return f;
 }
 
@@ -100,7 +107,7 @@ bool RecordFilter::isExcludedAddress(std::string_view clientAddress) const
     return false;
 }
 
-bool RecordFilter::accept(std::string_view path, std::string_view clientAddress) const
+bool RecordFilter::acceptFiltered(std::string_view path, std::string_view clientAddress) const
 {
     if (subWeb_ && !text::istartsWith(path, *subWeb_)) return false;
     for (const std::string& dir : excludedDirectories_) {
@@ -110,4 +117,4 @@ bool RecordFilter::accept(std::string_view path, std::string_view clientAddress)
     return true;
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

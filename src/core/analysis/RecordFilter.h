@@ -19,7 +19,7 @@ namespace larkspan::analysis {
 // excluded directories and the excluded client addresses. Built once per
 // analysis pass from the profile's ".subd" and ".ip" lists.
 class RecordFilter {
-public:
+  public:
     RecordFilter() = default;
 
     // From the lines of the two lists (a missing list has no lines).
@@ -29,19 +29,26 @@ public:
 
     // Whether a record is kept: path is the request path (query removed),
     // clientAddress the c-ip value (empty when the field is absent).
-    bool accept(std::string_view path, std::string_view clientAddress) const;
+    bool accept(std::string_view path, std::string_view clientAddress) const
+    {
+        return keepsEverything_ || acceptFiltered(path, clientAddress);
+    }
 
     const std::optional<std::string>& subWeb() const { return subWeb_; }
     const std::vector<std::string>& excludedDirectories() const { return excludedDirectories_; }
     // Whether an address is on the excluded list (any case).
     bool isExcludedAddress(std::string_view clientAddress) const;
 
-private:
+  private:
     struct NumberRange {
         long long first;
         long long last;
     };
 
+    bool acceptFiltered(std::string_view path, std::string_view clientAddress) const;
+
+    // No sub-web, excluded directory or address: every record is kept.
+    bool keepsEverything_ = true;
     std::optional<std::string> subWeb_;
     std::vector<std::string> excludedDirectories_;
     bool addressListEmpty_ = true;
@@ -52,4 +59,4 @@ private:
     std::unordered_map<std::string, std::vector<NumberRange>, FoldedHash, FoldedEqual> ranges_;
 };
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

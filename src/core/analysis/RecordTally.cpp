@@ -36,7 +36,8 @@ std::string threeLetters(const char* name)
 
 double kilobytesOf(std::string_view bytes)
 {
-    if (bytes.empty() || bytes.size() > 60) return 0;
+    // "-": no bytes logged (a 304 answer, say).
+    if (bytes.empty() || bytes.size() > 60 || (bytes.size() == 1 && bytes[0] == '-')) return 0;
     // Up to 15 digits the count is exact as an integer and as a double, and
     // so is its division by 1024: rounding the integer quotient gives the
     // same result without floating-point work.
@@ -45,7 +46,10 @@ double kilobytesOf(std::string_view bytes)
         bool digitsOnly = true;
         for (char c : bytes) {
             const unsigned digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
-            digitsOnly = digitsOnly && digit <= 9;
+            if (digit > 9) {
+                digitsOnly = false;
+                break;
+            }
             count = count * 10 + digit;
         }
         if (digitsOnly) {
@@ -111,6 +115,7 @@ void RecordTally::keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool 
 void RecordTally::startDay(int dayNumber)
 {
     day_ = dayNumber;
+    dayBucket_ = nullptr;
     weekday_ = weekday(dayNumber);
     const CivilDate d = civilDate(dayNumber);
     char buffer[64];
@@ -146,15 +151,30 @@ bool RecordTally::bucketKey(const std::vector<std::string_view>& values, const F
     return true;
 }
 
-void RecordTally::tallyBucket(int hitType, bool newVisitor, double kilobytes)
+BucketRow& RecordTally::bucketRow()
 {
-    const std::string& key = mode_ == BucketMode::Hourly ? key_ : dayKey_;
+    const bool hourly = mode_ == BucketMode::Hourly;
+    // A day's records all go to the day's (or month's) bucket: it is looked
+    // up once a day, while no other bucket can be added.
+    const std::vector<BucketRow>& rows = table_.buckets();
+    if (dayBucket_ && rows.data() == dayBucketRows_ && dayBucket_ < rows.data() + rows.size()) return *dayBucket_;
+    const std::string& key = hourly ? key_ : dayKey_;
     bool isNew = false;
     BucketRow& row = table_.bucket(key, isNew);
     if (row.hits == 0) {
         row.key = key;
-        row.label = mode_ == BucketMode::Hourly ? key : dayLabel_;
+        row.label = hourly ? key : dayLabel_;
     }
+    if (!hourly) {
+        dayBucket_ = &row;
+        dayBucketRows_ = table_.buckets().data();
+    }
+    return row;
+}
+
+void RecordTally::tallyBucket(int hitType, bool newVisitor, double kilobytes)
+{
+    BucketRow& row = bucketRow();
     ++row.hits;
     switch (static_cast<HitType>(hitType)) {
     case HitType::Page:
@@ -184,7 +204,8 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
 
     // Worked out once: the buckets, the robots and the details share it.
     const double kilobytes = at.bytes >= 0 ? kilobytesOf(field(values, at.bytes)) : 0;
-    const HitType type = classify(path);
+    const PathEnding ending = classifyEnding(path);
+    const HitType type = ending.type;
     const int hitType = static_cast<int>(type);
     const std::string_view status = field(values, at.status);
     const bool error = at.status >= 0 && isErrorStatus(status);
@@ -216,7 +237,7 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
                 }
             }
         }
-        if (details_) tallyDetails(newVisitor, path, kilobytes, values, at);
+        if (details_) tallyDetails(newVisitor, ending.extension, kilobytes, values, at);
         if (at.userAgent >= 0 && selected) countUserAgent(field(values, at.userAgent), ahead.agent);
     }
     if (details_ && at.status >= 0) {
@@ -287,12 +308,12 @@ bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, con
     return noRobots_;
 }
 
-void RecordTally::tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
+void RecordTally::tallyDetails(bool newVisitor, std::string_view extension, double kilobytes,
                                const std::vector<std::string_view>& values, const FieldPositions& at)
 {
     TrafficTallies& traffic = table_.traffic();
     traffic.countTime(at.time >= 0 ? hourOf(field(values, at.time)) : -1, weekday_, kilobytes, newVisitor);
-    if (at.uriStem >= 0) traffic.countExtension(extensionOf(path), kilobytes);
+    if (at.uriStem >= 0) traffic.countExtension(extension, kilobytes);
 }
 
 std::vector<const Visitor*> RecordTally::sortedVisitors()

@@ -13,6 +13,7 @@
 
 namespace larkspan::analysis {
 
+struct BucketRow;
 class RobotSpotter;
 class StatisticsTable;
 
@@ -96,7 +97,8 @@ class RecordTally {
     // Tallies a robot's request; true when it counts nowhere else.
     bool setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes,
                        const KeyHint& hint);
-    void tallyDetails(bool newVisitor, std::string_view path, double kilobytes,
+    // extension: the request path's, as classifyEnding gives it.
+    void tallyDetails(bool newVisitor, std::string_view extension, double kilobytes,
                       const std::vector<std::string_view>& values, const FieldPositions& at);
     // The hints of the keys a counted record will be looked up by, so that
     // their index slots are fetched from memory together.
@@ -111,6 +113,8 @@ class RecordTally {
                         std::string_view path, bool pageOrFile, bool pageCounted);
     void countUserAgent(std::string_view agent, const KeyHint& hint);
     void tallyBucket(int hitType, bool newVisitor, double kilobytes);
+    // The current record's bucket row (after bucketKey), made when new.
+    BucketRow& bucketRow();
 
     StatisticsTable& table_;
     const RecordFilter& filter_;
@@ -125,6 +129,10 @@ class RecordTally {
     std::string dayKey_;
     std::string dayLabel_;
     std::string key_; // the current record's bucket key
+    // By day or month, every record of a day has the same bucket: its row,
+    // while the rows still start at dayBucketRows_ (none when null).
+    BucketRow* dayBucket_ = nullptr;
+    const BucketRow* dayBucketRows_ = nullptr;
     KeyedRows<Visitor> visitors_;
     CountCarries requestCarries_;
 };

@@ -27,6 +27,15 @@ inline std::string_view requestPath(std::string_view uriStem)
 // ending in "/" is a page, then the download and image lists are tried.
 HitType classify(std::string_view path);
 
+// What the end of a request path tells the tallies: its hit type (as
+// classify) and its extension as logged, without the dot ("html"; empty
+// when the last segment has none), found in one scan from the end.
+struct PathEnding {
+    HitType type = HitType::Page;
+    std::string_view extension;
+};
+PathEnding classifyEnding(std::string_view path);
+
 // "GET" or "HEAD" in any case.
 bool isCountedMethod(std::string_view method);
 
@@ -36,4 +45,4 @@ inline bool isErrorStatus(std::string_view status)
     return status.size() == 3 && (status[0] == '4' || status[0] == '5');
 }
 
-}  // namespace larkspan::analysis
+} // namespace larkspan::analysis

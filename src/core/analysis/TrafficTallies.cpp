@@ -10,6 +10,7 @@ void TrafficTallies::clear()
     statuses_.clear();
     extensions_.clear();
     shortStatuses_.clear();
+    statusCodes_.fill(0);
     shortExtensions_.clear();
     notFound_.clear();
     notFoundReferrers_.clear();
@@ -58,8 +59,21 @@ inline VolumeRow& volumeRow(KeyedRows<VolumeRow>& rows, ShortKeyIndex& index, st
 
 void TrafficTallies::countStatus(std::string_view status, double kilobytes)
 {
+    // Nearly every status is three digits: their rows are found by number.
+    const bool threeDigits = status.size() == 3 && status[0] >= '0' && status[0] <= '9' && status[1] >= '0' &&
+                             status[1] <= '9' && status[2] >= '0' && status[2] <= '9';
+    const std::size_t code =
+        threeDigits ? static_cast<std::size_t>((status[0] - '0') * 100 + (status[1] - '0') * 10 + (status[2] - '0'))
+                    : 0;
+    if (threeDigits && statusCodes_[code] != 0) {
+        VolumeRow& row = statuses_.rows()[statusCodes_[code] - 1];
+        ++row.hits;
+        row.kilobytes += kilobytes;
+        return;
+    }
     bool isNew = false;
     VolumeRow& row = volumeRow(statuses_, shortStatuses_, status.empty() ? std::string_view("-") : status, isNew);
+    if (threeDigits) statusCodes_[code] = static_cast<std::uint32_t>(&row - statuses_.rows().data() + 1);
     ++row.hits;
     row.kilobytes += kilobytes;
 }
@@ -124,6 +138,15 @@ void TrafficTallies::countTime(int hour, int weekday, double kilobytes, bool new
 
 void TrafficTallies::countExtension(std::string_view extension, double kilobytes)
 {
+    // The short-key index folds case itself: a row found so needs no
+    // lower-cased copy of the key.
+    const long found = ShortKeyIndex::fits(extension) ? shortExtensions_.find(extension) : -1;
+    if (found >= 0) {
+        VolumeRow& row = extensions_.rows()[static_cast<std::size_t>(found)];
+        ++row.hits;
+        row.kilobytes += kilobytes;
+        return;
+    }
     // Rows match without regard to case and the report shows lower case, so
     // a key is stored in lower case from the start.
     std::string_view key = extension;
@@ -139,25 +162,20 @@ void TrafficTallies::countExtension(std::string_view extension, double kilobytes
     row.kilobytes += kilobytes;
 }
 
-std::string_view extensionOf(std::string_view path)
-{
-    // The last dot of the last segment, found from the end.
-    for (std::size_t i = path.size(); i-- > 0;) {
-        const char c = path[i];
-        if (c == '.') return path.substr(i + 1);
-        if (c == '/' || c == '\\') return {};
-    }
-    return {};
-}
-
 int hourOf(std::string_view time)
 {
-    const std::size_t colon = time.find(':');
-    if (colon == 0 || colon > 2) return -1;
-    int hour = 0;
-    for (std::size_t i = 0; i < colon; ++i) {
-        if (time[i] < '0' || time[i] > '9') return -1;
-        hour = hour * 10 + (time[i] - '0');
+    // One or two digits before the first colon.
+    const auto digit = [&time](std::size_t i) {
+        return i < time.size() && time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -1;
+    };
+    int hour = digit(0);
+    if (hour < 0) return -1;
+    if (time.size() > 1 && time[1] != ':') {
+        const int second = digit(1);
+        if (second < 0 || time.size() < 3 || time[2] != ':') return -1;
+        hour = hour * 10 + second;
+    } else if (time.size() < 2) {
+        return -1;
     }
     return hour < 24 ? hour : -1;
 }

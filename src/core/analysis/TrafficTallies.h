@@ -4,6 +4,7 @@
 #include "analysis/ShortKeyIndex.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,8 @@ class TrafficTallies {
     KeyedRows<VolumeRow> statuses_;
     KeyedRows<VolumeRow> extensions_;
     ShortKeyIndex shortStatuses_;
+    // By three-digit status code: its row in statuses_ plus one (0: not yet looked up).
+    std::array<std::uint32_t, 1000> statusCodes_{};
     ShortKeyIndex shortExtensions_;
     KeyedRows<NotFoundRow> notFound_;
     KeyedRows<NotFoundRow> notFoundReferrers_;
@@ -87,10 +90,6 @@ class TrafficTallies {
     long long partialDownloads_ = 0;
     std::string scratch_;
 };
-
-// The extension of a request path as logged, without the dot ("html");
-// empty when the last segment has none.
-std::string_view extensionOf(std::string_view path);
 
 // The hour of a logged time "hh:mm:ss", or -1.
 int hourOf(std::string_view time);

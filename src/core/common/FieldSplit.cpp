@@ -1,109 +1,117 @@
 #include "common/FieldSplit.h"
 
 #include "common/ByteMask.h"
-
-#include <bit>
-#include <cstdint>
-#include <cstring>
+#include "common/FieldSplitAvx2.h"
+#include "common/FieldSplitCore.h"
 
 namespace larkspan::text {
 
 namespace {
 
-// The delimiters and line breaks among 64 bytes (or fewer, at the end of a
-// short text): bit i stands for byte i.
-struct Stretch {
-    std::uint64_t delimiters = 0;
-    std::uint64_t lineBreaks = 0;
-
-    Stretch shiftedDown(std::size_t n) const { return Stretch{delimiters >> n, lineBreaks >> n}; }
+// One byte at a time.
+struct PortableScan {
+    template <bool FindLineBreaks> static Stretch stretch(const char* p, char delimiter)
+    {
+        return shortStretch<FindLineBreaks>(p, 64, delimiter);
+    }
 };
 
-// The 64 bytes at p. Line breaks are looked for only when asked.
-template <bool FindLineBreaks> Stretch stretchAt(const char* p, char delimiter)
-{
-    Stretch s;
-    for (std::size_t at = 0; at < 64; at += bytes::kBlock) {
-        s.delimiters |= std::uint64_t{bytes::matchMask(p + at, delimiter)} << at;
-        if (FindLineBreaks) s.lineBreaks |= std::uint64_t{bytes::matchMask(p + at, '\n')} << at;
+// Sixteen bytes at a time (byte by byte on machines without SSE2).
+struct Sse2Scan {
+    template <bool FindLineBreaks> static Stretch stretch(const char* p, char delimiter)
+    {
+        Stretch s;
+        for (std::size_t at = 0; at < 64; at += bytes::kBlock) {
+            s.delimiters |= std::uint64_t{bytes::matchMask(p + at, delimiter)} << at;
+            if (FindLineBreaks) s.lineBreaks |= std::uint64_t{bytes::matchMask(p + at, '\n')} << at;
+        }
+        return s;
     }
-    return s;
+};
+
+using Splitter = LineSplitter;
+
+struct Splitters {
+    Splitter values;
+    Splitter line;
+};
+
+Splitters splittersFor(ByteScan scan)
+{
+    switch (scan) {
+    case ByteScan::Avx2:
+        return {&avx2::splitValues, &avx2::splitLine};
+    case ByteScan::Sse2:
+        return {&splitWith<Sse2Scan, false>, &splitWith<Sse2Scan, true>};
+    case ByteScan::Portable:
+        break;
+    }
+    return {&splitWith<PortableScan, false>, &splitWith<PortableScan, true>};
 }
 
-// The same for the n bytes (fewer than 64) of a short text.
-template <bool FindLineBreaks> Stretch shortStretch(const char* p, std::size_t n, char delimiter)
+const Splitters& bestSplitters()
 {
-    Stretch s;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] == delimiter) s.delimiters |= std::uint64_t{1} << i;
-        if (FindLineBreaks && p[i] == '\n') s.lineBreaks |= std::uint64_t{1} << i;
-    }
-    return s;
+    static const Splitters best = splittersFor(bestByteScan());
+    return best;
 }
 
-// Splits text, or with ToLineEnd the line at its start (up to its first
-// line break), 64 bytes at a time. The length is npos when ToLineEnd finds
-// no line break.
-template <bool ToLineEnd>
-SplitLine split(std::string_view text, char delimiter, std::span<std::string_view> values, bool rejectAdjacent)
+bool rejects(AdjacentDelimiters adjacent)
 {
-    const char* const begin = text.data();
-    const std::size_t size = text.size();
-    const std::size_t room = values.size();
-    std::size_t lineEnd = std::string_view::npos;
-    // On failure, the line's length is still wanted: the line break at or
-    // after the stretch at `from`.
-    const auto failed = [&](std::size_t from) {
-        if (ToLineEnd && lineEnd == std::string_view::npos) {
-            const void* lineBreak = std::memchr(begin + from, '\n', size - from);
-            if (lineBreak) lineEnd = static_cast<std::size_t>(static_cast<const char*>(lineBreak) - begin);
-        }
-        return SplitLine{lineEnd, kSplitFailed};
-    };
-    if (room == 0) return failed(0);
-    std::size_t count = 0;
-    std::size_t valueStart = 0;
-    std::uint64_t lastWasDelimiter = 0;
-    for (std::size_t at = 0; at < size; at += 64) {
-        const std::size_t n = size - at < 64 ? size - at : 64;
-        // A short last stretch of a long text is looked at as the text's
-        // last 64 bytes, less those already seen.
-        const Stretch s = n == 64     ? stretchAt<ToLineEnd>(begin + at, delimiter)
-                          : size < 64 ? shortStretch<ToLineEnd>(begin, size, delimiter)
-                                      : stretchAt<ToLineEnd>(begin + size - 64, delimiter).shiftedDown(64 - n);
-        std::uint64_t bits = s.delimiters;
-        if (ToLineEnd && s.lineBreaks != 0) {
-            const int lineBreak = std::countr_zero(s.lineBreaks);
-            bits &= (std::uint64_t{1} << lineBreak) - 1;
-            lineEnd = at + static_cast<std::size_t>(lineBreak);
-        }
-        if (rejectAdjacent && (bits & ((bits << 1) | lastWasDelimiter)) != 0) return failed(at);
-        lastWasDelimiter = bits >> 63;
-        for (; bits != 0; bits &= bits - 1) {
-            if (count + 1 >= room) return failed(at);
-            const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(bits));
-            values[count++] = std::string_view(begin + valueStart, end - valueStart);
-            valueStart = end + 1;
-        }
-        if (ToLineEnd && lineEnd != std::string_view::npos) break;
-    }
-    const std::size_t end = lineEnd == std::string_view::npos ? size : lineEnd;
-    values[count] = std::string_view(begin + valueStart, end - valueStart);
-    return SplitLine{lineEnd, count + 1};
+    return adjacent == AdjacentDelimiters::Rejected;
 }
 
 } // namespace
 
+bool canScan(ByteScan scan)
+{
+    switch (scan) {
+    case ByteScan::Avx2:
+        return avx2::hasAvx2();
+    case ByteScan::Sse2:
+#if defined(__SSE2__)
+        return true;
+#else
+        return false;
+#endif
+    case ByteScan::Portable:
+        return true;
+    }
+    return false;
+}
+
+ByteScan bestByteScan()
+{
+    if (canScan(ByteScan::Avx2)) return ByteScan::Avx2;
+    return canScan(ByteScan::Sse2) ? ByteScan::Sse2 : ByteScan::Portable;
+}
+
 std::size_t splitValues(std::string_view line, char delimiter, std::span<std::string_view> values,
                         AdjacentDelimiters adjacent)
 {
-    return split<false>(line, delimiter, values, adjacent == AdjacentDelimiters::Rejected).count;
+    return bestSplitters().values(line, delimiter, values, rejects(adjacent)).count;
 }
 
 SplitLine splitLine(std::string_view text, char delimiter, std::span<std::string_view> values,
                     AdjacentDelimiters adjacent)
 {
-    return split<true>(text, delimiter, values, adjacent == AdjacentDelimiters::Rejected);
+    return bestSplitters().line(text, delimiter, values, rejects(adjacent));
+}
+
+LineSplitter bestLineSplitter()
+{
+    return bestSplitters().line;
+}
+
+std::size_t splitValuesWith(ByteScan scan, std::string_view line, char delimiter, std::span<std::string_view> values,
+                            AdjacentDelimiters adjacent)
+{
+    return splittersFor(scan).values(line, delimiter, values, rejects(adjacent)).count;
+}
+
+SplitLine splitLineWith(ByteScan scan, std::string_view text, char delimiter, std::span<std::string_view> values,
+                        AdjacentDelimiters adjacent)
+{
+    return splittersFor(scan).line(text, delimiter, values, rejects(adjacent));
 }
 
 } // namespace larkspan::text

@@ -56,7 +56,9 @@ int ProgramFolder::install() const
     int copied = 0;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(shipped_, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path target = fs::path(home_) / fs::relative(it->path(), shipped_);
+        // The walk names every entry below shipped_ as written, so the
+        // relative part needs no look-up of links.
+        const fs::path target = fs::path(home_) / it->path().lexically_relative(shipped_);
         std::error_code step;
         if (it->is_directory(step)) {
             safefile::makePrivateFolder(target.string());
