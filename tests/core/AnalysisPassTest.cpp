@@ -608,7 +608,7 @@ TEST(AnalysisPass, RandomDamagedLinesCountExactlyAsThePlainRulesSay)
     EXPECT_EQ(f.table.recordsProcessed(), expectedRecords);
     ASSERT_EQ(f.table.pages().size(), expectedPages.size());
     for (std::size_t i = 0; i < expectedPages.size(); ++i) {
-        EXPECT_EQ(f.table.pages()[i].key, expectedPages[i].first);
+        EXPECT_EQ(f.table.pages()[i].key(), expectedPages[i].first);
         EXPECT_EQ(f.table.pages()[i].count, expectedPages[i].second) << expectedPages[i].first;
     }
 }
