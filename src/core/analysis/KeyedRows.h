@@ -3,6 +3,7 @@
 #include "analysis/FoldedKey.h"
 #include "analysis/RowStore.h"
 #include "analysis/TextArena.h"
+#include "common/LargeBlocks.h"
 
 #include <algorithm>
 #include <concepts>
@@ -396,7 +397,7 @@ template <class Row> class KeyedRows {
     std::shared_ptr<TextArena> texts_;
     std::vector<std::shared_ptr<TextArena>> earlierTexts_; // still viewed by rows
     std::string_view borrowed_;
-    std::vector<Slot> slots_;
+    memory::LargeVector<Slot> slots_;
     std::size_t mask_ = 0;
     std::uint32_t last_ = 0; // the row of the last key looked up, plus one
 };

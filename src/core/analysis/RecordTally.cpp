@@ -5,6 +5,7 @@
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
 #include "common/FoldedWords.h"
+#include "common/LargeBlocks.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -327,7 +328,7 @@ std::vector<const Visitor*> RecordTally::sortedVisitors()
         std::uint64_t prefix;
         const Visitor* visitor;
     };
-    std::vector<Keyed> keyed;
+    memory::LargeVector<Keyed> keyed;
     keyed.reserve(visitors_.size());
     for (const Visitor& visitor : visitors_.rows())
         keyed.push_back(Keyed{text::words::foldedPrefix(visitor.key()), &visitor});

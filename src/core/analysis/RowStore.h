@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/LargeBlocks.h"
+
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -15,9 +16,10 @@ namespace larkspan::analysis {
 struct GrowsInPlace {};
 
 // Rows of a plain type (copied byte for byte) end to end in one block, like
-// a std::vector, but grown with realloc: a block of many megabytes is then
-// moved by remapping its pages rather than copied, so a table of millions
-// of rows never holds its old and its new block at once while it grows.
+// a std::vector, but grown in place where it can: a block of many megabytes
+// is moved by remapping its pages rather than copied (memory::resizeBlock),
+// so a table of millions of rows never holds its old and its new block at
+// once while it grows.
 template <class Row> class RowStore {
     static_assert(std::is_trivially_copyable_v<Row> && std::is_trivially_destructible_v<Row>,
                   "rows are moved as bytes");
@@ -28,7 +30,7 @@ template <class Row> class RowStore {
     using const_iterator = const Row*;
 
     RowStore() = default;
-    ~RowStore() { std::free(rows_); }
+    ~RowStore() { memory::freeBlock(rows_, capacity_ * sizeof(Row)); }
     RowStore(const RowStore& other) { *this = other; }
     RowStore& operator=(const RowStore& other)
     {
@@ -95,13 +97,13 @@ template <class Row> class RowStore {
     void resize(std::size_t n)
     {
         if (n == 0) {
-            std::free(rows_);
+            memory::freeBlock(rows_, capacity_ * sizeof(Row));
             rows_ = nullptr;
             capacity_ = 0;
             return;
         }
         if (n > static_cast<std::size_t>(-1) / sizeof(Row)) throw std::bad_alloc();
-        void* grown = std::realloc(static_cast<void*>(rows_), n * sizeof(Row));
+        void* grown = memory::resizeBlock(rows_, capacity_ * sizeof(Row), n * sizeof(Row));
         if (!grown) throw std::bad_alloc();
         rows_ = static_cast<Row*>(grown);
         capacity_ = n;

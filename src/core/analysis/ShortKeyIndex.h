@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
+#include "common/LargeBlocks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -76,7 +77,7 @@ class ShortKeyIndex {
 
     void grow()
     {
-        std::vector<Slot> old;
+        memory::LargeVector<Slot> old;
         old.swap(slots_);
         slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
         mask_ = slots_.size() - 1;
@@ -84,7 +85,7 @@ class ShortKeyIndex {
             if (slot.rowPlusOne != 0) insert(slot);
     }
 
-    std::vector<Slot> slots_;
+    memory::LargeVector<Slot> slots_;
     std::size_t size_ = 0;
     std::size_t mask_ = 0;
 };

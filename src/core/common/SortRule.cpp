@@ -1,6 +1,7 @@
 #include "common/SortRule.h"
 
 #include "common/FoldedWords.h"
+#include "common/LargeBlocks.h"
 #include "common/Text.h"
 #include "common/WorkerThreads.h"
 
@@ -141,6 +142,7 @@ struct RankedEntry {
         return taken != other.taken ? taken < other.taken : row < other.row;
     }
 };
+using RankedEntries = memory::LargeVector<RankedEntry>;
 
 // Up to eight bytes of the key from where the reader stands, case folded
 // and packed high byte first; a key that ends early is padded with zero
@@ -219,16 +221,16 @@ class KeyComparer {
         });
         width_ = std::max(widths[0], widths[1]);
         numbers_ = numbers[0] && numbers[1] && width_ <= 19;
-        if (!numbers_) std::vector<std::uint64_t>().swap(values_);
+        if (!numbers_) memory::LargeVector<std::uint64_t>().swap(values_);
     }
 
     // Every row's entry. When every sort cell is a run of digits, the padded
     // cells are digit strings of one length, which order as their values:
     // the value leads, and the bytes after the cell and its tab follow.
-    std::vector<RankedEntry> entries()
+    RankedEntries entries()
     {
         const std::size_t count = cells_.rowCount();
-        std::vector<RankedEntry> out(count);
+        RankedEntries out(count);
         const bool numbers = numbers_;
         const std::size_t firstByteWord = numbers ? 1 : 0;
         splitInTwo(count, twoThreads(), [&](std::size_t first, std::size_t last) {
@@ -244,7 +246,7 @@ class KeyComparer {
                 }
             }
         });
-        std::vector<std::uint64_t>().swap(values_);
+        memory::LargeVector<std::uint64_t>().swap(values_);
         firstBytes_ = 8 * (RankedEntry::kWords - firstByteWord);
         afterEntry_ = (numbers ? width_ + 1 : 0) + firstBytes_;
         return out;
@@ -278,7 +280,7 @@ class KeyComparer {
     std::size_t column_;
     std::size_t width_ = 0;
     bool numbers_ = true;
-    std::vector<std::uint64_t> values_; // the sort cells' values while numbers_
+    memory::LargeVector<std::uint64_t> values_; // the sort cells' values while numbers_
     std::size_t firstBytes_ = 0;
     std::size_t afterEntry_ = 0;
 
@@ -298,7 +300,7 @@ class KeyComparer {
 // is split at its middle element, and each side is sorted on its own
 // thread: the entries order strictly (no two share a row), so the result is
 // the one std::sort gives, and no entry is copied to merge.
-void sortByWords(std::vector<RankedEntry>& entries, std::size_t first, std::size_t last)
+void sortByWords(RankedEntries& entries, std::size_t first, std::size_t last)
 {
     const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
     const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
@@ -316,8 +318,8 @@ void sortByWords(std::vector<RankedEntry>& entries, std::size_t first, std::size
 // Sorts entries[first, last), whose keys are alike as far as they were
 // read and ended there, by their whole keys, ties by row; marks each entry
 // whose key equals the one before. Returns how many it marked.
-std::size_t sortEndedAlike(std::vector<RankedEntry>& entries, std::size_t first, std::size_t last,
-                           const KeyComparer& compare, std::vector<char>& sameAsBefore)
+std::size_t sortEndedAlike(RankedEntries& entries, std::size_t first, std::size_t last,
+                           const KeyComparer& compare, memory::LargeVector<char>& sameAsBefore)
 {
     const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(first);
     const auto end = entries.begin() + static_cast<std::ptrdiff_t>(last);
@@ -341,7 +343,7 @@ std::size_t sortEndedAlike(std::vector<RankedEntry>& entries, std::size_t first,
 // the next, so a key is read only about as far as it is like another (a
 // sort by pieces of the keys, most significant first, in place). Rows
 // whose keys end alike are compared whole.
-std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& compare, std::vector<char>& sameAsBefore)
+std::size_t sortEntries(RankedEntries& entries, const KeyComparer& compare, memory::LargeVector<char>& sameAsBefore)
 {
     sameAsBefore.assign(entries.size(), 0);
     struct Alike {
@@ -383,7 +385,7 @@ std::size_t sortEntries(std::vector<RankedEntry>& entries, const KeyComparer& co
 
 // The rows of the first limit distinct keys of entries sorted by
 // sortEntries, from the end when descending: of equal keys, the first row.
-std::vector<std::size_t> distinctRows(const std::vector<RankedEntry>& entries, const std::vector<char>& sameAsBefore,
+std::vector<std::size_t> distinctRows(const RankedEntries& entries, const memory::LargeVector<char>& sameAsBefore,
                                       bool descending, std::size_t limit)
 {
     std::vector<std::size_t> rows;
@@ -409,8 +411,8 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
                                      std::size_t& distinct)
 {
     KeyComparer compare(cells, column);
-    std::vector<RankedEntry> entries = compare.entries();
-    std::vector<char> sameAsBefore;
+    RankedEntries entries = compare.entries();
+    memory::LargeVector<char> sameAsBefore;
     distinct = entries.size() - sortEntries(entries, compare, sameAsBefore);
     return distinctRows(entries, sameAsBefore, descending, limit);
 }
@@ -418,8 +420,8 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
 std::vector<std::size_t> sortRuleOrder(const SortCells& cells, std::size_t column, bool descending)
 {
     KeyComparer compare(cells, column);
-    std::vector<RankedEntry> entries = compare.entries();
-    std::vector<char> sameAsBefore;
+    RankedEntries entries = compare.entries();
+    memory::LargeVector<char> sameAsBefore;
     sortEntries(entries, compare, sameAsBefore);
     return distinctRows(entries, sameAsBefore, descending, entries.size());
 }

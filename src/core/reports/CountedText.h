@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/LargeBlocks.h"
+
 #include <string_view>
-#include <vector>
 
 namespace larkspan {
 
@@ -13,6 +14,6 @@ struct CountedText {
     long long count = 0;
 };
 
-using CountedTextList = std::vector<CountedText>;
+using CountedTextList = memory::LargeVector<CountedText>;
 
 } // namespace larkspan

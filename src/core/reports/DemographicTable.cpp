@@ -1,6 +1,7 @@
 #include "reports/DemographicTable.h"
 
 #include "common/Error.h"
+#include "common/LargeBlocks.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 
@@ -41,9 +42,9 @@ class AddressTallies {
 
     // The tallies in ascending address order (ignoring case), sorted in
     // place; the addresses live in texts().
-    std::vector<DemographicRow> takeRowsInAddressOrder()
+    DemographicRows takeRowsInAddressOrder()
     {
-        std::vector<std::uint32_t>().swap(slots_);
+        memory::LargeVector<std::uint32_t>().swap(slots_);
         if (!ascending_) {
             // The addresses are distinct ignoring case: no two compare equal.
             std::sort(rows_.begin(), rows_.end(), [](const DemographicRow& a, const DemographicRow& b) {
@@ -105,9 +106,9 @@ class AddressTallies {
         }
     }
 
-    std::vector<DemographicRow> rows_;
+    DemographicRows rows_;
     std::unique_ptr<analysis::TextArena> texts_ = std::make_unique<analysis::TextArena>();
-    std::vector<std::uint32_t> slots_; // a row's position + 1; 0 is free
+    memory::LargeVector<std::uint32_t> slots_; // a row's position + 1; 0 is free
     std::size_t mask_ = 0;
     bool ascending_ = true; // every address so far came after the one before
 };

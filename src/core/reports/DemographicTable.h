@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/TextArena.h"
+#include "common/LargeBlocks.h"
 #include "reports/DemographicDomains.h"
 
 namespace larkspan {
@@ -21,6 +22,7 @@ struct DemographicRow {
     long long requests = 0;   // page and file requests: sum of its counts
     long long sessions = 0;   // number of its lines (one per day)
 };
+using DemographicRows = memory::LargeVector<DemographicRow>;
 
 // The totals of the addresses that share a key (a domain, a country code),
 // one group per key compared without regard to case, in the order of each
@@ -61,8 +63,8 @@ class DemographicTable {
     bool empty() const { return rows_.empty(); }
     const DemographicRow& operator[](std::size_t i) const { return rows_[i]; }
     const DemographicRow& front() const { return rows_.front(); }
-    std::vector<DemographicRow>::const_iterator begin() const { return rows_.begin(); }
-    std::vector<DemographicRow>::const_iterator end() const { return rows_.end(); }
+    DemographicRows::const_iterator begin() const { return rows_.begin(); }
+    DemographicRows::const_iterator end() const { return rows_.end(); }
 
     // Totals by domain as the domain reports name it ("Not Available" for a
     // numeric address), and by country code ("Unk" when the last label is
@@ -77,7 +79,7 @@ class DemographicTable {
     friend class DemographicTableBuilder;
 
     std::unique_ptr<analysis::TextArena> addresses_; // every row's address, each stored once
-    std::vector<DemographicRow> rows_;
+    DemographicRows rows_;
     DemographicGroups domains_;
     DemographicGroups countryCodes_;
 };
