@@ -10,6 +10,16 @@
 
 namespace larkspan::memory {
 
+namespace {
+
+// malloc's sizes: at least one byte, so that a block is never a null pointer.
+std::size_t heapBytes(std::size_t bytes)
+{
+    return bytes == 0 ? 1 : bytes;
+}
+
+} // namespace
+
 #if defined(LARKSPAN_MAPPED_BLOCKS)
 
 namespace {
@@ -53,15 +63,15 @@ void* moveInto(void* fresh, void* old, std::size_t bytes, std::size_t oldBytes)
 
 void* allocateBlock(std::size_t bytes) noexcept
 {
-    return mapped(bytes) ? newMapping(bytes) : std::malloc(bytes == 0 ? 1 : bytes);
+    return mapped(bytes) ? newMapping(bytes) : std::malloc(heapBytes(bytes));
 }
 
 void* resizeBlock(void* block, std::size_t oldBytes, std::size_t newBytes) noexcept
 {
     if (block == nullptr) return allocateBlock(newBytes);
-    if (!mapped(oldBytes) && !mapped(newBytes)) return std::realloc(block, newBytes == 0 ? 1 : newBytes);
+    if (!mapped(oldBytes) && !mapped(newBytes)) return std::realloc(block, heapBytes(newBytes));
     if (!mapped(oldBytes)) return moveInto(newMapping(newBytes), block, oldBytes, oldBytes);
-    if (!mapped(newBytes)) return moveInto(std::malloc(newBytes == 0 ? 1 : newBytes), block, newBytes, oldBytes);
+    if (!mapped(newBytes)) return moveInto(std::malloc(heapBytes(newBytes)), block, newBytes, oldBytes);
     void* moved = mremap(block, wholePages(oldBytes), wholePages(newBytes), MREMAP_MAYMOVE);
     return moved == MAP_FAILED ? nullptr : moved;
 }
@@ -79,12 +89,12 @@ void freeBlock(void* block, std::size_t bytes) noexcept
 
 void* allocateBlock(std::size_t bytes) noexcept
 {
-    return std::malloc(bytes == 0 ? 1 : bytes);
+    return std::malloc(heapBytes(bytes));
 }
 
 void* resizeBlock(void* block, std::size_t, std::size_t newBytes) noexcept
 {
-    return std::realloc(block, newBytes == 0 ? 1 : newBytes);
+    return std::realloc(block, heapBytes(newBytes));
 }
 
 void freeBlock(void* block, std::size_t) noexcept

@@ -270,7 +270,7 @@ std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host,
     if (!created) return found->second;
     Visitor v;
     key_ += ',';
-    v.key = texts_.keep(key_);
+    v.key = texts_.store(key_);
     v.key.remove_suffix(1);
     v.dateEnd = date.size();
     v.hostEnd = date.size() + 1 + host.size();
@@ -389,7 +389,7 @@ ResolvedClient DayTracker::newClient(std::string_view client, bool& created)
     known.visitor = visitorFor(dayDate_, host, client, created);
     const std::string_view key = visitors_[known.visitor].key;
     const std::string_view keyWithComma(key.data(), key.size() + 1);
-    known.spelling = created ? key.substr(visitors_[known.visitor].hostEnd + 1) : texts_.keep(client);
+    known.spelling = created ? key.substr(visitors_[known.visitor].hostEnd + 1) : texts_.store(client);
     prefix_.clear();
     appendField(prefix_, dayDate_, true);
     appendField(prefix_, host);
@@ -402,7 +402,7 @@ ResolvedClient DayTracker::newClient(std::string_view client, bool& created)
         if (added) quotedPrefixes_.push_back(prefix_);
         known.group = kQuotedGroup | at->second;
     }
-    known.prefix = prefix_ == keyWithComma ? keyWithComma : texts_.keep(prefix_);
+    known.prefix = prefix_ == keyWithComma ? keyWithComma : texts_.store(prefix_);
     return known;
 }
 

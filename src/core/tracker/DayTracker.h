@@ -2,7 +2,7 @@
 
 #include "analysis/FoldedKey.h"
 #include "tracker/ClientSpellings.h"
-#include "tracker/StableTexts.h"
+#include "analysis/TextArena.h"
 
 #include <cstdint>
 #include <string>
@@ -106,7 +106,7 @@ class DayTracker {
     std::string key_;
     std::string prefix_;
     // The visitors' keys, the client spellings and their prefixes.
-    StableTexts texts_;
+    analysis::TextArena texts_;
     std::string url_;
     // The spellings met since the date last changed; the previous record's
     // (records of one client come in runs) is at hand.
