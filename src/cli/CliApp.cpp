@@ -16,6 +16,7 @@
 #include "settings/SettingsStore.h"
 
 #include <iomanip>
+#include <new>
 #include <istream>
 #include <ostream>
 
@@ -194,6 +195,9 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
     } catch (const Cancelled&) {
         streams.err << "Cancelled.\n";
         return kExitCancelled;
+    } catch (const std::bad_alloc&) {
+        streams.err << "Error: Out of memory: the command stopped before it finished.\n";
+        return kExitFailed;
     } catch (const std::exception& e) {
         streams.err << "Error: " << e.what() << '\n';
         return kExitFailed;
