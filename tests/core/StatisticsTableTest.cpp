@@ -244,6 +244,11 @@ TEST(KeyedRows, ViewedKeysStayWholeAcrossBlocksCopiesAndMoves)
 
     KeyedRows<CountRow> moved = std::move(copy);
     EXPECT_EQ(moved.rows()[8].key, "http://referrer.example/page-7");
+    // Its index came along and finds every key, old and new.
+    EXPECT_FALSE(moved.count("HTTP://REFERRER.EXAMPLE/PAGE-59999"));
+    EXPECT_EQ(moved.find("http://referrer.example/page-31415"), 31416);
+    EXPECT_TRUE(moved.count("http://referrer.example/page-60000"));
+    EXPECT_EQ(moved.find("http://referrer.example/page-60000"), 60001);
     // A moved-from table is empty and usable, even for the key last looked up.
     EXPECT_TRUE(copy.count("http://referrer.example/PAGE-1"));
     EXPECT_EQ(copy.size(), 1u);

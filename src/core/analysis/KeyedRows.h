@@ -55,6 +55,7 @@ template <class Row> class KeyedRows {
             earlierTexts_ = std::move(other.earlierTexts_);
             slots_ = std::move(other.slots_);
             mask_ = other.mask_;
+            shift_ = other.shift_;
             last_ = other.last_;
             other.forget();
         }
@@ -82,7 +83,7 @@ template <class Row> class KeyedRows {
     {
         if (slots_.empty()) return findUnindexed(key);
         const std::uint64_t h = folded::hash(key);
-        for (std::size_t pos = h & mask_;; pos = (pos + 1) & mask_) {
+        for (std::size_t pos = homeOf(tagOf(h));; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];
             if (slot.rowPlusOne == 0) return -1;
             if (matches(slot, h, key)) return static_cast<long>(slot.rowPlusOne - 1);
@@ -98,7 +99,7 @@ template <class Row> class KeyedRows {
     {
         if (!largeIndex() || isLast(key)) return {};
         const Hint hint{folded::hash(key), true};
-        if (!slots_.empty()) __builtin_prefetch(&slots_[hint.hash & mask_]);
+        if (!slots_.empty()) __builtin_prefetch(&slots_[homeOf(tagOf(hint.hash))]);
         return hint;
     }
 
@@ -177,11 +178,8 @@ template <class Row> class KeyedRows {
         append(key);
         borrowed_ = {};
         if (!slots_.empty()) {
-            if (rows_.size() * 4 > slots_.size() * 3) {
-                grow(); // indexes every row, the new one too
-            } else {
-                index(row);
-            }
+            if (rows_.size() * 4 > slots_.size() * 3) grow();
+            index(row);
         }
         last_ = static_cast<std::uint32_t>(row + 1);
         return row;
@@ -201,7 +199,7 @@ template <class Row> class KeyedRows {
     {
         slots_.clear();
         slots_.shrink_to_fit();
-        mask_ = 0;
+        setCapacity(0);
     }
 
     // Empties the table; new texts go to an arena of its own.
@@ -254,6 +252,32 @@ template <class Row> class KeyedRows {
 
     static std::uint32_t tagOf(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32); }
 
+    // A key's first slot follows from its tag alone (the tag's bits spread
+    // by a multiplication, the top ones taken), so the index grows without
+    // hashing a key again, and the tag still tells apart keys that share a
+    // slot in all its 32 bits.
+    std::size_t homeOf(std::uint32_t tag) const
+    {
+        return std::uint64_t{static_cast<std::uint32_t>(tag * 0x9E3779B1u)} >> shift_;
+    }
+
+    void setCapacity(std::size_t capacity)
+    {
+        mask_ = capacity == 0 ? 0 : capacity - 1;
+        shift_ = 32;
+        for (std::size_t c = capacity; c > 1; c >>= 1)
+            --shift_;
+    }
+
+    // Puts an indexed row's slot in its place in a fresh index.
+    void place(const Slot& slot)
+    {
+        std::size_t pos = homeOf(slot.tag);
+        while (slots_[pos].rowPlusOne != 0)
+            pos = (pos + 1) & mask_;
+        slots_[pos] = slot;
+    }
+
     // The row of key, made when new.
     // Log records come in runs from one visitor: the key of the last
     // look-up, spelled the same, needs no hashing.
@@ -278,7 +302,7 @@ template <class Row> class KeyedRows {
     std::size_t lookup(std::string_view key, bool& isNew, std::uint64_t h)
     {
         if ((rows_.size() + 1) * 4 > slots_.size() * 3) grow();
-        std::size_t pos = h & mask_;
+        std::size_t pos = homeOf(tagOf(h));
         for (;; pos = (pos + 1) & mask_) {
             const Slot& slot = slots_[pos];
             if (slot.rowPlusOne == 0) break;
@@ -331,19 +355,25 @@ template <class Row> class KeyedRows {
         return rowKey.size() == key.size() && folded::equal(rowKey, key);
     }
 
-    // At least twice the slots, enough for one more row; the keys are hashed
-    // again from the rows rather than keeping every hash.
+    // At least twice the slots, enough for one more row. The slots indexed
+    // so far move by their tags; a table without an index (new, or dropped)
+    // hashes its rows' keys.
     void grow()
     {
         std::size_t capacity = slots_.empty() ? 16 : slots_.size() * 2;
         while ((rows_.size() + 1) * 4 > capacity * 3)
             capacity *= 2;
-        slots_.clear();
-        slots_.shrink_to_fit(); // the old and the new array are not held at once
+        memory::LargeVector<Slot> indexed;
+        indexed.swap(slots_);
         slots_.assign(capacity, Slot{});
-        mask_ = capacity - 1;
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            index(i);
+        setCapacity(capacity);
+        if (indexed.empty()) {
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                index(i);
+            return;
+        }
+        for (const Slot& slot : indexed)
+            if (slot.rowPlusOne != 0) place(slot);
     }
 
     // find() on a compacted table.
@@ -358,11 +388,7 @@ template <class Row> class KeyedRows {
 
     void index(std::size_t row)
     {
-        const std::uint64_t h = folded::hash(keyOf(rows_[row]));
-        std::size_t pos = h & mask_;
-        while (slots_[pos].rowPlusOne != 0)
-            pos = (pos + 1) & mask_;
-        slots_[pos] = Slot{static_cast<std::uint32_t>(row + 1), tagOf(h)};
+        place(Slot{static_cast<std::uint32_t>(row + 1), tagOf(folded::hash(keyOf(rows_[row])))});
     }
 
     void forget()
@@ -371,7 +397,7 @@ template <class Row> class KeyedRows {
         texts_.reset();
         earlierTexts_.clear();
         slots_.clear();
-        mask_ = 0;
+        setCapacity(0);
         last_ = 0;
     }
 
@@ -399,6 +425,7 @@ template <class Row> class KeyedRows {
     std::string_view borrowed_;
     memory::LargeVector<Slot> slots_;
     std::size_t mask_ = 0;
+    unsigned shift_ = 32; // 32 less the bits of a slot's number
     std::uint32_t last_ = 0; // the row of the last key looked up, plus one
 };
 
