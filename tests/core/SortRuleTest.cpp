@@ -285,3 +285,47 @@ TEST(SortRule, LongRankingsSplitOverTwoThreadsGiveTheOneThreadOrder)
         ASSERT_EQ(std::vector<std::size_t>(one.begin() + 100, one.end()), expected);
     }
 }
+
+namespace {
+
+// Cells whose first column is unique ignoring case, as a keyed list's keys are.
+class DistinctKeyCells : public ViewCells {
+  public:
+    using ViewCells::ViewCells;
+    bool keysDistinct() const override { return true; }
+};
+
+} // namespace
+
+TEST(SortRule, RowsOfDistinctKeysRankOnlyTheLeadersYetInTheWholeOrder)
+{
+    // Keys that share 40 bytes and more, so the leaders' first key bytes tie
+    // with many rows outside the first limit; counts with many ties and of
+    // every width; ranked by count and by key, both ways.
+    const std::string stems[] = {"https://site.example.org/from/a-long-shared-part/", "/section-1/PAGE-", "10.0.0."};
+    std::mt19937 random(31);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<TextRow> rows(200 + random() % 1500);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            std::string key = stems[random() % std::size(stems)] + std::to_string(i);
+            if (random() % 3 == 0) key = text::toUpper(key);
+            const std::size_t count = random() % 4 == 0 ? random() % 100000 : 1 + random() % 2;
+            rows[i] = {key, std::to_string(count), "1.5%"};
+        }
+        std::vector<const TextRow*> view;
+        for (const TextRow& row : rows)
+            view.push_back(&row);
+        for (const std::size_t column : {0u, 1u}) {
+            for (const bool descending : {true, false}) {
+                const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
+                for (const std::size_t limit : {1u, 7u, 49u}) {
+                    std::size_t distinct = 0;
+                    const auto top = sortRuleTop(DistinctKeyCells(view), column, descending, limit, distinct);
+                    EXPECT_EQ(distinct, rows.size());
+                    ASSERT_EQ(top, std::vector<std::size_t>(order.begin(), order.begin() + limit))
+                        << "round " << round << " column " << column << " limit " << limit;
+                }
+            }
+        }
+    }
+}

@@ -405,6 +405,25 @@ std::vector<std::size_t> distinctRows(const RankedEntries& entries, const memory
     return rows;
 }
 
+// Of entries whose keys all differ, those that can be among the first limit
+// (the last limit when descending) in key order: the limit entries first by
+// their words, and every other entry whose words equal the last of those,
+// which only the whole keys can place. The others' words, and so their
+// keys, come after (before) all of these.
+RankedEntries entriesThatCanLead(RankedEntries& entries, bool descending, std::size_t limit)
+{
+    const std::size_t edge = descending ? entries.size() - limit : limit - 1;
+    const auto begin = entries.begin();
+    std::nth_element(begin, begin + static_cast<std::ptrdiff_t>(edge), entries.end());
+    const RankedEntry boundary = entries[edge];
+    const std::size_t from = descending ? edge : 0;
+    const std::size_t to = descending ? entries.size() : limit;
+    RankedEntries lead(begin + static_cast<std::ptrdiff_t>(from), begin + static_cast<std::ptrdiff_t>(to));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if ((i < from || i >= to) && entries[i].sameWords(boundary)) lead.push_back(entries[i]);
+    return lead;
+}
+
 } // namespace
 
 std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column, bool descending, std::size_t limit,
@@ -413,6 +432,12 @@ std::vector<std::size_t> sortRuleTop(const SortCells& cells, std::size_t column,
     KeyComparer compare(cells, column);
     RankedEntries entries = compare.entries();
     memory::LargeVector<char> sameAsBefore;
+    if (cells.keysDistinct() && limit > 0 && limit < entries.size() / 4) {
+        distinct = entries.size();
+        RankedEntries top = entriesThatCanLead(entries, descending, limit);
+        sortEntries(top, compare, sameAsBefore);
+        return distinctRows(top, sameAsBefore, descending, limit);
+    }
     distinct = entries.size() - sortEntries(entries, compare, sameAsBefore);
     return distinctRows(entries, sameAsBefore, descending, limit);
 }

@@ -21,6 +21,10 @@ class SortCells {
     // True when cell() may be called from two threads at once (each with a
     // scratch of its own): a long ranking then reads its rows' keys on two.
     virtual bool readableFromTwoThreads() const { return false; }
+    // True when no two rows' sort keys can be equal: a cell holds a text the
+    // rows are unique by without regard to ASCII case (a keyed list's key).
+    // A top-N ranking then sorts only the rows that can be among the top.
+    virtual bool keysDistinct() const { return false; }
 };
 
 // Sorts rows by one column the way every report does: the column's text is
@@ -37,9 +41,9 @@ void sortRows(std::vector<TextRow>& rows, std::size_t column, bool descending);
 std::vector<std::size_t> sortRuleOrder(const SortCells& rows, std::size_t column, bool descending);
 std::vector<std::size_t> sortRuleOrder(const std::vector<const TextRow*>& rows, std::size_t column, bool descending);
 
-// The first limit indexes of sortRuleOrder(rows, column, descending), found
-// without sorting every row (O(k log limit) comparisons for a small limit),
-// and in distinct the length the whole order would have.
+// The first limit indexes of sortRuleOrder(rows, column, descending), and
+// in distinct the length the whole order would have. Rows whose keys are
+// distinct are not all sorted: only those that can be among the first.
 std::vector<std::size_t> sortRuleTop(const SortCells& rows, std::size_t column, bool descending, std::size_t limit,
                                      std::size_t& distinct);
 

@@ -67,7 +67,7 @@ void buildPathReport(const analysis::StatisticsTable& stats, StatList list, cons
                 return std::string_view();
             }
         },
-        true);
+        /*twoThreads=*/true, /*keysDistinct=*/true);
 
     TemplateCells html(reports::standardHtmlTemplate());
     if (t.linkLeft) html.firstCell(TemplateCells::FirstCell::LinkLeft);

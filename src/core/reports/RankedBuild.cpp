@@ -135,6 +135,7 @@ class ListedCells final : public SortCells {
         return rows_.cell(listed_[row], column, scratch);
     }
     bool readableFromTwoThreads() const override { return rows_.readableFromTwoThreads(); }
+    bool keysDistinct() const override { return rows_.keysDistinct(); }
 
   private:
     static constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 16;

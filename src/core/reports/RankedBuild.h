@@ -81,8 +81,10 @@ template <class CellOf> class RankedCells final : public SortCells {
   public:
     // twoThreads: cellOf may run on two threads at once (it reads only
     // what stays put during the ranking, and PercentTexts it has filled).
-    RankedCells(std::size_t rows, std::size_t cells, CellOf cellOf, bool twoThreads = false)
-        : rows_(rows), cells_(cells), cellOf_(std::move(cellOf)), twoThreads_(twoThreads)
+    // keysDistinct: a cell holds each row's key in a keyed list, unique
+    // without regard to case (see SortCells::keysDistinct).
+    RankedCells(std::size_t rows, std::size_t cells, CellOf cellOf, bool twoThreads = false, bool keysDistinct = false)
+        : rows_(rows), cells_(cells), cellOf_(std::move(cellOf)), twoThreads_(twoThreads), keysDistinct_(keysDistinct)
     {
     }
     std::size_t rowCount() const override { return rows_; }
@@ -92,12 +94,14 @@ template <class CellOf> class RankedCells final : public SortCells {
         return cellOf_(row, column, scratch);
     }
     bool readableFromTwoThreads() const override { return twoThreads_; }
+    bool keysDistinct() const override { return keysDistinct_; }
 
   private:
     std::size_t rows_;
     std::size_t cells_;
     CellOf cellOf_;
     bool twoThreads_;
+    bool keysDistinct_;
 };
 
 // Markup a shown line gets besides its cells (a link, broken lines).

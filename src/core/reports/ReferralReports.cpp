@@ -121,7 +121,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
                 return std::string_view();
             }
         },
-        true);
+        /*twoThreads=*/true, /*keysDistinct=*/true);
 
     TemplateCells html(reports::standardHtmlTemplate());
     html.firstCell(TemplateCells::FirstCell::OwnLink).right(1).right(2).remove(3).remove(4);
