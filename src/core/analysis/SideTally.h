@@ -1,0 +1,69 @@
+#pragma once
+
+#include "analysis/BlockHandOff.h"
+#include "analysis/StatisticsTable.h"
+
+#include <cstdint>
+#include <exception>
+#include <string_view>
+#include <thread>
+
+namespace larkspan::analysis {
+
+// Counts the pages, downloads, referrers and error addresses of a pass on
+// a second thread while the record tally does the rest of each record on
+// the calling thread. The tally decides for each record what is counted
+// (filter, robots, hit type, status, visitor), then hands these keys over
+// in record order; the second thread counts them into lists of its own,
+// which no other thread touches, and finishInto moves them into the pass's
+// table. Each list is thus filled by one thread in record order: its first
+// appearances, spellings and counts are those of one thread.
+//
+// The keys travel in a few recycled blocks (BlockHandOff), so the memory
+// stays flat and the tally runs at most those blocks ahead. Destroying a
+// side tally that was not finished stops its thread and joins it.
+class SideTally {
+  public:
+    SideTally();
+    ~SideTally();
+    SideTally(const SideTally&) = delete;
+    SideTally& operator=(const SideTally&) = delete;
+
+    // Each as StatisticsTable's, in the order the records give them.
+    void countPage(std::string_view serverAddress, std::string_view path, double kilobytes);
+    void countDownload(std::string_view serverAddress, std::string_view path);
+    void countReferrer(std::string_view referrer);
+    // gridRows: the rows the other lists of the pass filled by then, which
+    // decide the grid row a new address lands in.
+    void addErrorAddress(char kind, std::string_view status, std::string_view serverAddress, std::string_view path,
+                         int gridRows);
+
+    // Waits for every key handed over to be counted, then moves the lists
+    // into table, whose own lists of those kinds are empty. A failure of
+    // the second thread is thrown here (or by the hand-over after it).
+    void finishInto(StatisticsTable& table);
+
+  private:
+    enum class Kind : std::uint8_t { Page, Download, Referrer, ErrorAddress };
+    // What precedes a key's texts in a block.
+    struct Entry {
+        Kind kind = Kind::Page;
+        char errorKind = 0;          // ErrorAddress: 'P' or 'D'
+        std::uint32_t sizes[3] = {}; // the texts' lengths; the texts follow the entry
+        std::int32_t gridRows = 0;   // ErrorAddress
+        double kilobytes = 0;        // Page
+    };
+
+    // Appends an entry and its texts to the block being written, handing
+    // the block over once it is full.
+    void put(Entry entry, std::string_view first, std::string_view second = {}, std::string_view third = {});
+    void run();
+    void countBlock(const std::string& block);
+
+    BlockHandOff handOff_;
+    StatisticsTable lists_;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
+
+} // namespace larkspan::analysis
