@@ -141,13 +141,17 @@ struct Pass {
 class WatchingPump : public EventPump {
   public:
     explicit WatchingPump(CancelRequest& cancel) : cancel_(cancel) {}
-    void processEvents() override
+    static std::size_t threadsNow()
     {
-        ++calls;
         std::size_t threads = 0;
         for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
             ++threads;
-        mostThreads = std::max(mostThreads, threads);
+        return threads;
+    }
+    void processEvents() override
+    {
+        ++calls;
+        mostThreads = std::max(mostThreads, threadsNow());
         if (calls == cancelOnCall) cancel_.request();
         if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(60));
     }
@@ -186,6 +190,8 @@ TEST(ParallelPass, OneDayCountsSomeListsOnASecondThreadAsOneThreadDoes)
     Pass p({oneBigDay()});
     p.input.sideTallyFrom = 0;
     WatchingPump pump(p.fake.cancel);
+    // The process's own threads (a sanitizer may run one).
+    const std::size_t before = WatchingPump::threadsNow();
     for (const bool details : {false, true}) {
         for (const bool noRobots : {false, true}) {
             for (const bool sessions : {false, true}) {
@@ -197,7 +203,7 @@ TEST(ParallelPass, OneDayCountsSomeListsOnASecondThreadAsOneThreadDoes)
                 ASSERT_EQ(p.result.code, 0);
                 pump.mostThreads = 0;
                 p.run(2, &pump);
-                EXPECT_EQ(pump.mostThreads, 2u);
+                EXPECT_EQ(pump.mostThreads, before + 1);
                 EXPECT_EQ(p.outcome(), single)
                     << "details " << details << ", no robots " << noRobots << ", sessions " << sessions;
             }
@@ -207,7 +213,7 @@ TEST(ParallelPass, OneDayCountsSomeListsOnASecondThreadAsOneThreadDoes)
     p.input.sideTallyFrom = 1u << 20;
     pump.mostThreads = 0;
     p.run(2, &pump);
-    EXPECT_EQ(pump.mostThreads, 1u);
+    EXPECT_EQ(pump.mostThreads, before);
 }
 
 TEST(ParallelPass, ACancelledOrUnreadableDayEndsItsSecondThread)
