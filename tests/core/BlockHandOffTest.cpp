@@ -13,7 +13,7 @@ using larkspan::analysis::BlockHandOff;
 TEST(BlockHandOffThreads, BlocksArriveInOrderAndTheWriterStaysFewBlocksAhead)
 {
     constexpr int kBlocks = 3;
-    BlockHandOff handOff(kBlocks, 16);
+    BlockHandOff handOff(kBlocks, 16, 1);
     std::atomic<int> finished{0};
     std::vector<std::string> received;
     std::thread reader([&] {
@@ -41,7 +41,7 @@ TEST(BlockHandOffThreads, BlocksArriveInOrderAndTheWriterStaysFewBlocksAhead)
 
 TEST(BlockHandOffThreads, AReaderThatGivesUpNoLongerHoldsTheWriterBack)
 {
-    BlockHandOff handOff(2, 16);
+    BlockHandOff handOff(2, 16, 1);
     std::thread reader([&] {
         ASSERT_NE(handOff.next(), nullptr);
         handOff.abandon();

@@ -166,13 +166,16 @@ class WatchingPump : public EventPump {
 
 // One day holding all the tricky days, then visitors with agents of their
 // own: the grid's rows grow with the pages first, then with the agents,
-// while error addresses land in its last row.
+// while error addresses land in its last row. A path and a referrer longer
+// than the blocks the second thread is handed keys in come between.
 std::string oneBigDay()
 {
     std::string day;
     for (const std::string& part : trickyDays())
         day += part;
     day += kHeader;
+    day += rec("10:59:00", "10.8.0.1", "/long/" + std::string(300000, 'p') + ".htm", "200", "Mozilla/5.0",
+               "http://long.example/" + std::string(300000, 'r'));
     for (int i = 0; i < 90; ++i) {
         const std::string ip = "10.9." + std::to_string(i) + ".1";
         const std::string status = i % 7 == 0 ? "404" : "200";

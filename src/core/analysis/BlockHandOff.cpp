@@ -2,14 +2,22 @@
 
 namespace larkspan::analysis {
 
-BlockHandOff::BlockHandOff(std::size_t blocks, std::size_t blockBytes) : blocks_(blocks < 2 ? 2 : blocks)
+BlockHandOff::BlockHandOff(std::size_t blocks, std::size_t blockBytes, std::size_t keptEmpty)
+    : blocks_(blocks < 2 ? 2 : blocks), blockBytes_(blockBytes), keptEmpty_(keptEmpty)
 {
-    for (std::string& block : blocks_) {
-        block.reserve(blockBytes);
+    for (std::string& block : blocks_)
         free_.push_back(&block);
-    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    takeEmpty(lock);
+}
+
+void BlockHandOff::takeEmpty(std::unique_lock<std::mutex>& lock)
+{
     writing_ = free_.back();
     free_.pop_back();
+    lock.unlock();
+    writing_->reserve(blockBytes_);
+    lock.lock();
 }
 
 bool BlockHandOff::handOver()
@@ -27,8 +35,7 @@ bool BlockHandOff::handOver()
         writing_->clear();
         return false;
     }
-    writing_ = free_.back();
-    free_.pop_back();
+    takeEmpty(lock);
     return true;
 }
 
@@ -45,19 +52,26 @@ void BlockHandOff::close()
 
 const std::string* BlockHandOff::next()
 {
+    giveBack();
     std::unique_lock<std::mutex> lock(mutex_);
-    if (reading_) {
-        std::string* done = const_cast<std::string*>(reading_);
-        done->clear();
-        free_.push_back(done);
-        reading_ = nullptr;
-        changed_.notify_all();
-    }
     changed_.wait(lock, [this] { return !full_.empty() || closed_ || abandoned_; });
     if (full_.empty() || abandoned_) return nullptr;
     reading_ = full_.front();
     full_.pop_front();
     return reading_;
+}
+
+void BlockHandOff::giveBack()
+{
+    if (!reading_) return;
+    std::string released; // the block's room when it is not kept, let go after the lock
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string* done = const_cast<std::string*>(reading_);
+    done->clear();
+    if (free_.size() >= keptEmpty_) released.swap(*done);
+    free_.push_back(done);
+    reading_ = nullptr;
+    changed_.notify_all();
 }
 
 void BlockHandOff::abandon()

@@ -11,13 +11,16 @@ namespace larkspan::analysis {
 
 // Hands blocks of bytes from one writing thread to one reading thread, in
 // order. A fixed number of blocks is recycled, so the writer runs at most
-// that many blocks ahead of the reader and the memory stays bounded; a
-// block keeps its room from one use to the next.
+// that many blocks ahead of the reader and the memory stays bounded. Many
+// blocks let the writer go on while the reader is held up for a while;
+// only a few empty ones keep their room, so a reader that keeps up holds
+// little memory.
 class BlockHandOff {
   public:
-    // blockBytes: the room each block starts with (a block that has to
-    // take more grows).
-    BlockHandOff(std::size_t blocks, std::size_t blockBytes);
+    // blockBytes: the room a block is given when the writer takes it (a
+    // block that has to take more grows). keptEmpty: how many empty blocks
+    // keep their room for the next use.
+    BlockHandOff(std::size_t blocks, std::size_t blockBytes, std::size_t keptEmpty);
     BlockHandOff(const BlockHandOff&) = delete;
     BlockHandOff& operator=(const BlockHandOff&) = delete;
 
@@ -43,7 +46,15 @@ class BlockHandOff {
     void abandon();
 
   private:
+    // Takes an empty block for the writer and gives it room (the lock
+    // is let go meanwhile).
+    void takeEmpty(std::unique_lock<std::mutex>& lock);
+    // The reader is done with its block: it goes back to the writer.
+    void giveBack();
+
     std::vector<std::string> blocks_;
+    std::size_t blockBytes_;
+    std::size_t keptEmpty_;
     std::string* writing_ = nullptr;
     const std::string* reading_ = nullptr; // the reader's block, until it asks for the next
     std::mutex mutex_;

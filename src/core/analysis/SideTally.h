@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -19,9 +20,10 @@ namespace larkspan::analysis {
 // table. Each list is thus filled by one thread in record order: its first
 // appearances, spellings and counts are those of one thread.
 //
-// The keys travel in a few recycled blocks (BlockHandOff), so the memory
-// stays flat and the tally runs at most those blocks ahead. Destroying a
-// side tally that was not finished stops its thread and joins it.
+// The keys travel in recycled blocks (BlockHandOff), at most 8 MB of
+// them: the tally runs that far ahead at most, and while the side thread
+// keeps up only a few blocks hold memory. Destroying a side tally that was
+// not finished stops its thread and joins it.
 class SideTally {
   public:
     SideTally();
@@ -44,19 +46,14 @@ class SideTally {
     void finishInto(StatisticsTable& table);
 
   private:
+    // What a key is for; each block holds keys as the kind, then the
+    // values and texts (length first) that kind needs.
     enum class Kind : std::uint8_t { Page, Download, Referrer, ErrorAddress };
-    // What precedes a key's texts in a block.
-    struct Entry {
-        Kind kind = Kind::Page;
-        char errorKind = 0;          // ErrorAddress: 'P' or 'D'
-        std::uint32_t sizes[3] = {}; // the texts' lengths; the texts follow the entry
-        std::int32_t gridRows = 0;   // ErrorAddress
-        double kilobytes = 0;        // Page
-    };
 
-    // Appends an entry and its texts to the block being written, handing
-    // the block over once it is full.
-    void put(Entry entry, std::string_view first, std::string_view second = {}, std::string_view third = {});
+    // The block to append a key of bytes (beside its kind) to, its kind
+    // written: the block being written, or a fresh one when the key would
+    // not fit. Rethrows a failure of the second thread.
+    std::string& room(Kind kind, std::size_t bytes);
     void run();
     void countBlock(const std::string& block);
 
