@@ -221,8 +221,8 @@ TEST(ParallelPass, OneDayCountsSomeListsOnASecondThreadAsOneThreadDoes)
 
 TEST(ParallelPass, ACancelledOrUnreadableDayEndsItsSecondThread)
 {
-    // Cancelled after as many lines with one thread and with two, the
-    // table holds the same counts.
+    // Cancelled after as many lines with one thread and with two, the pass
+    // has read and kept as many records, and its second thread is gone.
     for (const int call : {1, 3, 5}) {
         std::string single;
         for (const unsigned threads : {1u, 2u}) {
@@ -232,10 +232,15 @@ TEST(ParallelPass, ACancelledOrUnreadableDayEndsItsSecondThread)
             WatchingPump pump(p.fake.cancel);
             pump.slow = true;
             pump.cancelOnCall = call;
+            const std::size_t before = WatchingPump::threadsNow();
             p.run(threads, &pump);
             EXPECT_TRUE(p.result.cancelled) << call;
-            if (threads == 1) single = p.outcome();
-            EXPECT_EQ(p.outcome(), single) << call;
+            EXPECT_EQ(pump.mostThreads, before + threads - 1) << call;
+            EXPECT_EQ(WatchingPump::threadsNow(), before) << call;
+            const std::string counts =
+                std::to_string(p.result.linesRead) + " " + std::to_string(p.result.recordsProcessed);
+            if (threads == 1) single = counts;
+            EXPECT_EQ(counts, single) << call;
         }
     }
 

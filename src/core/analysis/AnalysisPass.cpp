@@ -199,10 +199,16 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
             // No thread to be had: the calling thread counts everything.
         }
     }
-    const auto finishSide = [&] {
+    // At the end of the run every key handed over is counted; on Cancel
+    // the side thread stops at once (a cancelled pass's table is not read).
+    const auto finishSide = [&](bool cancelled) {
         if (!side) return;
         tally.handListsTo(nullptr);
-        side->finishInto(table);
+        if (cancelled) {
+            side->stopInto(table);
+        } else {
+            side->finishInto(table);
+        }
         side.reset();
     };
 
@@ -216,14 +222,14 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
         result.linesRead = reader.linesRead();
         result.recordsProcessed = tally.recordsProcessed();
         if (!completed) {
-            finishSide();
+            finishSide(true);
             result.cancelled = true;
             return result;
         }
         // After the last day the lists take no more keys: their indexes go
         // before the day's visitors are sorted, the pass's fullest moment.
         if (!workers && i + 1 == firstRunEnd) {
-            finishSide();
+            finishSide(false);
             table.dropIndexes();
         }
         if (input.demographics && tally.hasVisitors()) {

@@ -72,6 +72,7 @@ SideTally::SideTally() : handOff_(kBlocks, kBlockBytes, kKeptEmpty)
 SideTally::~SideTally()
 {
     if (!thread_.joinable()) return;
+    stop_ = true;
     handOff_.abandon();
     thread_.join();
 }
@@ -127,6 +128,18 @@ void SideTally::addErrorAddress(char kind, std::string_view status, std::string_
 void SideTally::finishInto(StatisticsTable& table)
 {
     handOff_.close();
+    joinInto(table);
+}
+
+void SideTally::stopInto(StatisticsTable& table)
+{
+    stop_ = true;
+    handOff_.abandon();
+    joinInto(table);
+}
+
+void SideTally::joinInto(StatisticsTable& table)
+{
     thread_.join();
     if (failure_) std::rethrow_exception(failure_);
     table.takeListsOf(lists_);
@@ -203,6 +216,7 @@ void SideTally::countBlock(const std::string& block)
     std::size_t counted = 0;
     BlockReader in(block.data());
     while (in.at() < block.data() + block.size()) {
+        if (stop_.load(std::memory_order_relaxed)) return;
         if (readCount - counted == ahead.size()) count(ahead[counted++ % ahead.size()]);
         read(in, ahead[readCount++ % ahead.size()]);
     }

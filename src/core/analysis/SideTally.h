@@ -3,6 +3,7 @@
 #include "analysis/BlockHandOff.h"
 #include "analysis/StatisticsTable.h"
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -44,6 +45,10 @@ class SideTally {
     // into table, whose own lists of those kinds are empty. A failure of
     // the second thread is thrown here (or by the hand-over after it).
     void finishInto(StatisticsTable& table);
+    // The pass was cancelled: the second thread stops after the key it is
+    // counting, the keys not counted yet are dropped, and the lists go to
+    // table as they are.
+    void stopInto(StatisticsTable& table);
 
   private:
     // What a key is for; each block holds keys as the kind, then the
@@ -57,7 +62,11 @@ class SideTally {
     void run();
     void countBlock(const std::string& block);
 
+    // Joins the second thread, rethrows its failure and moves its lists.
+    void joinInto(StatisticsTable& table);
+
     BlockHandOff handOff_;
+    std::atomic<bool> stop_{false};
     StatisticsTable lists_;
     std::exception_ptr failure_;
     std::thread thread_;
