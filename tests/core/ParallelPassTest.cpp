@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 using namespace larkspan;
 using namespace larkspan::analysis;
@@ -94,11 +97,15 @@ struct Pass {
         input.demographics = true;
     }
 
-    void run(unsigned threads)
+    void run(unsigned threads, EventPump* pump = nullptr)
     {
         table.reset();
         input.threads = threads;
-        result = runAnalysisPass(fake.platform(), folder, input, table);
+        Platform& f = fake.platform();
+        Platform platform{
+            f.messages, pump ? *pump : f.pump, f.progress, f.cancel, f.clock, f.shell, f.mail, f.charts, f.ftp, f.dns,
+            f.help};
+        result = runAnalysisPass(platform, folder, input, table);
     }
 
     // Everything the pass leaves for the reports, as text.
@@ -128,7 +135,122 @@ struct Pass {
     }
 };
 
+// Notes how many threads the process has whenever the pass pumps events;
+// presses Cancel on the given call. With slow set each call takes longer
+// than the pump's interval, so every poll of the reader pumps.
+class WatchingPump : public EventPump {
+  public:
+    explicit WatchingPump(CancelRequest& cancel) : cancel_(cancel) {}
+    static std::size_t threadsNow()
+    {
+        std::size_t threads = 0;
+        for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+            ++threads;
+        return threads;
+    }
+    void processEvents() override
+    {
+        ++calls;
+        mostThreads = std::max(mostThreads, threadsNow());
+        if (calls == cancelOnCall) cancel_.request();
+        if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    }
+    int calls = 0;
+    int cancelOnCall = 0;
+    bool slow = false;
+    std::size_t mostThreads = 0;
+
+  private:
+    CancelRequest& cancel_;
+};
+
+// One day holding all the tricky days, then visitors with agents of their
+// own: the grid's rows grow with the pages first, then with the agents,
+// while error addresses land in its last row. A path and a referrer longer
+// than the blocks the second thread is handed keys in come between.
+std::string oneBigDay()
+{
+    std::string day;
+    for (const std::string& part : trickyDays())
+        day += part;
+    day += kHeader;
+    day += rec("10:59:00", "10.8.0.1", "/long/" + std::string(300000, 'p') + ".htm", "200", "Mozilla/5.0",
+               "http://long.example/" + std::string(300000, 'r'));
+    for (int i = 0; i < 90; ++i) {
+        const std::string ip = "10.9." + std::to_string(i) + ".1";
+        const std::string status = i % 7 == 0 ? "404" : "200";
+        day += rec("11:00:00", ip, "/late" + std::to_string(i % 4) + ".htm", status, "Agent" + std::to_string(i),
+                   "http://late" + std::to_string(i) + ".example/");
+        if (i % 9 == 0) day += rec("11:30:00", ip, "/late/f" + std::to_string(i) + ".zip", "206");
+    }
+    return day;
+}
+
 } // namespace
+
+TEST(ParallelPass, OneDayCountsSomeListsOnASecondThreadAsOneThreadDoes)
+{
+    Pass p({oneBigDay()});
+    p.input.sideTallyFrom = 0;
+    WatchingPump pump(p.fake.cancel);
+    // The process's own threads (a sanitizer may run one).
+    const std::size_t before = WatchingPump::threadsNow();
+    for (const bool details : {false, true}) {
+        for (const bool noRobots : {false, true}) {
+            for (const bool sessions : {false, true}) {
+                p.input.details = details;
+                p.input.noRobots = noRobots;
+                p.input.trackBySessions = sessions;
+                p.run(1);
+                const std::string single = p.outcome();
+                ASSERT_EQ(p.result.code, 0);
+                pump.mostThreads = 0;
+                p.run(2, &pump);
+                EXPECT_EQ(pump.mostThreads, before + 1);
+                EXPECT_EQ(p.outcome(), single)
+                    << "details " << details << ", no robots " << noRobots << ", sessions " << sessions;
+            }
+        }
+    }
+    // A day smaller than the threshold is read on one thread.
+    p.input.sideTallyFrom = 1u << 20;
+    pump.mostThreads = 0;
+    p.run(2, &pump);
+    EXPECT_EQ(pump.mostThreads, before);
+}
+
+TEST(ParallelPass, ACancelledOrUnreadableDayEndsItsSecondThread)
+{
+    // Cancelled after as many lines with one thread and with two, the pass
+    // has read and kept as many records, and its second thread is gone.
+    for (const int call : {1, 3, 5}) {
+        std::string single;
+        for (const unsigned threads : {1u, 2u}) {
+            Pass p({oneBigDay()});
+            p.input.sideTallyFrom = 0;
+            p.input.details = true;
+            WatchingPump pump(p.fake.cancel);
+            pump.slow = true;
+            pump.cancelOnCall = call;
+            const std::size_t before = WatchingPump::threadsNow();
+            p.run(threads, &pump);
+            EXPECT_TRUE(p.result.cancelled) << call;
+            EXPECT_EQ(pump.mostThreads, before + threads - 1) << call;
+            EXPECT_EQ(WatchingPump::threadsNow(), before) << call;
+            const std::string counts =
+                std::to_string(p.result.linesRead) + " " + std::to_string(p.result.recordsProcessed);
+            if (threads == 1) single = counts;
+            EXPECT_EQ(counts, single) << call;
+        }
+    }
+
+    Pass p({oneBigDay()});
+    p.input.sideTallyFrom = 0;
+    std::filesystem::remove(p.temp.file("wwwstats/site/2000/LKLT0201.log"));
+    std::filesystem::create_symlink(p.temp.file("nowhere"), p.temp.file("wwwstats/site/2000/LKLT0201.log"));
+    EXPECT_THROW(p.run(2), Error);
+    EXPECT_EQ(p.fake.messages.texts(), (std::vector<std::string>{"File Access Error : 2"}));
+}
 
 TEST(ParallelPass, EveryThreadCountFillsTheTableAsOneThreadDoes)
 {

@@ -6,6 +6,7 @@
 #include "analysis/RecordFilter.h"
 #include "analysis/RecordTally.h"
 #include "analysis/RobotSpotter.h"
+#include "analysis/SideTally.h"
 #include "analysis/StatisticsTable.h"
 #include "analysis/WebData.h"
 #include "common/ProgramFolder.h"
@@ -20,7 +21,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace larkspan::analysis {
 
@@ -54,6 +57,18 @@ bool listWithImportOffer(Platform& platform, const PassInput& input, const std::
         if (importRun) importRun(input.web);
         imported = true;
     }
+}
+
+// Whether the days of a single run hold enough bytes to repay a side tally.
+bool worthSideTally(const std::vector<DayFile>& files, std::size_t end, std::uintmax_t from)
+{
+    std::uintmax_t total = 0;
+    for (std::size_t i = 0; i < end; ++i) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(files[i].path, ec);
+        if (!ec) total += size;
+    }
+    return total >= from;
 }
 
 struct FileCloser {
@@ -169,11 +184,33 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
     // The first run of days is read here, the others on worker threads.
     const TallySettings settings{filter,         result.bucketMode, input.trackBySessions, robots ? &*robots : nullptr,
                                  input.noRobots, input.details,     input.demographics};
-    const std::vector<std::size_t> starts =
-        splitDays(list.files, input.threads != 0 ? input.threads : workerThreadCount());
+    const unsigned threads = input.threads != 0 ? input.threads : workerThreadCount();
+    const std::vector<std::size_t> starts = splitDays(list.files, threads);
     std::optional<DayWorkers> workers;
     if (starts.size() > 1) workers.emplace(settings, list.files, starts);
     const std::size_t firstRunEnd = starts.size() > 1 ? starts[1] : list.files.size();
+    // Days no worker shares: a second thread takes some of their lists.
+    std::optional<SideTally> side;
+    if (!workers && threads > 1 && worthSideTally(list.files, firstRunEnd, input.sideTallyFrom)) {
+        try {
+            side.emplace();
+            tally.handListsTo(&*side);
+        } catch (const std::system_error&) {
+            // No thread to be had: the calling thread counts everything.
+        }
+    }
+    // At the end of the run every key handed over is counted; on Cancel
+    // the side thread stops at once (a cancelled pass's table is not read).
+    const auto finishSide = [&](bool cancelled) {
+        if (!side) return;
+        tally.handListsTo(nullptr);
+        if (cancelled) {
+            side->stopInto(table);
+        } else {
+            side->finishInto(table);
+        }
+        side.reset();
+    };
 
     int position = 0;
     for (std::size_t i = 0; i < firstRunEnd; ++i) {
@@ -185,12 +222,16 @@ AnalysisResult tallyDays(Platform& platform, const ProgramFolder& folder, const 
         result.linesRead = reader.linesRead();
         result.recordsProcessed = tally.recordsProcessed();
         if (!completed) {
+            finishSide(true);
             result.cancelled = true;
             return result;
         }
         // After the last day the lists take no more keys: their indexes go
         // before the day's visitors are sorted, the pass's fullest moment.
-        if (!workers && i + 1 == firstRunEnd) table.dropIndexes();
+        if (!workers && i + 1 == firstRunEnd) {
+            finishSide(false);
+            table.dropIndexes();
+        }
         if (input.demographics && tally.hasVisitors()) {
             writeDemographics(platform, files.demographics, tally.demographicLines());
         }

@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisResult.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -34,6 +35,11 @@ struct PassInput {
     // Threads that read day files at once; 0 takes workerThreadCount().
     // With 1 every day is read on the calling thread.
     unsigned threads = 0;
+    // A pass whose days all fall to the calling thread (fewer day files
+    // than threads) counts their pages, downloads, referrers and error
+    // addresses on a second thread when they hold this many bytes in all;
+    // smaller days do not repay the thread.
+    std::uintmax_t sideTallyFrom = std::uintmax_t{16} << 20;
 
     static PassInput from(const profiles::RunProfile& profile, const std::string& dataDirectory);
 };

@@ -2,6 +2,7 @@
 
 #include "analysis/RequestClass.h"
 #include "analysis/RobotSpotter.h"
+#include "analysis/SideTally.h"
 #include "analysis/StatisticsTable.h"
 #include "common/Dates.h"
 #include "common/FoldedWords.h"
@@ -227,14 +228,14 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
 
         if (hasBucket) tallyBucket(hitType, newVisitor, kilobytes);
         const bool selected = trackBySessions_ ? newVisitor : pageOrFile;
-        if (at.referrer >= 0 && selected) table_.countReferrer(field(values, at.referrer), ahead.referrer);
+        if (at.referrer >= 0 && selected) countReferrer(field(values, at.referrer), ahead.referrer);
         if (at.uriStem >= 0 && !error) {
-            if (hitType == kPage) table_.countPage(server, path, kilobytes, ahead.page);
+            if (hitType == kPage) countPage(server, path, kilobytes, ahead.page);
             if (hitType == kDownload) {
                 if (details_ && status == "206") {
                     table_.traffic().countPartialDownload();
                 } else {
-                    table_.countDownload(server, path);
+                    countDownload(server, path);
                 }
             }
         }
@@ -249,14 +250,12 @@ void RecordTally::add(const std::vector<std::string_view>& values, const FieldPo
     if (error) {
         table_.countErrorStatus(status);
         if (counted && (hitType == kPage || hitType == kDownload)) {
-            std::string key(server);
-            key.append(path);
             if (hitType == kPage) {
                 table_.countPageError(status);
-                table_.addErrorAddress('P', status, key);
+                addErrorAddress('P', status, server, path);
             } else {
                 table_.countDownloadError(status);
-                table_.addErrorAddress('D', status, key);
+                addErrorAddress('D', status, server, path);
             }
         }
     }
@@ -274,9 +273,10 @@ RecordTally::Lookahead RecordTally::lookAhead(const std::vector<std::string_view
     // the agent list is long too (a check that costs next to nothing).
     if (spotter_ && at.userAgent >= 0 && table_.userAgents().size() >= kManyAgents)
         ahead.verdict = spotter_->prefetch(field(values, at.userAgent));
-    if (pageCounted) ahead.page = table_.prefetchPage(server, path);
+    // The side tally hashes the keys it counts itself.
+    if (pageCounted && !side_) ahead.page = table_.prefetchPage(server, path);
     if (!trackBySessions_ && pageOrFile) {
-        if (at.referrer >= 0) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
+        if (at.referrer >= 0 && !side_) ahead.referrer = table_.prefetchReferrer(field(values, at.referrer));
         // With a spotter the agent's row is known from its verdict.
         if (at.userAgent >= 0 && !spotter_) ahead.agent = table_.prefetchUserAgent(field(values, at.userAgent));
     }
@@ -297,6 +297,44 @@ void RecordTally::countUserAgent(std::string_view agent, const KeyHint& hint)
         return;
     }
     spotter_->setLastAgentRow(table_.countNewUserAgent(agent, spotter_->lastAgent(), spotter_->agentTexts().get()));
+}
+
+void RecordTally::countReferrer(std::string_view referrer, const KeyHint& hint)
+{
+    if (side_) {
+        side_->countReferrer(referrer);
+    } else {
+        table_.countReferrer(referrer, hint);
+    }
+}
+
+void RecordTally::countPage(std::string_view server, std::string_view path, double kilobytes, const KeyHint& hint)
+{
+    if (side_) {
+        side_->countPage(server, path, kilobytes);
+    } else {
+        table_.countPage(server, path, kilobytes, hint);
+    }
+}
+
+void RecordTally::countDownload(std::string_view server, std::string_view path)
+{
+    if (side_) {
+        side_->countDownload(server, path);
+    } else {
+        table_.countDownload(server, path);
+    }
+}
+
+void RecordTally::addErrorAddress(char kind, std::string_view status, std::string_view server, std::string_view path)
+{
+    if (side_) {
+        side_->addErrorAddress(kind, status, server, path, table_.gridRows());
+        return;
+    }
+    std::string key(server);
+    key.append(path);
+    table_.addErrorAddress(kind, status, key);
 }
 
 bool RecordTally::setApartRobot(const std::vector<std::string_view>& values, const FieldPositions& at, double kilobytes,

@@ -15,6 +15,7 @@ namespace larkspan::analysis {
 
 struct BucketRow;
 class RobotSpotter;
+class SideTally;
 class StatisticsTable;
 
 // The positions of the fields a record is read by, -1 when absent.
@@ -65,6 +66,10 @@ class RecordTally {
     // their requests count nowhere else. details keeps the traffic-detail
     // tallies, and a 206 answer to a download is then no download.
     void keepTrafficDetails(RobotSpotter* spotter, bool noRobots, bool details);
+    // The pages, downloads, referrers and error addresses go to side (to
+    // be counted on its thread) instead of the table, until this is called
+    // with nullptr.
+    void handListsTo(SideTally* side) { side_ = side; }
 
     // A day file begins: daily and monthly buckets are keyed by its day.
     void startDay(int dayNumber);
@@ -112,6 +117,11 @@ class RecordTally {
     Lookahead lookAhead(const std::vector<std::string_view>& values, const FieldPositions& at, std::string_view server,
                         std::string_view path, bool pageOrFile, bool pageCounted);
     void countUserAgent(std::string_view agent, const KeyHint& hint);
+    // Counted in the table, or handed to the side tally when there is one.
+    void countReferrer(std::string_view referrer, const KeyHint& hint);
+    void countPage(std::string_view server, std::string_view path, double kilobytes, const KeyHint& hint);
+    void countDownload(std::string_view server, std::string_view path);
+    void addErrorAddress(char kind, std::string_view status, std::string_view server, std::string_view path);
     void tallyBucket(int hitType, bool newVisitor, double kilobytes);
     // The current record's bucket row (after bucketKey), made when new.
     BucketRow& bucketRow();
@@ -122,6 +132,7 @@ class RecordTally {
     bool trackBySessions_;
     long long recordsProcessed_ = 0;
     RobotSpotter* spotter_ = nullptr;
+    SideTally* side_ = nullptr;
     bool noRobots_ = false;
     bool details_ = false;
     int day_ = 0;

@@ -4,8 +4,13 @@
 // the single reading's first-appearance order, first spellings and grid
 // layout (the row an error address lands in depends on how long every list
 // was at that moment), after which the part's counts are simply added.
+// A side tally's lists (SideTally) were filled from the same records as
+// the table's others and need no replay: they are moved in whole.
 
 #include "analysis/StatisticsTable.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace larkspan::analysis {
 
@@ -98,6 +103,23 @@ void StatisticsTable::mergeFrom(const StatisticsTable& part)
     imageHits_ += part.imageHits_;
     otherHits_ += part.otherHits_;
     traffic_.mergeFrom(part.traffic_);
+}
+
+void StatisticsTable::takeListsOf(StatisticsTable& side)
+{
+    if (!referrers_.empty() || !pages_.empty() || !downloads_.empty() || !errorLists_.empty())
+        throw std::logic_error("lists counted on both sides");
+    referrers_ = std::move(side.referrers_);
+    pages_ = std::move(side.pages_);
+    pageKilobytes_ = std::move(side.pageKilobytes_);
+    downloads_ = std::move(side.downloads_);
+    errorLists_ = std::move(side.errorLists_);
+    errorListKeys_ = std::move(side.errorListKeys_);
+    errorListNames_ = std::move(side.errorListNames_);
+    // Each grid size is the largest either table reached: rows only grow,
+    // and the side's error addresses saw this table's rows as they came.
+    gridRows_ = std::max(gridRows_, side.gridRows_);
+    gridColumns_ = std::max(gridColumns_, side.gridColumns_);
 }
 
 } // namespace larkspan::analysis

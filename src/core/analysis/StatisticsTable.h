@@ -249,6 +249,15 @@ class StatisticsTable {
     // Adds a journaled part filled from the days right after this table's.
     void mergeFrom(const StatisticsTable& part);
 
+    // A table that counts the referrers, pages, downloads and error
+    // addresses of the same records as another (see SideTally) lays its
+    // error addresses out in the grid the two fill together: before each,
+    // it learns how many rows the other's lists filled by then.
+    void keepUpWithRows(int rows) { raiseRows(static_cast<std::size_t>(rows)); }
+    // Moves those lists of side into this table, whose own are empty, and
+    // takes the grid the two filled together.
+    void takeListsOf(StatisticsTable& side);
+
   private:
     struct JournalEntry {
         enum class Kind : std::uint8_t { Header, NewRow, ErrorAddress };
