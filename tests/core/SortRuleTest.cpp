@@ -45,6 +45,14 @@ TEST(SortRule, TextColumnsPadWithBlanks)
 
 namespace {
 
+std::vector<const TextRow*> pointersTo(const std::vector<TextRow>& rows)
+{
+    std::vector<const TextRow*> view;
+    for (const TextRow& row : rows)
+        view.push_back(&row);
+    return view;
+}
+
 // The rule written out the long way: every key composed as text, sorted
 // stably, equal keys dropped, reversed when descending.
 std::vector<std::size_t> composedKeyOrder(const std::vector<TextRow>& rows, std::size_t column, bool descending)
@@ -105,9 +113,7 @@ TEST(SortRule, ReadingKeysInPlaceGivesTheComposedKeyOrderAndItsFirstRows)
                     cell += alphabet[random() % std::size(alphabet)];
             }
         }
-        std::vector<const TextRow*> view;
-        for (const TextRow& row : rows)
-            view.push_back(&row);
+        const std::vector<const TextRow*> view = pointersTo(rows);
         const std::size_t column = random() % 4;
         for (const bool descending : {false, true}) {
             const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
@@ -142,9 +148,7 @@ TEST(SortRule, CountColumnsOfDigitsRankLikeTheirComposedKeys)
             row = {stems[random() % std::size(stems)] + std::to_string(random() % 12), counts[countChoice],
                    random() % 2 ? "12.5%" : "7.0%"};
         }
-        std::vector<const TextRow*> view;
-        for (const TextRow& row : rows)
-            view.push_back(&row);
+        const std::vector<const TextRow*> view = pointersTo(rows);
         for (const bool descending : {true, false}) {
             const std::vector<std::size_t> order = composedKeyOrder(rows, 1, descending);
             ASSERT_EQ(sortRuleOrder(view, 1, descending), order) << "round " << round;
@@ -164,9 +168,7 @@ TEST(SortRule, EqualCountsKeepFirstAppearanceAmongCaseTwins)
     // "Page" and "page" are one key: the first of them is the row kept,
     // whichever order the ranking meets them in.
     const std::vector<TextRow> rows = {{"b", "2"}, {"page", "2"}, {"Page", "2"}, {"a", "10"}, {"PAGE", "2"}};
-    std::vector<const TextRow*> view;
-    for (const TextRow& row : rows)
-        view.push_back(&row);
+    const std::vector<const TextRow*> view = pointersTo(rows);
     EXPECT_EQ(sortRuleOrder(view, 1, true), (std::vector<std::size_t>{3, 1, 0}));
     std::size_t distinct = 0;
     EXPECT_EQ(sortRuleTop(ViewCells(view), 1, true, 2, distinct), (std::vector<std::size_t>{3, 1}));
@@ -180,9 +182,7 @@ TEST(SortRule, KeysEqualAcrossDifferentCellSplitsAreOneRow)
     const std::vector<TextRow> rows = {{"abcdefghijklmnop\tABCDEFGHIJKLMNOPQ", "rest of the row", "5"},
                                        {"other", "x", "5"},
                                        {"ABCDEFGHIJKLMNOP", "abcdefghijklmnopq\tREST OF THE ROW", "5"}};
-    std::vector<const TextRow*> view;
-    for (const TextRow& row : rows)
-        view.push_back(&row);
+    const std::vector<const TextRow*> view = pointersTo(rows);
     EXPECT_EQ(sortRuleOrder(view, 2, true), (std::vector<std::size_t>{1, 0}));
     std::size_t distinct = 0;
     EXPECT_EQ(sortRuleTop(ViewCells(view), 2, true, 1, distinct), (std::vector<std::size_t>{1}));
@@ -203,9 +203,7 @@ TEST(SortRule, LongAndNulPaddedKeysCountAsDistinctOnlyWhenTheyDiffer)
                                  {"3", std::string("X")},
                                  {"3", stem},
                                  {"3", stem + std::string("\0", 1)}};
-    std::vector<const TextRow*> view;
-    for (const TextRow& row : rows)
-        view.push_back(&row);
+    const std::vector<const TextRow*> view = pointersTo(rows);
     const std::vector<std::size_t> order = composedKeyOrder(rows, 0, true);
     EXPECT_EQ(order.size(), 6u);
     EXPECT_EQ(sortRuleOrder(view, 0, true), order);
@@ -232,9 +230,7 @@ TEST(SortRule, RowsAlikeForManyRoundsOfKeyBytesSortInPlaceLikeTheirComposedKeys)
             if (random() % 3 == 0) tail += std::string(random() % 30, random() % 2 ? 'q' : 'Q');
             row = {stems[random() % std::size(stems)] + tail, std::to_string(random() % 3), "50.0%"};
         }
-        std::vector<const TextRow*> view;
-        for (const TextRow& row : rows)
-            view.push_back(&row);
+        const std::vector<const TextRow*> view = pointersTo(rows);
         for (const std::size_t column : {0u, 1u}) {
             for (const bool descending : {true, false}) {
                 const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
@@ -263,9 +259,7 @@ TEST(SortRule, LongRankingsSplitOverTwoThreadsGiveTheOneThreadOrder)
         if (random() % 4 == 0) page = text::toUpper(page);
         rows[i] = {page, std::to_string(random() % 5 == 0 ? random() % 1000 : random() % 3)};
     }
-    std::vector<const TextRow*> view;
-    for (const TextRow& row : rows)
-        view.push_back(&row);
+    const std::vector<const TextRow*> view = pointersTo(rows);
     const auto rank = [&](const char* threads, bool descending, std::size_t& distinct) {
         ::setenv("LARKSPAN_THREADS", threads, 1);
         auto order = sortRuleTop(ViewCells(view), 1, descending, 100, distinct);
@@ -312,9 +306,7 @@ TEST(SortRule, RowsOfDistinctKeysRankOnlyTheLeadersYetInTheWholeOrder)
             const std::size_t count = random() % 4 == 0 ? random() % 100000 : 1 + random() % 2;
             rows[i] = {key, std::to_string(count), "1.5%"};
         }
-        std::vector<const TextRow*> view;
-        for (const TextRow& row : rows)
-            view.push_back(&row);
+        const std::vector<const TextRow*> view = pointersTo(rows);
         for (const std::size_t column : {0u, 1u}) {
             for (const bool descending : {true, false}) {
                 const std::vector<std::size_t> order = composedKeyOrder(rows, column, descending);
