@@ -14,6 +14,28 @@ std::vector<std::string_view> viewsOf(const std::vector<std::string>& patterns)
     return {patterns.begin(), patterns.end()};
 }
 
+// The states of the patterns' trie: the root and one per distinct
+// beginning of a pattern, letter case aside. Sorted, each pattern adds the
+// bytes it does not share with the one before it.
+std::size_t trieStateCount(const std::vector<std::string_view>& patterns)
+{
+    std::vector<std::string> folded;
+    folded.reserve(patterns.size());
+    for (const std::string_view pattern : patterns)
+        folded.push_back(text::toLower(pattern));
+    std::sort(folded.begin(), folded.end());
+    std::size_t states = 1;
+    std::string_view previous;
+    for (const std::string& pattern : folded) {
+        const std::size_t shared =
+            static_cast<std::size_t>(std::mismatch(pattern.begin(), pattern.end(), previous.begin(), previous.end()).first -
+                                     pattern.begin());
+        states += pattern.size() - shared;
+        previous = pattern;
+    }
+    return states;
+}
+
 } // namespace
 
 TextPatternSet::TextPatternSet(const std::vector<std::string>& patterns) : TextPatternSet(viewsOf(patterns)) {}
@@ -48,8 +70,14 @@ void TextPatternSet::assignByteClasses(const std::vector<std::string_view>& patt
 void TextPatternSet::buildTrie(const std::vector<std::string_view>& patterns,
                                std::vector<std::vector<std::uint32_t>>& own)
 {
+    // The table is made whole at once: grown row by row it would be copied
+    // again and again.
+    const std::size_t states = trieStateCount(patterns);
+    transitions_.assign(rowOf(states), kNone);
+    depth_.reserve(states);
+    own.reserve(states);
     const auto addState = [&](std::uint32_t depth) {
-        transitions_.resize(rowOf(depth_.size() + 1), kNone);
+        if (transitions_.size() < rowOf(depth_.size() + 1)) transitions_.resize(rowOf(depth_.size() + 1), kNone);
         depth_.push_back(depth);
         own.emplace_back();
         return static_cast<State>(depth_.size() - 1);
@@ -69,6 +97,7 @@ void TextPatternSet::buildTrie(const std::vector<std::string_view>& patterns,
         }
         own[state].push_back(static_cast<std::uint32_t>(index));
     }
+    transitions_.resize(rowOf(depth_.size()));
 }
 
 // Breadth first, so a state's failure (a shorter text) is complete before
