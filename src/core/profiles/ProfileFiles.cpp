@@ -6,6 +6,8 @@
 #include "common/ProgramFolder.h"
 #include "common/Text.h"
 
+#include <vector>
+
 namespace larkspan::profiles {
 
 const ProfileKey* findProfileKey(std::string_view name)
@@ -54,29 +56,43 @@ void checkProfileName(const ProgramFolder& folder, const std::string& name)
     if (namedIn(folder.reports(), name, true)) refuseName();
 }
 
-std::string pathIgnoringCase(const std::string& folder, const std::string& name)
+namespace {
+
+// The path of name among a folder's entries: the entry spelt exactly so,
+// else one whose name differs only in letter case, else a new path.
+std::string pathAmong(const std::vector<FolderEntry>& entries, const std::string& folder, const std::string& name)
 {
-    for (const FolderEntry& entry : listFolder(folder)) {
+    for (const FolderEntry& entry : entries) {
         if (entry.name == name) return entry.path;
     }
-    for (const FolderEntry& entry : listFolder(folder)) {
+    for (const FolderEntry& entry : entries) {
         if (text::iequals(entry.name, name)) return entry.path;
     }
     return joinPath(folder, name);
 }
 
+} // namespace
+
+std::string pathIgnoringCase(const std::string& folder, const std::string& name)
+{
+    return pathAmong(listFolder(folder), folder, name);
+}
+
+// Each folder is listed once for all the names looked up in it.
 ProfileFiles ProfileFiles::of(const ProgramFolder& folder, const std::string& name)
 {
     checkProfileName(folder, name);
     const std::string profiles = folder.myProfiles();
+    const std::vector<FolderEntry> entries = listFolder(profiles);
+    const auto path = [&](const std::string& file) { return pathAmong(entries, profiles, file); };
     ProfileFiles files;
-    files.settings = pathIgnoringCase(profiles, name + ".rpf");
-    files.ip = pathIgnoringCase(profiles, name + ".ip");
-    files.subd = pathIgnoringCase(profiles, name + ".subd");
-    files.adds = pathIgnoringCase(profiles, name + ".adds");
-    files.affs = pathIgnoringCase(profiles, name + ".affs");
-    files.refd = pathIgnoringCase(profiles, name + ".refd");
-    files.demographics = pathIgnoringCase(profiles, name + ".dmgrpt");
+    files.settings = path(name + ".rpf");
+    files.ip = path(name + ".ip");
+    files.subd = path(name + ".subd");
+    files.adds = path(name + ".adds");
+    files.affs = path(name + ".affs");
+    files.refd = path(name + ".refd");
+    files.demographics = path(name + ".dmgrpt");
     files.reportFolder = pathIgnoringCase(folder.reports(), name);
     return files;
 }
@@ -84,13 +100,15 @@ ProfileFiles ProfileFiles::of(const ProgramFolder& folder, const std::string& na
 ProfileFiles ProfileFiles::base(const ProgramFolder& folder)
 {
     const std::string profiles = folder.myProfiles();
+    const std::vector<FolderEntry> entries = listFolder(profiles);
+    const auto path = [&](const std::string& file) { return pathAmong(entries, profiles, file); };
     ProfileFiles files;
-    files.settings = pathIgnoringCase(profiles, "base.rpf.def");
-    files.ip = pathIgnoringCase(profiles, "base.ip.def");
-    files.subd = pathIgnoringCase(profiles, "base.subd.def");
-    files.adds = pathIgnoringCase(profiles, "base.adds.def");
-    files.affs = pathIgnoringCase(profiles, "base.affs.def");
-    files.refd = pathIgnoringCase(profiles, "base.refd.def");
+    files.settings = path("base.rpf.def");
+    files.ip = path("base.ip.def");
+    files.subd = path("base.subd.def");
+    files.adds = path("base.adds.def");
+    files.affs = path("base.affs.def");
+    files.refd = path("base.refd.def");
     return files;
 }
 
