@@ -14,6 +14,7 @@
 #include "settings/FileLock.h"
 #include "webs/FtpSettings.h"
 #include "webs/WebFileList.h"
+#include "webs/ServerAddress.h"
 #include "webs/WebImportSource.h"
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
@@ -182,7 +183,11 @@ ImportOutcome ImportRun::run(const std::string& web)
     journal_.setPath(besideList(source.imported, ".lkjn"));
     journal_.recover(webs_.webFolder(web));
     source = loadWebForImport(settingsFile);
-    conversion_.serverUrl = source.settings.serverUrl;
+    // A settings file written by hand or by an older version may hold the
+    // address with its scheme, or with blanks that would split every record.
+    conversion_.serverUrl = serverAddressOf(source.settings.serverUrl);
+    if (const auto problem = serverAddressProblem(conversion_.serverUrl))
+        throw Error("The web " + web + " cannot be imported. " + *problem);
 
     return importFiles(web, source);
 }

@@ -6,6 +6,7 @@
 #include "common/TextFile.h"
 #include "platform/Messages.h"
 #include "webs/WebFileList.h"
+#include "webs/ServerAddress.h"
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
@@ -51,6 +52,8 @@ bool saveWeb(WebStore& webs, Messages& messages, const WebDraft& draft, bool cre
     if (const auto problem = webNameProblem(name)) return fail(messages, *problem);
     if (creating && webs.exists(name))
         return fail(messages, "The Web you are trying to create " + name + " already exists.");
+    const std::string serverAddress = serverAddressOf(draft.serverUrl);
+    if (const auto problem = serverAddressProblem(serverAddress)) return fail(messages, *problem);
 
     std::vector<std::string> fileList;
     if (draft.importType == ImportType::Ftp) {
@@ -79,7 +82,7 @@ bool saveWeb(WebStore& webs, Messages& messages, const WebDraft& draft, bool cre
     WebSettings settings;
     settings.name = name;
     settings.importType = draft.importType;
-    settings.serverUrl = draft.serverUrl;
+    settings.serverUrl = serverAddress;
     settings.newFilesOnly = draft.importType == ImportType::Local && draft.newFilesOnly;
     if (!writeWholeFile(folder + stem + ".dat", formatWebSettings(settings)))
         return fail(messages, "The Web Log could not be saved.\nCannot write " + folder + stem + ".dat");
