@@ -5,8 +5,8 @@
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "platform/Messages.h"
-#include "webs/WebFileList.h"
 #include "webs/ServerAddress.h"
+#include "webs/WebFileList.h"
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
