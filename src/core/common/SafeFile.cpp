@@ -1,8 +1,8 @@
 #include "common/SafeFile.h"
 
+#include "common/StagedFile.h"
+
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,30 +41,11 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-namespace {
-
-// A temporary file beside target, created exclusively and private.
-int createTemporary(const std::string& target, std::string& name)
-{
-    name = target + ".tmpXXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC); // O_EXCL, mode 0600
-    if (fd < 0) name.clear();
-    return fd;
-}
-
-} // namespace
-
 bool replaceFile(const std::string& path, std::string_view content, bool sync)
 {
-    std::string temporary;
-    const int fd = createTemporary(path, temporary);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, content);
-    if (ok && sync) ok = ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    StagedFile staged = StagedFile::beside(path);
+    staged.append(content);
+    return staged.commit(sync);
 }
 
 bool isSymbolicLink(const std::string& path)
