@@ -61,6 +61,13 @@ class TrackerInParallel : public Importing {
         database.closeCache();
         return built;
     }
+
+    // Days read ahead and dropped leave none of their files behind.
+    void expectNoStagingLeft() const
+    {
+        for (const auto& entry : fs::recursive_directory_iterator(temp.file("wwwstats/w")))
+            EXPECT_NE(entry.path().extension(), ".lkst") << entry.path();
+    }
 };
 
 } // namespace
@@ -131,6 +138,7 @@ TEST_F(TrackerInParallel, CancelKeepsTheDaysWrittenAndLeavesTheRestAsTheyWere)
         }
     }
     EXPECT_LT(rebuilt, days.size());
+    expectNoStagingLeft();
 }
 
 TEST_F(TrackerInParallel, AnUnreadableDayStopsTheBuildThereWithItsCode)
@@ -141,4 +149,31 @@ TEST_F(TrackerInParallel, AnUnreadableDayStopsTheBuildThereWithItsCode)
     EXPECT_EQ(messages(), std::vector<std::string>{"File Access Error : 2"});
     for (std::size_t i = 0; i < days.size(); ++i)
         EXPECT_EQ(fs::exists(tracker::summaryPathFor(days[i])), i < 3) << days[i];
+}
+
+TEST_F(TrackerInParallel, AFileThatCannotBeWrittenEndsTheBuildThereAndKeepsThatDaysPair)
+{
+    importSamples(samples::SampleLayout::NcsaCombined, 6, 6, 300);
+    for (const unsigned threads : {1u, 3u}) {
+        SCOPED_TRACE(threads);
+        platform.messages.recorded.clear();
+        for (const std::string& day : days) {
+            for (const std::string& path : {tracker::summaryPathFor(day), tracker::detailPathFor(day)})
+                temp.write(fs::relative(path, temp.path()).string(), "old\r\n");
+        }
+        // A folder where day 2's detail file is staged cannot be cleared away.
+        const std::string blocked = tracker::detailPathFor(days[2]) + ".lkst";
+        fs::create_directory(blocked);
+        EXPECT_THROW(build(threads), Error);
+        EXPECT_EQ(messages(), std::vector<std::string>{"Unable to create file " + tracker::detailPathFor(days[2])});
+        for (std::size_t i = 0; i < days.size(); ++i) {
+            std::string summary, detail;
+            ASSERT_TRUE(readWholeFile(tracker::summaryPathFor(days[i]), summary));
+            ASSERT_TRUE(readWholeFile(tracker::detailPathFor(days[i]), detail));
+            EXPECT_EQ(summary == "old\r\n", i >= 2) << days[i];
+            EXPECT_EQ(detail == "old\r\n", i >= 2) << days[i];
+        }
+        fs::remove(blocked);
+        expectNoStagingLeft();
+    }
 }

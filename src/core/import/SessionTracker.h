@@ -28,7 +28,8 @@ class SessionTrackerBuilder {
     virtual void openCache(const std::string& webFolder, const std::string& web) = 0;
     // Builds the tracker files of one day file. Returns false when the
     // operator cancelled (the day's files are then left as they were);
-    // throws Error when the day file cannot be read.
+    // throws Error when the day file cannot be read or its tracker files
+    // cannot be written.
     virtual bool buildDay(const std::string& dayFile, const TrackerProgress& progress) = 0;
     // Builds the day files in their order, as buildDay would one by one;
     // false when the operator cancelled (days not yet done keep their

@@ -3,6 +3,7 @@
 #include "analysis/RequestClass.h"
 #include "common/FieldSplit.h"
 #include "common/FoldedWords.h"
+#include "common/StagedFile.h"
 #include "common/Text.h"
 #include "tracker/HostNameCache.h"
 #include "tracker/TrackerLine.h"
@@ -503,14 +504,15 @@ std::vector<std::string> DayTracker::summaryLines() const
     return lines;
 }
 
-std::string DayTracker::summaryFileText() const
+void DayTracker::writeSummary(TextSink& sink) const
 {
-    std::string out;
+    std::string line;
     for (const std::size_t i : visitorOrder()) {
-        appendSummaryLine(out, visitors_[i]);
-        out += "\r\n";
+        line.clear();
+        appendSummaryLine(line, visitors_[i]);
+        line += "\r\n";
+        sink.append(line);
     }
-    return out;
 }
 
 // Request lines ordered by prefix (a bucket per prefix, in reading order),
@@ -582,15 +584,13 @@ std::vector<std::string> DayTracker::detailLines() const
     return lines;
 }
 
-std::string DayTracker::detailFileText() const
+void DayTracker::writeDetail(TextSink& sink) const
 {
-    std::string out;
-    out.reserve(detailText_.size() + 2 * requests_.size());
+    const std::string_view all = detailText_;
     for (const std::size_t i : detailOrder()) {
-        out.append(detailText_, requests_[i].offset, requests_[i].length);
-        out += "\r\n";
+        sink.append(all.substr(requests_[i].offset, requests_[i].length));
+        sink.append("\r\n");
     }
-    return out;
 }
 
 } // namespace larkspan::tracker

@@ -10,6 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace larkspan {
+class TextSink;
+}
+
 namespace larkspan::tracker {
 
 class BuildHostNames;
@@ -34,8 +38,8 @@ class DayTracker {
     std::vector<std::string> summaryLines() const;
     std::vector<std::string> detailLines() const;
     // The files' texts: the same lines, each ended by CR LF.
-    std::string summaryFileText() const;
-    std::string detailFileText() const;
+    void writeSummary(TextSink& sink) const;
+    void writeDetail(TextSink& sink) const;
 
   private:
     // A time of day: hour, minute and second, each two digits or unknown

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/StagedFile.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -13,18 +15,19 @@
 
 namespace larkspan::tracker {
 
-// What reading one day file gave: its two file texts, or why it failed.
+// What reading one day file gave: its two files, written and waiting to be
+// put in place, or why it failed.
 struct DayOutcome {
-    std::string summary;
-    std::string detail;
+    StagedFile summary;
+    StagedFile detail;
     bool unreadable = false;    // the file could not be opened
     int openError = 0;          // and errno then
     std::exception_ptr failure; // anything else that went wrong
 };
 
 // Reads days on worker threads and hands them back in order. At most a
-// window of days past the one the caller waits for is read ahead, so
-// memory stays at a few days whatever their number. Workers test the stop
+// window of days past the one the caller waits for is read ahead, so the
+// files waiting stay few whatever the number of days. Workers test the stop
 // flag every few thousand lines.
 class ParallelDays {
   public:

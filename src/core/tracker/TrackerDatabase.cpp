@@ -1,8 +1,9 @@
 #include "tracker/TrackerDatabase.h"
 
 #include "common/Error.h"
-#include "common/TextFile.h"
+#include "common/StagedFile.h"
 #include "common/WorkerThreads.h"
+#include "import/ImportJournal.h"
 #include "import/LineReader.h"
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
@@ -43,6 +44,22 @@ template <typename GoOn> bool trackDayFile(const std::string& dayFile, DayTracke
     return true;
 }
 
+// Writes the day's tracker files beside their places, each under a name
+// only this web's import run uses (what a killed run left there is
+// removed then, or by the next run's recovery).
+void stageDay(const std::string& dayFile, const DayTracker& day, DayOutcome& outcome)
+{
+    const auto stage = [](const std::string& path) {
+        return StagedFile::at(path, path + ImportJournal::kStagedSuffix);
+    };
+    outcome.summary = stage(summaryPathFor(dayFile));
+    day.writeSummary(outcome.summary);
+    outcome.summary.finish();
+    outcome.detail = stage(detailPathFor(dayFile));
+    day.writeDetail(outcome.detail);
+    outcome.detail.finish();
+}
+
 } // namespace
 
 TrackerDatabase::TrackerDatabase(Platform& platform, std::string syssFolder, std::chrono::milliseconds pumpInterval,
@@ -64,10 +81,20 @@ void TrackerDatabase::unreadable(const std::string& dayFile, int code)
     throw Error("The day file " + dayFile + " cannot be read.");
 }
 
-void TrackerDatabase::save(const std::string& dayFile, const std::string& summary, const std::string& detail)
+void TrackerDatabase::cannotWrite(const std::string& dayFile, const StagedFile& file)
 {
-    saveTextFile(platform_.messages, summaryPathFor(dayFile), summary);
-    saveTextFile(platform_.messages, detailPathFor(dayFile), detail);
+    platform_.messages.show(MessageKind::Error, "Unable to create file " + file.path());
+    throw Error("The session tracker files of the day file " + dayFile + " cannot be written.");
+}
+
+void TrackerDatabase::commit(const std::string& dayFile, DayOutcome& outcome)
+{
+    // Neither file is put in place unless both were written whole, so a
+    // day's summary and detail files stay a pair.
+    for (const StagedFile* file : {&outcome.summary, &outcome.detail})
+        if (!file->good()) cannotWrite(dayFile, *file);
+    for (StagedFile* file : {&outcome.summary, &outcome.detail})
+        if (!file->commit()) cannotWrite(dayFile, *file);
 }
 
 bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress& progress)
@@ -87,7 +114,9 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
     });
     if (cancelled) return false;
     if (!read) unreadable(dayFile, errno);
-    save(dayFile, day.summaryFileText(), day.detailFileText());
+    DayOutcome outcome;
+    stageDay(dayFile, day, outcome);
+    commit(dayFile, outcome);
     if (progress) progress(linesRead_);
     return true;
 }
@@ -114,8 +143,7 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
                               outcome.openError = errno;
                               return outcome;
                           }
-                          outcome.summary = day.summaryFileText();
-                          outcome.detail = day.detailFileText();
+                          stageDay(dayFiles[index], day, outcome);
                           return outcome;
                       });
     ThrottledPump pump(platform_.pump, pumpInterval_);
@@ -134,7 +162,7 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
         if (platform_.cancel.requested()) return false;
         if (outcome.failure) std::rethrow_exception(outcome.failure);
         if (outcome.unreadable) unreadable(dayFiles[step.day], outcome.openError);
-        save(dayFiles[step.day], outcome.summary, outcome.detail);
+        commit(dayFiles[step.day], outcome);
         ++step.daysDone;
         step.linesRead = linesBefore + days.linesRead();
         progress(step);

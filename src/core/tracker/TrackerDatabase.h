@@ -9,15 +9,20 @@
 namespace larkspan {
 
 struct Platform;
+class StagedFile;
 
 namespace tracker {
+
+struct DayOutcome;
 
 // The session tracker step of an import run: for each day file the run
 // wrote, reads it once and replaces its ".lkmus" and ".lkdus" files
 // (TrackerFiles.h), naming clients from the host name cache. Several days
-// are read at once on worker threads; files are written, messages shown and
-// the pump run on the calling thread, day by day in order, so the outcome
-// is the same as building the days one after another.
+// are read and their new files written beside the old ones at once on
+// worker threads; the files are put in place, messages shown and the pump
+// run on the calling thread, day by day in order, so the outcome is the
+// same as building the days one after another. A day's tables are dropped
+// as soon as its files are written, so memory holds one day per thread.
 class TrackerDatabase : public SessionTrackerBuilder {
   public:
     // threads: 1 builds every day on the calling thread.
@@ -31,7 +36,10 @@ class TrackerDatabase : public SessionTrackerBuilder {
 
   private:
     [[noreturn]] void unreadable(const std::string& dayFile, int code);
-    void save(const std::string& dayFile, const std::string& summary, const std::string& detail);
+    // Puts a day's staged files in place. A file that could not be written
+    // or put in place is named, and the run ends with a failure.
+    void commit(const std::string& dayFile, DayOutcome& outcome);
+    [[noreturn]] void cannotWrite(const std::string& dayFile, const StagedFile& file);
 
     Platform& platform_;
     BuildHostNames hosts_;

@@ -1,0 +1,149 @@
+// The session tracker step in real processes: killed part way, refused a
+// file, offered planted links. Every tracker file found afterwards is whole,
+// and nothing is ever written through a link.
+#include "CliRunner.h"
+#include "fakes/TempFolder.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using larkspan::testing::runCommandLine;
+using larkspan::testing::TempFolder;
+
+namespace {
+
+bool isTrackerFile(const fs::path& path)
+{
+    return path.extension() == ".lkmus" || path.extension() == ".lkdus";
+}
+
+// A home with a web over the sample generator's logs, imported or not.
+class TrackerHome {
+  public:
+    explicit TrackerHome(const std::string& logs)
+    {
+        const auto added =
+            cli({"web", "add", "site", "--files", logs + "/*.log", "--new-only", "--server-url", "www.s.com"});
+        EXPECT_EQ(added.status, 0) << added.err;
+    }
+    larkspan::testing::CliResult cli(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"--home", home.path()});
+        return runCommandLine(args);
+    }
+    std::string webFolder() const { return home.file("wwwstats/site"); }
+    // Every tracker file of the web, by name.
+    std::map<std::string, std::string> trackerFiles() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(webFolder()))
+            if (isTrackerFile(entry.path()))
+                files[fs::relative(entry.path(), webFolder()).string()] =
+                    home.read(fs::relative(entry.path(), home.path()).string());
+        return files;
+    }
+    std::vector<std::string> stagedFiles() const
+    {
+        std::vector<std::string> staged;
+        for (const auto& entry : fs::recursive_directory_iterator(webFolder()))
+            if (entry.path().extension() == ".lkst") staged.push_back(entry.path().string());
+        return staged;
+    }
+
+    TempFolder home;
+};
+
+class TrackerProcesses : public ::testing::Test {
+  protected:
+    TrackerProcesses()
+    {
+        const auto written = runCommandLine({"sample-logs", logs.path(), "--days", "12", "--lines-per-day", "20000",
+                                             "--seed", "7", "--start", "2026-03-01"});
+        EXPECT_EQ(written.status, 0) << written.err;
+    }
+
+    TempFolder logs;
+};
+
+// The exit status of a finished child, or 128 + the signal that ended it.
+int waitFor(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+TEST_F(TrackerProcesses, KilledPartWayLeavesOnlyWholeFilesAndTheNextRunClearsWhatWasStaged)
+{
+    TrackerHome reference(logs.path());
+    ASSERT_EQ(reference.cli({"import", "site"}).status, 0);
+    const auto expected = reference.trackerFiles();
+    ASSERT_EQ(expected.size(), 24u);
+
+    TrackerHome killed(logs.path());
+    const pid_t child = ::fork();
+    if (child == 0) std::_Exit(killed.cli({"import", "site"}).status);
+    // Killed as soon as the tracker step has begun to write.
+    while (killed.stagedFiles().empty() || !fs::exists(killed.webFolder() + "/2026")) {
+        ASSERT_NE(::waitpid(child, nullptr, WNOHANG), child) << "the import ended before it could be killed";
+    }
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(waitFor(child), 128 + SIGKILL);
+
+    const auto found = killed.trackerFiles();
+    EXPECT_LT(found.size(), expected.size());
+    for (const auto& [name, content] : found) {
+        ASSERT_TRUE(expected.count(name)) << name;
+        EXPECT_TRUE(content == expected.at(name)) << name << " is not whole";
+    }
+    const auto again = killed.cli({"import", "site"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(killed.stagedFiles().empty()) << ::testing::PrintToString(killed.stagedFiles());
+}
+
+TEST_F(TrackerProcesses, AFileThatCannotBeWrittenFailsTheImportButKeepsItsDays)
+{
+    TrackerHome home(logs.path());
+    fs::create_directories(home.webFolder() + "/2026/LKLT0305.lkdus.lkst/blocked");
+    const auto run = home.cli({"import", "site"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Unable to create file " + home.webFolder() + "/2026/LKLT0305.lkdus"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("cannot be written"), std::string::npos) << run.err;
+    // The days are imported and listed: the next run has nothing new.
+    EXPECT_TRUE(fs::exists(home.webFolder() + "/2026/LKLT0312.log"));
+    EXPECT_TRUE(fs::exists(home.webFolder() + "/2026/LKLT0304.lkdus"));
+    EXPECT_FALSE(fs::exists(home.webFolder() + "/2026/LKLT0305.lkmus"));
+    fs::remove_all(home.webFolder() + "/2026/LKLT0305.lkdus.lkst");
+    const auto again = home.cli({"import", "site"});
+    EXPECT_NE(again.err.find("There are no files to import."), std::string::npos) << again.err;
+    EXPECT_TRUE(home.stagedFiles().empty());
+}
+
+TEST_F(TrackerProcesses, PlantedLinksAtTrackerFilesAreReplacedNeverWrittenThrough)
+{
+    TrackerHome home(logs.path());
+    const std::string victim = home.home.write("victim", "precious");
+    fs::create_directories(home.webFolder() + "/2026");
+    for (const char* name : {"LKLT0301.lkmus", "LKLT0301.lkdus", "LKLT0302.lkmus.lkst", "LKLT0302.lkdus.lkst"})
+        fs::create_symlink(victim, home.webFolder() + "/2026/" + name);
+    const auto run = home.cli({"import", "site"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(home.home.read("victim"), "precious");
+    for (const char* name : {"LKLT0301.lkmus", "LKLT0301.lkdus", "LKLT0302.lkmus", "LKLT0302.lkdus"}) {
+        const std::string path = home.webFolder() + "/2026/" + name;
+        EXPECT_FALSE(fs::is_symlink(path)) << name;
+        EXPECT_EQ(fs::status(path).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none)
+            << name;
+    }
+    EXPECT_TRUE(home.stagedFiles().empty());
+}
