@@ -11,6 +11,7 @@
 #include "tracker/ParallelDays.h"
 #include "tracker/TrackerFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -22,6 +23,11 @@ namespace {
 constexpr long long kLinesBetweenChecks = 2048;
 // The calling thread's builds look at the clock this often (a power of two).
 constexpr long long kLinesBetweenPolls = 64;
+// The day files built at once add up to at most this many bytes: a day's
+// tables take about half its file's size, and each worker's allocator keeps
+// what its biggest day took, so the number of workers is cut to what the
+// biggest day allows.
+constexpr std::uint64_t kDayBytesAtOnce = std::uint64_t{64} << 20;
 // Day files are read in blocks this large: a reader's buffer is made (and
 // cleared) for every day, and a smaller one also stays in the cache.
 constexpr std::size_t kDayReadBlock = std::size_t{256} << 10;
@@ -58,6 +64,45 @@ void stageDay(const std::string& dayFile, const DayTracker& day, DayOutcome& out
     outcome.detail = stage(detailPathFor(dayFile));
     day.writeDetail(outcome.detail);
     outcome.detail.finish();
+}
+
+// Builds a day on a worker thread and stages its files; publishes the lines
+// it reads and stops early once stop is set.
+DayOutcome buildOnWorker(const BuildHostNames& hosts, const std::string& dayFile, const std::atomic<bool>& stop,
+                         std::atomic<long long>& lines)
+{
+    DayOutcome outcome;
+    DayTracker day(hosts);
+    long long unpublished = 0;
+    const bool read = trackDayFile(dayFile, day, [&] {
+        if (++unpublished < kLinesBetweenChecks) return true;
+        lines.fetch_add(unpublished, std::memory_order_relaxed);
+        unpublished = 0;
+        return !stop.load(std::memory_order_relaxed);
+    });
+    lines.fetch_add(unpublished, std::memory_order_relaxed);
+    if (stop.load(std::memory_order_relaxed)) return outcome;
+    if (!read) {
+        outcome.unreadable = true;
+        outcome.openError = errno;
+        return outcome;
+    }
+    stageDay(dayFile, day, outcome);
+    return outcome;
+}
+
+// As many workers as there are threads, but no more than days of the
+// biggest size fit in kDayBytesAtOnce (at least one).
+unsigned workersFor(const std::vector<std::string>& dayFiles, unsigned threads)
+{
+    std::uint64_t biggest = 1;
+    for (const std::string& file : dayFiles) {
+        std::error_code unknown;
+        const auto size = std::filesystem::file_size(file, unknown);
+        if (!unknown) biggest = std::max<std::uint64_t>(biggest, size);
+    }
+    const std::uint64_t fit = std::max<std::uint64_t>(1, kDayBytesAtOnce / biggest);
+    return static_cast<unsigned>(std::min<std::uint64_t>(threads, fit));
 }
 
 } // namespace
@@ -123,28 +168,12 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
 
 bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
 {
-    if (threads_ <= 1 || dayFiles.size() <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
+    const unsigned workers = dayFiles.size() <= 1 ? 1 : workersFor(dayFiles, threads_);
+    if (workers <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
     const long long linesBefore = linesRead_;
-    ParallelDays days(dayFiles.size(), threads_,
+    ParallelDays days(dayFiles.size(), workers,
                       [&](std::size_t index, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
-                          DayOutcome outcome;
-                          DayTracker day(hosts_);
-                          long long unpublished = 0;
-                          const bool read = trackDayFile(dayFiles[index], day, [&] {
-                              if (++unpublished < kLinesBetweenChecks) return true;
-                              lines.fetch_add(unpublished, std::memory_order_relaxed);
-                              unpublished = 0;
-                              return !stop.load(std::memory_order_relaxed);
-                          });
-                          lines.fetch_add(unpublished, std::memory_order_relaxed);
-                          if (stop.load(std::memory_order_relaxed)) return outcome;
-                          if (!read) {
-                              outcome.unreadable = true;
-                              outcome.openError = errno;
-                              return outcome;
-                          }
-                          stageDay(dayFiles[index], day, outcome);
-                          return outcome;
+                          return buildOnWorker(hosts_, dayFiles[index], stop, lines);
                       });
     ThrottledPump pump(platform_.pump, pumpInterval_);
     TrackerStep step;
