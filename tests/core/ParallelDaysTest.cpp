@@ -13,7 +13,7 @@ TEST(ParallelDays, DaysComeBackInOrderEachOnce)
 {
     const std::size_t count = 40;
     std::vector<std::atomic<int>> reads(count);
-    ParallelDays days(count, 4, [&](std::size_t day, const std::atomic<bool>&, std::atomic<long long>& lines) {
+    ParallelDays days(count, 4, [&](std::size_t day, unsigned, const std::atomic<bool>&, std::atomic<long long>& lines) {
         ++reads[day];
         std::this_thread::sleep_for(std::chrono::microseconds(day % 3 == 0 ? 3000 : 100));
         lines.fetch_add(static_cast<long long>(day));
@@ -37,7 +37,7 @@ TEST(ParallelDays, DaysComeBackInOrderEachOnce)
 TEST(ParallelDays, StopEndsTheWorkersWhateverIsUnderWay)
 {
     std::atomic<int> begun{0};
-    ParallelDays days(100, 3, [&](std::size_t, const std::atomic<bool>& stop, std::atomic<long long>&) {
+    ParallelDays days(100, 3, [&](std::size_t, unsigned, const std::atomic<bool>& stop, std::atomic<long long>&) {
         ++begun;
         while (!stop.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -210,9 +210,27 @@ std::string kilobytesText(long long hundredths)
     return out;
 }
 
-DayTracker::DayTracker(const BuildHostNames& hosts) : hosts_(hosts)
+DayTracker::DayTracker(const BuildHostNames& hosts, Buffers reused)
+    : hosts_(hosts), visitors_(std::move(reused.visitors)), detailText_(std::move(reused.detailText)),
+      requests_(std::move(reused.requests))
 {
     std::fill(std::begin(columns_), std::end(columns_), -1);
+    visitors_.clear();
+    detailText_.clear();
+    requests_.clear();
+}
+
+DayTracker::Buffers DayTracker::releaseBuffers()
+{
+    index_.clear();
+    Buffers buffers;
+    buffers.visitors = std::move(visitors_);
+    buffers.detailText = std::move(detailText_);
+    buffers.requests = std::move(requests_);
+    buffers.visitors.clear();
+    buffers.detailText.clear();
+    buffers.requests.clear();
+    return buffers;
 }
 
 void DayTracker::reserveFor(std::size_t dayFileBytes)

@@ -24,8 +24,24 @@ class BuildHostNames;
 // ("GET", "HEAD") make visitors (date, host, client) and, for pages and
 // images, request lines. The tables are sorted once, at the end.
 class DayTracker {
+  private:
+    struct Request;
+    struct Visitor;
+
   public:
-    explicit DayTracker(const BuildHostNames& hosts);
+    // The largest tables of a day, emptied, to be taken over by the next
+    // day's tracker so that a worker building day after day reuses its
+    // memory instead of asking for more.
+    class Buffers {
+        friend class DayTracker;
+        std::string detailText;
+        std::vector<Request> requests;
+        std::vector<Visitor> visitors;
+    };
+
+    explicit DayTracker(const BuildHostNames& hosts, Buffers reused = {});
+    // Gives up the largest tables, emptied; the tracker is then empty.
+    Buffers releaseBuffers();
 
     // Makes room for the request lines of a day file of this size, so the
     // buffer is not copied as it grows.

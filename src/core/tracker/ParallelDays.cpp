@@ -8,7 +8,7 @@ ParallelDays::ParallelDays(std::size_t days, unsigned threads, ReadDay readDay)
 {
     workers_.reserve(threads);
     for (unsigned i = 0; i < threads; ++i)
-        workers_.emplace_back([this] { work(); });
+        workers_.emplace_back([this, i] { work(i); });
 }
 
 ParallelDays::~ParallelDays()
@@ -16,7 +16,7 @@ ParallelDays::~ParallelDays()
     stop();
 }
 
-void ParallelDays::work()
+void ParallelDays::work(unsigned worker)
 {
     for (;;) {
         std::size_t day = 0;
@@ -28,7 +28,7 @@ void ParallelDays::work()
         }
         DayOutcome outcome;
         try {
-            outcome = readDay_(day, stop_, linesRead_);
+            outcome = readDay_(day, worker, stop_, linesRead_);
         } catch (...) {
             outcome.failure = std::current_exception();
         }

@@ -31,10 +31,12 @@ struct DayOutcome {
 // flag every few thousand lines.
 class ParallelDays {
   public:
-    // readDay(index, stop, linesRead) reads one day; it must stop early
-    // (with any outcome) once stop is set, and add the lines it reads to
-    // linesRead as it goes.
-    using ReadDay = std::function<DayOutcome(std::size_t, const std::atomic<bool>&, std::atomic<long long>&)>;
+    // readDay(index, worker, stop, linesRead) reads one day on the worker
+    // numbered worker (from 0: what a worker keeps between its days is its
+    // own); it must stop early (with any outcome) once stop is set, and add
+    // the lines it reads to linesRead as it goes.
+    using ReadDay =
+        std::function<DayOutcome(std::size_t, unsigned, const std::atomic<bool>&, std::atomic<long long>&)>;
 
     ParallelDays(std::size_t days, unsigned threads, ReadDay readDay);
     ~ParallelDays();
@@ -50,7 +52,7 @@ class ParallelDays {
     void stop();
 
   private:
-    void work();
+    void work(unsigned worker);
 
     std::size_t days_;
     std::size_t window_;

@@ -68,11 +68,10 @@ void stageDay(const std::string& dayFile, const DayTracker& day, DayOutcome& out
 
 // Builds a day on a worker thread and stages its files; publishes the lines
 // it reads and stops early once stop is set.
-DayOutcome buildOnWorker(const BuildHostNames& hosts, const std::string& dayFile, const std::atomic<bool>& stop,
+DayOutcome buildAndStage(const std::string& dayFile, DayTracker& day, const std::atomic<bool>& stop,
                          std::atomic<long long>& lines)
 {
     DayOutcome outcome;
-    DayTracker day(hosts);
     long long unpublished = 0;
     const bool read = trackDayFile(dayFile, day, [&] {
         if (++unpublished < kLinesBetweenChecks) return true;
@@ -88,6 +87,17 @@ DayOutcome buildOnWorker(const BuildHostNames& hosts, const std::string& dayFile
         return outcome;
     }
     stageDay(dayFile, day, outcome);
+    return outcome;
+}
+
+// The same, with the tables the worker's last day left, which it leaves in
+// turn to the worker's next day.
+DayOutcome buildOnWorker(const BuildHostNames& hosts, const std::string& dayFile, DayTracker::Buffers& buffers,
+                         const std::atomic<bool>& stop, std::atomic<long long>& lines)
+{
+    DayTracker day(hosts, std::move(buffers));
+    DayOutcome outcome = buildAndStage(dayFile, day, stop, lines);
+    buffers = day.releaseBuffers();
     return outcome;
 }
 
@@ -171,9 +181,11 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
     const unsigned workers = dayFiles.size() <= 1 ? 1 : workersFor(dayFiles, threads_);
     if (workers <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
     const long long linesBefore = linesRead_;
+    std::vector<DayTracker::Buffers> buffers(workers);
     ParallelDays days(dayFiles.size(), workers,
-                      [&](std::size_t index, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
-                          return buildOnWorker(hosts_, dayFiles[index], stop, lines);
+                      [&](std::size_t index, unsigned worker, const std::atomic<bool>& stop,
+                          std::atomic<long long>& lines) {
+                          return buildOnWorker(hosts_, dayFiles[index], buffers[worker], stop, lines);
                       });
     ThrottledPump pump(platform_.pump, pumpInterval_);
     TrackerStep step;
