@@ -82,7 +82,7 @@ void StagedFile::append(std::string_view text)
             return;
         }
     }
-    if (!buffer_) buffer_ = std::make_unique<char[]>(kWriteBlock);
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kWriteBlock);
     std::memcpy(buffer_.get() + buffered_, text.data(), text.size());
     buffered_ += text.size();
 }
