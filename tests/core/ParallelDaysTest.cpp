@@ -13,14 +13,15 @@ TEST(ParallelDays, DaysComeBackInOrderEachOnce)
 {
     const std::size_t count = 40;
     std::vector<std::atomic<int>> reads(count);
-    ParallelDays days(count, 4, [&](std::size_t day, unsigned, const std::atomic<bool>&, std::atomic<long long>& lines) {
-        ++reads[day];
-        std::this_thread::sleep_for(std::chrono::microseconds(day % 3 == 0 ? 3000 : 100));
-        lines.fetch_add(static_cast<long long>(day));
-        DayOutcome outcome;
-        outcome.openError = static_cast<int>(day);
-        return outcome;
-    });
+    ParallelDays days(count, 4,
+                      [&](std::size_t day, unsigned, const std::atomic<bool>&, std::atomic<long long>& lines) {
+                          ++reads[day];
+                          std::this_thread::sleep_for(std::chrono::microseconds(day % 3 == 0 ? 3000 : 100));
+                          lines.fetch_add(static_cast<long long>(day));
+                          DayOutcome outcome;
+                          outcome.openError = static_cast<int>(day);
+                          return outcome;
+                      });
     for (std::size_t day = 0; day < count; ++day) {
         while (!days.waitFor(day, std::chrono::milliseconds(50))) {
         }

@@ -35,8 +35,7 @@ class ParallelDays {
     // numbered worker (from 0: what a worker keeps between its days is its
     // own); it must stop early (with any outcome) once stop is set, and add
     // the lines it reads to linesRead as it goes.
-    using ReadDay =
-        std::function<DayOutcome(std::size_t, unsigned, const std::atomic<bool>&, std::atomic<long long>&)>;
+    using ReadDay = std::function<DayOutcome(std::size_t, unsigned, const std::atomic<bool>&, std::atomic<long long>&)>;
 
     ParallelDays(std::size_t days, unsigned threads, ReadDay readDay);
     ~ParallelDays();

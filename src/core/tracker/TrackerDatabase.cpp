@@ -182,11 +182,11 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
     if (workers <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
     const long long linesBefore = linesRead_;
     std::vector<DayTracker::Buffers> buffers(workers);
-    ParallelDays days(dayFiles.size(), workers,
-                      [&](std::size_t index, unsigned worker, const std::atomic<bool>& stop,
-                          std::atomic<long long>& lines) {
-                          return buildOnWorker(hosts_, dayFiles[index], buffers[worker], stop, lines);
-                      });
+    ParallelDays days(
+        dayFiles.size(), workers,
+        [&](std::size_t index, unsigned worker, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
+            return buildOnWorker(hosts_, dayFiles[index], buffers[worker], stop, lines);
+        });
     ThrottledPump pump(platform_.pump, pumpInterval_);
     TrackerStep step;
     for (; step.day < dayFiles.size(); ++step.day) {
