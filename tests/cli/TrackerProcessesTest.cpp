@@ -1,6 +1,7 @@
 // The session tracker step in real processes: killed part way, refused a
 // file, offered planted links. Every tracker file found afterwards is whole,
-// and nothing is ever written through a link.
+// the next run builds the days a run left without them, and nothing is ever
+// written through a link.
 #include "CliRunner.h"
 #include "fakes/TempFolder.h"
 
@@ -48,6 +49,14 @@ class TrackerHome {
                     home.read(fs::relative(entry.path(), home.path()).string());
         return files;
     }
+    // A tracker file is staged: the step is writing.
+    bool trackerStepUnderWay() const
+    {
+        std::error_code unreadable;
+        for (const auto& entry : fs::recursive_directory_iterator(webFolder(), unreadable))
+            if (entry.path().extension() == ".lkst" && isTrackerFile(entry.path().stem())) return true;
+        return false;
+    }
     std::vector<std::string> stagedFiles() const
     {
         std::vector<std::string> staged;
@@ -93,7 +102,7 @@ TEST_F(TrackerProcesses, KilledPartWayLeavesOnlyWholeFilesAndTheNextRunClearsWha
     const pid_t child = ::fork();
     if (child == 0) std::_Exit(killed.cli({"import", "site"}).status);
     // Killed as soon as the tracker step has begun to write.
-    while (killed.stagedFiles().empty() || !fs::exists(killed.webFolder() + "/2026")) {
+    while (!killed.trackerStepUnderWay()) {
         ASSERT_NE(::waitpid(child, nullptr, WNOHANG), child) << "the import ended before it could be killed";
     }
     ::kill(child, SIGKILL);
@@ -105,9 +114,32 @@ TEST_F(TrackerProcesses, KilledPartWayLeavesOnlyWholeFilesAndTheNextRunClearsWha
         ASSERT_TRUE(expected.count(name)) << name;
         EXPECT_TRUE(content == expected.at(name)) << name << " is not whole";
     }
+    // The next run has no new file, but builds the days the killed one owed.
+    const auto again = killed.cli({"import", "site"});
+    EXPECT_NE(again.err.find("There are no files to import."), std::string::npos) << again.err;
+    EXPECT_TRUE(killed.stagedFiles().empty()) << ::testing::PrintToString(killed.stagedFiles());
+    EXPECT_TRUE(killed.trackerFiles() == expected);
+    EXPECT_FALSE(fs::exists(killed.webFolder() + "/site.lktd"));
+}
+
+TEST_F(TrackerProcesses, KilledWhileImportingTheNextRunBuildsEveryImportedDay)
+{
+    TrackerHome reference(logs.path());
+    ASSERT_EQ(reference.cli({"import", "site"}).status, 0);
+
+    TrackerHome killed(logs.path());
+    const pid_t child = ::fork();
+    if (child == 0) std::_Exit(killed.cli({"import", "site"}).status);
+    // Killed once the first log file is imported, the others still to come.
+    while (!fs::exists(killed.webFolder() + "/site.lkfl"))
+        ASSERT_NE(::waitpid(child, nullptr, WNOHANG), child) << "the import ended before it could be killed";
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(waitFor(child), 128 + SIGKILL);
+
     const auto again = killed.cli({"import", "site"});
     EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_TRUE(killed.stagedFiles().empty()) << ::testing::PrintToString(killed.stagedFiles());
+    EXPECT_TRUE(killed.trackerFiles() == reference.trackerFiles());
+    EXPECT_FALSE(fs::exists(killed.webFolder() + "/site.lktd"));
 }
 
 TEST_F(TrackerProcesses, AFileThatCannotBeWrittenFailsTheImportButKeepsItsDays)
@@ -123,10 +155,13 @@ TEST_F(TrackerProcesses, AFileThatCannotBeWrittenFailsTheImportButKeepsItsDays)
     EXPECT_TRUE(fs::exists(home.webFolder() + "/2026/LKLT0312.log"));
     EXPECT_TRUE(fs::exists(home.webFolder() + "/2026/LKLT0304.lkdus"));
     EXPECT_FALSE(fs::exists(home.webFolder() + "/2026/LKLT0305.lkmus"));
+    // Once the file can be written, the next run builds the days left.
     fs::remove_all(home.webFolder() + "/2026/LKLT0305.lkdus.lkst");
     const auto again = home.cli({"import", "site"});
     EXPECT_NE(again.err.find("There are no files to import."), std::string::npos) << again.err;
     EXPECT_TRUE(home.stagedFiles().empty());
+    EXPECT_EQ(home.trackerFiles().size(), 24u);
+    EXPECT_FALSE(fs::exists(home.webFolder() + "/site.lktd"));
 }
 
 TEST_F(TrackerProcesses, PlantedLinksAtTrackerFilesAreReplacedNeverWrittenThrough)

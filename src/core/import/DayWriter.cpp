@@ -230,6 +230,15 @@ void DayWriter::discardWrites()
     if (background_) background_->discard();
 }
 
+std::vector<std::string> DayWriter::sourceFileDays() const
+{
+    std::vector<std::string> days;
+    days.reserve(stagedOrder_.size());
+    for (int key : stagedOrder_)
+        days.push_back(staged_.at(key).target);
+    return days;
+}
+
 void DayWriter::commitSourceFile()
 {
     for (int key : stagedOrder_) {

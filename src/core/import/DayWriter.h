@@ -64,6 +64,9 @@ class DayWriter {
     // Drops the writes not yet done and waits for the one under way.
     void discardWrites();
 
+    // The day files the source file under way has written to, in order of
+    // first meeting.
+    std::vector<std::string> sourceFileDays() const;
     // After the journal's commit: the source file's days count as written.
     void commitSourceFile();
     // After the journal's rollback: the source file's days are forgotten.

@@ -183,6 +183,7 @@ ImportOutcome ImportRun::run(const std::string& web)
     journal_.setPath(besideList(source.imported, ".lkjn"));
     journal_.recover(webs_.webFolder(web));
     source = loadWebForImport(settingsFile);
+    trackerBacklog_.load(besideList(source.imported, ".lktd"), webs_.webFolder(web));
     // A settings file written by hand or by an older version may hold the
     // address with its scheme, or with blanks that would split every record.
     conversion_.serverUrl = serverAddressOf(source.settings.serverUrl);
@@ -217,6 +218,8 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
         files = localFiles(source);
     }
     if (files.empty()) {
+        // Days an earlier run left without their tracker files get them now.
+        if (options_.buildSessionTracker && !trackerBacklog_.empty() && !buildSessionTracker(web)) return cancelled();
         if (!platform_.unattended) platform_.messages.show(MessageKind::Information, "There are no files to import.");
         return ImportOutcome::Cancelled;
     }
@@ -254,7 +257,7 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
 bool ImportRun::buildSessionTracker(const std::string& web)
 {
     ThrottledPump pump(platform_.pump, options_.pumpInterval);
-    const auto& days = writer_.runDays();
+    const std::vector<std::string> days = trackerBacklog_.days();
     tracker_.openCache(webs_.webFolder(web), webs_.folderName(web));
     status_.filesTotal = static_cast<long long>(days.size());
     status_.filesDone = 0;
@@ -270,6 +273,7 @@ bool ImportRun::buildSessionTracker(const std::string& web)
         refresh();
     }) && !isCancelled();
     tracker_.closeCache();
+    if (completed) trackerBacklog_.clear();
     return completed;
 }
 
@@ -484,6 +488,8 @@ void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)
     source.imported.record(downloaded ? fileName(file.path) : file.path, file.size);
     if (file.size != 0) journal_.stageReplacement(source.imported.path(), source.imported.text());
     if (byContent_) journal_.stageReplacement(fingerprints_.path(), fingerprints_.text());
+    if (options_.buildSessionTracker && trackerBacklog_.add(writer_.sourceFileDays()))
+        journal_.stageReplacement(trackerBacklog_.path(), trackerBacklog_.text());
     journal_.commit();
     writer_.commitSourceFile();
     recordsImported_ += fileRecords_;

@@ -7,6 +7,7 @@
 #include "import/ReadAheadLines.h"
 #include "import/SourceFiles.h"
 #include "import/SourceFingerprints.h"
+#include "import/TrackerBacklog.h"
 
 #include <chrono>
 #include <cstdint>
@@ -76,6 +77,7 @@ class ImportRun {
     ImportOutcome run(const std::string& web);
 
     // The day files written by the last run, in order of first meeting.
+    // (Its tracker step built these and the days earlier runs left owed.)
     const std::vector<std::string>& runDays() const { return writer_.runDays(); }
     // Whether the last source file held no carriage return in its first
     // 10240 bytes (the window's Unix box).
@@ -103,7 +105,8 @@ class ImportRun {
     void convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert, bool drain,
                       const std::function<void()>& poll);
     void commitFile(const SourceFile& file, WebImportSource& source);
-    // False when the step was cancelled.
+    // Builds the tracker files of every day owed; false when the step was
+    // cancelled.
     bool buildSessionTracker(const std::string& web);
     ImportOutcome cancelled();
     void checkCancel();
@@ -117,6 +120,7 @@ class ImportRun {
     ImportOptions options_;
     ImportJournal journal_;
     DayWriter writer_;
+    TrackerBacklog trackerBacklog_;
     SourceFingerprints fingerprints_;
     unsigned threads_ = 1;
     ReadAheadLines::Blocks readAheadBlocks_;
