@@ -71,6 +71,25 @@ std::string pathAmong(const std::vector<FolderEntry>& entries, const std::string
     return joinPath(folder, name);
 }
 
+// A profile's files in My Profiles, stem + ".rpf" + suffix and so on (the
+// demographics file only when asked), found without regard to case in one
+// listing of the folder.
+ProfileFiles listedFiles(const std::string& profiles, const std::string& stem, const std::string& suffix,
+                         bool withDemographics)
+{
+    const std::vector<FolderEntry> entries = listFolder(profiles);
+    const auto path = [&](const char* extension) { return pathAmong(entries, profiles, stem + extension + suffix); };
+    ProfileFiles files;
+    files.settings = path(".rpf");
+    files.ip = path(".ip");
+    files.subd = path(".subd");
+    files.adds = path(".adds");
+    files.affs = path(".affs");
+    files.refd = path(".refd");
+    if (withDemographics) files.demographics = path(".dmgrpt");
+    return files;
+}
+
 } // namespace
 
 std::string pathIgnoringCase(const std::string& folder, const std::string& name)
@@ -78,38 +97,17 @@ std::string pathIgnoringCase(const std::string& folder, const std::string& name)
     return pathAmong(listFolder(folder), folder, name);
 }
 
-// Each folder is listed once for all the names looked up in it.
 ProfileFiles ProfileFiles::of(const ProgramFolder& folder, const std::string& name)
 {
     checkProfileName(folder, name);
-    const std::string profiles = folder.myProfiles();
-    const std::vector<FolderEntry> entries = listFolder(profiles);
-    const auto path = [&](const std::string& file) { return pathAmong(entries, profiles, file); };
-    ProfileFiles files;
-    files.settings = path(name + ".rpf");
-    files.ip = path(name + ".ip");
-    files.subd = path(name + ".subd");
-    files.adds = path(name + ".adds");
-    files.affs = path(name + ".affs");
-    files.refd = path(name + ".refd");
-    files.demographics = path(name + ".dmgrpt");
+    ProfileFiles files = listedFiles(folder.myProfiles(), name, "", true);
     files.reportFolder = pathIgnoringCase(folder.reports(), name);
     return files;
 }
 
 ProfileFiles ProfileFiles::base(const ProgramFolder& folder)
 {
-    const std::string profiles = folder.myProfiles();
-    const std::vector<FolderEntry> entries = listFolder(profiles);
-    const auto path = [&](const std::string& file) { return pathAmong(entries, profiles, file); };
-    ProfileFiles files;
-    files.settings = path("base.rpf.def");
-    files.ip = path("base.ip.def");
-    files.subd = path("base.subd.def");
-    files.adds = path("base.adds.def");
-    files.affs = path("base.affs.def");
-    files.refd = path("base.refd.def");
-    return files;
+    return listedFiles(folder.myProfiles(), "base", ".def", false);
 }
 
 }  // namespace larkspan::profiles
