@@ -68,12 +68,15 @@ class ReadAheadLines final : public LineSource {
     Prepared prepared(std::string_view line, std::string_view& record) const override;
 
   private:
+    static constexpr std::size_t kCacheLine = 64;
     struct Line {
         std::size_t from = 0, size = 0;             // in Block::text
         std::size_t recordFrom = 0, recordSize = 0; // in Block::records
         Prepared prepared = Prepared::Unknown;
     };
-    struct Block {
+    // A block is filled on one thread while another reads its neighbour in
+    // memory: each starts a cache line of its own.
+    struct alignas(kCacheLine) Block {
         std::string text;    // the lines back to back
         std::string records; // rewritten records back to back
         std::vector<Line> lines;
@@ -102,10 +105,13 @@ class ReadAheadLines final : public LineSource {
     std::condition_variable changed_;
     std::deque<std::unique_ptr<Block>> full_;
     std::vector<std::unique_ptr<Block>> free_;
-    std::atomic<bool> stop_{false};
+    // The worker tests this after every line, and the caller moves on a
+    // line at a time: each has a cache line of its own, or every line the
+    // caller takes would pull the flag's line away from the worker.
+    alignas(kCacheLine) std::atomic<bool> stop_{false};
 
     // The caller's side.
-    std::unique_ptr<Block> current_;
+    alignas(kCacheLine) std::unique_ptr<Block> current_;
     std::size_t index_ = 0; // of the next line in current_
     std::uint64_t position_ = 0;
     std::thread worker_;
