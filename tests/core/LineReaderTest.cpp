@@ -308,3 +308,54 @@ TEST(LineReader, Utf16IsReadAsUtf8)
     split.finish(pieces);
     EXPECT_EQ(pieces, whole);
 }
+
+namespace {
+
+// Keeps every buffer a reader leaves, and counts them.
+class KeepEverything : public LineReader::BufferKeeper {
+  public:
+    std::vector<char> freshBuffer(std::size_t size) override { return std::vector<char>(size, '#'); }
+    void keep(std::vector<char> used) override { kept.push_back(std::move(used)); }
+    std::vector<std::vector<char>> kept;
+};
+
+} // namespace
+
+TEST(LineReader, WithAKeeperEveryLineHandedOutStaysAsItWasRead)
+{
+    TempFolder temp;
+    std::string content;
+    for (int i = 0; i < 400; ++i)
+        content += std::string(static_cast<std::size_t>(i * 13 % 211), 'a' + i % 26) + (i % 3 == 0   ? "\r\n"
+                                                                                       : i % 3 == 1 ? "\n"
+                                                                                                    : "\r");
+    content += std::string(900, 'L') + "\nend";
+    const std::string plain = temp.write("k", content);
+    const std::string packed = temp.write("k.gz", gzip(content));
+    const auto expected = readAll(plain);
+    for (const std::string& path : {plain, packed}) {
+        for (std::size_t block : {16u, 64u, 1000u}) {
+            KeepEverything keeper;
+            LineReader reader(block);
+            ASSERT_TRUE(reader.open(path));
+            reader.keepBuffers(&keeper);
+            std::vector<std::string_view> views;
+            std::string_view line;
+            while (reader.next(line)) {
+                views.push_back(line);
+                // Text put in front mid-way moves the unread bytes, but not
+                // the lines read.
+                if (views.size() == 200) reader.prepend("front\n");
+            }
+            ASSERT_EQ(views.size(), expected.size() + 1) << path << " " << block;
+            for (std::size_t i = 0, e = 0; i < views.size(); ++i) {
+                if (i == 200) {
+                    EXPECT_EQ(views[i], "front");
+                    continue;
+                }
+                EXPECT_EQ(views[i], expected[e++]) << path << " " << block << " line " << i;
+            }
+            EXPECT_FALSE(keeper.kept.empty());
+        }
+    }
+}

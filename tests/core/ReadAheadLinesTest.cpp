@@ -5,7 +5,9 @@
 #include "import/LineReader.h"
 #include "import/LogLine.h"
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace larkspan;
@@ -73,6 +75,35 @@ TEST(ReadAheadParallel, GivesExactlyTheReadersLinesWhateverTheBlocks)
             EXPECT_EQ(readAhead(path, block), readDirectly(path, block)) << path << " " << block;
     // Far more lines than the blocks in flight hold.
     EXPECT_EQ(readAhead(plain).size(), 30001u);
+}
+
+TEST(ReadAheadParallel, ALineStaysAsReadWhileTheWorkerReadsOn)
+{
+    // The lines are handed out where the reader read them: a line must not
+    // change while the caller holds it, however far the worker gets, and
+    // across files that share the blocks.
+    TempFolder temp;
+    const std::string plain = temp.write("plain.log", awkwardText(6000));
+    const std::string packed = temp.write("packed.log.gz", gzip(awkwardText(4000)));
+    ReadAheadLines::Blocks blocks;
+    for (const std::string& path : {plain, packed, plain}) {
+        for (std::size_t block : {std::size_t{64}, std::size_t{4096}}) {
+            const auto expected = readDirectly(path, block);
+            LineReader reader(block);
+            ASSERT_TRUE(reader.open(path));
+            ReadAheadLines ahead(reader, blocks);
+            std::string_view line;
+            std::size_t i = 0;
+            while (ahead.next(line)) {
+                ASSERT_LT(i, expected.size());
+                // Now and then the worker gets time to fill every free block.
+                if (i % 500 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                ASSERT_EQ(line, expected[i]) << path << " " << block << " line " << i;
+                ++i;
+            }
+            EXPECT_EQ(i, expected.size());
+        }
+    }
 }
 
 TEST(ReadAheadParallel, BracketRecordsArePreparedAsTheConverterWouldRewriteThem)

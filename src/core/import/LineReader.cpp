@@ -120,7 +120,11 @@ void LineReader::prepend(std::string_view text)
 
 void LineReader::replaceUnread(const std::string& unread)
 {
-    if (buffer_.size() < unread.size()) buffer_.resize(unread.size());
+    if (keeper_) {
+        moveToFreshBuffer(std::max(buffer_.size(), unread.size()));
+    } else if (buffer_.size() < unread.size()) {
+        buffer_.resize(unread.size());
+    }
     std::memcpy(buffer_.data(), unread.data(), unread.size());
     start_ = 0;
     end_ = unread.size();
@@ -186,10 +190,27 @@ std::size_t LineReader::readRaw(char* into, std::size_t size)
     }
 }
 
+void LineReader::moveToFreshBuffer(std::size_t size)
+{
+    std::vector<char> fresh = keeper_->freshBuffer(size);
+    if (fresh.size() < size) fresh.resize(size);
+    std::memcpy(fresh.data(), buffer_.data() + start_, end_ - start_);
+    keeper_->keep(std::move(buffer_));
+    buffer_ = std::move(fresh);
+    end_ -= start_;
+    if (crKnown_) nextCr_ -= std::min(nextCr_, start_);
+    start_ = 0;
+}
+
 bool LineReader::fill()
 {
     if (eof_) return false;
-    if (start_ > 0) {
+    if (keeper_) {
+        // Reading goes on in the room after the bytes read, or in a fresh
+        // buffer (twice as large for a line longer than the buffer).
+        if (end_ == buffer_.size())
+            moveToFreshBuffer(start_ == 0 ? buffer_.size() * 2 : buffer_.size());
+    } else if (start_ > 0) {
         // Keep the unread text at the front of the block.
         std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
         end_ -= start_;

@@ -30,6 +30,19 @@ class SourceReadError : public Error {
 // cut at 16 MB.
 class LineReader final : public LineSource {
   public:
+    // Takes the buffers a reader is done with, so that the lines handed out
+    // from them stay where they are while reading goes on (on the thread
+    // that reads).
+    class BufferKeeper {
+      public:
+        virtual ~BufferKeeper() = default;
+        // A buffer of at least size bytes to go on in (its bytes need not
+        // be cleared).
+        virtual std::vector<char> freshBuffer(std::size_t size) = 0;
+        // The buffer the reader leaves, still holding every line it gave.
+        virtual void keep(std::vector<char> used) = 0;
+    };
+
     // blockSize: bytes read at a time (small blocks only for tests and
     // fuzzing). A line longer than maxLine is cut to its first maxLine bytes.
     explicit LineReader(std::size_t blockSize = kDefaultBlockSize, std::size_t maxLine = kDefaultMaxLine);
@@ -71,12 +84,22 @@ class LineReader final : public LineSource {
 
     bool compressed() const { return gz_ != nullptr; }
 
+    // With a keeper, the bytes of the lines handed out are never moved or
+    // overwritten: where the reader would make room in its buffer, it goes
+    // on in a fresh one and gives the old one to the keeper. Null: bytes
+    // are reused (a line is then valid until the next call). The keeper
+    // must outlive its use.
+    void keepBuffers(BufferKeeper* keeper) { keeper_ = keeper; }
+
   private:
     bool fill();                                        // reads more bytes behind end_; false at the end of the file
     std::size_t readSome(char* into, std::size_t size); // within the limit
     std::size_t readRaw(char* into, std::size_t size);
     std::size_t readDecoded(char* into, std::size_t size);
     void replaceUnread(const std::string& unread);
+    // Leaves the buffer to the keeper and goes on in a fresh one of at
+    // least size bytes, which holds the unread bytes at its front.
+    void moveToFreshBuffer(std::size_t size);
 
     std::string path_;
     int fd_ = -1;
@@ -100,6 +123,7 @@ class LineReader final : public LineSource {
     std::uint64_t contentRead_ = 0;
     std::uint64_t limit_ = UINT64_MAX;
     std::string held_; // bytes read past the limit
+    BufferKeeper* keeper_ = nullptr;
 };
 
 } // namespace larkspan

@@ -5,9 +5,13 @@
 
 namespace larkspan {
 
-void ReadAheadLines::Block::clear()
+void ReadAheadLines::Block::clear(std::vector<std::vector<char>>& spare)
 {
-    text.clear();
+    // Buffers grown for an overlong line are let go.
+    for (auto& buffer : buffers)
+        if (buffer.size() <= LineReader::kDefaultBlockSize && spare.size() < kBlocks) spare.push_back(std::move(buffer));
+    buffers.clear();
+    textBytes = 0;
     records.clear();
     lines.clear();
     filePosition = 0;
@@ -29,6 +33,7 @@ ReadAheadLines::ReadAheadLines(LineReader& reader, Blocks& blocks, Rewriting rew
             blocks_.spare_.pop_back();
         }
     }
+    reader_.keepBuffers(this);
     worker_ = std::thread([this] { work(); });
 }
 
@@ -40,6 +45,7 @@ ReadAheadLines::~ReadAheadLines()
     }
     changed_.notify_all();
     worker_.join();
+    reader_.keepBuffers(nullptr);
     // The worker is gone: every block is back in this thread's hands.
     if (current_) free_.push_back(std::move(current_));
     for (auto& block : full_)
@@ -62,13 +68,32 @@ std::unique_ptr<ReadAheadLines::Block> ReadAheadLines::takeFree(bool& rewrite)
     return block;
 }
 
+std::vector<char> ReadAheadLines::freshBuffer(std::size_t size)
+{
+    auto& spare = blocks_.spareBuffers_;
+    if (!spare.empty() && spare.back().size() >= size) {
+        std::vector<char> buffer = std::move(spare.back());
+        spare.pop_back();
+        return buffer;
+    }
+    return std::vector<char>(size);
+}
+
+void ReadAheadLines::keep(std::vector<char> used)
+{
+    // The reader moves on only while a block is filled: the block holds the
+    // buffer until the caller is done with it and every block before it.
+    filling_->buffers.push_back(std::move(used));
+}
+
 void ReadAheadLines::work()
 {
     for (;;) {
         bool rewrite = false;
         std::unique_ptr<Block> block = takeFree(rewrite);
         if (!block) return;
-        block->clear();
+        block->clear(blocks_.spareBuffers_);
+        filling_ = block.get();
         try {
             fillBlock(*block, rewrite);
         } catch (...) {
@@ -92,7 +117,7 @@ void ReadAheadLines::work()
 void ReadAheadLines::fillBlock(Block& block, bool rewrite)
 {
     std::string_view line;
-    while (block.text.size() < kBlockBytes && block.lines.size() < kBlockLines) {
+    while (block.textBytes < kBlockBytes && block.lines.size() < kBlockLines) {
         // A cancelled conversion stops reading within one line.
         if (stop_.load(std::memory_order_relaxed)) return;
         if (!reader_.next(line)) {
@@ -107,9 +132,9 @@ void ReadAheadLines::fillBlock(Block& block, bool rewrite)
 void ReadAheadLines::addLine(Block& block, std::string_view line, bool rewrite)
 {
     Line entry;
-    entry.from = block.text.size();
+    entry.text = line.data();
     entry.size = line.size();
-    block.text.append(line);
+    block.textBytes += line.size();
     // Records are rewritten into reused buffers, then appended: no
     // allocation per line once the block's buffers have grown.
     thread_local std::string record, scratch;
@@ -151,7 +176,7 @@ bool ReadAheadLines::next(std::string_view& line)
     while (!current_ || index_ == current_->lines.size())
         if (!advance()) return false;
     const Line& entry = current_->lines[index_++];
-    line = std::string_view(current_->text).substr(entry.from, entry.size);
+    line = std::string_view(entry.text, entry.size);
     return true;
 }
 
@@ -167,7 +192,7 @@ LineSource::Prepared ReadAheadLines::prepared(std::string_view line, std::string
     if (!current_ || index_ == 0) return Prepared::Unknown;
     const Line& entry = current_->lines[index_ - 1];
     // Only the line last handed out, as it was handed out, is known.
-    if (line.data() != current_->text.data() + entry.from || line.size() != entry.size) return Prepared::Unknown;
+    if (line.data() != entry.text || line.size() != entry.size) return Prepared::Unknown;
     if (entry.prepared == Prepared::Bracket)
         record = std::string_view(current_->records).substr(entry.recordFrom, entry.recordSize);
     return entry.prepared;
