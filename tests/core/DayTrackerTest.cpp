@@ -426,3 +426,88 @@ TEST_F(DayTrackerTest, AClientMetAgainAfterTheSpellingsWereDroppedIsTheSameVisit
     EXPECT_EQ(lines[1], "2000-10-10,c1,c1,11:00:00,/b.htm,-,-,-,-");
     EXPECT_EQ(lines[2], "2000-10-10,C1,C1,12:00:00,/c.htm,-,-,-,-");
 }
+
+// Lines taken from the bytes read, split as their ends are looked for, give
+// what the same lines fed one by one give: with CR LF and LF breaks, a last
+// line without one, directives that change the delimiter and fields between
+// records, records with too few or too many values, a CR ending the last
+// value, and any cut of the text into the pieces a reading sees.
+TEST_F(DayTrackerTest, LinesTakenFromReadTextGiveWhatLinesFedOneByOneGive)
+{
+    openCache();
+    std::mt19937 random(5);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const char* const fieldLists[] = {"date time c-ip cs-method cs-uri-stem sc-status sc-bytes",
+                                      "c-ip time cs-method cs-uri-stem sc-bytes date",
+                                      "time c-ip cs-method cs-uri-stem"};
+    const auto valueOf = [&](std::string_view field) -> std::string {
+        if (field == "date") return "2000-10-1" + std::to_string(pick(2));
+        if (field == "time") return "10:0" + std::to_string(pick(3)) + ":0" + std::to_string(pick(9));
+        if (field == "c-ip") return pick(2) == 0 ? "c" + std::to_string(pick(6)) : "C" + std::to_string(pick(6));
+        if (field == "cs-method") return pick(8) == 0 ? "POST" : "GET";
+        if (field == "cs-uri-stem") return std::string("/p") + std::to_string(pick(5)) + (pick(2) == 0 ? ".htm" : ".gif");
+        return std::to_string(pick(3000));
+    };
+    std::string text = kHeader;
+    char delimiter = ' ';
+    std::size_t fields = 0;
+    std::vector<std::string> names;
+    for (int i = 0; i < 900; ++i) {
+        const std::size_t what = pick(40);
+        std::string line;
+        if (what == 0) {
+            delimiter = pick(2) == 0 ? ' ' : '\t';
+            line = delimiter == ' ' ? "#Delim: SPACEDELIMITED" : "#Delim:\t";
+        } else if (what == 1 || fields == 0) {
+            const std::size_t list = pick(std::size(fieldLists));
+            line = std::string("#Fields: ") + fieldLists[list];
+            names = text::split(fieldLists[list], ' ');
+            if (delimiter != ' ') std::replace(line.begin() + 9, line.end(), ' ', delimiter);
+            line[8] = delimiter;
+            fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), delimiter));
+        } else if (what == 2) {
+            line = "#Date: 2000-10-1" + std::to_string(pick(3));
+        } else if (what == 3) {
+            line = "";
+        } else {
+            const std::size_t count = what == 4 ? fields + 1 : what == 5 ? fields - 1 : fields;
+            for (std::size_t v = 0; v < count; ++v) {
+                if (v > 0) line += delimiter;
+                line += valueOf(v < names.size() ? names[v] : "extra");
+            }
+        }
+        text += line + (pick(3) == 0 ? "\n" : "\r\n");
+    }
+    text += "2000-10-10 10:00:00 c1 GET /last.htm 200 5\r";
+
+    // The lines as a reading of the file gives them: without their breaks.
+    DayTracker fed(hosts);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = std::string_view(text).substr(start, end - start);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        fed.addLine(line);
+        start = end + 1;
+    }
+    summary = fed.summaryLines();
+    detail = fed.detailLines();
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{64}, std::size_t{100000}}) {
+        DayTracker day(hosts);
+        std::size_t from = 0;
+        std::size_t window = piece;
+        while (from < text.size()) {
+            const bool last = from + window >= text.size();
+            const std::size_t taken = day.takeLine(std::string_view(text).substr(from, window), last);
+            if (taken == 0) {
+                ASSERT_FALSE(last);
+                window += piece;
+                continue;
+            }
+            from += taken;
+            window = piece;
+        }
+        EXPECT_EQ(day.summaryLines(), summary) << piece;
+        EXPECT_EQ(day.detailLines(), detail) << piece;
+    }
+    EXPECT_GT(detail.size(), 100u);
+}

@@ -3,6 +3,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "import/ImportRun.h"
+#include "import/LineReader.h"
 #include "settings/SettingsStore.h"
 #include "tracker/TrackerFiles.h"
 #include "webs/WebStore.h"
@@ -100,6 +101,30 @@ TEST_F(TrackerDatabaseTest, LinesLongerThanAReadBlockAreReadWhole)
     for (std::size_t i = 0; i < referrers.size(); ++i)
         expected += "2000-10-10,c,c,10:00:0" + std::to_string(i + 1) + ",/a.htm," + referrers[i] + ",-,-,-\r\n";
     EXPECT_EQ(temp.read("w/2000/LKLT1010.lkdus"), expected);
+}
+
+// A line longer than any record (a damaged or planted day file) is cut
+// where the import cuts lines, its rest skipped, and the records around it
+// are tracked: also when it is the file's last line and has no break.
+TEST_F(TrackerDatabaseTest, AnOverlongLineIsCutAndTheRecordsAroundItAreKept)
+{
+    const std::string head = "#FileFormat: LKLT\r\n#Fields: date time c-ip cs-method cs-uri-stem cs(Referer)\r\n"
+                             "2000-10-10 10:00:01 c GET /a.htm -\r\n";
+    // The cut falls at the end of the referrer, so the cut record is
+    // tracked with it; what follows the cut would pass for a record.
+    const std::string cutReferrer(LineReader::kDefaultMaxLine - 33, 'r');
+    const std::string overlong =
+        "2000-10-10 10:00:02 c GET /b.htm " + cutReferrer + "2000-10-10 10:00:09 c GET /rest.htm -";
+    const std::string after = "2000-10-10 10:00:03 c GET /c.htm -\r\n";
+    const std::string expected = "2000-10-10,c,c,10:00:01,/a.htm,-,-,-,-\r\n"
+                                 "2000-10-10,c,c,10:00:02,/b.htm," + cutReferrer + ",-,-,-\r\n";
+    database.openCache(temp.file("w"), "w");
+    const std::string day = temp.write("w/2000/LKLT1010.log", head + overlong + "\r\n" + after);
+    ASSERT_TRUE(database.buildDay(day, {}));
+    EXPECT_EQ(temp.read("w/2000/LKLT1010.lkdus"), expected + "2000-10-10,c,c,10:00:03,/c.htm,-,-,-,-\r\n");
+    const std::string last = temp.write("w/2000/LKLT1011.log", head + overlong);
+    ASSERT_TRUE(database.buildDay(last, {}));
+    EXPECT_EQ(temp.read("w/2000/LKLT1011.lkdus"), expected);
 }
 
 TEST_F(TrackerDatabaseTest, ADayWithoutFieldsGivesTwoEmptyFilesReplacingOldOnes)

@@ -84,6 +84,18 @@ class LineReader final : public LineSource {
 
     bool compressed() const { return gz_ != nullptr; }
 
+    // For a caller that finds line ends itself, instead of next(): the
+    // bytes read and not yet taken, valid until the next call; take()
+    // passes over bytes of them; readMore() reads on behind them (false
+    // at the end of the content).
+    std::string_view unread() const { return std::string_view(buffer_.data() + start_, end_ - start_); }
+    void take(std::size_t bytes)
+    {
+        start_ += bytes;
+        scanned_ = 0;
+    }
+    bool readMore() { return fill(); }
+
     // With a keeper, the bytes of the lines handed out are never moved or
     // overwritten: where the reader would make room in its buffer, it goes
     // on in a fresh one and gives the old one to the keeper. Null: bytes

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <stdexcept>
 
@@ -298,11 +299,46 @@ std::size_t DayTracker::visitorFor(std::string_view date, std::string_view host,
     return visitors_.size() - 1;
 }
 
+std::size_t DayTracker::takeLine(std::string_view text, bool last)
+{
+    if (text.empty()) return 0;
+    // Splitting and the search for the line's end are one pass, unless a
+    // delimiter could be taken for a line break.
+    if (text.front() != '#' && takesRecords() && delimiter_ != '\r' && delimiter_ != '\n') {
+        const text::SplitLine split = splitLine_(text, delimiter_, values_, false);
+        if (split.length == std::string_view::npos && !last) return 0;
+        const std::size_t length = split.length == std::string_view::npos ? text.size() : split.length;
+        if (split.count == fieldCount_) {
+            if (length > 0 && text[length - 1] == '\r') values_.back().remove_suffix(1);
+            recordValues();
+        }
+        return length == text.size() ? length : length + 1;
+    }
+    const void* lineFeed = std::memchr(text.data(), '\n', text.size());
+    if (lineFeed == nullptr && !last) return 0;
+    const std::size_t length =
+        lineFeed == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(lineFeed) - text.data());
+    std::string_view line = text.substr(0, length);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    addLine(line);
+    return lineFeed == nullptr ? length : length + 1;
+}
+
+bool DayTracker::takesRecords() const
+{
+    if (columns_[Time] < 0 || columns_[Client] < 0 || columns_[Method] < 0 || columns_[UriStem] < 0) return false;
+    return !dayDate_.empty() || columns_[Date] >= 0;
+}
+
 void DayTracker::record(std::string_view line)
 {
-    if (columns_[Time] < 0 || columns_[Client] < 0 || columns_[Method] < 0 || columns_[UriStem] < 0) return;
-    if (dayDate_.empty() && columns_[Date] < 0) return;
+    if (!takesRecords()) return;
     if (text::splitValues(line, delimiter_, values_) != fieldCount_) return;
+    recordValues();
+}
+
+void DayTracker::recordValues()
+{
     if (!analysis::isCountedMethod(column(Method))) return;
     if (dayDate_.empty()) {
         dayDate_ = std::string(column(Date));

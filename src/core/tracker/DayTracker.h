@@ -3,6 +3,7 @@
 #include "analysis/FoldedKey.h"
 #include "tracker/ClientSpellings.h"
 #include "analysis/TextArena.h"
+#include "common/FieldSplit.h"
 
 #include <cstdint>
 #include <string>
@@ -47,6 +48,13 @@ class DayTracker {
     // buffer is not copied as it grows.
     void reserveFor(std::size_t dayFileBytes);
     void addLine(std::string_view line);
+    // Tracks the line at the start of text, found as the analysis pass
+    // finds a day file's lines: it ends at the first LF, and a CR before
+    // the LF is not part of it. A record is split as its end is looked
+    // for. Returns the bytes taken, the LF included; 0 (nothing taken)
+    // when text is empty, or holds no LF while more text may follow (last
+    // false).
+    std::size_t takeLine(std::string_view text, bool last);
 
     // The visitor lines sorted by date, host and client, and the request
     // lines sorted by their whole text (both without regard to case; equal
@@ -103,6 +111,10 @@ class DayTracker {
 
     void directive(std::string_view line);
     void record(std::string_view line);
+    // Whether the field list and date in force let records be tracked.
+    bool takesRecords() const;
+    // A record split into values_, fieldCount_ of them.
+    void recordValues();
     std::string_view column(Column c) const;
     std::size_t visitorFor(std::string_view date, std::string_view host, std::string_view client, bool& created);
     void countRequest(Visitor& v, bool created, bool page, TimeOfDay t);
@@ -123,6 +135,7 @@ class DayTracker {
     std::size_t fieldCount_ = 0;
     int columns_[ColumnCount];
     std::vector<std::string_view> values_;
+    const text::LineSplitter splitLine_ = text::bestLineSplitter();
     std::string key_;
     std::string prefix_;
     // The visitors' keys, the client spellings and their prefixes.

@@ -34,7 +34,10 @@ constexpr std::size_t kDayReadBlock = std::size_t{256} << 10;
 
 // Feeds the day file's lines to a tracker; goOn() is asked after every
 // line and ends the reading early when it says no. False when the file
-// cannot be opened (errno kept) or reading was ended early.
+// cannot be opened (errno kept) or reading was ended early. The tracker
+// finds each line's end in the bytes read; a line of kMaxLine bytes
+// without one is cut there, and the rest of it skipped, as the import's
+// reading cuts it.
 template <typename GoOn> bool trackDayFile(const std::string& dayFile, DayTracker& day, GoOn goOn)
 {
     LineReader reader(kDayReadBlock);
@@ -42,12 +45,31 @@ template <typename GoOn> bool trackDayFile(const std::string& dayFile, DayTracke
     std::error_code sizeUnknown;
     const auto size = std::filesystem::file_size(dayFile, sizeUnknown);
     if (!sizeUnknown) day.reserveFor(static_cast<std::size_t>(size));
-    std::string_view line;
-    while (reader.next(line)) {
-        day.addLine(line);
-        if (!goOn()) return false;
+    constexpr std::size_t kMaxLine = LineReader::kDefaultMaxLine;
+    bool more = reader.readMore();
+    bool skipping = false; // the rest of a line cut short
+    for (;;) {
+        const std::string_view text = reader.unread();
+        if (skipping) {
+            const std::size_t lineFeed = text.find('\n');
+            reader.take(lineFeed == std::string_view::npos ? text.size() : lineFeed + 1);
+            skipping = lineFeed == std::string_view::npos;
+            if (!skipping) continue;
+        } else if (std::size_t taken = day.takeLine(text, false)) {
+            reader.take(taken);
+            if (!goOn()) return false;
+            continue;
+        } else if (text.size() >= kMaxLine || (!more && !text.empty())) {
+            // A line without its end: the file's last, or one cut short.
+            taken = day.takeLine(text.substr(0, kMaxLine), true);
+            reader.take(taken);
+            skipping = text.size() >= kMaxLine;
+            if (!goOn()) return false;
+            continue;
+        }
+        if (!more) return true;
+        more = reader.readMore();
     }
-    return true;
 }
 
 // Writes the day's tracker files beside their places, each under a name
