@@ -121,25 +121,30 @@ import_step import bench --no-tracker
 # is the difference, and it must stay within half of the import's.
 run "web add t" - no web add tracked --files "$work/logs/*.log"
 import_step "import+tracker" tracked
-# The step's own time: the best of three imports with it less the best of
-# three without it, run in turn into empty webs so the disk's moods even out.
-# The limit holds for the default threads; one core is shown for comparison.
-best_import_wall() {
-  local web=$1 threads=$2 best=
+# best_wall THREADS WEB COMMAND [ARGS...]: the best wall time of three runs
+# of a command, with WEB's day files removed before each ("-": none), so
+# that an import always writes into an empty web.
+best_wall() {
+  local threads=$1 web=$2 best=
   shift 2
   local round
   for round in 1 2 3; do
-    rm -rf "$work/home/wwwstats/$web/"[0-9][0-9][0-9][0-9]
+    if [ "$web" != - ]; then
+      rm -rf "$work/home/wwwstats/$web/"[0-9][0-9][0-9][0-9]
+    fi
     settle
     LARKSPAN_THREADS=$threads /usr/bin/time -f '%e %U %M' -o "$work/best.time" \
-      "$cli" "${home[@]}" --yes import "$web" "$@" >/dev/null 2>&1 || return 1
+      "$cli" "${home[@]}" --yes "$@" >/dev/null 2>&1 || return 1
     best=$(awk -v b="$best" -v w="$(wall_seconds "$work/best.time")" 'BEGIN { print (b == "" || w < b) ? w : b }')
   done
   echo "$best"
 }
+# The step's own time: the best of three imports with it less the best of
+# three without it, run in turn into empty webs so the disk's moods even out.
+# The limit holds for the default threads; one core is shown for comparison.
 for threads in 1 "$default_threads"; do
-  without=$(best_import_wall bench "$threads" --no-tracker) || without=0
-  with=$(best_import_wall tracked "$threads") || with=0
+  without=$(best_wall "$threads" bench import bench --no-tracker) || without=0
+  with=$(best_wall "$threads" tracked import tracked) || with=0
   limit=" (limit 50%)"
   if [ "$threads" = 1 ]; then
     limit=" on one core"
@@ -210,17 +215,23 @@ analog_wall=$(wall_seconds "$work/analog.time")
 row analog 1 "$analog_wall" "$(user_seconds "$work/analog.time")" \
   "$(awk -v n="$lines" -v w="$analog_wall" 'BEGIN { printf "%.0f", (w > 0 ? n / w : 0) }')" \
   "$(peak_mb "$work/analog.time")" "$([ $analog_status -eq 0 ] || echo "FAILED (status $analog_status)")"
-# ratio IMPORT_LABEL REPORT_LABEL THREADS TEXT: the two steps' wall time beside analog's.
+# The ratios are taken as analog's is, each step at its best of three runs.
+# ratio IMPORT_S REPORT_S THREADS TEXT: the two steps' wall time beside analog's.
 ratio() {
-  awk -v i="$(wall_seconds "$work/$1-t$3.time")" -v r="$(wall_seconds "$work/$2-t$3.time")" \
-    -v a="$analog_wall" -v t="$3" -v what="$4" 'BEGIN {
+  awk -v i="$1" -v r="$2" -v a="$analog_wall" -v t="$3" -v what="$4" 'BEGIN {
     printf "%s, %s thread(s): %.2f s = %.2f x analog (%.2f s)\n", what, t, i + r, (a > 0 ? (i + r) / a : 0), a }'
 }
 for threads in 1 "$default_threads"; do
-  ratio import-1-file report "$threads" "import 1 file + report (every section, CSV, all rows)"
-  ratio import-1-file report-daily "$threads" "import 1 file + report (every section but demographics)"
-  ratio import-1-file+t report-daily "$threads" "import 1 file with tracker + report (every section but demographics)"
-  awk -v r="$(wall_seconds "$work/report-daily-t$threads.time")" -v a="$analog_wall" -v t="$threads" 'BEGIN {
+  import=$(best_wall "$threads" single import single --no-tracker) || import=0
+  import_tracker=$(best_wall "$threads" singlet import singlet) || import_tracker=0
+  report=$(best_wall "$threads" - report bench) || report=0
+  daily=$(best_wall "$threads" - report everyday) || daily=0
+  echo "best of three, $threads thread(s): import 1 file $import s, with tracker $import_tracker s," \
+    "report $report s, report daily $daily s"
+  ratio "$import" "$report" "$threads" "import 1 file + report (every section, CSV, all rows)"
+  ratio "$import" "$daily" "$threads" "import 1 file + report (every section but demographics)"
+  ratio "$import_tracker" "$daily" "$threads" "import 1 file with tracker + report (every section but demographics)"
+  awk -v r="$daily" -v a="$analog_wall" -v t="$threads" 'BEGIN {
     printf "report over imported days (every section but demographics), %s thread(s): %.2f x analog\n", t, (a > 0 ? r / a : 0) }'
 done
 echo "Logs, outputs and /usr/bin/time reports: $work"
