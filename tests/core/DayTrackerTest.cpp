@@ -445,7 +445,8 @@ TEST_F(DayTrackerTest, LinesTakenFromReadTextGiveWhatLinesFedOneByOneGive)
         if (field == "time") return "10:0" + std::to_string(pick(3)) + ":0" + std::to_string(pick(9));
         if (field == "c-ip") return pick(2) == 0 ? "c" + std::to_string(pick(6)) : "C" + std::to_string(pick(6));
         if (field == "cs-method") return pick(8) == 0 ? "POST" : "GET";
-        if (field == "cs-uri-stem") return std::string("/p") + std::to_string(pick(5)) + (pick(2) == 0 ? ".htm" : ".gif");
+        if (field == "cs-uri-stem")
+            return std::string("/p") + std::to_string(pick(5)) + (pick(2) == 0 ? ".htm" : ".gif");
         return std::to_string(pick(3000));
     };
     std::string text = kHeader;

@@ -327,8 +327,8 @@ TEST(LineReader, WithAKeeperEveryLineHandedOutStaysAsItWasRead)
     std::string content;
     for (int i = 0; i < 400; ++i)
         content += std::string(static_cast<std::size_t>(i * 13 % 211), 'a' + i % 26) + (i % 3 == 0   ? "\r\n"
-                                                                                       : i % 3 == 1 ? "\n"
-                                                                                                    : "\r");
+                                                                                        : i % 3 == 1 ? "\n"
+                                                                                                     : "\r");
     content += std::string(900, 'L') + "\nend";
     const std::string plain = temp.write("k", content);
     const std::string packed = temp.write("k.gz", gzip(content));

@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace larkspan;
 using larkspan::testing::gzip;

@@ -117,7 +117,8 @@ TEST_F(TrackerDatabaseTest, AnOverlongLineIsCutAndTheRecordsAroundItAreKept)
         "2000-10-10 10:00:02 c GET /b.htm " + cutReferrer + "2000-10-10 10:00:09 c GET /rest.htm -";
     const std::string after = "2000-10-10 10:00:03 c GET /c.htm -\r\n";
     const std::string expected = "2000-10-10,c,c,10:00:01,/a.htm,-,-,-,-\r\n"
-                                 "2000-10-10,c,c,10:00:02,/b.htm," + cutReferrer + ",-,-,-\r\n";
+                                 "2000-10-10,c,c,10:00:02,/b.htm," +
+                                 cutReferrer + ",-,-,-\r\n";
     database.openCache(temp.file("w"), "w");
     const std::string day = temp.write("w/2000/LKLT1010.log", head + overlong + "\r\n" + after);
     ASSERT_TRUE(database.buildDay(day, {}));

@@ -208,8 +208,7 @@ bool LineReader::fill()
     if (keeper_) {
         // Reading goes on in the room after the bytes read, or in a fresh
         // buffer (twice as large for a line longer than the buffer).
-        if (end_ == buffer_.size())
-            moveToFreshBuffer(start_ == 0 ? buffer_.size() * 2 : buffer_.size());
+        if (end_ == buffer_.size()) moveToFreshBuffer(start_ == 0 ? buffer_.size() * 2 : buffer_.size());
     } else if (start_ > 0) {
         // Keep the unread text at the front of the block.
         std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);

@@ -9,7 +9,8 @@ void ReadAheadLines::Block::clear(std::vector<std::vector<char>>& spare)
 {
     // Buffers grown for an overlong line are let go.
     for (auto& buffer : buffers)
-        if (buffer.size() <= LineReader::kDefaultBlockSize && spare.size() < kBlocks) spare.push_back(std::move(buffer));
+        if (buffer.size() <= LineReader::kDefaultBlockSize && spare.size() < kBlocks)
+            spare.push_back(std::move(buffer));
     buffers.clear();
     textBytes = 0;
     records.clear();

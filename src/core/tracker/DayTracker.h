@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/FoldedKey.h"
-#include "tracker/ClientSpellings.h"
 #include "analysis/TextArena.h"
 #include "common/FieldSplit.h"
+#include "tracker/ClientSpellings.h"
 
 #include <cstdint>
 #include <string>
