@@ -188,10 +188,10 @@ TEST(AnalysisPass, ReferrerAndAgentRulesDependOnTrackingBySessions)
     off.dayFile(2000, 2, 1, body);
     off.run(day(2000, 2, 1), day(2000, 2, 1));
     ASSERT_EQ(off.table.referrers().size(), 1u);
-    EXPECT_EQ(off.table.referrers()[0].key, "http://r2/");
+    EXPECT_EQ(off.table.referrers()[0].key(), "http://r2/");
     EXPECT_EQ(off.table.referrers()[0].count, 2);
     ASSERT_EQ(off.table.userAgents().size(), 2u);
-    EXPECT_EQ(off.table.userAgents()[0].key, "AgentA");
+    EXPECT_EQ(off.table.userAgents()[0].key(), "AgentA");
     EXPECT_EQ(off.table.userAgents()[0].count, 1);
 
     PassFixture on;
@@ -199,7 +199,7 @@ TEST(AnalysisPass, ReferrerAndAgentRulesDependOnTrackingBySessions)
     on.dayFile(2000, 2, 1, body);
     on.run(day(2000, 2, 1), day(2000, 2, 1));
     ASSERT_EQ(on.table.referrers().size(), 1u);
-    EXPECT_EQ(on.table.referrers()[0].key, "http://r1/");
+    EXPECT_EQ(on.table.referrers()[0].key(), "http://r1/");
     EXPECT_EQ(on.table.userAgents().size(), 1u);
     EXPECT_EQ(on.table.bucketTotals().hits, 3); // POST adds no hit
 }
@@ -217,12 +217,12 @@ TEST(AnalysisPass, ErrorsCountByStatusKindAndServerAddress)
                   rec("09:00:00", "1.1.1.1", "GET", "/x", "4040"));
     f.run(day(2000, 2, 1), day(2000, 2, 1));
     ASSERT_EQ(f.table.errorStatuses().size(), 3u);
-    EXPECT_EQ(f.table.errorStatuses()[0].key, "404");
+    EXPECT_EQ(f.table.errorStatuses()[0].key(), "404");
     EXPECT_EQ(f.table.errorStatuses()[0].count, 4);
-    EXPECT_EQ(f.table.errorStatuses()[1].key, "500");
+    EXPECT_EQ(f.table.errorStatuses()[1].key(), "500");
     ASSERT_EQ(f.table.pageErrors().size(), 1u);
     EXPECT_EQ(f.table.pageErrors()[0].count, 3);
-    EXPECT_EQ(f.table.downloadErrors()[0].key, "503");
+    EXPECT_EQ(f.table.downloadErrors()[0].key(), "503");
     const ErrorAddressList* p404 = f.table.errorAddressList("P;404");
     ASSERT_NE(p404, nullptr);
     EXPECT_EQ(p404->keys, (std::vector<std::string>{"10.0.0.1/gone.htm", "10.0.0.2/gone.htm"}));
@@ -270,7 +270,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
     f.run(day(2000, 2, 1), day(2000, 2, 4));
     ASSERT_EQ(f.table.pages().size(), 3u);
     EXPECT_EQ(f.table.pages()[2].key(), "-/w.htm");
-    EXPECT_EQ(f.table.userAgents()[2].key, "Mozilla/4.0 (compatible; MSIE 6.0)");
+    EXPECT_EQ(f.table.userAgents()[2].key(), "Mozilla/4.0 (compatible; MSIE 6.0)");
     f.table.reset();
     f.run(day(2000, 2, 1), day(2000, 2, 3));
     EXPECT_EQ(f.table.fieldNames(),
@@ -278,7 +278,7 @@ TEST(AnalysisPass, HeadersColumnZeroAndTabDelimitedFiles)
                                         "s-ip", "cs(User-Agent)", "cs(Referer)"}));
     EXPECT_EQ(f.table.recordsProcessed(), 3);
     ASSERT_EQ(f.table.userAgents().size(), 2u);
-    EXPECT_EQ(f.table.userAgents()[1].key, "Mozilla/5.0 (X11; Linux)");
+    EXPECT_EQ(f.table.userAgents()[1].key(), "Mozilla/5.0 (X11; Linux)");
     EXPECT_EQ(f.table.pages()[1].key(), "/t.htm"); // no s-ip: empty text before the path
 }
 
@@ -464,15 +464,15 @@ TEST(AnalysisPass, LinesAcrossReadChunksSplitExactlyAsShortOnes)
     ASSERT_EQ(agents.size(), agentLengths.size() + 1 + 1 + 1); // and "Mozilla/4.0"
     std::size_t next = 0;
     for (const auto& row : agents) {
-        if (row.key == "Mozilla/4.0") continue;
+        if (row.key() == "Mozilla/4.0") continue;
         if (next < agentLengths.size()) {
-            EXPECT_EQ(row.key.size(), agentLengths[next]) << "record " << next;
-            EXPECT_EQ(row.key.find_first_not_of(static_cast<char>('a' + next)), std::string_view::npos);
+            EXPECT_EQ(row.key().size(), agentLengths[next]) << "record " << next;
+            EXPECT_EQ(row.key().find_first_not_of(static_cast<char>('a' + next)), std::string_view::npos);
             ++next;
         } else if (next++ == agentLengths.size()) {
-            EXPECT_EQ(row.key, std::string_view("N\0\xff\r\xe9", 5));
+            EXPECT_EQ(row.key(), std::string_view("N\0\xff\r\xe9", 5));
         } else {
-            EXPECT_EQ(row.key, tabAgent);
+            EXPECT_EQ(row.key(), tabAgent);
         }
     }
     EXPECT_EQ(f.table.pages().back().key(), "9.9.9.9/t.htm");
@@ -499,7 +499,7 @@ TEST(AnalysisPass, UserAgentListIsTheSameWhetherTheRobotSpotterJudgesAgentsOrNot
         f.run(day(2000, 2, 1), day(2000, 2, 2));
         std::vector<std::pair<std::string, long long>> rows;
         for (const auto& row : f.table.userAgents())
-            rows.emplace_back(std::string(row.key), row.count);
+            rows.emplace_back(std::string(row.key()), row.count);
         return rows;
     };
     const auto plain = agentList(false, 1);

@@ -69,7 +69,7 @@ TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
     ASSERT_EQ(rows.size(), firstSpelling.size());
     ASSERT_GT(rows.size(), 20000u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        ASSERT_EQ(rows.rows()[i].key, firstSpelling[i]) << i;
+        ASSERT_EQ(rows.rows()[i].key(), firstSpelling[i]) << i;
         ASSERT_EQ(rows.rows()[i].count, counts[i]) << i;
         ASSERT_EQ(rows.find(text::toUpper(firstSpelling[i])), static_cast<long>(i)) << i;
     }
@@ -80,10 +80,10 @@ TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
     for (int i = 0; i < 100000; ++i)
         rows.count("/distinct/" + std::to_string(i));
     ASSERT_EQ(rows.size(), before + 100000);
-    EXPECT_EQ(rows.rows()[before].key, "/distinct/0");
-    EXPECT_EQ(rows.rows()[before + 99999].key, "/distinct/99999");
+    EXPECT_EQ(rows.rows()[before].key(), "/distinct/0");
+    EXPECT_EQ(rows.rows()[before + 99999].key(), "/distinct/99999");
     EXPECT_EQ(rows.find("/DISTINCT/54321"), static_cast<long>(before + 54321));
-    EXPECT_EQ(rows.rows()[0].key, firstSpelling[0]);
+    EXPECT_EQ(rows.rows()[0].key(), firstSpelling[0]);
 
     // Past a million rows they grow by a quarter: never more than a quarter
     // of the room unused, and every earlier view and count still holds.
@@ -95,10 +95,10 @@ TEST(KeyedRows, AgreesWithAFoldedMapThroughManyGrowths)
         }
     }
     ASSERT_EQ(rows.size(), middle + 1000000);
-    EXPECT_EQ(rows.rows()[middle + 999999].key, "/m/999999");
+    EXPECT_EQ(rows.rows()[middle + 999999].key(), "/m/999999");
     EXPECT_EQ(rows.find("/M/777777"), static_cast<long>(middle + 777777));
-    EXPECT_EQ(rows.rows()[before + 99999].key, "/distinct/99999");
-    EXPECT_EQ(rows.rows()[0].key, firstSpelling[0]);
+    EXPECT_EQ(rows.rows()[before + 99999].key(), "/distinct/99999");
+    EXPECT_EQ(rows.rows()[0].key(), firstSpelling[0]);
     EXPECT_EQ(rows.rows()[0].count, counts[0]);
 }
 
@@ -122,12 +122,38 @@ TEST(KeyedRows, EmptyAndHugeKeysAmongSmallBlocks)
     EXPECT_TRUE(rows.count(keys[7])); // new again after clearing
     ASSERT_EQ(copy.size(), 3002u);
     EXPECT_EQ(copy.rows()[0].count, 2);
-    EXPECT_EQ(copy.rows()[1502].key, huge);
+    EXPECT_EQ(copy.rows()[1502].key(), huge);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const std::size_t row = i < 1501 ? i + 1 : i + 2;
-        ASSERT_EQ(copy.rows()[row].key, keys[i]) << i;
+        ASSERT_EQ(copy.rows()[row].key(), keys[i]) << i;
         ASSERT_EQ(copy.find(keys[i]), static_cast<long>(row)) << i;
     }
+}
+
+TEST(KeyedRows, CountRowsKeepTheLongestKeyAndCountsPastFourBillion)
+{
+    // A count row packs its key's length and its count into one word: the
+    // longest key the analysis pass can meet keeps every byte, counts pass
+    // 32 bits exactly, and neither spills into its neighbour.
+    KeyedRows<CountRow> rows;
+    std::string longest(CountRow::kLongestKey, 'L');
+    longest.back() = 'z';
+    bool isNew = false;
+    rows.addCount("before", 1, isNew);
+    rows.addCount(longest, (std::int64_t{1} << 32) + 5, isNew);
+    EXPECT_TRUE(isNew);
+    rows.addCount("after", 2, isNew);
+    rows.addCount(longest, std::int64_t{1} << 33, isNew);
+    EXPECT_FALSE(isNew);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows.rows()[1].key(), longest);
+    EXPECT_EQ(rows.rows()[1].count, (std::int64_t{1} << 32) + (std::int64_t{1} << 33) + 5);
+    EXPECT_EQ(rows.find(longest), 1);
+    EXPECT_EQ(rows.rows()[0].key(), "before");
+    EXPECT_EQ(rows.rows()[0].count, 1);
+    EXPECT_EQ(rows.rows()[2].key(), "after");
+    EXPECT_EQ(rows.rows()[2].count, 2);
+    EXPECT_THROW(rows.count(std::string(CountRow::kLongestKey + 1, 'x')), std::length_error);
 }
 
 TEST(KeyedRows, CallersMayChangeCountsThroughTheRows)
@@ -195,7 +221,7 @@ TEST(KeyedRows, CompactedTablesStillFindAndCount)
     for (int i = 0; i < 302; ++i)
         ASSERT_EQ(rows.find("/page-" + std::to_string(i) + ".html"), i);
     EXPECT_EQ(rows.rows()[299].count, 4);
-    EXPECT_EQ(rows.rows()[299].key, "/page-299.html");
+    EXPECT_EQ(rows.rows()[299].key(), "/page-299.html");
 }
 
 TEST(KeyedRows, RowsAddedUnsearchedAreFoundLikeCountedOnes)
@@ -256,19 +282,19 @@ TEST(KeyedRows, SharedTextsStoredOnceAndOutliveTheirFirstOwner)
     const std::string agent = "Mozilla/5.0 (X11; Linux x86_64; rv:1.1) Gecko/20100101 Firefox/133.0";
     judged->count(agent);
     judged->count("Other/2.0");
-    const std::string_view stored = judged->rows()[0].key;
-    const std::string_view other = judged->rows()[1].key;
+    const std::string_view stored = judged->rows()[0].key();
+    const std::string_view other = judged->rows()[1].key();
     bool isNew = false;
     // The same bytes in the shared arena: viewed, not copied.
     listed.countRow(agent, isNew, stored, judged->texts().get());
-    EXPECT_EQ(listed.rows()[1].key.data(), stored.data());
+    EXPECT_EQ(listed.rows()[1].key().data(), stored.data());
     // Another spelling, or a text of some other arena: copied.
     listed.countRow("OTHER/2.0", isNew, other, judged->texts().get());
-    EXPECT_NE(listed.rows()[2].key.data(), other.data());
+    EXPECT_NE(listed.rows()[2].key().data(), other.data());
     KeyedRows<CountRow> elsewhere;
     elsewhere.count("Third/3.0");
-    listed.countRow("Third/3.0", isNew, elsewhere.rows()[0].key, elsewhere.texts().get());
-    EXPECT_NE(listed.rows()[3].key.data(), elsewhere.rows()[0].key.data());
+    listed.countRow("Third/3.0", isNew, elsewhere.rows()[0].key(), elsewhere.texts().get());
+    EXPECT_NE(listed.rows()[3].key().data(), elsewhere.rows()[0].key().data());
 
     // The first owner gone and its memory used again: every key still reads.
     judged.reset();
@@ -279,7 +305,7 @@ TEST(KeyedRows, SharedTextsStoredOnceAndOutliveTheirFirstOwner)
     const std::vector<std::string> expected = {"Kept/1.0", agent, "OTHER/2.0", "Third/3.0"};
     ASSERT_EQ(listed.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(listed.rows()[i].key, expected[i]);
+        EXPECT_EQ(listed.rows()[i].key(), expected[i]);
 }
 
 TEST(RecordTally, AgentListOutlivesTheRobotSpotter)
@@ -317,7 +343,7 @@ TEST(RecordTally, AgentListOutlivesTheRobotSpotter)
     const CountRows& rows = table.userAgents();
     ASSERT_EQ(rows.size(), agents.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        ASSERT_EQ(rows[i].key, i % 3 == 0 ? text::toUpper(agents[i]) : agents[i]) << i;
+        ASSERT_EQ(rows[i].key(), i % 3 == 0 ? text::toUpper(agents[i]) : agents[i]) << i;
         ASSERT_EQ(rows[i].count, 2) << i;
     }
 }

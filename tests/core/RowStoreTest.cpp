@@ -100,11 +100,11 @@ TEST(RowStore, LongListsKeepTheirRowsAndKeysWhileTheyGrowInPlace)
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(n));
     EXPECT_LT(rows.capacity(), rows.size() + rows.size() / 7);
     for (int i = 0; i < n; i += 9973)
-        ASSERT_EQ(rows[i].key, "http://r" + std::to_string(i) + ".example/") << i;
+        ASSERT_EQ(rows[i].key(), "http://r" + std::to_string(i) + ".example/") << i;
     EXPECT_EQ(rows[0].count, 2);
     table.compact();
     EXPECT_EQ(table.referrers().capacity(), static_cast<std::size_t>(n));
-    EXPECT_EQ(table.referrers()[n - 1].key, "http://r" + std::to_string(n - 1) + ".example/");
+    EXPECT_EQ(table.referrers()[n - 1].key(), "http://r" + std::to_string(n - 1) + ".example/");
 }
 
 TEST(RowStore, PathRowsGiveTheirKeyAndPathThroughCopiesAndMerges)

@@ -39,9 +39,9 @@ TEST(StatisticsTable, ListsKeepFirstSpellingAndFirstAppearanceOrder)
     t.countReferrer("http://a.example/");
     t.countReferrer("HTTP://b.EXAMPLE/");
     ASSERT_EQ(t.referrers().size(), 2u);
-    EXPECT_EQ(t.referrers()[0].key, "http://B.example/");
+    EXPECT_EQ(t.referrers()[0].key(), "http://B.example/");
     EXPECT_EQ(t.referrers()[0].count, 2);
-    EXPECT_EQ(t.referrers()[1].key, "http://a.example/");
+    EXPECT_EQ(t.referrers()[1].key(), "http://a.example/");
 
     t.countPage("10.0.0.1", "/Index.htm");
     t.countPage("10.0.0.1", "/index.HTM");
@@ -230,20 +230,20 @@ TEST(KeyedRows, ViewedKeysStayWholeAcrossBlocksCopiesAndMoves)
         rows.count("http://referrer.example/page-" + std::to_string(i));
     rows.count("HTTP://REFERRER.EXAMPLE/PAGE-7");
     ASSERT_EQ(rows.size(), 60001u);
-    EXPECT_EQ(rows.rows()[0].key, huge);
-    EXPECT_EQ(rows.rows()[60000].key, "http://referrer.example/page-59999");
+    EXPECT_EQ(rows.rows()[0].key(), huge);
+    EXPECT_EQ(rows.rows()[60000].key(), "http://referrer.example/page-59999");
     EXPECT_EQ(rows.rows()[8].count, 2);
 
     KeyedRows<CountRow> copy = rows;
     rows.count("http://referrer.example/page-1");
     rows = KeyedRows<CountRow>(); // the original's blocks are gone
-    EXPECT_EQ(copy.rows()[2].key, "http://referrer.example/page-1");
+    EXPECT_EQ(copy.rows()[2].key(), "http://referrer.example/page-1");
     EXPECT_EQ(copy.rows()[2].count, 1);
     EXPECT_FALSE(copy.count("http://referrer.example/PAGE-1"));
     EXPECT_EQ(copy.rows()[2].count, 2);
 
     KeyedRows<CountRow> moved = std::move(copy);
-    EXPECT_EQ(moved.rows()[8].key, "http://referrer.example/page-7");
+    EXPECT_EQ(moved.rows()[8].key(), "http://referrer.example/page-7");
     // Its index came along and finds every key, old and new.
     EXPECT_FALSE(moved.count("HTTP://REFERRER.EXAMPLE/PAGE-59999"));
     EXPECT_EQ(moved.find("http://referrer.example/page-31415"), 31416);
@@ -274,6 +274,6 @@ TEST(StatisticsTable, CopiedTablesKeepTheirOwnKeysAndPaths)
     EXPECT_EQ(c.pages()[0].count, 2);
     EXPECT_EQ(c.pages()[1].path(), "/other.html");
     EXPECT_EQ(c.pageKilobytes()[0], 4);
-    EXPECT_EQ(c.userAgents()[0].key, "Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
+    EXPECT_EQ(c.userAgents()[0].key(), "Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/133.0");
     EXPECT_EQ(c.toCellTable().cell(15, 0), "/Index.html");
 }

@@ -148,7 +148,7 @@ TEST(TrafficTallies, RobotsLeftOutAddUpToTheRunWithRobotsCounted)
     EXPECT_EQ(without.table.pages()[0].count, 1);
     EXPECT_EQ(without.table.pageKilobytes()[0], 2);
     for (const CountRow& agent : without.table.userAgents())
-        EXPECT_EQ(agent.key.find("Googlebot"), std::string::npos);
+        EXPECT_EQ(agent.key().find("Googlebot"), std::string::npos);
 
     // Robots apart without the detail tallies: only the robot list is kept.
     DetailPass apartOnly(true, false);

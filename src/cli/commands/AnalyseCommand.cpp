@@ -45,7 +45,7 @@ void printCounts(std::ostream& out, const char* title, const CountRows& rows)
 {
     out << title << ": " << rows.size() << '\n';
     for (const CountRow& r : rows)
-        out << "  " << r.count << '\t' << r.key << '\n';
+        out << "  " << r.count << '\t' << r.key() << '\n';
 }
 
 void printPaths(std::ostream& out, const char* title, const PathRows& rows)

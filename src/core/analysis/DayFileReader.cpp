@@ -14,6 +14,10 @@
 
 namespace larkspan::analysis {
 
+// Only lines shorter than kMaxLineLength are split, so every key taken from
+// one fits a count row.
+static_assert(DayFileReader::kMaxLineLength - 1 <= CountRow::kLongestKey);
+
 namespace {
 
 struct FileCloser {

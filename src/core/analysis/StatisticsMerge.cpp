@@ -69,7 +69,7 @@ void StatisticsTable::replayRow(const StatisticsTable& part, StatList list, std:
     default: {
         KeyedRows<CountRow>& rows = countList(list);
         const CountRow& from = part.countList(list).rows()[row];
-        rows.addCount(from.key, from.count, isNew);
+        rows.addCount(from.key(), from.count, isNew);
         if (isNew) raiseRows(rows.size());
         return;
     }

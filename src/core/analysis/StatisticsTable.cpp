@@ -321,7 +321,7 @@ CellTable StatisticsTable::toCellTable() const
     auto putCounts = [&grid](const CountRows& rows, int keyColumn) {
         int row = 0;
         for (const CountRow& c : rows) {
-            grid.setCell(keyColumn, row, std::string(c.key));
+            grid.setCell(keyColumn, row, std::string(c.key()));
             grid.setCell(keyColumn + 1, row, numberText(c.count));
             ++row;
         }

@@ -25,7 +25,7 @@ CountedTextList userAgentsOf(const analysis::StatisticsTable& stats)
     agents.reserve(stats.userAgents().size());
     long long total = 0;
     for (const analysis::CountRow& row : stats.userAgents()) {
-        agents.push_back({row.key, row.count});
+        agents.push_back({row.key(), row.count});
         total += row.count;
     }
     if (total == 0) throw NoDataError(kNoDataForReport);

@@ -121,7 +121,7 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
     const CountRows& referrers = startReport(stats, grid, context, t);
     long long total = 0;
     for (const CountRow& row : referrers)
-        if (referrers::domainView(row.key) != "Unknown") total += row.count;
+        if (referrers::domainView(row.key()) != "Unknown") total += row.count;
     if (total == 0) throw NoDataError(kNoDataForReport);
 
     DomainRows rows(total, t.percentPattern);
@@ -129,7 +129,7 @@ void buildListReport(const analysis::StatisticsTable& stats, ReportGrid& grid, c
         const std::size_t row = rows.rowOf(entry);
         long long sum = 0;
         for (const CountRow& referrer : referrers)
-            if (matches(referrer.key, entry)) sum += referrer.count;
+            if (matches(referrer.key(), entry)) sum += referrer.count;
         rows.add(row, sum);
     }
     finishDomainReport(grid, context, rows.lines(), total, t, dropBlankNames);
@@ -156,7 +156,7 @@ void fillReferringDomainsReport(const analysis::StatisticsTable& stats, ReportGr
     domains.reserve(referrers.size());
     long long total = 0;
     for (const CountRow& row : referrers) {
-        domains.push_back(referrers::domainView(row.key));
+        domains.push_back(referrers::domainView(row.key()));
         if (domains.back() != "Unknown" && !excluded.contains(domains.back())) total += row.count;
     }
     if (total == 0) throw NoDataError(kNoDataForReport);

@@ -102,10 +102,10 @@ void buildAddressedErrors(const analysis::StatisticsTable& stats, ReportGrid& gr
     for (const CountRow& row : rows) {
         ReportLine line;
         line.cells.resize(6);
-        const std::string description = statusCodeDescription(std::string(row.key));
+        const std::string description = statusCodeDescription(std::string(row.key()));
         line.set(5, description);
         describeWithAddresses(line, description,
-                              stats.errorAddressList(std::string(1, kind) + ";" + std::string(row.key)));
+                              stats.errorAddressList(std::string(1, kind) + ";" + std::string(row.key())));
         line.set(countColumn, std::to_string(row.count));
         line.set(countColumn + 1, percentText(static_cast<double>(row.count), static_cast<double>(total)));
         lines.push_back(std::move(line));
@@ -150,7 +150,7 @@ void fillTotalErrorsReport(const analysis::StatisticsTable& stats, ReportGrid& g
     for (const CountRow& row : rows) {
         ReportLine line;
         line.cells.resize(3);
-        line.cells[0] = statusCodeDescription(std::string(row.key));
+        line.cells[0] = statusCodeDescription(std::string(row.key()));
         line.cells[1] = std::to_string(row.count);
         line.cells[2] = percentText(static_cast<double>(row.count), static_cast<double>(total));
         lines.push_back(std::move(line));

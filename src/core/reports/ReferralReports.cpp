@@ -87,7 +87,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
 
     const analysis::CountRows& referrers = startedReferrers(stats);
     auto counted = [&excluded](const analysis::CountRow& row) {
-        const std::string_view domain = referrers::domainView(row.key);
+        const std::string_view domain = referrers::domainView(row.key());
         return domain != "Unknown" && !excluded.contains(domain);
     };
     long long total = 0;
@@ -96,7 +96,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
         const analysis::CountRow& row = referrers[i];
         if (!counted(row)) continue;
         total += row.count;
-        const std::string_view trimmed = text::trimView(row.key);
+        const std::string_view trimmed = text::trimView(row.key());
         if (!trimmed.empty() && trimmed != "-") listed.push_back(i);
     }
     if (total == 0) throw NoDataError(kNoDataForReport);
@@ -112,7 +112,7 @@ void fillReferringUrlsReport(const analysis::StatisticsTable& stats, ReportGrid&
             switch (column) {
             case 0:
             case 5:
-                return std::string_view(row.key);
+                return std::string_view(row.key());
             case 1:
                 return countText(row.count, scratch);
             case 2:
@@ -149,8 +149,8 @@ void fillSearchEnginesReport(const analysis::StatisticsTable& stats, ReportGrid&
     CountedTextList urls;
     urls.reserve(referrers.size());
     for (const analysis::CountRow& row : referrers) {
-        if (referrers::domainView(row.key) != "Unknown") total += row.count;
-        urls.push_back({row.key, row.count});
+        if (referrers::domainView(row.key()) != "Unknown") total += row.count;
+        urls.push_back({row.key(), row.count});
     }
     if (total == 0) throw NoDataError(kNoDataForReport);
     engines.tally(urls);
