@@ -91,32 +91,59 @@ int waitFor(pid_t pid)
 
 } // namespace
 
-TEST_F(TrackerProcesses, KilledPartWayLeavesOnlyWholeFilesAndTheNextRunClearsWhatWasStaged)
+// Imports in a child on the threads given, killed as soon as a tracker file
+// is staged; returns the tracker files of a run left whole.
+std::map<std::string, std::string> killWhenStaged(const std::string& logs, const TrackerHome& killed,
+                                                  const char* threads)
 {
-    TrackerHome reference(logs.path());
-    ASSERT_EQ(reference.cli({"import", "site"}).status, 0);
+    TrackerHome reference(logs);
+    EXPECT_EQ(reference.cli({"import", "site"}).status, 0);
     const auto expected = reference.trackerFiles();
-    ASSERT_EQ(expected.size(), 24u);
+    EXPECT_EQ(expected.size(), 24u);
 
-    TrackerHome killed(logs.path());
     const pid_t child = ::fork();
-    if (child == 0) std::_Exit(killed.cli({"import", "site"}).status);
-    // Killed as soon as the tracker step has begun to write.
+    if (child == 0) {
+        ::setenv("LARKSPAN_THREADS", threads, 1);
+        std::_Exit(killed.cli({"import", "site"}).status);
+    }
     while (!killed.trackerStepUnderWay()) {
-        ASSERT_NE(::waitpid(child, nullptr, WNOHANG), child) << "the import ended before it could be killed";
+        if (::waitpid(child, nullptr, WNOHANG) == child) {
+            ADD_FAILURE() << "the import ended before it could be killed";
+            return expected;
+        }
     }
     ::kill(child, SIGKILL);
-    ASSERT_EQ(waitFor(child), 128 + SIGKILL);
+    EXPECT_EQ(waitFor(child), 128 + SIGKILL);
 
     const auto found = killed.trackerFiles();
     EXPECT_LT(found.size(), expected.size());
     for (const auto& [name, content] : found) {
-        ASSERT_TRUE(expected.count(name)) << name;
-        EXPECT_TRUE(content == expected.at(name)) << name << " is not whole";
+        const auto known = expected.find(name);
+        EXPECT_TRUE(known != expected.end() && content == known->second) << name << " is not whole, or not known";
     }
+    return expected;
+}
+
+TEST_F(TrackerProcesses, KilledPartWayLeavesOnlyWholeFilesAndTheNextRunClearsWhatWasStaged)
+{
+    // On one thread, tracker files are staged only once every log is imported.
+    TrackerHome killed(logs.path());
+    const auto expected = killWhenStaged(logs.path(), killed, "1");
     // The next run has no new file, but builds the days the killed one owed.
     const auto again = killed.cli({"import", "site"});
     EXPECT_NE(again.err.find("There are no files to import."), std::string::npos) << again.err;
+    EXPECT_TRUE(killed.stagedFiles().empty()) << ::testing::PrintToString(killed.stagedFiles());
+    EXPECT_TRUE(killed.trackerFiles() == expected);
+    EXPECT_FALSE(fs::exists(killed.webFolder() + "/site.lktd"));
+}
+
+TEST_F(TrackerProcesses, KilledWhileDaysAreBuiltAheadTheNextRunImportsTheRestAndBuildsEveryDay)
+{
+    // With two threads, days are staged while the logs are still imported.
+    TrackerHome killed(logs.path());
+    const auto expected = killWhenStaged(logs.path(), killed, "2");
+    const auto again = killed.cli({"import", "site"});
+    EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_TRUE(killed.stagedFiles().empty()) << ::testing::PrintToString(killed.stagedFiles());
     EXPECT_TRUE(killed.trackerFiles() == expected);
     EXPECT_FALSE(fs::exists(killed.webFolder() + "/site.lktd"));

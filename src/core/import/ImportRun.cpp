@@ -19,6 +19,7 @@
 #include "webs/WebName.h"
 #include "webs/WebStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -226,6 +227,14 @@ ImportOutcome ImportRun::importFiles(const std::string& web, WebImportSource& so
 
     ThrottledPump pump(platform_.pump, options_.pumpInterval);
     status_.filesTotal = static_cast<long long>(files.size());
+    // Days are built ahead while the files are imported; however the run
+    // ends, what its tracker step did not take is dropped.
+    struct AheadEnd {
+        SessionTrackerBuilder& tracker;
+        ~AheadEnd() { tracker.dropAhead(); }
+    } aheadEnd{tracker_};
+    lastFileDays_.clear();
+    if (options_.buildSessionTracker) tracker_.startAhead(webs_.webFolder(web), webs_.folderName(web));
     try {
         for (std::size_t i = 0; i < files.size(); ++i) {
             if (!importFile(files[i], source)) break;
@@ -403,18 +412,25 @@ bool ImportRun::importFile(const SourceFile& file, WebImportSource& source)
         convertSource(file, reader, temporaryCopy.empty() ? path : temporaryCopy);
         commitFile(file, source);
     } catch (const SourceReadError& e) {
-        writer_.discardWrites();
-        journal_.rollback();
-        writer_.rollbackSourceFile();
+        rollbackFile();
         platform_.messages.show(MessageKind::Error, "The file: " + path + " could not be read.\n" + e.what() +
                                                         "\nThis file will be skipped and the process will continue.");
     } catch (...) {
-        writer_.discardWrites();
-        journal_.rollback();
-        writer_.rollbackSourceFile();
+        rollbackFile();
         throw;
     }
     return true;
+}
+
+void ImportRun::rollbackFile()
+{
+    writer_.discardWrites();
+    const std::vector<std::string> touched = writer_.sourceFileDays();
+    journal_.rollback();
+    writer_.rollbackSourceFile();
+    // A day appended to in place has been cut back: a build that read it
+    // meanwhile may have seen the lines that are gone.
+    tracker_.daysWritten(touched);
 }
 
 void ImportRun::convertSource(const SourceFile& file, LineReader& reader, const std::string& readPath)
@@ -488,16 +504,30 @@ void ImportRun::commitFile(const SourceFile& file, WebImportSource& source)
     source.imported.record(downloaded ? fileName(file.path) : file.path, file.size);
     if (file.size != 0) journal_.stageReplacement(source.imported.path(), source.imported.text());
     if (byContent_) journal_.stageReplacement(fingerprints_.path(), fingerprints_.text());
-    if (options_.buildSessionTracker && trackerBacklog_.add(writer_.sourceFileDays()))
+    const std::vector<std::string> days = writer_.sourceFileDays();
+    if (options_.buildSessionTracker && trackerBacklog_.add(days))
         journal_.stageReplacement(trackerBacklog_.path(), trackerBacklog_.text());
     journal_.commit();
     writer_.commitSourceFile();
+    if (options_.buildSessionTracker) buildDaysAhead(days);
     recordsImported_ += fileRecords_;
     if (fileGaveNothing_) filesWithoutRecords_.push_back(file.path);
     if (downloaded) {
         std::error_code ignored;
         fs::remove(file.path, ignored);
     }
+}
+
+void ImportRun::buildDaysAhead(const std::vector<std::string>& fileDays)
+{
+    tracker_.daysWritten(fileDays);
+    // Logs come in order of time: the days of the file before that this
+    // one did not write to are most likely whole.
+    std::vector<std::string> whole;
+    for (const std::string& day : lastFileDays_)
+        if (std::find(fileDays.begin(), fileDays.end(), day) == fileDays.end()) whole.push_back(day);
+    tracker_.buildAhead(whole);
+    lastFileDays_ = fileDays;
 }
 
 ImportOutcome importWeb(ImportRun& run, Platform& platform, const std::string& web)

@@ -105,6 +105,12 @@ class ImportRun {
     void convertLines(LineReader& reader, const SourceFile& file, const std::string& readPath, bool convert, bool drain,
                       const std::function<void()>& poll);
     void commitFile(const SourceFile& file, WebImportSource& source);
+    // Undoes what the file under way wrote.
+    void rollbackFile();
+    // After a file's commit: its days were written to, and the days of the
+    // file before that it left alone are handed to the tracker to build
+    // ahead.
+    void buildDaysAhead(const std::vector<std::string>& fileDays);
     // Builds the tracker files of every day owed; false when the step was
     // cancelled.
     bool buildSessionTracker(const std::string& web);
@@ -136,6 +142,7 @@ class ImportRun {
     long long recordsImported_ = 0;
     std::vector<std::string> filesWithoutRecords_;
     long long fileRecords_ = 0; // of the file under way, counted once it is committed
+    std::vector<std::string> lastFileDays_; // the days the last file committed wrote to
     bool fileGaveNothing_ = false;
 };
 

@@ -50,6 +50,22 @@ class SessionTrackerBuilder {
         return true;
     }
     virtual void closeCache() = 0;
+
+    // While the import goes on, days may be built ahead of the step, for
+    // buildDays to take over. startAhead opens the web's cache for that
+    // (openCache then keeps it as loaded); buildAhead hands over days no
+    // source file is likely to write to again; daysWritten names the days
+    // a source file wrote to, committed or rolled back, so that a build
+    // begun before the write ended is not used; dropAhead drops whatever
+    // was built and not used. A builder may build nothing ahead.
+    virtual void startAhead(const std::string& webFolder, const std::string& web)
+    {
+        (void)webFolder;
+        (void)web;
+    }
+    virtual void buildAhead(const std::vector<std::string>& dayFiles) { (void)dayFiles; }
+    virtual void daysWritten(const std::vector<std::string>& dayFiles) { (void)dayFiles; }
+    virtual void dropAhead() {}
 };
 
 } // namespace larkspan

@@ -8,6 +8,7 @@
 #include "platform/EventPump.h"
 #include "platform/Platform.h"
 #include "tracker/DayTracker.h"
+#include "tracker/DaysAhead.h"
 #include "tracker/ParallelDays.h"
 #include "tracker/TrackerFiles.h"
 
@@ -146,10 +147,52 @@ TrackerDatabase::TrackerDatabase(Platform& platform, std::string syssFolder, std
 {
 }
 
+TrackerDatabase::~TrackerDatabase() = default;
+
 void TrackerDatabase::openCache(const std::string& webFolder, const std::string& web)
 {
-    hosts_.open(webCachePath(webFolder, web));
     linesRead_ = 0;
+    const std::string cache = webCachePath(webFolder, web);
+    // The days built ahead named their clients from the cache as it was
+    // loaded then; the others do too.
+    if (!aheadCache_.empty() && aheadCache_ == cache) return;
+    dropAhead();
+    hosts_.open(cache);
+}
+
+void TrackerDatabase::startAhead(const std::string& webFolder, const std::string& web)
+{
+    dropAhead();
+    if (threads_ < 2) return;
+    aheadCache_ = webCachePath(webFolder, web);
+    hosts_.open(aheadCache_);
+    ahead_ = std::make_unique<DaysAhead>(
+        [this](const std::string& dayFile, DayTracker::Buffers& buffers, const std::atomic<bool>& stop,
+               std::atomic<long long>& lines) { return buildOnWorker(hosts_, dayFile, buffers, stop, lines); });
+}
+
+void TrackerDatabase::buildAhead(const std::vector<std::string>& dayFiles)
+{
+    if (!ahead_) return;
+    // A day too big to build beside the import waits for the step.
+    std::vector<std::string> days;
+    for (const std::string& file : dayFiles) {
+        std::error_code unknown;
+        const auto size = std::filesystem::file_size(file, unknown);
+        if (!unknown && size <= kDayBytesAtOnce) days.push_back(file);
+    }
+    ahead_->add(days);
+}
+
+void TrackerDatabase::daysWritten(const std::vector<std::string>& dayFiles)
+{
+    if (ahead_) ahead_->written(dayFiles);
+}
+
+void TrackerDatabase::dropAhead()
+{
+    ahead_.reset();
+    aheadCache_.clear();
 }
 
 void TrackerDatabase::unreadable(const std::string& dayFile, int code)
@@ -200,13 +243,32 @@ bool TrackerDatabase::buildDay(const std::string& dayFile, const TrackerProgress
 
 bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress)
 {
-    const unsigned workers = dayFiles.size() <= 1 ? 1 : workersFor(dayFiles, threads_);
-    if (workers <= 1) return SessionTrackerBuilder::buildDays(dayFiles, progress);
+    std::unordered_map<std::string, BuiltDay> built;
+    DayTracker::Buffers aheadBuffers;
+    if (ahead_) {
+        built = ahead_->finish();
+        aheadBuffers = ahead_->takeBuffers();
+    }
+    ahead_.reset();
+    // Workers only for the days left to build: the import's memory is
+    // still held when they start.
+    std::vector<std::string> left;
+    for (const std::string& day : dayFiles)
+        if (!built.contains(day)) left.push_back(day);
+    const unsigned workers = left.size() <= 1 ? 1 : workersFor(left, threads_);
+    if (workers <= 1 && built.empty()) return SessionTrackerBuilder::buildDays(dayFiles, progress);
     const long long linesBefore = linesRead_;
     std::vector<DayTracker::Buffers> buffers(workers);
+    buffers[0] = std::move(aheadBuffers);
+    // Each day is taken by one worker only, so the days built ahead are
+    // moved out of the table without a lock.
     ParallelDays days(
         dayFiles.size(), workers,
         [&](std::size_t index, unsigned worker, const std::atomic<bool>& stop, std::atomic<long long>& lines) {
+            if (const auto found = built.find(dayFiles[index]); found != built.end()) {
+                lines.fetch_add(found->second.lines, std::memory_order_relaxed);
+                return std::move(found->second.outcome);
+            }
             return buildOnWorker(hosts_, dayFiles[index], buffers[worker], stop, lines);
         });
     ThrottledPump pump(platform_.pump, pumpInterval_);
@@ -236,6 +298,7 @@ bool TrackerDatabase::buildDays(const std::vector<std::string>& dayFiles, const 
 
 void TrackerDatabase::closeCache()
 {
+    dropAhead();
     hosts_.close();
 }
 

@@ -4,6 +4,7 @@
 #include "tracker/HostNameCache.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 namespace larkspan {
@@ -14,6 +15,7 @@ class StagedFile;
 namespace tracker {
 
 struct DayOutcome;
+class DaysAhead;
 
 // The session tracker step of an import run: for each day file the run
 // wrote, reads it once and replaces its ".lkmus" and ".lkdus" files
@@ -23,16 +25,24 @@ struct DayOutcome;
 // run on the calling thread, day by day in order, so the outcome is the
 // same as building the days one after another. A day's tables are dropped
 // as soon as its files are written, so memory holds one day per thread.
+// With two threads or more, days are also built ahead on one worker while
+// the import goes on (DaysAhead), and the step puts in place those whose
+// files the import has not written to since.
 class TrackerDatabase : public SessionTrackerBuilder {
   public:
     // threads: 1 builds every day on the calling thread.
     TrackerDatabase(Platform& platform, std::string syssFolder,
                     std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50), unsigned threads = 0);
+    ~TrackerDatabase() override;
 
     void openCache(const std::string& webFolder, const std::string& web) override;
     bool buildDay(const std::string& dayFile, const TrackerProgress& progress) override;
     bool buildDays(const std::vector<std::string>& dayFiles, const TrackerStepProgress& progress) override;
     void closeCache() override;
+    void startAhead(const std::string& webFolder, const std::string& web) override;
+    void buildAhead(const std::vector<std::string>& dayFiles) override;
+    void daysWritten(const std::vector<std::string>& dayFiles) override;
+    void dropAhead() override;
 
   private:
     [[noreturn]] void unreadable(const std::string& dayFile, int code);
@@ -46,6 +56,8 @@ class TrackerDatabase : public SessionTrackerBuilder {
     std::chrono::milliseconds pumpInterval_;
     unsigned threads_;
     long long linesRead_ = 0;
+    std::unique_ptr<DaysAhead> ahead_;
+    std::string aheadCache_; // the web cache startAhead loaded, kept by openCache
 };
 
 } // namespace tracker
