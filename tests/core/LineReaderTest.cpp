@@ -191,10 +191,21 @@ TEST(NcsaNormalisation, TheSinglePassAgreesWithTheGeneralRewriting)
                              "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\"",
                              "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"\" \"a b\"",
                              "h - - [01/Jan/2026:00:04:04 +0000] \"GET / HTTP/1.1\" 200 1 \"a\"b c\" \"d",
-                             " h [1/Jan/2026:00:04:04 +0000] \" G \" 2 \t"}) {
+                             " h [1/Jan/2026:00:04:04 +0000] \" G \" 2 \t",
+                             "h - - [01/Jan/2026:00:04:04 +0000] \"  GET  /x   HTTP/1.1  \" 200 1 \"a  b\""}) {
         logline::normaliseNcsa(line, fast, scratch);
         logline::normaliseNcsaGeneral(line, general, scratch);
         EXPECT_EQ(fast, general) << line;
+    }
+    // Brackets and quotes on either side of each 64-byte stretch a line is
+    // looked at in.
+    for (std::size_t pad = 0; pad < 140; ++pad) {
+        const std::string line = std::string(pad, 'h') + " - - [01/Jan/2026:00:04:04 +0000] \"GET /" +
+                                 std::string(pad % 70, 'p') + " HTTP/1.1\" 200 1 \"r\" \"a b\"";
+        logline::normaliseNcsa(line, fast, scratch);
+        logline::normaliseNcsaGeneral(line, general, scratch);
+        ASSERT_EQ(fast, general) << line;
+        ASSERT_NE(fast.find("2026-01-01 00:04:04 GET /"), std::string::npos) << fast;
     }
 }
 

@@ -28,4 +28,13 @@ inline std::uint32_t matchMask(const char* p, char c)
 #endif
 }
 
+// The same for the 64 bytes at p, bit i for p[i].
+inline std::uint64_t matchMask64(const char* p, char c)
+{
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < 64; i += kBlock)
+        mask |= std::uint64_t{matchMask(p + i, c)} << i;
+    return mask;
+}
+
 } // namespace larkspan::text::bytes

@@ -85,11 +85,19 @@ void replaceBracket(std::string_view line, std::string_view bracket, std::string
 // string by a resize would clear the bytes before they are written.
 void appendCollapsed(std::string& out, std::string_view text)
 {
+    // Most requests hold no two blanks in a row: those are copied whole.
+    const std::size_t twoBlanks = text.find("  ");
+    if (twoBlanks == std::string_view::npos) {
+        out.append(text);
+        return;
+    }
+    out.append(text.substr(0, twoBlanks + 1));
+    text.remove_prefix(twoBlanks + 1);
     const std::size_t from = out.size();
     out.append(text);
     char* dst = out.data() + from;
     const char* const end = dst + text.size();
-    bool afterBlank = false;
+    bool afterBlank = true;
     for (const char* src = dst; src != end; ++src) {
         const char c = *src;
         if (c == ' ' && afterBlank) continue;
@@ -295,22 +303,33 @@ struct LineMarks {
     }
 };
 
-// False when the line holds too many quotes.
+// Notes the brackets and quotes of the bytes from at on, given as masks
+// (bit i for the byte at + i); false when there are too many quotes.
+bool noteMarks(LineMarks& marks, std::size_t at, std::uint64_t opens, std::uint64_t closes, std::uint64_t quotes)
+{
+    for (; opens != 0; opens &= opens - 1)
+        marks.noteOpen(at + static_cast<std::size_t>(std::countr_zero(opens)));
+    for (; closes != 0 && marks.close == LineMarks::kNone; closes &= closes - 1)
+        marks.noteClose(at + static_cast<std::size_t>(std::countr_zero(closes)));
+    for (; quotes != 0; quotes &= quotes - 1)
+        if (!marks.noteQuote(at + static_cast<std::size_t>(std::countr_zero(quotes)))) return false;
+    return true;
+}
+
+// False when the line holds too many quotes. Most of a line is looked at
+// 64 bytes at a time.
 bool markLine(std::string_view line, LineMarks& marks)
 {
+    using namespace text::bytes;
     const char* const data = line.data();
     std::size_t at = 0;
-    for (; line.size() - at >= text::bytes::kBlock; at += text::bytes::kBlock) {
-        std::uint32_t opens = text::bytes::matchMask(data + at, '[');
-        std::uint32_t closes = text::bytes::matchMask(data + at, ']');
-        std::uint32_t quotes = text::bytes::matchMask(data + at, '"');
-        for (; opens != 0; opens &= opens - 1)
-            marks.noteOpen(at + static_cast<std::size_t>(std::countr_zero(opens)));
-        for (; closes != 0 && marks.close == LineMarks::kNone; closes &= closes - 1)
-            marks.noteClose(at + static_cast<std::size_t>(std::countr_zero(closes)));
-        for (; quotes != 0; quotes &= quotes - 1)
-            if (!marks.noteQuote(at + static_cast<std::size_t>(std::countr_zero(quotes)))) return false;
-    }
+    for (; line.size() - at >= 64; at += 64)
+        if (!noteMarks(marks, at, matchMask64(data + at, '['), matchMask64(data + at, ']'),
+                       matchMask64(data + at, '"')))
+            return false;
+    for (; line.size() - at >= kBlock; at += kBlock)
+        if (!noteMarks(marks, at, matchMask(data + at, '['), matchMask(data + at, ']'), matchMask(data + at, '"')))
+            return false;
     for (; at < line.size(); ++at) {
         if (data[at] == '[')
             marks.noteOpen(at);
