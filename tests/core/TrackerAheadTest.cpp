@@ -59,6 +59,16 @@ class TrackerAheadParallel : public Importing {
         return files;
     }
 
+    // The sample days, a log file each, imported without the tracker step.
+    void importSampleDays(int count, long lines)
+    {
+        const auto texts = sampleDays(count, lines);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            temp.write("logs/" + std::to_string(i) + ".log", texts[i]);
+        makeWeb(temp.file("logs") + "/*.log");
+        ASSERT_EQ(import(), ImportOutcome::Completed);
+    }
+
     tracker::TrackerDatabase database(unsigned threads)
     {
         return tracker::TrackerDatabase(platform.platform(), temp.file("syss"), std::chrono::milliseconds(0), threads);
@@ -96,11 +106,8 @@ class TrackerAheadParallel : public Importing {
 
 TEST_F(TrackerAheadParallel, TheStepTakesOverDaysNotWrittenSinceAndBuildsTheOthersAnew)
 {
-    const auto texts = sampleDays(4, 500);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        temp.write("logs/" + std::to_string(i) + ".log", texts[i]);
-    makeWeb(temp.file("logs") + "/*.log");
-    ASSERT_EQ(import(), ImportOutcome::Completed);
+    importSampleDays(4, 500);
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(days.size(), 4u);
 
     auto appendToDay = [&](const std::string& day) {
@@ -152,11 +159,8 @@ TEST_F(TrackerAheadParallel, TheStepTakesOverDaysNotWrittenSinceAndBuildsTheOthe
 
 TEST_F(TrackerAheadParallel, BuildsNotTakenLeaveNoFileBehind)
 {
-    const auto texts = sampleDays(3, 300);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        temp.write("logs/" + std::to_string(i) + ".log", texts[i]);
-    makeWeb(temp.file("logs") + "/*.log");
-    ASSERT_EQ(import(), ImportOutcome::Completed);
+    importSampleDays(3, 300);
+    ASSERT_FALSE(HasFatalFailure());
 
     tracker::TrackerDatabase ahead = database(2);
     ahead.startAhead(temp.file("wwwstats/w"), "w");

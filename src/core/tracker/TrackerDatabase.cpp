@@ -155,7 +155,7 @@ void TrackerDatabase::openCache(const std::string& webFolder, const std::string&
     const std::string cache = webCachePath(webFolder, web);
     // The days built ahead named their clients from the cache as it was
     // loaded then; the others do too.
-    if (!aheadCache_.empty() && aheadCache_ == cache) return;
+    if (aheadCache_ == cache) return;
     dropAhead();
     hosts_.open(cache);
 }
