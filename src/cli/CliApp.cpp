@@ -8,6 +8,7 @@
 #include "ConsoleProgress.h"
 #include "ConsoleShell.h"
 #include "CurlFtpClient.h"
+#include "InterruptCancel.h"
 #include "SystemDnsResolver.h"
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
@@ -16,8 +17,9 @@
 #include "settings/SettingsStore.h"
 
 #include <iomanip>
-#include <new>
 #include <istream>
+#include <new>
+#include <optional>
 #include <ostream>
 
 namespace larkspan {
@@ -162,8 +164,11 @@ int runCli(const std::string& executablePath, const std::vector<std::string>& ar
 
         ConsoleMessages messages(streams.err, streams.in, options.policy, streams.interactive);
         ConsoleProgress progress(streams.err, streams.interactive);
-        NoPump pump;
+        NoPump noPump;
         CancelRequest cancel;
+        std::optional<InterruptCancel> interrupt;
+        if (command->interruptCancels()) interrupt.emplace(noPump, cancel);
+        EventPump& pump = interrupt ? static_cast<EventPump&>(*interrupt) : noPump;
         SystemClock systemClock;
         ConsoleShell consoleShell;
         const Clock& clock = services.clock ? *services.clock : static_cast<const Clock&>(systemClock);

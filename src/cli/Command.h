@@ -37,6 +37,10 @@ public:
     // Lines shown by "larkspan-cli help COMMAND", after the name.
     virtual std::string_view usage() const = 0;
     virtual int run(CommandContext& context, const std::vector<std::string>& args) = 0;
+    // Whether Ctrl-C and SIGTERM press the Cancel of the command's work
+    // rather than end the program: for long work that looks for a cancel
+    // request, so that it ends as a Cancel ends it, its files tidied up.
+    virtual bool interruptCancels() const { return false; }
 };
 
 }  // namespace larkspan

@@ -153,7 +153,8 @@ std::string_view AnalyseCommand::usage() const
            "  --lists      also print the referrer, user-agent, page, download and error lists, and with the\n"
            "               profile's details or norobots setting the robot, status-code, not-found,\n"
            "               hour, weekday, file-type and page-kilobyte tallies\n"
-           "  --grid FILE  also save the statistics table as a cell-table file";
+           "  --grid FILE  also save the statistics table as a cell-table file\n"
+           "  Ctrl-C cancels (exit status 3); a second Ctrl-C ends at once.";
 }
 
 int AnalyseCommand::run(CommandContext& c, const std::vector<std::string>& args)

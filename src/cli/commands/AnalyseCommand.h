@@ -12,6 +12,7 @@ public:
     std::string_view summary() const override { return "run a profile's analysis pass and print its statistics"; }
     std::string_view usage() const override;
     int run(CommandContext& context, const std::vector<std::string>& args) override;
+    bool interruptCancels() const override { return true; }
 };
 
 }  // namespace larkspan

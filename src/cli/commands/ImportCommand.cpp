@@ -1,6 +1,5 @@
 #include "commands/ImportCommand.h"
 
-#include "InterruptCancel.h"
 #include "common/ProgramFolder.h"
 #include "import/ImportRun.h"
 #include "tracker/TrackerDatabase.h"
@@ -73,13 +72,8 @@ int ImportCommand::run(CommandContext& context, const std::vector<std::string>& 
     options.buildSessionTracker = readBuildSessionTracker(context.settings) && !a.flag("no-tracker");
     options.temporaryFolder = context.folder.temporary();
     options.ftpDownloadFolder = context.folder.ftpTemporary();
-    // Ctrl-C and SIGTERM press the run's Cancel.
-    InterruptCancel interrupt(context.platform.pump, context.platform.cancel);
-    const Platform& p = context.platform;
-    Platform platform{p.messages, interrupt, p.progress, p.cancel, p.clock, p.shell,
-                      p.mail,     p.charts,  p.ftp,      p.dns,    p.help,  p.unattended};
-    ImportRun run(platform, webs, view, tracker, options);
-    switch (importWeb(run, platform, web)) {
+    ImportRun run(context.platform, webs, view, tracker, options);
+    switch (importWeb(run, context.platform, web)) {
     case ImportOutcome::Completed:
         return kExitDone;
     case ImportOutcome::Cancelled:

@@ -11,6 +11,7 @@ public:
     std::string_view summary() const override { return "import the new log files of a web"; }
     std::string_view usage() const override;
     int run(CommandContext& context, const std::vector<std::string>& args) override;
+    bool interruptCancels() const override { return true; }
 };
 
 }  // namespace larkspan

@@ -18,7 +18,8 @@ std::string_view ReportCommand::usage() const
            "Runs the profile's analysis over its date range and writes its reports, CSV files\n"
            "and e-mail copies as the profile asks into Reports/PROFILE/, then prints where\n"
            "index.html is. With \"Output to browser\" set the index opens in the default\n"
-           "browser when a desktop session is there.";
+           "browser when a desktop session is there. Ctrl-C cancels: the report under way is not\n"
+           "written and no half-written file is left (exit status 3); a second Ctrl-C ends at once.";
 }
 
 int ReportCommand::run(CommandContext& context, const std::vector<std::string>& args)

@@ -11,6 +11,7 @@ class ReportCommand : public Command {
     std::string_view summary() const override { return "run a report profile and write its report set"; }
     std::string_view usage() const override;
     int run(CommandContext& context, const std::vector<std::string>& args) override;
+    bool interruptCancels() const override { return true; }
 };
 
 } // namespace larkspan

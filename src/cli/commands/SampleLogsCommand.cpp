@@ -32,7 +32,7 @@ std::string_view SampleLogsCommand::usage() const
         "       [--days N] [--lines-per-day M] [--seed S] [--start yyyy-mm-dd] [--gzip]\n"
         "Writes one access log per day, access-yyyymmdd.log (.log.gz with --gzip), into DIR.\n"
         "The same seed gives the same files. Defaults: ncsa-combined, 7 days of 1000 lines,\n"
-        "seed 1, ending yesterday.";
+        "seed 1, ending yesterday. Ctrl-C cancels after the file under way (exit status 3).";
     return text;
 }
 

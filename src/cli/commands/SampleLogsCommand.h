@@ -11,6 +11,7 @@ public:
     std::string_view summary() const override { return "write deterministic sample access logs"; }
     std::string_view usage() const override;
     int run(CommandContext& context, const std::vector<std::string>& args) override;
+    bool interruptCancels() const override { return true; }
 };
 
 } // namespace larkspan
