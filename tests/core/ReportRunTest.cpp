@@ -145,14 +145,21 @@ TEST(ReportRun, WithoutOutputsEveryPageTheIndexLinksToIsStillWritten)
     EXPECT_FALSE(f.exists("eLKRPages.html"));
 }
 
-TEST(ReportRun, ARunClearsTheMailDraftOfAnEarlierRun)
+TEST(ReportRun, ARunClearsTheMailDraftAndTheStagingFilesOfAnEarlierRun)
 {
     RunFixture f;
     f.temp.write("Reports/p/LKRMail.eml", "old draft");
-    f.temp.write("Reports/p/notes.txt", "mine");
+    // What a killed run leaves of the files it was writing.
+    f.temp.write("Reports/p/LKRHitsByMachine.csv.tmp8WxokS", "half");
+    f.temp.write("Reports/p/index.html.tmpAb3dE9", "half");
+    // The user's own files stay, even when their names come close.
+    for (const char* name : {"notes.txt", "notes.tmp", "old.tmp12345", "old.tmp1234567", "old.tmp12_456", ".tmpabcdef"})
+        f.temp.write(std::string("Reports/p/") + name, "mine");
     f.run();
-    EXPECT_FALSE(f.exists("LKRMail.eml"));
-    EXPECT_TRUE(f.exists("notes.txt"));
+    for (const char* name : {"LKRMail.eml", "LKRHitsByMachine.csv.tmp8WxokS", "index.html.tmpAb3dE9"})
+        EXPECT_FALSE(f.exists(name)) << name;
+    for (const char* name : {"notes.txt", "notes.tmp", "old.tmp12345", "old.tmp1234567", "old.tmp12_456", ".tmpabcdef"})
+        EXPECT_TRUE(f.exists(name)) << name;
 }
 
 TEST(ReportRun, AllSectionsOffListsOnlyTheGeneralStatistics)

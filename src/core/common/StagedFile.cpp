@@ -2,6 +2,7 @@
 
 #include "common/SafeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,19 @@ StagedFile StagedFile::beside(const std::string& path)
     std::string staging = path + ".tmpXXXXXX";
     const int fd = ::mkostemp(staging.data(), O_CLOEXEC); // O_EXCL, mode 0600
     return StagedFile(path, std::move(staging), fd);
+}
+
+bool StagedFile::isStagingBeside(std::string_view fileName)
+{
+    constexpr std::string_view kMark = ".tmp";
+    constexpr std::size_t kUnique = 6;
+    if (fileName.size() <= kMark.size() + kUnique) return false;
+    const std::size_t mark = fileName.size() - kMark.size() - kUnique;
+    if (fileName.substr(mark, kMark.size()) != kMark) return false;
+    const std::string_view unique = fileName.substr(mark + kMark.size());
+    return std::all_of(unique.begin(), unique.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
 }
 
 StagedFile StagedFile::at(const std::string& path, const std::string& stagingPath)

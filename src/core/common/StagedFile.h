@@ -29,6 +29,10 @@ class StagedFile : public TextSink {
     // Stages under a name of the caller's (one only its own run writes):
     // whatever is found there is left over from an earlier run and removed.
     static StagedFile at(const std::string& path, const std::string& stagingPath);
+    // Whether a file name is one beside() gives its staging files (a name,
+    // ".tmp" and six letters or digits): such a file that is still there
+    // when no run is writing is what a killed run left.
+    static bool isStagingBeside(std::string_view fileName);
 
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;

@@ -1,6 +1,7 @@
 #include "common/Error.h"
 #include "common/ProgramFolder.h"
 #include "common/SafeFile.h"
+#include "common/StagedFile.h"
 #include "common/Text.h"
 #include "common/TextFile.h"
 #include "mail/MailDraft.h"
@@ -118,9 +119,11 @@ void ReportGenerator::clearReportFolder(const std::string& profileName)
         if (!it->is_symlink(ec) && !it->is_regular_file(ec)) continue;
         const std::string ext = it->path().extension().string();
         // The mail draft of an earlier run goes too, so that no run leaves
-        // behind a message about reports it did not make.
-        if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg") ||
-            text::iequals(it->path().filename().string(), kMailDraftName))
+        // behind a message about reports it did not make, and so do the
+        // staging files of a run that was killed.
+        const std::string name = it->path().filename().string();
+        if (text::iequals(ext, ".html") || text::iequals(ext, ".jpg") || text::iequals(name, kMailDraftName) ||
+            StagedFile::isStagingBeside(name))
             doomed.push_back(it->path());
     }
     for (const auto& file : doomed)
