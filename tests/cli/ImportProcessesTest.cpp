@@ -1,6 +1,7 @@
 // Imports in real processes, stopped, killed and run side by side: every
 // source file's records are in the day files exactly once when it is
 // listed as imported, and not at all when it is not.
+#include "ChildProcess.h"
 #include "CliRunner.h"
 #include "core/ImportFixture.h"
 #include "fakes/TempFolder.h"
@@ -21,19 +22,11 @@ using larkspan::testing::countRecords;
 using larkspan::testing::ncsa;
 using larkspan::testing::runCommandLine;
 using larkspan::testing::TempFolder;
+using larkspan::testing::waitFor;
 
 namespace {
 
 constexpr int kFiles = 3;
-
-// The exit status of a finished child, or 128 + the signal that ended it.
-int waitFor(pid_t pid)
-{
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 class ImportProcesses : public ::testing::Test {
   protected:

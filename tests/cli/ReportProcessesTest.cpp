@@ -1,5 +1,6 @@
 // A report run in a real process, stopped by a signal part way: it ends as
 // a Cancel ends it, and leaves no half-written file behind.
+#include "ChildProcess.h"
 #include "CliRunner.h"
 #include "fakes/TempFolder.h"
 
@@ -17,16 +18,9 @@ namespace fs = std::filesystem;
 using larkspan::testing::CliResult;
 using larkspan::testing::runCommandLine;
 using larkspan::testing::TempFolder;
+using larkspan::testing::waitFor;
 
 namespace {
-
-int waitFor(pid_t pid)
-{
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 class ReportProcesses : public ::testing::Test {
   protected:

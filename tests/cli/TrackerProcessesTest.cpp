@@ -2,6 +2,7 @@
 // file, offered planted links. Every tracker file found afterwards is whole,
 // the next run builds the days a run left without them, and nothing is ever
 // written through a link.
+#include "ChildProcess.h"
 #include "CliRunner.h"
 #include "fakes/TempFolder.h"
 
@@ -16,6 +17,7 @@
 namespace fs = std::filesystem;
 using larkspan::testing::runCommandLine;
 using larkspan::testing::TempFolder;
+using larkspan::testing::waitFor;
 
 namespace {
 
@@ -79,15 +81,6 @@ class TrackerProcesses : public ::testing::Test {
 
     TempFolder logs;
 };
-
-// The exit status of a finished child, or 128 + the signal that ended it.
-int waitFor(pid_t pid)
-{
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 } // namespace
 
