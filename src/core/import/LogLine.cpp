@@ -330,6 +330,14 @@ bool markLine(std::string_view line, LineMarks& marks)
     for (; line.size() - at >= kBlock; at += kBlock)
         if (!noteMarks(marks, at, matchMask(data + at, '['), matchMask(data + at, ']'), matchMask(data + at, '"')))
             return false;
+    // The last few bytes of a line at least a block long: its last block,
+    // less the bytes already looked at.
+    if (at < line.size() && line.size() >= kBlock) {
+        const char* const last = data + line.size() - kBlock;
+        const unsigned seen = static_cast<unsigned>(kBlock - (line.size() - at));
+        return noteMarks(marks, at, matchMask(last, '[') >> seen, matchMask(last, ']') >> seen,
+                         matchMask(last, '"') >> seen);
+    }
     for (; at < line.size(); ++at) {
         if (data[at] == '[')
             marks.noteOpen(at);
