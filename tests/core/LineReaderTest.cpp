@@ -5,6 +5,7 @@
 #include "import/LogLine.h"
 #include "import/Utf16Text.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -92,6 +93,22 @@ TEST(NcsaNormalisation, QuotedFields)
     EXPECT_EQ(logline::field("a b  c", 3), "");
     EXPECT_EQ(logline::field("a b  c", 4), "c");
     EXPECT_EQ(logline::field("a b", 5), "");
+    // Every blank of a quoted field becomes "+", wherever it stands in the
+    // blocks the field is rewritten in, both in the usual shape and not.
+    for (std::size_t length = 1; length < 70; ++length) {
+        for (std::size_t blank = 0; blank < length; blank += 1 + length / 8) {
+            std::string agent(length, 'a');
+            agent[blank] = ' ';
+            agent.back() = ' ';
+            std::string expected = agent;
+            std::replace(expected.begin(), expected.end(), ' ', '+');
+            for (const std::string lead : {"h - u", "h \"q\" u"}) {
+                logline::normaliseNcsa(
+                    lead + " [10/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 1 \"" + agent + "\"", out, scratch);
+                ASSERT_EQ(out.substr(out.rfind(' ') + 1), expected) << lead << " " << length << " " << blank;
+            }
+        }
+    }
 }
 
 TEST(NcsaNormalisation, HostileLinesStayLinear)

@@ -111,20 +111,31 @@ void appendPlus(std::string& out, std::string_view text)
 {
     const std::size_t from = out.size();
     out.append(text);
-    char* p = out.data() + from;
-    char* const end = p + text.size();
+    char* const dst = out.data() + from;
+    const char* const src = text.data();
+    const std::size_t n = text.size();
 #if defined(__SSE2__)
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i plus = _mm_set1_epi8('+');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i blanks = _mm_cmpeq_epi8(block, blank);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
-                         _mm_or_si128(_mm_andnot_si128(blanks, block), _mm_and_si128(blanks, plus)));
+    // Sixteen bytes at a time, read from the text itself rather than from
+    // the copy just written (which may not be stored yet), the last block
+    // overlapping the one before it. The text must not lie in out.
+    if (n >= 16) {
+        const __m128i blank = _mm_set1_epi8(' ');
+        const __m128i plus = _mm_set1_epi8('+');
+        const auto rewrite = [&](std::size_t at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + at));
+            const __m128i blanks = _mm_cmpeq_epi8(block, blank);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + at),
+                             _mm_or_si128(_mm_andnot_si128(blanks, block), _mm_and_si128(blanks, plus)));
+        };
+        std::size_t at = 0;
+        for (; n - at >= 16; at += 16)
+            rewrite(at);
+        if (at < n) rewrite(n - 16);
+        return;
     }
 #endif
-    for (; p != end; ++p)
-        if (*p == ' ') *p = '+';
+    for (std::size_t i = 0; i < n; ++i)
+        if (src[i] == ' ') dst[i] = '+';
 }
 
 // The quoted fields after the request: each loses its quotes and has its
