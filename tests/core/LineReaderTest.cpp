@@ -93,6 +93,20 @@ TEST(NcsaNormalisation, QuotedFields)
     EXPECT_EQ(logline::field("a b  c", 3), "");
     EXPECT_EQ(logline::field("a b  c", 4), "c");
     EXPECT_EQ(logline::field("a b", 5), "");
+    // Runs of blanks in the request become one, wherever they stand in the
+    // blocks the request is searched in.
+    for (std::size_t length = 2; length < 70; ++length) {
+        for (std::size_t pair = 0; pair + 1 < length; pair += 1 + length / 9) {
+            std::string request(length, 'r');
+            request[length / 2] = ' ';
+            request[pair] = request[pair + 1] = ' ';
+            std::string collapsed;
+            for (const char c : request)
+                if (c != ' ' || collapsed.empty() || collapsed.back() != ' ') collapsed += c;
+            logline::normaliseNcsa("h - u [10/Oct/2000:13:55:36 -0700] \"" + request + "\" 200 1", out, scratch);
+            ASSERT_EQ(out, "h - u 2000-10-10 13:55:36 " + collapsed + " 200 1") << length << " " << pair;
+        }
+    }
     // Every blank of a quoted field becomes "+", wherever it stands in the
     // blocks the field is rewritten in, both in the usual shape and not.
     for (std::size_t length = 1; length < 70; ++length) {

@@ -83,10 +83,37 @@ void replaceBracket(std::string_view line, std::string_view bracket, std::string
 // operators re-reads its size and data at every character.
 // Both copy the text first and then rewrite it in place: growing the
 // string by a resize would clear the bytes before they are written.
+// Where text first holds two blanks in a row, or npos. Sixteen bytes at a
+// time for all but short texts: a pair across two blocks is found with the
+// later one, and the last block overlaps the one before it.
+std::size_t findTwoBlanks(std::string_view text)
+{
+    using text::bytes::kBlock;
+    if (text.size() < kBlock) return text.find("  ");
+    const char* const data = text.data();
+    std::uint32_t carry = 0; // 1 when the byte before the block is a blank
+    std::size_t at = 0;
+    for (;;) {
+        const std::uint32_t blanks = text::bytes::matchMask(data + at, ' ');
+        const std::uint32_t pairEnds = blanks & ((blanks << 1) | carry);
+        if (pairEnds != 0) return at + static_cast<std::size_t>(std::countr_zero(pairEnds)) - 1;
+        if (at + kBlock == text.size()) return std::string_view::npos;
+        carry = blanks >> (kBlock - 1);
+        if (text.size() - (at + kBlock) < kBlock) {
+            // The last block: the bytes already seen hold no pair, and the
+            // blank before it is in the block itself.
+            at = text.size() - kBlock;
+            carry = 0;
+        } else {
+            at += kBlock;
+        }
+    }
+}
+
 void appendCollapsed(std::string& out, std::string_view text)
 {
     // Most requests hold no two blanks in a row: those are copied whole.
-    const std::size_t twoBlanks = text.find("  ");
+    const std::size_t twoBlanks = findTwoBlanks(text);
     if (twoBlanks == std::string_view::npos) {
         out.append(text);
         return;
@@ -393,8 +420,10 @@ bool normaliseUsualShape(std::string_view line, std::string& out, bool& bracketR
     std::size_t lead = 0;
     while (static_cast<unsigned char>(line[lead]) <= ' ')
         ++lead;
-    bracketRecord = std::memchr(line.data() + open + 1, '/', close - open - 1) != nullptr &&
-                    (open > lead || marks.lastOpen != open);
+    // A date "dd/Mon/..." has its first "/" third: no search then.
+    const bool slash = (open + 3 < close && line[open + 3] == '/') ||
+                       std::memchr(line.data() + open + 1, '/', close - open - 1) != nullptr;
+    bracketRecord = slash && (open > lead || marks.lastOpen != open);
 
     out.clear();
     out.append(line.substr(0, open));
