@@ -22,10 +22,18 @@ inline bool holdsByte(std::uint64_t word, unsigned char c)
 
 bool needsQuotes(std::string_view field)
 {
+    using text::bytes::kBlock;
     const char* p = field.data();
     std::size_t n = field.size();
-    for (; n >= text::bytes::kBlock; p += text::bytes::kBlock, n -= text::bytes::kBlock)
-        if ((text::bytes::matchMask(p, ',') | text::bytes::matchMask(p, '"')) != 0) return true;
+    const auto marked = [](const char* block) {
+        return (text::bytes::matchMask(block, ',') | text::bytes::matchMask(block, '"')) != 0;
+    };
+    if (n >= kBlock) {
+        // Whole blocks, the last one overlapping the one before it.
+        for (std::size_t at = 0; at + kBlock <= n; at += kBlock)
+            if (marked(p + at)) return true;
+        return n % kBlock != 0 && marked(p + n - kBlock);
+    }
     for (; n >= 8; p += 8, n -= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
