@@ -488,11 +488,15 @@ long long DayTracker::hundredthsOfKilobytes(std::string_view bytes)
 {
     // Whole numbers, the usual case, are rounded exactly: bytes * 100 / 1024
     // to the nearest integer, halves to even.
-    if (!bytes.empty() && bytes.size() <= 15 &&
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        long long value = 0;
-        for (const char c : bytes)
-            value = value * 10 + (c - '0');
+    long long value = 0;
+    std::size_t digits = 0;
+    if (bytes.size() <= 15)
+        for (; digits < bytes.size(); ++digits) {
+            const unsigned digit = static_cast<unsigned char>(bytes[digits]) - '0';
+            if (digit > 9) break;
+            value = value * 10 + digit;
+        }
+    if (!bytes.empty() && digits == bytes.size()) {
         const long long scaled = value * 100;
         long long quotient = scaled / 1024;
         const long long remainder = scaled % 1024;
@@ -501,11 +505,11 @@ long long DayTracker::hundredthsOfKilobytes(std::string_view bytes)
     }
     if (!text::isNumber(bytes)) return 0;
     if (!bytes.empty() && bytes.front() == '+') bytes.remove_prefix(1);
-    double value = 0;
-    if (std::from_chars(bytes.data(), bytes.data() + bytes.size(), value).ec != std::errc()) return 0;
+    double number = 0;
+    if (std::from_chars(bytes.data(), bytes.data() + bytes.size(), number).ec != std::errc()) return 0;
     // Halves round to even (the default rounding mode). Sizes beyond any
     // real response are held at a bound so the sum cannot overflow.
-    const double hundredths = std::nearbyint(value * 100.0 / 1024.0);
+    const double hundredths = std::nearbyint(number * 100.0 / 1024.0);
     return static_cast<long long>(std::clamp(hundredths, -1e15, 1e15));
 }
 
