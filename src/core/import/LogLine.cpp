@@ -41,15 +41,22 @@ std::string_view chars(std::string_view s, std::size_t first, std::size_t count)
 
 std::string_view monthNumber(std::string_view name)
 {
-    static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    static constexpr std::string_view kMonths = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
     static constexpr const char* kNumbers[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12"};
     if (name.size() != 3) return {};
-    char upper[3];
-    for (int i = 0; i < 3; ++i)
-        upper[i] = (name[i] >= 'a' && name[i] <= 'z') ? static_cast<char>(name[i] - 32) : name[i];
-    for (int m = 0; m < 12; ++m)
-        if (std::memcmp(upper, kMonths[m], 3) == 0) return kNumbers[m];
+    // The name upper-cased as one number in a register: built in memory a
+    // byte at a time and then compared, it stalled every line.
+    const auto upper = [](char c) -> std::uint32_t {
+        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c);
+    };
+    const auto word = [](std::uint32_t a, std::uint32_t b, std::uint32_t c) { return a << 16 | b << 8 | c; };
+    const std::uint32_t key = word(upper(name[0]), upper(name[1]), upper(name[2]));
+    for (std::size_t m = 0; m < 12; ++m) {
+        const std::string_view month = kMonths.substr(3 * m, 3);
+        if (key == word(static_cast<unsigned char>(month[0]), static_cast<unsigned char>(month[1]),
+                        static_cast<unsigned char>(month[2])))
+            return kNumbers[m];
+    }
     return {};
 }
 
