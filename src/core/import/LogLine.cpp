@@ -86,10 +86,6 @@ void replaceBracket(std::string_view line, std::string_view bracket, std::string
     out.append(line.substr(copied));
 }
 
-// Both append through a raw pointer: a loop over the string's own
-// operators re-reads its size and data at every character.
-// Both copy the text first and then rewrite it in place: growing the
-// string by a resize would clear the bytes before they are written.
 // Where text first holds two blanks in a row, or npos. Sixteen bytes at a
 // time for all but short texts: a pair across two blocks is found with the
 // later one, and the last block overlaps the one before it.
@@ -117,6 +113,10 @@ std::size_t findTwoBlanks(std::string_view text)
     }
 }
 
+// Both append through a raw pointer: a loop over the string's own
+// operators re-reads its size and data at every character.
+// Both copy the text first and then rewrite it in place: growing the
+// string by a resize would clear the bytes before they are written.
 void appendCollapsed(std::string& out, std::string_view text)
 {
     // Most requests hold no two blanks in a row: those are copied whole.
